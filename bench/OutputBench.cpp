@@ -1,0 +1,43 @@
+// OutputMessage per message, through the main window to the fake driver.
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "platform/FakeMidiDriver.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+void BM_OutputMessage(benchmark::State& state) {
+    FakeMidiOutDriver driver;
+    SetMidiOutSystem(&driver);
+    TTonecast2 window;
+    window.MidiOutput().SetDeviceID(MIDI_MAPPER);
+    window.MidiOutput().Open();
+    std::uint8_t note = 0;
+    for (auto _ : state) {
+        window.OutputMessage(0x90, note, 100);
+        note = (note + 1) & 0x7F;
+        if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
+    }
+    state.SetItemsProcessed(state.iterations());
+    window.MidiOutput().Close();
+    SetMidiOutSystem(nullptr);
+}
+BENCHMARK(BM_OutputMessage);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    std::string config = (std::filesystem::temp_directory_path() / "tonecast-bench-config").string();
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    QApplication app(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

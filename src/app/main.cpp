@@ -1,0 +1,34 @@
+#include "mainwindow/FormPlacement.h"
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "mainwindow/TonecastApplication.h"
+#include "mainwindow/UErrForm.h"
+#include "platform/QtServices.h"
+#include "platform/RtMidiDriver.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    InitProgramNames(argc > 0 ? argv[0] : "tonecast");
+    TTonecastApplication app(argc, argv);
+    app.setApplicationName(QString::fromStdString(ProgramName()));
+
+    RtMidiOutDriver midiOut(ProgramName());
+    SetMidiOutSystem(&midiOut);
+    std::fprintf(stderr, "%s: MIDI system %s\n", ProgramName().c_str(), MidiApiName(midiOut.Api()));
+
+    int result;
+    {
+        TTonecast2 mainWindow;
+        SetApplicationMainWindow(&mainWindow);
+        TErrForm errForm(&mainWindow);
+        errForm.hide();
+        SetErrForm(&errForm);
+        OnTerminationSignal([&mainWindow] { mainWindow.close(); });
+        mainWindow.show();
+        result = app.exec();
+        SetErrForm(nullptr);
+    }
+    SetMidiOutSystem(nullptr);
+    return result;
+}

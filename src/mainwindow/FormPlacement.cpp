@@ -1,0 +1,62 @@
+#include "mainwindow/FormPlacement.h"
+
+#include "platform/QtServices.h"
+
+#include <QWidget>
+
+namespace {
+QWidget* g_mainWindow = nullptr;
+
+TRect ToRect(const QRect& r) { return TRect{r.left(), r.top(), r.width(), r.height()}; }
+
+// Position of the frame, size of the client area: what move() and resize() take.
+TRect WindowRect(const QWidget* w) { return TRect{w->x(), w->y(), w->width(), w->height()}; }
+
+TWindowState StateOf(const QWidget* w) {
+    if (w->isMinimized()) return TWindowState::Minimized;
+    if (w->isMaximized()) return TWindowState::Maximized;
+    return TWindowState::Normal;
+}
+} // namespace
+
+void SetApplicationMainWindow(QWidget* window) { g_mainWindow = window; }
+
+void SaveFormPlacement(QWidget* window, TIniStore& store, const std::string& section, int flags,
+                       const std::string& prefix) {
+    TPlacementSource source;
+    source.workArea = ToRect(WorkArea(window));
+    source.windowRect = WindowRect(window);
+    source.state = StateOf(window);
+    if (source.state != TWindowState::Normal) {
+        TRect normal = ToRect(window->normalGeometry());
+        normal.left -= source.workArea.left;
+        normal.top -= source.workArea.top;
+        source.normalRect = normal;
+    }
+    source.isMainWindow = window == g_mainWindow;
+    source.applicationMinimized = source.isMainWindow && window->isMinimized();
+    source.visible = window->isVisible();
+    source.style = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? 3 : 0;
+    SavePlacement(source, store, section, flags, prefix);
+}
+
+void RestoreFormPlacement(QWidget* window, TIniStore& store, const std::string& section, int flags,
+                          const std::string& prefix) {
+    TPlacementTarget target;
+    target.current = WindowRect(window);
+    target.workArea = ToRect(WorkArea(window));
+    QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (owner && owner->isVisible()) target.visibleOwner = ToRect(owner->frameGeometry());
+    target.isMainWindow = window == g_mainWindow;
+    target.state = StateOf(window);
+    target.style = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? 3 : 0;
+
+    TPlacementResult result = RestorePlacement(target, store, section, flags, prefix);
+    window->move(result.rect.left, result.rect.top);
+    window->resize(result.rect.width, result.rect.height);
+    if (result.state == TWindowState::Minimized) window->setWindowState(Qt::WindowMinimized);
+    else if (result.state == TWindowState::Maximized) window->setWindowState(Qt::WindowMaximized);
+    if (result.style && (*result.style == 3) != (target.style == 3))
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, *result.style == 3);
+    if (result.visible && !target.isMainWindow) window->setVisible(*result.visible);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The main window: owns the MIDI devices, sends everything the instrument
+// produces, mirrors sent and received messages, and keeps its settings.
+#include "mainwindow/Tonecast.h"
+#include "midi/MidiOut.h"
+
+#include <QEvent>
+
+#include <memory>
+
+class TTonecast2 : public TTonecast {
+    Q_OBJECT
+public:
+    static constexpr QEvent::Type DeferredStartEvent = static_cast<QEvent::Type>(QEvent::User + 300);
+    static constexpr int DeferredStartValue = 1324;
+
+    explicit TTonecast2(QWidget* parent = nullptr);
+    ~TTonecast2() override;
+
+    // The one path to the output: send, then bring the window in line.
+    void OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    void ReflectMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+
+    void LoadSettings(TIniStore& store) override;
+    void SaveSettings(TIniStore& store) override;
+
+    enum class TStage { Created, Shown, Running, Closing };
+    TStage Stage() const { return stage_; }
+    TMidiOutput& MidiOutput() { return *midiOut_; }
+
+    int Program() const { return program_; }
+    int BankMsb() const { return bankMsb_; }
+    int BankLsb() const { return bankLsb_; }
+    bool FirstTime() const { return firstTime_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormShow();
+    void DeferredStart();
+    void FormClose();
+
+    std::unique_ptr<TMidiOutput> midiOut_;
+    TStage stage_ = TStage::Created;
+    bool shownOnce_ = false;
+    bool closed_ = false;
+
+    std::uint8_t receivedBankLsb_ = 128;
+    std::uint8_t receivedBankMsb_ = 128;
+    int program_ = -1;
+    int bankMsb_ = -1;
+    int bankLsb_ = -1;
+    bool firstTime_ = true;
+};

@@ -1,0 +1,18 @@
+#include "mainwindow/TonecastApplication.h"
+
+#include "platform/QtServices.h"
+
+#include <exception>
+
+TTonecastApplication::TTonecastApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TTonecastApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowMessage(activeWindow(), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowMessage(activeWindow(), "Unknown error");
+    }
+    return true;
+}

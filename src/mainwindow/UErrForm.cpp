@@ -1,0 +1,33 @@
+#include "mainwindow/UErrForm.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+TErrForm* g_errForm = nullptr;
+}
+
+TErrForm* ErrForm() { return g_errForm; }
+void SetErrForm(TErrForm* form) { g_errForm = form; }
+
+TErrForm::TErrForm(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Warnings and Errors");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(" The following warnings and/or errors occured:", this));
+    memo_ = new QPlainTextEdit(this);
+    memo_->setReadOnly(true);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(memo_, 1);
+    close_ = new QPushButton("Close", this);
+    close_->setDefault(true);
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(close_, 0, Qt::AlignRight);
+    resize(480, 320);
+}
+
+void TErrForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    close_->setFocus();
+}

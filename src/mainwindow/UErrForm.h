@@ -1,0 +1,25 @@
+#pragma once
+// The warnings window: lists the warnings and errors of a patch script load.
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+
+class TErrForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TErrForm(QWidget* parent = nullptr);
+    QPlainTextEdit* Memo() const { return memo_; }
+    QPushButton* CloseButton() const { return close_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QPlainTextEdit* memo_;
+    QPushButton* close_;
+};
+
+// The one warnings window of the program, created at start-up.
+TErrForm* ErrForm();
+void SetErrForm(TErrForm* form);

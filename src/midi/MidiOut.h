@@ -1,0 +1,70 @@
+#pragma once
+// One MIDI output port: selects a device by number, opens it and sends
+// three-byte channel messages.
+#include "platform/MidiDriver.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+inline constexpr std::int32_t NoMidiDevice = 30000;
+
+class EMidiOutputError : public std::runtime_error {
+public:
+    EMidiOutputError(const std::string& message, MMRESULT code = 0)
+        : std::runtime_error(message), ErrorCode(code) {}
+    MMRESULT ErrorCode;
+};
+
+// Names of the devices open in this program, per kind, shared by the input
+// and output ports. Names compare case-insensitively under the user's locale.
+enum class TMidiDeviceKind { Input = 0, Output = 1 };
+
+class OpenMidiDevices {
+public:
+    static void Add(TMidiDeviceKind kind, const std::string& name);
+    static void Remove(TMidiDeviceKind kind, const std::string& name);
+    static bool Contains(TMidiDeviceKind kind, const std::string& name);
+    static std::vector<std::string> Names(TMidiDeviceKind kind);
+    static void Clear(); // for tests
+};
+
+// True when the name starts with the name of a loopback driver, whose input
+// and output are wired together.
+bool IsLoopbackName(const std::string& deviceName);
+
+class TMidiOutput {
+public:
+    explicit TMidiOutput(MidiOutDriver& driver = MidiOutSystem());
+    ~TMidiOutput();
+    TMidiOutput(const TMidiOutput&) = delete;
+    TMidiOutput& operator=(const TMidiOutput&) = delete;
+
+    std::int32_t DeviceID() const { return deviceId_; }
+    void SetDeviceID(std::int32_t id);
+    const std::string& DeviceName() const { return deviceName_; }
+
+    bool Open();
+    bool Close();
+    bool IsClosed() const { return closed_; }
+    void SendShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+
+    static std::uint32_t Pack(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+        return std::uint32_t(status) | (std::uint32_t(data1) << 8) | (std::uint32_t(data2) << 16);
+    }
+
+private:
+    EMidiOutputError ErrorFrom(MMRESULT code) const;
+
+    MidiOutDriver& driver_;
+    std::int32_t deviceId_ = NoMidiDevice;
+    MidiHandle handle_ = 0;
+    bool closed_ = true;
+    std::string deviceName_;
+    const bool feedbackCheck_ = true;
+};
+
+// Message text for a result code of the given driver: its text, or
+// "Unspecified error" when it has none.
+std::string MidiResultText(MidiOutDriver& driver, MMRESULT code);

@@ -1,0 +1,73 @@
+#include "midi/MidiOut.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <locale>
+#include <memory>
+
+namespace {
+
+std::array<std::unique_ptr<std::vector<std::string>>, 2> g_lists;
+
+std::vector<std::string>& List(TMidiDeviceKind kind) {
+    auto& list = g_lists[static_cast<std::size_t>(kind)];
+    if (!list) list = std::make_unique<std::vector<std::string>>();
+    return *list;
+}
+
+// Case-insensitive whole-name compare under the user's locale.
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    static const std::locale userLocale = [] {
+        try {
+            return std::locale("");
+        } catch (const std::runtime_error&) {
+            return std::locale::classic();
+        }
+    }();
+    const auto& ctype = std::use_facet<std::ctype<char>>(userLocale);
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (ctype.tolower(a[i]) != ctype.tolower(b[i])) return false;
+    return true;
+}
+
+} // namespace
+
+void OpenMidiDevices::Add(TMidiDeviceKind kind, const std::string& name) {
+    if (!Contains(kind, name)) List(kind).push_back(name);
+}
+
+void OpenMidiDevices::Remove(TMidiDeviceKind kind, const std::string& name) {
+    auto& list = List(kind);
+    auto it = std::find_if(list.begin(), list.end(),
+                           [&](const std::string& n) { return SameName(n, name); });
+    if (it != list.end()) list.erase(it);
+}
+
+bool OpenMidiDevices::Contains(TMidiDeviceKind kind, const std::string& name) {
+    const auto& list = List(kind);
+    return std::any_of(list.begin(), list.end(),
+                       [&](const std::string& n) { return SameName(n, name); });
+}
+
+std::vector<std::string> OpenMidiDevices::Names(TMidiDeviceKind kind) { return List(kind); }
+
+void OpenMidiDevices::Clear() {
+    for (auto& l : g_lists) l.reset();
+}
+
+bool IsLoopbackName(const std::string& deviceName) {
+    static const char* const prefixes[] = {"LB1", "LB2", "LB3", "LB4", "MIDI Yoke Junction:",
+                                           "MIDI Yoke NT:"};
+    for (const char* prefix : prefixes) {
+        const std::string p(prefix);
+        if (deviceName.size() < p.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < p.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(deviceName[i])) ==
+                   std::tolower(static_cast<unsigned char>(p[i]));
+        if (same) return true;
+    }
+    return false;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Whole-file writes that a crash never leaves half done, and an advisory
+// lock that serialises writers of one file across processes.
+#include <string>
+
+// Writes the bytes to a temporary file beside the target, syncs it and renames
+// it over the target. Throws EStoreError with the reason on failure; the old
+// file is then untouched.
+void WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// Reads a whole file. False when it does not exist; throws EStoreError when it
+// exists but cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Exclusive advisory lock on "<path>.lock", held for the object's lifetime.
+class TFileLock {
+public:
+    explicit TFileLock(const std::string& path); // throws EStoreError
+    ~TFileLock();
+    TFileLock(const TFileLock&) = delete;
+    TFileLock& operator=(const TFileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};

@@ -1,0 +1,54 @@
+#pragma once
+// The MIDI system as the ports see it: device numbers, result codes and
+// packed short messages, the same shapes on every backend.
+#include <cstdint>
+#include <string>
+
+using MMRESULT = std::uint32_t;
+using MidiHandle = std::uintptr_t; // 0 = no handle
+
+inline constexpr MMRESULT MMSYSERR_NOERROR = 0;
+inline constexpr MMRESULT MMSYSERR_ERROR = 1;
+inline constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
+inline constexpr MMRESULT MMSYSERR_NOTENABLED = 3;
+inline constexpr MMRESULT MMSYSERR_ALLOCATED = 4;
+inline constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
+inline constexpr MMRESULT MMSYSERR_NODRIVER = 6;
+inline constexpr MMRESULT MMSYSERR_NOMEM = 7;
+inline constexpr MMRESULT MMSYSERR_NOTSUPPORTED = 8;
+inline constexpr MMRESULT MMSYSERR_BADERRNUM = 9;
+inline constexpr MMRESULT MMSYSERR_INVALFLAG = 10;
+inline constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
+inline constexpr MMRESULT MIDIERR_UNPREPARED = 64;
+inline constexpr MMRESULT MIDIERR_STILLPLAYING = 65;
+inline constexpr MMRESULT MIDIERR_NOMAP = 66;
+inline constexpr MMRESULT MIDIERR_NOTREADY = 67;
+inline constexpr MMRESULT MIDIERR_NODEVICE = 68;
+inline constexpr MMRESULT MIDIERR_INVALIDSETUP = 69;
+inline constexpr MMRESULT MIDIERR_BADOPENMODE = 70;
+inline constexpr MMRESULT MIDIERR_DONT_CONTINUE = 71;
+
+inline constexpr std::int32_t MIDI_MAPPER = -1;
+
+// The text of a result code; false (and "text" untouched) when the code has none.
+bool MidiErrorText(MMRESULT code, std::string& text);
+
+// Output side of the MIDI system. Device numbers run 0..GetNumDevs()-1; -1 is the mapper.
+class MidiOutDriver {
+public:
+    virtual ~MidiOutDriver() = default;
+    virtual std::uint32_t GetNumDevs() = 0;
+    virtual MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) = 0;
+    virtual MMRESULT Open(MidiHandle& handle, std::int32_t deviceId) = 0;
+    virtual MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) = 0;
+    virtual MMRESULT Reset(MidiHandle handle) = 0;
+    virtual MMRESULT Close(MidiHandle handle) = 0;
+    virtual MMRESULT GetErrorText(MMRESULT code, std::string& text) {
+        return MidiErrorText(code, text) ? MMSYSERR_NOERROR : MMSYSERR_BADERRNUM;
+    }
+};
+
+// The driver every port uses unless it is given one. Set once at start-up
+// (the real backend) or by a test (a fake).
+MidiOutDriver& MidiOutSystem();
+void SetMidiOutSystem(MidiOutDriver* driver);

@@ -1,0 +1,63 @@
+#include "platform/QtServices.h"
+
+#include "mainwindow/ProgramNames.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+std::function<void(const QString&)> g_messageSink;
+int g_signalFds[2] = {-1, -1};
+
+void SignalToSocket(int) {
+    char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalFds[0], &byte, 1);
+}
+} // namespace
+
+void SetMessageSink(std::function<void(const QString&)> sink) { g_messageSink = std::move(sink); }
+
+void ShowMessage(QWidget* parent, const QString& text) {
+    if (g_messageSink) {
+        g_messageSink(text);
+        return;
+    }
+    QMessageBox::information(parent, QString::fromStdString(ProgramName()), text);
+}
+
+QRect WorkArea(const QWidget* window) {
+    QScreen* screen = window ? window->screen() : nullptr;
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return QRect(0, 0, 1024, 768);
+    QRect area = screen->availableGeometry();
+    return area.isValid() ? area : screen->geometry();
+}
+
+int ScreenDepth() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 24;
+}
+
+void OnTerminationSignal(std::function<void()> handler) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalFds) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [handler] {
+        char byte;
+        [[maybe_unused]] ssize_t n = ::read(g_signalFds[1], &byte, 1);
+        handler();
+    });
+    struct sigaction action {};
+    action.sa_handler = SignalToSocket;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}

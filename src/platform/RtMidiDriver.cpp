@@ -1,0 +1,206 @@
+#include "platform/RtMidiDriver.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <bitset>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool AlsaSequencerOpens() {
+    try {
+        RtMidiOut probe(RtMidi::LINUX_ALSA, "Tonecast probe");
+        return true;
+    } catch (const RtMidiError&) {
+        return false;
+    }
+}
+
+RtMidi::Api ToRtApi(TMidiApi api) {
+    return api == TMidiApi::Alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+}
+
+// Warnings go to stderr by default; the ports report through result codes instead.
+void QuietErrors(RtMidiError::Type, const std::string&, void* lastError) {
+    *static_cast<bool*>(lastError) = true;
+}
+
+} // namespace
+
+TMidiApi ChosenMidiApi() {
+    static const TMidiApi api = [] {
+        const char* forced = std::getenv("TONECAST_MIDI_API");
+        if (forced && std::strcmp(forced, "alsa") == 0) return TMidiApi::Alsa;
+        if (forced && std::strcmp(forced, "jack") == 0) return TMidiApi::Jack;
+        std::vector<RtMidi::Api> compiled;
+        RtMidi::getCompiledApi(compiled);
+        auto has = [&](RtMidi::Api a) {
+            for (auto c : compiled)
+                if (c == a) return true;
+            return false;
+        };
+        if (has(RtMidi::LINUX_ALSA) && AlsaSequencerOpens()) return TMidiApi::Alsa;
+        if (has(RtMidi::UNIX_JACK)) return TMidiApi::Jack;
+        return TMidiApi::None;
+    }();
+    return api;
+}
+
+const char* MidiApiName(TMidiApi api) {
+    switch (api) {
+    case TMidiApi::Alsa: return "ALSA";
+    case TMidiApi::Jack: return "JACK";
+    case TMidiApi::None: break;
+    }
+    return "none";
+}
+
+bool IsOwnPortName(const std::string& portName, const std::string& clientName) {
+    // JACK makes duplicate client names unique with "-01", "-02", ...
+    if (portName.compare(0, clientName.size(), clientName) != 0) return false;
+    if (portName.size() == clientName.size()) return true;
+    char next = portName[clientName.size()];
+    return next == ':' || next == '-';
+}
+
+struct RtMidiOutDriver::Port {
+    std::unique_ptr<RtMidiOut> out;
+    bool failed = false; // set by RtMidi's error callback
+    std::bitset<16 * 128> sounding;
+};
+
+RtMidiOutDriver::RtMidiOutDriver(std::string clientName)
+    : clientName_(std::move(clientName)), api_(ChosenMidiApi()) {
+    // The lister has a name of its own: JACK would otherwise rename the client
+    // of the first opened port to "<name>-01".
+    probe_ = NewClient(clientName_ + " (list)");
+}
+
+RtMidiOutDriver::~RtMidiOutDriver() = default;
+
+std::unique_ptr<RtMidiOut> RtMidiOutDriver::NewClient(const std::string& name) {
+    if (api_ == TMidiApi::None) return nullptr;
+    try {
+        return std::make_unique<RtMidiOut>(ToRtApi(api_), name);
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
+std::vector<unsigned> RtMidiOutDriver::ForeignPorts(std::vector<std::string>* names) {
+    std::vector<unsigned> result;
+    if (!probe_) return result;
+    bool failed = false;
+    probe_->setErrorCallback(QuietErrors, &failed);
+    unsigned count = probe_->getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        std::string name = probe_->getPortName(i);
+        if (name.empty() || IsOwnPortName(name, clientName_)) continue;
+        result.push_back(i);
+        if (names) names->push_back(name);
+    }
+    return result;
+}
+
+std::uint32_t RtMidiOutDriver::GetNumDevs() {
+    return static_cast<std::uint32_t>(ForeignPorts().size());
+}
+
+MMRESULT RtMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
+    if (!probe_) return MMSYSERR_NODRIVER;
+    if (deviceId == MIDI_MAPPER) {
+        productName = clientName_;
+        return MMSYSERR_NOERROR;
+    }
+    std::vector<std::string> names;
+    ForeignPorts(&names);
+    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size()))
+        return MMSYSERR_BADDEVICEID;
+    productName = names[static_cast<std::size_t>(deviceId)];
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
+    handle = 0;
+    auto port = std::make_unique<Port>();
+    port->out = NewClient(clientName_);
+    if (!port->out) return MMSYSERR_NODRIVER;
+    port->out->setErrorCallback(QuietErrors, &port->failed);
+    try {
+        if (deviceId == MIDI_MAPPER) {
+            port->out->openVirtualPort(clientName_);
+        } else {
+            auto foreign = ForeignPorts();
+            if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(foreign.size()))
+                return MMSYSERR_BADDEVICEID;
+            port->out->openPort(foreign[static_cast<std::size_t>(deviceId)], clientName_);
+        }
+    } catch (const RtMidiError&) {
+        return MMSYSERR_NOTENABLED;
+    }
+    if (port->failed) return MMSYSERR_NOTENABLED;
+    handle = nextHandle_++;
+    ports_[handle] = std::move(port);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
+    auto it = ports_.find(handle);
+    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
+    Port& port = *it->second;
+    const unsigned char status = packed & 0xFF;
+    const unsigned char data1 = (packed >> 8) & 0x7F;
+    const unsigned char data2 = (packed >> 16) & 0x7F;
+    std::size_t length;
+    if (status < 0x80) return MMSYSERR_NOERROR; // no running status to continue: nothing to send
+    if (status < 0xC0 || (status >= 0xE0 && status < 0xF0) || status == 0xF2) length = 3;
+    else if (status < 0xE0 || status == 0xF1 || status == 0xF3) length = 2;
+    else if (status == 0xF0 || status == 0xF7) return MMSYSERR_INVALPARAM; // not a short message
+    else length = 1;
+    std::vector<unsigned char> bytes{status, data1, data2};
+    bytes.resize(length);
+    port.failed = false;
+    try {
+        port.out->sendMessage(&bytes);
+    } catch (const RtMidiError&) {
+        return MMSYSERR_ERROR;
+    }
+    if (port.failed) return MMSYSERR_ERROR;
+    const unsigned kind = status & 0xF0;
+    const std::size_t bit = (status & 0x0F) * 128 + data1;
+    if (kind == 0x90 && data2 > 0) port.sounding.set(bit);
+    else if (kind == 0x80 || kind == 0x90) port.sounding.reset(bit);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiOutDriver::Reset(MidiHandle handle) {
+    auto it = ports_.find(handle);
+    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
+    Port& port = *it->second;
+    // Like the system's reset: every sounding note off, then sustain off on every channel.
+    try {
+        for (std::size_t bit = 0; bit < port.sounding.size(); ++bit) {
+            if (!port.sounding.test(bit)) continue;
+            std::vector<unsigned char> off{static_cast<unsigned char>(0x90 | (bit / 128)),
+                                           static_cast<unsigned char>(bit % 128), 0};
+            port.out->sendMessage(&off);
+        }
+        for (unsigned char ch = 0; ch < 16; ++ch) {
+            std::vector<unsigned char> sustainOff{static_cast<unsigned char>(0xB0 | ch), 64, 0};
+            port.out->sendMessage(&sustainOff);
+        }
+    } catch (const RtMidiError&) {
+        return MMSYSERR_ERROR;
+    }
+    port.sounding.reset();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiOutDriver::Close(MidiHandle handle) {
+    auto it = ports_.find(handle);
+    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
+    ports_.erase(it); // RtMidi closes the port and its client with the object
+    return MMSYSERR_NOERROR;
+}

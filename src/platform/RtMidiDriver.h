@@ -1,0 +1,48 @@
+#pragma once
+// The MIDI system over RtMidi: the ALSA sequencer when it opens, else JACK.
+// TONECAST_MIDI_API=alsa|jack forces one. The mapper (device -1) is the
+// program's own virtual output port, which other programs connect to.
+#include "platform/MidiDriver.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+#include <string>
+
+class RtMidiOut;
+
+enum class TMidiApi { None, Alsa, Jack };
+
+// The API chosen for this process, decided once on first use.
+TMidiApi ChosenMidiApi();
+const char* MidiApiName(TMidiApi api);
+
+class RtMidiOutDriver : public MidiOutDriver {
+public:
+    explicit RtMidiOutDriver(std::string clientName);
+    ~RtMidiOutDriver() override;
+
+    std::uint32_t GetNumDevs() override;
+    MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
+    MMRESULT Open(MidiHandle& handle, std::int32_t deviceId) override;
+    MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override;
+    MMRESULT Reset(MidiHandle handle) override;
+    MMRESULT Close(MidiHandle handle) override;
+
+    TMidiApi Api() const { return api_; }
+
+private:
+    struct Port;
+    std::unique_ptr<RtMidiOut> NewClient(const std::string& name);
+    // RtMidi port numbers of other programs' ports, in RtMidi's order.
+    std::vector<unsigned> ForeignPorts(std::vector<std::string>* names = nullptr);
+
+    std::string clientName_;
+    TMidiApi api_;
+    std::unique_ptr<RtMidiOut> probe_;
+    std::map<MidiHandle, std::unique_ptr<Port>> ports_;
+    MidiHandle nextHandle_ = 1;
+};
+
+// True for a port name that belongs to a client of this program.
+bool IsOwnPortName(const std::string& portName, const std::string& clientName);

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Set-up, build, every test; then the same tests under ASan+UBSan; then
+# bounded fuzz runs when clang is present.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup
+exec ./scripts/test-all "$@"

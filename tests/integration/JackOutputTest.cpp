@@ -1,0 +1,185 @@
+// The output port against a real JACK server: what the program sends reaches
+// another JACK client byte for byte.
+#include "JackServer.h"
+
+#include "midi/MidiOut.h"
+#include "platform/RtMidiDriver.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Message = std::vector<unsigned char>;
+
+// A JACK client with one MIDI input port that collects what arrives.
+class Sink {
+public:
+    Sink() {
+        client_ = jack_client_open("tonecast-sink", JackNoStartServer, nullptr);
+        if (!client_) throw std::runtime_error("sink cannot connect");
+        port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        ring_ = jack_ringbuffer_create(1 << 16);
+        jack_set_process_callback(client_, &Sink::Process, this);
+        jack_activate(client_);
+    }
+    ~Sink() {
+        jack_deactivate(client_);
+        jack_client_close(client_);
+        jack_ringbuffer_free(ring_);
+    }
+    std::string PortName() const { return jack_port_name(port_); }
+    jack_client_t* Client() const { return client_; }
+
+    // Waits until at least count messages have arrived in all, or the timeout.
+    const std::vector<Message>& Collect(std::size_t count, int timeoutMs = 5000) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            Drain();
+            if (received_.size() >= count || std::chrono::steady_clock::now() > deadline) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return received_;
+    }
+
+private:
+    static int Process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<Sink*>(arg);
+        void* buffer = jack_port_get_buffer(self->port_, frames);
+        jack_nframes_t n = jack_midi_get_event_count(buffer);
+        for (jack_nframes_t i = 0; i < n; ++i) {
+            jack_midi_event_t ev;
+            if (jack_midi_event_get(&ev, buffer, i) != 0 || ev.size > 255) continue;
+            unsigned char size = static_cast<unsigned char>(ev.size);
+            if (jack_ringbuffer_write_space(self->ring_) < ev.size + 1u) continue;
+            jack_ringbuffer_write(self->ring_, reinterpret_cast<char*>(&size), 1);
+            jack_ringbuffer_write(self->ring_, reinterpret_cast<char*>(ev.buffer), ev.size);
+        }
+        return 0;
+    }
+    void Drain() {
+        unsigned char size;
+        while (jack_ringbuffer_read(ring_, reinterpret_cast<char*>(&size), 1) == 1) {
+            Message m(size);
+            jack_ringbuffer_read(ring_, reinterpret_cast<char*>(m.data()), size);
+            received_.push_back(m);
+        }
+    }
+
+    jack_client_t* client_;
+    jack_port_t* port_;
+    jack_ringbuffer_t* ring_;
+    std::vector<Message> received_;
+};
+
+class JackOutputTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ::setenv("TONECAST_MIDI_API", "jack", 1);
+        server = new JackServer;
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    static JackServer* server;
+    const std::string client = "Fendrel's Tonecast";
+};
+
+JackServer* JackOutputTest::server = nullptr;
+
+void ConnectOwnPortTo(jack_client_t* jack, const std::string& client, const std::string& sinkPort) {
+    const char** ports = jack_get_ports(jack, (client + ":").c_str(), JACK_DEFAULT_MIDI_TYPE,
+                                        JackPortIsOutput);
+    ASSERT_NE(ports, nullptr) << "the program's port is not visible to other clients";
+    ASSERT_NE(ports[0], nullptr);
+    ASSERT_EQ(jack_connect(jack, ports[0], sinkPort.c_str()), 0);
+    jack_free(ports);
+}
+
+TEST_F(JackOutputTest, MapperDeliversNotesAndPitchBendByteForByte) {
+    Sink sink;
+    RtMidiOutDriver driver(client);
+    ASSERT_EQ(driver.Api(), TMidiApi::Jack);
+    TMidiOutput port(driver);
+    port.SetDeviceID(MIDI_MAPPER);
+    EXPECT_EQ(port.DeviceName(), client);
+    ASSERT_TRUE(port.Open());
+    ConnectOwnPortTo(sink.Client(), client, sink.PortName());
+
+    port.SendShortMsg(0x90, 60, 100);
+    port.SendShortMsg(0x90, 60, 0);
+    port.SendShortMsg(0xE3, 0x12, 0x34);
+    port.SendShortMsg(0xC5, 9, 0); // two bytes on the wire
+    const auto& got = sink.Collect(4);
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0], (Message{0x90, 60, 100}));
+    EXPECT_EQ(got[1], (Message{0x90, 60, 0}));
+    EXPECT_EQ(got[2], (Message{0xE3, 0x12, 0x34}));
+    EXPECT_EQ(got[3], (Message{0xC5, 9}));
+}
+
+TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
+    Sink sink;
+    RtMidiOutDriver driver(client);
+    TMidiOutput port(driver);
+    port.SetDeviceID(MIDI_MAPPER);
+    ASSERT_TRUE(port.Open());
+    ConnectOwnPortTo(sink.Client(), client, sink.PortName());
+    port.SendShortMsg(0x91, 64, 90);
+    ASSERT_EQ(sink.Collect(1).size(), 1u);
+    port.Close();
+    port.SendShortMsg(0x90, 61, 100);
+    const auto& got = sink.Collect(100, 1000);
+    ASSERT_GE(got.size(), 2u);
+    EXPECT_EQ(got[1], (Message{0x91, 64, 0})); // the held note is ended first
+    for (std::size_t i = 2; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].size(), 3u);
+        EXPECT_EQ(got[i][0] & 0xF0, 0xB0);
+    }
+    for (const auto& m : got) EXPECT_NE(m, (Message{0x90, 61, 100}));
+}
+
+TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
+    Sink sink;
+    RtMidiOutDriver driver(client);
+    TMidiOutput mapper(driver);
+    mapper.SetDeviceID(MIDI_MAPPER);
+    mapper.Open();
+
+    std::int32_t sinkDevice = -1;
+    for (std::uint32_t i = 0; i < driver.GetNumDevs(); ++i) {
+        std::string name;
+        ASSERT_EQ(driver.GetDevCaps(static_cast<std::int32_t>(i), name), MMSYSERR_NOERROR);
+        EXPECT_FALSE(IsOwnPortName(name, client)) << name;
+        if (name == sink.PortName()) sinkDevice = static_cast<std::int32_t>(i);
+    }
+    ASSERT_GE(sinkDevice, 0) << "the sink is not listed";
+
+    TMidiOutput port(driver);
+    port.SetDeviceID(sinkDevice);
+    EXPECT_EQ(port.DeviceName(), sink.PortName());
+    ASSERT_TRUE(port.Open());
+    port.SendShortMsg(0xB2, 7, 99);
+    const auto& got = sink.Collect(1);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], (Message{0xB2, 7, 99}));
+}
+
+TEST(OwnPortNameTest, OwnClientsIncludingRenamedOnes) {
+    EXPECT_TRUE(IsOwnPortName("Fendrel's Tonecast:out", "Fendrel's Tonecast"));
+    EXPECT_TRUE(IsOwnPortName("Fendrel's Tonecast-01:out", "Fendrel's Tonecast"));
+    EXPECT_FALSE(IsOwnPortName("Fendrel's Tonecaster:out", "Fendrel's Tonecast"));
+    EXPECT_FALSE(IsOwnPortName("synth:Fendrel's Tonecast", "Fendrel's Tonecast"));
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+#include "platform/RegistryFile.h"
+
+#include "../TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+const std::string Root = "HKEY_CURRENT_USER\\Software\\Morwent\\Fendrel's Tonecast\\tonecast";
+
+class RegistryFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string file = dir.File("tonecast.reg");
+};
+
+TEST_F(RegistryFileTest, IntegersAreDwordsBooleansAreStrings) {
+    {
+        TRegistryFileStore store(file, Root);
+        store.WriteInteger("KeyboardForm", "Top", 100);
+        store.WriteInteger("KeyboardForm", "Left", -5);
+        store.WriteBool("KeyboardForm", "Midi Thru", false);
+        store.WriteBool("KeyboardForm", "First Time", true);
+        store.WriteString("KeyboardForm", "Path", "C:\\patches\\\"x\".txt");
+        store.Close();
+    }
+    std::string text = ReadFile(file);
+    EXPECT_EQ(text, "REGEDIT4\r\n\r\n"
+                    "[" + Root + "\\KeyboardForm]\r\n"
+                    "\"Top\"=dword:00000064\r\n"
+                    "\"Left\"=dword:fffffffb\r\n"
+                    "\"Midi Thru\"=\"0\"\r\n"
+                    "\"First Time\"=\"1\"\r\n"
+                    "\"Path\"=\"C:\\\\patches\\\\\\\"x\\\".txt\"\r\n"
+                    "\r\n");
+    TRegistryFileStore store(file, Root);
+    EXPECT_EQ(store.ReadInteger("KeyboardForm", "Top", 0), 100);
+    EXPECT_EQ(store.ReadInteger("KeyboardForm", "Left", 0), -5);
+    EXPECT_FALSE(store.ReadBool("KeyboardForm", "Midi Thru", true));
+    EXPECT_TRUE(store.ReadBool("KeyboardForm", "First Time", false));
+    EXPECT_EQ(store.ReadString("KeyboardForm", "Path", ""), "C:\\patches\\\"x\".txt");
+}
+
+TEST_F(RegistryFileTest, IntegerWrittenByHandAsStringStaysAString) {
+    WriteFile(file, "REGEDIT4\n\n[" + Root + "\\KeyboardForm]\n\"Width\"=\"64\"\n\"Bad\"=\"x1\"\n");
+    {
+        TRegistryFileStore store(file, Root);
+        EXPECT_EQ(store.ReadInteger("KeyboardForm", "Width", 0), 64);
+        EXPECT_EQ(store.ReadInteger("KeyboardForm", "Bad", 7), 7);
+        store.WriteInteger("KeyboardForm", "Width", 500);
+        store.Close();
+    }
+    EXPECT_NE(ReadFile(file).find("\"Width\"=\"500\""), std::string::npos);
+    TRegistryFileStore store(file, Root);
+    EXPECT_EQ(store.ReadInteger("KeyboardForm", "Width", 0), 500);
+}
+
+TEST_F(RegistryFileTest, BooleanOverADwordBecomesAString) {
+    TRegistryFileStore store(file, Root);
+    store.WriteInteger("S", "Flag", 5);
+    store.WriteBool("S", "Flag", true);
+    store.Close();
+    EXPECT_NE(ReadFile(file).find("\"Flag\"=\"1\""), std::string::npos);
+}
+
+TEST_F(RegistryFileTest, DefaultsForMissingSectionsValuesAndWrongTypes) {
+    WriteFile(file, "REGEDIT4\n\n[" + Root + "\\S]\n\"N\"=dword:0000002a\n\"B\"=hex:01,02\n");
+    TRegistryFileStore store(file, Root);
+    EXPECT_EQ(store.ReadString("Nope", "X", "def"), "def");
+    EXPECT_EQ(store.ReadInteger("Nope", "X", -3), -3);
+    EXPECT_TRUE(store.ReadBool("S", "Missing", true));
+    EXPECT_EQ(store.ReadString("S", "N", "def"), "def"); // a DWORD is no string
+    EXPECT_EQ(store.ReadInteger("S", "n", 0), 42);       // names ignore case
+    EXPECT_EQ(store.ReadInteger("S", "B", 9), 9);
+    EXPECT_FALSE(store.SectionExists("Nope"));
+}
+
+TEST_F(RegistryFileTest, EraseSectionTakesSubkeysDeleteValueListsInOrder) {
+    TRegistryFileStore store(file, Root);
+    store.WriteString("KnobPresets\\Strings", "Knob1", "a");
+    store.WriteString("KnobPresets\\Drums", "Knob1", "b");
+    store.WriteString("KnobPresets\\Drums\\Deep", "Knob1", "c");
+    store.WriteString("KnobPresets\\strings", "Knob2", "d"); // same key, other spelling
+    store.WriteInteger("Other", "B", 1);
+    store.WriteInteger("Other", "A", 2);
+    store.WriteInteger("Other", "C", 3);
+    EXPECT_EQ(store.ReadSubsections("KnobPresets"), (std::vector<std::string>{"Strings", "Drums"}));
+    EXPECT_EQ(store.ReadValueNames("KnobPresets\\Strings"), (std::vector<std::string>{"Knob1", "Knob2"}));
+    store.DeleteValue("Other", "a");
+    store.DeleteValue("Other", "missing");
+    store.DeleteValue("Missing", "x");
+    EXPECT_EQ(store.ReadValueNames("Other"), (std::vector<std::string>{"B", "C"}));
+    store.EraseSection("KnobPresets\\Drums");
+    EXPECT_EQ(store.ReadSubsections("KnobPresets"), (std::vector<std::string>{"Strings"}));
+    EXPECT_FALSE(store.SectionExists("KnobPresets\\Drums\\Deep"));
+    store.EraseSection("KnobPresets");
+    EXPECT_FALSE(store.SectionExists("KnobPresets\\Strings"));
+    EXPECT_EQ(store.ReadSubsections(""), (std::vector<std::string>{"Other"}));
+}
+
+TEST_F(RegistryFileTest, EveryTypeRoundTripsThroughTheFile) {
+    std::string other = "[HKEY_CURRENT_USER\\Software\\Elsewhere]\r\n\"Bin\"=hex:00,01,\\\r\n  02,03\r\n"
+                        "\"Exp\"=hex(2):25,00\r\n\r\n";
+    WriteFile(file, "REGEDIT4\r\n\r\n" + other);
+    {
+        TRegistryFileStore store(file, Root);
+        store.WriteString("S", "Text", "Grüße \"quoted\" back\\slash");
+        store.WriteString("S", "Lines", "one\r\ntwo");
+        store.WriteString("S", "", "default value");
+        store.WriteString("S", "Empty", "");
+        store.WriteInteger("S", "Min", INT32_MIN);
+        store.WriteInteger("S", "Max", INT32_MAX);
+        store.WriteBool("S", "On", true);
+        store.Close();
+    }
+    std::string text = ReadFile(file);
+    EXPECT_EQ(text.substr(0, 12 + other.size()), "REGEDIT4\r\n\r\n" + other); // untouched
+    TRegistryFileStore store(file, Root);
+    EXPECT_EQ(store.ReadString("S", "Text", ""), "Grüße \"quoted\" back\\slash");
+    EXPECT_EQ(store.ReadString("S", "Lines", ""), "one\r\ntwo");
+    EXPECT_EQ(store.ReadString("S", "", ""), "default value");
+    EXPECT_EQ(store.ReadString("S", "Empty", "x"), "");
+    EXPECT_EQ(store.ReadInteger("S", "Min", 0), INT32_MIN);
+    EXPECT_EQ(store.ReadInteger("S", "Max", 0), INT32_MAX);
+    EXPECT_TRUE(store.ReadBool("S", "On", false));
+}
+
+TEST_F(RegistryFileTest, UnchangedStoreDoesNotWrite) {
+    WriteFile(file, "REGEDIT4\n\n[" + Root + "\\S]\n\"A\"=\"1\"\n");
+    {
+        TRegistryFileStore store(file, Root);
+        store.ReadString("S", "A", "");
+    }
+    EXPECT_EQ(ReadFile(file), "REGEDIT4\n\n[" + Root + "\\S]\n\"A\"=\"1\"\n");
+}
+
+TEST_F(RegistryFileTest, TwoStoresOnOneFileKeepBothChanges) {
+    {
+        TRegistryFileStore seed(file, Root);
+        seed.WriteInteger("KeyboardForm", "Top", 1);
+        seed.WriteInteger("KeyboardForm", "Left", 2);
+        seed.WriteString("Old", "X", "gone");
+    }
+    TRegistryFileStore first(file, Root);
+    TRegistryFileStore second(file, Root);
+    first.WriteInteger("KeyboardForm", "Top", 10);
+    first.WriteString("Keyboard", "KeyWidth", "12");
+    second.WriteInteger("KeyboardForm", "Left", 20);
+    second.EraseSection("Old");
+    first.Close();
+    second.Close();
+    TRegistryFileStore check(file, Root);
+    EXPECT_EQ(check.ReadInteger("KeyboardForm", "Top", 0), 10);
+    EXPECT_EQ(check.ReadInteger("KeyboardForm", "Left", 0), 20);
+    EXPECT_EQ(check.ReadString("Keyboard", "KeyWidth", ""), "12");
+    EXPECT_FALSE(check.SectionExists("Old"));
+}
+
+class DamagedRegistryFileTest : public RegistryFileTest,
+                                public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(DamagedRegistryFileTest, LoadsAsDefaultsAndIsKeptAside) {
+    WriteFile(file, GetParam());
+    {
+        TRegistryFileStore store(file, Root);
+        EXPECT_TRUE(store.WasDamaged());
+        EXPECT_EQ(store.ReadInteger("KeyboardForm", "Top", -10000), -10000);
+        store.WriteInteger("KeyboardForm", "Top", 5);
+        store.Close();
+    }
+    EXPECT_EQ(ReadFile(file + ".bad"), GetParam());
+    TRegistryFileStore store(file, Root);
+    EXPECT_FALSE(store.WasDamaged());
+    EXPECT_EQ(store.ReadInteger("KeyboardForm", "Top", 0), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedRegistryFileTest,
+    ::testing::Values("REGEDIT4\r\n\r\n[" + Root + "\\KeyboardForm]\r\n\"Top\"=dword:000",
+                      "REGEDIT4\r\n\r\n[" + Root + "\\KeyboardForm]\r\n\"Name\"=\"unterminated",
+                      "REGEDIT4\r\n\r\n[" + Root + "\\Keyboa",
+                      "REGEDIT4\r\n\r\n[" + Root + "\\K]\r\n\"Bin\"=hex:00,01,\\",
+                      "REGEDIT4\r\n\"Orphan\"=\"value\"\r\n", "REGED", "garbage\n"));
+
+TEST_F(RegistryFileTest, CloseThatCannotWriteKeepsTheOldFileAndReports) {
+    {
+        TRegistryFileStore store(file, Root);
+        store.WriteInteger("S", "A", 1);
+    }
+    std::string before = ReadFile(file);
+    // The temporary file cannot be created where a folder of its name stands.
+    std::filesystem::create_directory(file + ".tmp." + std::to_string(::getpid()));
+    TRegistryFileStore store(file, Root);
+    store.WriteInteger("S", "A", 2);
+    EXPECT_THROW(store.Close(), EStoreError);
+    EXPECT_EQ(ReadFile(file), before);
+}
+
+TEST_F(RegistryFileTest, CloseInAReadOnlyFolderKeepsTheOldFileAndReports) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    {
+        TRegistryFileStore store(file, Root);
+        store.WriteInteger("S", "A", 1);
+    }
+    std::string before = ReadFile(file);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+    TRegistryFileStore store(file, Root);
+    store.WriteInteger("S", "A", 2);
+    EXPECT_THROW(store.Close(), EStoreError);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(ReadFile(file), before);
+}
+
+TEST(RegistryDataTest, ParseThenSerializeIsStable) {
+    TRegistryData data;
+    ASSERT_TRUE(data.Parse("REGEDIT4\n; comment\n[HKEY_CURRENT_USER\\A]\n@=\"d\"\n\"x\"=dword:1\n"
+                           "[-HKEY_CURRENT_USER\\B]\n[HKEY_CURRENT_USER\\A\\C]\n\"gone\"=\"1\"\n\"gone\"=-\n"));
+    std::string once = data.Serialize();
+    TRegistryData again;
+    ASSERT_TRUE(again.Parse(once));
+    EXPECT_EQ(again.Serialize(), once);
+    EXPECT_EQ(once, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"d\"\r\n\"x\"=dword:00000001\r\n\r\n"
+                    "[HKEY_CURRENT_USER\\A\\C]\r\n\r\n");
+}
+
+} // namespace
