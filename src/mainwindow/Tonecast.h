@@ -1,5 +1,5 @@
 #pragma once
-// The instrument form: the controls that produce messages, routed to one
+// The instrument form: the piano keyboard and its companions, routed to one
 // output event. It knows nothing about MIDI devices.
 #include "platform/IniStore.h"
 
@@ -7,6 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class TKeyboard;
+class TUpDown;
 
 class TTonecast : public QMainWindow {
     Q_OBJECT
@@ -16,13 +22,18 @@ public:
     using TOutputEvent = std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>;
     TOutputEvent OutputEvent; // where every produced message goes
 
+    TKeyboard* Keyboard1;
+    QComboBox* CBChord;
+    QLineEdit* EChannel;
+    TUpDown* SBChannel;
+
     int DesignHeight() const { return designHeight_; }
     int DesignWidth() const { return designWidth_; }
     const std::string& SettingsSection() const { return settingsSection_; }
     int PlacementFlags() const { return placementFlags_; }
     std::uint8_t ModulationController() const { return modulationController_; }
 
-    virtual void UpdateFromKeyboard() {}
+    virtual void UpdateFromKeyboard();
     virtual int MinimumWidth() const;
     virtual int MaximumWidth() const;
     virtual void LoadSettings(TIniStore& store);
@@ -30,10 +41,20 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Fixes the window's height and width limits once the bars around the form exist.
+    void ApplySizeLimits();
+    virtual void LayoutControls();
 
+    QWidget* form_;
     int designHeight_;
     int designWidth_;
     std::uint8_t modulationController_ = 1;
     std::string settingsSection_ = "KeyboardForm";
     int placementFlags_ = 7;
+
+private:
+    void CBChordClick(int index);
+    void EChannelExit();
+    void ShowChannel();
 };

@@ -1,11 +1,14 @@
 #include "mainwindow/Tonecast2.h"
 
+#include "keyboard/Keyboard.h"
 #include "mainwindow/ProgramNames.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 
 namespace {
 class TDeferredStartEvent : public QEvent {
@@ -20,7 +23,69 @@ TTonecast2::TTonecast2(QWidget* parent) : TTonecast(parent), midiOut_(std::make_
     QApplication::setApplicationDisplayName(QString());
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction("E&xit", this, &QWidget::close);
+    CreateStatusBar();
     OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
+    Keyboard1->OnDisplayEvent = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+        ReflectMessage(s, d1, d2);
+    };
+    Keyboard1->OnNoteHover = [this](TKeyboard*, const std::string& name) {
+        SetStatusText(1, QString::fromStdString(name));
+    };
+    Keyboard1->OnBaseNoteChange = [this](TKeyboard*, const std::string& name) {
+        SetStatusText(2, QString("Base: %1").arg(QString::fromStdString(name)));
+    };
+    SetStatusText(2, QString("Base: %1").arg(QString::fromStdString(Keyboard1->NoteName(Keyboard1->BaseNote()))));
+    ApplySizeLimits();
+}
+
+void TTonecast2::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
+    QPalette p = bar->palette();
+    p.setColor(QPalette::Window, palette().color(QPalette::Button));
+    p.setColor(QPalette::WindowText, palette().color(QPalette::ButtonText));
+    bar->setPalette(p);
+    bar->setAutoFillBackground(true);
+    const int designWidths[5] = {200, 50, 50, 50, 50};
+    for (int i = 0; i < 5; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i == 0) {
+            panel->setMinimumWidth(1);
+            bar->addWidget(panel, 1); // panel 0 takes the rest
+        } else {
+            panel->setFixedWidth(designWidths[i]);
+            bar->addPermanentWidget(panel);
+        }
+        statusPanels_[static_cast<std::size_t>(i)] = panel;
+    }
+}
+
+void TTonecast2::MeasureStatusPanels() {
+    if (statusWidthsMeasured_) return;
+    const QFontMetrics metrics(statusBar()->font());
+    const char* const samples[5] = {nullptr, "WWWWWWWWW", "Base: WWW", "Octave: 122", "WWWWWWWWWW"};
+    int widths[5] = {};
+    for (int i = 1; i < 5; ++i) widths[i] = metrics.horizontalAdvance(samples[i]) + 8; // frame and margin
+    if (widths[1] < 2 || widths[2] < 2 || widths[3] < 2) return;
+    for (int i = 1; i < 5; ++i) statusPanels_[static_cast<std::size_t>(i)]->setFixedWidth(widths[i]);
+    statusWidthsMeasured_ = true;
+}
+
+void TTonecast2::LayoutControls() {
+    TTonecast::LayoutControls();
+    MeasureStatusPanels();
+}
+
+void TTonecast2::SetStatusText(int panel, const QString& text) {
+    statusPanels_[static_cast<std::size_t>(panel)]->setText(text);
+}
+
+QString TTonecast2::StatusText(int panel) const { return statusPanels_[static_cast<std::size_t>(panel)]->text(); }
+
+int TTonecast2::StatusPanelWidth(int panel) const {
+    return statusPanels_[static_cast<std::size_t>(panel)]->width();
 }
 
 TTonecast2::~TTonecast2() {
@@ -39,6 +104,7 @@ void TTonecast2::FormShow() {
     auto store = OpenRegistryStore();
     LoadSettings(*store);
     stage_ = TStage::Shown;
+    Keyboard1->setFocus();
     QApplication::postEvent(this, new TDeferredStartEvent);
 }
 
@@ -76,6 +142,7 @@ void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::ui
     case 0xB:
         if (data1 == 0) receivedBankMsb_ = data2;
         else if (data1 == 32) receivedBankLsb_ = data2;
+        Keyboard1->SetControllerValue(data1, data2);
         break;
     case 0xC:
         if (receivedBankMsb_ != 128 && receivedBankLsb_ != 128) {
@@ -98,6 +165,7 @@ void TTonecast2::FormClose() {
     if (closed_) return;
     closed_ = true;
     stage_ = TStage::Closing;
+    Keyboard1->ResetAll(); // note offs go out while the port is still open
     try {
         auto store = OpenRegistryStore();
         SaveSettings(*store);

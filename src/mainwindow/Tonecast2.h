@@ -6,7 +6,10 @@
 
 #include <QEvent>
 
+#include <array>
 #include <memory>
+
+class QLabel;
 
 class TTonecast2 : public TTonecast {
     Q_OBJECT
@@ -33,6 +36,12 @@ public:
     int BankLsb() const { return bankLsb_; }
     bool FirstTime() const { return firstTime_; }
 
+    // The five panels of the status bar: 0 messages, 1 note, 2 base note,
+    // 3 octave, 4 patch group.
+    void SetStatusText(int panel, const QString& text);
+    QString StatusText(int panel) const;
+    int StatusPanelWidth(int panel) const;
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -42,6 +51,12 @@ private:
     void FormShow();
     void DeferredStart();
     void FormClose();
+    void CreateStatusBar();
+    void MeasureStatusPanels();
+    void LayoutControls() override;
+
+    std::array<QLabel*, 5> statusPanels_{};
+    bool statusWidthsMeasured_ = false;
 
     std::unique_ptr<TMidiOutput> midiOut_;
     TStage stage_ = TStage::Created;

@@ -41,7 +41,14 @@ QRect WorkArea(const QWidget* window) {
     return area.isValid() ? area : screen->geometry();
 }
 
+namespace {
+int g_depthOverride = 0;
+}
+
+void SetScreenDepthOverride(int depth) { g_depthOverride = depth; }
+
 int ScreenDepth() {
+    if (g_depthOverride) return g_depthOverride;
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->depth() : 24;
 }

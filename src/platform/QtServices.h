@@ -16,8 +16,9 @@ void SetMessageSink(std::function<void(const QString&)> sink);
 // primary screen's rectangle when the system gives none.
 QRect WorkArea(const QWidget* window);
 
-// Bits per pixel of the primary screen.
+// Bits per pixel of the primary screen, or the depth a test set in its place.
 int ScreenDepth();
+void SetScreenDepthOverride(int depth); // 0 ends the override
 
 // Runs the handler on the GUI thread when SIGTERM or SIGINT arrives.
 void OnTerminationSignal(std::function<void()> handler);

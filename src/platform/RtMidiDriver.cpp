@@ -109,7 +109,7 @@ std::uint32_t RtMidiOutDriver::GetNumDevs() {
 }
 
 MMRESULT RtMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
-    if (!probe_) return MMSYSERR_NODRIVER;
+    if (!SystemAnswers()) return MMSYSERR_NODRIVER;
     if (deviceId == MIDI_MAPPER) {
         productName = clientName_;
         return MMSYSERR_NOERROR;
@@ -122,8 +122,17 @@ MMRESULT RtMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& product
     return MMSYSERR_NOERROR;
 }
 
+bool RtMidiOutDriver::SystemAnswers() {
+    if (!probe_) return false;
+    bool failed = false;
+    probe_->setErrorCallback(QuietErrors, &failed);
+    probe_->getPortCount(); // JACK connects here, and warns when no server runs
+    return !failed;
+}
+
 MMRESULT RtMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
     handle = 0;
+    if (!SystemAnswers()) return MMSYSERR_NODRIVER;
     auto port = std::make_unique<Port>();
     port->out = NewClient(clientName_);
     if (!port->out) return MMSYSERR_NODRIVER;

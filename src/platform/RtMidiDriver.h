@@ -34,6 +34,7 @@ public:
 private:
     struct Port;
     std::unique_ptr<RtMidiOut> NewClient(const std::string& name);
+    bool SystemAnswers(); // false when there is no sequencer or server to talk to
     // RtMidi port numbers of other programs' ports, in RtMidi's order.
     std::vector<unsigned> ForeignPorts(std::vector<std::string>* names = nullptr);
 

@@ -1,0 +1,554 @@
+#include "keyboard/Keyboard.h"
+
+#include "platform/QtServices.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace KeyGeometry;
+
+namespace {
+
+const QColor PressedDot(0x80, 0x80, 0x80);
+const QColor MarkDot(0xC0, 0xC0, 0xC0);
+
+bool IsBlackNote(int note) { return IsBlack(note % 12); }
+
+const char* SizeWord(TImageSize size) {
+    switch (size) {
+    case TImageSize::isSmall: return "SMALL";
+    case TImageSize::isBig: return "BIG";
+    case TImageSize::isNormal: break;
+    }
+    return "NORMAL";
+}
+
+} // namespace
+
+TKeyboard::TKeyboard(QWidget* parent) : QWidget(parent), imagesAvailable_(ScreenDepth() >= 8) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    state_.OnNote = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+        if (OnNote) OnNote(this, s, d1, d2);
+    };
+    state_.OnDisplayEvent = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+        if (OnDisplayEvent) OnDisplayEvent(this, s, d1, d2);
+    };
+    state_.OnRedrawNote = [this](int note) { RedrawNote(note); };
+    state_.OnRepaint = [this] { update(); };
+    UpdateLimits();
+    resize(100, 30);
+    ApplyBaseNote(baseNote_, true);
+}
+
+// --- layout -----------------------------------------------------------------
+
+bool TKeyboard::ApplyBaseNote(int note, bool force) {
+    const int clamped = ClampBaseNote(note, width(), keyWidth_);
+    const bool changed = clamped != baseNote_;
+    if (changed || force) {
+        baseNote_ = clamped;
+        scrollOffset_ = AbsoluteX(baseNote_, Layout());
+    }
+    if (changed && OnBaseNoteChange) OnBaseNoteChange(this, NoteName(baseNote_));
+    return changed;
+}
+
+void TKeyboard::SetBaseNote(int note) {
+    const int oldOffset = scrollOffset_;
+    ApplyBaseNote(note, true);
+    const int newOffset = scrollOffset_;
+    scrollOffset_ = oldOffset;
+    ScrollRepaint(oldOffset, newOffset);
+}
+
+void TKeyboard::ScrollRepaint(int oldOffset, int newOffset) {
+    scrollOffset_ = newOffset;
+    const int d = newOffset - oldOffset;
+    if (d == 0) return;
+    // Copy what is already painted; Qt then paints only the strip that came into view.
+    if (std::abs(d) > width() - 20) update();
+    else scroll(-d, 0);
+}
+
+void TKeyboard::UpdateLimits() {
+    setMinimumSize(10, 5);
+    setMaximumWidth(std::max(10, FullWidth()));
+}
+
+void TKeyboard::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (ApplyBaseNote(baseNote_, false)) update();
+}
+
+void TKeyboard::SetMarkNote(int note) {
+    markNote_ = std::clamp(note, 0, 127);
+    update();
+}
+
+void TKeyboard::SetShadowWidth(int width) {
+    if (width < 0) width = 0;
+    if (width > keyWidth_ - 2) width = keyWidth_;
+    shadowWidth_ = width;
+    update();
+}
+
+void TKeyboard::SetKeyWidth(int width) {
+    if (paintStyle_ == TPaintStyle::psImage) return;
+    width = std::clamp(width, 4, 100);
+    if (width == keyWidth_) return;
+    keyWidth_ = width;
+    ApplyBaseNote(baseNote_, true);
+    UpdateLimits();
+    update();
+}
+
+void TKeyboard::SetLanguage(TLanguage language) {
+    language_ = language;
+    update();
+}
+
+void TKeyboard::SetImageSize(TImageSize size) {
+    if (size == imageSize_) return;
+    imageSize_ = size;
+    if (images_) {
+        LoadImages();
+        ApplyBaseNote(baseNote_, true);
+        UpdateLimits();
+        update();
+    }
+}
+
+void TKeyboard::SetPaintStyle(TPaintStyle style) {
+    if (!imagesAvailable_) style = TPaintStyle::psDraw;
+    if (style == paintStyle_) return;
+    paintStyle_ = style;
+    const int oldWidth = keyWidth_;
+    if (style == TPaintStyle::psDraw) FreeImages();
+    else LoadImages();
+    ApplyBaseNote(baseNote_, keyWidth_ != oldWidth);
+    UpdateLimits();
+    update();
+}
+
+void TKeyboard::SetTabStop(bool tabStop) { setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus); }
+
+int TKeyboard::NoteAt(int x, int y) {
+    const int a = scrollOffset_ + x;
+    if (paintStyle_ == TPaintStyle::psImage && images_)
+        lastHoveredNote_ = NoteAtImage(a, y, keyWidth_, images_->hitMap);
+    else
+        lastHoveredNote_ = NoteAtDraw(a, y, keyWidth_, height());
+    return lastHoveredNote_;
+}
+
+int TKeyboard::LastVisibleNote() const {
+    const int a = scrollOffset_ + width() - 1;
+    int note = paintStyle_ == TPaintStyle::psImage && images_
+                   ? NoteAtImage(a, BlackKeyHeight + 1, keyWidth_, images_->hitMap)
+                   : NoteAtDraw(a, height(), keyWidth_, height());
+    if (note < 127 && IsBlackNote(note + 1)) ++note; // its left half may show
+    return std::min(note, 127);
+}
+
+std::string TKeyboard::DisplayName(int note) const {
+    if (patchNoteNames_) {
+        const std::string& name = (*patchNoteNames_)[static_cast<std::size_t>(std::clamp(note, 0, 127))];
+        if (!name.empty()) return name;
+    }
+    return NoteName(note);
+}
+
+void TKeyboard::SetNoteNames(const std::vector<std::string>* names) {
+    if (names && names->size() >= 128) patchNoteNames_ = std::make_unique<std::vector<std::string>>(*names);
+    else patchNoteNames_.reset();
+}
+
+int TKeyboard::ImageHeight() const { return images_ ? images_->whiteUp[0].height() : height(); }
+
+QRect TKeyboard::KeyRect(int note) const {
+    const int x = AbsoluteX(note, Layout()) - scrollOffset_;
+    const bool black = IsBlackNote(note);
+    if (paintStyle_ == TPaintStyle::psImage && images_) {
+        const QPixmap& p = black ? images_->blackUp : images_->whiteUp[0];
+        return QRect(x, 0, p.width(), p.height());
+    }
+    return QRect(x, 0, keyWidth_, black ? height() * 3 / 5 : height());
+}
+
+QRect TKeyboard::DotRect(int note) const {
+    const int x = AbsoluteX(note, Layout()) - scrollOffset_, h = height(), cx = x + keyWidth_ / 2;
+    if (IsBlackNote(note)) {
+        const int y = h * 3 / 5 - h / 7;
+        return QRect(cx - 2, y - 5, 6, 6);
+    }
+    const int y = h - h / 7;
+    return QRect(cx - 3, y - 4, 6, 6);
+}
+
+void TKeyboard::RedrawNote(int note) {
+    if (paintStyle_ == TPaintStyle::psDraw || !images_) update(DotRect(note).adjusted(-1, -1, 1, 1));
+    else update(KeyRect(note));
+}
+
+// --- painting ---------------------------------------------------------------
+
+void TKeyboard::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    const QRect r = event->rect();
+    int from, to;
+    if (r == rect()) {
+        from = baseNote_ - 2;
+        to = LastVisibleNote();
+    } else {
+        // Only the keys under the exposed part; the clip keeps the rest untouched.
+        const int bottom = std::max(height(), BlackKeyHeight + 1);
+        auto at = [&](int x) {
+            const int a = scrollOffset_ + x;
+            return paintStyle_ == TPaintStyle::psImage && images_
+                       ? NoteAtImage(a, bottom, keyWidth_, images_->hitMap)
+                       : NoteAtDraw(a, bottom, keyWidth_, height());
+        };
+        from = at(r.left()) - 1;
+        to = std::min(at(r.right()) + 2, 127);
+    }
+    PaintRange(p, from, to);
+    if (TabStop() && hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    }
+}
+
+void TKeyboard::PaintRange(QPainter& p, int from, int to) {
+    if (paintStyle_ == TPaintStyle::psDraw || !images_) {
+        const int end = std::clamp(to, 0, 127);
+        for (int note = std::max(from - 1, 0); note <= end; ++note) {
+            if (AbsoluteX(note, Layout()) - scrollOffset_ > width()) break;
+            PaintDrawnKey(p, note);
+        }
+        return;
+    }
+    from = std::clamp(from, 0, 127);
+    to = std::clamp(to, 0, 127);
+    for (int note = from; note < to; ++note)
+        if (!IsBlackNote(note)) PaintImageKey(p, note, 1);
+    PaintImageKey(p, to, 2);
+    const int imageHeight = ImageHeight();
+    if (imageHeight < height()) p.fillRect(0, imageHeight, width(), height() - imageHeight, Qt::black);
+}
+
+void TKeyboard::PaintDrawnKey(QPainter& p, int note) {
+    const int x = AbsoluteX(note, Layout()) - scrollOffset_, h = height(), t = h * 3 / 5, k = keyWidth_;
+    const int s = shadowWidth_;
+    if (!IsBlackNote(note)) {
+        const int shape = note == 127 ? 2 : WhiteShape(note % 12);
+        if (shape == 0) p.fillRect(x, 0, k / 2, t, Qt::white);
+        p.fillRect(x, t, k - 1, h - t, Qt::white);
+        if (shape == 2) p.fillRect(x + k / 2, 0, k - 1 - k / 2, t, Qt::white);
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(x + k - 1, h - 1, x + k - 1, shape == 2 ? 0 : t);
+    } else {
+        p.fillRect(x, 0, k, t, Qt::black);
+        if (s > 0) {
+            p.setPen(QPen(Qt::white, s, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+            const int lx = x + 1 + s / 2, by = t - 1 - (3 * s) / 2;
+            const QPoint line[3] = {{lx, 0}, {lx, by}, {x + k - 1 - s / 2, by}};
+            p.drawPolyline(line, 3);
+        }
+    }
+    PaintDot(p, note);
+}
+
+void TKeyboard::PaintDot(QPainter& p, int note) {
+    const bool black = IsBlackNote(note);
+    QColor colour = black ? Qt::black : Qt::white;
+    if (state_.IsPressed(note)) colour = PressedDot;
+    else if (note == markNote_) colour = MarkDot;
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(DotRect(note));
+    p.setBrush(Qt::NoBrush);
+}
+
+void TKeyboard::PaintImageKey(QPainter& p, int note, int neighbours) {
+    const int x = AbsoluteX(note, Layout()) - scrollOffset_, k = keyWidth_;
+    if (x > width() + k || x + 2 * k < 0) return;
+    const bool black = IsBlackNote(note), pressed = state_.IsPressed(note);
+    const int whiteIndex = ColourIndex(note % 12);
+    const QPixmap& bitmap = black ? (pressed ? images_->blackDown : images_->blackUp)
+                                  : (pressed ? images_->whiteDown : images_->whiteUp)[static_cast<std::size_t>(whiteIndex)];
+    p.drawPixmap(x, 0, bitmap);
+    if (note == markNote_) {
+        const int h = bitmap.height(), y = h * 2 / 3 + (pressed ? h / 7 : 0), cx = x + k / 2;
+        p.setPen(Qt::NoPen);
+        p.setBrush(MarkDot);
+        p.drawEllipse(QRect(cx - 3, y - 4, 6, 6));
+        p.setBrush(Qt::NoBrush);
+    }
+    if (black || neighbours == 0) return;
+    // A white key's slice shows its black neighbours released: restore pressed ones.
+    if (note > 0 && IsBlackNote(note - 1) && state_.IsPressed(note - 1)) PaintImageKey(p, note - 1, 0);
+    if (neighbours == 2 && note < 127 && IsBlackNote(note + 1) && state_.IsPressed(note + 1))
+        PaintImageKey(p, note + 1, 0);
+}
+
+// --- images -----------------------------------------------------------------
+
+void TKeyboard::FreeImages() { images_.reset(); }
+
+bool TKeyboard::LoadImages() {
+    FreeImages();
+    if (imagesAvailable_) {
+        const int depth = ScreenDepth();
+        const QString suffix = depth >= 8 && depth < 15 ? "256" : "";
+        const auto& g = ImageGeometry(imageSize_);
+        QImage up(QString(":/bitmaps/UP%1%2.png").arg(SizeWord(imageSize_), suffix));
+        QImage down(QString(":/bitmaps/DOWN%1%2.png").arg(SizeWord(imageSize_), suffix));
+        if (!up.isNull() && !down.isNull()) {
+            up = up.convertToFormat(QImage::Format_RGB32);
+            down = down.convertToFormat(QImage::Format_RGB32);
+            TKeyImages images;
+            const QRect blackRect(g.blackLeft[0], 0, g.blackKeyWidth, g.blackKeyHeight);
+            QImage blackUp = up.copy(blackRect), blackDown = down.copy(blackRect);
+            for (QImage* octave : {&up, &down}) {
+                QPainter p(octave); // every black key looks like the released C#
+                for (int left : g.blackLeft) p.drawImage(left, 0, blackUp);
+            }
+            const int k = up.width() / 7;
+            for (int w : {0, 1, 2, 4, 5}) {
+                images.whiteUp[static_cast<std::size_t>(w)] = QPixmap::fromImage(up.copy(w * k, 0, k, up.height()));
+                images.whiteDown[static_cast<std::size_t>(w)] =
+                    QPixmap::fromImage(down.copy(w * k, 0, k, down.height()));
+            }
+            images.whiteUp[3] = images.whiteUp[0];
+            images.whiteDown[3] = images.whiteDown[0];
+            images.whiteUp[6] = images.whiteUp[2];
+            images.whiteDown[6] = images.whiteDown[2];
+            images.blackUp = QPixmap::fromImage(blackUp);
+            images.blackDown = QPixmap::fromImage(blackDown);
+            images.hitMap = BuildHitMap(imageSize_, k);
+            images_ = std::move(images);
+            keyWidth_ = k;
+            return true;
+        }
+    }
+    // A picture that cannot be loaded: draw the keys from now on.
+    imagesAvailable_ = false;
+    paintStyle_ = TPaintStyle::psDraw;
+    return false;
+}
+
+// --- mouse ------------------------------------------------------------------
+
+int TKeyboard::ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= ssShift;
+    if (modifiers & Qt::AltModifier) shift |= ssAlt;
+    if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
+    if (buttons & Qt::LeftButton) shift |= ssLeft;
+    if (buttons & Qt::RightButton) shift |= ssRight;
+    if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+    return shift;
+}
+
+static std::optional<TMouseButton> ButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton: return TMouseButton::mbLeft;
+    case Qt::RightButton: return TMouseButton::mbRight;
+    case Qt::MiddleButton: return TMouseButton::mbMiddle;
+    default: return std::nullopt;
+    }
+}
+
+void TKeyboard::UpdateCursor(int shift) {
+    const bool hand = ((shift & ssAlt) && buttonsDown_.empty()) || state_.MouseMode() == TMouseMode::BaseNoteDrag;
+    if (hand == handCursor_) return;
+    handCursor_ = hand;
+    if (hand) setCursor(Qt::PointingHandCursor);
+    else unsetCursor();
+}
+
+void TKeyboard::Press(TMouseButton button, int shift, int x, int y) {
+    auto addButton = [this](TMouseButton b) {
+        if (std::find(buttonsDown_.begin(), buttonsDown_.end(), b) == buttonsDown_.end()) buttonsDown_.push_back(b);
+    };
+    if (button == TMouseButton::mbLeft && EnableBaseNoteDrag && (shift & ssAlt) &&
+        state_.MouseMode() == TMouseMode::Idle) {
+        addButton(button);
+        dragStartX_ = x;
+        dragStartOffset_ = scrollOffset_;
+        state_.SetMouseMode(TMouseMode::BaseNoteDrag);
+        UpdateCursor(shift);
+        return;
+    }
+    if (state_.MouseMode() == TMouseMode::BaseNoteDrag) return;
+    int note = NoteAt(x, y);
+    noteUnderMouse_ = note;
+    if (OnMousePress) OnMousePress(this, note, button, shift);
+    if (note < 0 || note > 127) return;
+    const int velocity = state_.GestureVelocity(shift & ssShift);
+    if (button == TMouseButton::mbLeft || (button == TMouseButton::mbRight && state_.EnableSpecialMode)) {
+        const TMouseMode oldMode = state_.MouseMode();
+        addButton(button);
+        state_.SetMouseMode(button == TMouseButton::mbLeft ? TMouseMode::Normal : TMouseMode::Hold);
+        if (oldMode == TMouseMode::Idle) {
+            state_.PlayNote(state_.Channel(), note, velocity, true);
+            state_.PlayingNote = note;
+            state_.PlayingVelocity = velocity;
+        }
+        state_.StartGesture(x, y);
+    }
+    if (TabStop() && !hasFocus()) setFocus(Qt::MouseFocusReason);
+}
+
+void TKeyboard::mousePressEvent(QMouseEvent* event) {
+    auto button = ButtonOf(event->button());
+    if (!button) return;
+    const QPoint pos = event->position().toPoint();
+    Press(*button, ShiftOf(event->modifiers(), event->buttons()), pos.x(), pos.y());
+}
+
+void TKeyboard::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+void TKeyboard::DragBaseNote(int x) {
+    int offset = dragStartX_ - x + dragStartOffset_;
+    if (offset < 0) offset = 0;
+    if (FullWidth() - offset < width()) offset = FullWidth() - width();
+    if (offset == scrollOffset_) return;
+    const int oldOffset = scrollOffset_;
+    const int leftNote = NoteAtDraw(offset, height(), keyWidth_, height());
+    const int leftImageNote =
+        images_ && paintStyle_ == TPaintStyle::psImage ? NoteAtImage(offset, height(), keyWidth_, images_->hitMap)
+                                                       : leftNote;
+    ApplyBaseNote(leftImageNote, false);
+    ScrollRepaint(oldOffset, offset);
+}
+
+void TKeyboard::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    const int shift = ShiftOf(event->modifiers(), event->buttons());
+    UpdateCursor(shift);
+    if (state_.MouseMode() == TMouseMode::BaseNoteDrag) {
+        DragBaseNote(pos.x());
+        return;
+    }
+    const TMouseMode mode = state_.MouseMode();
+    if (mode == TMouseMode::Hold) state_.MoveControllers(pos.x(), pos.y());
+    const int note = NoteAt(pos.x(), pos.y());
+    if (note == noteUnderMouse_) return;
+    noteUnderMouse_ = note;
+    if ((mode == TMouseMode::Normal || mode == TMouseMode::Hold) && OnMouseDrag)
+        OnMouseDrag(this, noteUnderMouse_, mode == TMouseMode::Normal ? TMouseButton::mbLeft : TMouseButton::mbRight,
+                    shift);
+    if (mode == TMouseMode::Normal && noteUnderMouse_ >= 0 && noteUnderMouse_ <= 127) {
+        const int velocity = state_.GestureVelocity(shift & ssShift);
+        state_.PlayNote(state_.Channel(), state_.PlayingNote, 0, true); // glissando: off before on
+        state_.PlayNote(state_.Channel(), noteUnderMouse_, velocity, true);
+        state_.PlayingNote = noteUnderMouse_;
+        state_.PlayingVelocity = velocity;
+    }
+    if (OnNoteHover) OnNoteHover(this, DisplayName(noteUnderMouse_));
+}
+
+void TKeyboard::mouseReleaseEvent(QMouseEvent* event) {
+    auto button = ButtonOf(event->button());
+    if (!button) return;
+    const QPoint pos = event->position().toPoint();
+    const int shift = ShiftOf(event->modifiers(), event->buttons());
+    std::erase(buttonsDown_, *button);
+    if (state_.MouseMode() == TMouseMode::BaseNoteDrag) {
+        DragBaseNote(pos.x());
+    } else {
+        const bool held = (shift & ssCtrl) && buttonsDown_.empty();
+        const bool release = !held && buttonsDown_.empty();
+        state_.SetHeld(held);
+        int note = release ? state_.PlayingNote : NoteAt(pos.x(), pos.y());
+        if (OnMouseRelease) OnMouseRelease(this, note, *button, shift);
+        if (release) {
+            state_.PlayNote(state_.Channel(), note, 0, true);
+            state_.PlayingNote = note;
+            if (state_.MouseMode() == TMouseMode::Hold) state_.RecentrePitchBend();
+        }
+    }
+    UpdateCursor(shift);
+    auto down = [this](TMouseButton b) {
+        return std::find(buttonsDown_.begin(), buttonsDown_.end(), b) != buttonsDown_.end();
+    };
+    if (*button == TMouseButton::mbRight && down(TMouseButton::mbLeft))
+        Press(TMouseButton::mbLeft, shift, pos.x(), pos.y());
+    else if (*button == TMouseButton::mbLeft && down(TMouseButton::mbRight))
+        Press(TMouseButton::mbRight, shift, pos.x(), pos.y());
+    else if (buttonsDown_.empty())
+        state_.SetMouseMode(TMouseMode::Idle);
+}
+
+void TKeyboard::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    if (OnNoteHover) OnNoteHover(this, DisplayName(lastHoveredNote_));
+}
+
+void TKeyboard::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    if (OnNoteHover) OnNoteHover(this, "");
+}
+
+void TKeyboard::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TKeyboard::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    ReleaseExternalNotes();
+    update();
+}
+
+// --- settings ---------------------------------------------------------------
+
+void TKeyboard::LoadSettings(TIniStore& store) {
+    const std::string& s = RegKey;
+    SetBaseNote(store.ReadInteger(s, "BaseNote", baseNote_));
+    SetChannel(store.ReadInteger(s, "Channel", Channel()));
+    const int chord = store.ReadInteger(s, "Chord", static_cast<int>(Chord()));
+    if (chord >= 0 && chord <= static_cast<int>(TChord::chCustom)) state_.StoreChord(static_cast<TChord>(chord));
+    SetKeyWidth(store.ReadInteger(s, "KeyWidth", keyWidth_));
+    const int language = store.ReadInteger(s, "Language", static_cast<int>(language_));
+    if (language >= 0 && language <= static_cast<int>(TLanguage::Italian)) SetLanguage(static_cast<TLanguage>(language));
+    SetMarkNote(store.ReadInteger(s, "MarkNote", markNote_));
+    SetShadowWidth(store.ReadInteger(s, "ShadowWidth", shadowWidth_));
+    const int factor = store.ReadInteger(s, "VelShiftFactor", static_cast<int>(std::lround(state_.VelocityShiftFactor() * 100)));
+    state_.SetVelocityShiftFactor(static_cast<float>(factor) / 100.0f);
+    state_.SetVelocity(store.ReadInteger(s, "Velocity", state_.Velocity()));
+    state_.SetUpDownController(store.ReadInteger(s, "UpDownController", state_.UpDownController()) & 0xFF);
+    state_.SetLeftRightController(store.ReadInteger(s, "LeftRightController", state_.LeftRightController()) & 0xFF);
+    const int size = store.ReadInteger(s, "ImageSize", static_cast<int>(imageSize_));
+    if (size >= 0 && size <= static_cast<int>(TImageSize::isBig)) SetImageSize(static_cast<TImageSize>(size));
+    const int style = store.ReadInteger(s, "PaintStyle", static_cast<int>(paintStyle_));
+    if (style >= 0 && style <= static_cast<int>(TPaintStyle::psImage)) SetPaintStyle(static_cast<TPaintStyle>(style));
+}
+
+void TKeyboard::SaveSettings(TIniStore& store) {
+    const std::string& s = RegKey;
+    store.WriteInteger(s, "BaseNote", baseNote_);
+    store.WriteInteger(s, "Channel", Channel());
+    store.WriteInteger(s, "Chord", static_cast<int>(Chord()));
+    store.WriteInteger(s, "KeyWidth", keyWidth_);
+    store.WriteInteger(s, "Language", static_cast<int>(language_));
+    store.WriteInteger(s, "MarkNote", markNote_);
+    store.WriteInteger(s, "ShadowWidth", shadowWidth_);
+    store.WriteInteger(s, "VelShiftFactor", static_cast<int>(std::lround(state_.VelocityShiftFactor() * 100)));
+    store.WriteInteger(s, "Velocity", state_.Velocity());
+    store.WriteInteger(s, "UpDownController", state_.UpDownController());
+    store.WriteInteger(s, "LeftRightController", state_.LeftRightController());
+    store.WriteInteger(s, "ImageSize", static_cast<int>(imageSize_));
+    store.WriteInteger(s, "PaintStyle", static_cast<int>(paintStyle_));
+}
