@@ -464,7 +464,8 @@ void TKeyboard::mouseReleaseEvent(QMouseEvent* event) {
     if (!button) return;
     const QPoint pos = event->position().toPoint();
     const int shift = ShiftOf(event->modifiers(), event->buttons());
-    std::erase(buttonsDown_, *button);
+    // A release whose press the control did not take would end a note it never started.
+    if (std::erase(buttonsDown_, *button) == 0) return;
     if (state_.MouseMode() == TMouseMode::BaseNoteDrag) {
         DragBaseNote(pos.x());
     } else {

@@ -4,10 +4,18 @@
 #include "platform/FakeMidiDriver.h"
 #include "platform/QtServices.h"
 #include "platform/RegistryFile.h"
+#include "controls/UpDown.h"
+#include "keyboard/Keyboard.h"
 
 #include "../TempDir.h"
+#include "WidgetHelpers.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +143,130 @@ TEST_F(MainWindowTest, FirstStartCentresTheWindow) {
     EXPECT_EQ(window.x(), area.left() + area.width() / 2 - window.width() / 2);
     EXPECT_EQ(window.y(), area.top() + area.height() / 2 - window.height() / 2);
     EXPECT_TRUE(window.FirstTime());
+    window.close();
+}
+
+// The notes that reached the port, as (status, note, velocity).
+std::vector<std::tuple<int, int, int>> SentMessages(const FakeMidiOutDriver& driver) {
+    std::vector<std::tuple<int, int, int>> m;
+    for (const auto& s : driver.sent)
+        if (s.packed) m.emplace_back(s.packed & 0xFF, (s.packed >> 8) & 0xFF, (s.packed >> 16) & 0xFF);
+    return m;
+}
+
+QPoint KeyPoint(TKeyboard* kb, int note) {
+    QRect r = kb->KeyRect(note);
+    return QPoint(r.left() + kb->KeyWidth() / 2, kb->height() - 5);
+}
+
+TEST_F(MainWindowTest, ClickingAKeySendsWithTheChordAndChannelOfTheControls) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.Keyboard1->PaintStyle(), TPaintStyle::psImage);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isSmall);
+    EXPECT_EQ(window.Keyboard1->BaseNote(), 36);
+    ASSERT_EQ(window.CBChord->count(), 8);
+    EXPECT_EQ(window.CBChord->itemText(3), "Major m7");
+    emit window.CBChord->activated(1); // Major
+    window.EChannel->setText("3");
+    emit window.EChannel->editingFinished();
+    EXPECT_EQ(window.Keyboard1->Channel(), 2);
+    EXPECT_EQ(window.SBChannel->Position(), 3);
+    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 48));
+    Release(window.Keyboard1, KeyPoint(window.Keyboard1, 48));
+    using M = std::tuple<int, int, int>;
+    EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0x92, 48, 100}, {0x92, 52, 100}, {0x92, 55, 100},
+                                                    {0x92, 48, 0}, {0x92, 52, 0}, {0x92, 55, 0}}));
+    window.close();
+}
+
+TEST_F(MainWindowTest, ChannelFieldDropsWhatIsNoChannel) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    for (const char* text : {"abc", "17", "0", ""}) {
+        window.EChannel->setText(text);
+        emit window.EChannel->editingFinished();
+        EXPECT_EQ(window.EChannel->text(), "1") << text;
+        EXPECT_EQ(window.Keyboard1->Channel(), 0);
+    }
+    window.EChannel->setText("16");
+    emit window.EChannel->editingFinished();
+    EXPECT_EQ(window.Keyboard1->Channel(), 15);
+    window.EChannel->setText("9");
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window.EChannel, &escape);
+    EXPECT_EQ(window.EChannel->text(), "16");
+    window.SBChannel->DownButton()->click();
+    EXPECT_EQ(window.Keyboard1->Channel(), 14);
+    EXPECT_EQ(window.EChannel->text(), "15");
+    window.close();
+}
+
+TEST_F(MainWindowTest, StatusBarShowsBaseNoteAndHoveredNote) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.StatusText(2), "Base: C1");
+    Move(window.Keyboard1, KeyPoint(window.Keyboard1, 60), Qt::NoButton);
+    EXPECT_EQ(window.StatusText(1), "C3");
+    window.Keyboard1->SetBaseNoteWhiteIndex(window.Keyboard1->BaseNoteWhiteIndex() + 1);
+    EXPECT_EQ(window.StatusText(2), "Base: D1");
+    const QFontMetrics metrics(window.statusBar()->font());
+    EXPECT_GE(window.StatusPanelWidth(1), metrics.horizontalAdvance("WWWWWWWWW"));
+    EXPECT_GE(window.StatusPanelWidth(3), metrics.horizontalAdvance("Octave: 122"));
+    window.close();
+}
+
+TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
+    {
+        TTonecast2 window;
+        window.show();
+        QApplication::processEvents();
+        emit window.CBChord->activated(2);
+        window.Keyboard1->SetChannel(4);
+        window.Keyboard1->SetBaseNote(50);
+        window.close();
+    }
+    TTonecast2 again;
+    again.show();
+    QApplication::processEvents();
+    EXPECT_EQ(again.Keyboard1->Chord(), TChord::chMinor);
+    EXPECT_EQ(again.CBChord->currentIndex(), 2);
+    EXPECT_EQ(again.Keyboard1->Channel(), 4);
+    EXPECT_EQ(again.EChannel->text(), "5");
+    EXPECT_EQ(again.Keyboard1->BaseNote(), 50);
+    again.close();
+}
+
+TEST_F(MainWindowTest, ClosingReleasesSoundingNotesBeforeThePortCloses) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
+    window.Keyboard1->MarkExternalNote(64, 90);
+    driver.calls.clear();
+    driver.sent.clear();
+    window.close();
+    using M = std::tuple<int, int, int>;
+    EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0x90, 60, 0}}));
+    ASSERT_GE(driver.calls.size(), 3u);
+    EXPECT_EQ(driver.calls.front(), "send");
+    EXPECT_EQ(driver.calls.back(), "close");
+}
+
+TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    const int height = window.height();
+    window.resize(50, 900);
+    EXPECT_EQ(window.width(), window.MinimumWidth());
+    EXPECT_EQ(window.height(), height);
+    window.resize(5000, height);
+    EXPECT_EQ(window.width(), window.MaximumWidth());
+    EXPECT_EQ(window.Keyboard1->width(), window.Keyboard1->FullWidth());
     window.close();
 }
 
