@@ -1,12 +1,5 @@
 #include "midi/MidiOut.h"
 
-std::string MidiResultText(MidiOutDriver& driver, MMRESULT code) {
-    std::string text;
-    if (driver.GetErrorText(code, text) != MMSYSERR_NOERROR) return "Unspecified error";
-    if (text.size() > 127) text.resize(127); // the system's buffer holds 128 characters
-    return text;
-}
-
 TMidiOutput::TMidiOutput(MidiOutDriver& driver) : driver_(driver) { SetDeviceID(NoMidiDevice); }
 
 TMidiOutput::~TMidiOutput() {

@@ -64,7 +64,3 @@ private:
     std::string deviceName_;
     const bool feedbackCheck_ = true;
 };
-
-// Message text for a result code of the given driver: its text, or
-// "Unspecified error" when it has none.
-std::string MidiResultText(MidiOutDriver& driver, MMRESULT code);

@@ -33,6 +33,16 @@ inline constexpr std::int32_t MIDI_MAPPER = -1;
 // The text of a result code; false (and "text" untouched) when the code has none.
 bool MidiErrorText(MMRESULT code, std::string& text);
 
+// The message of a driver's result code: its text (the system's buffer holds
+// 128 characters), or "Unspecified error" when it has none.
+template <typename Driver>
+std::string MidiResultText(Driver& driver, MMRESULT code) {
+    std::string text;
+    if (driver.GetErrorText(code, text) != MMSYSERR_NOERROR) return "Unspecified error";
+    if (text.size() > 127) text.resize(127);
+    return text;
+}
+
 // Output side of the MIDI system. Device numbers run 0..GetNumDevs()-1; -1 is the mapper.
 class MidiOutDriver {
 public:

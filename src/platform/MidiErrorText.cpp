@@ -1,4 +1,5 @@
 #include "platform/MidiDriver.h"
+#include "platform/MidiInDriver.h"
 
 #include <stdexcept>
 
@@ -41,3 +42,14 @@ MidiOutDriver& MidiOutSystem() {
 }
 
 void SetMidiOutSystem(MidiOutDriver* driver) { g_outDriver = driver; }
+
+namespace {
+MidiInDriver* g_inDriver = nullptr;
+}
+
+MidiInDriver& MidiInSystem() {
+    if (!g_inDriver) throw std::logic_error("no MIDI input system set");
+    return *g_inDriver;
+}
+
+void SetMidiInSystem(MidiInDriver* driver) { g_inDriver = driver; }
