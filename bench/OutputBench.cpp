@@ -2,6 +2,7 @@
 #include "mainwindow/ProgramNames.h"
 #include "mainwindow/Tonecast2.h"
 #include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
 
 #include <QApplication>
 
@@ -14,7 +15,9 @@ namespace {
 
 void BM_OutputMessage(benchmark::State& state) {
     FakeMidiOutDriver driver;
+    FakeMidiInDriver inDriver;
     SetMidiOutSystem(&driver);
+    SetMidiInSystem(&inDriver);
     TTonecast2 window;
     window.MidiOutput().SetDeviceID(MIDI_MAPPER);
     window.MidiOutput().Open();

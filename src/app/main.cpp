@@ -3,6 +3,7 @@
 #include "mainwindow/Tonecast2.h"
 #include "mainwindow/TonecastApplication.h"
 #include "mainwindow/UErrForm.h"
+#include "platform/QtMessageWindow.h"
 #include "platform/QtServices.h"
 #include "platform/RtMidiDriver.h"
 
@@ -14,7 +15,10 @@ int main(int argc, char** argv) {
     app.setApplicationName(QString::fromStdString(ProgramName()));
 
     RtMidiOutDriver midiOut(ProgramName());
+    RtMidiInDriver midiIn(ProgramName());
     SetMidiOutSystem(&midiOut);
+    SetMidiInSystem(&midiIn);
+    UseQtMessageWindows();
     std::fprintf(stderr, "%s: MIDI system %s\n", ProgramName().c_str(), MidiApiName(midiOut.Api()));
 
     int result;
@@ -30,5 +34,6 @@ int main(int argc, char** argv) {
         SetErrForm(nullptr);
     }
     SetMidiOutSystem(nullptr);
+    SetMidiInSystem(nullptr);
     return result;
 }

@@ -41,28 +41,32 @@ std::string RegistryFilePath(const std::string& exeBaseName) {
     return (base / CompanyName() / ProgramName() / (exeBaseName + ".reg")).string();
 }
 
-std::unique_ptr<TIniStore> OpenRegistryStore() {
-    return std::make_unique<TRegistryFileStore>(RegistryFilePath(ExeBaseName()),
-                                                HiveName + RegistryRoot());
+std::unique_ptr<TIniStore> OpenRegistryStore() { return OpenRegistryStore(RegistryRoot()); }
+
+namespace {
+// The program copy that a key belongs to, and the key without its leading "\".
+bool CopyOfKey(const std::string& keyPath, std::string& copy, std::string& key) {
+    key = keyPath;
+    if (!key.empty() && key[0] == '\\') key.erase(0, 1);
+    const std::string programKey = "Software\\" + CompanyName() + "\\" + ProgramName() + "\\";
+    if (key.size() <= programKey.size() || !SameTextAscii(key.substr(0, programKey.size()), programKey))
+        return false;
+    std::string rest = key.substr(programKey.size());
+    copy = rest.substr(0, rest.find('\\'));
+    return !copy.empty();
+}
+} // namespace
+
+std::unique_ptr<TIniStore> OpenRegistryStore(const std::string& keyPath) {
+    std::string copy, key;
+    if (!CopyOfKey(keyPath, copy, key)) return nullptr;
+    return std::make_unique<TRegistryFileStore>(RegistryFilePath(copy), HiveName + "\\" + key);
 }
 
 bool RegKeyExists(const std::string& hive, const std::string& path) {
     if (hive != HiveName) return false;
-    std::string p = path;
-    if (!p.empty() && p[0] == '\\') p.erase(0, 1);
-    // Each program copy keeps its keys in a file of its own: find the copy's name.
-    const std::string programKey = "Software\\" + CompanyName() + "\\" + ProgramName();
-    if (!SameTextAscii(p.substr(0, programKey.size()), programKey)) return false;
-    std::string rest = p.size() > programKey.size() ? p.substr(programKey.size() + 1) : "";
-    if (p.size() > programKey.size() && p[programKey.size()] != '\\') return false;
-    if (rest.empty()) {
-        std::error_code ec;
-        return std::filesystem::is_directory(
-            std::filesystem::path(RegistryFilePath("x")).parent_path(), ec);
-    }
-    std::string copy = rest.substr(0, rest.find('\\'));
-    TRegistryFileStore store(RegistryFilePath(copy), HiveName + "\\" + p);
-    return store.SectionExists("");
+    auto store = OpenRegistryStore(path);
+    return store && store->SectionExists("");
 }
 
 const std::string& FileVersionText() {

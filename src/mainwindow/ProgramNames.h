@@ -24,6 +24,10 @@ bool RegKeyExists(const std::string& hive, const std::string& path);
 // Opens the store below RegistryRoot. On Linux the registry file
 // $XDG_CONFIG_HOME/Morwent/Fendrel's Tonecast/<ExeBaseName>.reg.
 std::unique_ptr<TIniStore> OpenRegistryStore();
+// Opens the store below a key of HKEY_CURRENT_USER such as
+// "\Software\Morwent\Fendrel's Tonecast\tonecast"; none for a key outside
+// the program's own.
+std::unique_ptr<TIniStore> OpenRegistryStore(const std::string& keyPath);
 // The file that holds the settings of the program copy named exeBaseName.
 std::string RegistryFilePath(const std::string& exeBaseName);
 

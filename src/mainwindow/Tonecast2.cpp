@@ -18,11 +18,10 @@ public:
 };
 } // namespace
 
-TTonecast2::TTonecast2(QWidget* parent) : TTonecast(parent), midiOut_(std::make_unique<TMidiOutput>()) {
+TTonecast2::TTonecast2(QWidget* parent) : TTonecast(parent) {
     setWindowTitle(QString::fromStdString(ProgramName()));
     QApplication::setApplicationDisplayName(QString());
-    QMenu* file = menuBar()->addMenu("&File");
-    file->addAction("E&xit", this, &QWidget::close);
+    CreateMenus();
     CreateStatusBar();
     OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
     Keyboard1->OnDisplayEvent = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
@@ -36,6 +35,61 @@ TTonecast2::TTonecast2(QWidget* parent) : TTonecast(parent), midiOut_(std::make_
     };
     SetStatusText(2, QString("Base: %1").arg(QString::fromStdString(Keyboard1->NoteName(Keyboard1->BaseNote()))));
     ApplySizeLimits();
+}
+
+void TTonecast2::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction("E&xit", this, &QWidget::close);
+    MidiInItem = menuBar()->addMenu("Midi &In");
+    MidiOutItem = menuBar()->addMenu("Midi &Out");
+    QMenu* options = menuBar()->addMenu("Op&tions");
+    MidiThru = options->addAction("Midi &Thru");
+    MidiThru->setCheckable(true);
+
+    MidiInMenu1 = new TMidiInMenu(this);
+    MidiOutMenu1 = new TMidiOutMenu(this);
+    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
+        menu->DefaultMidiMapper = true;
+        menu->RegPath = ComponentRegPath();
+        menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
+        menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) {
+            SetStatusText(0, QString::fromStdString(text));
+        };
+    }
+    MidiInMenu1->SetBaseMenu(MidiInItem);
+    MidiOutMenu1->SetBaseMenu(MidiOutItem);
+    MidiInMenu1->SetOnMidiData([this](TMidiInput* port) { MidiInputData(port); });
+    MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) { Keyboard1->ClearExternalMarks(); };
+    MidiOutMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
+        Keyboard1->ReleaseAll();
+        Keyboard1->ClearExternalMarks();
+    };
+}
+
+void TTonecast2::ShowError(const std::string& text) {
+    if (errorsInBox_) ShowMessage(this, QString::fromStdString(text));
+    else SetStatusText(0, QString::fromStdString(text));
+}
+
+void TTonecast2::MidiInputData(TMidiInput* port) {
+    while (port->EventCount() >= 1) {
+        std::unique_ptr<TMyMidiEvent> event = port->GetEvent();
+        if (!event) break;
+        if (event->IsLong()) continue; // system exclusive is dropped
+        std::uint8_t status = event->status, data1 = event->data1, data2 = event->data2;
+        if ((status & 0xF0) == 0x80) {
+            status = static_cast<std::uint8_t>(0x90 | (status & 0x0F));
+            data2 = 0;
+        }
+        const bool thru = MidiThru->isChecked();
+        if (thru) Keyboard1->PlayMessage(status, data1, data2, true);
+        if ((status & 0xF0) != 0x90) {
+            ReflectMessage(status, data1, data2);
+        } else if (!thru) {
+            Keyboard1->MarkExternalNote(data1, data2);
+            if (data2 != 0 && Keyboard1->OnNoteHover) Keyboard1->OnNoteHover(Keyboard1, Keyboard1->DisplayName(data1));
+        }
+    }
 }
 
 void TTonecast2::CreateStatusBar() {
@@ -120,18 +174,15 @@ bool TTonecast2::event(QEvent* event) {
 void TTonecast2::DeferredStart() {
     if (stage_ != TStage::Shown) return;
     repaint();
-    // Stand-in for the output device menu: offer the program's own port.
-    try {
-        midiOut_->SetDeviceID(MIDI_MAPPER);
-        midiOut_->Open();
-    } catch (const EMidiOutputError& e) {
-        ShowMessage(this, QString::fromStdString(e.what()));
-    }
+    errorsInBox_ = true;
+    MidiInMenu1->LoadFromRegPath();
+    MidiOutMenu1->LoadFromRegPath();
+    errorsInBox_ = false; // later errors appear in the status bar
     stage_ = TStage::Running;
 }
 
 void TTonecast2::OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    midiOut_->SendShortMsg(status, data1, data2);
+    MidiOutput().SendShortMsg(status, data1, data2);
     ReflectMessage(status, data1, data2);
 }
 
@@ -173,16 +224,19 @@ void TTonecast2::FormClose() {
     } catch (const EStoreError& e) {
         ShowMessage(this, QString("The settings could not be saved: %1").arg(e.what()));
     }
-    try {
-        midiOut_->Close();
-    } catch (const EMidiOutputError& e) {
-        ShowMessage(this, QString::fromStdString(e.what()));
+    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
+        try {
+            menu->Close();
+        } catch (const std::exception& e) {
+            ShowMessage(this, QString::fromStdString(e.what()));
+        }
     }
 }
 
 void TTonecast2::LoadSettings(TIniStore& store) {
     TTonecast::LoadSettings(store);
     const std::string& s = settingsSection_;
+    MidiThru->setChecked(store.ReadBool(s, "Midi Thru", false));
     firstTime_ = store.ReadBool(s, "First Time", true);
     program_ = store.ReadInteger(s, "Program", program_);
     bankMsb_ = store.ReadInteger(s, "Bank MSB", bankMsb_);
@@ -192,9 +246,12 @@ void TTonecast2::LoadSettings(TIniStore& store) {
 void TTonecast2::SaveSettings(TIniStore& store) {
     TTonecast::SaveSettings(store);
     const std::string& s = settingsSection_;
+    store.WriteBool(s, "Midi Thru", MidiThru->isChecked());
     store.WriteBool(s, "First Time", false);
     store.WriteInteger(s, "Program", program_);
     store.WriteInteger(s, "Bank MSB", bankMsb_);
     store.WriteInteger(s, "Bank LSB", bankLsb_);
+    MidiInMenu1->SaveToRegistry(store);
+    MidiOutMenu1->SaveToRegistry(store);
     firstTime_ = false;
 }

@@ -2,13 +2,14 @@
 // The main window: owns the MIDI devices, sends everything the instrument
 // produces, mirrors sent and received messages, and keeps its settings.
 #include "mainwindow/Tonecast.h"
-#include "midi/MidiOut.h"
+#include "midi/Midimenu.h"
 
 #include <QEvent>
 
 #include <array>
 #include <memory>
 
+class QAction;
 class QLabel;
 
 class TTonecast2 : public TTonecast {
@@ -29,7 +30,14 @@ public:
 
     enum class TStage { Created, Shown, Running, Closing };
     TStage Stage() const { return stage_; }
-    TMidiOutput& MidiOutput() { return *midiOut_; }
+    TMidiOutput& MidiOutput() { return MidiOutMenu1->Port(); }
+    TMidiInput& MidiInput() { return MidiInMenu1->Port(); }
+
+    TMidiInMenu* MidiInMenu1;
+    TMidiOutMenu* MidiOutMenu1;
+    QMenu* MidiInItem;  // "Midi &In"
+    QMenu* MidiOutItem; // "Midi &Out"
+    QAction* MidiThru;  // "Midi &Thru"
 
     int Program() const { return program_; }
     int BankMsb() const { return bankMsb_; }
@@ -51,6 +59,9 @@ private:
     void FormShow();
     void DeferredStart();
     void FormClose();
+    void CreateMenus();
+    void MidiInputData(TMidiInput* port);
+    void ShowError(const std::string& text);
     void CreateStatusBar();
     void MeasureStatusPanels();
     void LayoutControls() override;
@@ -58,7 +69,7 @@ private:
     std::array<QLabel*, 5> statusPanels_{};
     bool statusWidthsMeasured_ = false;
 
-    std::unique_ptr<TMidiOutput> midiOut_;
+    bool errorsInBox_ = true; // while the remembered devices open
     TStage stage_ = TStage::Created;
     bool shownOnce_ = false;
     bool closed_ = false;

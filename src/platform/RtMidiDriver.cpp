@@ -2,9 +2,14 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <bitset>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -211,5 +216,203 @@ MMRESULT RtMidiOutDriver::Close(MidiHandle handle) {
     auto it = ports_.find(handle);
     if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
     ports_.erase(it); // RtMidi closes the port and its client with the object
+    return MMSYSERR_NOERROR;
+}
+
+// --- input --------------------------------------------------------------------
+
+struct RtMidiInDriver::Port {
+    std::unique_ptr<RtMidiIn> in;
+    std::int32_t device = 0;
+    MidiHandle handle = 0;
+    MidiInCallback callback = nullptr;
+    std::uintptr_t instance = 0;
+    std::atomic<bool> started{false};
+    std::atomic<std::int64_t> startTime{0};
+    bool failed = false;
+    std::mutex buffersLock; // the lent buffers, shared with RtMidi's thread
+    std::array<MIDIHDR*, 64> buffers{};
+    std::size_t bufferCount = 0;
+
+    MIDIHDR* TakeBuffer() {
+        std::lock_guard guard(buffersLock);
+        if (bufferCount == 0) return nullptr;
+        MIDIHDR* h = buffers[0];
+        std::copy(buffers.begin() + 1, buffers.begin() + static_cast<std::ptrdiff_t>(bufferCount), buffers.begin());
+        --bufferCount;
+        return h;
+    }
+};
+
+namespace {
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// RtMidi's thread: one whole message. Nothing here allocates.
+void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData) {
+    auto* port = static_cast<RtMidiInDriver::Port*>(userData);
+    if (!port->started.load(std::memory_order_acquire) || !message || message->empty()) return;
+    const auto time = static_cast<std::uintptr_t>(NowMs() - port->startTime.load(std::memory_order_relaxed));
+    const std::vector<unsigned char>& m = *message;
+    if (m[0] != 0xF0 && m.size() <= 3) {
+        std::uintptr_t packed = m[0];
+        if (m.size() > 1) packed |= std::uintptr_t(m[1]) << 8;
+        if (m.size() > 2) packed |= std::uintptr_t(m[2]) << 16;
+        port->callback(port->handle, MIM_DATA, port->instance, packed, time);
+        return;
+    }
+    std::size_t done = 0;
+    while (done < m.size()) {
+        MIDIHDR* h = port->TakeBuffer();
+        if (!h) return; // no buffer, no data
+        const std::size_t n = std::min<std::size_t>(h->dwBufferLength, m.size() - done);
+        std::memcpy(h->lpData, m.data() + done, n);
+        h->dwBytesRecorded = static_cast<std::uint32_t>(n);
+        h->dwFlags = (h->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
+        done += n;
+        port->callback(port->handle, MIM_LONGDATA, port->instance, reinterpret_cast<std::uintptr_t>(h), time);
+    }
+}
+
+} // namespace
+
+RtMidiInDriver::RtMidiInDriver(std::string clientName) : clientName_(std::move(clientName)), api_(ChosenMidiApi()) {
+    if (api_ == TMidiApi::None) return;
+    try {
+        probe_ = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_ + " (list)");
+    } catch (const RtMidiError&) {
+    }
+}
+
+RtMidiInDriver::~RtMidiInDriver() = default;
+
+std::vector<unsigned> RtMidiInDriver::ForeignPorts(std::vector<std::string>* names) {
+    std::vector<unsigned> result;
+    if (!probe_) return result;
+    bool failed = false;
+    probe_->setErrorCallback(QuietErrors, &failed);
+    const unsigned count = probe_->getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        std::string name = probe_->getPortName(i);
+        if (name.empty() || IsOwnPortName(name, clientName_)) continue;
+        result.push_back(i);
+        if (names) names->push_back(name);
+    }
+    return result;
+}
+
+RtMidiInDriver::Port* RtMidiInDriver::Find(MidiHandle handle) {
+    auto it = ports_.find(handle);
+    return it == ports_.end() ? nullptr : it->second.get();
+}
+
+std::uint32_t RtMidiInDriver::GetNumDevs() { return static_cast<std::uint32_t>(ForeignPorts().size()); }
+
+MMRESULT RtMidiInDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
+    if (!probe_) return MMSYSERR_NODRIVER;
+    std::vector<std::string> names;
+    ForeignPorts(&names);
+    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
+    productName = names[static_cast<std::size_t>(deviceId)];
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
+                              std::uintptr_t instance) {
+    handle = 0;
+    auto foreign = ForeignPorts();
+    if (!probe_) return MMSYSERR_NODRIVER;
+    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(foreign.size())) return MMSYSERR_BADDEVICEID;
+    auto port = std::make_unique<Port>();
+    port->device = deviceId;
+    port->callback = callback;
+    port->instance = instance;
+    port->handle = nextHandle_++;
+    try {
+        port->in = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_, 1024);
+        port->in->setErrorCallback(QuietErrors, &port->failed);
+        port->in->ignoreTypes(false, false, false); // the port decides what passes
+        port->in->setCallback(&ReceiveMessage, port.get());
+        port->in->openPort(foreign[static_cast<std::size_t>(deviceId)], clientName_ + " In");
+    } catch (const RtMidiError&) {
+        return MMSYSERR_NOTENABLED;
+    }
+    if (port->failed) return MMSYSERR_NOTENABLED;
+    handle = port->handle;
+    ports_[handle] = std::move(port);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
+    Port* p = Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    deviceId = p->device;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
+    if (!Find(handle)) return MMSYSERR_INVALHANDLE;
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
+    Port* p = Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
+    Port* p = Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+    std::lock_guard guard(p->buffersLock);
+    if (p->bufferCount == p->buffers.size()) return MMSYSERR_NOMEM;
+    header->dwFlags = (header->dwFlags | MHDR_INQUEUE) & ~MHDR_DONE;
+    p->buffers[p->bufferCount++] = header;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::Start(MidiHandle handle) {
+    Port* p = Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    p->startTime.store(NowMs());
+    p->started.store(true, std::memory_order_release);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::Stop(MidiHandle handle) {
+    Port* p = Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    p->started.store(false, std::memory_order_release);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::Reset(MidiHandle handle) {
+    Port* p = Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    p->started.store(false, std::memory_order_release);
+    while (MIDIHDR* h = p->TakeBuffer()) {
+        h->dwBytesRecorded = 0;
+        h->dwFlags = (h->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
+        p->callback(p->handle, MIM_LONGDATA, p->instance, reinterpret_cast<std::uintptr_t>(h), 0);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiInDriver::Close(MidiHandle handle) {
+    Port* p = Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    {
+        std::lock_guard guard(p->buffersLock);
+        if (p->bufferCount) return MIDIERR_STILLPLAYING;
+    }
+    p->in->cancelCallback();
+    ports_.erase(handle); // RtMidi stops its thread before the object goes
     return MMSYSERR_NOERROR;
 }

@@ -3,12 +3,14 @@
 // TONECAST_MIDI_API=alsa|jack forces one. The mapper (device -1) is the
 // program's own virtual output port, which other programs connect to.
 #include "platform/MidiDriver.h"
+#include "platform/MidiInDriver.h"
 
 #include <map>
 #include <memory>
 #include <vector>
 #include <string>
 
+class RtMidiIn;
 class RtMidiOut;
 
 enum class TMidiApi { None, Alsa, Jack };
@@ -41,6 +43,40 @@ private:
     std::string clientName_;
     TMidiApi api_;
     std::unique_ptr<RtMidiOut> probe_;
+    std::map<MidiHandle, std::unique_ptr<Port>> ports_;
+    MidiHandle nextHandle_ = 1;
+};
+
+// Input over RtMidi: other programs' output ports, in RtMidi's order. RtMidi
+// hands whole messages to its thread; system exclusive data is cut into the
+// buffers the port has added, and dropped when there are none.
+class RtMidiInDriver : public MidiInDriver {
+public:
+    explicit RtMidiInDriver(std::string clientName);
+    ~RtMidiInDriver() override;
+
+    std::uint32_t GetNumDevs() override;
+    MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
+    MMRESULT Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
+                  std::uintptr_t instance) override;
+    MMRESULT GetID(MidiHandle handle, std::int32_t& deviceId) override;
+    MMRESULT PrepareHeader(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT UnprepareHeader(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT AddBuffer(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT Start(MidiHandle handle) override;
+    MMRESULT Stop(MidiHandle handle) override;
+    MMRESULT Reset(MidiHandle handle) override;
+    MMRESULT Close(MidiHandle handle) override;
+
+    struct Port; // public for RtMidi's callback
+
+private:
+    std::vector<unsigned> ForeignPorts(std::vector<std::string>* names = nullptr);
+    Port* Find(MidiHandle handle);
+
+    std::string clientName_;
+    TMidiApi api_;
+    std::unique_ptr<RtMidiIn> probe_;
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
     MidiHandle nextHandle_ = 1;
 };

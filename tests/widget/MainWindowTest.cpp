@@ -2,6 +2,7 @@
 #include "mainwindow/ProgramNames.h"
 #include "mainwindow/Tonecast2.h"
 #include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
 #include "platform/QtServices.h"
 #include "platform/RegistryFile.h"
 #include "controls/UpDown.h"
@@ -31,12 +32,14 @@ protected:
         driver.devices = {"Synth"};
         driver.mapperName = "Fendrel's Tonecast";
         SetMidiOutSystem(&driver);
+        SetMidiInSystem(&inDriver);
         SetMessageSink([this](const QString& text) { messages.push_back(text.toStdString()); });
         OpenMidiDevices::Clear();
     }
     void TearDown() override {
         SetMessageSink(nullptr);
         SetMidiOutSystem(nullptr);
+        SetMidiInSystem(nullptr);
         ::unsetenv("XDG_CONFIG_HOME");
     }
     std::string RegFile() const { return RegistryFilePath("tonecast"); }
@@ -44,6 +47,7 @@ protected:
 
     TempDir dir;
     FakeMidiOutDriver driver;
+    FakeMidiInDriver inDriver;
     std::vector<std::string> messages;
 };
 

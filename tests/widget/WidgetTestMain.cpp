@@ -1,5 +1,6 @@
 // Widget tests run on the offscreen platform, so a bare ctest needs no display.
 #include "mainwindow/TonecastApplication.h"
+#include "platform/QtMessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     TTonecastApplication app(argc, argv);
+    UseQtMessageWindows();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

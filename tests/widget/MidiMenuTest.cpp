@@ -1,0 +1,185 @@
+#include "midi/Midimenu.h"
+#include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
+#include "platform/IniFile.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MidiMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        OpenMidiDevices::Clear();
+        out.devices = {"Synth A", "Synth B!"};
+        out.mapperName = "Fendrel's Tonecast";
+        in.devices = {"Keys"};
+        outItem = bar.addMenu("Midi &Out");
+        inItem = bar.addMenu("Midi &In");
+    }
+    void TearDown() override { OpenMidiDevices::Clear(); }
+
+    std::unique_ptr<TMidiOutMenu> MakeOut() {
+        auto m = std::make_unique<TMidiOutMenu>(nullptr, out);
+        m->DefaultMidiMapper = true;
+        m->OnError = [this](TMidiMenuBase*, const std::string& e) { errors.push_back(e); };
+        m->OnTextMessage = [this](TMidiMenuBase*, const std::string& t) { texts.push_back(t); };
+        m->SetBaseMenu(outItem);
+        return m;
+    }
+    static std::vector<std::string> Captions(QMenu* menu) {
+        std::vector<std::string> c;
+        for (QAction* a : menu->actions()) c.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+        return c;
+    }
+    static std::string Checked(QMenu* menu) {
+        std::string c;
+        for (QAction* a : menu->actions())
+            if (a->isChecked()) c += (c.empty() ? "" : ",") + a->text().toStdString();
+        return c;
+    }
+
+    FakeMidiOutDriver out;
+    FakeMidiInDriver in;
+    QMenuBar bar;
+    QMenu* outItem;
+    QMenu* inItem;
+    std::vector<std::string> errors, texts;
+};
+
+TEST_F(MidiMenuTest, MenusListDevicesWithTheMapperBelowTheSeparator) {
+    auto menu = MakeOut();
+    EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper", "Synth A", "Synth B!"}));
+    EXPECT_EQ(Checked(outItem), "none");
+    TMidiInMenu inMenu(nullptr, in);
+    inMenu.SetBaseMenu(inItem);
+    EXPECT_EQ(Captions(inItem), (std::vector<std::string>{"none", "-", "Keys"}));
+}
+
+TEST_F(MidiMenuTest, NoOutputDeviceGivesNoneAndTheSeparatorOnly) {
+    out.devices.clear();
+    auto menu = MakeOut();
+    EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-"}));
+}
+
+TEST_F(MidiMenuTest, AMenuNotOnTheMenuBarIsIgnored) {
+    QMenu loose("Loose");
+    TMidiOutMenu menu(nullptr, out);
+    menu.SetBaseMenu(&loose);
+    EXPECT_EQ(menu.BaseMenu(), nullptr);
+    EXPECT_TRUE(loose.actions().isEmpty());
+}
+
+TEST_F(MidiMenuTest, FirstStartOpensTheMapperAndTheFirstInput) {
+    auto store = TIniFileStore::FromText("");
+    auto menu = MakeOut();
+    menu->LoadFromRegistry(store);
+    EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(Checked(outItem), "Midi-Mapper");
+    TMidiInMenu inMenu(nullptr, in);
+    inMenu.DefaultMidiMapper = true;
+    inMenu.SetBaseMenu(inItem);
+    inMenu.LoadFromRegistry(store);
+    EXPECT_EQ(inMenu.GetDeviceName(), "Keys");
+    EXPECT_TRUE(in.IsStarted()); // opened and started
+}
+
+struct StoredCase {
+    const char* stored;
+    std::int32_t device; // 30000: nothing opened
+};
+
+class MidiMenuStoredTest : public MidiMenuTest, public ::testing::WithParamInterface<StoredCase> {};
+
+TEST_P(MidiMenuStoredTest, StoredNamesMeetCaptionsIgnoringCaseAndSpaces) {
+    auto store = TIniFileStore::FromText(std::string("[MidiDevices]\nMidiOut=") + GetParam().stored + "\n");
+    auto menu = MakeOut();
+    menu->LoadFromRegistry(store);
+    EXPECT_EQ(menu->GetDeviceID(), GetParam().device) << GetParam().stored;
+    EXPECT_EQ(menu->IsClosed(), GetParam().device == NoMidiDevice);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, MidiMenuStoredTest,
+                         ::testing::Values(StoredCase{"(none)", NoMidiDevice}, StoredCase{"Synth C", NoMidiDevice},
+                                           StoredCase{"synth a", 0}, StoredCase{"SynthB!", 1},
+                                           StoredCase{" S y n t h  B ! ", 1}, StoredCase{"Synth B", NoMidiDevice},
+                                           StoredCase{"Fendrel's Tonecast", MIDI_MAPPER},
+                                           StoredCase{"fendrel'stonecast", MIDI_MAPPER},
+                                           StoredCase{"Midi-Mapper", MIDI_MAPPER}));
+
+TEST_F(MidiMenuTest, TheMapperComesBackAfterARestart) {
+    auto store = TIniFileStore::FromText("");
+    {
+        auto menu = MakeOut();
+        menu->SelectDevice(outItem->actions()[2]);
+        menu->SaveToRegistry(store);
+        menu->Close();
+    }
+    EXPECT_EQ(store.ReadString("MidiDevices", "MidiOut", ""), "Fendrel's Tonecast");
+    QMenuBar bar2;
+    outItem = bar2.addMenu("Midi &Out");
+    auto again = MakeOut();
+    again->LoadFromRegistry(store);
+    EXPECT_EQ(again->GetDeviceID(), MIDI_MAPPER);
+}
+
+TEST_F(MidiMenuTest, ClickingTheOpenDeviceDoesNothingAndNoneCloses) {
+    auto menu = MakeOut();
+    menu->SelectDevice(outItem->actions()[3]);
+    const auto calls = out.calls.size();
+    menu->SelectDevice(outItem->actions()[3]);
+    EXPECT_EQ(out.calls.size(), calls);
+    EXPECT_EQ(Checked(outItem), "Synth A");
+    outItem->actions()[0]->trigger();
+    EXPECT_TRUE(menu->IsClosed());
+    EXPECT_EQ(Checked(outItem), "none");
+}
+
+TEST_F(MidiMenuTest, AFailedOpenReportsAndLeavesNoneChecked) {
+    auto menu = MakeOut();
+    out.openResult = MMSYSERR_ALLOCATED;
+    out.openGivesHandle = false;
+    outItem->actions()[3]->trigger();
+    ASSERT_EQ(errors.size(), 1u);
+    std::string text;
+    MidiErrorText(MMSYSERR_ALLOCATED, text);
+    EXPECT_EQ(errors[0], text);
+    EXPECT_TRUE(menu->IsClosed());
+    EXPECT_EQ(Checked(outItem), "none");
+}
+
+TEST_F(MidiMenuTest, ASwitchGivesTheThreeTextsInOrder) {
+    auto menu = MakeOut();
+    int beforeClose = 0;
+    menu->OnBeforeClose = [&](TMidiMenuBase*) { ++beforeClose; };
+    menu->SelectDevice(outItem->actions()[3]);
+    texts.clear();
+    menu->SelectDevice(outItem->actions()[4]);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Closing Synth A ...", "Closed Synth A succesfully.",
+                                               "Opened Synth B! succesfully."}));
+    EXPECT_EQ(beforeClose, 1);
+    EXPECT_EQ(Checked(outItem), "Synth B!");
+}
+
+TEST_F(MidiMenuTest, InputMenuKeepsItsFlags) {
+    auto store = TIniFileStore::FromText("[MidiDevices]\nMidiIn=keys\nActiveSensing=1\nTimingClock=0\n");
+    TMidiInMenu menu(nullptr, in);
+    menu.SetBaseMenu(inItem);
+    menu.LoadFromRegistry(store);
+    EXPECT_TRUE(menu.ActiveSensing());
+    EXPECT_TRUE(menu.Port().PassActiveSensing());
+    EXPECT_FALSE(menu.TimingClock());
+    menu.SetTimingClock(true);
+    auto saved = TIniFileStore::FromText("");
+    menu.SaveToRegistry(saved);
+    EXPECT_EQ(saved.Text(), "[MidiDevices]\r\nMidiIn=Keys\r\nActiveSensing=1\r\nTimingClock=1\r\n");
+    menu.Close();
+    std::vector<std::string> tail(in.calls.end() - 3, in.calls.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"stop", "reset", "close"}));
+}
+
+} // namespace
