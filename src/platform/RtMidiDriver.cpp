@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <bitset>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,9 @@
 #include <vector>
 
 namespace {
+
+constexpr const char* InputClientSuffix = " In";
+constexpr const char* ListerClientSuffix = " (list)";
 
 bool AlsaSequencerOpens() {
     try {
@@ -63,11 +67,19 @@ const char* MidiApiName(TMidiApi api) {
 }
 
 bool IsOwnPortName(const std::string& portName, const std::string& clientName) {
-    // JACK makes duplicate client names unique with "-01", "-02", ...
-    if (portName.compare(0, clientName.size(), clientName) != 0) return false;
-    if (portName.size() == clientName.size()) return true;
-    char next = portName[clientName.size()];
-    return next == ':' || next == '-';
+    // The program's clients: its output, its input and its lister. JACK makes
+    // duplicate client names unique with "-01", "-02", ...
+    for (const char* suffix : {"", InputClientSuffix, ListerClientSuffix}) {
+        const std::string client = clientName + suffix;
+        if (portName.compare(0, client.size(), client) != 0) continue;
+        std::size_t i = client.size();
+        if (i < portName.size() && portName[i] == '-') {
+            ++i;
+            while (i < portName.size() && std::isdigit(static_cast<unsigned char>(portName[i]))) ++i;
+        }
+        if (i == portName.size() || portName[i] == ':') return true;
+    }
+    return false;
 }
 
 struct RtMidiOutDriver::Port {
@@ -80,7 +92,7 @@ RtMidiOutDriver::RtMidiOutDriver(std::string clientName)
     : clientName_(std::move(clientName)), api_(ChosenMidiApi()) {
     // The lister has a name of its own: JACK would otherwise rename the client
     // of the first opened port to "<name>-01".
-    probe_ = NewClient(clientName_ + " (list)");
+    probe_ = NewClient(clientName_ + ListerClientSuffix);
 }
 
 RtMidiOutDriver::~RtMidiOutDriver() = default;
@@ -282,7 +294,7 @@ void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData)
 RtMidiInDriver::RtMidiInDriver(std::string clientName) : clientName_(std::move(clientName)), api_(ChosenMidiApi()) {
     if (api_ == TMidiApi::None) return;
     try {
-        probe_ = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_ + " (list)");
+        probe_ = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_ + ListerClientSuffix);
     } catch (const RtMidiError&) {
     }
 }
@@ -332,11 +344,12 @@ MMRESULT RtMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInC
     port->instance = instance;
     port->handle = nextHandle_++;
     try {
-        port->in = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_, 1024);
+        // A client name of its own keeps the output's name free for the mapper port.
+        port->in = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_ + InputClientSuffix, 1024);
         port->in->setErrorCallback(QuietErrors, &port->failed);
         port->in->ignoreTypes(false, false, false); // the port decides what passes
         port->in->setCallback(&ReceiveMessage, port.get());
-        port->in->openPort(foreign[static_cast<std::size_t>(deviceId)], clientName_ + " In");
+        port->in->openPort(foreign[static_cast<std::size_t>(deviceId)], clientName_);
     } catch (const RtMidiError&) {
         return MMSYSERR_NOTENABLED;
     }

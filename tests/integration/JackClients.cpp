@@ -1,0 +1,107 @@
+#include "JackClients.h"
+
+#include <jack/midiport.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+Sink::Sink(const char* name) {
+    client_ = jack_client_open(name, JackNoStartServer, nullptr);
+    if (!client_) throw std::runtime_error("sink cannot connect");
+    port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    ring_ = jack_ringbuffer_create(1 << 16);
+    jack_set_process_callback(client_, &Sink::Process, this);
+    jack_activate(client_);
+}
+
+Sink::~Sink() {
+    jack_deactivate(client_);
+    jack_client_close(client_);
+    jack_ringbuffer_free(ring_);
+}
+
+int Sink::Process(jack_nframes_t frames, void* arg) {
+    auto* self = static_cast<Sink*>(arg);
+    void* buffer = jack_port_get_buffer(self->port_, frames);
+    jack_nframes_t n = jack_midi_get_event_count(buffer);
+    for (jack_nframes_t i = 0; i < n; ++i) {
+        jack_midi_event_t ev;
+        if (jack_midi_event_get(&ev, buffer, i) != 0 || ev.size > 255) continue;
+        unsigned char size = static_cast<unsigned char>(ev.size);
+        if (jack_ringbuffer_write_space(self->ring_) < ev.size + 1u) continue;
+        jack_ringbuffer_write(self->ring_, reinterpret_cast<char*>(&size), 1);
+        jack_ringbuffer_write(self->ring_, reinterpret_cast<char*>(ev.buffer), ev.size);
+    }
+    return 0;
+}
+
+void Sink::Drain() {
+    unsigned char size;
+    while (jack_ringbuffer_read(ring_, reinterpret_cast<char*>(&size), 1) == 1) {
+        Message m(size);
+        jack_ringbuffer_read(ring_, reinterpret_cast<char*>(m.data()), size);
+        received_.push_back(m);
+    }
+}
+
+const std::vector<Message>& Sink::Collect(std::size_t count, int timeoutMs, void (*idle)()) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (idle) idle();
+        Drain();
+        if (received_.size() >= count || std::chrono::steady_clock::now() > deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return received_;
+}
+
+Source::Source(const char* name) {
+    client_ = jack_client_open(name, JackNoStartServer, nullptr);
+    if (!client_) throw std::runtime_error("source cannot connect");
+    port_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    ring_ = jack_ringbuffer_create(1 << 16);
+    jack_set_process_callback(client_, &Source::Process, this);
+    jack_activate(client_);
+}
+
+Source::~Source() {
+    jack_deactivate(client_);
+    jack_client_close(client_);
+    jack_ringbuffer_free(ring_);
+}
+
+void Source::Send(const Message& message) {
+    const unsigned short size = static_cast<unsigned short>(message.size());
+    jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&size), sizeof size);
+    jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(message.data()), message.size());
+}
+
+int Source::Process(jack_nframes_t frames, void* arg) {
+    auto* self = static_cast<Source*>(arg);
+    void* buffer = jack_port_get_buffer(self->port_, frames);
+    jack_midi_clear_buffer(buffer);
+    unsigned short size;
+    jack_nframes_t time = 0;
+    while (jack_ringbuffer_read_space(self->ring_) >= sizeof size) {
+        jack_ringbuffer_peek(self->ring_, reinterpret_cast<char*>(&size), sizeof size);
+        if (jack_ringbuffer_read_space(self->ring_) < sizeof size + size) break;
+        jack_ringbuffer_read_advance(self->ring_, sizeof size);
+        unsigned char data[4096];
+        if (size > sizeof data) {
+            jack_ringbuffer_read_advance(self->ring_, size);
+            continue;
+        }
+        jack_ringbuffer_read(self->ring_, reinterpret_cast<char*>(data), size);
+        jack_midi_event_write(buffer, time < frames ? time++ : frames - 1, data, size);
+    }
+    return 0;
+}
+
+bool ConnectClientTo(jack_client_t* jack, const std::string& client, const std::string& port) {
+    const char** ports = jack_get_ports(jack, (client + ":").c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+    if (!ports || !ports[0]) return false;
+    const bool ok = jack_connect(jack, ports[0], port.c_str()) == 0;
+    jack_free(ports);
+    return ok;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Other programs on a JACK server, as the integration tests need them: a sink
+// that collects what arrives at its MIDI input, and a source that sends.
+#include <jack/jack.h>
+#include <jack/ringbuffer.h>
+
+#include <string>
+#include <vector>
+
+using Message = std::vector<unsigned char>;
+
+class Sink {
+public:
+    explicit Sink(const char* name = "tonecast-sink");
+    ~Sink();
+    std::string PortName() const { return jack_port_name(port_); }
+    jack_client_t* Client() const { return client_; }
+    // Waits until at least count messages have arrived in all, or the timeout;
+    // idle runs while waiting (an event loop, say).
+    const std::vector<Message>& Collect(std::size_t count, int timeoutMs = 5000, void (*idle)() = nullptr);
+
+private:
+    static int Process(jack_nframes_t frames, void* arg);
+    void Drain();
+
+    jack_client_t* client_;
+    jack_port_t* port_;
+    jack_ringbuffer_t* ring_;
+    std::vector<Message> received_;
+};
+
+class Source {
+public:
+    explicit Source(const char* name = "tonecast-source");
+    ~Source();
+    std::string PortName() const { return jack_port_name(port_); }
+    void Send(const Message& message); // goes out in the next cycle
+
+private:
+    static int Process(jack_nframes_t frames, void* arg);
+
+    jack_client_t* client_;
+    jack_port_t* port_;
+    jack_ringbuffer_t* ring_;
+};
+
+// Connects the first MIDI output port of a client to a port.
+bool ConnectClientTo(jack_client_t* jack, const std::string& client, const std::string& port);

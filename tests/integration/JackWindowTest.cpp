@@ -1,0 +1,120 @@
+// The real program's window against a real JACK server: another program's
+// port is listed and opened at first start, and Midi Thru passes its input
+// to the program's own output port.
+#include "JackClients.h"
+#include "JackServer.h"
+
+#include "keyboard/Keyboard.h"
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "mainwindow/TonecastApplication.h"
+#include "platform/QtMessageWindow.h"
+#include "platform/QtServices.h"
+#include "platform/RtMidiDriver.h"
+
+#include "../TempDir.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+void Idle() { QApplication::processEvents(); }
+
+void Wait(int ms) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+        Idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+class JackWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+        InitProgramNames("/usr/bin/tonecast");
+        SetMessageSink([this](const QString& t) { messages.push_back(t.toStdString()); });
+        server = std::make_unique<JackServer>();
+        source = std::make_unique<Source>(); // before the program starts
+        sink = std::make_unique<Sink>();
+        midiOut = std::make_unique<RtMidiOutDriver>(ProgramName());
+        midiIn = std::make_unique<RtMidiInDriver>(ProgramName());
+        SetMidiOutSystem(midiOut.get());
+        SetMidiInSystem(midiIn.get());
+        window = std::make_unique<TTonecast2>();
+        window->show();
+        Wait(100);
+        ASSERT_TRUE(ConnectClientTo(sink->Client(), ProgramName(), sink->PortName()));
+    }
+    void TearDown() override {
+        window->close();
+        window.reset();
+        SetMidiOutSystem(nullptr);
+        SetMidiInSystem(nullptr);
+        midiIn.reset();
+        midiOut.reset();
+        sink.reset();
+        source.reset();
+        server.reset();
+        SetMessageSink(nullptr);
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+
+    TempDir dir;
+    std::vector<std::string> messages;
+    std::unique_ptr<JackServer> server;
+    std::unique_ptr<Source> source;
+    std::unique_ptr<Sink> sink;
+    std::unique_ptr<RtMidiOutDriver> midiOut;
+    std::unique_ptr<RtMidiInDriver> midiIn;
+    std::unique_ptr<TTonecast2> window;
+};
+
+TEST_F(JackWindowTest, TheSourceIsListedAndOpenedAtFirstStart) {
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    std::vector<std::string> captions;
+    for (QAction* a : window->MidiInItem->actions()) captions.push_back(a->text().toStdString());
+    EXPECT_NE(std::find(captions.begin(), captions.end(), source->PortName()), captions.end());
+    EXPECT_EQ(window->MidiInput().DeviceName(), source->PortName());
+    EXPECT_EQ(window->MidiOutput().DeviceID(), MIDI_MAPPER);
+    for (QAction* a : window->MidiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), ProgramName()));
+}
+
+TEST_F(JackWindowTest, WithoutThruNothingPassesAndTheKeyIsMarked) {
+    source->Send({0x92, 64, 100});
+    source->Send({0xB2, 1, 50});
+    Wait(300);
+    EXPECT_EQ(window->Keyboard1->State().ExternalCount(64), 1);
+    EXPECT_TRUE(sink->Collect(1, 200, Idle).empty());
+}
+
+TEST_F(JackWindowTest, ThruPassesNotesAndControllersButNoSystemExclusive) {
+    window->MidiThru->setChecked(true);
+    source->Send({0x93, 60, 90});
+    source->Send({0x83, 60, 40});
+    source->Send({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    source->Send({0xB3, 7, 99});
+    const auto& got = sink->Collect(3, 5000, Idle);
+    Wait(200);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], (Message{0x93, 60, 90}));
+    EXPECT_EQ(got[1], (Message{0x93, 60, 0}));
+    EXPECT_EQ(got[2], (Message{0xB3, 7, 99}));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("TONECAST_MIDI_API", "jack", 1);
+    TTonecastApplication app(argc, argv);
+    UseQtMessageWindows();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
