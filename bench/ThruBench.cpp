@@ -1,0 +1,93 @@
+// Midi Thru: messages per second from the driver's callback to the output
+// send, and the latency of one message along that path (fake drivers).
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
+#include "platform/QtMessageWindow.h"
+
+#include <QAction>
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+struct TThruRig {
+    FakeMidiOutDriver out;
+    FakeMidiInDriver in;
+    std::unique_ptr<TTonecast2> window;
+    TThruRig() {
+        out.devices = {"Synth"};
+        in.devices = {"Keys"};
+        SetMidiOutSystem(&out);
+        SetMidiInSystem(&in);
+        window = std::make_unique<TTonecast2>();
+        window->show();
+        QApplication::processEvents();
+        window->MidiThru->setChecked(true);
+    }
+    ~TThruRig() {
+        window->close();
+        window.reset();
+        SetMidiOutSystem(nullptr);
+        SetMidiInSystem(nullptr);
+    }
+};
+
+void BM_ThruThroughput(benchmark::State& state) {
+    TThruRig rig;
+    constexpr std::uint32_t batch = 1000;
+    for (auto _ : state) {
+        rig.out.sent.clear();
+        rig.out.calls.clear();
+        std::thread producer([&] {
+            for (std::uint32_t i = 0; i < batch; ++i) rig.in.InjectShort(0xB0 | (7u << 8) | ((i & 0x7F) << 16), i);
+        });
+        while (rig.out.sent.size() + rig.window->MidiInput().DroppedCount() < batch)
+            QApplication::processEvents();
+        producer.join();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+    state.counters["dropped"] = static_cast<double>(rig.window->MidiInput().DroppedCount());
+}
+BENCHMARK(BM_ThruThroughput)->Unit(benchmark::kMillisecond);
+
+void BM_ThruLatency(benchmark::State& state) {
+    TThruRig rig;
+    std::vector<double> micros;
+    for (auto _ : state) {
+        rig.out.sent.clear();
+        const auto start = std::chrono::steady_clock::now();
+        std::thread producer([&] { rig.in.InjectShort(0x90 | (60u << 8) | (100u << 16), 0); });
+        while (rig.out.sent.empty()) QApplication::processEvents();
+        micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        producer.join();
+    }
+    std::sort(micros.begin(), micros.end());
+    auto at = [&](double q) { return micros[static_cast<std::size_t>(q * static_cast<double>(micros.size() - 1))]; };
+    state.counters["p50_us"] = at(0.5);
+    state.counters["p90_us"] = at(0.9);
+    state.counters["p99_us"] = at(0.99);
+    state.counters["max_us"] = micros.back();
+}
+BENCHMARK(BM_ThruLatency)->Iterations(2000);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::string config = (std::filesystem::temp_directory_path() / "tonecast-bench-config").string();
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    QApplication app(argc, argv);
+    UseQtMessageWindows();
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
