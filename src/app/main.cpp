@@ -1,3 +1,4 @@
+#include "keyboard/KeyboardHook.h"
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/ProgramNames.h"
 #include "mainwindow/Tonecast2.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     SetMidiOutSystem(&midiOut);
     SetMidiInSystem(&midiIn);
     UseQtMessageWindows();
+    UseQtKeyStrokes();
     std::fprintf(stderr, "%s: MIDI system %s\n", ProgramName().c_str(), MidiApiName(midiOut.Api()));
 
     int result;

@@ -1,6 +1,10 @@
 #include "keyboard/Keyboard.h"
 
+#include "keyboard/KeyTable.h"
 #include "platform/QtServices.h"
+
+#include <QApplication>
+#include <QLineEdit>
 
 #include <QImage>
 #include <QMouseEvent>
@@ -43,6 +47,7 @@ TKeyboard::TKeyboard(QWidget* parent) : QWidget(parent), imagesAvailable_(Screen
     };
     state_.OnRedrawNote = [this](int note) { RedrawNote(note); };
     state_.OnRepaint = [this] { update(); };
+    hook_.OnKey = [this](TKeyboardHook*, const TKeyData& data, bool& handled) { KeyHandler(data, handled); };
     UpdateLimits();
     resize(100, 30);
     ApplyBaseNote(baseNote_, true);
@@ -513,6 +518,76 @@ void TKeyboard::focusOutEvent(QFocusEvent* event) {
     update();
 }
 
+// --- computer keyboard ------------------------------------------------------
+
+void TKeyboard::SetKeyOctave(int octave) {
+    octave = std::clamp(octave, 0, 10);
+    if (octave == keyOctave_) return;
+    // A key released later would compute another note: end the notes first.
+    ReleaseExternalNotes();
+    ReleaseAll();
+    keyOctave_ = octave;
+    if (OnOctaveChange) OnOctaveChange(this);
+}
+
+void TKeyboard::OctaveDown() {
+    if (keyOctave_ - 1 >= 0) SetKeyOctave(keyOctave_ - 1);
+}
+
+void TKeyboard::OctaveUp() {
+    if (keyOctave_ + 1 <= 10) SetKeyOctave(keyOctave_ + 1);
+}
+
+bool TKeyboard::IsValidUpperCKey(int scanCode) { return KeyTable::IsValidUpperCKey(scanCode); }
+bool TKeyboard::IsValidLowerCKey(int scanCode) { return KeyTable::IsValidLowerCKey(scanCode); }
+
+void TKeyboard::SetUpperCScanCode(int scanCode) {
+    if (scanCode == upperC_ || !IsValidUpperCKey(scanCode)) return;
+    upperC_ = scanCode;
+    KeyTable::Rebuild(KeyTable::TManual::Upper, scanCode);
+}
+
+void TKeyboard::SetLowerCScanCode(int scanCode) {
+    if (scanCode == lowerC_ || !IsValidLowerCKey(scanCode)) return;
+    lowerC_ = scanCode;
+    KeyTable::Rebuild(KeyTable::TManual::Lower, scanCode);
+}
+
+void TKeyboard::SetCaptureKeyboard(bool capture) {
+    captureKeyboard_ = capture;
+    if (capture == hook_.IsActive()) return;
+    if (capture) {
+        hook_.Activate();
+    } else {
+        ReleaseAll();
+        hook_.Deactivate();
+    }
+}
+
+void TKeyboard::KeyHandler(const TKeyData& d, bool& handled) {
+    if (d.extended || (d.wasDown && !d.keyUp) || d.repeatCount > 1) return; // auto-repeat passes on
+    QWidget* form = window();
+    const bool formActive = form && form == QApplication::activeWindow();
+    const int shift = d.shiftState;
+    if (d.virtualKey == 18) { // Alt: shows the hand cursor, never opens the menu
+        UpdateCursor(d.keyUp ? 0 : ssAlt);
+        handled = true;
+        return;
+    }
+    if (d.scanCode < KeyTable::FirstScanCode || d.scanCode > KeyTable::LastScanCode) return;
+    const int modifiers = shift & (ssShift | ssCtrl | ssAlt);
+    if (!d.keyUp && ((modifiers != 0 && modifiers != ssShift) || !formActive)) return;
+    const int note = keyOctave_ * 12 + KeyTable::Offset(d.scanCode);
+    if (note > 127 || note < 0) return;
+    // In a plain line edit the key also types; the key-capture box is no plain edit.
+    QWidget* focus = form ? form->focusWidget() : nullptr;
+    const bool inLineEdit = qobject_cast<QLineEdit*>(focus) && !focus->inherits("TVKEdit");
+    const int velocity = d.keyUp ? 0 : state_.GestureVelocity(shift & ssShift);
+    state_.PlayNote(state_.Channel(), note, velocity, true);
+    if (OnNoteHover) OnNoteHover(this, DisplayName(note));
+    handled = !inLineEdit;
+}
+
 // --- settings ---------------------------------------------------------------
 
 void TKeyboard::LoadSettings(TIniStore& store) {
@@ -531,8 +606,11 @@ void TKeyboard::LoadSettings(TIniStore& store) {
     state_.SetVelocity(store.ReadInteger(s, "Velocity", state_.Velocity()));
     state_.SetUpDownController(store.ReadInteger(s, "UpDownController", state_.UpDownController()) & 0xFF);
     state_.SetLeftRightController(store.ReadInteger(s, "LeftRightController", state_.LeftRightController()) & 0xFF);
+    SetKeyOctave(store.ReadInteger(s, "KeyOctave", keyOctave_));
     const int size = store.ReadInteger(s, "ImageSize", static_cast<int>(imageSize_));
     if (size >= 0 && size <= static_cast<int>(TImageSize::isBig)) SetImageSize(static_cast<TImageSize>(size));
+    SetLowerCScanCode(store.ReadInteger(s, "LowerCKey", lowerC_));
+    SetUpperCScanCode(store.ReadInteger(s, "UpperCKey", upperC_));
     const int style = store.ReadInteger(s, "PaintStyle", static_cast<int>(paintStyle_));
     if (style >= 0 && style <= static_cast<int>(TPaintStyle::psImage)) SetPaintStyle(static_cast<TPaintStyle>(style));
 }
@@ -550,6 +628,9 @@ void TKeyboard::SaveSettings(TIniStore& store) {
     store.WriteInteger(s, "Velocity", state_.Velocity());
     store.WriteInteger(s, "UpDownController", state_.UpDownController());
     store.WriteInteger(s, "LeftRightController", state_.LeftRightController());
+    store.WriteInteger(s, "KeyOctave", keyOctave_);
     store.WriteInteger(s, "ImageSize", static_cast<int>(imageSize_));
+    store.WriteInteger(s, "LowerCKey", lowerC_);
+    store.WriteInteger(s, "UpperCKey", upperC_);
     store.WriteInteger(s, "PaintStyle", static_cast<int>(paintStyle_));
 }

@@ -3,6 +3,7 @@
 // drawn or image style, and turns mouse gestures into notes through its
 // TKeyboardState. It sends nothing itself: every message leaves by OnNote.
 #include "keyboard/KeyGeometry.h"
+#include "keyboard/KeyboardHook.h"
 #include "keyboard/KeyboardState.h"
 #include "platform/IniStore.h"
 
@@ -92,6 +93,21 @@ public:
     void RestrikeHeldNote() { state_.RestrikeHeldNote(); }
     void SetCustomChord(const std::vector<int>& intervals, bool select) { state_.SetCustomChord(intervals, select); }
 
+    // The computer-keyboard manuals.
+    int KeyOctave() const { return keyOctave_; }
+    void SetKeyOctave(int octave);
+    void OctaveDown();
+    void OctaveUp();
+    int UpperCScanCode() const { return upperC_; }
+    void SetUpperCScanCode(int scanCode);
+    int LowerCScanCode() const { return lowerC_; }
+    void SetLowerCScanCode(int scanCode);
+    static bool IsValidUpperCKey(int scanCode);
+    static bool IsValidLowerCKey(int scanCode);
+    bool CaptureKeyboard() const { return captureKeyboard_; }
+    void SetCaptureKeyboard(bool capture);
+    void KeyHandler(const TKeyData& data, bool& handled);
+
     void LoadSettings(TIniStore& store);
     void SaveSettings(TIniStore& store);
 
@@ -146,6 +162,12 @@ private:
         int depthClass = 0; // 24-bit or 256-colour set
     };
     std::optional<TKeyImages> images_;
+
+    int keyOctave_ = 4;
+    int upperC_ = 16;
+    int lowerC_ = 44;
+    bool captureKeyboard_ = false;
+    TKeyboardHook hook_;
 
     // Mouse gesture.
     std::vector<TMouseButton> buttonsDown_;

@@ -33,6 +33,7 @@ TTonecast2::TTonecast2(QWidget* parent) : TTonecast(parent) {
     Keyboard1->OnBaseNoteChange = [this](TKeyboard*, const std::string& name) {
         SetStatusText(2, QString("Base: %1").arg(QString::fromStdString(name)));
     };
+    Keyboard1->OnOctaveChange = [this](TKeyboard*) { ShowOctave(); };
     SetStatusText(2, QString("Base: %1").arg(QString::fromStdString(Keyboard1->NoteName(Keyboard1->BaseNote()))));
     ApplySizeLimits();
 }
@@ -43,8 +44,22 @@ void TTonecast2::CreateMenus() {
     MidiInItem = menuBar()->addMenu("Midi &In");
     MidiOutItem = menuBar()->addMenu("Midi &Out");
     QMenu* options = menuBar()->addMenu("Op&tions");
+    const QString octaveHint = "Change the octave when play with the computer keyboard";
+    QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
+    down->setShortcut(Qt::Key_F3);
+    down->setStatusTip(octaveHint);
+    QAction* up = options->addAction("Octave Up", this, [this] { Keyboard1->OctaveUp(); });
+    up->setShortcut(Qt::Key_F4);
+    up->setStatusTip(octaveHint);
+    options->addSeparator();
     MidiThru = options->addAction("Midi &Thru");
     MidiThru->setCheckable(true);
+
+    // The keyboard listens to the computer keys only while no menu is open.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { Keyboard1->SetCaptureKeyboard(false); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
+    }
 
     MidiInMenu1 = new TMidiInMenu(this);
     MidiOutMenu1 = new TMidiOutMenu(this);
@@ -64,6 +79,13 @@ void TTonecast2::CreateMenus() {
         Keyboard1->ReleaseAll();
         Keyboard1->ClearExternalMarks();
     };
+}
+
+void TTonecast2::ShowOctave() { SetStatusText(3, QString("Octave: %1").arg(Keyboard1->KeyOctave() - 2)); }
+
+void TTonecast2::changeEvent(QEvent* event) {
+    TTonecast::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) Keyboard1->SetCaptureKeyboard(isActiveWindow());
 }
 
 void TTonecast2::ShowError(const std::string& text) {
@@ -159,6 +181,7 @@ void TTonecast2::FormShow() {
     LoadSettings(*store);
     stage_ = TStage::Shown;
     Keyboard1->setFocus();
+    ShowOctave();
     QApplication::postEvent(this, new TDeferredStartEvent);
 }
 

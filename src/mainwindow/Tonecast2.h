@@ -54,6 +54,7 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void FormShow();
@@ -62,6 +63,7 @@ private:
     void CreateMenus();
     void MidiInputData(TMidiInput* port);
     void ShowError(const std::string& text);
+    void ShowOctave();
     void CreateStatusBar();
     void MeasureStatusPanels();
     void LayoutControls() override;
