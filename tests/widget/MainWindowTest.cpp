@@ -16,6 +16,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QMenuBar>
+#include <QAction>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -271,6 +273,35 @@ TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
     window.resize(5000, height);
     EXPECT_EQ(window.width(), window.MaximumWidth());
     EXPECT_EQ(window.Keyboard1->width(), window.Keyboard1->FullWidth());
+    window.close();
+}
+
+TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
+    TTonecast2 window;
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+    EXPECT_EQ(window.StatusText(3), "Octave: 2");
+    EXPECT_TRUE(window.Keyboard1->CaptureKeyboard());
+    QAction* up = nullptr;
+    for (QAction* a : window.menuBar()->actions())
+        if (a->menu())
+            for (QAction* item : a->menu()->actions())
+                if (item->text() == "Octave Up") up = item;
+    ASSERT_NE(up, nullptr);
+    EXPECT_EQ(up->shortcut(), QKeySequence(Qt::Key_F4));
+    up->trigger();
+    EXPECT_EQ(window.StatusText(3), "Octave: 3");
+    emit window.MidiInItem->aboutToShow(); // the menu loop
+    EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
+    emit window.MidiInItem->aboutToHide();
+    EXPECT_TRUE(window.Keyboard1->CaptureKeyboard());
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QApplication::processEvents();
+    EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
     window.close();
 }
 
