@@ -56,7 +56,8 @@ protected:
     void Key(QEvent::Type type, Qt::Key key, int scan, Qt::KeyboardModifiers mods = Qt::NoModifier,
              const QString& text = QString(), bool repeat = false) {
         QKeyEvent e(type, key, mods, Native(scan), 0, 0, text, repeat);
-        QApplication::sendEvent(QApplication::focusWidget(), &e);
+        QWidget* target = QApplication::focusWidget();
+        QApplication::sendEvent(target ? target : &window, &e);
     }
     void Tap(Qt::Key key, int scan, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
         Key(QEvent::KeyPress, key, scan, mods, text);
