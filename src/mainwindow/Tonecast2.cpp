@@ -94,7 +94,9 @@ void TTonecast2::ShowError(const std::string& text) {
 }
 
 void TTonecast2::MidiInputData(TMidiInput* port) {
-    while (port->EventCount() >= 1) {
+    // What is queued now, not what keeps arriving meanwhile: a sender that never
+    // pauses must not hold the window here. Later records have woken it again.
+    for (int budget = port->EventCount(); budget > 0 && port->EventCount() >= 1; --budget) {
         std::unique_ptr<TMyMidiEvent> event = port->GetEvent();
         if (!event) break;
         if (event->IsLong()) continue; // system exclusive is dropped

@@ -132,20 +132,20 @@ TEST_F(MidiInputFlowTest, AFloodKeepsTheProgramResponsiveAndLosesNothingUncounte
             in.InjectShort(0xB0 | ((i & 0x7F) << 8) | (((i >> 7) & 0x7F) << 16), i);
         done = true;
     });
-    int ticks = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-    timer.start(10);
+    // Responsive: no turn of the event loop takes long, however fast input comes.
+    qint64 longestTurn = 0;
     QElapsedTimer clock;
-    clock.start();
-    while (!done || window->MidiInput().EventCount() > 0) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (!done || window->MidiInput().EventCount() > 0) {
+        clock.start();
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        longestTurn = std::max(longestTurn, clock.elapsed());
+    }
     producer.join();
     QApplication::processEvents();
-    const auto elapsed = clock.elapsed();
     const std::uint64_t dropped = window->MidiInput().DroppedCount();
     EXPECT_EQ(out.sent.size() + dropped, total);
     EXPECT_GT(out.sent.size(), 1000u);
-    EXPECT_GE(ticks, static_cast<int>(elapsed / 10 / 4)); // the loop kept turning
+    EXPECT_LT(longestTurn, 250);
     // In order: each delivered controller message follows the one before it.
     std::uint32_t previous = 0;
     bool first = true;
