@@ -1,5 +1,6 @@
 // Draws the program's bitmaps at build time: the octave images of the piano
-// keyboard (released and pressed, three sizes, 24-bit and 256-colour).
+// keyboard (released and pressed, three sizes, 24-bit and 256-colour), the
+// wheel strip and the two scroll arrows.
 // Usage: bitmapgen OUTPUT_FOLDER
 #include "keyboard/KeyGeometry.h"
 
@@ -59,6 +60,66 @@ QImage OctaveImage(TImageSize size, bool pressed) {
     return image;
 }
 
+// One frame of the wheel: a ridged cylinder seen from the front, its ridges
+// and marker moved by the turn (frame 0 fully down, the last fully up).
+QImage WheelStrip() {
+    constexpr int frames = 41, w = 20, h = 76;
+    QImage strip(frames * w, h, QImage::Format_RGB32);
+    strip.fill(Qt::black);
+    QPainter p(&strip);
+    for (int f = 0; f < frames; ++f) {
+        const int x0 = f * w;
+        QLinearGradient body(x0, 0, x0 + w, 0);
+        body.setColorAt(0.0, QColor(0x30, 0x30, 0x34));
+        body.setColorAt(0.45, QColor(0x9C, 0x9C, 0xA4));
+        body.setColorAt(1.0, QColor(0x24, 0x24, 0x28));
+        p.fillRect(x0 + 2, 2, w - 4, h - 4, body);
+        // Ridges slide upward as the wheel turns up.
+        const double phase = (f % 4) * 2.0;
+        for (double y = 4 - phase + 8; y < h - 4; y += 8) {
+            const double t = (y - h / 2.0) / (h / 2.0);                       // -1 .. 1 around the axis
+            const QColor ridge = QColor::fromHsv(0, 0, static_cast<int>(60 + 90 * (1 - t * t)));
+            p.fillRect(QRectF(x0 + 3, y, w - 6, 1.5), ridge);
+        }
+        // The marker: where the wheel's zero line stands.
+        const int my = h - 6 - (h - 12) * f / (frames - 1);
+        p.fillRect(x0 + 3, my - 1, w - 6, 3, QColor(0xF0, 0xF0, 0xF0));
+        p.setPen(QColor(0x10, 0x10, 0x10));
+        p.drawRect(x0 + 1, 1, w - 3, h - 3);
+    }
+    return strip;
+}
+
+// Two frames of a scroll arrow: released (raised) and pressed (sunken).
+QImage ArrowStrip(bool pointsRight) {
+    constexpr int w = 16, h = 76;
+    QImage strip(2 * w, h, QImage::Format_RGB32);
+    strip.fill(Qt::black);
+    QPainter p(&strip);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int f = 0; f < 2; ++f) {
+        const bool pressed = f == 1;
+        const int x0 = f * w;
+        QLinearGradient face(x0, 0, x0 + w, 0);
+        face.setColorAt(0.0, pressed ? QColor(0x50, 0x50, 0x58) : QColor(0x90, 0x90, 0x98));
+        face.setColorAt(1.0, pressed ? QColor(0x70, 0x70, 0x78) : QColor(0x50, 0x50, 0x58));
+        p.fillRect(x0, 0, w, h, face);
+        p.setPen(pressed ? QColor(0x20, 0x20, 0x20) : QColor(0xD0, 0xD0, 0xD8));
+        p.drawLine(x0, 0, x0 + w - 1, 0);
+        p.drawLine(x0, 0, x0, h - 1);
+        p.setPen(pressed ? QColor(0xD0, 0xD0, 0xD8) : QColor(0x20, 0x20, 0x20));
+        p.drawLine(x0 + w - 1, 0, x0 + w - 1, h - 1);
+        p.drawLine(x0, h - 1, x0 + w - 1, h - 1);
+        const double cx = x0 + w / 2.0 + (pressed ? 1 : 0), cy = h / 2.0 + (pressed ? 1 : 0);
+        const double dx = pointsRight ? 4 : -4;
+        const QPointF tri[3] = {{cx + dx, cy}, {cx - dx, cy - 7}, {cx - dx, cy + 7}};
+        p.setPen(Qt::NoPen);
+        p.setBrush(pressed ? QColor(0xFF, 0xE0, 0x60) : QColor(0xF4, 0xF4, 0xF4));
+        p.drawPolygon(tri, 3);
+    }
+    return strip;
+}
+
 bool Save(const QImage& image, const QString& folder, const QString& name) {
     QString path = folder + "/" + name + ".png";
     if (!image.save(path, "PNG")) {
@@ -92,5 +153,10 @@ int main(int argc, char** argv) {
             ok &= Save(image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), folder, name + "256");
         }
     }
+    const QImage wheel = WheelStrip();
+    ok &= Save(wheel, folder, "WHEEL");
+    ok &= Save(wheel.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), folder, "WHEEL256");
+    ok &= Save(ArrowStrip(false), folder, "LEFTARROW");
+    ok &= Save(ArrowStrip(true), folder, "RIGHTARROW");
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

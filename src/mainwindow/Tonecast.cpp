@@ -1,5 +1,6 @@
 #include "mainwindow/Tonecast.h"
 
+#include "controls/ImgControl.h"
 #include "controls/UpDown.h"
 #include "keyboard/Keyboard.h"
 #include "mainwindow/FormPlacement.h"
@@ -11,12 +12,15 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPalette>
+#include <QSlider>
 #include <QStatusBar>
+
+#include <cmath>
 
 namespace {
 constexpr int FormDesignWidth = 640;
 constexpr int KeyboardTop = 36;
-constexpr int KeyboardLeft = 5;
+constexpr int KeyboardLeft = 65; // right of the two wheels and the left arrow
 constexpr int FormBottomMargin = 6;
 
 const char* const ChordNames[] = {"None", "Major", "Minor", "Major m7", "Minor m7", "Fifths", "Octave", "Power"};
@@ -64,6 +68,8 @@ TTonecast::TTonecast(QWidget* parent) : QMainWindow(parent) {
         if (OutputEvent) OutputEvent(s, d1, d2);
     };
 
+    CreateWheelsAndArrows();
+
     form_->setFixedHeight(KeyboardTop + Keyboard1->ImageHeight() + FormBottomMargin);
     designWidth_ = FormDesignWidth;
     designHeight_ = form_->height();
@@ -82,12 +88,120 @@ void TTonecast::ApplySizeLimits() {
     setMaximumWidth(MaximumWidth());
 }
 
+void TTonecast::CreateWheelsAndArrows() {
+    FIWheel = new TFrameImage(this);
+    FIWheel->Setup(20, 76, "WHEEL", "WHEEL256");
+    FILeftArrow = new TFrameImage(this);
+    FILeftArrow->Setup(16, 76, "LEFTARROW");
+    FILeftArrow->Button = true;
+    FIRightArrow = new TFrameImage(this);
+    FIRightArrow->Setup(16, 76, "RIGHTARROW");
+    FIRightArrow->Button = true;
+
+    auto wheel = [this](int left, int min, int max, const char* hint) {
+        auto* c = new TImgControl(form_);
+        c->SetFrameImage(FIWheel);
+        c->SetMax(max);
+        c->SetMin(min);
+        c->ShowScrollHint = true;
+        c->setFocusPolicy(Qt::NoFocus);
+        c->setToolTip(hint);
+        c->setStatusTip(hint);
+        c->move(left, KeyboardTop);
+        return c;
+    };
+    ICPitch = wheel(5, -8192, 8191, "Pitch wheel (use SHIFT for fine mode, CTRL to disable scrollback)");
+    ICPitch->SmallChange = 96;
+    ICPitch->LargeChange = 512;
+    ICPitch->MiddleSnap = 5;
+    ICMW = wheel(27, 0, 127, "Modulation wheel (use SHIFT for fine mode)");
+    ICMW->MiddleSnap = 0;
+
+    auto arrow = [this](TFrameImage* image, const char* hint) {
+        auto* c = new TImgControl(form_);
+        c->SetFrameImage(image);
+        c->SetMax(1);
+        c->AutoRepeat = true;
+        c->AutoRepeatInitDelay = 500;
+        c->AutoRepeatDelay = 60;
+        c->setCursor(Qt::PointingHandCursor);
+        c->setFocusPolicy(Qt::NoFocus);
+        c->setToolTip(hint);
+        c->setStatusTip(hint);
+        return c;
+    };
+    ICLeftArrow = arrow(FILeftArrow, "Scroll visible keys down");
+    ICLeftArrow->move(49, KeyboardTop);
+    ICRightArrow = arrow(FIRightArrow, "Scroll visible keys up");
+    ICRightArrow->move(FormDesignWidth - 5 - 16, KeyboardTop);
+
+    ICPitch->OnScroll = [this](TImgControl*, int& v) {
+        if (OutputEvent)
+            OutputEvent(static_cast<std::uint8_t>(0xE0 + Keyboard1->Channel()), static_cast<std::uint8_t>((v + 8192) % 128),
+                        static_cast<std::uint8_t>((v + 8192) / 128));
+    };
+    ICPitch->OnMouseUp = [this](TImgControl*, Qt::MouseButton, Qt::KeyboardModifiers shift) { ICPitchMouseUp(shift); };
+    ICMW->OnScroll = [this](TImgControl*, int& v) {
+        if (OutputEvent)
+            OutputEvent(static_cast<std::uint8_t>(0xB0 + Keyboard1->Channel()), modulationController_,
+                        static_cast<std::uint8_t>(v));
+        else
+            Keyboard1->SetControllerValue(modulationController_, v);
+    };
+    ICMW->OnDblClick = [this](TImgControl* wheel) {
+        int zero = 0;
+        wheel->SetPosition(0);
+        wheel->OnScroll(wheel, zero);
+    };
+    ICLeftArrow->OnButtonClick = [this](TImgControl*) {
+        Keyboard1->SetBaseNoteWhiteIndex(Keyboard1->BaseNoteWhiteIndex() - 1);
+    };
+    ICRightArrow->OnButtonClick = [this](TImgControl*) {
+        Keyboard1->SetBaseNoteWhiteIndex(Keyboard1->BaseNoteWhiteIndex() + 1);
+    };
+
+    TBKeyWidth = new QSlider(Qt::Horizontal, form_);
+    TBKeyWidth->setRange(1, 10);
+    TBKeyWidth->hide();
+    connect(TBKeyWidth, &QSlider::valueChanged, this, &TTonecast::TBKeyWidthChange);
+}
+
+void TTonecast::ICPitchMouseUp(Qt::KeyboardModifiers shift) {
+    if (shift & Qt::ControlModifier) return; // Ctrl keeps the bend
+    // Back to the centre in halving steps, each one sent.
+    while (ICPitch->Position() != 0) {
+        int v = ICPitch->Position() / 2;
+        if (std::abs(v) < 10) v = 0;
+        ICPitch->SetPosition(v);
+        if (ICPitch->OnScroll) ICPitch->OnScroll(ICPitch, v);
+    }
+}
+
+void TTonecast::TBKeyWidthChange(int position) {
+    const int r = TBKeyWidth->maximum() - TBKeyWidth->minimum(), p = position - TBKeyWidth->minimum();
+    Keyboard1->SetKeyWidth(static_cast<int>(std::lround(std::exp(position / 3.0))) + 6);
+    Keyboard1->SetImageSize(r / 3 > p ? TImageSize::isSmall : (2 * r) / 3 <= p ? TImageSize::isBig : TImageSize::isNormal);
+    if (Keyboard1->PaintStyle() == TPaintStyle::psImage) Keyboard1->resize(Keyboard1->width(), Keyboard1->ImageHeight());
+    for (QWidget* w : {static_cast<QWidget*>(ICPitch), static_cast<QWidget*>(ICMW), static_cast<QWidget*>(ICLeftArrow),
+                       static_cast<QWidget*>(ICRightArrow)})
+        w->move(w->x(), Keyboard1->y());
+    LayoutControls();
+}
+
 int TTonecast::MinimumWidth() const { return SBChannel->x() + SBChannel->width() + 5; }
 
-int TTonecast::MaximumWidth() const { return Keyboard1->FullWidth() + 5 + Keyboard1->x(); }
+// Room for the whole keyboard, and for the right arrow beside it when shown.
+int TTonecast::MaximumWidth() const {
+    return Keyboard1->FullWidth() + 5 + Keyboard1->x() + (ICRightArrow->isHidden() ? 0 : ICRightArrow->width());
+}
 
 void TTonecast::LayoutControls() {
-    Keyboard1->resize(form_->width() - 5 - Keyboard1->x(), Keyboard1->height());
+    if (!ICRightArrow->isHidden()) {
+        ICRightArrow->move(form_->width() - 5 - ICRightArrow->width(), ICRightArrow->y());
+        Keyboard1->resize(ICRightArrow->x() - Keyboard1->x(), Keyboard1->height());
+    } else {
+        Keyboard1->resize(form_->width() - 5 - Keyboard1->x(), Keyboard1->height());
+    }
 }
 
 void TTonecast::resizeEvent(QResizeEvent* event) {
@@ -96,6 +210,15 @@ void TTonecast::resizeEvent(QResizeEvent* event) {
 }
 
 void TTonecast::UpdateFromKeyboard() {
+    const QSignalBlocker quiet(TBKeyWidth);
+    if (Keyboard1->PaintStyle() != TPaintStyle::psImage)
+        TBKeyWidth->setValue(static_cast<int>(std::lround(3 * std::log(std::max(Keyboard1->KeyWidth() - 6, 1)))));
+    else if (Keyboard1->ImageSize() == TImageSize::isSmall)
+        TBKeyWidth->setValue(TBKeyWidth->minimum());
+    else if (Keyboard1->ImageSize() == TImageSize::isBig)
+        TBKeyWidth->setValue(TBKeyWidth->maximum());
+    else
+        TBKeyWidth->setValue(TBKeyWidth->minimum() + (TBKeyWidth->maximum() - TBKeyWidth->minimum()) / 2);
     const int chord = static_cast<int>(Keyboard1->Chord());
     if (chord < static_cast<int>(TChord::chCustom)) CBChord->setCurrentIndex(chord);
     ShowChannel();

@@ -11,6 +11,9 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSlider;
+class TFrameImage;
+class TImgControl;
 class TKeyboard;
 class TUpDown;
 
@@ -26,6 +29,14 @@ public:
     QComboBox* CBChord;
     QLineEdit* EChannel;
     TUpDown* SBChannel;
+    TFrameImage* FIWheel;
+    TFrameImage* FILeftArrow;
+    TFrameImage* FIRightArrow;
+    TImgControl* ICPitch;
+    TImgControl* ICMW;
+    TImgControl* ICLeftArrow;
+    TImgControl* ICRightArrow;
+    QSlider* TBKeyWidth; // hidden here; the settings dialog shows it
 
     int DesignHeight() const { return designHeight_; }
     int DesignWidth() const { return designWidth_; }
@@ -54,6 +65,9 @@ protected:
     int placementFlags_ = 7;
 
 private:
+    void CreateWheelsAndArrows();
+    void ICPitchMouseUp(Qt::KeyboardModifiers shift);
+    void TBKeyWidthChange(int position);
     void CBChordClick(int index);
     void EChannelExit();
     void ShowChannel();

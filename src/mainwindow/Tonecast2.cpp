@@ -1,5 +1,6 @@
 #include "mainwindow/Tonecast2.h"
 
+#include "controls/ImgControl.h"
 #include "keyboard/Keyboard.h"
 #include "mainwindow/ProgramNames.h"
 #include "platform/QtServices.h"
@@ -215,9 +216,11 @@ void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::ui
     data1 &= 0x7F;
     data2 &= 0x7F;
     switch (status >> 4) {
+    case 0xE: ICPitch->SetPosition(data2 * 128 + data1 - 8192); break;
     case 0xB:
         if (data1 == 0) receivedBankMsb_ = data2;
         else if (data1 == 32) receivedBankLsb_ = data2;
+        if (data1 == modulationController_) ICMW->SetPosition(data2);
         Keyboard1->SetControllerValue(data1, data2);
         break;
     case 0xC:
