@@ -299,6 +299,7 @@ void TImgControl::mousePressEvent(QMouseEvent* event) {
             if (AutoRepeat && !image_->TwoState) {
                 if (!repeat_) {
                     repeat_ = new QTimer(this);
+                    repeat_->setTimerType(Qt::PreciseTimer);
                     connect(repeat_, &QTimer::timeout, this, [this] {
                         if (OnButtonClick) OnButtonClick(this);
                         repeat_->setInterval(AutoRepeatDelay);

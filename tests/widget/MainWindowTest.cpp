@@ -5,6 +5,7 @@
 #include "platform/FakeMidiInDriver.h"
 #include "platform/QtServices.h"
 #include "platform/RegistryFile.h"
+#include "controls/ImgControl.h"
 #include "controls/UpDown.h"
 #include "keyboard/Keyboard.h"
 
@@ -19,6 +20,9 @@
 #include <QMenuBar>
 #include <QAction>
 #include <QToolButton>
+#include <QSlider>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -302,6 +306,104 @@ TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
     QApplication::setActiveWindow(&other);
     QApplication::processEvents();
     EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
+    window.close();
+}
+
+class PitchReleaseTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PitchReleaseTest, ThePitchWheelReturnsInHalvingSteps) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    const int start = GetParam();
+    window.ICPitch->SetPosition(start);
+    driver.sent.clear();
+    Release(window.ICPitch, QPoint(10, 30)); // the mouse goes up without Ctrl
+    std::vector<int> bends;
+    for (const auto& s : driver.sent) {
+        ASSERT_EQ(s.packed & 0xF0, 0xE0u);
+        bends.push_back(static_cast<int>(((s.packed >> 8) & 0x7F) | (((s.packed >> 16) & 0x7F) << 7)) - 8192);
+    }
+    std::vector<int> expected = {2000, 1000, 500, 250, 125, 62, 31, 15, 0};
+    if (start < 0)
+        for (int& v : expected) v = -v;
+    EXPECT_EQ(bends, expected);
+    EXPECT_EQ(window.ICPitch->Position(), 0);
+
+    window.ICPitch->SetPosition(start);
+    driver.sent.clear();
+    Release(window.ICPitch, QPoint(10, 30), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_TRUE(driver.sent.empty());
+    EXPECT_EQ(window.ICPitch->Position(), start);
+    window.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, PitchReleaseTest, ::testing::Values(4000, -4000));
+
+TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    window.Keyboard1->SetChannel(2);
+    driver.sent.clear();
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(window.ICMW, &end);
+    using M = std::tuple<int, int, int>;
+    EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0xB2, 1, 127}}));
+    // A modulation message moves the wheel, and hold mode starts from it.
+    window.ReflectMessage(0xB5, 1, 40);
+    EXPECT_EQ(window.ICMW->Position(), 40);
+    window.ReflectMessage(0xE0, 0, 0x50);
+    EXPECT_EQ(window.ICPitch->Position(), 0x50 * 128 - 8192);
+    driver.sent.clear();
+    window.Keyboard1->State().SetLeftRightController(ControllerNone);
+    QPoint p = KeyPoint(window.Keyboard1, 60);
+    Press(window.Keyboard1, p, Qt::RightButton);
+    Move(window.Keyboard1, p + QPoint(0, -6), Qt::RightButton);
+    Release(window.Keyboard1, p + QPoint(0, -6), Qt::RightButton);
+    bool sawModulation = false;
+    for (auto [s, d1, d2] : SentMessages(driver))
+        if (s == 0xB2 && d1 == 1) {
+            EXPECT_EQ(d2, 42);
+            sawModulation = true;
+        }
+    EXPECT_TRUE(sawModulation);
+    EXPECT_EQ(window.ICMW->Position(), 42); // what the keyboard sent moved the wheel
+    // A double click sets the wheel to 0 and sends it.
+    driver.sent.clear();
+    SendMouse(window.ICMW, QEvent::MouseButtonDblClick, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    Release(window.ICMW, QPoint(5, 5));
+    EXPECT_EQ(window.ICMW->Position(), 0);
+    EXPECT_EQ(SentMessages(driver).back(), (M{0xB2, 1, 0}));
+    window.close();
+}
+
+TEST_F(MainWindowTest, ArrowsScrollTheKeyboardByWhiteKeys) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    const int base = window.Keyboard1->BaseNote();
+    Press(window.ICRightArrow, QPoint(5, 30));
+    Release(window.ICRightArrow, QPoint(5, 30));
+    EXPECT_EQ(window.Keyboard1->BaseNote(), 38);
+    Press(window.ICLeftArrow, QPoint(5, 30));
+    Release(window.ICLeftArrow, QPoint(5, 30));
+    EXPECT_EQ(window.Keyboard1->BaseNote(), base);
+    window.close();
+}
+
+TEST_F(MainWindowTest, KeyWidthBarMapsToKeyWidthAndImageSize) {
+    TTonecast2 window;
+    EXPECT_EQ(window.TBKeyWidth->value(), window.TBKeyWidth->minimum()); // small images
+    EXPECT_TRUE(window.TBKeyWidth->isHidden());
+    window.TBKeyWidth->setValue(10);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isBig);
+    EXPECT_EQ(window.Keyboard1->KeyWidth(), 27);
+    window.TBKeyWidth->setValue(5);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isNormal);
+    window.Keyboard1->SetPaintStyle(TPaintStyle::psDraw);
+    window.TBKeyWidth->setValue(6);
+    EXPECT_EQ(window.Keyboard1->KeyWidth(), static_cast<int>(std::lround(std::exp(2.0))) + 6);
     window.close();
 }
 

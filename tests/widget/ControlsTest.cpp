@@ -1,0 +1,246 @@
+// The knob and the image controls with real mouse and key events.
+#include "controls/ImgControl.h"
+#include "controls/MyExtCtrls.h"
+#include "controls/Wheel.h"
+#include "platform/QtServices.h"
+
+#include "WidgetHelpers.h"
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void SendKey(QWidget* w, Qt::Key key, QEvent::Type type = QEvent::KeyPress) {
+    QKeyEvent e(type, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST(WheelTest, DraggingUpAddsAndEscapeRestoresWithSelect) {
+    TWheel wheel;
+    wheel.ShowTrackHint = true;
+    wheel.SetPosition(20);
+    int selects = 0, tracks = 0;
+    wheel.OnSelect = [&](TWheel*) { ++selects; };
+    wheel.OnTrack = [&](TWheel*) { ++tracks; };
+    wheel.show();
+    Press(&wheel, QPoint(20, 30));
+    Move(&wheel, QPoint(20, 25), Qt::LeftButton);
+    EXPECT_EQ(wheel.Position(), 25);
+    EXPECT_TRUE(wheel.Hint().IsShowing());
+    EXPECT_EQ(wheel.Hint().HintText(), "25");
+    EXPECT_EQ(tracks, 2); // at the press and at the move
+    SendKey(&wheel, Qt::Key_Escape);
+    EXPECT_EQ(wheel.Position(), 20);
+    EXPECT_EQ(selects, 1);
+    EXPECT_FALSE(wheel.Dragging());
+    EXPECT_FALSE(wheel.Hint().IsShowing());
+}
+
+TEST(WheelTest, TheHintAsksItsHandler) {
+    TWheel wheel;
+    wheel.ShowTrackHint = true;
+    wheel.SetPosition(12);
+    wheel.show();
+    Press(&wheel, QPoint(10, 10));
+    EXPECT_EQ(wheel.Hint().HintText(), "12");
+    Release(&wheel, QPoint(10, 10));
+    wheel.OnGetTrackHint = [](TWheel*, QString& caption) { caption = "Volume"; };
+    Press(&wheel, QPoint(10, 10));
+    EXPECT_EQ(wheel.Hint().HintText(), "Volume");
+    Release(&wheel, QPoint(10, 10));
+}
+
+TEST(WheelTest, KeysAndTheMouseWheel) {
+    TWheel wheel;
+    int selects = 0;
+    wheel.OnSelect = [&](TWheel*) { ++selects; };
+    SendKey(&wheel, Qt::Key_End);
+    EXPECT_EQ(wheel.Position(), 100);
+    SendKey(&wheel, Qt::Key_PageDown);
+    EXPECT_EQ(wheel.Position(), 90);
+    SendKey(&wheel, Qt::Key_Left);
+    EXPECT_EQ(wheel.Position(), 89);
+    SendKey(&wheel, Qt::Key_Home);
+    EXPECT_EQ(wheel.Position(), 0);
+    EXPECT_EQ(selects, 4);
+    QWheelEvent up(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&wheel, &up);
+    EXPECT_EQ(wheel.Position(), 20); // two notches of PosLargeStep
+}
+
+TEST(WheelTest, SizesAreOddAndSquare) {
+    TWheel wheel;
+    EXPECT_EQ(wheel.size(), QSize(47, 47));
+    wheel.SetBounds(0, 0, 28, 30);
+    EXPECT_EQ(wheel.size(), QSize(29, 29));
+    wheel.SetForceSquare(false);
+    wheel.SetBounds(0, 0, 28, 30);
+    EXPECT_EQ(wheel.size(), QSize(29, 31));
+}
+
+TEST(WheelTest, InvalidValuesAreDroppedSilently) {
+    TWheel wheel;
+    wheel.SetScaleDegrees(0);
+    wheel.SetScaleDegrees(400);
+    EXPECT_EQ(wheel.ScaleDegrees(), 320);
+    wheel.SetScaleTicks(1);
+    EXPECT_EQ(wheel.ScaleTicks(), 10);
+    wheel.SetScaleLength(0);
+    EXPECT_EQ(wheel.ScaleLength(), 5);
+    wheel.SetPositionStep(3);
+    EXPECT_EQ(wheel.PositionStep(), 1);
+}
+
+TEST(WheelTest, AValueChangeRepaintsOnlyThePointer) {
+    TWheel wheel;
+    wheel.show();
+    QApplication::processEvents();
+    PaintRecorder recorder(&wheel);
+    wheel.SetPosition(50);
+    QApplication::processEvents();
+    ASSERT_EQ(recorder.rects.size(), 1u);
+    EXPECT_LT(recorder.rects[0].width() * recorder.rects[0].height(), wheel.width() * wheel.height());
+}
+
+class ImgControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wheelImage.Setup(20, 76, "WHEEL", "WHEEL256");
+        arrowImage.Setup(16, 76, "LEFTARROW");
+        arrowImage.Button = true;
+    }
+    TFrameImage wheelImage, arrowImage;
+};
+
+TEST_F(ImgControlTest, FramesOfTheStripAndTheWheel) {
+    EXPECT_EQ(wheelImage.Count(), 41);
+    EXPECT_EQ(arrowImage.Count(), 2);
+    arrowImage.SetCount(4);
+    EXPECT_EQ(arrowImage.Width(), 8);
+    arrowImage.SetCount(2);
+    TImgControl pitch;
+    pitch.SetFrameImage(&wheelImage);
+    EXPECT_EQ(pitch.size(), QSize(20, 76)); // sized to one frame
+    pitch.SetMax(8191);
+    pitch.SetMin(-8192);
+    pitch.SetPosition(-200);
+    EXPECT_EQ(pitch.FrameIndex(), 19);
+}
+
+TEST_F(ImgControlTest, ScrollFiresOnEndEvenAtMax) {
+    TImgControl mw;
+    mw.SetFrameImage(&wheelImage);
+    mw.SetMax(127);
+    int scrolls = 0, changes = 0;
+    mw.OnScroll = [&](TImgControl*, int&) { ++scrolls; };
+    mw.OnChange = [&](TImgControlBase*) { ++changes; };
+    SendKey(&mw, Qt::Key_End);
+    SendKey(&mw, Qt::Key_End);
+    EXPECT_EQ(mw.Position(), 127);
+    EXPECT_EQ(scrolls, 2);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ImgControlTest, ScrollHandlerMayAlterTheValue) {
+    TImgControl mw;
+    mw.SetFrameImage(&wheelImage);
+    mw.SetMax(127);
+    mw.OnScroll = [](TImgControl*, int& v) { v = v / 2; };
+    SendKey(&mw, Qt::Key_End);
+    EXPECT_EQ(mw.Position(), 63);
+}
+
+TEST_F(ImgControlTest, ArrowReleasedOutsideGivesNoClickWithoutAutoRepeat) {
+    TImgControl arrow;
+    arrow.SetFrameImage(&arrowImage);
+    arrow.SetMax(1);
+    int clicks = 0;
+    arrow.OnButtonClick = [&](TImgControl*) { ++clicks; };
+    Press(&arrow, QPoint(5, 30));
+    EXPECT_EQ(arrow.Position(), 1); // pressed frame
+    Move(&arrow, QPoint(40, 30), Qt::LeftButton);
+    EXPECT_EQ(arrow.Position(), 0); // pops out outside
+    Release(&arrow, QPoint(40, 30));
+    EXPECT_EQ(clicks, 0);
+    Press(&arrow, QPoint(5, 30));
+    Release(&arrow, QPoint(5, 30));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(arrow.Position(), 0);
+}
+
+TEST_F(ImgControlTest, AutoRepeatClicksAtPressThenAfterTheDelays) {
+    TImgControl arrow;
+    arrow.SetFrameImage(&arrowImage);
+    arrow.SetMax(1);
+    arrow.AutoRepeat = true;
+    arrow.AutoRepeatInitDelay = 200;
+    arrow.AutoRepeatDelay = 50;
+    std::vector<qint64> at;
+    QElapsedTimer clock;
+    clock.start();
+    arrow.OnButtonClick = [&](TImgControl*) { at.push_back(clock.elapsed()); };
+    Press(&arrow, QPoint(5, 30));
+    ASSERT_EQ(at.size(), 1u); // at once
+    while (clock.elapsed() < 420) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    Release(&arrow, QPoint(5, 30));
+    const auto clicks = at.size();
+    ASSERT_GE(clicks, 3u);
+    EXPECT_GE(at[1], 190); // the first repeat waits the initial delay
+    EXPECT_GE(at[2] - at[1], 40);
+    EXPECT_LE(clicks, 7u);
+    while (clock.elapsed() < 550) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(at.size(), clicks); // nothing after the release
+}
+
+TEST_F(ImgControlTest, DraggingTheWheelSticksAtTheMiddle) {
+    TImgControl pitch;
+    pitch.SetFrameImage(&wheelImage);
+    pitch.SetMax(8191);
+    pitch.SetMin(-8192);
+    pitch.SmallChange = 96;
+    pitch.MiddleSnap = 5;
+    Press(&pitch, QPoint(10, 50));
+    Move(&pitch, QPoint(10, 45), Qt::LeftButton);
+    EXPECT_EQ(pitch.Position(), 0);
+    Move(&pitch, QPoint(10, 44), Qt::LeftButton);
+    EXPECT_EQ(pitch.Position(), 96);
+    Move(&pitch, QPoint(10, 38), Qt::LeftButton);
+    EXPECT_EQ(pitch.Position(), 672);
+    Release(&pitch, QPoint(10, 38));
+}
+
+TEST_F(ImgControlTest, ADisplayChangeAcrossEightBitsReloadsThePicture) {
+    SetScreenDepthOverride(8);
+    TFrameImage image;
+    image.Setup(20, 76, "WHEEL", "WHEEL256");
+    TImgControl c;
+    c.SetFrameImage(&image);
+    const qint64 before = image.Bitmap().cacheKey();
+    c.DisplayChanged(16);
+    EXPECT_NE(image.Bitmap().cacheKey(), before);
+    const qint64 after = image.Bitmap().cacheKey();
+    c.DisplayChanged(24); // no crossing
+    EXPECT_EQ(image.Bitmap().cacheKey(), after);
+    SetScreenDepthOverride(0);
+}
+
+TEST(MyExtCtrlsTest, SmallControls) {
+    TCheckButton button("&Edit");
+    EXPECT_EQ(button.size(), QSize(75, 25));
+    button.click();
+    EXPECT_TRUE(button.isChecked());
+    TMyBevel bevel;
+    bevel.SetNoBevel(true);
+    EXPECT_TRUE(bevel.NoBevel());
+    TMySplitter splitter(Qt::Horizontal);
+    EXPECT_FALSE(splitter.ResizeWhileDrag());
+    splitter.SetResizeWhileDrag(true);
+    EXPECT_TRUE(splitter.ResizeWhileDrag());
+}
+
+} // namespace
