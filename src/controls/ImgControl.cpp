@@ -111,8 +111,8 @@ void TFrameImage::SetHeight(int value) {
     Changed();
 }
 
-void TFrameImage::SetVertical(bool value) {
-    strip_.vertical = value;
+void TFrameImage::SetOrientation(TScrollBarKind value) {
+    strip_.vertical = value == TScrollBarKind::sbVertical;
     SyncBitmapSize();
     if (!bitmap_.isNull()) {
         strip_.FrameSizeFromCount();
@@ -185,7 +185,7 @@ void TImgControlBase::ImageChanged() { update(); }
 
 void TImgControlBase::DisplayChanged(int bitsPerPixel) {
     const bool crossed = (ScreenDepth() <= 8) != (bitsPerPixel <= 8);
-    SetScreenDepthOverride(bitsPerPixel);
+    SetScreenDepth(bitsPerPixel);
     if (crossed && image_) {
         image_->LoadResBitmap();
         update();
@@ -325,7 +325,7 @@ void TImgControl::mouseMoveEvent(QMouseEvent* event) {
         PressState(pos);
         return;
     }
-    drag_.Move(pos.x(), pos.y(), event->modifiers() & Qt::ShiftModifier, Vertical, position_, MiddlePos, MiddleSnap,
+    drag_.Move(pos.x(), pos.y(), event->modifiers() & Qt::ShiftModifier, Kind == TScrollBarKind::sbVertical, position_, MiddlePos, MiddleSnap,
                SmallChange, [this](int v) { UserChange(v); });
 }
 

@@ -15,6 +15,9 @@
 class QTimer;
 class TImgControlBase;
 
+enum class TScrollBarKind { sbHorizontal, sbVertical };
+enum class TCaptionLayout { caLeft, caRight, caTop, caBottom };
+
 class TSharedImage : public QObject {
     Q_OBJECT
 public:
@@ -60,8 +63,10 @@ public:
     void SetWidth(int value);
     int Height() const override { return strip_.height; }
     void SetHeight(int value);
-    bool Vertical() const { return strip_.vertical; }
-    void SetVertical(bool value);
+    TScrollBarKind Orientation() const {
+        return strip_.vertical ? TScrollBarKind::sbVertical : TScrollBarKind::sbHorizontal;
+    }
+    void SetOrientation(TScrollBarKind value);
     int SeparatorSize() const { return strip_.separator; }
     void SetSeparatorSize(int value);
     bool Button = false;
@@ -120,7 +125,7 @@ public:
     int MiddleSnap = 5;
     int SmallChange = 1;
     int LargeChange = 10;
-    bool Vertical = true; // the drag direction
+    TScrollBarKind Kind = TScrollBarKind::sbVertical; // the drag direction
     bool ShowScrollHint = false;
     bool AutoRepeat = false;
     int AutoRepeatInitDelay = 700;
@@ -130,6 +135,11 @@ public:
     bool CaptionShow() const { return captionShow_; }
     void SetCaptionShow(bool value);
     Qt::Alignment Alignment = Qt::AlignLeft;
+    TCaptionLayout CaptionLayout() const { return captionLayout_; }
+    void SetCaptionLayout(TCaptionLayout value) {
+        captionLayout_ = value; // the caption always stands below the frame
+        update();
+    }
 
     int FrameIndex() const;
     bool Pressed() const { return pressed_; }
@@ -155,6 +165,7 @@ private:
 
     int position_ = 0, min_ = 0, max_ = 100;
     bool autoSize_ = true, captionShow_ = false;
+    TCaptionLayout captionLayout_ = TCaptionLayout::caBottom;
     bool pressed_ = false;
     int startPosition_ = 0;
     int lastFrame_ = -1;

@@ -198,6 +198,15 @@ QRect TKeyboard::DotRect(int note) const {
     return QRect(cx - 3, y - 4, 6, 6);
 }
 
+void TKeyboard::DisplayChanged(int bitsPerPixel) {
+    const bool crossed = (ScreenDepth() <= 8) != (bitsPerPixel <= 8);
+    SetScreenDepth(bitsPerPixel);
+    if (!crossed || !images_) return;
+    LoadImages(); // the other colour set
+    ApplyBaseNote(baseNote_, true);
+    update();
+}
+
 void TKeyboard::RedrawNote(int note) {
     if (paintStyle_ == TPaintStyle::psDraw || !images_) update(DotRect(note).adjusted(-1, -1, 1, 1));
     else update(KeyRect(note));

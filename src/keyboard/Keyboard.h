@@ -70,6 +70,8 @@ public:
     int FullWidth() const { return KeyGeometry::WhiteKeyCount * keyWidth_; }
     int ImageHeight() const;
     void RedrawNote(int note);
+    // The display changed to this many bits per pixel.
+    void DisplayChanged(int bitsPerPixel);
     int LastVisibleNote() const;
     QRect KeyRect(int note) const; // on screen
     QRect DotRect(int note) const; // the box of a drawn key's dot

@@ -42,13 +42,13 @@ QRect WorkArea(const QWidget* window) {
 }
 
 namespace {
-int g_depthOverride = 0;
+int g_recordedDepth = 0;
 }
 
-void SetScreenDepthOverride(int depth) { g_depthOverride = depth; }
+void SetScreenDepth(int depth) { g_recordedDepth = depth; }
 
 int ScreenDepth() {
-    if (g_depthOverride) return g_depthOverride;
+    if (g_recordedDepth) return g_recordedDepth;
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->depth() : 24;
 }

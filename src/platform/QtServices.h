@@ -16,9 +16,10 @@ void SetMessageSink(std::function<void(const QString&)> sink);
 // primary screen's rectangle when the system gives none.
 QRect WorkArea(const QWidget* window);
 
-// Bits per pixel of the primary screen, or the depth a test set in its place.
+// The program-wide colour depth in bits per pixel: the primary screen's, or
+// the depth recorded when the display changed (0 reads the screen again).
 int ScreenDepth();
-void SetScreenDepthOverride(int depth); // 0 ends the override
+void SetScreenDepth(int depth);
 
 // Runs the handler on the GUI thread when SIGTERM or SIGINT arrives.
 void OnTerminationSignal(std::function<void()> handler);

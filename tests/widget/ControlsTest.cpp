@@ -215,7 +215,7 @@ TEST_F(ImgControlTest, DraggingTheWheelSticksAtTheMiddle) {
 }
 
 TEST_F(ImgControlTest, ADisplayChangeAcrossEightBitsReloadsThePicture) {
-    SetScreenDepthOverride(8);
+    SetScreenDepth(8);
     TFrameImage image;
     image.Setup(20, 76, "WHEEL", "WHEEL256");
     TImgControl c;
@@ -226,7 +226,7 @@ TEST_F(ImgControlTest, ADisplayChangeAcrossEightBitsReloadsThePicture) {
     const qint64 after = image.Bitmap().cacheKey();
     c.DisplayChanged(24); // no crossing
     EXPECT_EQ(image.Bitmap().cacheKey(), after);
-    SetScreenDepthOverride(0);
+    SetScreenDepth(0);
 }
 
 TEST(MyExtCtrlsTest, SmallControls) {

@@ -90,9 +90,9 @@ TEST_F(KeyboardTest, ArrowsStepOneWhiteKey) {
 }
 
 TEST(KeyboardScreenTest, ALowColourScreenNeverUsesImages) {
-    SetScreenDepthOverride(4);
+    SetScreenDepth(4);
     TKeyboard kb;
-    SetScreenDepthOverride(0);
+    SetScreenDepth(0);
     kb.SetPaintStyle(TPaintStyle::psImage);
     EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psDraw);
     EXPECT_FALSE(kb.ImagesAvailable());
