@@ -81,6 +81,16 @@ void TFrameImage::SyncBitmapSize() {
     strip_.bitmapHeight = bitmap_.height();
 }
 
+void TFrameImage::Recompute(bool clip, bool countFirst) {
+    SyncBitmapSize();
+    if (!bitmap_.isNull()) {
+        if (clip) strip_.Clip();
+        if (countFirst) strip_.FrameSizeFromCount();
+        strip_.CountFromFrameSize();
+    }
+    Changed();
+}
+
 void TFrameImage::SetCount(int value) {
     if (value < 0) return;
     strip_.count = value;
@@ -92,43 +102,23 @@ void TFrameImage::SetCount(int value) {
 void TFrameImage::SetWidth(int value) {
     if (value < 0) return;
     strip_.width = value;
-    SyncBitmapSize();
-    if (!bitmap_.isNull()) {
-        strip_.Clip();
-        strip_.CountFromFrameSize();
-    }
-    Changed();
+    Recompute(true, false);
 }
 
 void TFrameImage::SetHeight(int value) {
     if (value < 0) return;
     strip_.height = value;
-    SyncBitmapSize();
-    if (!bitmap_.isNull()) {
-        strip_.Clip();
-        strip_.CountFromFrameSize();
-    }
-    Changed();
+    Recompute(true, false);
 }
 
 void TFrameImage::SetOrientation(TScrollBarKind value) {
     strip_.vertical = value == TScrollBarKind::sbVertical;
-    SyncBitmapSize();
-    if (!bitmap_.isNull()) {
-        strip_.FrameSizeFromCount();
-        strip_.CountFromFrameSize();
-    }
-    Changed();
+    Recompute(false, true);
 }
 
 void TFrameImage::SetSeparatorSize(int value) {
     strip_.separator = value;
-    SyncBitmapSize();
-    if (!bitmap_.isNull()) {
-        strip_.FrameSizeFromCount();
-        strip_.CountFromFrameSize();
-    }
-    Changed();
+    Recompute(false, true);
 }
 
 void TFrameImage::BitmapChanged() {

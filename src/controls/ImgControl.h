@@ -81,6 +81,9 @@ protected:
 
 private:
     void SyncBitmapSize();
+    // After a change of the strip: clip to the bitmap and count the frames, or
+    // size the frames from the count and count them again.
+    void Recompute(bool clip, bool countFirst);
     ImgModel::TStrip strip_;
 };
 

@@ -14,12 +14,7 @@ int TWheelModel::Constrain(int value) const {
     return p;
 }
 
-void TWheelModel::SetPosition(int value) {
-    if (value == position_) {
-        if (OnPosChange) OnPosChange();
-        return;
-    }
-    const int p = Constrain(value);
+void TWheelModel::MoveTo(int p) {
     if (p == position_) return;
     const int old = position_;
     position_ = p;
@@ -27,14 +22,15 @@ void TWheelModel::SetPosition(int value) {
     if (OnPosChange) OnPosChange();
 }
 
-void TWheelModel::Reapply() {
-    const int p = Constrain(position_);
-    if (p == position_) return;
-    const int old = position_;
-    position_ = p;
-    if (OnMoved) OnMoved(old);
-    if (OnPosChange) OnPosChange();
+void TWheelModel::SetPosition(int value) {
+    if (value == position_) {
+        if (OnPosChange) OnPosChange(); // listeners refresh on a re-assignment
+        return;
+    }
+    MoveTo(Constrain(value));
 }
+
+void TWheelModel::Reapply() { MoveTo(Constrain(position_)); }
 
 bool TWheelModel::SetMax(int value) {
     if (value == max_) return true;

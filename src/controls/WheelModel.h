@@ -29,6 +29,7 @@ public:
 
 private:
     void Reapply();
+    void MoveTo(int position);
 
     int position_ = 0;
     int min_ = 0;

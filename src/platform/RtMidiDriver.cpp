@@ -36,6 +36,22 @@ void QuietErrors(RtMidiError::Type, const std::string&, void* lastError) {
     *static_cast<bool*>(lastError) = true;
 }
 
+// RtMidi port numbers (and names) of other programs' ports, in RtMidi's order.
+std::vector<unsigned> ForeignPortsOf(RtMidi* probe, const std::string& clientName, std::vector<std::string>* names) {
+    std::vector<unsigned> result;
+    if (!probe) return result;
+    bool failed = false;
+    probe->setErrorCallback(QuietErrors, &failed);
+    const unsigned count = probe->getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        std::string name = probe->getPortName(i);
+        if (name.empty() || IsOwnPortName(name, clientName)) continue;
+        result.push_back(i);
+        if (names) names->push_back(name);
+    }
+    return result;
+}
+
 } // namespace
 
 TMidiApi ChosenMidiApi() {
@@ -107,18 +123,7 @@ std::unique_ptr<RtMidiOut> RtMidiOutDriver::NewClient(const std::string& name) {
 }
 
 std::vector<unsigned> RtMidiOutDriver::ForeignPorts(std::vector<std::string>* names) {
-    std::vector<unsigned> result;
-    if (!probe_) return result;
-    bool failed = false;
-    probe_->setErrorCallback(QuietErrors, &failed);
-    unsigned count = probe_->getPortCount();
-    for (unsigned i = 0; i < count; ++i) {
-        std::string name = probe_->getPortName(i);
-        if (name.empty() || IsOwnPortName(name, clientName_)) continue;
-        result.push_back(i);
-        if (names) names->push_back(name);
-    }
-    return result;
+    return ForeignPortsOf(probe_.get(), clientName_, names);
 }
 
 std::uint32_t RtMidiOutDriver::GetNumDevs() {
@@ -302,18 +307,7 @@ RtMidiInDriver::RtMidiInDriver(std::string clientName) : clientName_(std::move(c
 RtMidiInDriver::~RtMidiInDriver() = default;
 
 std::vector<unsigned> RtMidiInDriver::ForeignPorts(std::vector<std::string>* names) {
-    std::vector<unsigned> result;
-    if (!probe_) return result;
-    bool failed = false;
-    probe_->setErrorCallback(QuietErrors, &failed);
-    const unsigned count = probe_->getPortCount();
-    for (unsigned i = 0; i < count; ++i) {
-        std::string name = probe_->getPortName(i);
-        if (name.empty() || IsOwnPortName(name, clientName_)) continue;
-        result.push_back(i);
-        if (names) names->push_back(name);
-    }
-    return result;
+    return ForeignPortsOf(probe_.get(), clientName_, names);
 }
 
 RtMidiInDriver::Port* RtMidiInDriver::Find(MidiHandle handle) {
