@@ -76,7 +76,9 @@ protected:
         Sleep(500);
     }
     void TearDown() override {
-        if (program > 0) EXPECT_EQ(Stop(program), 0) << "the program did not end cleanly on SIGTERM";
+        if (program > 0) {
+            EXPECT_EQ(Stop(program), 0) << "the program did not end cleanly on SIGTERM";
+        }
         sink.reset();
         server.reset();
         Stop(xvfb);
