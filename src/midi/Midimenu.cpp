@@ -195,7 +195,7 @@ TMidiOutMenu::TMidiOutMenu(QObject* parent, MidiOutDriver& driver)
 void TMidiOutMenu::SetBaseMenu(QMenu* menu) {
     const bool first = !baseMenu_;
     TMidiMenuBase::SetBaseMenu(menu);
-    if (!first || !baseMenu_ || GetNumDevs() == 0) return;
+    if (!first || !baseMenu_ || !driver_.HasMapper()) return;
     try {
         SetDeviceID(MIDI_MAPPER);
         mapperName_ = GetDeviceName();

@@ -24,6 +24,7 @@ public:
     MMRESULT resetResult = MMSYSERR_NOERROR;
     MMRESULT closeResult = MMSYSERR_NOERROR;
     std::function<void(MidiHandle)> onClose; // runs before the handle closes
+    bool mapperWithoutDevices = false;       // as a backend with a port of its own
 
     std::vector<std::string> calls;     // "caps 0", "open -1", "send", "reset", "close"
     std::vector<Sent> sent;             // every short message that reached a live handle
@@ -35,6 +36,7 @@ public:
     MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override;
     MMRESULT Reset(MidiHandle handle) override;
     MMRESULT Close(MidiHandle handle) override;
+    bool HasMapper() override { return mapperWithoutDevices || !devices.empty(); }
 
 private:
     MidiHandle nextHandle_ = 0x100;

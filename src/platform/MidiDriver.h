@@ -56,6 +56,9 @@ public:
     virtual MMRESULT GetErrorText(MMRESULT code, std::string& text) {
         return MidiErrorText(code, text) ? MMSYSERR_NOERROR : MMSYSERR_BADERRNUM;
     }
+    // Whether the mapper (device -1) can be opened. The system's mapper exists
+    // when devices do; a backend that makes its own port has one regardless.
+    virtual bool HasMapper() { return GetNumDevs() > 0; }
 };
 
 // The driver every port uses unless it is given one. Set once at start-up

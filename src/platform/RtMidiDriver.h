@@ -30,6 +30,7 @@ public:
     MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override;
     MMRESULT Reset(MidiHandle handle) override;
     MMRESULT Close(MidiHandle handle) override;
+    bool HasMapper() override { return SystemAnswers(); } // the program's own port
 
     TMidiApi Api() const { return api_; }
 

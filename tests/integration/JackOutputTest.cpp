@@ -107,6 +107,15 @@ TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
     EXPECT_EQ(got[0], (Message{0xB2, 7, 99}));
 }
 
+TEST_F(JackOutputTest, TheMapperIsThereWithoutAnyOtherPort) {
+    RtMidiOutDriver driver(client);
+    EXPECT_EQ(driver.GetNumDevs(), 0u);
+    EXPECT_TRUE(driver.HasMapper());
+    TMidiOutput port(driver);
+    port.SetDeviceID(MIDI_MAPPER);
+    EXPECT_TRUE(port.Open());
+}
+
 TEST(OwnPortNameTest, OwnClientsIncludingRenamedOnes) {
     EXPECT_TRUE(IsOwnPortName("Fendrel's Tonecast:out", "Fendrel's Tonecast"));
     EXPECT_TRUE(IsOwnPortName("Fendrel's Tonecast-01:out", "Fendrel's Tonecast"));

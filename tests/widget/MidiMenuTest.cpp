@@ -66,6 +66,16 @@ TEST_F(MidiMenuTest, NoOutputDeviceGivesNoneAndTheSeparatorOnly) {
     EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-"}));
 }
 
+TEST_F(MidiMenuTest, ABackendWithItsOwnPortOffersTheMapperWithoutDevices) {
+    out.devices.clear();
+    out.mapperWithoutDevices = true;
+    auto menu = MakeOut();
+    EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper"}));
+    auto store = TIniFileStore::FromText("");
+    menu->LoadFromRegistry(store); // first start
+    EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+}
+
 TEST_F(MidiMenuTest, AMenuNotOnTheMenuBarIsIgnored) {
     QMenu loose("Loose");
     TMidiOutMenu menu(nullptr, out);
