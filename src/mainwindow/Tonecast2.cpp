@@ -243,14 +243,18 @@ void TTonecast2::closeEvent(QCloseEvent* event) {
 void TTonecast2::FormClose() {
     if (closed_) return;
     closed_ = true;
+    const bool loaded = stage_ != TStage::Created;
     stage_ = TStage::Closing;
     Keyboard1->ResetAll(); // note offs go out while the port is still open
-    try {
-        auto store = OpenRegistryStore();
-        SaveSettings(*store);
-        store->Close();
-    } catch (const EStoreError& e) {
-        ShowMessage(this, QString("The settings could not be saved: %1").arg(e.what()));
+    // A window that never loaded the settings must not overwrite them with its defaults.
+    if (loaded) {
+        try {
+            auto store = OpenRegistryStore();
+            SaveSettings(*store);
+            store->Close();
+        } catch (const EStoreError& e) {
+            ShowMessage(this, QString("The settings could not be saved: %1").arg(e.what()));
+        }
     }
     for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
         try {

@@ -145,6 +145,19 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementBeforeThePortCloses) {
     again.close();
 }
 
+TEST_F(MainWindowTest, AWindowThatNeverShowedLeavesTheSettingsAlone) {
+    {
+        TTonecast2 window;
+        window.show();
+        QApplication::processEvents();
+        window.Keyboard1->SetChannel(6);
+        window.close();
+    }
+    const std::string before = ReadFile(RegFile());
+    { TTonecast2 never; }
+    EXPECT_EQ(ReadFile(RegFile()), before);
+}
+
 TEST_F(MainWindowTest, FirstStartCentresTheWindow) {
     TTonecast2 window;
     window.show();
