@@ -89,7 +89,7 @@ TEST_F(JackWindowTest, TheSourceIsListedAndOpenedAtFirstStart) {
 TEST_F(JackWindowTest, WithoutThruNothingPassesAndTheKeyIsMarked) {
     source->Send({0x92, 64, 100});
     source->Send({0xB2, 1, 50});
-    Wait(300);
+    for (int i = 0; i < 100 && window->Keyboard1->State().ExternalCount(64) == 0; ++i) Wait(50);
     EXPECT_EQ(window->Keyboard1->State().ExternalCount(64), 1);
     EXPECT_TRUE(sink->Collect(1, 200, Idle).empty());
 }
