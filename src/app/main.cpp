@@ -6,22 +6,19 @@
 #include "mainwindow/UErrForm.h"
 #include "platform/QtMessageWindow.h"
 #include "platform/QtServices.h"
-#include "platform/RtMidiDriver.h"
-
-#include <cstdio>
+#include "platform/SystemMidi.h"
 
 int main(int argc, char** argv) {
     InitProgramNames(argc > 0 ? argv[0] : "tonecast");
     TTonecastApplication app(argc, argv);
     app.setApplicationName(QString::fromStdString(ProgramName()));
 
-    RtMidiOutDriver midiOut(ProgramName());
-    RtMidiInDriver midiIn(ProgramName());
+    TSystemMidiOut midiOut(ProgramName());
+    TSystemMidiIn midiIn(ProgramName());
     SetMidiOutSystem(&midiOut);
     SetMidiInSystem(&midiIn);
     UseQtMessageWindows();
     UseQtKeyStrokes();
-    std::fprintf(stderr, "%s: MIDI system %s\n", ProgramName().c_str(), MidiApiName(midiOut.Api()));
 
     int result;
     {

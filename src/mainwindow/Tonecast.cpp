@@ -27,13 +27,14 @@ const char* const ChordNames[] = {"None", "Major", "Minor", "Major m7", "Minor m
 } // namespace
 
 TTonecast::TTonecast(QWidget* parent) : QMainWindow(parent) {
-    QPalette p = palette();
+    // Only the client area is black; the menu bar, status bar and the boxes the
+    // window opens keep the desktop's palette.
+    form_ = new QWidget(this);
+    QPalette p = form_->palette();
     p.setColor(QPalette::Window, Qt::black);
     p.setColor(QPalette::WindowText, Qt::white);
-    setPalette(p);
-    setAutoFillBackground(true);
-
-    form_ = new QWidget(this);
+    form_->setPalette(p);
+    form_->setAutoFillBackground(true);
     setCentralWidget(form_);
 
     auto* chordLabel = new QLabel("Chord:", form_);

@@ -120,11 +120,6 @@ void TTonecast2::MidiInputData(TMidiInput* port) {
 void TTonecast2::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
-    QPalette p = bar->palette();
-    p.setColor(QPalette::Window, palette().color(QPalette::Button));
-    p.setColor(QPalette::WindowText, palette().color(QPalette::ButtonText));
-    bar->setPalette(p);
-    bar->setAutoFillBackground(true);
     const int designWidths[5] = {200, 50, 50, 50, 50};
     for (int i = 0; i < 5; ++i) {
         auto* panel = new QLabel(bar);

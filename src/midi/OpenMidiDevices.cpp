@@ -58,8 +58,9 @@ void OpenMidiDevices::Clear() {
 }
 
 bool IsLoopbackName(const std::string& deviceName) {
+    // ALSA's "Midi Through" echoes everything it is sent, like the loopback drivers.
     static const char* const prefixes[] = {"LB1", "LB2", "LB3", "LB4", "MIDI Yoke Junction:",
-                                           "MIDI Yoke NT:"};
+                                           "MIDI Yoke NT:", "Midi Through:"};
     for (const char* prefix : prefixes) {
         const std::string p(prefix);
         if (deviceName.size() < p.size()) continue;

@@ -1,11 +1,9 @@
 #include "platform/FakeMidiInDriver.h"
 
-#include <algorithm>
-#include <cstring>
 
 FakeMidiInDriver::TOpenPort* FakeMidiInDriver::Find(MidiHandle handle) {
     for (auto& p : ports_)
-        if (p.handle == handle) return &p;
+        if (p->handle == handle) return p.get();
     return nullptr;
 }
 
@@ -26,7 +24,12 @@ MMRESULT FakeMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiI
     handle = 0;
     if (openResult == MMSYSERR_NOERROR || openGivesHandle) {
         handle = nextHandle_++;
-        ports_.push_back({handle, deviceId, callback, instance, false, {}});
+        auto port = std::make_unique<TOpenPort>();
+        port->handle = handle;
+        port->device = deviceId;
+        port->callback = callback;
+        port->instance = instance;
+        ports_.push_back(std::move(port));
     }
     return openResult;
 }
@@ -50,7 +53,7 @@ MMRESULT FakeMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
     std::lock_guard guard(mutex_);
     TOpenPort* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    if (std::find(p->buffers.begin(), p->buffers.end(), header) != p->buffers.end()) return MIDIERR_STILLPLAYING;
+    if (p->buffers.Contains(header)) return MIDIERR_STILLPLAYING;
     header->dwFlags &= ~MHDR_PREPARED;
     return MMSYSERR_NOERROR;
 }
@@ -60,9 +63,7 @@ MMRESULT FakeMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
     TOpenPort* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-    header->dwFlags = (header->dwFlags | MHDR_INQUEUE) & ~MHDR_DONE;
-    p->buffers.push_back(header);
-    return MMSYSERR_NOERROR;
+    return p->buffers.Add(header);
 }
 
 MMRESULT FakeMidiInDriver::Start(MidiHandle handle) {
@@ -83,23 +84,13 @@ MMRESULT FakeMidiInDriver::Stop(MidiHandle handle) {
     return MMSYSERR_NOERROR;
 }
 
-void FakeMidiInDriver::ReturnBuffer(TOpenPort& port, MIDIHDR* header, std::uint32_t time) {
-    header->dwFlags = (header->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
-    port.callback(port.handle, MIM_LONGDATA, port.instance, reinterpret_cast<std::uintptr_t>(header), time);
-}
-
 MMRESULT FakeMidiInDriver::Reset(MidiHandle handle) {
     calls.push_back("reset");
     std::lock_guard guard(mutex_);
     TOpenPort* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     p->started = false;
-    while (!p->buffers.empty()) {
-        MIDIHDR* h = p->buffers.front();
-        p->buffers.pop_front();
-        h->dwBytesRecorded = 0;
-        ReturnBuffer(*p, h, 0);
-    }
+    p->buffers.ReturnAll(p->handle, p->callback, p->instance);
     return MMSYSERR_NOERROR;
 }
 
@@ -108,16 +99,16 @@ MMRESULT FakeMidiInDriver::Close(MidiHandle handle) {
     std::lock_guard guard(mutex_);
     TOpenPort* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    if (!p->buffers.empty()) return MIDIERR_STILLPLAYING;
-    ports_.erase(ports_.begin() + (p - ports_.data()));
+    if (p->buffers.Count() != 0) return MIDIERR_STILLPLAYING;
+    std::erase_if(ports_, [p](const auto& open) { return open.get() == p; });
     return MMSYSERR_NOERROR;
 }
 
 bool FakeMidiInDriver::InjectShort(std::uint32_t packed, std::uint32_t time) {
     std::lock_guard guard(mutex_);
     for (auto& p : ports_) {
-        if (!p.started) continue;
-        p.callback(p.handle, MIM_DATA, p.instance, packed, time);
+        if (!p->started) continue;
+        p->callback(p->handle, MIM_DATA, p->instance, packed, time);
         return true;
     }
     return false;
@@ -125,34 +116,15 @@ bool FakeMidiInDriver::InjectShort(std::uint32_t packed, std::uint32_t time) {
 
 int FakeMidiInDriver::InjectLong(const std::vector<std::uint8_t>& bytes, std::uint32_t time) {
     std::lock_guard guard(mutex_);
-    for (auto& p : ports_) {
-        if (!p.started) continue;
-        int filled = 0;
-        std::size_t done = 0;
-        while (done < bytes.size() && !p.buffers.empty()) {
-            MIDIHDR* h = p.buffers.front();
-            p.buffers.pop_front();
-            const std::size_t n = std::min<std::size_t>(h->dwBufferLength, bytes.size() - done);
-            std::memcpy(h->lpData, bytes.data() + done, n);
-            h->dwBytesRecorded = static_cast<std::uint32_t>(n);
-            done += n;
-            ReturnBuffer(p, h, time);
-            ++filled;
-        }
-        return filled; // without a buffer the rest is lost, as with the system's driver
-    }
+    for (auto& p : ports_)
+        if (p->started) return p->buffers.Deliver(bytes.data(), bytes.size(), p->handle, p->callback, p->instance, time);
     return 0;
 }
 
 bool FakeMidiInDriver::ReturnEmptyBuffer(std::uint32_t time) {
     std::lock_guard guard(mutex_);
     for (auto& p : ports_) {
-        if (!p.started || p.buffers.empty()) continue;
-        MIDIHDR* h = p.buffers.front();
-        p.buffers.pop_front();
-        h->dwBytesRecorded = 0;
-        ReturnBuffer(p, h, time);
-        return true;
+        if (p->started && p->buffers.ReturnEmpty(p->handle, p->callback, p->instance, time)) return true;
     }
     return false;
 }
@@ -160,13 +132,13 @@ bool FakeMidiInDriver::ReturnEmptyBuffer(std::uint32_t time) {
 std::size_t FakeMidiInDriver::QueuedBuffers() {
     std::lock_guard guard(mutex_);
     std::size_t n = 0;
-    for (auto& p : ports_) n += p.buffers.size();
+    for (auto& p : ports_) n += p->buffers.Count();
     return n;
 }
 
 bool FakeMidiInDriver::IsStarted() {
     std::lock_guard guard(mutex_);
     for (auto& p : ports_)
-        if (p.started) return true;
+        if (p->started) return true;
     return false;
 }

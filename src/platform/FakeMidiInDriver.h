@@ -2,9 +2,10 @@
 // Scripted input devices for tests: input is injected from any thread, as a
 // driver's own thread would deliver it; system exclusive data is cut into
 // the buffers the port has added, in order, and dropped when there are none.
+#include "platform/LentBuffers.h"
 #include "platform/MidiInDriver.h"
 
-#include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -44,12 +45,11 @@ private:
         MidiInCallback callback = nullptr;
         std::uintptr_t instance = 0;
         bool started = false;
-        std::deque<MIDIHDR*> buffers;
+        TLentBuffers buffers;
     };
     TOpenPort* Find(MidiHandle handle);
-    void ReturnBuffer(TOpenPort& port, MIDIHDR* header, std::uint32_t time);
 
     std::mutex mutex_; // also keeps Close from passing a callback in progress
-    std::vector<TOpenPort> ports_;
+    std::vector<std::unique_ptr<TOpenPort>> ports_;
     MidiHandle nextHandle_ = 0x200;
 };

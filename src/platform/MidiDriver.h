@@ -2,6 +2,7 @@
 // The MIDI system as the ports see it: device numbers, result codes and
 // packed short messages, the same shapes on every backend.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 using MMRESULT = std::uint32_t;
@@ -59,6 +60,11 @@ public:
     // Whether the mapper (device -1) can be opened. The system's mapper exists
     // when devices do; a backend that makes its own port has one regardless.
     virtual bool HasMapper() { return GetNumDevs() > 0; }
+
+    // GUI thread: ports appeared or disappeared, or the system went away.
+    // Drivers that cannot tell leave it uncalled; their lists are read afresh
+    // whenever a device menu opens.
+    std::function<void()> OnPortsChanged;
 };
 
 // The driver every port uses unless it is given one. Set once at start-up

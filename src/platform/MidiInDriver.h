@@ -53,6 +53,9 @@ public:
     virtual MMRESULT GetErrorText(MMRESULT code, std::string& text) {
         return MidiErrorText(code, text) ? MMSYSERR_NOERROR : MMSYSERR_BADERRNUM;
     }
+
+    // GUI thread: ports appeared or disappeared, or the system went away.
+    std::function<void()> OnPortsChanged;
 };
 
 MidiInDriver& MidiInSystem();

@@ -1,5 +1,7 @@
 #include "platform/RtMidiDriver.h"
 
+#include "platform/MidiPortNames.h"
+
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
@@ -11,12 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+
+#include "platform/LentBuffers.h"
 #include <vector>
 
 namespace {
-
-constexpr const char* InputClientSuffix = " In";
-constexpr const char* ListerClientSuffix = " (list)";
 
 bool AlsaSequencerOpens() {
     try {
@@ -47,7 +48,7 @@ std::vector<unsigned> ForeignPortsOf(RtMidi* probe, const std::string& clientNam
         std::string name = probe->getPortName(i);
         if (name.empty() || IsOwnPortName(name, clientName)) continue;
         result.push_back(i);
-        if (names) names->push_back(name);
+        if (names) names->push_back(WithoutPortNumbers(name));
     }
     return result;
 }
@@ -67,8 +68,7 @@ TMidiApi ChosenMidiApi() {
             return false;
         };
         if (has(RtMidi::LINUX_ALSA) && AlsaSequencerOpens()) return TMidiApi::Alsa;
-        if (has(RtMidi::UNIX_JACK)) return TMidiApi::Jack;
-        return TMidiApi::None;
+        return TMidiApi::Jack; // our own JACK backend is always there
     }();
     return api;
 }
@@ -80,22 +80,6 @@ const char* MidiApiName(TMidiApi api) {
     case TMidiApi::None: break;
     }
     return "none";
-}
-
-bool IsOwnPortName(const std::string& portName, const std::string& clientName) {
-    // The program's clients: its output, its input and its lister. JACK makes
-    // duplicate client names unique with "-01", "-02", ...
-    for (const char* suffix : {"", InputClientSuffix, ListerClientSuffix}) {
-        const std::string client = clientName + suffix;
-        if (portName.compare(0, client.size(), client) != 0) continue;
-        std::size_t i = client.size();
-        if (i < portName.size() && portName[i] == '-') {
-            ++i;
-            while (i < portName.size() && std::isdigit(static_cast<unsigned char>(portName[i]))) ++i;
-        }
-        if (i == portName.size() || portName[i] == ':') return true;
-    }
-    return false;
 }
 
 struct RtMidiOutDriver::Port {
@@ -247,18 +231,10 @@ struct RtMidiInDriver::Port {
     std::atomic<bool> started{false};
     std::atomic<std::int64_t> startTime{0};
     bool failed = false;
-    std::mutex buffersLock; // the lent buffers, shared with RtMidi's thread
-    std::array<MIDIHDR*, 64> buffers{};
-    std::size_t bufferCount = 0;
-
-    MIDIHDR* TakeBuffer() {
-        std::lock_guard guard(buffersLock);
-        if (bufferCount == 0) return nullptr;
-        MIDIHDR* h = buffers[0];
-        std::copy(buffers.begin() + 1, buffers.begin() + static_cast<std::ptrdiff_t>(bufferCount), buffers.begin());
-        --bufferCount;
-        return h;
-    }
+    // Held by RtMidi's thread while it delivers; Stop, Reset and Close take it,
+    // so no delivery is in progress when they return.
+    std::mutex delivering;
+    TLentBuffers buffers;
 };
 
 namespace {
@@ -271,7 +247,9 @@ std::int64_t NowMs() {
 // RtMidi's thread: one whole message. Nothing here allocates.
 void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData) {
     auto* port = static_cast<RtMidiInDriver::Port*>(userData);
-    if (!port->started.load(std::memory_order_acquire) || !message || message->empty()) return;
+    if (!message || message->empty()) return;
+    std::lock_guard guard(port->delivering);
+    if (!port->started.load(std::memory_order_acquire)) return;
     const auto time = static_cast<std::uintptr_t>(NowMs() - port->startTime.load(std::memory_order_relaxed));
     const std::vector<unsigned char>& m = *message;
     if (m[0] != 0xF0 && m.size() <= 3) {
@@ -281,17 +259,8 @@ void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData)
         port->callback(port->handle, MIM_DATA, port->instance, packed, time);
         return;
     }
-    std::size_t done = 0;
-    while (done < m.size()) {
-        MIDIHDR* h = port->TakeBuffer();
-        if (!h) return; // no buffer, no data
-        const std::size_t n = std::min<std::size_t>(h->dwBufferLength, m.size() - done);
-        std::memcpy(h->lpData, m.data() + done, n);
-        h->dwBytesRecorded = static_cast<std::uint32_t>(n);
-        h->dwFlags = (h->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
-        done += n;
-        port->callback(port->handle, MIM_LONGDATA, port->instance, reinterpret_cast<std::uintptr_t>(h), time);
-    }
+    port->buffers.Deliver(m.data(), m.size(), port->handle, port->callback, port->instance,
+                          static_cast<std::uint32_t>(time));
 }
 
 } // namespace
@@ -369,7 +338,7 @@ MMRESULT RtMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
 MMRESULT RtMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
     Port* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    if (p->buffers.Contains(header)) return MIDIERR_STILLPLAYING;
     header->dwFlags &= ~MHDR_PREPARED;
     return MMSYSERR_NOERROR;
 }
@@ -378,11 +347,7 @@ MMRESULT RtMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
     Port* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-    std::lock_guard guard(p->buffersLock);
-    if (p->bufferCount == p->buffers.size()) return MMSYSERR_NOMEM;
-    header->dwFlags = (header->dwFlags | MHDR_INQUEUE) & ~MHDR_DONE;
-    p->buffers[p->bufferCount++] = header;
-    return MMSYSERR_NOERROR;
+    return p->buffers.Add(header);
 }
 
 MMRESULT RtMidiInDriver::Start(MidiHandle handle) {
@@ -396,6 +361,7 @@ MMRESULT RtMidiInDriver::Start(MidiHandle handle) {
 MMRESULT RtMidiInDriver::Stop(MidiHandle handle) {
     Port* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
+    std::lock_guard guard(p->delivering);
     p->started.store(false, std::memory_order_release);
     return MMSYSERR_NOERROR;
 }
@@ -403,21 +369,21 @@ MMRESULT RtMidiInDriver::Stop(MidiHandle handle) {
 MMRESULT RtMidiInDriver::Reset(MidiHandle handle) {
     Port* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    p->started.store(false, std::memory_order_release);
-    while (MIDIHDR* h = p->TakeBuffer()) {
-        h->dwBytesRecorded = 0;
-        h->dwFlags = (h->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
-        p->callback(p->handle, MIM_LONGDATA, p->instance, reinterpret_cast<std::uintptr_t>(h), 0);
+    {
+        std::lock_guard guard(p->delivering);
+        p->started.store(false, std::memory_order_release);
     }
+    p->buffers.ReturnAll(p->handle, p->callback, p->instance);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT RtMidiInDriver::Close(MidiHandle handle) {
     Port* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
+    if (p->buffers.Count() != 0) return MIDIERR_STILLPLAYING;
     {
-        std::lock_guard guard(p->buffersLock);
-        if (p->bufferCount) return MIDIERR_STILLPLAYING;
+        std::lock_guard guard(p->delivering);
+        p->started.store(false, std::memory_order_release);
     }
     p->in->cancelCallback();
     ports_.erase(handle); // RtMidi stops its thread before the object goes

@@ -1,7 +1,7 @@
 #pragma once
-// The MIDI system over RtMidi: the ALSA sequencer when it opens, else JACK.
-// TONECAST_MIDI_API=alsa|jack forces one. The mapper (device -1) is the
-// program's own virtual output port, which other programs connect to.
+// The MIDI system over RtMidi, used for the ALSA sequencer. The mapper
+// (device -1) is the program's own virtual output port, which other programs
+// connect to. Port names are shown without ALSA's client and port numbers.
 #include "platform/MidiDriver.h"
 #include "platform/MidiInDriver.h"
 
@@ -15,7 +15,8 @@ class RtMidiOut;
 
 enum class TMidiApi { None, Alsa, Jack };
 
-// The API chosen for this process, decided once on first use.
+// The API chosen for this process, decided once on first use: the ALSA
+// sequencer when it opens, else JACK. TONECAST_MIDI_API=alsa|jack forces one.
 TMidiApi ChosenMidiApi();
 const char* MidiApiName(TMidiApi api);
 
@@ -81,6 +82,3 @@ private:
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
     MidiHandle nextHandle_ = 1;
 };
-
-// True for a port name that belongs to a client of this program.
-bool IsOwnPortName(const std::string& portName, const std::string& clientName);

@@ -10,7 +10,8 @@
 #include "mainwindow/TonecastApplication.h"
 #include "platform/QtMessageWindow.h"
 #include "platform/QtServices.h"
-#include "platform/RtMidiDriver.h"
+#include "platform/JackMidiDriver.h"
+#include "platform/MidiPortNames.h"
 
 #include "../TempDir.h"
 
@@ -43,8 +44,8 @@ protected:
         server = std::make_unique<JackServer>();
         source = std::make_unique<Source>(); // before the program starts
         sink = std::make_unique<Sink>();
-        midiOut = std::make_unique<RtMidiOutDriver>(ProgramName());
-        midiIn = std::make_unique<RtMidiInDriver>(ProgramName());
+        midiOut = std::make_unique<JackMidiOutDriver>(ProgramName());
+        midiIn = std::make_unique<JackMidiInDriver>(ProgramName());
         SetMidiOutSystem(midiOut.get());
         SetMidiInSystem(midiIn.get());
         window = std::make_unique<TTonecast2>();
@@ -71,8 +72,8 @@ protected:
     std::unique_ptr<JackServer> server;
     std::unique_ptr<Source> source;
     std::unique_ptr<Sink> sink;
-    std::unique_ptr<RtMidiOutDriver> midiOut;
-    std::unique_ptr<RtMidiInDriver> midiIn;
+    std::unique_ptr<JackMidiOutDriver> midiOut;
+    std::unique_ptr<JackMidiInDriver> midiIn;
     std::unique_ptr<TTonecast2> window;
 };
 

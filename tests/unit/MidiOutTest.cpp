@@ -196,7 +196,20 @@ INSTANTIATE_TEST_SUITE_P(Names, LoopbackNameTest,
                                            LoopbackCase{"MIDI Yoke Junction: 1", true},
                                            LoopbackCase{"midi yoke nt: 3", true},
                                            LoopbackCase{"MIDI Yoke Junction 1", false},
-                                           LoopbackCase{"XLB1", false}, LoopbackCase{"", false}));
+                                           LoopbackCase{"XLB1", false}, LoopbackCase{"", false},
+                                           LoopbackCase{"Midi Through:Midi Through Port-0", true},
+                                           LoopbackCase{"MIDI THROUGH:Port-1", true},
+                                           LoopbackCase{"Synth:Midi Through", false},
+                                           LoopbackCase{"Midi Through", false}));
+
+TEST_F(MidiOutTest, AlsaMidiThroughCannotFeedItself) {
+    driver.devices = {"Midi Through:Midi Through Port-0"};
+    OpenMidiDevices::Add(TMidiDeviceKind::Input, "Midi Through:Midi Through Port-0");
+    TMidiOutput port(driver);
+    port.SetDeviceID(0);
+    EXPECT_THROW(port.Open(), EMidiOutputError);
+    EXPECT_TRUE(port.IsClosed());
+}
 
 TEST_F(MidiOutTest, OutputOfAnOpenLoopbackInputIsRefused) {
     OpenMidiDevices::Add(TMidiDeviceKind::Input, "lb1 loopback");

@@ -1,0 +1,494 @@
+#include "platform/JackMidiDriver.h"
+
+#include "platform/LentBuffers.h"
+#include "platform/MessageWindow.h"
+#include "platform/MidiPortNames.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+#include <array>
+#include <atomic>
+#include <bitset>
+#include <chrono>
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+}
+
+constexpr std::size_t SlotCount = 16;
+
+// One client of the server, opened on first use and again after the server
+// went away. Ports of an earlier client are stale: their generation differs.
+class TJackConnection {
+public:
+    using TProcess = void (*)(jack_nframes_t frames, void* owner);
+
+    TJackConnection(std::string name, TProcess process, void* owner, std::function<void()>* changed)
+        : name_(std::move(name)), process_(process), owner_(owner), changed_(changed) {}
+    ~TJackConnection() { Disconnect(); }
+
+    // The live client, connecting when there is none; nullptr when no server answers.
+    jack_client_t* Client() {
+        if (client_ && !dead_.load()) return client_;
+        if (client_) Disconnect();
+        const auto now = Clock::now();
+        if (attempted_ && now - lastAttempt_ < std::chrono::seconds(1)) return nullptr;
+        attempted_ = true;
+        lastAttempt_ = now;
+        jack_client_t* client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
+        if (!client) return nullptr;
+        if (!window_) {
+            window_ = CreateMessageWindow();
+            window_->OnMessage = [this](std::uint32_t) {
+                if (*changed_) (*changed_)();
+            };
+        }
+        dead_.store(false);
+        ++generation_; // before the first cycle: ports of an earlier client are skipped from here
+        jack_set_process_callback(client, &TJackConnection::Process, this);
+        jack_on_info_shutdown(client, &TJackConnection::Shutdown, this);
+        jack_set_port_registration_callback(client, &TJackConnection::Registration, this);
+        if (jack_activate(client) != 0) {
+            jack_client_close(client);
+            return nullptr;
+        }
+        client_ = client;
+        return client_;
+    }
+
+    bool Alive(std::uint64_t generation) const { return client_ && !dead_.load() && generation == generation_; }
+    std::uint64_t Generation() const { return generation_.load(); }
+
+    // Other clients' MIDI ports with these flags, in the server's order.
+    std::vector<std::string> ForeignPorts(unsigned long flags) {
+        std::vector<std::string> names;
+        jack_client_t* client = Client();
+        if (!client) return names;
+        const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+        for (std::size_t i = 0; ports && ports[i]; ++i)
+            if (!IsOwnPortName(ports[i], name_)) names.emplace_back(ports[i]);
+        if (ports) jack_free(ports);
+        return names;
+    }
+
+    // A port of our own under a short name not yet taken.
+    jack_port_t* Register(const std::string& shortName, unsigned long flags) {
+        for (int n = 1; n < 100; ++n) {
+            const std::string name = n == 1 ? shortName : shortName + " " + std::to_string(n);
+            if (jack_port_t* port = jack_port_register(client_, name.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0))
+                return port;
+        }
+        return nullptr;
+    }
+
+    void Unregister(jack_port_t* port, std::uint64_t generation) {
+        if (Alive(generation)) jack_port_unregister(client_, port);
+    }
+
+    // Returns once the process callback is not running; it then sees every
+    // slot change made before the call.
+    void WaitOutsideProcess() const {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(500);
+        while (inProcess_.load() && Clock::now() < deadline) std::this_thread::yield();
+    }
+
+private:
+    void Disconnect() {
+        if (!client_) return;
+        jack_client_close(client_);
+        client_ = nullptr;
+        dead_.store(false);
+    }
+
+    static int Process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<TJackConnection*>(arg);
+        self->inProcess_.store(true);
+        self->process_(frames, self->owner_);
+        self->inProcess_.store(false);
+        return 0;
+    }
+    static void Shutdown(jack_status_t, const char*, void* arg) {
+        auto* self = static_cast<TJackConnection*>(arg);
+        self->dead_.store(true);
+        self->window_->Post(TMessageWindow::DataMessage);
+    }
+    static void Registration(jack_port_id_t, int, void* arg) {
+        static_cast<TJackConnection*>(arg)->window_->Post(TMessageWindow::DataMessage);
+    }
+
+    std::string name_;
+    TProcess process_;
+    void* owner_;
+    std::function<void()>* changed_; // the driver's OnPortsChanged
+    jack_client_t* client_ = nullptr;
+    std::atomic<std::uint64_t> generation_{0};
+    std::atomic<bool> dead_{false};
+    std::atomic<bool> inProcess_{false};
+    bool attempted_ = false;
+    Clock::time_point lastAttempt_;
+    std::unique_ptr<TMessageWindow> window_;
+};
+
+std::uint8_t MessageLength(std::uint8_t status) {
+    if (status < 0xC0 || (status >= 0xE0 && status < 0xF0) || status == 0xF2) return 3;
+    if (status < 0xE0 || status == 0xF1 || status == 0xF3) return 2;
+    return 1;
+}
+
+template <typename Port>
+void Publish(std::array<std::atomic<Port*>, SlotCount>& slots, Port* port) {
+    for (auto& slot : slots) {
+        Port* empty = nullptr;
+        if (slot.compare_exchange_strong(empty, port)) return;
+    }
+}
+
+template <typename Port>
+void Withdraw(std::array<std::atomic<Port*>, SlotCount>& slots, Port* port, const TJackConnection& jack) {
+    for (auto& slot : slots) {
+        Port* mine = port;
+        slot.compare_exchange_strong(mine, nullptr);
+    }
+    jack.WaitOutsideProcess();
+}
+
+} // namespace
+
+// --- output -------------------------------------------------------------------
+
+struct JackMidiOutDriver::Impl {
+    // Records of four bytes: the length, then up to three message bytes.
+    static constexpr std::size_t RingBytes = 32 * 1024;
+
+    struct Port {
+        jack_port_t* port = nullptr;
+        jack_ringbuffer_t* ring = nullptr;
+        std::uint64_t generation = 0;
+        std::bitset<16 * 128> sounding;
+        bool failureReported = false;
+    };
+
+    explicit Impl(std::string name, std::function<void()>* changed)
+        : clientName(name), jack(std::move(name), &Impl::Process, this, changed) {}
+
+    static void Process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<Impl*>(arg);
+        for (auto& slot : self->slots) {
+            Port* p = slot.load();
+            if (!p || p->generation != self->jack.Generation()) continue;
+            void* buffer = jack_port_get_buffer(p->port, frames);
+            jack_midi_clear_buffer(buffer);
+            std::uint8_t record[4];
+            while (jack_ringbuffer_read_space(p->ring) >= sizeof record) {
+                jack_ringbuffer_peek(p->ring, reinterpret_cast<char*>(record), sizeof record);
+                if (jack_midi_event_write(buffer, 0, record + 1, record[0]) != 0) break; // next cycle
+                jack_ringbuffer_read_advance(p->ring, sizeof record);
+            }
+        }
+    }
+
+    MMRESULT Send(Port& p, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+        if (!jack.Alive(p.generation)) {
+            // The server went away: said once, then the port stays quiet.
+            if (p.failureReported) return MMSYSERR_NOERROR;
+            p.failureReported = true;
+            return MIDIERR_NODEVICE;
+        }
+        const std::uint8_t record[4] = {MessageLength(status), status, data1, data2};
+        if (jack_ringbuffer_write_space(p.ring) < sizeof record) return MIDIERR_NOTREADY;
+        jack_ringbuffer_write(p.ring, reinterpret_cast<const char*>(record), sizeof record);
+        return MMSYSERR_NOERROR;
+    }
+
+    Port* Find(MidiHandle handle) {
+        auto it = ports.find(handle);
+        return it == ports.end() ? nullptr : it->second.get();
+    }
+
+    std::string clientName;
+    TJackConnection jack;
+    std::array<std::atomic<Port*>, SlotCount> slots{};
+    std::map<MidiHandle, std::unique_ptr<Port>> ports;
+    MidiHandle nextHandle = 1;
+};
+
+JackMidiOutDriver::JackMidiOutDriver(std::string clientName)
+    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged)) {}
+
+JackMidiOutDriver::~JackMidiOutDriver() {
+    while (!impl_->ports.empty()) Close(impl_->ports.begin()->first);
+}
+
+std::uint32_t JackMidiOutDriver::GetNumDevs() {
+    return static_cast<std::uint32_t>(impl_->jack.ForeignPorts(JackPortIsInput).size());
+}
+
+MMRESULT JackMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
+    if (!impl_->jack.Client()) return MMSYSERR_NODRIVER;
+    if (deviceId == MIDI_MAPPER) {
+        productName = impl_->clientName;
+        return MMSYSERR_NOERROR;
+    }
+    const auto names = impl_->jack.ForeignPorts(JackPortIsInput);
+    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
+    productName = names[static_cast<std::size_t>(deviceId)];
+    return MMSYSERR_NOERROR;
+}
+
+bool JackMidiOutDriver::HasMapper() { return impl_->jack.Client() != nullptr; }
+
+MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
+    handle = 0;
+    jack_client_t* client = impl_->jack.Client();
+    if (!client) return MMSYSERR_NODRIVER;
+    std::string target;
+    if (deviceId != MIDI_MAPPER) {
+        const auto names = impl_->jack.ForeignPorts(JackPortIsInput);
+        if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
+        target = names[static_cast<std::size_t>(deviceId)];
+    }
+    auto port = std::make_unique<Impl::Port>();
+    port->generation = impl_->jack.Generation();
+    port->port = impl_->jack.Register(impl_->clientName, JackPortIsOutput);
+    if (!port->port) return MMSYSERR_NOTENABLED;
+    if (!target.empty() && jack_connect(client, jack_port_name(port->port), target.c_str()) != 0) {
+        impl_->jack.Unregister(port->port, port->generation);
+        return MMSYSERR_NOTENABLED;
+    }
+    port->ring = jack_ringbuffer_create(Impl::RingBytes);
+    Impl::Port* p = port.get();
+    handle = impl_->nextHandle++;
+    impl_->ports[handle] = std::move(port);
+    Publish(impl_->slots, p);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    const std::uint8_t status = packed & 0xFF, data1 = (packed >> 8) & 0x7F, data2 = (packed >> 16) & 0x7F;
+    if (status < 0x80) return MMSYSERR_NOERROR; // no running status to continue: nothing to send
+    if (status == 0xF0 || status == 0xF7) return MMSYSERR_INVALPARAM; // not a short message
+    const MMRESULT r = impl_->Send(*p, status, data1, data2);
+    if (r != MMSYSERR_NOERROR) return r;
+    const unsigned kind = status & 0xF0;
+    const std::size_t bit = (status & 0x0F) * 128u + data1;
+    if (kind == 0x90 && data2 > 0) p->sounding.set(bit);
+    else if (kind == 0x80 || kind == 0x90) p->sounding.reset(bit);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiOutDriver::Reset(MidiHandle handle) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    // Like the system's reset: every sounding note off, then sustain off on every channel.
+    MMRESULT failure = MMSYSERR_NOERROR;
+    auto send = [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+        const MMRESULT r = impl_->Send(*p, s, d1, d2);
+        if (failure == MMSYSERR_NOERROR) failure = r;
+    };
+    for (std::size_t bit = 0; bit < p->sounding.size(); ++bit)
+        if (p->sounding.test(bit))
+            send(static_cast<std::uint8_t>(0x90 | (bit / 128)), static_cast<std::uint8_t>(bit % 128), 0);
+    for (std::uint8_t ch = 0; ch < 16; ++ch) send(static_cast<std::uint8_t>(0xB0 | ch), 64, 0);
+    p->sounding.reset();
+    return failure;
+}
+
+MMRESULT JackMidiOutDriver::Close(MidiHandle handle) {
+    auto it = impl_->ports.find(handle);
+    if (it == impl_->ports.end()) return MMSYSERR_INVALHANDLE;
+    Impl::Port* p = it->second.get();
+    if (impl_->jack.Alive(p->generation)) {
+        // What Reset queued leaves before the port goes.
+        const auto deadline = Clock::now() + std::chrono::milliseconds(200);
+        while (jack_ringbuffer_read_space(p->ring) > 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    Withdraw(impl_->slots, p, impl_->jack);
+    impl_->jack.Unregister(p->port, p->generation);
+    jack_ringbuffer_free(p->ring);
+    impl_->ports.erase(it);
+    return MMSYSERR_NOERROR;
+}
+
+// --- input --------------------------------------------------------------------
+
+struct JackMidiInDriver::Impl {
+    struct Port {
+        jack_port_t* port = nullptr;
+        std::uint64_t generation = 0;
+        std::int32_t device = 0;
+        MidiHandle handle = 0;
+        MidiInCallback callback = nullptr;
+        std::uintptr_t instance = 0;
+        std::atomic<bool> started{false};
+        std::atomic<std::int64_t> startTime{0};
+        TLentBuffers buffers;
+    };
+
+    explicit Impl(std::string name, std::function<void()>* changed)
+        : jack(name + InputClientSuffix, &Impl::Process, this, changed), clientName(std::move(name)) {}
+
+    // The server's thread: one message at a time to the port's callback.
+    static void Process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<Impl*>(arg);
+        for (auto& slot : self->slots) {
+            Port* p = slot.load();
+            if (!p || !p->started.load() || p->generation != self->jack.Generation()) continue;
+            void* buffer = jack_port_get_buffer(p->port, frames);
+            const auto time = static_cast<std::uint32_t>(NowMs() - p->startTime.load());
+            const jack_nframes_t count = jack_midi_get_event_count(buffer);
+            for (jack_nframes_t i = 0; i < count; ++i) {
+                jack_midi_event_t event;
+                if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0) continue;
+                if (event.buffer[0] != 0xF0 && event.size <= 3) {
+                    std::uintptr_t packed = event.buffer[0];
+                    if (event.size > 1) packed |= std::uintptr_t(event.buffer[1]) << 8;
+                    if (event.size > 2) packed |= std::uintptr_t(event.buffer[2]) << 16;
+                    p->callback(p->handle, MIM_DATA, p->instance, packed, time);
+                } else {
+                    p->buffers.Deliver(event.buffer, event.size, p->handle, p->callback, p->instance, time);
+                }
+            }
+        }
+    }
+
+    Port* Find(MidiHandle handle) {
+        auto it = ports.find(handle);
+        return it == ports.end() ? nullptr : it->second.get();
+    }
+
+    // Stops delivery; no callback runs once this returns.
+    void Halt(Port& p) {
+        p.started.store(false);
+        jack.WaitOutsideProcess();
+    }
+
+    TJackConnection jack;
+    std::string clientName;
+    std::array<std::atomic<Port*>, SlotCount> slots{};
+    std::map<MidiHandle, std::unique_ptr<Port>> ports;
+    MidiHandle nextHandle = 1;
+};
+
+JackMidiInDriver::JackMidiInDriver(std::string clientName)
+    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged)) {}
+
+JackMidiInDriver::~JackMidiInDriver() {
+    // Ports left open: their owners are gone, so their buffers are not handed back.
+    for (auto& [handle, port] : impl_->ports) {
+        impl_->Halt(*port);
+        Withdraw(impl_->slots, port.get(), impl_->jack);
+        impl_->jack.Unregister(port->port, port->generation);
+    }
+}
+
+std::uint32_t JackMidiInDriver::GetNumDevs() {
+    return static_cast<std::uint32_t>(impl_->jack.ForeignPorts(JackPortIsOutput).size());
+}
+
+MMRESULT JackMidiInDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
+    if (!impl_->jack.Client()) return MMSYSERR_NODRIVER;
+    const auto names = impl_->jack.ForeignPorts(JackPortIsOutput);
+    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
+    productName = names[static_cast<std::size_t>(deviceId)];
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
+                                std::uintptr_t instance) {
+    handle = 0;
+    jack_client_t* client = impl_->jack.Client();
+    if (!client) return MMSYSERR_NODRIVER;
+    const auto names = impl_->jack.ForeignPorts(JackPortIsOutput);
+    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
+    auto port = std::make_unique<Impl::Port>();
+    port->generation = impl_->jack.Generation();
+    port->device = deviceId;
+    port->callback = callback;
+    port->instance = instance;
+    port->port = impl_->jack.Register(impl_->clientName, JackPortIsInput);
+    if (!port->port) return MMSYSERR_NOTENABLED;
+    if (jack_connect(client, names[static_cast<std::size_t>(deviceId)].c_str(), jack_port_name(port->port)) != 0) {
+        impl_->jack.Unregister(port->port, port->generation);
+        return MMSYSERR_NOTENABLED;
+    }
+    handle = port->handle = impl_->nextHandle++;
+    Impl::Port* p = port.get();
+    impl_->ports[handle] = std::move(port);
+    Publish(impl_->slots, p);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    deviceId = p->device;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
+    if (!impl_->Find(handle)) return MMSYSERR_INVALHANDLE;
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    if (p->buffers.Contains(header)) return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+    return p->buffers.Add(header);
+}
+
+MMRESULT JackMidiInDriver::Start(MidiHandle handle) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    p->startTime.store(NowMs());
+    p->started.store(true);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::Stop(MidiHandle handle) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    impl_->Halt(*p);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::Reset(MidiHandle handle) {
+    Impl::Port* p = impl_->Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
+    impl_->Halt(*p);
+    p->buffers.ReturnAll(handle, p->callback, p->instance);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiInDriver::Close(MidiHandle handle) {
+    auto it = impl_->ports.find(handle);
+    if (it == impl_->ports.end()) return MMSYSERR_INVALHANDLE;
+    Impl::Port* p = it->second.get();
+    if (p->buffers.Count() != 0) return MIDIERR_STILLPLAYING;
+    impl_->Halt(*p);
+    Withdraw(impl_->slots, p, impl_->jack);
+    impl_->jack.Unregister(p->port, p->generation);
+    impl_->ports.erase(it);
+    return MMSYSERR_NOERROR;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The MIDI system over JACK, straight on libjack: the devices are other
+// clients' MIDI ports, the mapper is the program's own output port. Nothing
+// here blocks the GUI thread: messages go through a ring that the process
+// callback empties, and when the server stops or drops the client, sends fail
+// at once. Ports that appear or disappear, and a server that goes away, are
+// told through OnPortsChanged on the GUI thread.
+#include "platform/MidiDriver.h"
+#include "platform/MidiInDriver.h"
+
+#include <memory>
+#include <string>
+
+class JackMidiOutDriver : public MidiOutDriver {
+public:
+    explicit JackMidiOutDriver(std::string clientName); // connects on first use
+    ~JackMidiOutDriver() override;
+
+    std::uint32_t GetNumDevs() override;
+    MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
+    MMRESULT Open(MidiHandle& handle, std::int32_t deviceId) override;
+    MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override;
+    MMRESULT Reset(MidiHandle handle) override;
+    MMRESULT Close(MidiHandle handle) override;
+    bool HasMapper() override;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+class JackMidiInDriver : public MidiInDriver {
+public:
+    explicit JackMidiInDriver(std::string clientName); // connects on first use
+    ~JackMidiInDriver() override;
+
+    std::uint32_t GetNumDevs() override;
+    MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
+    MMRESULT Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
+                  std::uintptr_t instance) override;
+    MMRESULT GetID(MidiHandle handle, std::int32_t& deviceId) override;
+    MMRESULT PrepareHeader(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT UnprepareHeader(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT AddBuffer(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT Start(MidiHandle handle) override;
+    MMRESULT Stop(MidiHandle handle) override;
+    MMRESULT Reset(MidiHandle handle) override;
+    MMRESULT Close(MidiHandle handle) override;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};

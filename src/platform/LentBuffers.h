@@ -1,0 +1,42 @@
+#pragma once
+// The long-message buffers an input port has lent its driver, in the order
+// they were added, and the cutting of system exclusive data into them. Every
+// input backend keeps its buffers here, so the path the tests drive is the
+// path the real drivers take.
+#include "platform/MidiInDriver.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+class TLentBuffers {
+public:
+    static constexpr std::size_t Capacity = 64;
+
+    // GUI thread. MMSYSERR_NOMEM when the queue is full.
+    MMRESULT Add(MIDIHDR* header);
+    bool Contains(const MIDIHDR* header) const;
+    std::size_t Count() const;
+
+    // Driver thread or GUI thread: the oldest lent buffer, or none.
+    MIDIHDR* Take();
+
+    // Cuts the bytes into lent buffers, oldest first, handing each filled one
+    // back through the callback as MIM_LONGDATA. Without a buffer the rest is
+    // lost, as with the system's driver. Returns how many buffers were filled.
+    int Deliver(const std::uint8_t* bytes, std::size_t size, MidiHandle handle, MidiInCallback callback,
+                std::uintptr_t instance, std::uint32_t time);
+    // Hands the oldest lent buffer back empty; false when none is lent.
+    bool ReturnEmpty(MidiHandle handle, MidiInCallback callback, std::uintptr_t instance, std::uint32_t time);
+    // Hands every lent buffer back empty (the driver's reset).
+    void ReturnAll(MidiHandle handle, MidiInCallback callback, std::uintptr_t instance);
+
+private:
+    static void Return(MIDIHDR* header, MidiHandle handle, MidiInCallback callback, std::uintptr_t instance,
+                       std::uint32_t time);
+
+    mutable std::mutex lock_; // held only to add or take one header
+    std::array<MIDIHDR*, Capacity> buffers_{};
+    std::size_t first_ = 0, count_ = 0;
+};

@@ -1,0 +1,47 @@
+#include "platform/MidiPortNames.h"
+
+#include <cctype>
+
+namespace {
+
+bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Lower case (ASCII) without any space.
+std::string Folded(const std::string& s) {
+    std::string out;
+    for (char c : s)
+        if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+} // namespace
+
+std::string WithoutPortNumbers(const std::string& portName) {
+    // " <client>:<port>" at the very end, both parts non-empty digits.
+    std::size_t i = portName.size();
+    const std::size_t portEnd = i;
+    while (i > 0 && IsDigit(portName[i - 1])) --i;
+    if (i == portEnd || i == 0 || portName[i - 1] != ':') return portName;
+    const std::size_t colon = --i;
+    while (i > 0 && IsDigit(portName[i - 1])) --i;
+    if (i == colon || i <= 1 || portName[i - 1] != ' ') return portName; // something must precede them
+    return portName.substr(0, i - 1);
+}
+
+bool NamesDevice(const std::string& portName, const std::string& stored) {
+    return Folded(WithoutPortNumbers(portName)) == Folded(WithoutPortNumbers(stored));
+}
+
+bool IsOwnPortName(const std::string& portName, const std::string& clientName) {
+    for (const char* suffix : {"", InputClientSuffix, ListerClientSuffix}) {
+        const std::string client = clientName + suffix;
+        if (portName.compare(0, client.size(), client) != 0) continue;
+        std::size_t i = client.size();
+        if (i < portName.size() && portName[i] == '-') {
+            ++i;
+            while (i < portName.size() && IsDigit(portName[i])) ++i;
+        }
+        if (i == portName.size() || portName[i] == ':') return true;
+    }
+    return false;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Rules for the names of MIDI ports as the system reports them and as the
+// program shows and stores them.
+#include <string>
+
+// ALSA port names end in the client and port numbers (" 128:0"), which change
+// with start and plug order; the name without them.
+std::string WithoutPortNumbers(const std::string& portName);
+
+// Whether a stored device name names a port: letter case (ASCII) and spaces
+// do not count, nor the port numbers of names stored with them.
+bool NamesDevice(const std::string& portName, const std::string& stored);
+
+// True for a port name that belongs to a client of this program: its output,
+// its input or its lister. JACK makes duplicate client names unique with
+// "-01", "-02", ...
+bool IsOwnPortName(const std::string& portName, const std::string& clientName);
+
+inline constexpr const char* InputClientSuffix = " In";
+inline constexpr const char* ListerClientSuffix = " (list)";

@@ -1,0 +1,41 @@
+#include "platform/SystemMidi.h"
+
+#include "platform/JackMidiDriver.h"
+#include "platform/RtMidiDriver.h"
+
+#include <cstdio>
+
+namespace {
+
+template <typename Driver>
+void Forward(Driver& from, Driver& to) {
+    from.OnPortsChanged = [&to] {
+        if (to.OnPortsChanged) to.OnPortsChanged();
+    };
+}
+
+void Announce(TMidiApi api, const std::string& clientName) {
+    std::fprintf(stderr, "%s: MIDI system %s\n", clientName.c_str(), MidiApiName(api));
+}
+
+} // namespace
+
+MidiOutDriver& TSystemMidiOut::Real() {
+    if (!real_) {
+        const TMidiApi api = ChosenMidiApi();
+        Announce(api, clientName_);
+        if (api == TMidiApi::Alsa) real_ = std::make_unique<RtMidiOutDriver>(clientName_);
+        else real_ = std::make_unique<JackMidiOutDriver>(clientName_);
+        Forward(*real_, static_cast<MidiOutDriver&>(*this));
+    }
+    return *real_;
+}
+
+MidiInDriver& TSystemMidiIn::Real() {
+    if (!real_) {
+        if (ChosenMidiApi() == TMidiApi::Alsa) real_ = std::make_unique<RtMidiInDriver>(clientName_);
+        else real_ = std::make_unique<JackMidiInDriver>(clientName_);
+        Forward(*real_, static_cast<MidiInDriver&>(*this));
+    }
+    return *real_;
+}
