@@ -72,8 +72,6 @@ void TTonecast2::CreateMenus() {
             SetStatusText(0, QString::fromStdString(text));
         };
     }
-    MidiInMenu1->SetBaseMenu(MidiInItem);
-    MidiOutMenu1->SetBaseMenu(MidiOutItem);
     MidiInMenu1->SetOnMidiData([this](TMidiInput* port) { MidiInputData(port); });
     MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) { Keyboard1->ClearExternalMarks(); };
     MidiOutMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
@@ -196,6 +194,9 @@ void TTonecast2::DeferredStart() {
     if (stage_ != TStage::Shown) return;
     repaint();
     errorsInBox_ = true;
+    // The MIDI system is first asked for its devices here, once the window is on screen.
+    MidiInMenu1->SetBaseMenu(MidiInItem);
+    MidiOutMenu1->SetBaseMenu(MidiOutItem);
     MidiInMenu1->LoadFromRegPath();
     MidiOutMenu1->LoadFromRegPath();
     errorsInBox_ = false; // later errors appear in the status bar
@@ -203,7 +204,13 @@ void TTonecast2::DeferredStart() {
 }
 
 void TTonecast2::OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    MidiOutput().SendShortMsg(status, data1, data2);
+    try {
+        MidiOutput().SendShortMsg(status, data1, data2);
+    } catch (const EMidiOutputError& e) {
+        // In the status bar, not a box: a box would take the key or button
+        // whose release ends the note.
+        SetStatusText(0, QString::fromStdString(e.what()));
+    }
     ReflectMessage(status, data1, data2);
 }
 
@@ -240,24 +247,29 @@ void TTonecast2::FormClose() {
     closed_ = true;
     const bool loaded = stage_ != TStage::Created;
     stage_ = TStage::Closing;
-    Keyboard1->ResetAll(); // note offs go out while the port is still open
+    // Every step runs even when an earlier one fails; the first error is shown at the end.
+    QString firstError;
+    auto step = [&firstError](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const EStoreError& e) {
+            if (firstError.isEmpty()) firstError = QString("The settings could not be saved: %1").arg(e.what());
+        } catch (const std::exception& e) {
+            if (firstError.isEmpty()) firstError = QString::fromStdString(e.what());
+        }
+    };
+    step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open
     // A window that never loaded the settings must not overwrite them with its defaults.
     if (loaded) {
-        try {
+        step([this] {
             auto store = OpenRegistryStore();
             SaveSettings(*store);
             store->Close();
-        } catch (const EStoreError& e) {
-            ShowMessage(this, QString("The settings could not be saved: %1").arg(e.what()));
-        }
+        });
     }
-    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
-        try {
-            menu->Close();
-        } catch (const std::exception& e) {
-            ShowMessage(this, QString::fromStdString(e.what()));
-        }
-    }
+    step([this] { MidiInMenu1->Close(); });
+    step([this] { MidiOutMenu1->Close(); });
+    if (!firstError.isEmpty()) ShowMessage(this, firstError);
 }
 
 void TTonecast2::LoadSettings(TIniStore& store) {

@@ -25,7 +25,7 @@ void TMidiInput::SetDeviceID(std::int32_t id) {
     if (!closed_) throw EMidiInputError("Change to DeviceID while device was open");
     deviceName_.clear();
     deviceId_ = NoMidiDevice;
-    if (id < static_cast<std::int64_t>(driver_.GetNumDevs())) {
+    if (id != NoMidiDevice && id < static_cast<std::int64_t>(driver_.GetNumDevs())) {
         std::string name;
         MMRESULT r = driver_.GetDevCaps(id, name);
         if (r != MMSYSERR_NOERROR) throw ErrorFrom(r);

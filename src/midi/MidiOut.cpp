@@ -18,7 +18,7 @@ EMidiOutputError TMidiOutput::ErrorFrom(MMRESULT code) const {
 
 void TMidiOutput::SetDeviceID(std::int32_t id) {
     if (!closed_) throw EMidiOutputError("Change to DeviceID while device was open");
-    if (id >= static_cast<std::int64_t>(driver_.GetNumDevs()) && id != MIDI_MAPPER) {
+    if (id == NoMidiDevice || (id != MIDI_MAPPER && id >= static_cast<std::int64_t>(driver_.GetNumDevs()))) {
         deviceId_ = NoMidiDevice;
         deviceName_.clear();
         return;

@@ -1,27 +1,21 @@
 #include "midi/Midimenu.h"
 
 #include "mainwindow/ProgramNames.h"
+#include "platform/MidiPortNames.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
-#include <cctype>
+#include <algorithm>
 
 namespace {
 
 constexpr const char* DefaultRegPath = "Company\\Program Name";
 
-// Lower case (ASCII) without any space: how stored names meet captions.
-std::string Folded(const std::string& s) {
-    std::string out;
-    for (char c : s)
-        if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::int32_t TagOf(const QAction* item) { return item->data().toInt(); }
+std::string CaptionOf(const QAction* item) { return item->property("caption").toString().toStdString(); }
 
 // Shows the hourglass for as long as it lives.
 struct TWaitCursor {
@@ -29,9 +23,24 @@ struct TWaitCursor {
     ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+template <typename Driver>
+std::vector<std::string> NamesOf(Driver& driver) {
+    std::vector<std::string> names;
+    const std::uint32_t count = driver.GetNumDevs();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::string name;
+        if (driver.GetDevCaps(static_cast<std::int32_t>(i), name) == MMSYSERR_NOERROR) names.push_back(name);
+    }
+    return names;
+}
+
 } // namespace
 
 TMidiMenuBase::TMidiMenuBase(QObject* parent) : QObject(parent) {}
+
+TMidiMenuBase::~TMidiMenuBase() {
+    if (portsChanged_) *portsChanged_ = nullptr;
+}
 
 void TMidiMenuBase::Report(const std::string& text) {
     if (OnTextMessage) OnTextMessage(this, text);
@@ -55,18 +64,76 @@ void TMidiMenuBase::SetBaseMenu(QMenu* menu) {
     none->setChecked(true);
     connect(none, &QAction::triggered, this, [this] { SelectNone(); });
     baseMenu_->addSeparator()->setData(0);
-    const std::uint32_t count = GetNumDevs();
-    for (std::uint32_t i = 0; i < count; ++i) {
-        try {
-            SetDeviceID(static_cast<std::int32_t>(i));
-        } catch (const std::exception& e) {
-            if (OnError) OnError(this, e.what());
-            continue;
-        }
-        QAction* item = AddItem(GetDeviceName(), static_cast<std::int32_t>(i));
+    // Systems that cannot tell when ports change are read again as the menu opens.
+    connect(baseMenu_, &QMenu::aboutToShow, this, [this] { RefreshDevices(); });
+    try {
+        deviceNames_ = DeviceNames();
+        mapperOffered_ = OffersMapper();
+    } catch (const std::exception& e) {
+        if (OnError) OnError(this, e.what());
+    }
+    RebuildItems();
+    Close();
+}
+
+void TMidiMenuBase::RebuildItems() {
+    // Later, not now: the item whose click brought us here may be among them.
+    const auto items = baseMenu_->actions();
+    for (int i = 2; i < items.size(); ++i) {
+        baseMenu_->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+    if (mapperOffered_) {
+        QAction* mapper = AddItem("Midi-Mapper", MIDI_MAPPER);
+        connect(mapper, &QAction::triggered, this, [this, mapper] { SelectDevice(mapper); });
+    }
+    for (std::size_t i = 0; i < deviceNames_.size(); ++i) {
+        QAction* item = AddItem(deviceNames_[i], static_cast<std::int32_t>(i));
         connect(item, &QAction::triggered, this, [this, item] { SelectDevice(item); });
     }
-    Close();
+}
+
+void TMidiMenuBase::RefreshDevices() {
+    if (!baseMenu_) return;
+    std::vector<std::string> names;
+    bool mapper = false;
+    try {
+        names = DeviceNames();
+        mapper = OffersMapper();
+    } catch (const std::exception&) {
+        // A system that does not answer has no ports.
+    }
+    if (names == deviceNames_ && mapper == mapperOffered_) return;
+    deviceNames_ = std::move(names);
+    mapperOffered_ = mapper;
+    RebuildItems();
+    CloseVanished();
+    if (IsClosed() && !missingDevice_.empty()) {
+        const std::string missing = missingDevice_;
+        for (QAction* item : baseMenu_->actions()) {
+            if (item->isSeparator() || TagOf(item) == MIDI_MAPPER || !Names(item, missing)) continue;
+            SelectDevice(item);
+            if (IsClosed()) missingDevice_ = missing; // still waiting
+            break;
+        }
+    }
+    UpdateChecks();
+}
+
+void TMidiMenuBase::CloseVanished() {
+    if (IsClosed()) return;
+    const std::string name = GetDeviceName();
+    const bool present = GetDeviceID() == MIDI_MAPPER
+                             ? mapperOffered_
+                             : std::find(deviceNames_.begin(), deviceNames_.end(), name) != deviceNames_.end();
+    if (present) return;
+    try {
+        Close();
+    } catch (const std::exception&) {
+        // The device is gone; the port is closed all the same.
+    }
+    missingDevice_ = name;
+    Report(name + " is no longer available.");
 }
 
 bool TMidiMenuBase::Close() {
@@ -93,11 +160,37 @@ void TMidiMenuBase::Open(std::int32_t id) {
     if (OnAfterOpen) OnAfterOpen(this);
 }
 
+bool TMidiMenuBase::IsOpenDevice(QAction* item) const {
+    if (IsClosed() || item->isSeparator()) return false;
+    if (TagOf(item) == MIDI_MAPPER || GetDeviceID() == MIDI_MAPPER) return TagOf(item) == GetDeviceID();
+    return CaptionOf(item) == GetDeviceName();
+}
+
+bool TMidiMenuBase::Locate(QAction* item, std::int32_t& id) {
+    if (TagOf(item) == MIDI_MAPPER) {
+        id = MIDI_MAPPER;
+        return true;
+    }
+    // The port of the item's name, at its place in the system's list now.
+    const auto names = DeviceNames();
+    const auto it = std::find(names.begin(), names.end(), CaptionOf(item));
+    if (it == names.end()) return false;
+    id = static_cast<std::int32_t>(it - names.begin());
+    return true;
+}
+
 void TMidiMenuBase::SelectDevice(QAction* item) {
-    if (TagOf(item) == GetDeviceID()) return;
+    missingDevice_.clear();
+    if (IsOpenDevice(item)) {
+        UpdateChecks(); // the click toggled the check off
+        return;
+    }
+    const std::string caption = CaptionOf(item);
     try {
         TWaitCursor wait;
-        Open(TagOf(item));
+        std::int32_t id = 0;
+        if (!Locate(item, id)) throw std::runtime_error(caption + " could not be opened.");
+        Open(id);
     } catch (const std::exception& e) {
         if (OnError) OnError(this, e.what());
         try {
@@ -106,10 +199,13 @@ void TMidiMenuBase::SelectDevice(QAction* item) {
             if (OnError) OnError(this, again.what());
         }
     }
+    // The item may be gone now: a port that went away takes its item along.
+    RefreshDevices();
     UpdateChecks();
 }
 
 void TMidiMenuBase::SelectNone() {
+    missingDevice_.clear();
     try {
         TWaitCursor wait;
         Close();
@@ -123,7 +219,7 @@ void TMidiMenuBase::UpdateChecks() {
     if (!baseMenu_) return;
     const auto items = baseMenu_->actions();
     for (QAction* item : items)
-        if (!item->isSeparator()) item->setChecked(TagOf(item) == GetDeviceID() && !IsClosed());
+        if (!item->isSeparator()) item->setChecked(IsOpenDevice(item));
     if (!items.isEmpty()) items.front()->setChecked(IsClosed());
 }
 
@@ -134,7 +230,7 @@ void TMidiMenuBase::LoadFromRegPath() {
 }
 
 bool TMidiMenuBase::Names(QAction* item, const std::string& stored) const {
-    return Folded(item->property("caption").toString().toStdString()) == Folded(stored);
+    return NamesDevice(CaptionOf(item), stored);
 }
 
 void TMidiMenuBase::LoadFromRegistry(TIniStore& store) {
@@ -142,18 +238,24 @@ void TMidiMenuBase::LoadFromRegistry(TIniStore& store) {
     const std::string stored = store.ReadString(RegKey, GetRegValueName(), "");
     const auto items = baseMenu_->actions();
     if (!stored.empty() && stored != "(none)") {
+        bool found = false;
         for (QAction* item : items) {
             if (item->isSeparator() || !Names(item, stored)) continue;
             SelectDevice(item);
+            found = true;
             break;
         }
+        // A remembered device that is not there now opens when it appears.
+        if (!found || IsClosed()) missingDevice_ = stored;
     } else if (stored.empty() && DefaultMidiMapper && items.size() > 2) {
         SelectDevice(items[2]);
     }
 }
 
 void TMidiMenuBase::SaveToRegistry(TIniStore& store) {
-    store.WriteString(RegKey, GetRegValueName(), IsClosed() ? "(none)" : GetDeviceName());
+    // A device that is only away for now stays remembered.
+    const std::string name = !IsClosed() ? GetDeviceName() : !missingDevice_.empty() ? missingDevice_ : "(none)";
+    store.WriteString(RegKey, GetRegValueName(), name);
 }
 
 // --- input ------------------------------------------------------------------
@@ -161,7 +263,11 @@ void TMidiMenuBase::SaveToRegistry(TIniStore& store) {
 TMidiInMenu::TMidiInMenu(QObject* parent, MidiInDriver& driver)
     : TMidiMenuBase(parent), driver_(driver), port_(driver) {
     Close();
+    portsChanged_ = &driver_.OnPortsChanged;
+    *portsChanged_ = [this] { RefreshDevices(); };
 }
+
+std::vector<std::string> TMidiInMenu::DeviceNames() { return NamesOf(driver_); }
 
 void TMidiInMenu::SetActiveSensing(bool value) {
     activeSensing_ = value;
@@ -190,31 +296,21 @@ void TMidiInMenu::SaveToRegistry(TIniStore& store) {
 TMidiOutMenu::TMidiOutMenu(QObject* parent, MidiOutDriver& driver)
     : TMidiMenuBase(parent), driver_(driver), port_(driver) {
     Close();
+    portsChanged_ = &driver_.OnPortsChanged;
+    *portsChanged_ = [this] { RefreshDevices(); };
 }
 
-void TMidiOutMenu::SetBaseMenu(QMenu* menu) {
-    const bool first = !baseMenu_;
-    TMidiMenuBase::SetBaseMenu(menu);
-    if (!first || !baseMenu_ || !driver_.HasMapper()) return;
-    try {
-        SetDeviceID(MIDI_MAPPER);
-        mapperName_ = GetDeviceName();
-        SetDeviceID(NoMidiDevice);
-    } catch (const std::exception& e) {
-        if (OnError) OnError(this, e.what());
-    }
-    auto* item = new QAction("Midi-Mapper", baseMenu_);
-    item->setData(MIDI_MAPPER);
-    item->setProperty("caption", "Midi-Mapper");
-    item->setCheckable(true);
-    const auto items = baseMenu_->actions();
-    baseMenu_->insertAction(items.size() > 2 ? items[2] : nullptr, item);
-    connect(item, &QAction::triggered, this, [this, item] { SelectDevice(item); });
+std::vector<std::string> TMidiOutMenu::DeviceNames() { return NamesOf(driver_); }
+
+bool TMidiOutMenu::OffersMapper() {
+    if (!driver_.HasMapper()) return false;
+    std::string name;
+    if (mapperName_.empty() && driver_.GetDevCaps(MIDI_MAPPER, name) == MMSYSERR_NOERROR) mapperName_ = name;
+    return true;
 }
 
 bool TMidiOutMenu::Names(QAction* item, const std::string& stored) const {
     // The mapper is stored under the system's name for it, not under its caption.
-    if (TagOf(item) == MIDI_MAPPER && !mapperName_.empty() && Folded(mapperName_) == Folded(stored))
-        return true;
+    if (TagOf(item) == MIDI_MAPPER && !mapperName_.empty() && NamesDevice(mapperName_, stored)) return true;
     return TMidiMenuBase::Names(item, stored);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Device choosers on a top-level menu: "none", a separator and one item per
 // MIDI device; the clicked device opens, the check follows the open device,
-// and the choice is saved and restored by device name.
+// and the choice is saved and restored by device name. The items are a
+// snapshot of the system's ports, renewed when ports come and go; an item
+// opens the port of its name, wherever that port now is in the system's list.
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "platform/IniStore.h"
@@ -10,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -18,6 +21,7 @@ class TMidiMenuBase : public QObject {
     Q_OBJECT
 public:
     explicit TMidiMenuBase(QObject* parent = nullptr);
+    ~TMidiMenuBase() override;
 
     QMenu* BaseMenu() const { return baseMenu_; }
     virtual void SetBaseMenu(QMenu* menu);
@@ -39,6 +43,12 @@ public:
     void Open(std::int32_t id);
 
     void UpdateChecks();
+    // Reads the system's ports again and renews the items when they changed.
+    // An open device that went away is closed; a device that went away, or
+    // was remembered but missing, is opened again when it comes back.
+    void RefreshDevices();
+    // The device waiting to come back, if any.
+    const std::string& MissingDevice() const { return missingDevice_; }
     void LoadFromRegPath();
     virtual void LoadFromRegistry(TIniStore& store);
     virtual void SaveToRegistry(TIniStore& store);
@@ -46,6 +56,8 @@ public:
     void SelectDevice(QAction* item);
 
 protected:
+    virtual std::vector<std::string> DeviceNames() = 0; // the system's ports now
+    virtual bool OffersMapper() { return false; }
     virtual std::string GetRegValueName() const = 0;
     virtual bool OpenPort() = 0; // true when open afterwards
     virtual void StartPort() {}
@@ -55,8 +67,17 @@ protected:
     virtual bool Names(QAction* item, const std::string& stored) const;
     QAction* AddItem(const std::string& caption, std::int32_t tag);
     void Report(const std::string& text);
+    // Sets the port's device to the one this item names now; false when it is gone.
+    bool Locate(QAction* item, std::int32_t& id);
+    bool IsOpenDevice(QAction* item) const;
+    void RebuildItems();
+    void CloseVanished();
 
     QMenu* baseMenu_ = nullptr;
+    std::vector<std::string> deviceNames_; // the snapshot the items show
+    bool mapperOffered_ = false;
+    std::string missingDevice_;
+    std::function<void()>* portsChanged_ = nullptr; // the driver's notification, ours while we live
 };
 
 class TMidiInMenu : public TMidiMenuBase {
@@ -80,6 +101,7 @@ public:
     void SaveToRegistry(TIniStore& store) override;
 
 protected:
+    std::vector<std::string> DeviceNames() override;
     std::string GetRegValueName() const override { return "MidiIn"; }
     bool OpenPort() override { return port_.Open(); }
     void StartPort() override { port_.Start(); }
@@ -99,7 +121,6 @@ public:
     explicit TMidiOutMenu(QObject* parent = nullptr, MidiOutDriver& driver = MidiOutSystem());
 
     TMidiOutput& Port() { return port_; }
-    void SetBaseMenu(QMenu* menu) override;
 
     std::int32_t GetDeviceID() const override { return port_.DeviceID(); }
     void SetDeviceID(std::int32_t id) override { port_.SetDeviceID(id); }
@@ -108,6 +129,8 @@ public:
     bool IsClosed() const override { return port_.IsClosed(); }
 
 protected:
+    std::vector<std::string> DeviceNames() override;
+    bool OffersMapper() override;
     std::string GetRegValueName() const override { return "MidiOut"; }
     bool OpenPort() override { return port_.Open(); }
     void ClosePort() override { port_.Close(); }

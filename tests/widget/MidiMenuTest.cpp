@@ -192,4 +192,115 @@ TEST_F(MidiMenuTest, InputMenuKeepsItsFlags) {
     EXPECT_EQ(tail, (std::vector<std::string>{"stop", "reset", "close"}));
 }
 
+TEST_F(MidiMenuTest, ClickingTheOpenDeviceKeepsItsCheck) {
+    auto menu = MakeOut();
+    outItem->actions()[3]->trigger();
+    ASSERT_EQ(Checked(outItem), "Synth A");
+    outItem->actions()[3]->trigger(); // Qt unchecks a checkable item before it says so
+    EXPECT_EQ(Checked(outItem), "Synth A");
+    EXPECT_FALSE(menu->IsClosed());
+    outItem->actions()[0]->trigger();
+    outItem->actions()[0]->trigger();
+    EXPECT_EQ(Checked(outItem), "none");
+}
+
+TEST_F(MidiMenuTest, AnItemOpensThePortOfItsNameWhereverThatPortNowIs) {
+    auto menu = MakeOut();
+    QAction* b = outItem->actions()[4];
+    out.devices = {"Other", "Synth A", "Synth B!"}; // another program added a port, unannounced
+    b->trigger();
+    EXPECT_EQ(menu->GetDeviceName(), "Synth B!");
+    ASSERT_EQ(out.openHandles.size(), 1u);
+    EXPECT_EQ(out.openHandles.begin()->second, 2);
+    auto store = TIniFileStore::FromText("");
+    menu->SaveToRegistry(store);
+    EXPECT_EQ(store.ReadString("MidiDevices", "MidiOut", ""), "Synth B!");
+    // The menu now shows the new port too, and the check stays on the open device.
+    EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper", "Other", "Synth A", "Synth B!"}));
+    EXPECT_EQ(Checked(outItem), "Synth B!");
+}
+
+TEST_F(MidiMenuTest, AnItemWhosePortWentAwayOpensNothing) {
+    auto menu = MakeOut();
+    QAction* b = outItem->actions()[4];
+    out.devices = {"Synth A"};
+    b->trigger();
+    EXPECT_TRUE(menu->IsClosed());
+    EXPECT_TRUE(out.openHandles.empty());
+    EXPECT_EQ(errors, (std::vector<std::string>{"Synth B! could not be opened."}));
+    EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper", "Synth A"}));
+    EXPECT_EQ(Checked(outItem), "none");
+}
+
+TEST_F(MidiMenuTest, TheMenuFollowsPortsThatComeAndGo) {
+    auto menu = MakeOut();
+    int released = 0;
+    menu->OnBeforeClose = [&](TMidiMenuBase*) { ++released; };
+    outItem->actions()[4]->trigger();
+    out.devices = {"Synth A", "Synth B!", "New"};
+    out.OnPortsChanged();
+    EXPECT_EQ(Captions(outItem).back(), "New");
+    EXPECT_EQ(Checked(outItem), "Synth B!");
+
+    texts.clear();
+    out.devices = {"Synth A", "New"};
+    out.OnPortsChanged();
+    EXPECT_TRUE(menu->IsClosed());
+    EXPECT_TRUE(out.openHandles.empty());
+    EXPECT_EQ(released, 1); // held notes are let go before the port closes
+    EXPECT_EQ(Checked(outItem), "none");
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "Synth B! is no longer available.");
+    auto store = TIniFileStore::FromText("");
+    menu->SaveToRegistry(store);
+    EXPECT_EQ(store.ReadString("MidiDevices", "MidiOut", ""), "Synth B!"); // still the user's choice
+
+    out.devices = {"Synth B!", "Synth A", "New"};
+    out.OnPortsChanged();
+    EXPECT_FALSE(menu->IsClosed());
+    EXPECT_EQ(menu->GetDeviceName(), "Synth B!");
+    EXPECT_EQ(out.openHandles.begin()->second, 0);
+    EXPECT_EQ(Checked(outItem), "Synth B!");
+}
+
+TEST_F(MidiMenuTest, ChoosingNoneForgetsTheDeviceThatWentAway) {
+    auto menu = MakeOut();
+    outItem->actions()[3]->trigger();
+    out.devices = {"Synth B!"};
+    out.OnPortsChanged();
+    outItem->actions()[0]->trigger();
+    out.devices = {"Synth A", "Synth B!"};
+    out.OnPortsChanged();
+    EXPECT_TRUE(menu->IsClosed());
+}
+
+TEST_F(MidiMenuTest, ARememberedDeviceMissingAtStartOpensWhenItAppears) {
+    auto store = TIniFileStore::FromText("[MidiDevices]\nMidiOut=USB Synth\n");
+    auto menu = MakeOut();
+    menu->LoadFromRegistry(store);
+    EXPECT_TRUE(menu->IsClosed());
+    auto saved = TIniFileStore::FromText("");
+    menu->SaveToRegistry(saved);
+    EXPECT_EQ(saved.ReadString("MidiDevices", "MidiOut", ""), "USB Synth"); // not "(none)"
+    out.devices.push_back("USB Synth");
+    outItem->aboutToShow(); // systems without notifications are read again as the menu opens
+    EXPECT_EQ(menu->GetDeviceName(), "USB Synth");
+}
+
+TEST_F(MidiMenuTest, NamesStoredWithAlsaPortNumbersStillMatch) {
+    out.devices = {"Midi Through:Midi Through Port-0", "USB Keys:USB Keys MIDI 1"};
+    auto store = TIniFileStore::FromText("[MidiDevices]\nMidiOut=USB Keys:USB Keys MIDI 1 24:0\n");
+    auto menu = MakeOut();
+    menu->LoadFromRegistry(store);
+    EXPECT_EQ(menu->GetDeviceName(), "USB Keys:USB Keys MIDI 1");
+}
+
+TEST_F(MidiMenuTest, AMenuThatIsGoneNoLongerListens) {
+    {
+        auto menu = MakeOut();
+        EXPECT_TRUE(out.OnPortsChanged);
+    }
+    EXPECT_FALSE(out.OnPortsChanged);
+}
+
 } // namespace
