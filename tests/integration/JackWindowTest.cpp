@@ -109,6 +109,43 @@ TEST_F(JackWindowTest, ThruPassesNotesAndControllersButNoSystemExclusive) {
     EXPECT_EQ(got[2], (Message{0xB3, 7, 99}));
 }
 
+std::vector<std::string> Captions(QMenu* menu) {
+    std::vector<std::string> captions;
+    for (QAction* a : menu->actions()) captions.push_back(a->text().toStdString());
+    return captions;
+}
+
+bool Lists(QMenu* menu, const std::string& name) {
+    const auto captions = Captions(menu);
+    return std::find(captions.begin(), captions.end(), name) != captions.end();
+}
+
+TEST_F(JackWindowTest, APortAddedLaterAppearsInTheMenus) {
+    Sink late("tonecast-late-sink");
+    for (int i = 0; i < 100 && !Lists(window->MidiOutItem, late.PortName()); ++i) Wait(20);
+    EXPECT_TRUE(Lists(window->MidiOutItem, late.PortName()));
+}
+
+TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
+    const std::string name = source->PortName();
+    ASSERT_EQ(window->MidiInput().DeviceName(), name);
+    source.reset(); // the other program quits
+    for (int i = 0; i < 100 && !window->MidiInput().IsClosed(); ++i) Wait(20);
+    EXPECT_TRUE(window->MidiInput().IsClosed());
+    EXPECT_EQ(window->StatusText(0).toStdString(), name + " is no longer available.");
+    EXPECT_TRUE(window->MidiInItem->actions().front()->isChecked()); // "none"
+
+    source = std::make_unique<Source>(); // and starts again
+    for (int i = 0; i < 100 && window->MidiInput().IsClosed(); ++i) Wait(20);
+    ASSERT_FALSE(window->MidiInput().IsClosed());
+    EXPECT_EQ(window->MidiInput().DeviceName(), name);
+    window->MidiThru->setChecked(true);
+    source->Send({0x90, 62, 80});
+    const auto& got = sink->Collect(1, 5000, Idle);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], (Message{0x90, 62, 80}));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
