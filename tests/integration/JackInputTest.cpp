@@ -11,8 +11,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +64,21 @@ TEST(JackInputTest, ClosingDuringASystemExclusiveFloodIsSafe) {
     flooding.store(false);
     flood.join();
     EXPECT_GT(received, 0) << "no system exclusive arrived at all";
+}
+
+TEST(JackServerTest, StartsAlthoughDeadServersFillTheRegistry) {
+    { JackServer first; } // makes sure the registry exists
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    ASSERT_TRUE(EditJackRegistry([dead](JackRegistryEntry (&servers)[8]) {
+        for (int i = 0; i < 8; ++i) {
+            if (servers[i].pid != 0) continue;
+            servers[i].pid = dead;
+            std::snprintf(servers[i].name, sizeof servers[i].name, "stale-%d", i);
+        }
+    }));
+    EXPECT_NO_THROW(JackServer second);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 // A real JACK server with the dummy driver, started and stopped by the test
 // under a server name of its own, so it never meets another one.
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include <sys/types.h>
@@ -10,8 +12,21 @@ public:
     JackServer(); // starts and waits until clients can connect; throws on failure
     ~JackServer();
     const std::string& Name() const { return name_; }
+    void Stop(); // as when the user stops the server; the destructor does it too
 
 private:
     std::string name_;
     pid_t pid_ = -1;
 };
+
+// JACK keeps the servers of a user in a shared registry of eight entries and
+// reclaims an entry only for a server of the same name. Servers killed
+// uncleanly leave theirs behind, and after eight of those no server starts
+// ("Too many servers already active"), so JackServer frees the entries of
+// servers that no longer run before it starts its own.
+struct JackRegistryEntry {
+    std::int32_t pid;
+    char name[257];
+};
+// False when there is no registry yet or its layout is not the known one.
+bool EditJackRegistry(const std::function<void(JackRegistryEntry (&servers)[8])>& edit);

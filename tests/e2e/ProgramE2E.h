@@ -1,0 +1,114 @@
+#pragma once
+// The real program under Xvfb with a real JACK server: keys and clicks from
+// xdotool (XTEST), MIDI read at a JACK port connected to the program's
+// output, settings read from the file on disk.
+#include "../integration/JackClients.h"
+#include "../integration/JackServer.h"
+#include "../TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace e2e {
+
+inline void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+inline pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        FILE* out = std::fopen(log.c_str(), "w");
+        if (out) {
+            ::dup2(fileno(out), 1);
+            ::dup2(fileno(out), 2);
+        }
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+inline int Stop(pid_t pid, int signal = SIGTERM) {
+    if (pid <= 0) return -1;
+    ::kill(pid, signal);
+    int status = 0;
+    for (int i = 0; i < 100; ++i) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        Sleep(50);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+inline int Shell(const std::string& command) { return std::system(command.c_str()); }
+
+class ProgramE2ETest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display = ":" + std::to_string(100 + ::getpid() % 400);
+        xvfb = Spawn({"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, dir.File("xvfb.log"));
+        const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
+        for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i) Sleep(50);
+        ASSERT_TRUE(std::filesystem::exists(socket)) << "Xvfb did not start";
+        ::setenv("DISPLAY", display.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+        ::setenv("TONECAST_MIDI_API", "jack", 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1); // the caller's may be offscreen: no window to type into
+        server = std::make_unique<JackServer>();
+        sink = std::make_unique<Sink>("tonecast-e2e-sink");
+        program = Spawn({TONECAST_BINARY}, dir.File("tonecast.log"));
+        bool connected = false;
+        for (int i = 0; i < 200 && !connected; ++i) {
+            Sleep(50);
+            connected = ConnectClientTo(sink->Client(), "Fendrel's Tonecast", sink->PortName());
+        }
+        ASSERT_TRUE(connected) << "the program's port did not appear";
+        ASSERT_EQ(Shell("xdotool search --name \"^Fendrel's Tonecast$\" windowfocus >/dev/null 2>&1"), 0);
+        Sleep(500);
+    }
+    void TearDown() override {
+        if (program > 0) {
+            EXPECT_EQ(Stop(program), 0) << "the program did not end cleanly on SIGTERM";
+        }
+        sink.reset();
+        server.reset();
+        Stop(xvfb);
+        ::unsetenv("TONECAST_MIDI_API");
+    }
+    void Keys(const std::string& keys) { ASSERT_EQ(Shell("xdotool " + keys), 0); }
+    // The output of a command, without its last line break.
+    static std::string Output(const std::string& command) {
+        std::string out;
+        if (FILE* p = ::popen(command.c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
+            ::pclose(p);
+        }
+        if (!out.empty() && out.back() == '\n') out.pop_back();
+        return out;
+    }
+    std::string SettingsFile() const { return dir.File("Morwent/Fendrel's Tonecast/tonecast.reg"); }
+
+    TempDir dir;
+    std::string display;
+    pid_t xvfb = -1, program = -1;
+    std::unique_ptr<JackServer> server;
+    std::unique_ptr<Sink> sink;
+};
+
+} // namespace e2e

@@ -1,0 +1,43 @@
+// The real program's window: a menu bar that can be read, and a window that
+// keeps answering when the JACK server goes away under it.
+#include "ProgramE2E.h"
+
+namespace e2e {
+namespace {
+
+TEST_F(ProgramE2ETest, TheMenuCaptionsAreDrawnReadably) {
+    const std::string id = Output("xdotool search --name \"^Fendrel's Tonecast$\" | head -1");
+    ASSERT_FALSE(id.empty());
+    const std::string geometry = Output("xwininfo -id " + id + " | awk '/Absolute upper-left X/{x=$4} "
+                                        "/Absolute upper-left Y/{y=$4} /Width/{w=$2} END{print w\"x18+\"x\"+\"y}'");
+    const std::string shot = dir.File("shot.png");
+    ASSERT_EQ(Shell("import -window root " + shot + " 2>/dev/null"), 0);
+    // The menu bar's strip: captions drawn on a light bar give contrast there.
+    const std::string spread =
+        Output("convert " + shot + " -crop " + geometry + " -colorspace gray -format '%[fx:standard_deviation]' info:");
+    const std::string mean =
+        Output("convert " + shot + " -crop " + geometry + " -colorspace gray -format '%[fx:mean]' info:");
+    ASSERT_FALSE(spread.empty()) << geometry;
+    EXPECT_GT(std::stod(spread), 0.05) << "no captions to be seen in " << geometry;
+    EXPECT_GT(std::stod(mean), 0.3) << "the menu bar is dark";
+}
+
+TEST_F(ProgramE2ETest, TheWindowKeepsAnsweringWhenTheJackServerStops) {
+    Keys("keydown q");
+    ASSERT_EQ(sink->Collect(1, 5000).size(), 1u);
+    sink.reset();
+    server->Stop();
+    Sleep(300);
+    // Play on: a held key, more keys, the wheel and a click into the window.
+    Keys("keyup q");
+    for (int i = 0; i < 30; ++i) Keys("key w e r t");
+    Keys("mousemove --window $(xdotool search --name \"^Fendrel's Tonecast$\" | head -1) 20 80 click 1");
+    Sleep(300);
+    EXPECT_EQ(Stop(program), 0) << "the program did not end cleanly on SIGTERM; see " << dir.File("tonecast.log");
+    program = -1;
+    const std::string settings = ReadFile(SettingsFile());
+    EXPECT_NE(settings.find("\"First Time\"=\"0\""), std::string::npos) << "settings were not saved";
+}
+
+} // namespace
+} // namespace e2e
