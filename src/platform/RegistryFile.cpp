@@ -164,42 +164,49 @@ TRegValue* TRegKey::Find(const std::string& name) {
 
 bool TRegistryData::Parse(const std::string& input) {
     keys_.clear();
-    auto Fail = [this] {
-        keys_.clear();
-        return false;
-    };
+    preamble_.clear();
     std::string text = input;
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-    // Every line we write ends with a line break; a last line without one was cut off.
-    if (text.empty() || (text.back() != '\n' && text.back() != '\r')) return Fail();
     std::vector<std::string> lines = SplitLines(text);
     std::size_t i = 0;
     while (i < lines.size() && TrimBlanks(lines[i]).empty()) ++i;
-    if (i >= lines.size()) return false;
+    if (i >= lines.size()) return true; // an empty file holds nothing
     std::string header = TrimBlanks(lines[i]);
     if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") return false;
     TRegKey* current = nullptr;
-    bool skipping = false; // inside a [-key] block
+    bool skipping = false;  // inside a [-key] block
+    bool orphaned = false;  // after a key line that could not be read
+    std::vector<std::string>* unknown = &preamble_;
     for (++i; i < lines.size(); ++i) {
+        const std::size_t first = i;
         std::string line = TrimBlanks(lines[i]);
         if (line.empty() || line[0] == ';') continue;
-        if (line[0] == '[') {
-            if (line.back() != ']' || line.size() < 3) return Fail();
+        if (line[0] == '[' && line.back() == ']' && line.size() >= 3) {
             std::string path = line.substr(1, line.size() - 2);
+            orphaned = false;
             if (path[0] == '-') {
                 EraseKey(path.substr(1));
                 current = nullptr;
                 skipping = true;
+                unknown = &preamble_;
             } else {
                 current = &CreateKey(path);
                 skipping = false;
+                unknown = &current->unknown;
             }
             continue;
         }
-        if (!current && !skipping) return Fail();
         TRegValue value;
         bool deletion = false;
-        if (!ParseValue(line, lines, i, value, deletion)) return Fail();
+        const bool readable = line[0] != '[' && !orphaned && (current || skipping) &&
+                              ParseValue(line, lines, i, value, deletion);
+        if (!readable) {
+            // Kept as it stands, as regedit keeps what it does not know.
+            if (line[0] == '[') orphaned = true;
+            if (!skipping)
+                for (std::size_t k = first; k <= i && k < lines.size(); ++k) unknown->push_back(lines[k]);
+            continue;
+        }
         if (skipping) continue;
         TRegValue* existing = current->Find(value.name);
         if (deletion) {
@@ -218,6 +225,8 @@ bool TRegistryData::Parse(const std::string& input) {
 
 std::string TRegistryData::Serialize() const {
     std::string out = "REGEDIT4\r\n\r\n";
+    for (const auto& line : preamble_) out += line + "\r\n";
+    if (!preamble_.empty()) out += "\r\n";
     for (const auto& key : keys_) {
         out += "[" + key.path + "]\r\n";
         for (const auto& v : key.values) {
@@ -237,6 +246,7 @@ std::string TRegistryData::Serialize() const {
             }
             out += "\r\n";
         }
+        for (const auto& line : key.unknown) out += line + "\r\n";
         out += "\r\n";
     }
     return out;
@@ -279,7 +289,9 @@ std::vector<std::string> TRegistryData::Subkeys(const std::string& path) const {
 
 void KeepAsideDamaged(const std::string& path) {
     std::error_code ec;
-    std::filesystem::rename(path, path + ".bad", ec);
+    std::string aside = path + ".bad";
+    for (int n = 2; std::filesystem::exists(aside, ec) && n < 1000; ++n) aside = path + ".bad." + std::to_string(n);
+    std::filesystem::rename(path, aside, ec);
     if (ec) std::cerr << "Cannot keep the damaged file " << path << " aside: " << ec.message() << "\n";
 }
 

@@ -19,6 +19,7 @@ struct TRegValue {
 struct TRegKey {
     std::string path; // full path, e.g. HKEY_CURRENT_USER\Software\...
     std::vector<TRegValue> values;
+    std::vector<std::string> unknown; // lines that could not be read, written back as they were
     TRegValue* Find(const std::string& name);
 };
 
@@ -26,7 +27,8 @@ struct TRegKey {
 // case-insensitively and keep the spelling they were created with.
 class TRegistryData {
 public:
-    // False when the text is not a complete REGEDIT4 file; the data is then empty.
+    // False when the text is not a REGEDIT4 file at all; the data is then empty.
+    // Lines that cannot be read are skipped and kept for writing back.
     bool Parse(const std::string& text);
     std::string Serialize() const;
 
@@ -39,13 +41,14 @@ public:
 
 private:
     std::vector<TRegKey> keys_;
+    std::vector<std::string> preamble_; // unreadable lines before the first key
 };
 
 // A store on one registry file below one root key. Opening reads the file;
 // Close writes it only when something changed: atomically, under an advisory
 // lock, applying only this store's own changes to what is on disk then, so
-// two running copies do not undo each other. A damaged file is kept aside as
-// "<file>.bad" and the store starts empty.
+// two running copies do not undo each other. A file that is not a registry
+// file at all is kept aside as "<file>.bad" and the store starts empty.
 class TRegistryFileStore : public TIniStore {
 public:
     TRegistryFileStore(std::string filePath, std::string rootKey);
@@ -89,5 +92,6 @@ private:
     bool closed_ = false;
 };
 
-// Keeps a damaged file aside as "<path>.bad".
+// Keeps a damaged file aside as "<path>.bad", or "<path>.bad.2", ... when
+// earlier copies are there.
 void KeepAsideDamaged(const std::string& path);

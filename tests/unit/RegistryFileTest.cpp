@@ -176,13 +176,77 @@ TEST_P(DamagedRegistryFileTest, LoadsAsDefaultsAndIsKeptAside) {
     EXPECT_EQ(store.ReadInteger("KeyboardForm", "Top", 0), 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, DamagedRegistryFileTest,
-    ::testing::Values("REGEDIT4\r\n\r\n[" + Root + "\\KeyboardForm]\r\n\"Top\"=dword:000",
-                      "REGEDIT4\r\n\r\n[" + Root + "\\KeyboardForm]\r\n\"Name\"=\"unterminated",
-                      "REGEDIT4\r\n\r\n[" + Root + "\\Keyboa",
-                      "REGEDIT4\r\n\r\n[" + Root + "\\K]\r\n\"Bin\"=hex:00,01,\\",
-                      "REGEDIT4\r\n\"Orphan\"=\"value\"\r\n", "REGED", "garbage\n"));
+INSTANTIATE_TEST_SUITE_P(Files, DamagedRegistryFileTest,
+                         ::testing::Values("REGED", "garbage\n", "[" + Root + "\\KeyboardForm]\r\n\"Top\"=dword:1\r\n"));
+
+TEST_F(RegistryFileTest, ASecondDamagedFileDoesNotOverwriteTheFirstCopy) {
+    WriteFile(file, "first garbage");
+    { TRegistryFileStore store(file, Root); }
+    WriteFile(file, "second garbage");
+    { TRegistryFileStore store(file, Root); }
+    EXPECT_EQ(ReadFile(file + ".bad"), "first garbage");
+    EXPECT_EQ(ReadFile(file + ".bad.2"), "second garbage");
+}
+
+TEST_F(RegistryFileTest, ALastLineWithoutItsLineBreakIsRead) {
+    WriteFile(file, "REGEDIT4\r\n\r\n[" + Root + "\\KeyboardForm]\r\n\"Left\"=dword:00000007\r\n\"Top\"=dword:00000005");
+    TRegistryFileStore store(file, Root);
+    EXPECT_FALSE(store.WasDamaged());
+    EXPECT_EQ(store.ReadInteger("KeyboardForm", "Left", 0), 7);
+    EXPECT_EQ(store.ReadInteger("KeyboardForm", "Top", 0), 5);
+    EXPECT_FALSE(std::filesystem::exists(file + ".bad"));
+}
+
+struct TOddLine {
+    const char* line;
+};
+
+class OddLineTest : public RegistryFileTest, public ::testing::WithParamInterface<TOddLine> {};
+
+// One line the reader does not understand costs that line, not the file, and
+// the line is still there after the file was written again.
+TEST_P(OddLineTest, IsSkippedAndKept) {
+    const std::string odd = GetParam().line;
+    WriteFile(file, "REGEDIT4\r\n\r\n[" + Root + "\\KeyboardForm]\r\n\"Left\"=dword:00000007\r\n" + odd +
+                        "\r\n\"Top\"=dword:00000005\r\n\r\n[" + Root + "\\Keyboard]\r\n\"KeyWidth\"=\"12\"\r\n");
+    {
+        TRegistryFileStore store(file, Root);
+        EXPECT_FALSE(store.WasDamaged());
+        EXPECT_EQ(store.ReadInteger("KeyboardForm", "Left", 0), 7);
+        EXPECT_EQ(store.ReadString("Keyboard", "KeyWidth", ""), "12");
+        store.WriteInteger("KeyboardForm", "Width", 300);
+    }
+    EXPECT_FALSE(std::filesystem::exists(file + ".bad"));
+    const std::string written = ReadFile(file);
+    EXPECT_NE(written.find(odd + "\r\n"), std::string::npos) << written;
+    TRegistryFileStore again(file, Root);
+    EXPECT_EQ(again.ReadInteger("KeyboardForm", "Width", 0), 300);
+    EXPECT_EQ(again.ReadString("Keyboard", "KeyWidth", ""), "12");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, OddLineTest,
+                         ::testing::Values(TOddLine{"\"Bad\"=dword:000000000"}, TOddLine{"\"Name\"=\"unterminated"},
+                                           TOddLine{"something else"}, TOddLine{"\"Q\"=qword:00"},
+                                           TOddLine{"=\"no name\""}));
+
+TEST_F(RegistryFileTest, ValuesBeforeAnyKeyAndBelowABrokenKeyLineAreKept) {
+    const std::string text = "REGEDIT4\r\n\"Orphan\"=\"value\"\r\n[" + Root + "\\A]\r\n\"X\"=\"1\"\r\n[" + Root +
+                              "\\Broken\r\n\"Y\"=\"2\"\r\n[" + Root + "\\B]\r\n\"Z\"=\"3\"\r\n\"Bin\"=hex:00,01,\\";
+    WriteFile(file, text);
+    {
+        TRegistryFileStore store(file, Root);
+        EXPECT_FALSE(store.WasDamaged());
+        EXPECT_EQ(store.ReadString("A", "X", ""), "1");
+        EXPECT_EQ(store.ReadString("A", "Y", "none"), "none"); // it belonged to the broken key
+        EXPECT_EQ(store.ReadString("B", "Z", ""), "3");
+        store.WriteString("B", "Z", "4");
+    }
+    const std::string written = ReadFile(file);
+    for (const char* kept : {"\"Orphan\"=\"value\"", "\\Broken", "\"Y\"=\"2\"", "\"Bin\"=hex:00,01,\\"})
+        EXPECT_NE(written.find(kept), std::string::npos) << kept;
+    TRegistryFileStore again(file, Root);
+    EXPECT_EQ(again.ReadString("B", "Z", ""), "4");
+}
 
 TEST_F(RegistryFileTest, CloseThatCannotWriteKeepsTheOldFileAndReports) {
     {
