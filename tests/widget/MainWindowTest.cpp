@@ -279,6 +279,51 @@ TEST_F(MainWindowTest, ClosingReleasesSoundingNotesBeforeThePortCloses) {
     EXPECT_EQ(driver.calls.back(), "close");
 }
 
+TEST_F(MainWindowTest, EveryShutdownStepRunsWhenTheDeviceFails) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
+    driver.sendResult = MMSYSERR_NODRIVER; // the device went away under the held note
+    driver.resetResult = MMSYSERR_NODRIVER;
+    window.close();
+    EXPECT_NE(ReadFile(RegFile()).find("\"First Time\"=\"0\""), std::string::npos) << "the settings were not saved";
+    EXPECT_TRUE(driver.openHandles.empty()) << "the device was left open";
+    std::string text;
+    MidiErrorText(MMSYSERR_NODRIVER, text);
+    ASSERT_EQ(messages.size(), 1u); // the first error, once everything was done
+    EXPECT_EQ(messages[0], text);
+}
+
+TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    driver.sendResult = MMSYSERR_NOMEM;
+    window.OutputMessage(0xB0, 1, 100);
+    std::string text;
+    MidiErrorText(MMSYSERR_NOMEM, text);
+    EXPECT_EQ(window.StatusText(0).toStdString(), text);
+    EXPECT_TRUE(messages.empty()); // no box that would take the mouse or key of a held note
+    EXPECT_EQ(window.ICMW->Position(), 100); // the window still follows
+    driver.sendResult = MMSYSERR_NOERROR;
+    window.close();
+}
+
+TEST_F(MainWindowTest, OnlyTheClientAreaIsBlack) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.centralWidget()->palette().color(QPalette::Window), QColor(Qt::black));
+    for (QWidget* w : {static_cast<QWidget*>(window.menuBar()), static_cast<QWidget*>(window.statusBar()),
+                       static_cast<QWidget*>(&window)}) {
+        const QPalette p = w->palette();
+        EXPECT_EQ(p.color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+        EXPECT_EQ(p.color(QPalette::WindowText), QApplication::palette().color(QPalette::WindowText));
+    }
+    window.close();
+}
+
 TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
     TTonecast2 window;
     window.show();
