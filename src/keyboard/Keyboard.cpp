@@ -364,10 +364,7 @@ bool TKeyboard::LoadImages() {
 // --- mouse ------------------------------------------------------------------
 
 int TKeyboard::ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier) shift |= ssShift;
-    if (modifiers & Qt::AltModifier) shift |= ssAlt;
-    if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
+    int shift = ShiftStateOf(modifiers);
     if (buttons & Qt::LeftButton) shift |= ssLeft;
     if (buttons & Qt::RightButton) shift |= ssRight;
     if (buttons & Qt::MiddleButton) shift |= ssMiddle;
@@ -424,7 +421,39 @@ void TKeyboard::Press(TMouseButton button, int shift, int x, int y) {
     if (TabStop() && !hasFocus()) setFocus(Qt::MouseFocusReason);
 }
 
+void TKeyboard::ForgetLostButtons(const QMouseEvent& event) {
+    const std::vector<TMouseButton> held = buttonsDown_;
+    const QPoint pos = event.position().toPoint();
+    for (TMouseButton b : held) {
+        const Qt::MouseButton qt = b == TMouseButton::mbLeft    ? Qt::LeftButton
+                                   : b == TMouseButton::mbRight ? Qt::RightButton
+                                                                : Qt::MiddleButton;
+        // A press of a button still held lost its release too; the release of
+        // the event's own button is its caller's.
+        const bool press = event.type() == QEvent::MouseButtonPress || event.type() == QEvent::MouseButtonDblClick;
+        if (qt == event.button() ? !press : (event.buttons() & qt) != 0) continue;
+        Release(b, ShiftOf(event.modifiers(), event.buttons()), pos.x(), pos.y());
+    }
+}
+
+void TKeyboard::ForgetGestures() {
+    buttonsDown_.clear();
+    keysDown_.reset();
+    UpdateCursor(0);
+}
+
+void TKeyboard::ReleaseAll() {
+    state_.ReleaseAll();
+    ForgetGestures();
+}
+
+void TKeyboard::ResetAll() {
+    state_.ResetAll();
+    ForgetGestures();
+}
+
 void TKeyboard::mousePressEvent(QMouseEvent* event) {
+    ForgetLostButtons(*event);
     auto button = ButtonOf(event->button());
     if (!button) return;
     const QPoint pos = event->position().toPoint();
@@ -448,6 +477,7 @@ void TKeyboard::DragBaseNote(int x) {
 }
 
 void TKeyboard::mouseMoveEvent(QMouseEvent* event) {
+    ForgetLostButtons(*event);
     const QPoint pos = event->position().toPoint();
     const int shift = ShiftOf(event->modifiers(), event->buttons());
     UpdateCursor(shift);
@@ -474,12 +504,17 @@ void TKeyboard::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TKeyboard::mouseReleaseEvent(QMouseEvent* event) {
+    ForgetLostButtons(*event);
     auto button = ButtonOf(event->button());
     if (!button) return;
     const QPoint pos = event->position().toPoint();
-    const int shift = ShiftOf(event->modifiers(), event->buttons());
+    Release(*button, ShiftOf(event->modifiers(), event->buttons()), pos.x(), pos.y());
+}
+
+void TKeyboard::Release(TMouseButton button, int shift, int x, int y) {
+    const QPoint pos(x, y);
     // A release whose press the control did not take would end a note it never started.
-    if (std::erase(buttonsDown_, *button) == 0) return;
+    if (std::erase(buttonsDown_, button) == 0) return;
     if (state_.MouseMode() == TMouseMode::BaseNoteDrag) {
         DragBaseNote(pos.x());
     } else {
@@ -487,7 +522,7 @@ void TKeyboard::mouseReleaseEvent(QMouseEvent* event) {
         const bool release = !held && buttonsDown_.empty();
         state_.SetHeld(held);
         int note = release ? state_.PlayingNote : NoteAt(pos.x(), pos.y());
-        if (OnMouseRelease) OnMouseRelease(this, note, *button, shift);
+        if (OnMouseRelease) OnMouseRelease(this, note, button, shift);
         if (release) {
             state_.PlayNote(state_.Channel(), note, 0, true);
             state_.PlayingNote = note;
@@ -498,9 +533,9 @@ void TKeyboard::mouseReleaseEvent(QMouseEvent* event) {
     auto down = [this](TMouseButton b) {
         return std::find(buttonsDown_.begin(), buttonsDown_.end(), b) != buttonsDown_.end();
     };
-    if (*button == TMouseButton::mbRight && down(TMouseButton::mbLeft))
+    if (button == TMouseButton::mbRight && down(TMouseButton::mbLeft))
         Press(TMouseButton::mbLeft, shift, pos.x(), pos.y());
-    else if (*button == TMouseButton::mbLeft && down(TMouseButton::mbRight))
+    else if (button == TMouseButton::mbLeft && down(TMouseButton::mbRight))
         Press(TMouseButton::mbRight, shift, pos.x(), pos.y());
     else if (buttonsDown_.empty())
         state_.SetMouseMode(TMouseMode::Idle);
@@ -585,9 +620,19 @@ void TKeyboard::KeyHandler(const TKeyData& d, bool& handled) {
     }
     if (d.scanCode < KeyTable::FirstScanCode || d.scanCode > KeyTable::LastScanCode) return;
     const int modifiers = shift & (ssShift | ssCtrl | ssAlt);
-    if (!d.keyUp && ((modifiers != 0 && modifiers != ssShift) || !formActive)) return;
+    // A key plays while the window is active and no popup has the keys.
+    if (!d.keyUp && ((modifiers != 0 && modifiers != ssShift) || !formActive || QApplication::activePopupWidget()))
+        return;
     const int note = keyOctave_ * 12 + KeyTable::Offset(d.scanCode);
     if (note > 127 || note < 0) return;
+    // Each key's own state: a press of a key that is down repeats, a release
+    // of a key that is up ends nothing.
+    const auto scan = static_cast<std::size_t>(d.scanCode);
+    if (d.keyUp != keysDown_.test(scan)) {
+        handled = true;
+        return;
+    }
+    keysDown_.set(scan, !d.keyUp);
     // In a plain line edit the key also types; the key-capture box is no plain edit.
     QWidget* focus = form ? form->focusWidget() : nullptr;
     const bool inLineEdit = qobject_cast<QLineEdit*>(focus) && !focus->inherits("TVKEdit");

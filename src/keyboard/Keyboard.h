@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <bitset>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -88,8 +89,8 @@ public:
     }
     void MarkExternalNote(int note, int velocity) { state_.MarkExternalNote(note, velocity); }
     void SetControllerValue(int controller, int value) { state_.SetControllerValue(controller, value); }
-    void ReleaseAll() { state_.ReleaseAll(); }
-    void ResetAll() { state_.ResetAll(); }
+    void ReleaseAll();
+    void ResetAll();
     void ClearExternalMarks() { state_.ClearExternalMarks(); }
     void ReleaseExternalNotes() { state_.ReleaseExternalNotes(); }
     void RestrikeHeldNote() { state_.RestrikeHeldNote(); }
@@ -139,6 +140,11 @@ private:
     bool LoadImages();
     void FreeImages();
     void Press(TMouseButton button, int shift, int x, int y);
+    void Release(TMouseButton button, int shift, int x, int y);
+    // Buttons the control holds but the event says are up lost their release
+    // to someone else (a box, a grab, Alt+Tab): they are released now.
+    void ForgetLostButtons(const QMouseEvent& event);
+    void ForgetGestures();
     void DragBaseNote(int x);
     void UpdateCursor(int shift);
     static int ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
@@ -170,6 +176,7 @@ private:
     int lowerC_ = 44;
     bool captureKeyboard_ = false;
     TKeyboardHook hook_;
+    std::bitset<256> keysDown_; // by scan code: keys whose press played a note
 
     // Mouse gesture.
     std::vector<TMouseButton> buttonsDown_;

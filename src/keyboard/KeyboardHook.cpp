@@ -20,10 +20,13 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
-        // Each key once, at its first widget: the focused one, or a window without one.
+        // Each key once, at its first widget: the open popup's, else the focused
+        // one, or a window without one. A key released while a popup is open
+        // still ends its note.
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget) return false;
         QWidget* focus = QApplication::focusWidget();
+        if (QWidget* popup = QApplication::activePopupWidget()) focus = popup->focusWidget() ? popup->focusWidget() : popup;
         if (focus ? widget != focus : !widget->isWindow()) return false;
         const TKeyData data = KeyDataFromEvent(*static_cast<QKeyEvent*>(event));
         bool handled = false;
@@ -109,22 +112,23 @@ TKeyData KeyDataFromEvent(const QKeyEvent& event) {
     d.virtualKey = KeyMap::ScanCodeToVirtualKey(d.scanCode, d.extended);
     const Qt::KeyboardModifiers m = event.modifiers();
     d.altDown = m & Qt::AltModifier;
-    if (m & Qt::ShiftModifier) d.shiftState |= ssShift;
-    if (m & Qt::ControlModifier) d.shiftState |= ssCtrl;
-    if (m & Qt::AltModifier) d.shiftState |= ssAlt;
+    d.shiftState = ShiftStateOf(m);
     const QString text = event.text();
     if (!text.isEmpty() && text[0].unicode() < 256) d.character = std::string(1, static_cast<char>(text[0].unicode()));
     return d;
 }
 
-int GetShiftState() {
-    const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+int ShiftStateOf(Qt::KeyboardModifiers m) {
     int shift = 0;
     if (m & Qt::ShiftModifier) shift |= ssShift;
     if (m & Qt::ControlModifier) shift |= ssCtrl;
     if (m & Qt::AltModifier) shift |= ssAlt;
+    // AltGr, which Qt reports as a group switch, is Ctrl+Alt as on the system the keys come from.
+    if (m & Qt::GroupSwitchModifier) shift |= ssCtrl | ssAlt;
     return shift;
 }
+
+int GetShiftState() { return ShiftStateOf(QGuiApplication::queryKeyboardModifiers()); }
 
 void UseQtKeyStrokes() {
     SetKeyStrokeSender([](std::uint8_t vk, bool keyUp, bool extended) {

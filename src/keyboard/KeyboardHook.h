@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <Qt>
+
 class QKeyEvent;
 
 class TKeyboardHook {
@@ -26,6 +28,8 @@ public:
 // code (the X11 or Wayland key code minus 8), auto-repeats as keys that were down.
 TKeyData KeyDataFromEvent(const QKeyEvent& event);
 
+// Shift, Ctrl and Alt as TShiftFlag bits; AltGr counts as Ctrl+Alt.
+int ShiftStateOf(Qt::KeyboardModifiers modifiers);
 // The live state of Shift, Ctrl and Alt as TShiftFlag bits.
 int GetShiftState();
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -190,6 +191,37 @@ TEST_F(KeyHandlingTest, KeyEditRecordsKeysWhileFocused) {
     QApplication::processEvents();
     Tap(Qt::Key_R, 19);
     EXPECT_EQ(box->text(), "E");
+}
+
+TEST_F(KeyHandlingTest, RepeatedPressesOfAHeldKeyAreIgnoredAndNoReleaseIsInvented) {
+    // As with detectable auto-repeat, or when the platform did not mark the repeats.
+    Key(QEvent::KeyPress, Qt::Key_Q, 16);
+    for (int i = 0; i < 5; ++i) Key(QEvent::KeyPress, Qt::Key_Q, 16);
+    Key(QEvent::KeyRelease, Qt::Key_Q, 16);
+    Key(QEvent::KeyRelease, Qt::Key_Q, 16);
+    EXPECT_EQ(sent, (std::vector<Message>{{0x90, 60, 100}, {0x90, 60, 0}}));
+}
+
+TEST_F(KeyHandlingTest, AReleaseGoingToAPopupStillEndsTheNote) {
+    Key(QEvent::KeyPress, Qt::Key_Q, 16);
+    QMenu popup;
+    popup.addAction("Copy");
+    popup.popup(window.mapToGlobal(QPoint(5, 5)));
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activePopupWidget(), &popup);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::NoModifier, Native(17), 0, 0, "w");
+    QApplication::sendEvent(&popup, &press); // keys for the popup play nothing
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Q, Qt::NoModifier, Native(16), 0, 0, "q");
+    QApplication::sendEvent(&popup, &release);
+    popup.close();
+    EXPECT_EQ(sent, (std::vector<Message>{{0x90, 60, 100}, {0x90, 60, 0}}));
+}
+
+TEST_F(KeyHandlingTest, AltGrTypesAndPlaysNothing) {
+    Key(QEvent::KeyPress, Qt::Key_Q, 16, Qt::GroupSwitchModifier, "@");
+    Key(QEvent::KeyRelease, Qt::Key_Q, 16, Qt::GroupSwitchModifier, "@");
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(ShiftStateOf(Qt::GroupSwitchModifier), ssCtrl | ssAlt);
 }
 
 } // namespace

@@ -161,6 +161,34 @@ TEST_F(KeyboardTest, HoldModeOnPitchBendAndItsRecentring) {
     ASSERT_EQ(Notes().size(), 2u); // no glissando in hold mode
 }
 
+TEST_F(KeyboardTest, AClickAfterALostReleaseEndsBothNotes) {
+    kb.SetBaseNote(60);
+    Press(&kb, At(60));
+    // The release went to a box or another window; the next event tells no button is down.
+    Press(&kb, At(64));
+    Release(&kb, At(64));
+    EXPECT_EQ(Notes(), (std::vector<Message>{{0x90, 60, 100}, {0x90, 60, 0}, {0x90, 64, 100}, {0x90, 64, 0}}));
+}
+
+TEST_F(KeyboardTest, MovingAfterALostReleaseBendsNothing) {
+    kb.SetBaseNote(60);
+    QPoint p(50, 60);
+    Press(&kb, p, Qt::RightButton);
+    Move(&kb, p + QPoint(10, 0), Qt::NoButton); // the right button came up elsewhere
+    Move(&kb, p + QPoint(30, 0), Qt::NoButton);
+    EXPECT_EQ(Notes().size(), 2u) << "the note of the lost button was not ended";
+    for (const auto& m : Controllers()) EXPECT_EQ(m, (Message{0xE0, 0, 64})); // only the recentring
+}
+
+TEST_F(KeyboardTest, ReleaseAllForgetsTheButtonsHeld) {
+    kb.SetBaseNote(60);
+    Press(&kb, At(60));
+    kb.ReleaseAll();
+    Press(&kb, At(62));
+    Release(&kb, At(62));
+    EXPECT_EQ(Notes(), (std::vector<Message>{{0x90, 60, 100}, {0x90, 60, 0}, {0x90, 62, 100}, {0x90, 62, 0}}));
+}
+
 TEST_F(KeyboardTest, AltDragScrollsAndPlaysNothing) {
     kb.SetBaseNote(40);
     const int before = kb.ScrollOffset();
