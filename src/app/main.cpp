@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     SetMidiInSystem(&midiIn);
     UseQtMessageWindows();
     UseQtKeyStrokes();
+    UseDetectableAutoRepeat();
 
     int result;
     {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <csignal>
+#include <X11/XKBlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -67,4 +68,11 @@ void OnTerminationSignal(std::function<void()> handler) {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+void UseDetectableAutoRepeat() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->display()) return;
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(x11->display(), True, &supported);
 }

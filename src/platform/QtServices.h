@@ -23,3 +23,8 @@ void SetScreenDepth(int depth);
 
 // Runs the handler on the GUI thread when SIGTERM or SIGINT arrives.
 void OnTerminationSignal(std::function<void()> handler);
+
+// Asks the X server to send a held key as presses only, instead of the
+// release and press pairs that Qt can take for a real release when the press
+// is not yet queued. Does nothing on other platforms.
+void UseDetectableAutoRepeat();
