@@ -234,7 +234,8 @@ void TKeyboard::paintEvent(QPaintEvent* event) {
         to = std::min(at(r.right()) + 2, 127);
     }
     PaintRange(p, from, to);
-    if (TabStop() && hasFocus()) {
+    // Only on drawn keys: scrolled image keys would carry it along.
+    if (TabStop() && hasFocus() && paintStyle_ == TPaintStyle::psDraw) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
         option.backgroundColor = palette().color(QPalette::Window);
@@ -650,7 +651,8 @@ void TKeyboard::LoadSettings(TIniStore& store) {
     SetChannel(store.ReadInteger(s, "Channel", Channel()));
     const int chord = store.ReadInteger(s, "Chord", static_cast<int>(Chord()));
     if (chord >= 0 && chord <= static_cast<int>(TChord::chCustom)) state_.StoreChord(static_cast<TChord>(chord));
-    SetKeyWidth(store.ReadInteger(s, "KeyWidth", keyWidth_));
+    const int keyWidth = store.ReadInteger(s, "KeyWidth", keyWidth_);
+    SetKeyWidth(keyWidth);
     const int language = store.ReadInteger(s, "Language", static_cast<int>(language_));
     if (language >= 0 && language <= static_cast<int>(TLanguage::Italian)) SetLanguage(static_cast<TLanguage>(language));
     SetMarkNote(store.ReadInteger(s, "MarkNote", markNote_));
@@ -667,6 +669,8 @@ void TKeyboard::LoadSettings(TIniStore& store) {
     SetUpperCScanCode(store.ReadInteger(s, "UpperCKey", upperC_));
     const int style = store.ReadInteger(s, "PaintStyle", static_cast<int>(paintStyle_));
     if (style >= 0 && style <= static_cast<int>(TPaintStyle::psImage)) SetPaintStyle(static_cast<TPaintStyle>(style));
+    // Read while the image style still held it: a drawn keyboard gets its key width now.
+    SetKeyWidth(keyWidth);
 }
 
 void TKeyboard::SaveSettings(TIniStore& store) {

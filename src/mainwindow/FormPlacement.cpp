@@ -28,9 +28,12 @@ void SaveFormPlacement(QWidget* window, TIniStore& store, const std::string& sec
     source.windowRect = WindowRect(window);
     source.state = StateOf(window);
     if (source.state != TWindowState::Normal) {
+        // The system keeps the normal rectangle of the client area; restoring
+        // moves the frame, so the frame's position is what is stored.
+        const QPoint frame = window->geometry().topLeft() - window->pos();
         TRect normal = ToRect(window->normalGeometry());
-        normal.left -= source.workArea.left;
-        normal.top -= source.workArea.top;
+        normal.left -= source.workArea.left + frame.x();
+        normal.top -= source.workArea.top + frame.y();
         source.normalRect = normal;
     }
     source.isMainWindow = window == g_mainWindow;

@@ -186,6 +186,7 @@ void TTonecast::TBKeyWidthChange(int position) {
     for (QWidget* w : {static_cast<QWidget*>(ICPitch), static_cast<QWidget*>(ICMW), static_cast<QWidget*>(ICLeftArrow),
                        static_cast<QWidget*>(ICRightArrow)})
         w->move(w->x(), Keyboard1->y());
+    ApplySizeLimits();
     LayoutControls();
 }
 
@@ -211,6 +212,7 @@ void TTonecast::resizeEvent(QResizeEvent* event) {
 }
 
 void TTonecast::UpdateFromKeyboard() {
+    ApplySizeLimits();
     const QSignalBlocker quiet(TBKeyWidth);
     if (Keyboard1->PaintStyle() != TPaintStyle::psImage)
         TBKeyWidth->setValue(static_cast<int>(std::lround(3 * std::log(std::max(Keyboard1->KeyWidth() - 6, 1)))));
@@ -253,6 +255,8 @@ bool TTonecast::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTonecast::LoadSettings(TIniStore& store) {
+    // The saved width may need the saved key width: the limits follow once both are read.
+    setMaximumWidth(QWIDGETSIZE_MAX);
     RestoreFormPlacement(this, store, settingsSection_, placementFlags_, "");
     modulationController_ = static_cast<std::uint8_t>(
         store.ReadInteger(settingsSection_, "MWCtrl", modulationController_) & 0x7F);

@@ -69,6 +69,10 @@ protected:
         ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
         ::setenv("TONECAST_MIDI_API", "jack", 1);
         ::setenv("QT_QPA_PLATFORM", "xcb", 1); // the caller's may be offscreen: no window to type into
+        if (!initialSettings.empty()) {
+            std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());
+            WriteFile(SettingsFile(), initialSettings);
+        }
         server = std::make_unique<JackServer>();
         sink = std::make_unique<Sink>("tonecast-e2e-sink");
         program = Spawn({TONECAST_BINARY}, dir.File("tonecast.log"));
@@ -104,6 +108,8 @@ protected:
     }
     std::string SettingsFile() const { return dir.File("Morwent/Fendrel's Tonecast/tonecast.reg"); }
 
+    // The registry file the program finds at its start, when not empty.
+    std::string initialSettings;
     TempDir dir;
     std::string display;
     pid_t xvfb = -1, program = -1;

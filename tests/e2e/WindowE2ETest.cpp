@@ -39,5 +39,21 @@ TEST_F(ProgramE2ETest, TheWindowKeepsAnsweringWhenTheJackServerStops) {
     EXPECT_NE(settings.find("\"First Time\"=\"0\""), std::string::npos) << "settings were not saved";
 }
 
+class WideKeysE2ETest : public ProgramE2ETest {
+public:
+    WideKeysE2ETest() {
+        const std::string root = "[HKEY_CURRENT_USER\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\";
+        initialSettings = "REGEDIT4\r\n\r\n" + root + "KeyboardForm]\r\n\"Left\"=dword:00000000\r\n"
+                          "\"Top\"=dword:00000000\r\n\"Width\"=dword:000004e2\r\n\r\n" + root +
+                          "Keyboard]\r\n\"KeyWidth\"=dword:00000014\r\n\"PaintStyle\"=dword:00000000\r\n\r\n";
+    }
+};
+
+// 1250 pixels hold a keyboard of 20-pixel keys, not one of the design's 15.
+TEST_F(WideKeysE2ETest, ASavedWiderKeyWidthComesBackWithItsWindowWidth) {
+    const std::string width = Output("xwininfo -name \"Fendrel's Tonecast\" | awk '/Width/{print $2}'");
+    EXPECT_EQ(width, "1250");
+}
+
 } // namespace
 } // namespace e2e

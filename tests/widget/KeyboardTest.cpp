@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QProxyStyle>
 
 #include <gtest/gtest.h>
 
@@ -187,6 +188,39 @@ TEST_F(KeyboardTest, ReleaseAllForgetsTheButtonsHeld) {
     Press(&kb, At(62));
     Release(&kb, At(62));
     EXPECT_EQ(Notes(), (std::vector<Message>{{0x90, 60, 100}, {0x90, 60, 0}, {0x90, 62, 100}, {0x90, 62, 0}}));
+}
+
+// Counts the focus rectangles a widget has drawn.
+class FocusRectCounter : public QProxyStyle {
+public:
+    int drawn = 0;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element == PE_FrameFocusRect) ++const_cast<FocusRectCounter*>(this)->drawn;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
+
+TEST_F(KeyboardTest, TheFocusRectangleBelongsToTheDrawnStyleOnly) {
+    auto* style = new FocusRectCounter;
+    kb.setStyle(style);
+    kb.show();
+    kb.setFocus();
+    QApplication::setActiveWindow(&kb);
+    QApplication::processEvents();
+    ASSERT_TRUE(kb.hasFocus());
+    kb.SetPaintStyle(TPaintStyle::psDraw);
+    kb.repaint();
+    EXPECT_GT(style->drawn, 0);
+    kb.SetPaintStyle(TPaintStyle::psImage);
+    ASSERT_EQ(kb.PaintStyle(), TPaintStyle::psImage);
+    style->drawn = 0;
+    kb.repaint();
+    kb.SetBaseNote(kb.BaseNote() + 7); // scrolling moves what was drawn
+    kb.repaint();
+    EXPECT_EQ(style->drawn, 0);
+    kb.setStyle(nullptr);
+    delete style;
 }
 
 TEST_F(KeyboardTest, AltDragScrollsAndPlaysNothing) {

@@ -324,6 +324,48 @@ TEST_F(MainWindowTest, OnlyTheClientAreaIsBlack) {
     window.close();
 }
 
+TEST_F(MainWindowTest, TheWidthLimitFollowsTheKeyboard) {
+    TTonecast2 window;
+    window.show();
+    QApplication::processEvents();
+    window.Keyboard1->SetPaintStyle(TPaintStyle::psDraw);
+    window.Keyboard1->SetKeyWidth(6);
+    window.UpdateFromKeyboard();
+    EXPECT_EQ(window.maximumWidth(), window.MaximumWidth());
+    window.resize(2000, window.height());
+    EXPECT_EQ(window.width(), 75 * 6 + 5 + window.Keyboard1->x() + window.ICRightArrow->width());
+    window.close();
+}
+
+TEST_F(MainWindowTest, AMaximisedWindowComesBackWhereItStood) {
+    QPoint pos;
+    QSize size;
+    {
+        TTonecast2 window;
+        window.show();
+        QApplication::processEvents();
+        window.move(120, 90);
+        window.resize(700, window.height());
+        pos = window.pos();
+        size = window.size();
+        window.setWindowState(Qt::WindowMaximized);
+        QApplication::processEvents();
+        window.close();
+    }
+    for (int restart = 0; restart < 2; ++restart) {
+        TTonecast2 again;
+        again.show();
+        QApplication::processEvents();
+        again.setWindowState(Qt::WindowNoState);
+        QApplication::processEvents();
+        EXPECT_EQ(again.pos(), pos) << "restart " << restart;
+        EXPECT_EQ(again.size(), size) << "restart " << restart;
+        again.setWindowState(Qt::WindowMaximized);
+        QApplication::processEvents();
+        again.close();
+    }
+}
+
 TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
     TTonecast2 window;
     window.show();
