@@ -260,6 +260,8 @@ void TWheel::DoSelect() {
 }
 
 void TWheel::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), at.x(), at.y());
     startPosition_ = Position();
     if (focusPolicy() != Qt::NoFocus && !hasFocus()) setFocus(Qt::MouseFocusReason);
     dragging_ = true;
@@ -268,19 +270,43 @@ void TWheel::mousePressEvent(QMouseEvent* event) {
 }
 
 void TWheel::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (OnMouseMove) OnMouseMove(this, event->modifiers(), at.x(), at.y());
     if (!dragging_) return;
     SetPosition(startPosition_ + (startY_ - static_cast<int>(event->position().y())));
     DoTrack();
 }
 
-void TWheel::mouseReleaseEvent(QMouseEvent*) {
+void TWheel::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), at.x(), at.y());
     if (!dragging_) return;
     dragging_ = false;
     DoSelect();
 }
 
+void TWheel::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event); // the second press of a double-click is a press too
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TWheel::keyReleaseEvent(QKeyEvent* event) {
+    int key = event->key();
+    if (OnKeyUp) OnKeyUp(this, key, event->modifiers());
+    if (key == 0) return;
+    TTransparent::keyReleaseEvent(event);
+}
+
 void TWheel::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
+    int key = event->key();
+    if (OnKeyDown) OnKeyDown(this, key, event->modifiers());
+    if (key == 0) return; // the handler took it
+    if (OnKeyPress && !event->text().isEmpty()) {
+        QChar c = event->text().front();
+        OnKeyPress(this, c);
+        if (c.isNull()) return;
+    }
+    switch (key) {
     case Qt::Key_Escape:
         if (dragging_) {
             SetPosition(startPosition_);
@@ -301,20 +327,30 @@ void TWheel::keyPressEvent(QKeyEvent* event) {
 }
 
 void TWheel::wheelEvent(QWheelEvent* event) {
-    const int k = (event->modifiers() & Qt::ShiftModifier) ? PositionStep() : PosLargeStep;
-    SetPosition(Position() + static_cast<int>(std::nearbyint(event->angleDelta().y() / 120.0 * k)));
-    DoSelect();
     event->accept();
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return; // a sideways swipe
+    // Touchpads send many small deltas: they add up until they make a step.
+    const int k = (event->modifiers() & Qt::ShiftModifier) ? PositionStep() : PosLargeStep;
+    if ((wheelRemainder_ > 0) != (delta > 0)) wheelRemainder_ = 0; // turned the other way
+    wheelRemainder_ += delta / 120.0 * k;
+    const int steps = static_cast<int>(wheelRemainder_); // whole steps; the rest waits
+    if (steps == 0) return;
+    wheelRemainder_ -= steps;
+    SetPosition(Position() + steps);
+    DoSelect();
 }
 
 void TWheel::focusInEvent(QFocusEvent* event) {
     TTransparent::focusInEvent(event);
     update();
+    if (OnEnter) OnEnter(this);
 }
 
 void TWheel::focusOutEvent(QFocusEvent* event) {
     TTransparent::focusOutEvent(event);
     update();
+    if (OnExit) OnExit(this);
 }
 
 void TWheel::changeEvent(QEvent* event) {

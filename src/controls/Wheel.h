@@ -22,6 +22,15 @@ public:
     using TNotifyEvent = std::function<void(TWheel* sender)>;
     TNotifyEvent OnTrack, OnSelect, OnPosChange;
     std::function<void(TWheel* sender, QString& caption)> OnGetTrackHint;
+    // The framework's events, for the knob row: a double-click resets a knob.
+    using TMouseEvent = std::function<void(TWheel* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                                           int x, int y)>;
+    using TKeyEvent = std::function<void(TWheel* sender, int& key, Qt::KeyboardModifiers shift)>;
+    TNotifyEvent OnDblClick, OnEnter, OnExit;
+    TMouseEvent OnMouseDown, OnMouseUp;
+    std::function<void(TWheel* sender, Qt::KeyboardModifiers shift, int x, int y)> OnMouseMove;
+    TKeyEvent OnKeyDown, OnKeyUp;
+    std::function<void(TWheel* sender, QChar& key)> OnKeyPress;
 
     int Position() const { return model_.Position(); }
     void SetPosition(int value) { model_.SetPosition(value); }
@@ -76,7 +85,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -96,6 +107,7 @@ private:
     int startPosition_ = 0;
     bool dragging_ = false;
     int startY_ = 0;
+    double wheelRemainder_ = 0; // steps turned by the wheel but not yet made
     int scaleDegrees_ = 320;
     TFocusAction focusAction_ = TFocusAction::faFocusRect;
     bool forceSquare_ = true;

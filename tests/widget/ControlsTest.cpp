@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -241,6 +242,75 @@ TEST(MyExtCtrlsTest, SmallControls) {
     EXPECT_FALSE(splitter.ResizeWhileDrag());
     splitter.SetResizeWhileDrag(true);
     EXPECT_TRUE(splitter.ResizeWhileDrag());
+}
+
+void Turn(QWidget* w, QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWheelEvent e(QPointF(5, 5), QPointF(w->mapToGlobal(QPoint(5, 5))), QPoint(), angle, Qt::NoButton, modifiers,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST(KnobWheelTest, NotchesSwipesAndTouchpads) {
+    TWheel wheel;
+    wheel.SetPosition(50);
+    int selects = 0;
+    wheel.OnSelect = [&](TWheel*) { ++selects; };
+    Turn(&wheel, QPoint(0, 120)); // one notch: a large step
+    EXPECT_EQ(wheel.Position(), 60);
+    Turn(&wheel, QPoint(0, -240), Qt::ShiftModifier); // fine
+    EXPECT_EQ(wheel.Position(), 58);
+    Turn(&wheel, QPoint(120, 0)); // sideways: nothing
+    EXPECT_EQ(wheel.Position(), 58);
+    EXPECT_EQ(selects, 2);
+    for (int i = 0; i < 8; ++i) Turn(&wheel, QPoint(0, 15), Qt::ShiftModifier); // a touchpad's small deltas
+    EXPECT_EQ(wheel.Position(), 59);
+    for (int i = 0; i < 16; ++i) Turn(&wheel, QPoint(0, 15));
+    EXPECT_EQ(wheel.Position(), 79);
+}
+
+TEST(KnobEventsTest, TheFrameworkEventsReachTheirHandlers) {
+    TWheel wheel;
+    wheel.show();
+    std::vector<std::string> seen;
+    wheel.OnMouseDown = [&](TWheel*, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        seen.push_back("down " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    wheel.OnMouseMove = [&](TWheel*, Qt::KeyboardModifiers, int x, int y) {
+        seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    };
+    wheel.OnMouseUp = [&](TWheel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { seen.push_back("up"); };
+    wheel.OnDblClick = [&](TWheel*) { seen.push_back("double"); };
+    wheel.OnEnter = [&](TWheel*) { seen.push_back("enter"); };
+    wheel.OnExit = [&](TWheel*) { seen.push_back("exit"); };
+    wheel.OnKeyDown = [&](TWheel*, int& key, Qt::KeyboardModifiers) {
+        seen.push_back("key down");
+        if (key == Qt::Key_Home) key = 0; // taken: the knob does not move
+    };
+    wheel.OnKeyPress = [&](TWheel*, QChar& c) { seen.push_back(std::string("press ") + c.toLatin1()); };
+    wheel.OnKeyUp = [&](TWheel*, int&, Qt::KeyboardModifiers) { seen.push_back("key up"); };
+    wheel.SetPosition(40);
+    Press(&wheel, QPoint(3, 4));
+    Move(&wheel, QPoint(3, 6), Qt::LeftButton);
+    Release(&wheel, QPoint(3, 6));
+    SendMouse(&wheel, QEvent::MouseButtonDblClick, QPoint(3, 6), Qt::LeftButton, Qt::LeftButton);
+    Release(&wheel, QPoint(3, 6));
+    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+    QApplication::sendEvent(&wheel, &home);
+    EXPECT_EQ(wheel.Position(), 38);
+    QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QApplication::sendEvent(&wheel, &a);
+    QKeyEvent aUp(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a");
+    QApplication::sendEvent(&wheel, &aUp);
+    QLineEdit other;
+    other.show();
+    wheel.setFocus();
+    QApplication::setActiveWindow(&wheel);
+    QApplication::processEvents();
+    other.setFocus();
+    QApplication::processEvents();
+    const std::vector<std::string> expected{"down 1 3,4", "move 3,6", "up",      "down 1 3,6", "double", "up",
+                                            "key down",   "key down", "press a", "key up",     "enter",  "exit"};
+    EXPECT_EQ(seen, expected);
 }
 
 } // namespace
