@@ -1,5 +1,7 @@
 #include "patches/PatchScriptParser.h"
 
+#include "patches/PatchScriptText.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -223,16 +225,50 @@ private:
     TPatchProgram* currentProgram_ = nullptr;
 };
 
-std::string ReadScriptFile(const std::string& fileName) {
+std::ifstream OpenScriptFile(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) throw std::runtime_error("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    return in;
+}
+
+// Appends up to count bytes; false at the end of the file.
+bool ReadMore(std::ifstream& in, const std::string& fileName, std::string& text, std::size_t count) {
+    const std::size_t had = text.size();
+    text.resize(had + count);
+    in.read(text.data() + had, static_cast<std::streamsize>(count));
+    text.resize(had + static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) throw std::runtime_error("Cannot read file \"" + fileName + "\". " + std::strerror(errno));
+    return !in.eof();
+}
+
+std::string ReadScriptFile(const std::string& fileName) {
+    std::ifstream in = OpenScriptFile(fileName);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw std::runtime_error("Cannot read file \"" + fileName + "\". " + std::strerror(errno));
     return text;
 }
 
 void CheckFileType(std::string_view text) {
-    if (!LooksLikePatchScript(text.substr(0, 512))) throw std::runtime_error(std::string(NotAScript));
+    if (!LooksLikePatchScript(WithoutByteOrderMark(text).substr(0, 512))) throw std::runtime_error(std::string(NotAScript));
+}
+
+// Whether the text holds the whole header: its "define patchnames" command.
+bool HoldsHeader(std::string_view text) {
+    TPatchScriptParser parser(text, nullptr);
+    while (parser.Next())
+        if (StartsWith(parser.Command(), "define patchnames")) return true;
+    return false;
+}
+
+// The file up to the end of its header: the type test's 512 bytes, then only
+// as far as the header goes, so a large file that is no script is not read.
+std::string ReadScriptHeader(const std::string& fileName) {
+    std::ifstream in = OpenScriptFile(fileName);
+    std::string text;
+    bool more = ReadMore(in, fileName, text, 512 + 3);
+    CheckFileType(text);
+    for (std::size_t chunk = 4096; more && !HoldsHeader(text); chunk *= 2) more = ReadMore(in, fileName, text, chunk);
+    return text;
 }
 
 } // namespace
@@ -297,16 +333,18 @@ bool LooksLikePatchScript(std::string_view head) {
     return i < head.size() && head[i] == 'c';
 }
 
-std::unique_ptr<TPatchList> LoadPatchScriptHeader(std::string_view text) {
-    CheckFileType(text);
+std::unique_ptr<TPatchList> LoadPatchScriptHeader(std::string_view bytes) {
+    CheckFileType(bytes);
+    const std::string text = DecodeScriptText(bytes);
     auto list = std::make_unique<TPatchList>();
     TPatchScriptParser parser(text, nullptr);
     ReadHeader(parser, *list);
     return list;
 }
 
-std::unique_ptr<TPatchList> LoadPatchScript(std::string_view text, TWarnings* warnings) {
-    CheckFileType(text);
+std::unique_ptr<TPatchList> LoadPatchScript(std::string_view bytes, TWarnings* warnings) {
+    CheckFileType(bytes);
+    const std::string text = DecodeScriptText(bytes);
     auto list = std::make_unique<TPatchList>();
     TPatchScriptParser parser(text, warnings);
     ReadHeader(parser, *list);
@@ -316,7 +354,7 @@ std::unique_ptr<TPatchList> LoadPatchScript(std::string_view text, TWarnings* wa
 }
 
 std::unique_ptr<TPatchList> LoadPatchListHeader(const std::string& fileName) {
-    auto list = LoadPatchScriptHeader(ReadScriptFile(fileName));
+    auto list = LoadPatchScriptHeader(ReadScriptHeader(fileName));
     list->FileName = fileName;
     return list;
 }

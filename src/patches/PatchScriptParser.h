@@ -36,13 +36,14 @@ private:
 // or tabs, then a lower-case "c".
 bool LooksLikePatchScript(std::string_view head);
 
-// Builds a list from the text: the header only, or everything (then sorted).
+// Builds a list from the bytes of a script, decoded as UTF-8 or Windows-1252
+// (PatchScriptText.h): the header only, or everything (then sorted).
 // Parse errors raise TPatchScriptParseException; a text that is no patch script
 // or has no patch section raises std::runtime_error.
 std::unique_ptr<TPatchList> LoadPatchScriptHeader(std::string_view text);
 std::unique_ptr<TPatchList> LoadPatchScript(std::string_view text, TWarnings* warnings);
 
 // The same from a file; a file that cannot be read raises std::runtime_error
-// with the system's reason.
+// with the system's reason. The header load reads no further than the header.
 std::unique_ptr<TPatchList> LoadPatchListHeader(const std::string& fileName);
 std::unique_ptr<TPatchList> LoadPatchList(const std::string& fileName, TWarnings* warnings);

@@ -36,15 +36,6 @@ void Count(const TPatchModeGroup& group, TPatchListCounts& counts) {
 
 } // namespace
 
-int CompareNames(const std::string& a, const std::string& b) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        int ca = std::tolower(static_cast<unsigned char>(a[i]));
-        int cb = std::tolower(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 void TPatchProgram::SetKeyName(int key, std::string name) {
     if (!keyNames_) keyNames_ = std::make_unique<TKeyNames>();

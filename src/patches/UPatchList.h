@@ -1,6 +1,7 @@
 #pragma once
 // A patch set: the names of a synthesizer's sounds in modes and nested
 // groups, each with program number, bank bytes and optional key names.
+#include "patches/PatchScriptText.h"
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -110,6 +111,3 @@ struct TPatchListCounts {
     bool operator==(const TPatchListCounts&) const = default;
 };
 TPatchListCounts CountPatchList(const TPatchList& list);
-
-// ASCII case-insensitive comparison of names.
-int CompareNames(const std::string& a, const std::string& b);

@@ -1,0 +1,106 @@
+#include "patches/PatchScriptText.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// Windows-1252 0x80..0x9F; the five undefined bytes keep their C1 code points, as Windows maps them.
+constexpr char16_t Cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char16_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// One folded unit of a name: an ASCII letter or a two-byte Latin-1 letter in
+// lower case; anything else as it stands. i moves past the unit.
+std::uint32_t FoldedUnit(std::string_view s, std::size_t& i) {
+    const auto c = static_cast<unsigned char>(s[i++]);
+    if (c >= 'A' && c <= 'Z') return c + 0x20u;
+    if (c == 0xC3 && i < s.size()) {
+        auto next = static_cast<unsigned char>(s[i]);
+        if (next >= 0x80 && next <= 0x9E && next != 0x97) next = static_cast<unsigned char>(next + 0x20); // À..Þ, not ×
+        ++i;
+        return 0xC300u | next;
+    }
+    return c;
+}
+
+} // namespace
+
+std::string_view WithoutByteOrderMark(std::string_view bytes) {
+    return bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark ? bytes.substr(ByteOrderMark.size()) : bytes;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        std::size_t length;
+        std::uint32_t code;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size()) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string DecodeScriptText(std::string_view bytes) {
+    bytes = WithoutByteOrderMark(bytes);
+    if (IsValidUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) out += ch;
+        else if (c < 0xA0) AppendUtf8(out, Cp1252High[c - 0x80]);
+        else AppendUtf8(out, static_cast<char16_t>(c));
+    }
+    return out;
+}
+
+int CompareNames(std::string_view a, std::string_view b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::uint32_t ca = FoldedUnit(a, i), cb = FoldedUnit(b, j);
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    if (i == a.size() && j == b.size()) return 0;
+    return i == a.size() ? -1 : 1;
+}
