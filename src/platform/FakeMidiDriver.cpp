@@ -1,6 +1,9 @@
 #include "platform/FakeMidiDriver.h"
 
-std::uint32_t FakeMidiOutDriver::GetNumDevs() { return static_cast<std::uint32_t>(devices.size()); }
+std::uint32_t FakeMidiOutDriver::GetNumDevs() {
+    ++listings;
+    return static_cast<std::uint32_t>(devices.size());
+}
 
 MMRESULT FakeMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
     calls.push_back("caps " + std::to_string(deviceId));

@@ -27,6 +27,7 @@ public:
     bool mapperWithoutDevices = false;       // as a backend with a port of its own
 
     std::vector<std::string> calls;     // "caps 0", "open -1", "send", "reset", "close"
+    int listings = 0;                   // calls that ask the system for its devices
     std::vector<Sent> sent;             // every short message that reached a live handle
     std::map<MidiHandle, std::int32_t> openHandles;
 
@@ -36,7 +37,10 @@ public:
     MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override;
     MMRESULT Reset(MidiHandle handle) override;
     MMRESULT Close(MidiHandle handle) override;
-    bool HasMapper() override { return mapperWithoutDevices || !devices.empty(); }
+    bool HasMapper() override {
+        ++listings;
+        return mapperWithoutDevices || !devices.empty();
+    }
 
 private:
     MidiHandle nextHandle_ = 0x100;

@@ -65,6 +65,8 @@ TEST_F(MainWindowTest, StartsInThreeStagesAndOffersTheMapper) {
     window.show();
     EXPECT_EQ(window.Stage(), TTonecast2::TStage::Shown);
     EXPECT_TRUE(driver.openHandles.empty()); // devices open only after the window appeared
+    EXPECT_EQ(driver.listings, 0) << "the MIDI system was asked before the window was on screen";
+    EXPECT_TRUE(driver.calls.empty());
     QApplication::processEvents();
     EXPECT_EQ(window.Stage(), TTonecast2::TStage::Running);
     ASSERT_EQ(driver.openHandles.size(), 1u);
