@@ -1,6 +1,7 @@
 // Draws the program's bitmaps at build time: the octave images of the piano
 // keyboard (released and pressed, three sizes, 24-bit and 256-colour), the
-// wheel strip and the two scroll arrows.
+// wheel strip and the two scroll arrows; the 24-bit ones also at twice the
+// size ("@2x"), for screens with a device pixel ratio of 2.
 // Usage: bitmapgen OUTPUT_FOLDER
 #include "keyboard/KeyGeometry.h"
 
@@ -50,22 +51,29 @@ void DrawBlackKey(QPainter& p, int x, int w, int h, bool pressed) {
     p.fillRect(x + 1, 1, 1, h - face - 1, pressed ? QColor(0x70, 0x74, 0x7E) : QColor(0x50, 0x50, 0x50));
 }
 
-QImage OctaveImage(TImageSize size, bool pressed) {
-    const auto& g = KeyGeometry::ImageGeometry(size);
-    QImage image(g.octaveWidth, KeyGeometry::ImageHeight, QImage::Format_RGB32);
+// An image of the given size in logical pixels, drawn at a pixel ratio.
+QImage Canvas(int width, int height, int ratio) {
+    QImage image(width * ratio, height * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::black);
+    return image;
+}
+
+QImage OctaveImage(TImageSize size, bool pressed, int ratio) {
+    const auto& g = KeyGeometry::ImageGeometry(size);
+    QImage image = Canvas(g.octaveWidth, KeyGeometry::ImageHeight, ratio);
     QPainter p(&image);
-    for (int w = 0; w < 7; ++w) DrawWhiteKey(p, w * g.whiteKeyWidth, g.whiteKeyWidth, image.height(), pressed);
+    for (int w = 0; w < 7; ++w)
+        DrawWhiteKey(p, w * g.whiteKeyWidth, g.whiteKeyWidth, KeyGeometry::ImageHeight, pressed);
     for (int left : g.blackLeft) DrawBlackKey(p, left, g.blackKeyWidth, g.blackKeyHeight, pressed);
     return image;
 }
 
 // One frame of the wheel: a ridged cylinder seen from the front, its ridges
 // and marker moved by the turn (frame 0 fully down, the last fully up).
-QImage WheelStrip() {
+QImage WheelStrip(int ratio) {
     constexpr int frames = 41, w = 20, h = 76;
-    QImage strip(frames * w, h, QImage::Format_RGB32);
-    strip.fill(Qt::black);
+    QImage strip = Canvas(frames * w, h, ratio);
     QPainter p(&strip);
     for (int f = 0; f < frames; ++f) {
         const int x0 = f * w;
@@ -91,10 +99,9 @@ QImage WheelStrip() {
 }
 
 // Two frames of a scroll arrow: released (raised) and pressed (sunken).
-QImage ArrowStrip(bool pointsRight) {
+QImage ArrowStrip(bool pointsRight, int ratio) {
     constexpr int w = 16, h = 76;
-    QImage strip(2 * w, h, QImage::Format_RGB32);
-    strip.fill(Qt::black);
+    QImage strip = Canvas(2 * w, h, ratio);
     QPainter p(&strip);
     p.setRenderHint(QPainter::Antialiasing);
     for (int f = 0; f < 2; ++f) {
@@ -147,16 +154,20 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const auto& s : sizes) {
         for (bool pressed : {false, true}) {
-            QImage image = OctaveImage(s.size, pressed);
+            QImage image = OctaveImage(s.size, pressed, 1);
             QString name = QString(pressed ? "DOWN" : "UP") + s.word;
             ok &= Save(image, folder, name);
             ok &= Save(image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), folder, name + "256");
+            ok &= Save(OctaveImage(s.size, pressed, 2), folder, name + "@2x");
         }
     }
-    const QImage wheel = WheelStrip();
+    const QImage wheel = WheelStrip(1);
     ok &= Save(wheel, folder, "WHEEL");
     ok &= Save(wheel.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), folder, "WHEEL256");
-    ok &= Save(ArrowStrip(false), folder, "LEFTARROW");
-    ok &= Save(ArrowStrip(true), folder, "RIGHTARROW");
+    ok &= Save(WheelStrip(2), folder, "WHEEL@2x");
+    ok &= Save(ArrowStrip(false, 1), folder, "LEFTARROW");
+    ok &= Save(ArrowStrip(true, 1), folder, "RIGHTARROW");
+    ok &= Save(ArrowStrip(false, 2), folder, "LEFTARROW@2x");
+    ok &= Save(ArrowStrip(true, 2), folder, "RIGHTARROW@2x");
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

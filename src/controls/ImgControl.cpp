@@ -44,13 +44,41 @@ void TSharedImage::SetResBitmap256(const QString& name) {
     LoadResBitmap();
 }
 
+QPixmap TSharedImage::LoadChosen() const {
+    const bool fullColour = depth_ >= 15 && !resBitmap_.isEmpty();
+    const QString name = fullColour ? resBitmap_ : resBitmap256_;
+    if (name.isEmpty()) return {};
+    // The 256-colour sets exist at one size only.
+    if (fullColour && ratio_ > 1.0) {
+        QPixmap sharp(":/bitmaps/" + name + "@2x.png");
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2.0);
+            return sharp;
+        }
+    }
+    return QPixmap(":/bitmaps/" + name + ".png");
+}
+
 void TSharedImage::LoadResBitmap() {
-    QString name = resBitmap256_;
-    if (ScreenDepth() >= 15 && !resBitmap_.isEmpty()) name = resBitmap_;
-    if (name.isEmpty()) return;
-    QPixmap loaded(":/bitmaps/" + name + ".png");
+    if (depth_ == 0) depth_ = ScreenDepth();
+    QPixmap loaded = LoadChosen();
     if (loaded.isNull()) return; // a missing picture leaves the old one
     SetBitmap(loaded);
+}
+
+void TSharedImage::DisplayChanged(int bitsPerPixel) {
+    const bool crossed = (depth_ <= 8) != (bitsPerPixel <= 8);
+    depth_ = bitsPerPixel;
+    if (crossed) LoadResBitmap();
+}
+
+void TSharedImage::UsePixelRatio(qreal ratio) {
+    const qreal wanted = ratio > 1.0 ? 2.0 : 1.0;
+    if (wanted == ratio_) return;
+    ratio_ = wanted;
+    if (depth_ == 0) depth_ = ScreenDepth();
+    QPixmap loaded = LoadChosen();
+    if (!loaded.isNull()) bitmap_ = loaded; // same logical size: nothing else changes
 }
 
 void TSharedImage::AddClient(TImgControlBase* control) {
@@ -77,8 +105,8 @@ void TSharedImage::Draw(QPainter& p, int x, int y, int) {
 // --- TFrameImage ------------------------------------------------------------
 
 void TFrameImage::SyncBitmapSize() {
-    strip_.bitmapWidth = bitmap_.width();
-    strip_.bitmapHeight = bitmap_.height();
+    strip_.bitmapWidth = TSharedImage::Width();
+    strip_.bitmapHeight = TSharedImage::Height();
 }
 
 void TFrameImage::Recompute(bool clip, bool countFirst) {
@@ -133,9 +161,8 @@ void TFrameImage::Setup(int width, int height, const QString& resBitmap, const Q
     strip_.height = height;
     resBitmap_ = resBitmap;
     resBitmap256_ = resBitmap256;
-    QString name = resBitmap256_;
-    if (ScreenDepth() >= 15 && !resBitmap_.isEmpty()) name = resBitmap_;
-    QPixmap loaded(":/bitmaps/" + name + ".png");
+    depth_ = ScreenDepth();
+    QPixmap loaded = LoadChosen();
     if (!loaded.isNull()) bitmap_ = loaded;
     SyncBitmapSize();
     strip_.Clip();
@@ -150,7 +177,10 @@ void TFrameImage::Draw(QPainter& p, int x, int y, int frameIndex) {
     }
     const int sx = strip_.vertical ? 0 : (strip_.width + strip_.separator) * frameIndex;
     const int sy = strip_.vertical ? (strip_.height + strip_.separator) * frameIndex : 0;
-    p.drawPixmap(x, y, bitmap_, sx, sy, strip_.width, strip_.height);
+    // The source is in the bitmap's own pixels.
+    const qreal r = bitmap_.devicePixelRatio();
+    p.drawPixmap(QRectF(x, y, strip_.width, strip_.height), bitmap_,
+                 QRectF(sx * r, sy * r, strip_.width * r, strip_.height * r));
 }
 
 // --- TImgControlBase --------------------------------------------------------
@@ -174,12 +204,7 @@ void TImgControlBase::SetFrameImage(TFrameImage* image) {
 void TImgControlBase::ImageChanged() { update(); }
 
 void TImgControlBase::DisplayChanged(int bitsPerPixel) {
-    const bool crossed = (ScreenDepth() <= 8) != (bitsPerPixel <= 8);
-    SetScreenDepth(bitsPerPixel);
-    if (crossed && image_) {
-        image_->LoadResBitmap();
-        update();
-    }
+    if (image_) image_->DisplayChanged(bitsPerPixel); // repaints its clients when it reloads
 }
 
 // --- TImgControl ------------------------------------------------------------
@@ -243,6 +268,7 @@ void TImgControl::AdjustSize() {
 void TImgControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (image_) {
+        image_->UsePixelRatio(PaintedPixelRatio(p));
         lastFrame_ = FrameIndex();
         image_->Draw(p, 0, 0, lastFrame_);
     }

@@ -33,12 +33,19 @@ public:
     void SetResBitmap(const QString& name);
     const QString& ResBitmap256() const { return resBitmap256_; }
     void SetResBitmap256(const QString& name);
-    virtual int Width() const { return bitmap_.width(); }
-    virtual int Height() const { return bitmap_.height(); }
+    // In logical pixels, whatever the pixel ratio of the bitmap.
+    virtual int Width() const { return static_cast<int>(bitmap_.deviceIndependentSize().width()); }
+    virtual int Height() const { return static_cast<int>(bitmap_.deviceIndependentSize().height()); }
 
     void AddClient(TImgControlBase* control);
     void RemoveClient(TImgControlBase* control);
     void LoadResBitmap();
+    // The display it is shown on changed to this many bits per pixel: the
+    // other colour set is loaded when the depth crosses 8 bits.
+    void DisplayChanged(int bitsPerPixel);
+    // Loads the pictures drawn for a device pixel ratio (1, or 2 where there
+    // are any) when they are not the ones loaded. Quietly: called while painting.
+    void UsePixelRatio(qreal ratio);
     virtual void Draw(QPainter& p, int x, int y, int frameIndex);
 
 protected:
@@ -50,6 +57,9 @@ protected:
     std::vector<TImgControlBase*> clients_;
     bool alwaysDisplayEmpty_ = false;
     QString resBitmap_, resBitmap256_;
+    int depth_ = 0;      // bits per pixel the colour set was chosen for; 0 until loaded
+    qreal ratio_ = 1.0;  // device pixel ratio the pictures were chosen for
+    QPixmap LoadChosen() const; // the picture for depth_ and ratio_, or none
 };
 
 class TFrameImage : public TSharedImage {

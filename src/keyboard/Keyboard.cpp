@@ -35,7 +35,8 @@ const char* SizeWord(TImageSize size) {
 
 } // namespace
 
-TKeyboard::TKeyboard(QWidget* parent) : QWidget(parent), imagesAvailable_(ScreenDepth() >= 8) {
+TKeyboard::TKeyboard(QWidget* parent)
+    : QWidget(parent), imagesAvailable_(ScreenDepth() >= 8), imageDepth_(ScreenDepth()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -176,14 +177,19 @@ void TKeyboard::SetNoteNames(const std::vector<std::string>* names) {
     else patchNoteNames_.reset();
 }
 
-int TKeyboard::ImageHeight() const { return images_ ? images_->whiteUp[0].height() : height(); }
+namespace {
+// A picture's size in logical pixels, whatever its pixel ratio.
+QSize LogicalSize(const QPixmap& p) { return p.deviceIndependentSize().toSize(); }
+} // namespace
+
+int TKeyboard::ImageHeight() const { return images_ ? LogicalSize(images_->whiteUp[0]).height() : height(); }
 
 QRect TKeyboard::KeyRect(int note) const {
     const int x = AbsoluteX(note, Layout()) - scrollOffset_;
     const bool black = IsBlackNote(note);
     if (paintStyle_ == TPaintStyle::psImage && images_) {
         const QPixmap& p = black ? images_->blackUp : images_->whiteUp[0];
-        return QRect(x, 0, p.width(), p.height());
+        return QRect(QPoint(x, 0), LogicalSize(p));
     }
     return QRect(x, 0, keyWidth_, black ? height() * 3 / 5 : height());
 }
@@ -199,8 +205,8 @@ QRect TKeyboard::DotRect(int note) const {
 }
 
 void TKeyboard::DisplayChanged(int bitsPerPixel) {
-    const bool crossed = (ScreenDepth() <= 8) != (bitsPerPixel <= 8);
-    SetScreenDepth(bitsPerPixel);
+    const bool crossed = (imageDepth_ <= 8) != (bitsPerPixel <= 8);
+    imageDepth_ = bitsPerPixel;
     if (!crossed || !images_) return;
     LoadImages(); // the other colour set
     ApplyBaseNote(baseNote_, true);
@@ -216,6 +222,12 @@ void TKeyboard::RedrawNote(int note) {
 
 void TKeyboard::paintEvent(QPaintEvent* event) {
     QPainter p(this);
+    // Pictures drawn for the pixel ratio of the screen the keys are painted on.
+    const qreal ratio = PaintedPixelRatio(p) > 1.0 ? 2.0 : 1.0;
+    if (images_ && ratio != imageRatio_) {
+        imageRatio_ = ratio;
+        LoadImages();
+    }
     const QRect r = event->rect();
     int from, to;
     if (r == rect()) {
@@ -303,7 +315,7 @@ void TKeyboard::PaintImageKey(QPainter& p, int note, int neighbours) {
                                   : (pressed ? images_->whiteDown : images_->whiteUp)[static_cast<std::size_t>(whiteIndex)];
     p.drawPixmap(x, 0, bitmap);
     if (note == markNote_) {
-        const int h = bitmap.height(), y = h * 2 / 3 + (pressed ? h / 7 : 0), cx = x + k / 2;
+        const int h = LogicalSize(bitmap).height(), y = h * 2 / 3 + (pressed ? h / 7 : 0), cx = x + k / 2;
         p.setPen(Qt::NoPen);
         p.setBrush(MarkDot);
         p.drawEllipse(QRect(cx - 3, y - 4, 6, 6));
@@ -323,26 +335,43 @@ void TKeyboard::FreeImages() { images_.reset(); }
 bool TKeyboard::LoadImages() {
     FreeImages();
     if (imagesAvailable_) {
-        const int depth = ScreenDepth();
+        const int depth = imageDepth_;
         const QString suffix = depth >= 8 && depth < 15 ? "256" : "";
         const auto& g = ImageGeometry(imageSize_);
-        QImage up(QString(":/bitmaps/UP%1%2.png").arg(SizeWord(imageSize_), suffix));
-        QImage down(QString(":/bitmaps/DOWN%1%2.png").arg(SizeWord(imageSize_), suffix));
+        auto load = [&](const char* kind, int ratio) {
+            const QString atRatio = ratio > 1 ? QString("@%1x").arg(ratio) : QString();
+            QImage image(QString(":/bitmaps/%1%2%3%4.png").arg(kind, SizeWord(imageSize_), suffix, atRatio));
+            image = image.convertToFormat(QImage::Format_RGB32);
+            image.setDevicePixelRatio(ratio);
+            return image;
+        };
+        // The 256-colour sets exist at one size only.
+        int r = suffix.isEmpty() && imageRatio_ > 1.0 ? 2 : 1;
+        QImage up = load("UP", r), down = load("DOWN", r);
+        if (r > 1 && (up.isNull() || down.isNull())) {
+            r = 1;
+            up = load("UP", r);
+            down = load("DOWN", r);
+        }
         if (!up.isNull() && !down.isNull()) {
-            up = up.convertToFormat(QImage::Format_RGB32);
-            down = down.convertToFormat(QImage::Format_RGB32);
+            // Cut in the pictures' own pixels; every piece keeps their ratio.
+            auto cut = [r](const QImage& from, int x, int y, int w, int h) {
+                QImage piece = from.copy(x * r, y * r, w * r, h * r);
+                piece.setDevicePixelRatio(r);
+                return piece;
+            };
+            const int height = up.height() / r;
             TKeyImages images;
-            const QRect blackRect(g.blackLeft[0], 0, g.blackKeyWidth, g.blackKeyHeight);
-            QImage blackUp = up.copy(blackRect), blackDown = down.copy(blackRect);
+            QImage blackUp = cut(up, g.blackLeft[0], 0, g.blackKeyWidth, g.blackKeyHeight);
+            QImage blackDown = cut(down, g.blackLeft[0], 0, g.blackKeyWidth, g.blackKeyHeight);
             for (QImage* octave : {&up, &down}) {
                 QPainter p(octave); // every black key looks like the released C#
                 for (int left : g.blackLeft) p.drawImage(left, 0, blackUp);
             }
-            const int k = up.width() / 7;
+            const int k = up.width() / r / 7;
             for (int w : {0, 1, 2, 4, 5}) {
-                images.whiteUp[static_cast<std::size_t>(w)] = QPixmap::fromImage(up.copy(w * k, 0, k, up.height()));
-                images.whiteDown[static_cast<std::size_t>(w)] =
-                    QPixmap::fromImage(down.copy(w * k, 0, k, down.height()));
+                images.whiteUp[static_cast<std::size_t>(w)] = QPixmap::fromImage(cut(up, w * k, 0, k, height));
+                images.whiteDown[static_cast<std::size_t>(w)] = QPixmap::fromImage(cut(down, w * k, 0, k, height));
             }
             images.whiteUp[3] = images.whiteUp[0];
             images.whiteDown[3] = images.whiteDown[0];

@@ -167,9 +167,10 @@ private:
         QPixmap blackUp, blackDown;
         std::array<QPixmap, 7> whiteUp, whiteDown; // by white index; F and B share C's and E's
         std::vector<std::uint8_t> hitMap;
-        int depthClass = 0; // 24-bit or 256-colour set
     };
     std::optional<TKeyImages> images_;
+    int imageDepth_;           // bits per pixel the colour set is chosen for
+    qreal imageRatio_ = 1.0;   // device pixel ratio of the screen last painted on
 
     int keyOctave_ = 4;
     int upperC_ = 16;

@@ -9,6 +9,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
 #include <QStatusBar>
 
 namespace {
@@ -168,8 +170,19 @@ void TTonecast2::showEvent(QShowEvent* event) {
     TTonecast::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
+        if (QWindow* handle = windowHandle())
+            connect(handle, &QWindow::screenChanged, this, &TTonecast2::ScreenChanged);
         FormShow();
     }
+}
+
+void TTonecast2::ScreenChanged(QScreen* screen) {
+    if (!screen) return;
+    // Each control keeps its own pictures; the pixel ratio is taken up as they paint.
+    const int depth = screen->depth();
+    Keyboard1->DisplayChanged(depth);
+    for (TImgControl* c : {ICPitch, ICMW, ICLeftArrow, ICRightArrow}) c->DisplayChanged(depth);
+    update();
 }
 
 void TTonecast2::FormShow() {

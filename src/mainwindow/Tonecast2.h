@@ -10,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class QScreen;
 class QLabel;
 
 class TTonecast2 : public TTonecast {
@@ -67,6 +68,8 @@ private:
     void CreateStatusBar();
     void MeasureStatusPanels();
     void LayoutControls() override;
+    // The window moved to another screen: its pictures follow the screen's depth.
+    void ScreenChanged(QScreen* screen);
 
     std::array<QLabel*, 5> statusPanels_{};
     bool statusWidthsMeasured_ = false;

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QWidget>
@@ -75,4 +77,10 @@ void UseDetectableAutoRepeat() {
     if (!x11 || !x11->display()) return;
     Bool supported = False;
     XkbSetDetectableAutoRepeat(x11->display(), True, &supported);
+}
+
+qreal PaintedPixelRatio(QPainter& painter) {
+    QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine && engine->paintDevice() ? engine->paintDevice() : painter.device();
+    return device ? device->devicePixelRatioF() : 1.0;
 }

@@ -2,10 +2,12 @@
 // The windowing system's services as the rest of the program needs them:
 // message boxes, the work area, the colour depth and termination signals.
 #include <QRect>
+#include <QtGlobal>
 #include <QString>
 
 #include <functional>
 
+class QPainter;
 class QWidget;
 
 // A message box with the program's caption. Tests divert the texts to a sink.
@@ -28,3 +30,7 @@ void OnTerminationSignal(std::function<void()> handler);
 // release and press pairs that Qt can take for a real release when the press
 // is not yet queued. Does nothing on other platforms.
 void UseDetectableAutoRepeat();
+
+// The device pixel ratio of what a painter really paints on: the screen's
+// backing store, or the image a widget is rendered into.
+qreal PaintedPixelRatio(QPainter& painter);

@@ -2,6 +2,7 @@
 #include "controls/ImgControl.h"
 #include "controls/MyExtCtrls.h"
 #include "controls/Wheel.h"
+#include "keyboard/Keyboard.h"
 #include "platform/QtServices.h"
 
 #include "WidgetHelpers.h"
@@ -307,6 +308,63 @@ TEST(KnobEventsTest, TheFrameworkEventsReachTheirHandlers) {
     const std::vector<std::string> expected{"down 1 3,4", "move 3,6", "up",      "down 1 3,6", "double", "up",
                                             "key down",   "key down", "press a", "key up",     "enter",  "exit"};
     EXPECT_EQ(seen, expected);
+}
+
+// Pixels of a rendering at a device pixel ratio of 2: a picture drawn for one
+// pixel per point shows as blocks of 2 × 2 equal pixels, one drawn for the
+// ratio has detail inside the blocks.
+int BlocksWithDetail(QWidget& w) {
+    QImage image(w.size() * 2, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    image.fill(Qt::black);
+    w.render(&image);
+    int detailed = 0;
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb c = image.pixel(x, y);
+            if (image.pixel(x + 1, y) != c || image.pixel(x, y + 1) != c || image.pixel(x + 1, y + 1) != c) ++detailed;
+        }
+    return detailed;
+}
+
+TEST(PixelRatioTest, TheWheelIsDrawnSharpOnADoubleDensityScreen) {
+    TFrameImage image;
+    image.Setup(20, 76, "WHEEL", "WHEEL256");
+    TImgControl wheel;
+    wheel.SetFrameImage(&image);
+    wheel.SetMax(127);
+    wheel.SetPosition(64);
+    EXPECT_GT(BlocksWithDetail(wheel), 50);
+    EXPECT_EQ(image.Width(), 20); // the same size on the screen
+}
+
+TEST(PixelRatioTest, TheKeysAreDrawnSharpOnADoubleDensityScreen) {
+    TKeyboard kb;
+    kb.SetPaintStyle(TPaintStyle::psImage);
+    kb.resize(300, kb.ImageHeight());
+    const int height = kb.ImageHeight();
+    const int width = kb.KeyWidth();
+    EXPECT_GT(BlocksWithDetail(kb), 50);
+    EXPECT_EQ(kb.ImageHeight(), height);
+    EXPECT_EQ(kb.KeyWidth(), width);
+}
+
+TEST(DisplayChangeTest, EachControlReloadsItsOwnPictures) {
+    TKeyboard kb;
+    kb.SetPaintStyle(TPaintStyle::psImage);
+    TFrameImage image;
+    image.Setup(20, 76, "WHEEL", "WHEEL256");
+    TImgControl wheel;
+    wheel.SetFrameImage(&image);
+    const qint64 wheelBefore = image.Bitmap().cacheKey();
+    kb.DisplayChanged(8); // the keyboard hears of it first ...
+    wheel.DisplayChanged(8); // ... and the wheel must still take the 256-colour set
+    const qint64 wheel256 = image.Bitmap().cacheKey();
+    EXPECT_NE(wheel256, wheelBefore);
+    TImgControl other; // a second control on the same picture: loaded once
+    other.SetFrameImage(&image);
+    other.DisplayChanged(8);
+    EXPECT_EQ(image.Bitmap().cacheKey(), wheel256);
 }
 
 } // namespace
