@@ -1,5 +1,6 @@
 #include "controls/ImgControl.h"
 
+#include "controls/PictureDepth.h"
 #include "platform/QtServices.h"
 
 #include <QKeyEvent>
@@ -45,7 +46,7 @@ void TSharedImage::SetResBitmap256(const QString& name) {
 }
 
 QPixmap TSharedImage::LoadChosen() const {
-    const bool fullColour = depth_ >= 15 && !resBitmap_.isEmpty();
+    const bool fullColour = PictureDepth::UsesFullColour(depth_) && !resBitmap_.isEmpty();
     const QString name = fullColour ? resBitmap_ : resBitmap256_;
     if (name.isEmpty()) return {};
     // The 256-colour sets exist at one size only.
@@ -67,7 +68,7 @@ void TSharedImage::LoadResBitmap() {
 }
 
 void TSharedImage::DisplayChanged(int bitsPerPixel) {
-    const bool crossed = (depth_ <= 8) != (bitsPerPixel <= 8);
+    const bool crossed = PictureDepth::ChangeReloads(depth_, bitsPerPixel);
     depth_ = bitsPerPixel;
     if (crossed) LoadResBitmap();
 }

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+// The modifier keys and mouse buttons held with a key or mouse message.
+enum TShiftFlag : int { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+
 struct TKeyData {
     int repeatCount = 1;
     std::uint8_t scanCode = 0;

@@ -1,6 +1,7 @@
 #include "keyboard/Keyboard.h"
 
 #include "keyboard/KeyTable.h"
+#include "controls/PictureDepth.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -205,7 +206,7 @@ QRect TKeyboard::DotRect(int note) const {
 }
 
 void TKeyboard::DisplayChanged(int bitsPerPixel) {
-    const bool crossed = (imageDepth_ <= 8) != (bitsPerPixel <= 8);
+    const bool crossed = PictureDepth::ChangeReloads(imageDepth_, bitsPerPixel);
     imageDepth_ = bitsPerPixel;
     if (!crossed || !images_) return;
     LoadImages(); // the other colour set
@@ -336,7 +337,7 @@ bool TKeyboard::LoadImages() {
     FreeImages();
     if (imagesAvailable_) {
         const int depth = imageDepth_;
-        const QString suffix = depth >= 8 && depth < 15 ? "256" : "";
+        const QString suffix = PictureDepth::UsesFullColour(depth) ? "" : "256";
         const auto& g = ImageGeometry(imageSize_);
         auto load = [&](const char* kind, int ratio) {
             const QString atRatio = ratio > 1 ? QString("@%1x").arg(ratio) : QString();

@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-enum TShiftFlag : int { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TKeyboard : public QWidget {

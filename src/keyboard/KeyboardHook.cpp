@@ -1,6 +1,5 @@
 #include "keyboard/KeyboardHook.h"
 
-#include "keyboard/Keyboard.h"
 #include "keyboard/KeySim.h"
 #include "platform/KeyMap.h"
 

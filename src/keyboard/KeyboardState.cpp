@@ -1,5 +1,7 @@
 #include "keyboard/KeyboardState.h"
 
+#include "midi/ShortMessage.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -36,9 +38,10 @@ void TKeyboardState::SendNote(int channel, int note, int velocity, bool local) {
     if (shown < 0 || shown > 127) return;
     if (OnNote) {
         int sent = !displayTransposed_ && transposed ? shown + transpose_ : shown;
-        if (sent >= 0 && sent <= 127)
-            OnNote(this, static_cast<std::uint8_t>(0x90 + (channel & 0x0F)), static_cast<std::uint8_t>(sent),
-                   static_cast<std::uint8_t>(velocity));
+        if (sent >= 0 && sent <= 127) {
+            const TShortMessage m = ShortMessage::NoteOn(channel, sent, velocity);
+            OnNote(this, m.status, m.data1, m.data2);
+        }
     }
     int& counter = (local ? local_ : external_)[static_cast<std::size_t>(shown)];
     if (velocity >= 1) ++counter;
@@ -99,18 +102,10 @@ void TKeyboardState::ReleaseLocalNotes() {
 
 void TKeyboardState::SendController(int index, int value) {
     const int controller = controllers_[static_cast<std::size_t>(index)];
-    std::uint8_t status, data1, data2;
-    if (controller == ControllerPitchBend) {
-        status = static_cast<std::uint8_t>(0xE0 + channel_);
-        data1 = static_cast<std::uint8_t>((value + 8192) & 0x7F);
-        data2 = static_cast<std::uint8_t>((value + 8192) >> 7);
-    } else {
-        status = static_cast<std::uint8_t>(0xB0 + channel_);
-        data1 = static_cast<std::uint8_t>(controller);
-        data2 = static_cast<std::uint8_t>(value);
-    }
-    if (OnNote) OnNote(this, status, data1, data2);
-    if (OnDisplayEvent) OnDisplayEvent(this, status, data1, data2);
+    const TShortMessage m = controller == ControllerPitchBend ? ShortMessage::PitchBend(channel_, value)
+                                                              : ShortMessage::ControlChange(channel_, controller, value);
+    if (OnNote) OnNote(this, m.status, m.data1, m.data2);
+    if (OnDisplayEvent) OnDisplayEvent(this, m.status, m.data1, m.data2);
 }
 
 void TKeyboardState::RecentrePitchBend() {

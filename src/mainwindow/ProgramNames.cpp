@@ -1,5 +1,7 @@
 #include "mainwindow/ProgramNames.h"
 
+#include "platform/Names.h"
+
 #include "Version.h"
 #include "platform/RegistryFile.h"
 
@@ -49,7 +51,7 @@ bool CopyOfKey(const std::string& keyPath, std::string& copy, std::string& key) 
     key = keyPath;
     if (!key.empty() && key[0] == '\\') key.erase(0, 1);
     const std::string programKey = "Software\\" + CompanyName() + "\\" + ProgramName() + "\\";
-    if (key.size() <= programKey.size() || !SameTextAscii(key.substr(0, programKey.size()), programKey))
+    if (key.size() <= programKey.size() || !SameName(key.substr(0, programKey.size()), programKey))
         return false;
     std::string rest = key.substr(programKey.size());
     copy = rest.substr(0, rest.find('\\'));

@@ -1,5 +1,7 @@
 #include "mainwindow/Tonecast.h"
 
+#include "midi/ShortMessage.h"
+
 #include "controls/ImgControl.h"
 #include "controls/UpDown.h"
 #include "keyboard/Keyboard.h"
@@ -111,7 +113,7 @@ void TTonecast::CreateWheelsAndArrows() {
         c->move(left, KeyboardTop);
         return c;
     };
-    ICPitch = wheel(5, -8192, 8191, "Pitch wheel (use SHIFT for fine mode, CTRL to disable scrollback)");
+    ICPitch = wheel(5, ShortMessage::PitchBendMin, ShortMessage::PitchBendMax, "Pitch wheel (use SHIFT for fine mode, CTRL to disable scrollback)");
     ICPitch->SmallChange = 96;
     ICPitch->LargeChange = 512;
     ICPitch->MiddleSnap = 5;
@@ -137,17 +139,18 @@ void TTonecast::CreateWheelsAndArrows() {
     ICRightArrow->move(FormDesignWidth - 5 - 16, KeyboardTop);
 
     ICPitch->OnScroll = [this](TImgControl*, int& v) {
-        if (OutputEvent)
-            OutputEvent(static_cast<std::uint8_t>(0xE0 + Keyboard1->Channel()), static_cast<std::uint8_t>((v + 8192) % 128),
-                        static_cast<std::uint8_t>((v + 8192) / 128));
+        if (!OutputEvent) return;
+        const TShortMessage m = ShortMessage::PitchBend(Keyboard1->Channel(), v);
+        OutputEvent(m.status, m.data1, m.data2);
     };
     ICPitch->OnMouseUp = [this](TImgControl*, Qt::MouseButton, Qt::KeyboardModifiers shift) { ICPitchMouseUp(shift); };
     ICMW->OnScroll = [this](TImgControl*, int& v) {
-        if (OutputEvent)
-            OutputEvent(static_cast<std::uint8_t>(0xB0 + Keyboard1->Channel()), modulationController_,
-                        static_cast<std::uint8_t>(v));
-        else
+        if (OutputEvent) {
+            const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), modulationController_, v);
+            OutputEvent(m.status, m.data1, m.data2);
+        } else {
             Keyboard1->SetControllerValue(modulationController_, v);
+        }
     };
     ICMW->OnDblClick = [this](TImgControl* wheel) {
         int zero = 0;

@@ -1,5 +1,7 @@
 #include "mainwindow/Tonecast2.h"
 
+#include "midi/ShortMessage.h"
+
 #include "controls/ImgControl.h"
 #include "keyboard/Keyboard.h"
 #include "mainwindow/ProgramNames.h"
@@ -101,14 +103,11 @@ void TTonecast2::MidiInputData(TMidiInput* port) {
         std::unique_ptr<TMyMidiEvent> event = port->GetEvent();
         if (!event) break;
         if (event->IsLong()) continue; // system exclusive is dropped
-        std::uint8_t status = event->status, data1 = event->data1, data2 = event->data2;
-        if ((status & 0xF0) == 0x80) {
-            status = static_cast<std::uint8_t>(0x90 | (status & 0x0F));
-            data2 = 0;
-        }
+        const TShortMessage m = ShortMessage::AsNoteOn({event->status, event->data1, event->data2});
+        const std::uint8_t status = m.status, data1 = m.data1, data2 = m.data2;
         const bool thru = MidiThru->isChecked();
         if (thru) Keyboard1->PlayMessage(status, data1, data2, true);
-        if ((status & 0xF0) != 0x90) {
+        if (!ShortMessage::IsNoteOn(status)) {
             ReflectMessage(status, data1, data2);
         } else if (!thru) {
             Keyboard1->MarkExternalNote(data1, data2);
@@ -231,7 +230,7 @@ void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::ui
     data1 &= 0x7F;
     data2 &= 0x7F;
     switch (status >> 4) {
-    case 0xE: ICPitch->SetPosition(data2 * 128 + data1 - 8192); break;
+    case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(data1, data2)); break;
     case 0xB:
         if (data1 == 0) receivedBankMsb_ = data2;
         else if (data1 == 32) receivedBankLsb_ = data2;

@@ -1,6 +1,7 @@
 #include "midi/MidiIn.h"
 
 #include "midi/MidiOut.h"
+#include "midi/ShortMessage.h"
 
 TMidiInput::TMidiInput(MidiInDriver& driver) : driver_(driver) {
     callback_.owner = this;
@@ -119,9 +120,10 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::GetEvent() {
     auto event = std::make_unique<TMyMidiEvent>();
     event->time = record->time;
     if (record->header == 0) {
-        event->status = record->message & 0xFF;
-        event->data1 = (record->message >> 8) & 0xFF;
-        event->data2 = (record->message >> 16) & 0xFF;
+        const TShortMessage m = ShortMessage::Unpack(record->message);
+        event->status = m.status;
+        event->data1 = m.data1;
+        event->data2 = m.data2;
     } else {
         TMidiInHdr& buffer = *buffers_[record->header - 1];
         const MIDIHDR& h = buffer.Header;

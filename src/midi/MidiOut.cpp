@@ -1,5 +1,7 @@
 #include "midi/MidiOut.h"
 
+#include "midi/ShortMessage.h"
+
 TMidiOutput::TMidiOutput(MidiOutDriver& driver) : driver_(driver) { SetDeviceID(NoMidiDevice); }
 
 TMidiOutput::~TMidiOutput() {
@@ -67,6 +69,6 @@ bool TMidiOutput::Close() {
 
 void TMidiOutput::SendShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     if (handle_ == 0) return;
-    MMRESULT r = driver_.ShortMsg(handle_, Pack(status, data1, data2));
+    MMRESULT r = driver_.ShortMsg(handle_, ShortMessage::Pack(status, data1, data2));
     if (r != MMSYSERR_NOERROR) throw ErrorFrom(r);
 }

@@ -50,9 +50,6 @@ public:
     bool IsClosed() const { return closed_; }
     void SendShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
 
-    static std::uint32_t Pack(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-        return std::uint32_t(status) | (std::uint32_t(data1) << 8) | (std::uint32_t(data2) << 16);
-    }
 
 private:
     EMidiOutputError ErrorFrom(MMRESULT code) const;

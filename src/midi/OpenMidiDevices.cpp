@@ -1,9 +1,9 @@
 #include "midi/MidiOut.h"
 
+#include "platform/Names.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <locale>
 #include <memory>
 
 namespace {
@@ -14,22 +14,6 @@ std::vector<std::string>& List(TMidiDeviceKind kind) {
     auto& list = g_lists[static_cast<std::size_t>(kind)];
     if (!list) list = std::make_unique<std::vector<std::string>>();
     return *list;
-}
-
-// Case-insensitive whole-name compare under the user's locale.
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    static const std::locale userLocale = [] {
-        try {
-            return std::locale("");
-        } catch (const std::runtime_error&) {
-            return std::locale::classic();
-        }
-    }();
-    const auto& ctype = std::use_facet<std::ctype<char>>(userLocale);
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (ctype.tolower(a[i]) != ctype.tolower(b[i])) return false;
-    return true;
 }
 
 } // namespace
@@ -61,14 +45,6 @@ bool IsLoopbackName(const std::string& deviceName) {
     // ALSA's "Midi Through" echoes everything it is sent, like the loopback drivers.
     static const char* const prefixes[] = {"LB1", "LB2", "LB3", "LB4", "MIDI Yoke Junction:",
                                            "MIDI Yoke NT:", "Midi Through:"};
-    for (const char* prefix : prefixes) {
-        const std::string p(prefix);
-        if (deviceName.size() < p.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < p.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(deviceName[i])) ==
-                   std::tolower(static_cast<unsigned char>(p[i]));
-        if (same) return true;
-    }
-    return false;
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [&](const char* prefix) { return StartsWithName(deviceName, prefix); });
 }

@@ -1,5 +1,6 @@
 #include "patches/PatchScriptParser.h"
 
+#include "midi/ShortMessage.h"
 #include "patches/PatchScriptText.h"
 
 #include <cerrno>
@@ -165,8 +166,9 @@ private:
             lsb = swap ? first : second;
         } else {
             if (first < -1 || first > 16383) p_.Error("Bank number out of bounds (0..16383)");
-            msb = first == -1 ? -1 : first / 128;
-            lsb = first == -1 ? -1 : first % 128;
+            const TSplit14 bank = ShortMessage::SplitUnsigned14(first);
+            msb = first == -1 ? -1 : bank.high;
+            lsb = first == -1 ? -1 : bank.low;
         }
         WarnRemaining(p_, rest);
         currentProgram_ = group->AddProgram(std::string(p_.Argument()), msb, lsb, program);

@@ -13,7 +13,3 @@ bool IsValidUtf8(std::string_view bytes);
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252 turned into UTF-8;
 // a byte-order mark is dropped.
 std::string DecodeScriptText(std::string_view bytes);
-
-// Compares names without regard to case, the same in every process locale:
-// ASCII letters and the Latin-1 letters of UTF-8 fold to lower case.
-int CompareNames(std::string_view a, std::string_view b);

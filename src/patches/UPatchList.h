@@ -1,7 +1,7 @@
 #pragma once
 // A patch set: the names of a synthesizer's sounds in modes and nested
 // groups, each with program number, bank bytes and optional key names.
-#include "patches/PatchScriptText.h"
+#include "platform/Names.h"
 #include <array>
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,7 @@
 #include "platform/IniFile.h"
 
+#include "platform/Names.h"
+
 #include "platform/AtomicFile.h"
 
 #include <algorithm>
@@ -57,7 +59,7 @@ bool IsBelow(const std::string& name, const std::string& parent, std::string& ch
         return true;
     }
     if (name.size() <= parent.size() + 1 || name[parent.size()] != '\\' ||
-        !SameTextAscii(name.substr(0, parent.size()), parent))
+        !SameName(name.substr(0, parent.size()), parent))
         return false;
     std::string rest = name.substr(parent.size() + 1);
     child = rest.substr(0, rest.find('\\'));
@@ -99,7 +101,7 @@ std::string TIniFileStore::Text() const {
 bool TIniFileStore::FindSection(const std::string& section, Range& range) const {
     std::string wanted = Trim(section), name; // as header names are read
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (!HeaderName(lines_[i].text, name) || !SameTextAscii(name, wanted)) continue;
+        if (!HeaderName(lines_[i].text, name) || !SameName(name, wanted)) continue;
         range.header = i;
         range.first = i + 1;
         range.last = range.first;
@@ -113,7 +115,7 @@ bool TIniFileStore::FindSection(const std::string& section, Range& range) const 
 bool TIniFileStore::FindKey(const Range& range, const std::string& name, std::size_t& index) const {
     std::string wanted = Trim(name), key, value;
     for (std::size_t i = range.first; i < range.last; ++i) {
-        if (KeyLine(lines_[i].text, key, value) && SameTextAscii(key, wanted)) {
+        if (KeyLine(lines_[i].text, key, value) && SameName(key, wanted)) {
             index = i;
             return true;
         }
@@ -225,7 +227,7 @@ std::vector<std::string> TIniFileStore::ReadSubsections(const std::string& secti
     for (const auto& line : lines_) {
         if (!HeaderName(line.text, name) || !IsBelow(name, parent, child)) continue;
         if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return SameTextAscii(n, child); }))
+                         [&](const std::string& n) { return SameName(n, child); }))
             names.push_back(child);
     }
     return names;

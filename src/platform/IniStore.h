@@ -50,5 +50,3 @@ public:
 // digits, nothing else. False for anything that is not such a 32-bit number.
 bool ParseStoredInteger(const std::string& text, std::int32_t& value);
 
-// ASCII case-insensitive equality, as names in both stores compare.
-bool SameTextAscii(const std::string& a, const std::string& b);

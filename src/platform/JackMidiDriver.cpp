@@ -3,6 +3,7 @@
 #include "platform/LentBuffers.h"
 #include "platform/MessageWindow.h"
 #include "platform/MidiPortNames.h"
+#include "platform/SoundingNotes.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -10,7 +11,6 @@
 
 #include <array>
 #include <atomic>
-#include <bitset>
 #include <chrono>
 #include <map>
 #include <thread>
@@ -138,12 +138,6 @@ private:
     std::unique_ptr<TMessageWindow> window_;
 };
 
-std::uint8_t MessageLength(std::uint8_t status) {
-    if (status < 0xC0 || (status >= 0xE0 && status < 0xF0) || status == 0xF2) return 3;
-    if (status < 0xE0 || status == 0xF1 || status == 0xF3) return 2;
-    return 1;
-}
-
 template <typename Port>
 void Publish(std::array<std::atomic<Port*>, SlotCount>& slots, Port* port) {
     for (auto& slot : slots) {
@@ -173,7 +167,7 @@ struct JackMidiOutDriver::Impl {
         jack_port_t* port = nullptr;
         jack_ringbuffer_t* ring = nullptr;
         std::uint64_t generation = 0;
-        std::bitset<16 * 128> sounding;
+        TSoundingNotes sounding;
         bool failureReported = false;
     };
 
@@ -203,7 +197,7 @@ struct JackMidiOutDriver::Impl {
             p.failureReported = true;
             return MIDIERR_NODEVICE;
         }
-        const std::uint8_t record[4] = {MessageLength(status), status, data1, data2};
+        const std::uint8_t record[4] = {static_cast<std::uint8_t>(ShortMessage::Length(status)), status, data1, data2};
         if (jack_ringbuffer_write_space(p.ring) < sizeof record) return MIDIERR_NOTREADY;
         jack_ringbuffer_write(p.ring, reinterpret_cast<const char*>(record), sizeof record);
         return MMSYSERR_NOERROR;
@@ -275,32 +269,24 @@ MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
 MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
     Impl::Port* p = impl_->Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    const std::uint8_t status = packed & 0xFF, data1 = (packed >> 8) & 0x7F, data2 = (packed >> 16) & 0x7F;
-    if (status < 0x80) return MMSYSERR_NOERROR; // no running status to continue: nothing to send
-    if (status == 0xF0 || status == 0xF7) return MMSYSERR_INVALPARAM; // not a short message
-    const MMRESULT r = impl_->Send(*p, status, data1, data2);
+    const TShortMessage m = ShortMessage::Unpack(packed);
+    const std::uint8_t data1 = m.data1 & 0x7F, data2 = m.data2 & 0x7F;
+    if (m.status < 0x80) return MMSYSERR_NOERROR; // no running status to continue: nothing to send
+    if (ShortMessage::Length(m.status) == 0) return MMSYSERR_INVALPARAM; // system exclusive is no short message
+    const MMRESULT r = impl_->Send(*p, m.status, data1, data2);
     if (r != MMSYSERR_NOERROR) return r;
-    const unsigned kind = status & 0xF0;
-    const std::size_t bit = (status & 0x0F) * 128u + data1;
-    if (kind == 0x90 && data2 > 0) p->sounding.set(bit);
-    else if (kind == 0x80 || kind == 0x90) p->sounding.reset(bit);
+    p->sounding.Sent(m.status, data1, data2);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT JackMidiOutDriver::Reset(MidiHandle handle) {
     Impl::Port* p = impl_->Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    // Like the system's reset: every sounding note off, then sustain off on every channel.
     MMRESULT failure = MMSYSERR_NOERROR;
-    auto send = [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        const MMRESULT r = impl_->Send(*p, s, d1, d2);
+    for (const TShortMessage& m : p->sounding.Reset()) {
+        const MMRESULT r = impl_->Send(*p, m.status, m.data1, m.data2);
         if (failure == MMSYSERR_NOERROR) failure = r;
-    };
-    for (std::size_t bit = 0; bit < p->sounding.size(); ++bit)
-        if (p->sounding.test(bit))
-            send(static_cast<std::uint8_t>(0x90 | (bit / 128)), static_cast<std::uint8_t>(bit % 128), 0);
-    for (std::uint8_t ch = 0; ch < 16; ++ch) send(static_cast<std::uint8_t>(0xB0 | ch), 64, 0);
-    p->sounding.reset();
+    }
     return failure;
 }
 
@@ -352,10 +338,7 @@ struct JackMidiInDriver::Impl {
                 jack_midi_event_t event;
                 if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0) continue;
                 if (event.buffer[0] != 0xF0 && event.size <= 3) {
-                    std::uintptr_t packed = event.buffer[0];
-                    if (event.size > 1) packed |= std::uintptr_t(event.buffer[1]) << 8;
-                    if (event.size > 2) packed |= std::uintptr_t(event.buffer[2]) << 16;
-                    p->callback(p->handle, MIM_DATA, p->instance, packed, time);
+                    p->callback(p->handle, MIM_DATA, p->instance, ShortMessage::PackBytes(event.buffer, event.size), time);
                 } else {
                     p->buffers.Deliver(event.buffer, event.size, p->handle, p->callback, p->instance, time);
                 }

@@ -1,17 +1,16 @@
 #include "platform/MidiPortNames.h"
 
+#include "platform/Names.h"
+
 #include <cctype>
 
 namespace {
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// Lower case (ASCII) without any space.
-std::string Folded(const std::string& s) {
-    std::string out;
-    for (char c : s)
-        if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
+std::string WithoutSpaces(std::string s) {
+    std::erase(s, ' ');
+    return s;
 }
 
 } // namespace
@@ -29,7 +28,7 @@ std::string WithoutPortNumbers(const std::string& portName) {
 }
 
 bool NamesDevice(const std::string& portName, const std::string& stored) {
-    return Folded(WithoutPortNumbers(portName)) == Folded(WithoutPortNumbers(stored));
+    return SameName(WithoutSpaces(WithoutPortNumbers(portName)), WithoutSpaces(WithoutPortNumbers(stored)));
 }
 
 bool IsOwnPortName(const std::string& portName, const std::string& clientName) {

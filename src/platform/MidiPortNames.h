@@ -7,7 +7,7 @@
 // with start and plug order; the name without them.
 std::string WithoutPortNumbers(const std::string& portName);
 
-// Whether a stored device name names a port: letter case (ASCII) and spaces
+// Whether a stored device name names a port: letter case and spaces
 // do not count, nor the port numbers of names stored with them.
 bool NamesDevice(const std::string& portName, const std::string& stored);
 

@@ -1,5 +1,7 @@
 #include "platform/RegistryFile.h"
 
+#include "platform/Names.h"
+
 #include "platform/AtomicFile.h"
 
 #include <algorithm>
@@ -12,7 +14,7 @@ namespace {
 
 bool PathIsAtOrBelow(const std::string& path, const std::string& top) {
     if (path.size() < top.size()) return false;
-    if (!SameTextAscii(path.substr(0, top.size()), top)) return false;
+    if (!SameName(path.substr(0, top.size()), top)) return false;
     return path.size() == top.size() || path[top.size()] == '\\';
 }
 
@@ -86,7 +88,7 @@ std::string HexString(const std::string& s) {
 
 bool DecodeHexString(const std::string& raw, std::string& out) {
     const std::string prefix = "hex(1):";
-    if (!SameTextAscii(raw.substr(0, prefix.size()), prefix)) return false;
+    if (!SameName(raw.substr(0, prefix.size()), prefix)) return false;
     out.clear();
     std::string digits;
     for (std::size_t i = prefix.size(); i < raw.size(); ++i) {
@@ -125,7 +127,7 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
         value.kind = TRegValue::Kind::String;
         return true;
     }
-    if (SameTextAscii(rest.substr(0, 6), "dword:")) {
+    if (SameName(rest.substr(0, 6), "dword:")) {
         std::string hex = rest.substr(6);
         if (hex.empty() || hex.size() > 8 ||
             hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
@@ -134,7 +136,7 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
         value.dword = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
         return true;
     }
-    if (SameTextAscii(rest.substr(0, 3), "hex")) {
+    if (SameName(rest.substr(0, 3), "hex")) {
         std::string raw = rest;
         while (!raw.empty() && raw.back() == '\\') {
             if (++index >= lines.size()) return false; // cut off inside the value
@@ -158,7 +160,7 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
 
 TRegValue* TRegKey::Find(const std::string& name) {
     for (auto& v : values)
-        if (SameTextAscii(v.name, name)) return &v;
+        if (SameName(v.name, name)) return &v;
     return nullptr;
 }
 
@@ -254,7 +256,7 @@ std::string TRegistryData::Serialize() const {
 
 TRegKey* TRegistryData::FindKey(const std::string& path) {
     for (auto& k : keys_)
-        if (SameTextAscii(k.path, path)) return &k;
+        if (SameName(k.path, path)) return &k;
     return nullptr;
 }
 
@@ -281,7 +283,7 @@ std::vector<std::string> TRegistryData::Subkeys(const std::string& path) const {
         std::string child = rest.substr(0, rest.find('\\'));
         if (child.empty()) continue;
         bool known = std::any_of(names.begin(), names.end(),
-                                 [&](const std::string& n) { return SameTextAscii(n, child); });
+                                 [&](const std::string& n) { return SameName(n, child); });
         if (!known) names.push_back(child);
     }
     return names;
@@ -358,7 +360,7 @@ void TRegistryFileStore::Apply(TRegistryData& data, const Change& c) {
     case Change::Op::DeleteValue:
         if (TRegKey* key = data.FindKey(c.path)) {
             std::erase_if(key->values,
-                          [&](const TRegValue& v) { return SameTextAscii(v.name, c.name); });
+                          [&](const TRegValue& v) { return SameName(v.name, c.name); });
         }
         break;
     case Change::Op::EraseSection: data.EraseKey(c.path); break;

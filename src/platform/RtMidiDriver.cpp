@@ -1,13 +1,13 @@
 #include "platform/RtMidiDriver.h"
 
 #include "platform/MidiPortNames.h"
+#include "platform/SoundingNotes.h"
 
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <bitset>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -85,7 +85,7 @@ const char* MidiApiName(TMidiApi api) {
 struct RtMidiOutDriver::Port {
     std::unique_ptr<RtMidiOut> out;
     bool failed = false; // set by RtMidi's error callback
-    std::bitset<16 * 128> sounding;
+    TSoundingNotes sounding;
 };
 
 RtMidiOutDriver::RtMidiOutDriver(std::string clientName)
@@ -165,17 +165,13 @@ MMRESULT RtMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
     auto it = ports_.find(handle);
     if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
     Port& port = *it->second;
-    const unsigned char status = packed & 0xFF;
-    const unsigned char data1 = (packed >> 8) & 0x7F;
-    const unsigned char data2 = (packed >> 16) & 0x7F;
-    std::size_t length;
+    const TShortMessage m = ShortMessage::Unpack(packed);
+    const unsigned char status = m.status, data1 = m.data1 & 0x7F, data2 = m.data2 & 0x7F;
     if (status < 0x80) return MMSYSERR_NOERROR; // no running status to continue: nothing to send
-    if (status < 0xC0 || (status >= 0xE0 && status < 0xF0) || status == 0xF2) length = 3;
-    else if (status < 0xE0 || status == 0xF1 || status == 0xF3) length = 2;
-    else if (status == 0xF0 || status == 0xF7) return MMSYSERR_INVALPARAM; // not a short message
-    else length = 1;
+    const int length = ShortMessage::Length(status);
+    if (length == 0) return MMSYSERR_INVALPARAM; // system exclusive is no short message
     std::vector<unsigned char> bytes{status, data1, data2};
-    bytes.resize(length);
+    bytes.resize(static_cast<std::size_t>(length));
     port.failed = false;
     try {
         port.out->sendMessage(&bytes);
@@ -183,10 +179,7 @@ MMRESULT RtMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
         return MMSYSERR_ERROR;
     }
     if (port.failed) return MMSYSERR_ERROR;
-    const unsigned kind = status & 0xF0;
-    const std::size_t bit = (status & 0x0F) * 128 + data1;
-    if (kind == 0x90 && data2 > 0) port.sounding.set(bit);
-    else if (kind == 0x80 || kind == 0x90) port.sounding.reset(bit);
+    port.sounding.Sent(status, data1, data2);
     return MMSYSERR_NOERROR;
 }
 
@@ -194,22 +187,14 @@ MMRESULT RtMidiOutDriver::Reset(MidiHandle handle) {
     auto it = ports_.find(handle);
     if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
     Port& port = *it->second;
-    // Like the system's reset: every sounding note off, then sustain off on every channel.
     try {
-        for (std::size_t bit = 0; bit < port.sounding.size(); ++bit) {
-            if (!port.sounding.test(bit)) continue;
-            std::vector<unsigned char> off{static_cast<unsigned char>(0x90 | (bit / 128)),
-                                           static_cast<unsigned char>(bit % 128), 0};
-            port.out->sendMessage(&off);
-        }
-        for (unsigned char ch = 0; ch < 16; ++ch) {
-            std::vector<unsigned char> sustainOff{static_cast<unsigned char>(0xB0 | ch), 64, 0};
-            port.out->sendMessage(&sustainOff);
+        for (const TShortMessage& m : port.sounding.Reset()) {
+            std::vector<unsigned char> bytes{m.status, m.data1, m.data2};
+            port.out->sendMessage(&bytes);
         }
     } catch (const RtMidiError&) {
         return MMSYSERR_ERROR;
     }
-    port.sounding.reset();
     return MMSYSERR_NOERROR;
 }
 
@@ -253,10 +238,7 @@ void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData)
     const auto time = static_cast<std::uintptr_t>(NowMs() - port->startTime.load(std::memory_order_relaxed));
     const std::vector<unsigned char>& m = *message;
     if (m[0] != 0xF0 && m.size() <= 3) {
-        std::uintptr_t packed = m[0];
-        if (m.size() > 1) packed |= std::uintptr_t(m[1]) << 8;
-        if (m.size() > 2) packed |= std::uintptr_t(m[2]) << 16;
-        port->callback(port->handle, MIM_DATA, port->instance, packed, time);
+        port->callback(port->handle, MIM_DATA, port->instance, ShortMessage::PackBytes(m.data(), m.size()), time);
         return;
     }
     port->buffers.Deliver(m.data(), m.size(), port->handle, port->callback, port->instance,

@@ -3,18 +3,6 @@
 #include <cctype>
 #include <limits>
 
-namespace {
-inline char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-} // namespace
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    // From the end: key paths share their long beginning.
-    for (std::size_t i = a.size(); i-- > 0;)
-        if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
-}
-
 bool ParseStoredInteger(const std::string& text, std::int32_t& value) {
     std::size_t i = 0;
     bool negative = false;
