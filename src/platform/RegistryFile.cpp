@@ -297,9 +297,12 @@ void KeepAsideDamaged(const std::string& path) {
     if (ec) std::cerr << "Cannot keep the damaged file " << path << " aside: " << ec.message() << "\n";
 }
 
-TRegistryFileStore::TRegistryFileStore(std::string filePath, std::string rootKey)
-    : filePath_(std::move(filePath)), root_(std::move(rootKey)) {
+TRegistryStore::TRegistryStore(std::string rootKey) : root_(std::move(rootKey)) {
     while (!root_.empty() && root_.back() == '\\') root_.pop_back();
+}
+
+TRegistryFileStore::TRegistryFileStore(std::string filePath, std::string rootKey)
+    : TRegistryStore(std::move(rootKey)), filePath_(std::move(filePath)) {
     std::string text;
     bool exists = false;
     try {
@@ -321,14 +324,14 @@ TRegistryFileStore::~TRegistryFileStore() {
     }
 }
 
-std::string TRegistryFileStore::KeyPath(const std::string& section) const {
+std::string TRegistryStore::KeyPath(const std::string& section) const {
     std::size_t b = section.find_first_not_of('\\');
     if (b == std::string::npos) return root_;
     std::size_t e = section.find_last_not_of('\\');
     return root_ + "\\" + section.substr(b, e - b + 1);
 }
 
-void TRegistryFileStore::Apply(TRegistryData& data, const Change& c) {
+void TRegistryStore::Apply(TRegistryData& data, const Change& c) {
     switch (c.op) {
     case Change::Op::WriteString: {
         TRegKey& key = data.CreateKey(c.path);
@@ -367,6 +370,8 @@ void TRegistryFileStore::Apply(TRegistryData& data, const Change& c) {
     }
 }
 
+void TRegistryStore::Record(Change change) { Apply(data_, change); }
+
 void TRegistryFileStore::Record(Change change) {
     if (closed_) throw EStoreError("The settings store is already closed");
     Apply(data_, change);
@@ -397,7 +402,7 @@ void TRegistryFileStore::Close() {
     journal_.clear();
 }
 
-std::string TRegistryFileStore::ReadString(const std::string& section, const std::string& name,
+std::string TRegistryStore::ReadString(const std::string& section, const std::string& name,
                                            const std::string& def) {
     TRegKey* key = data_.FindKey(KeyPath(section));
     TRegValue* v = key ? key->Find(name) : nullptr;
@@ -405,7 +410,7 @@ std::string TRegistryFileStore::ReadString(const std::string& section, const std
     return v->text;
 }
 
-std::int32_t TRegistryFileStore::ReadInteger(const std::string& section, const std::string& name,
+std::int32_t TRegistryStore::ReadInteger(const std::string& section, const std::string& name,
                                              std::int32_t def) {
     TRegKey* key = data_.FindKey(KeyPath(section));
     TRegValue* v = key ? key->Find(name) : nullptr;
@@ -421,40 +426,40 @@ std::int32_t TRegistryFileStore::ReadInteger(const std::string& section, const s
     return def;
 }
 
-void TRegistryFileStore::WriteString(const std::string& section, const std::string& name,
+void TRegistryStore::WriteString(const std::string& section, const std::string& name,
                                      const std::string& value) {
     Record({Change::Op::WriteString, KeyPath(section), name, value, 0});
 }
 
-void TRegistryFileStore::WriteInteger(const std::string& section, const std::string& name,
+void TRegistryStore::WriteInteger(const std::string& section, const std::string& name,
                                       std::int32_t value) {
     Record({Change::Op::WriteInteger, KeyPath(section), name, {}, value});
 }
 
-bool TRegistryFileStore::SectionExists(const std::string& section) {
+bool TRegistryStore::SectionExists(const std::string& section) {
     return data_.KeyExists(KeyPath(section));
 }
 
-bool TRegistryFileStore::ValueExists(const std::string& section, const std::string& name) {
+bool TRegistryStore::ValueExists(const std::string& section, const std::string& name) {
     TRegKey* key = data_.FindKey(KeyPath(section));
     return key && key->Find(name);
 }
 
-void TRegistryFileStore::EraseSection(const std::string& section) {
+void TRegistryStore::EraseSection(const std::string& section) {
     Record({Change::Op::EraseSection, KeyPath(section), {}, {}, 0});
 }
 
-void TRegistryFileStore::DeleteValue(const std::string& section, const std::string& name) {
+void TRegistryStore::DeleteValue(const std::string& section, const std::string& name) {
     Record({Change::Op::DeleteValue, KeyPath(section), name, {}, 0});
 }
 
-std::vector<std::string> TRegistryFileStore::ReadValueNames(const std::string& section) {
+std::vector<std::string> TRegistryStore::ReadValueNames(const std::string& section) {
     std::vector<std::string> names;
     if (TRegKey* key = data_.FindKey(KeyPath(section)))
         for (const auto& v : key->values) names.push_back(v.name);
     return names;
 }
 
-std::vector<std::string> TRegistryFileStore::ReadSubsections(const std::string& section) {
+std::vector<std::string> TRegistryStore::ReadSubsections(const std::string& section) {
     return data_.Subkeys(KeyPath(section));
 }

@@ -44,20 +44,14 @@ private:
     std::vector<std::string> preamble_; // unreadable lines before the first key
 };
 
-// A store on one registry file below one root key. Opening reads the file;
-// Close writes it only when something changed: atomically, under an advisory
-// lock, applying only this store's own changes to what is on disk then, so
-// two running copies do not undo each other. A file that is not a registry
-// file at all is kept aside as "<file>.bad" and the store starts empty.
-class TRegistryFileStore : public TIniStore {
+// The registry's rules on keys held in memory below one root key: sections
+// are subkeys, integers are DWORDs unless a string of the name exists,
+// Booleans are strings, names compare without regard to case.
+class TRegistryStore : public TIniStore {
 public:
-    TRegistryFileStore(std::string filePath, std::string rootKey);
-    ~TRegistryFileStore() override; // closes; errors go to stderr
+    explicit TRegistryStore(std::string rootKey);
 
-    void Close() override;
-    bool Changed() const { return !journal_.empty(); }
-    bool WasDamaged() const { return damaged_; }
-    const std::string& FilePath() const { return filePath_; }
+    const TRegistryData& Data() const { return data_; }
 
     std::string ReadString(const std::string& section, const std::string& name,
                            const std::string& def) override;
@@ -74,19 +68,42 @@ public:
     std::vector<std::string> ReadValueNames(const std::string& section) override;
     std::vector<std::string> ReadSubsections(const std::string& section) override;
 
-private:
+protected:
     struct Change {
         enum class Op { WriteString, WriteInteger, DeleteValue, EraseSection } op;
         std::string path, name, text;
         std::int32_t number = 0;
     };
-    std::string KeyPath(const std::string& section) const;
-    void Record(Change change);
+    // Every write passes here.
+    virtual void Record(Change change);
     static void Apply(TRegistryData& data, const Change& change);
 
-    std::string filePath_;
-    std::string root_;
     TRegistryData data_;
+
+private:
+    std::string KeyPath(const std::string& section) const;
+    std::string root_;
+};
+
+// A store on one registry file below one root key. Opening reads the file;
+// Close writes it only when something changed: atomically, under an advisory
+// lock, applying only this store's own changes to what is on disk then, so
+// two running copies do not undo each other. A file that is not a registry
+// file at all is kept aside as "<file>.bad" and the store starts empty.
+class TRegistryFileStore : public TRegistryStore {
+public:
+    TRegistryFileStore(std::string filePath, std::string rootKey);
+    ~TRegistryFileStore() override; // closes; errors go to stderr
+
+    void Close() override;
+    bool Changed() const { return !journal_.empty(); }
+    bool WasDamaged() const { return damaged_; }
+    const std::string& FilePath() const { return filePath_; }
+
+private:
+    void Record(Change change) override;
+
+    std::string filePath_;
     std::vector<Change> journal_;
     bool damaged_ = false;
     bool closed_ = false;

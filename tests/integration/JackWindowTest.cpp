@@ -54,7 +54,7 @@ protected:
         ASSERT_TRUE(ConnectClientTo(sink->Client(), ProgramName(), sink->PortName()));
     }
     void TearDown() override {
-        window->close();
+        if (window) window->close();
         window.reset();
         SetMidiOutSystem(nullptr);
         SetMidiInSystem(nullptr);

@@ -1,4 +1,5 @@
 #include "keyboard/Keyboard.h"
+#include "platform/MemoryStore.h"
 #include "platform/QtServices.h"
 
 #include "WidgetHelpers.h"
@@ -279,22 +280,7 @@ TEST_F(KeyboardTest, LosingTheFocusReleasesIncomingNotes) {
 }
 
 TEST_F(KeyboardTest, SettingsRoundTrip) {
-    struct MemoryStore : TIniStore {
-        std::map<std::string, std::int32_t> values;
-        std::string ReadString(const std::string&, const std::string&, const std::string& d) override { return d; }
-        std::int32_t ReadInteger(const std::string& s, const std::string& n, std::int32_t d) override {
-            auto it = values.find(s + "/" + n);
-            return it == values.end() ? d : it->second;
-        }
-        void WriteString(const std::string&, const std::string&, const std::string&) override {}
-        void WriteInteger(const std::string& s, const std::string& n, std::int32_t v) override { values[s + "/" + n] = v; }
-        bool SectionExists(const std::string&) override { return true; }
-        bool ValueExists(const std::string&, const std::string&) override { return true; }
-        void EraseSection(const std::string&) override {}
-        void DeleteValue(const std::string&, const std::string&) override {}
-        std::vector<std::string> ReadValueNames(const std::string&) override { return {}; }
-        std::vector<std::string> ReadSubsections(const std::string&) override { return {}; }
-    } store;
+    TMemoryStore store;
     kb.SetBaseNote(48);
     kb.SetChannel(5);
     kb.State().StoreChord(TChord::chMinor7);
@@ -303,7 +289,7 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     kb.State().SetVelocity(77);
     kb.SetLanguage(TLanguage::German);
     kb.SaveSettings(store);
-    EXPECT_EQ(store.values["Keyboard/VelShiftFactor"], 60);
+    EXPECT_EQ(store.ReadInteger("Keyboard", "VelShiftFactor", 0), 60);
     TKeyboard other;
     other.resize(329, 76);
     other.LoadSettings(store);
@@ -314,7 +300,7 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     EXPECT_FLOAT_EQ(other.State().VelocityShiftFactor(), 0.6f);
     EXPECT_EQ(other.State().Velocity(), 77);
     EXPECT_EQ(other.Language(), TLanguage::German);
-    store.values["Keyboard/VelShiftFactor"] = 0;
+    store.WriteInteger("Keyboard", "VelShiftFactor", 0);
     other.LoadSettings(store);
     EXPECT_FLOAT_EQ(other.State().VelocityShiftFactor(), 0.01f);
 }
