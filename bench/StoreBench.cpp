@@ -1,4 +1,6 @@
-// Opening a registry file, reading 1,000 values and closing it.
+// Opening a registry file, reading 1,000 values and closing it; writing an
+// export file of 20 sections of 80 values through the INI store.
+#include "platform/IniFile.h"
 #include "platform/RegistryFile.h"
 
 #include <benchmark/benchmark.h>
@@ -36,5 +38,20 @@ void BM_OpenRead1000Close(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenRead1000Close)->Unit(benchmark::kMicrosecond);
+
+// As an export of twenty knob presets: every value reaches the file as it is written.
+void BM_IniWrite20x80Close(benchmark::State& state) {
+    const std::string file = (std::filesystem::temp_directory_path() / "tonecast-bench.ini").string();
+    for (auto _ : state) {
+        std::filesystem::remove(file);
+        TIniFileStore store(file);
+        for (int s = 0; s < 20; ++s)
+            for (int v = 0; v < 80; ++v)
+                store.WriteString("Preset" + std::to_string(s), "Value" + std::to_string(v), "text " + std::to_string(v));
+        store.Close();
+    }
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_IniWrite20x80Close)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

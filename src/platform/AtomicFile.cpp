@@ -28,13 +28,23 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+void SyncFolderOf(const std::string& path) {
+    std::string dir = std::filesystem::path(path).parent_path().string();
+    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
 } // namespace
 
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+void WriteFileAtomically(const std::string& path, const std::string& bytes, TDurability durability) {
+    const bool durable = durability == TDurability::Durable;
     std::string temp = path + ".tmp." + std::to_string(::getpid());
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throw EStoreError(Reason("Cannot create", temp));
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+    if (!WriteAll(fd, bytes) || (durable && ::fsync(fd) != 0)) {
         std::string reason = Reason("Cannot write", temp);
         ::close(fd);
         ::unlink(temp.c_str());
@@ -46,13 +56,29 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         throw EStoreError(reason);
     }
-    // Make the rename itself durable.
-    std::string dir = std::filesystem::path(path).parent_path().string();
-    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
+    if (durable) SyncFolderOf(path); // the rename itself
+}
+
+void AppendToFile(const std::string& path, const std::string& bytes) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) throw EStoreError(Reason("Cannot open", path));
+    const bool written = WriteAll(fd, bytes);
+    const std::string reason = written ? std::string() : Reason("Cannot write", path);
+    ::close(fd);
+    if (!written) throw EStoreError(reason);
+}
+
+void SyncFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return;
+        throw EStoreError(Reason("Cannot open", path));
     }
+    const bool synced = ::fsync(fd) == 0;
+    const std::string reason = synced ? std::string() : Reason("Cannot write", path);
+    ::close(fd);
+    if (!synced) throw EStoreError(reason);
+    SyncFolderOf(path);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {

@@ -3,10 +3,18 @@
 // lock that serialises writers of one file across processes.
 #include <string>
 
-// Writes the bytes to a temporary file beside the target, syncs it and renames
-// it over the target. Throws EStoreError with the reason on failure; the old
-// file is then untouched.
-void WriteFileAtomically(const std::string& path, const std::string& bytes);
+// Writes the bytes to a temporary file beside the target and renames it over
+// the target, so that readers see the old file or the new one, never a part.
+// Durably: synced before and after the rename, so a power cut keeps one of
+// the two as well; otherwise call SyncFile when a series of writes ends.
+// Throws EStoreError with the reason on failure; the old file is then untouched.
+enum class TDurability { Durable, Visible };
+void WriteFileAtomically(const std::string& path, const std::string& bytes,
+                         TDurability durability = TDurability::Durable);
+// Appends the bytes to a file in one write, creating it when it is missing.
+void AppendToFile(const std::string& path, const std::string& bytes);
+// Brings a file and the folder entry naming it to the disk.
+void SyncFile(const std::string& path);
 
 // Reads a whole file. False when it does not exist; throws EStoreError when it
 // exists but cannot be read.

@@ -100,8 +100,11 @@ std::string TIniFileStore::Text() const {
 
 bool TIniFileStore::FindSection(const std::string& section, Range& range) const {
     std::string wanted = Trim(section), name; // as header names are read
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
+    std::size_t from = 0;
+    if (lastSection_ && SameName(lastSection_->name, wanted)) from = lastSection_->header;
+    for (std::size_t i = from; i < lines_.size(); ++i) {
         if (!HeaderName(lines_[i].text, name) || !SameName(name, wanted)) continue;
+        lastSection_ = TFound{wanted, i};
         range.header = i;
         range.first = i + 1;
         range.last = range.first;
@@ -124,7 +127,30 @@ bool TIniFileStore::FindKey(const Range& range, const std::string& name, std::si
 }
 
 void TIniFileStore::Save() {
-    if (!filePath_.empty()) WriteFileAtomically(filePath_, Text());
+    LinesMoved();
+    if (filePath_.empty()) return;
+    WriteFileAtomically(filePath_, Text(), TDurability::Visible);
+    unsynced_ = true;
+}
+
+void TIniFileStore::Append(const std::string& bytes) {
+    if (filePath_.empty()) return;
+    AppendToFile(filePath_, bytes);
+    unsynced_ = true;
+}
+
+void TIniFileStore::Close() {
+    if (!unsynced_) return;
+    unsynced_ = false;
+    SyncFile(filePath_);
+}
+
+TIniFileStore::~TIniFileStore() {
+    try {
+        Close();
+    } catch (const EStoreError&) {
+        // The values are in the file already; only the sync to the disk failed.
+    }
 }
 
 std::string TIniFileStore::ReadString(const std::string& section, const std::string& name,
@@ -152,10 +178,12 @@ void TIniFileStore::WriteString(const std::string& section, const std::string& n
     std::string sectionName = TrimSpaces(section), keyName = TrimSpaces(name);
     Range range;
     if (!FindSection(sectionName, range)) {
-        if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = "\r\n";
+        // A new section goes at the end: only its lines reach the file.
+        std::string added;
+        if (!lines_.empty() && lines_.back().end.empty()) added = lines_.back().end = "\r\n";
         lines_.push_back({"[" + sectionName + "]", "\r\n"});
         lines_.push_back({keyName + "=" + safe, "\r\n"});
-        Save();
+        Append(added + lines_[lines_.size() - 2].text + "\r\n" + lines_.back().text + "\r\n");
         return;
     }
     std::size_t index;
@@ -168,9 +196,14 @@ void TIniFileStore::WriteString(const std::string& section, const std::string& n
         std::size_t after = range.header;
         for (std::size_t i = range.first; i < range.last; ++i)
             if (KeyLine(lines_[i].text, key, old)) after = i;
-        if (lines_[after].end.empty()) lines_[after].end = "\r\n";
+        std::string added;
+        if (lines_[after].end.empty()) added = lines_[after].end = "\r\n";
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after + 1),
                       Line{keyName + "=" + safe, "\r\n"});
+        if (after + 2 == lines_.size()) { // the new last line of the file
+            Append(added + lines_.back().text + "\r\n");
+            return;
+        }
     }
     Save();
 }

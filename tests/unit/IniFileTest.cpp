@@ -138,4 +138,45 @@ TEST_F(IniWriteTest, WritingIntoAMissingFolderFails) {
     EXPECT_THROW(store.WriteString("S", "k", "v"), EStoreError);
 }
 
+// Appends at the end and rewrites elsewhere must leave the same bytes as the
+// store holds, and every value must be in the file when the write returns.
+TEST(IniFileWriteTest, TheFileAlwaysHoldsWhatTheStoreHolds) {
+    TempDir dir;
+    const std::string file = dir.File("export.ini");
+    WriteFile(file, "; made by hand\r\n[First]\r\na=1"); // no line break at the end
+    TIniFileStore store(file);
+    auto check = [&](const char* step) {
+        EXPECT_EQ(ReadFile(file), store.Text()) << step;
+        EXPECT_EQ(TIniFileStore(file).Text(), store.Text()) << step;
+    };
+    store.WriteString("First", "b", "2"); // appended after a last line without its break
+    check("append to the last section");
+    store.WriteString("Second", "c", "3");
+    check("new section");
+    store.WriteString("Second", "d", "4");
+    check("append to the new section");
+    store.WriteString("First", "e", "5"); // into a section that is not the last
+    check("insert in the middle");
+    store.WriteString("Second", "d", "four");
+    check("update");
+    store.WriteString("second", "f", "6");
+    check("append after an update");
+    store.DeleteValue("First", "a");
+    store.WriteString("Third", "g", "7");
+    check("after a delete");
+    store.Close();
+    EXPECT_EQ(ReadFile(file), "; made by hand\r\n[First]\r\nb=2\r\ne=5\r\n[Second]\r\nc=3\r\nd=four\r\nf=6\r\n"
+                              "[Third]\r\ng=7\r\n");
+}
+
+TEST(IniFileWriteTest, ARepeatedSectionNameStillFindsTheFirst) {
+    TempDir dir;
+    const std::string file = dir.File("twice.ini");
+    WriteFile(file, "[S]\r\na=1\r\n[T]\r\nb=2\r\n[S]\r\nc=3\r\n");
+    TIniFileStore store(file);
+    store.WriteString("T", "x", "1");
+    store.WriteString("S", "y", "2"); // the first [S], not the last
+    EXPECT_EQ(ReadFile(file), "[S]\r\na=1\r\ny=2\r\n[T]\r\nb=2\r\nx=1\r\n[S]\r\nc=3\r\n");
+}
+
 } // namespace
