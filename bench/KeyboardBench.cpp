@@ -12,7 +12,8 @@
 namespace {
 
 void BM_FullRepaint(benchmark::State& state) {
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     kb.SetKeyWidth(15);
     if (state.range(0)) {
         kb.SetImageSize(TImageSize::isSmall);
@@ -27,7 +28,8 @@ void BM_FullRepaint(benchmark::State& state) {
 BENCHMARK(BM_FullRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_PlayFourNoteChord(benchmark::State& state) {
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     int count = 0;
     kb.OnNote = [&](TKeyboard*, std::uint8_t, std::uint8_t, std::uint8_t) { ++count; };
     kb.State().StoreChord(TChord::chMajor7);
@@ -41,7 +43,8 @@ void BM_PlayFourNoteChord(benchmark::State& state) {
 BENCHMARK(BM_PlayFourNoteChord);
 
 void BM_ScrollStep(benchmark::State& state) {
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     kb.SetImageSize(TImageSize::isSmall);
     kb.SetPaintStyle(TPaintStyle::psImage);
     kb.resize(1000, 76);

@@ -4,9 +4,10 @@
 
 #include <array>
 
-namespace KeyTable {
-
 namespace {
+
+constexpr int NoNote = TKeyTable::NoNote;
+using TTable = std::array<int, TKeyTable::LastScanCode + 1>;
 
 struct TManualRows {
     int white, whiteEnd, black, blackEnd, cOffset;
@@ -14,10 +15,7 @@ struct TManualRows {
 constexpr TManualRows Upper{16, 27, 2, 13, 12};
 constexpr TManualRows Lower{44, 53, 30, 40, 0};
 
-std::array<int, LastScanCode + 1> MakeDefault();
-std::array<int, LastScanCode + 1> g_table = MakeDefault();
-
-void RebuildInto(std::array<int, LastScanCode + 1>& table, const TManualRows& m, int c) {
+void RebuildInto(TTable& table, const TManualRows& m, int c) {
     for (int b = m.black; b <= m.blackEnd; ++b) table[static_cast<std::size_t>(b)] = NoNote;
     if (c >= m.white + 7) c -= 7;
     int note = c == m.white ? m.cOffset : KeyGeometry::WhiteSemitone((m.white - c + 7) % 7) + m.cOffset - 12;
@@ -36,28 +34,19 @@ void RebuildInto(std::array<int, LastScanCode + 1>& table, const TManualRows& m,
     }
 }
 
-std::array<int, LastScanCode + 1> MakeDefault() {
-    std::array<int, LastScanCode + 1> t;
-    t.fill(NoNote);
-    RebuildInto(t, Upper, 16);
-    RebuildInto(t, Lower, 44);
-    return t;
-}
-
 } // namespace
 
-int Offset(int scanCode) {
+int TKeyTable::Offset(int scanCode) const {
     if (scanCode < FirstScanCode || scanCode > LastScanCode) return NoNote;
-    return g_table[static_cast<std::size_t>(scanCode)];
+    return table_[static_cast<std::size_t>(scanCode)];
 }
 
-void Rebuild(TManual manual, int cScanCode) {
-    RebuildInto(g_table, manual == TManual::Upper ? Upper : Lower, cScanCode);
+void TKeyTable::Rebuild(TManual manual, int cScanCode) {
+    RebuildInto(table_, manual == TManual::Upper ? Upper : Lower, cScanCode);
 }
 
-void ResetToDefault() { g_table = MakeDefault(); }
-
-bool IsValidUpperCKey(int scanCode) { return scanCode >= 16 && scanCode <= 27; }
-bool IsValidLowerCKey(int scanCode) { return scanCode >= 44 && scanCode <= 53; }
-
-} // namespace KeyTable
+void TKeyTable::ResetToDefault() {
+    table_.fill(NoNote);
+    RebuildInto(table_, Upper, 16);
+    RebuildInto(table_, Lower, 44);
+}

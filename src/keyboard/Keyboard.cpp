@@ -1,6 +1,5 @@
 #include "keyboard/Keyboard.h"
 
-#include "keyboard/KeyTable.h"
 #include "controls/PictureDepth.h"
 #include "platform/QtServices.h"
 
@@ -36,8 +35,8 @@ const char* SizeWord(TImageSize size) {
 
 } // namespace
 
-TKeyboard::TKeyboard(QWidget* parent)
-    : QWidget(parent), imagesAvailable_(ScreenDepth() >= 8), imageDepth_(ScreenDepth()) {
+TKeyboard::TKeyboard(TKeyTable& keys, QWidget* parent)
+    : QWidget(parent), imagesAvailable_(ScreenDepth() >= 8), imageDepth_(ScreenDepth()), keys_(keys) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -613,19 +612,19 @@ void TKeyboard::OctaveUp() {
     if (keyOctave_ + 1 <= 10) SetKeyOctave(keyOctave_ + 1);
 }
 
-bool TKeyboard::IsValidUpperCKey(int scanCode) { return KeyTable::IsValidUpperCKey(scanCode); }
-bool TKeyboard::IsValidLowerCKey(int scanCode) { return KeyTable::IsValidLowerCKey(scanCode); }
+bool TKeyboard::IsValidUpperCKey(int scanCode) { return TKeyTable::IsValidUpperCKey(scanCode); }
+bool TKeyboard::IsValidLowerCKey(int scanCode) { return TKeyTable::IsValidLowerCKey(scanCode); }
 
 void TKeyboard::SetUpperCScanCode(int scanCode) {
     if (scanCode == upperC_ || !IsValidUpperCKey(scanCode)) return;
     upperC_ = scanCode;
-    KeyTable::Rebuild(KeyTable::TManual::Upper, scanCode);
+    keys_.Rebuild(TKeyTable::TManual::Upper, scanCode);
 }
 
 void TKeyboard::SetLowerCScanCode(int scanCode) {
     if (scanCode == lowerC_ || !IsValidLowerCKey(scanCode)) return;
     lowerC_ = scanCode;
-    KeyTable::Rebuild(KeyTable::TManual::Lower, scanCode);
+    keys_.Rebuild(TKeyTable::TManual::Lower, scanCode);
 }
 
 void TKeyboard::SetCaptureKeyboard(bool capture) {
@@ -649,12 +648,12 @@ void TKeyboard::KeyHandler(const TKeyData& d, bool& handled) {
         handled = true;
         return;
     }
-    if (d.scanCode < KeyTable::FirstScanCode || d.scanCode > KeyTable::LastScanCode) return;
+    if (d.scanCode < TKeyTable::FirstScanCode || d.scanCode > TKeyTable::LastScanCode) return;
     const int modifiers = shift & (ssShift | ssCtrl | ssAlt);
     // A key plays while the window is active and no popup has the keys.
     if (!d.keyUp && ((modifiers != 0 && modifiers != ssShift) || !formActive || QApplication::activePopupWidget()))
         return;
-    const int note = keyOctave_ * 12 + KeyTable::Offset(d.scanCode);
+    const int note = keyOctave_ * 12 + keys_.Offset(d.scanCode);
     if (note > 127 || note < 0) return;
     // Each key's own state: a press of a key that is down repeats, a release
     // of a key that is up ends nothing.

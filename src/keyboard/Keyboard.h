@@ -4,6 +4,7 @@
 // TKeyboardState. It sends nothing itself: every message leaves by OnNote.
 #include "keyboard/KeyGeometry.h"
 #include "keyboard/KeyboardHook.h"
+#include "keyboard/KeyTable.h"
 #include "keyboard/KeyboardState.h"
 #include "platform/IniStore.h"
 
@@ -23,7 +24,8 @@ enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 class TKeyboard : public QWidget {
     Q_OBJECT
 public:
-    explicit TKeyboard(QWidget* parent = nullptr);
+    // The key table is the program's, lent for the control's lifetime.
+    explicit TKeyboard(TKeyTable& keys, QWidget* parent = nullptr);
 
     using TNoteEvent = std::function<void(TKeyboard* sender, std::uint8_t status, std::uint8_t note,
                                           std::uint8_t velocity)>;
@@ -175,6 +177,7 @@ private:
     int upperC_ = 16;
     int lowerC_ = 44;
     bool captureKeyboard_ = false;
+    TKeyTable& keys_;
     TKeyboardHook hook_;
     std::bitset<256> keysDown_; // by scan code: keys whose press played a note
 

@@ -60,7 +60,7 @@ TTonecast::TTonecast(QWidget* parent) : QMainWindow(parent) {
         ShowChannel();
     };
 
-    Keyboard1 = new TKeyboard(form_);
+    Keyboard1 = new TKeyboard(keyTable_, form_);
     Keyboard1->SetImageSize(TImageSize::isSmall);
     Keyboard1->SetPaintStyle(TPaintStyle::psImage);
     Keyboard1->move(KeyboardLeft, KeyboardTop);

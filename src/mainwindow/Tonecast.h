@@ -1,6 +1,7 @@
 #pragma once
 // The instrument form: the piano keyboard and its companions, routed to one
 // output event. It knows nothing about MIDI devices.
+#include "keyboard/KeyTable.h"
 #include "platform/IniStore.h"
 
 #include <QMainWindow>
@@ -50,6 +51,8 @@ public:
     virtual void LoadSettings(TIniStore& store);
     virtual void SaveSettings(TIniStore& store);
 
+    TKeyTable& KeyTable() { return keyTable_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,6 +60,7 @@ protected:
     void ApplySizeLimits();
     virtual void LayoutControls();
 
+    TKeyTable keyTable_; // the program's one key table, lent to every keyboard control
     QWidget* form_;
     int designHeight_;
     int designWidth_;

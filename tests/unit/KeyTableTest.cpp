@@ -6,17 +6,22 @@
 
 namespace {
 
-using namespace KeyTable;
+using TManual = TKeyTable::TManual;
+constexpr int NoNote = TKeyTable::NoNote;
 
 class KeyTableTest : public ::testing::Test {
 protected:
-    void TearDown() override { ResetToDefault(); }
-    static std::map<int, int> Playing() {
+    std::map<int, int> Playing() const {
         std::map<int, int> m;
-        for (int s = FirstScanCode; s <= LastScanCode; ++s)
-            if (Offset(s) != NoNote) m[s] = Offset(s);
+        for (int s = TKeyTable::FirstScanCode; s <= TKeyTable::LastScanCode; ++s)
+            if (table.Offset(s) != NoNote) m[s] = table.Offset(s);
         return m;
     }
+    int Offset(int scanCode) const { return table.Offset(scanCode); }
+    void Rebuild(TManual manual, int c) { table.Rebuild(manual, c); }
+    static bool IsValidUpperCKey(int s) { return TKeyTable::IsValidUpperCKey(s); }
+    static bool IsValidLowerCKey(int s) { return TKeyTable::IsValidLowerCKey(s); }
+    TKeyTable table;
 };
 
 const std::map<int, int> DefaultLayout = {

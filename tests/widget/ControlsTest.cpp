@@ -339,7 +339,8 @@ TEST(PixelRatioTest, TheWheelIsDrawnSharpOnADoubleDensityScreen) {
 }
 
 TEST(PixelRatioTest, TheKeysAreDrawnSharpOnADoubleDensityScreen) {
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     kb.SetPaintStyle(TPaintStyle::psImage);
     kb.resize(300, kb.ImageHeight());
     const int height = kb.ImageHeight();
@@ -350,7 +351,8 @@ TEST(PixelRatioTest, TheKeysAreDrawnSharpOnADoubleDensityScreen) {
 }
 
 TEST(DisplayChangeTest, EachControlReloadsItsOwnPictures) {
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     kb.SetPaintStyle(TPaintStyle::psImage);
     TFrameImage image;
     image.Setup(20, 76, "WHEEL", "WHEEL256");

@@ -34,7 +34,7 @@ class KeyHandlingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         auto* layout = new QVBoxLayout(&window);
-        keyboard = new TKeyboard(&window);
+        keyboard = new TKeyboard(keys, &window);
         edit = new QLineEdit(&window);
         layout->addWidget(keyboard);
         layout->addWidget(edit);
@@ -52,7 +52,6 @@ protected:
     }
     void TearDown() override {
         keyboard->SetCaptureKeyboard(false);
-        KeyTable::ResetToDefault();
     }
     void Key(QEvent::Type type, Qt::Key key, int scan, Qt::KeyboardModifiers mods = Qt::NoModifier,
              const QString& text = QString(), bool repeat = false) {
@@ -65,6 +64,7 @@ protected:
         Key(QEvent::KeyRelease, key, scan, mods, text);
     }
 
+    TKeyTable keys;
     QWidget window;
     TKeyboard* keyboard;
     QLineEdit* edit;

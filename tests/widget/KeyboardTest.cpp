@@ -40,7 +40,8 @@ protected:
         return c;
     }
 
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     std::vector<Message> sent;
 };
 
@@ -93,7 +94,8 @@ TEST_F(KeyboardTest, ArrowsStepOneWhiteKey) {
 
 TEST(KeyboardScreenTest, ALowColourScreenNeverUsesImages) {
     SetScreenDepth(4);
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     SetScreenDepth(0);
     kb.SetPaintStyle(TPaintStyle::psImage);
     EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psDraw);
@@ -103,7 +105,8 @@ TEST(KeyboardScreenTest, ALowColourScreenNeverUsesImages) {
 }
 
 TEST(KeyboardScreenTest, ImagesGiveTheKeyWidthOfTheirSize) {
-    TKeyboard kb;
+    TKeyTable kbKeys;
+    TKeyboard kb{kbKeys};
     kb.SetImageSize(TImageSize::isBig);
     kb.SetPaintStyle(TPaintStyle::psImage);
     EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psImage);
@@ -290,7 +293,8 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     kb.SetLanguage(TLanguage::German);
     kb.SaveSettings(store);
     EXPECT_EQ(store.ReadInteger("Keyboard", "VelShiftFactor", 0), 60);
-    TKeyboard other;
+    TKeyTable otherKeys;
+    TKeyboard other{otherKeys};
     other.resize(329, 76);
     other.LoadSettings(store);
     EXPECT_EQ(other.BaseNote(), 48);
