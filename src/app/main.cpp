@@ -18,7 +18,6 @@ int main(int argc, char** argv) {
     SetMidiOutSystem(&midiOut);
     SetMidiInSystem(&midiIn);
     UseQtMessageWindows();
-    UseQtKeyStrokes();
     UseDetectableAutoRepeat();
 
     int result;

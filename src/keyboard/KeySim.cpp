@@ -7,8 +7,6 @@
 
 namespace {
 
-TKeyStrokeSender g_sender;
-
 std::string NameOf(std::uint8_t scanCode, bool extended) {
     std::string name = KeyMap::KeyNameText(scanCode, extended);
     if (name.size() > 39) name.resize(39);
@@ -26,8 +24,6 @@ bool ParseHex(const std::string& text, int& value) {
 }
 
 } // namespace
-
-void SetKeyStrokeSender(TKeyStrokeSender sender) { g_sender = std::move(sender); }
 
 TKeyEvent::TKeyEvent(const TKeyData& data)
     : virtualKey_(data.virtualKey), extended_(data.extended), keyUp_(data.wasDown && data.keyUp),
@@ -187,15 +183,15 @@ std::string TKeySequence::GetText() {
     return text;
 }
 
-bool TKeySequence::Play() {
+bool TKeySequence::Play(const TKeyStrokeSender& send) {
     for (auto& row : down_) row = {false, false};
     for (const auto& e : events_) {
-        if (g_sender) g_sender(e->VirtualKey(), e->KeyUp(), e->Extended());
+        if (send) send(e->VirtualKey(), e->KeyUp(), e->Extended());
         down_[e->VirtualKey()][e->Extended() ? 1 : 0] = !e->KeyUp();
     }
     for (int vk = 0; vk < 256; ++vk)
         for (int ext = 0; ext < 2; ++ext)
-            if (down_[static_cast<std::size_t>(vk)][static_cast<std::size_t>(ext)] && g_sender)
-                g_sender(static_cast<std::uint8_t>(vk), true, ext == 1);
+            if (down_[static_cast<std::size_t>(vk)][static_cast<std::size_t>(ext)] && send)
+                send(static_cast<std::uint8_t>(vk), true, ext == 1);
     return true;
 }

@@ -41,9 +41,8 @@ private:
 // Owns its events.
 using TKeyList = std::vector<std::unique_ptr<TKeyEvent>>;
 
-// Where replayed key strokes go; the GUI layer sets it.
+// Where replayed key strokes go: the GUI layer's synthetic key events.
 using TKeyStrokeSender = std::function<void(std::uint8_t virtualKey, bool keyUp, bool extended)>;
-void SetKeyStrokeSender(TKeyStrokeSender sender);
 
 class TKeySequence {
 public:
@@ -65,7 +64,7 @@ public:
     virtual std::string GetAsString() const;
     virtual int SetFromString(const std::string& text); // raises EKeySequenceError
     virtual std::string GetText();
-    virtual bool Play();
+    virtual bool Play(const TKeyStrokeSender& send);
     virtual std::unique_ptr<TKeySequence> Clone() const;
 
 private:

@@ -13,8 +13,19 @@
 
 namespace {
 
+// The application's one filter for all active hooks, a child of the
+// application found by its name, removed with the last hook.
 class THookFilter : public QObject {
 public:
+    static constexpr const char* Name = "keyboard hooks";
+    explicit THookFilter(QObject* application) : QObject(application) {
+        setObjectName(Name);
+        application->installEventFilter(this);
+    }
+    static THookFilter* Find() {
+        return qApp ? static_cast<THookFilter*>(qApp->findChild<QObject*>(Name, Qt::FindDirectChildrenOnly)) : nullptr;
+    }
+
     std::vector<TKeyboardHook*> active;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -43,8 +54,6 @@ public:
         return handled;
     }
 };
-
-THookFilter* g_filter = nullptr;
 
 std::optional<Qt::Key> QtKeyOf(std::uint8_t vk) {
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return static_cast<Qt::Key>(vk);
@@ -79,25 +88,22 @@ std::optional<Qt::Key> QtKeyOf(std::uint8_t vk) {
 TKeyboardHook::~TKeyboardHook() { Deactivate(); }
 
 void TKeyboardHook::Activate() {
-    if (!g_filter) {
-        g_filter = new THookFilter;
-        qApp->installEventFilter(g_filter);
-    }
-    if (std::find(g_filter->active.begin(), g_filter->active.end(), this) == g_filter->active.end())
-        g_filter->active.push_back(this);
+    THookFilter* filter = THookFilter::Find();
+    if (!filter) filter = new THookFilter(qApp);
+    if (std::find(filter->active.begin(), filter->active.end(), this) == filter->active.end())
+        filter->active.push_back(this);
 }
 
 void TKeyboardHook::Deactivate() {
-    if (!g_filter) return;
-    std::erase(g_filter->active, this);
-    if (g_filter->active.empty()) {
-        delete g_filter; // removes itself from the application
-        g_filter = nullptr;
-    }
+    THookFilter* filter = THookFilter::Find();
+    if (!filter) return;
+    std::erase(filter->active, this);
+    if (filter->active.empty()) delete filter; // removes itself from the application
 }
 
 bool TKeyboardHook::IsActive() const {
-    return g_filter && std::find(g_filter->active.begin(), g_filter->active.end(), this) != g_filter->active.end();
+    const THookFilter* filter = THookFilter::Find();
+    return filter && std::find(filter->active.begin(), filter->active.end(), this) != filter->active.end();
 }
 
 TKeyData KeyDataFromEvent(const QKeyEvent& event) {
@@ -129,8 +135,8 @@ int ShiftStateOf(Qt::KeyboardModifiers m) {
 
 int GetShiftState() { return ShiftStateOf(QGuiApplication::queryKeyboardModifiers()); }
 
-void UseQtKeyStrokes() {
-    SetKeyStrokeSender([](std::uint8_t vk, bool keyUp, bool extended) {
+TKeyStrokeSender QtKeyStrokes() {
+    return [](std::uint8_t vk, bool keyUp, bool extended) {
         QWidget* target = QApplication::focusWidget();
         auto key = QtKeyOf(vk);
         if (!target || !key) return;
@@ -141,5 +147,5 @@ void UseQtKeyStrokes() {
         const QString text = c ? QString(QChar(static_cast<unsigned char>(std::tolower(c)))) : QString();
         QApplication::postEvent(target, new QKeyEvent(keyUp ? QEvent::KeyRelease : QEvent::KeyPress, *key,
                                                       Qt::NoModifier, native, vk, 0, text));
-    });
+    };
 }

@@ -3,6 +3,7 @@
 // may consume them: an application-wide event filter, installed while at
 // least one hook object is active.
 #include "keyboard/KeyData.h"
+#include "keyboard/KeySim.h"
 
 #include <functional>
 
@@ -34,4 +35,4 @@ int ShiftStateOf(Qt::KeyboardModifiers modifiers);
 int GetShiftState();
 
 // Replays key strokes as synthetic key events to the program's focused widget.
-void UseQtKeyStrokes();
+TKeyStrokeSender QtKeyStrokes();

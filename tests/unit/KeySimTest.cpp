@@ -129,11 +129,9 @@ TEST(KeySequenceTest, DeleteLastTakesThePressAndItsRelease) {
 
 TEST(KeySequenceTest, PlaySendsEveryStrokeAndReleasesWhatStaysDown) {
     std::vector<std::tuple<int, bool, bool>> strokes;
-    SetKeyStrokeSender([&](std::uint8_t vk, bool up, bool ext) { strokes.emplace_back(vk, up, ext); });
     TKeySequence seq;
     seq.SetFromString("KSQ10003010041241");
-    EXPECT_TRUE(seq.Play());
-    SetKeyStrokeSender(nullptr);
+    EXPECT_TRUE(seq.Play([&](std::uint8_t vk, bool up, bool ext) { strokes.emplace_back(vk, up, ext); }));
     EXPECT_EQ(strokes, (std::vector<std::tuple<int, bool, bool>>{
                            {0x10, false, false}, {0x41, false, false}, {0x41, true, false}, {0x10, true, false}}));
 }
