@@ -16,9 +16,7 @@ namespace {
 void BM_OutputMessage(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
-    SetMidiOutSystem(&driver);
-    SetMidiInSystem(&inDriver);
-    TTonecast2 window;
+    TTonecast2 window(TProgramNames{}, driver, inDriver);
     window.MidiOutput().SetDeviceID(MIDI_MAPPER);
     window.MidiOutput().Open();
     std::uint8_t note = 0;
@@ -29,7 +27,6 @@ void BM_OutputMessage(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
     window.MidiOutput().Close();
-    SetMidiOutSystem(nullptr);
 }
 BENCHMARK(BM_OutputMessage);
 

@@ -26,9 +26,7 @@ struct TThruRig {
     TThruRig() {
         out.devices = {"Synth"};
         in.devices = {"Keys"};
-        SetMidiOutSystem(&out);
-        SetMidiInSystem(&in);
-        window = std::make_unique<TTonecast2>();
+        window = std::make_unique<TTonecast2>(TProgramNames{}, out, in);
         window->show();
         QApplication::processEvents();
         window->MidiThru->setChecked(true);
@@ -36,8 +34,6 @@ struct TThruRig {
     ~TThruRig() {
         window->close();
         window.reset();
-        SetMidiOutSystem(nullptr);
-        SetMidiInSystem(nullptr);
     }
 };
 
@@ -86,7 +82,6 @@ int main(int argc, char** argv) {
     const std::string config = (std::filesystem::temp_directory_path() / "tonecast-bench-config").string();
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     QApplication app(argc, argv);
-    UseQtMessageWindows();
     ::benchmark::Initialize(&argc, argv);
     ::benchmark::RunSpecifiedBenchmarks();
     return 0;

@@ -207,6 +207,12 @@ QRect TKeyboard::DotRect(int note) const {
 void TKeyboard::DisplayChanged(int bitsPerPixel) {
     const bool crossed = PictureDepth::ChangeReloads(imageDepth_, bitsPerPixel);
     imageDepth_ = bitsPerPixel;
+    if (bitsPerPixel < 8 && imagesAvailable_) {
+        // Too few colours for the pictures: the keys are drawn from now on.
+        imagesAvailable_ = false;
+        SetPaintStyle(TPaintStyle::psDraw);
+        return;
+    }
     if (!crossed || !images_) return;
     LoadImages(); // the other colour set
     ApplyBaseNote(baseNote_, true);

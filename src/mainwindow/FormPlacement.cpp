@@ -5,12 +5,13 @@
 #include <QWidget>
 
 namespace {
-QWidget* g_mainWindow = nullptr;
-
 TRect ToRect(const QRect& r) { return TRect{r.left(), r.top(), r.width(), r.height()}; }
 
 // Position of the frame, size of the client area: what move() and resize() take.
 TRect WindowRect(const QWidget* w) { return TRect{w->x(), w->y(), w->width(), w->height()}; }
+
+// The main window is the one without an owner; dialogs belong to it.
+bool IsMainWindow(const QWidget* w) { return !w->parentWidget(); }
 
 TWindowState StateOf(const QWidget* w) {
     if (w->isMinimized()) return TWindowState::Minimized;
@@ -18,8 +19,6 @@ TWindowState StateOf(const QWidget* w) {
     return TWindowState::Normal;
 }
 } // namespace
-
-void SetApplicationMainWindow(QWidget* window) { g_mainWindow = window; }
 
 void SaveFormPlacement(QWidget* window, TIniStore& store, const std::string& section, int flags,
                        const std::string& prefix) {
@@ -36,7 +35,7 @@ void SaveFormPlacement(QWidget* window, TIniStore& store, const std::string& sec
         normal.top -= source.workArea.top + frame.y();
         source.normalRect = normal;
     }
-    source.isMainWindow = window == g_mainWindow;
+    source.isMainWindow = IsMainWindow(window);
     source.applicationMinimized = source.isMainWindow && window->isMinimized();
     source.visible = window->isVisible();
     source.style = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? 3 : 0;
@@ -50,7 +49,7 @@ void RestoreFormPlacement(QWidget* window, TIniStore& store, const std::string& 
     target.workArea = ToRect(WorkArea(window));
     QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     if (owner && owner->isVisible()) target.visibleOwner = ToRect(owner->frameGeometry());
-    target.isMainWindow = window == g_mainWindow;
+    target.isMainWindow = IsMainWindow(window);
     target.state = StateOf(window);
     target.style = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? 3 : 0;
 

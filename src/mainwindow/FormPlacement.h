@@ -8,6 +8,3 @@ void SaveFormPlacement(QWidget* window, TIniStore& store, const std::string& sec
                        const std::string& prefix);
 void RestoreFormPlacement(QWidget* window, TIniStore& store, const std::string& section, int flags,
                           const std::string& prefix);
-
-// The application's main window, which minimised and hidden states treat apart.
-void SetApplicationMainWindow(QWidget* window);

@@ -1,35 +1,29 @@
 #pragma once
-// The program-wide names, the settings root built from them, and the version text.
+// The program-wide names, the settings root built from them, and the version
+// text. main() makes them from the executable's path and hands them on.
 #include "platform/IniStore.h"
 
 #include <memory>
 #include <string>
 
-const std::string& CompanyName();
-const std::string& ProgramName();
-const std::string& ExeBaseName();
+struct TProgramNames {
+    std::string Company = "Morwent";
+    std::string Program = "Fendrel's Tonecast";
+    std::string ExeBaseName = "tonecast";
 
-// Called once at start-up, before any window exists, with the path the
-// executable was started by.
-void InitProgramNames(const std::string& executablePath);
+    // From the path the executable was started by.
+    static TProgramNames ForExecutable(const std::string& executablePath);
 
-// "\Software\<CompanyName>\<ProgramName>\<ExeBaseName>" below HKEY_CURRENT_USER.
-std::string RegistryRoot();
-// The same without "\Software\": the path given to components that build their own.
-std::string ComponentRegPath();
-
-// True when the key exists; a leading "\" of the path is dropped first.
-bool RegKeyExists(const std::string& hive, const std::string& path);
-
-// Opens the store below RegistryRoot. On Linux the registry file
-// $XDG_CONFIG_HOME/Morwent/Fendrel's Tonecast/<ExeBaseName>.reg.
-std::unique_ptr<TIniStore> OpenRegistryStore();
-// Opens the store below a key of HKEY_CURRENT_USER such as
-// "\Software\Morwent\Fendrel's Tonecast\tonecast"; none for a key outside
-// the program's own.
-std::unique_ptr<TIniStore> OpenRegistryStore(const std::string& keyPath);
-// The file that holds the settings of the program copy named exeBaseName.
-std::string RegistryFilePath(const std::string& exeBaseName);
+    // "\Software\<Company>\<Program>\<ExeBaseName>" below HKEY_CURRENT_USER.
+    std::string RegistryRoot() const;
+    // The same without "\Software\": the path given to components that build their own.
+    std::string ComponentRegPath() const;
+    // The file that holds the settings of this program copy.
+    std::string RegistryFilePath() const;
+    // The store below RegistryRoot, or below another key of the program's own.
+    std::unique_ptr<TIniStore> OpenRegistryStore() const;
+    std::unique_ptr<TIniStore> OpenRegistryStore(const std::string& keyPath) const;
+};
 
 // "1.2.3.4" from the project's version; ShortVersionText gives "1.23", BuildText "4".
 const std::string& FileVersionText();

@@ -28,7 +28,7 @@ constexpr int FormBottomMargin = 6;
 const char* const ChordNames[] = {"None", "Major", "Minor", "Major m7", "Minor m7", "Fifths", "Octave", "Power"};
 } // namespace
 
-TTonecast::TTonecast(QWidget* parent) : QMainWindow(parent) {
+TTonecast::TTonecast(TProgramNames names, QWidget* parent) : QMainWindow(parent), names_(std::move(names)) {
     // Only the client area is black; the menu bar, status bar and the boxes the
     // window opens keep the desktop's palette.
     form_ = new QWidget(this);
@@ -66,7 +66,7 @@ TTonecast::TTonecast(QWidget* parent) : QMainWindow(parent) {
     Keyboard1->move(KeyboardLeft, KeyboardTop);
     Keyboard1->resize(FormDesignWidth - KeyboardLeft - 5, Keyboard1->ImageHeight());
     Keyboard1->SetBaseNote(36);
-    Keyboard1->RegPath = ComponentRegPath();
+    Keyboard1->RegPath = names_.ComponentRegPath();
     Keyboard1->OnNote = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         if (OutputEvent) OutputEvent(s, d1, d2);
     };

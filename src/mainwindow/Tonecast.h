@@ -2,6 +2,7 @@
 // The instrument form: the piano keyboard and its companions, routed to one
 // output event. It knows nothing about MIDI devices.
 #include "keyboard/KeyTable.h"
+#include "mainwindow/ProgramNames.h"
 #include "platform/IniStore.h"
 
 #include <QMainWindow>
@@ -21,7 +22,7 @@ class TUpDown;
 class TTonecast : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TTonecast(QWidget* parent = nullptr);
+    explicit TTonecast(TProgramNames names = {}, QWidget* parent = nullptr);
 
     using TOutputEvent = std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>;
     TOutputEvent OutputEvent; // where every produced message goes
@@ -52,6 +53,7 @@ public:
     virtual void SaveSettings(TIniStore& store);
 
     TKeyTable& KeyTable() { return keyTable_; }
+    const TProgramNames& Names() const { return names_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -60,6 +62,7 @@ protected:
     void ApplySizeLimits();
     virtual void LayoutControls();
 
+    TProgramNames names_;
     TKeyTable keyTable_; // the program's one key table, lent to every keyboard control
     QWidget* form_;
     int designHeight_;

@@ -4,7 +4,8 @@
 
 #include "controls/ImgControl.h"
 #include "keyboard/Keyboard.h"
-#include "mainwindow/ProgramNames.h"
+#include "mainwindow/TonecastApplication.h"
+#include "mainwindow/UErrForm.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -23,10 +24,13 @@ public:
 };
 } // namespace
 
-TTonecast2::TTonecast2(QWidget* parent) : TTonecast(parent) {
-    setWindowTitle(QString::fromStdString(ProgramName()));
+TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, QWidget* parent)
+    : TTonecast(std::move(names), parent) {
+    setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
-    CreateMenus();
+    ErrForm1 = new TErrForm(this);
+    ErrForm1->hide();
+    CreateMenus(midiOut, midiIn);
     CreateStatusBar();
     OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
     Keyboard1->OnDisplayEvent = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
@@ -43,7 +47,7 @@ TTonecast2::TTonecast2(QWidget* parent) : TTonecast(parent) {
     ApplySizeLimits();
 }
 
-void TTonecast2::CreateMenus() {
+void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction("E&xit", this, &QWidget::close);
     MidiInItem = menuBar()->addMenu("Midi &In");
@@ -66,11 +70,12 @@ void TTonecast2::CreateMenus() {
         connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
     }
 
-    MidiInMenu1 = new TMidiInMenu(this);
-    MidiOutMenu1 = new TMidiOutMenu(this);
+    MidiInMenu1 = new TMidiInMenu(midiIn, openDevices_, this);
+    MidiOutMenu1 = new TMidiOutMenu(midiOut, openDevices_, this);
     for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
         menu->DefaultMidiMapper = true;
-        menu->RegPath = ComponentRegPath();
+        menu->RegPath = names_.ComponentRegPath();
+        menu->OpenRegistry = [this](const std::string& keyPath) { return names_.OpenRegistryStore(keyPath); };
         menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
         menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) {
             SetStatusText(0, QString::fromStdString(text));
@@ -92,7 +97,7 @@ void TTonecast2::changeEvent(QEvent* event) {
 }
 
 void TTonecast2::ShowError(const std::string& text) {
-    if (errorsInBox_) ShowMessage(this, QString::fromStdString(text));
+    if (errorsInBox_) TTonecastApplication::ShowMessage(this, QString::fromStdString(text));
     else SetStatusText(0, QString::fromStdString(text));
 }
 
@@ -163,6 +168,9 @@ int TTonecast2::StatusPanelWidth(int panel) const {
 
 TTonecast2::~TTonecast2() {
     if (!closed_) FormClose();
+    // The ports go before the list of open devices they share.
+    delete MidiInMenu1;
+    delete MidiOutMenu1;
 }
 
 void TTonecast2::showEvent(QShowEvent* event) {
@@ -185,7 +193,7 @@ void TTonecast2::ScreenChanged(QScreen* screen) {
 }
 
 void TTonecast2::FormShow() {
-    auto store = OpenRegistryStore();
+    auto store = names_.OpenRegistryStore();
     LoadSettings(*store);
     stage_ = TStage::Shown;
     Keyboard1->setFocus();
@@ -274,14 +282,14 @@ void TTonecast2::FormClose() {
     // A window that never loaded the settings must not overwrite them with its defaults.
     if (loaded) {
         step([this] {
-            auto store = OpenRegistryStore();
+            auto store = names_.OpenRegistryStore();
             SaveSettings(*store);
             store->Close();
         });
     }
     step([this] { MidiInMenu1->Close(); });
     step([this] { MidiOutMenu1->Close(); });
-    if (!firstError.isEmpty()) ShowMessage(this, firstError);
+    if (!firstError.isEmpty()) TTonecastApplication::ShowMessage(this, firstError);
 }
 
 void TTonecast2::LoadSettings(TIniStore& store) {

@@ -12,6 +12,7 @@
 class QAction;
 class QScreen;
 class QLabel;
+class TErrForm;
 
 class TTonecast2 : public TTonecast {
     Q_OBJECT
@@ -19,7 +20,8 @@ public:
     static constexpr QEvent::Type DeferredStartEvent = static_cast<QEvent::Type>(QEvent::User + 300);
     static constexpr int DeferredStartValue = 1324;
 
-    explicit TTonecast2(QWidget* parent = nullptr);
+    // The window owns the device menus over the MIDI system it is given.
+    TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, QWidget* parent = nullptr);
     ~TTonecast2() override;
 
     // The one path to the output: send, then bring the window in line.
@@ -34,6 +36,7 @@ public:
     TMidiOutput& MidiOutput() { return MidiOutMenu1->Port(); }
     TMidiInput& MidiInput() { return MidiInMenu1->Port(); }
 
+    TErrForm* ErrForm1; // the warnings window, hidden until a patch set has something to say
     TMidiInMenu* MidiInMenu1;
     TMidiOutMenu* MidiOutMenu1;
     QMenu* MidiInItem;  // "Midi &In"
@@ -58,10 +61,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    TOpenMidiDevices openDevices_; // before the menus, whose ports use it
     void FormShow();
     void DeferredStart();
     void FormClose();
-    void CreateMenus();
+    void CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn);
     void MidiInputData(TMidiInput* port);
     void ShowError(const std::string& text);
     void ShowOctave();

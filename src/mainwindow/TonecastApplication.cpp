@@ -6,6 +6,14 @@
 
 TTonecastApplication::TTonecastApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
+TTonecastApplication* TTonecastApplication::Instance() { return dynamic_cast<TTonecastApplication*>(qApp); }
+
+void TTonecastApplication::ShowMessage(QWidget* parent, const QString& text) {
+    TTonecastApplication* app = Instance();
+    if (app && app->MessageSink) app->MessageSink(text);
+    else ShowMessageBox(parent, text);
+}
+
 bool TTonecastApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);

@@ -5,13 +5,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-TErrForm* g_errForm = nullptr;
-}
-
-TErrForm* ErrForm() { return g_errForm; }
-void SetErrForm(TErrForm* form) { g_errForm = form; }
-
 TErrForm::TErrForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Warnings and Errors");
     auto* layout = new QVBoxLayout(this);

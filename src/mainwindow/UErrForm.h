@@ -19,7 +19,3 @@ private:
     QPlainTextEdit* memo_;
     QPushButton* close_;
 };
-
-// The one warnings window of the program, created at start-up.
-TErrForm* ErrForm();
-void SetErrForm(TErrForm* form);

@@ -3,7 +3,8 @@
 #include "midi/MidiOut.h"
 #include "midi/ShortMessage.h"
 
-TMidiInput::TMidiInput(MidiInDriver& driver) : driver_(driver) {
+TMidiInput::TMidiInput(MidiInDriver& driver, TOpenMidiDevices& openDevices, TMessageWindowFactory windows)
+    : driver_(driver), openDevices_(openDevices), windows_(std::move(windows)) {
     callback_.owner = this;
     SetDeviceID(NoMidiDevice);
 }
@@ -38,7 +39,7 @@ void TMidiInput::SetDeviceID(std::int32_t id) {
 bool TMidiInput::Open() {
     if (deviceId_ == NoMidiDevice || !closed_) return !closed_;
     if (feedbackCheck_ && IsLoopbackName(deviceName_) &&
-        OpenMidiDevices::Contains(TMidiDeviceKind::Output, deviceName_))
+        openDevices_.Contains(TMidiDeviceKind::Output, deviceName_))
         throw EMidiInputError("Opening \"" + deviceName_ + "\" would create a virtual feedback loop !");
     try {
         if (!ring_) ring_ = std::make_unique<TCircBuffer>(RingCapacity);
@@ -46,7 +47,7 @@ bool TMidiInput::Open() {
         throw std::runtime_error("Out of memory.");
     }
     if (!window_) {
-        window_ = CreateMessageWindow();
+        window_ = MakeMessageWindow(windows_);
         window_->OnMessage = [this](std::uint32_t message) { HandleMessage(message); };
     }
     callback_.ring = ring_.get();
@@ -71,7 +72,7 @@ bool TMidiInput::Open() {
         }
     }
     closed_ = false;
-    OpenMidiDevices::Add(TMidiDeviceKind::Input, deviceName_);
+    openDevices_.Add(TMidiDeviceKind::Input, deviceName_);
     return true;
 }
 
@@ -98,7 +99,7 @@ bool TMidiInput::Close() {
         callback_.orphans.store(0);
         failure = driver_.Close(handle_);
         handle_ = 0;
-        OpenMidiDevices::Remove(TMidiDeviceKind::Input, deviceName_);
+        openDevices_.Remove(TMidiDeviceKind::Input, deviceName_);
         callback_.ring = nullptr;
         callback_.window = nullptr;
         window_.reset();

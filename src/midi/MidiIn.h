@@ -2,6 +2,7 @@
 // One MIDI input port: opens a device by number, receives on the driver's
 // thread into a fixed ring, and hands the GUI thread one event per message.
 #include "midi/MidInLow.h"
+#include "midi/MidiOut.h"
 #include "midi/MidiTool.h"
 #include "platform/MessageWindow.h"
 #include "platform/MidiInDriver.h"
@@ -21,7 +22,9 @@ public:
 
 class TMidiInput {
 public:
-    explicit TMidiInput(MidiInDriver& driver = MidiInSystem());
+    // Records wake the GUI thread through windows from the factory; without
+    // one they are only collected (tests call Deliver themselves).
+    TMidiInput(MidiInDriver& driver, TOpenMidiDevices& openDevices, TMessageWindowFactory windows = {});
     ~TMidiInput();
     TMidiInput(const TMidiInput&) = delete;
     TMidiInput& operator=(const TMidiInput&) = delete;
@@ -75,6 +78,8 @@ private:
     void ReturnOrphanedBuffers();
 
     MidiInDriver& driver_;
+    TOpenMidiDevices& openDevices_;
+    TMessageWindowFactory windows_;
     std::int32_t deviceId_ = 30000;
     MidiHandle handle_ = 0;
     bool closed_ = true;

@@ -2,7 +2,10 @@
 
 #include "midi/ShortMessage.h"
 
-TMidiOutput::TMidiOutput(MidiOutDriver& driver) : driver_(driver) { SetDeviceID(NoMidiDevice); }
+TMidiOutput::TMidiOutput(MidiOutDriver& driver, TOpenMidiDevices& openDevices)
+    : driver_(driver), openDevices_(openDevices) {
+    SetDeviceID(NoMidiDevice);
+}
 
 TMidiOutput::~TMidiOutput() {
     if (!closed_) {
@@ -35,7 +38,7 @@ void TMidiOutput::SetDeviceID(std::int32_t id) {
 bool TMidiOutput::Open() {
     if (deviceId_ == NoMidiDevice || handle_ != 0 || !closed_) return !closed_;
     if (feedbackCheck_ && IsLoopbackName(deviceName_) &&
-        OpenMidiDevices::Contains(TMidiDeviceKind::Input, deviceName_))
+        openDevices_.Contains(TMidiDeviceKind::Input, deviceName_))
         throw EMidiOutputError("Opening \"" + deviceName_ +
                                "\" would create a virtual feedback loop !");
     MMRESULT r = driver_.Open(handle_, deviceId_);
@@ -47,7 +50,7 @@ bool TMidiOutput::Open() {
         }
     }
     closed_ = false;
-    OpenMidiDevices::Add(TMidiDeviceKind::Output, deviceName_);
+    openDevices_.Add(TMidiDeviceKind::Output, deviceName_);
     return true;
 }
 
@@ -62,7 +65,7 @@ bool TMidiOutput::Close() {
     }
     handle_ = 0;
     closed_ = true;
-    OpenMidiDevices::Remove(TMidiDeviceKind::Output, deviceName_);
+    openDevices_.Remove(TMidiDeviceKind::Output, deviceName_);
     if (failure != MMSYSERR_NOERROR) throw ErrorFrom(failure);
     return true;
 }

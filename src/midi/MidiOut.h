@@ -3,6 +3,7 @@
 // three-byte channel messages.
 #include "platform/MidiDriver.h"
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -17,17 +18,20 @@ public:
     MMRESULT ErrorCode;
 };
 
-// Names of the devices open in this program, per kind, shared by the input
-// and output ports. Names compare case-insensitively under the user's locale.
+// Names of the devices open in this program, per kind, shared by its input
+// and output ports so that a loopback device is never opened both ways.
+// Names compare without regard to case.
 enum class TMidiDeviceKind { Input = 0, Output = 1 };
 
-class OpenMidiDevices {
+class TOpenMidiDevices {
 public:
-    static void Add(TMidiDeviceKind kind, const std::string& name);
-    static void Remove(TMidiDeviceKind kind, const std::string& name);
-    static bool Contains(TMidiDeviceKind kind, const std::string& name);
-    static std::vector<std::string> Names(TMidiDeviceKind kind);
-    static void Clear(); // for tests
+    void Add(TMidiDeviceKind kind, const std::string& name);
+    void Remove(TMidiDeviceKind kind, const std::string& name);
+    bool Contains(TMidiDeviceKind kind, const std::string& name) const;
+    const std::vector<std::string>& Names(TMidiDeviceKind kind) const;
+
+private:
+    std::array<std::vector<std::string>, 2> lists_;
 };
 
 // True when the name starts with the name of a loopback driver, whose input
@@ -36,7 +40,7 @@ bool IsLoopbackName(const std::string& deviceName);
 
 class TMidiOutput {
 public:
-    explicit TMidiOutput(MidiOutDriver& driver = MidiOutSystem());
+    TMidiOutput(MidiOutDriver& driver, TOpenMidiDevices& openDevices);
     ~TMidiOutput();
     TMidiOutput(const TMidiOutput&) = delete;
     TMidiOutput& operator=(const TMidiOutput&) = delete;
@@ -55,6 +59,7 @@ private:
     EMidiOutputError ErrorFrom(MMRESULT code) const;
 
     MidiOutDriver& driver_;
+    TOpenMidiDevices& openDevices_;
     std::int32_t deviceId_ = NoMidiDevice;
     MidiHandle handle_ = 0;
     bool closed_ = true;

@@ -1,6 +1,6 @@
 #include "midi/Midimenu.h"
 
-#include "mainwindow/ProgramNames.h"
+#include "platform/QtMessageWindow.h"
 #include "platform/MidiPortNames.h"
 
 #include <QAction>
@@ -225,7 +225,7 @@ void TMidiMenuBase::UpdateChecks() {
 
 void TMidiMenuBase::LoadFromRegPath() {
     if (!baseMenu_ || RegPath.empty() || RegPath == DefaultRegPath) return;
-    auto store = OpenRegistryStore("\\Software\\" + RegPath);
+    auto store = OpenRegistry ? OpenRegistry("\\Software\\" + RegPath) : nullptr;
     if (store) LoadFromRegistry(*store);
 }
 
@@ -260,8 +260,8 @@ void TMidiMenuBase::SaveToRegistry(TIniStore& store) {
 
 // --- input ------------------------------------------------------------------
 
-TMidiInMenu::TMidiInMenu(QObject* parent, MidiInDriver& driver)
-    : TMidiMenuBase(parent), driver_(driver), port_(driver) {
+TMidiInMenu::TMidiInMenu(MidiInDriver& driver, TOpenMidiDevices& openDevices, QObject* parent)
+    : TMidiMenuBase(parent), driver_(driver), port_(driver, openDevices, QtMessageWindows()) {
     Close();
     portsChanged_ = &driver_.OnPortsChanged;
     *portsChanged_ = [this] { RefreshDevices(); };
@@ -293,8 +293,8 @@ void TMidiInMenu::SaveToRegistry(TIniStore& store) {
 
 // --- output -----------------------------------------------------------------
 
-TMidiOutMenu::TMidiOutMenu(QObject* parent, MidiOutDriver& driver)
-    : TMidiMenuBase(parent), driver_(driver), port_(driver) {
+TMidiOutMenu::TMidiOutMenu(MidiOutDriver& driver, TOpenMidiDevices& openDevices, QObject* parent)
+    : TMidiMenuBase(parent), driver_(driver), port_(driver, openDevices) {
     Close();
     portsChanged_ = &driver_.OnPortsChanged;
     *portsChanged_ = [this] { RefreshDevices(); };

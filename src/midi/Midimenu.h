@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ public:
     using TMidiStringEvent = std::function<void(TMidiMenuBase* sender, const std::string& err)>;
     TNotifyEvent OnAfterOpen, OnBeforeClose;
     TMidiStringEvent OnError, OnTextMessage;
+    // Opens the per-user registry below a key; LoadFromRegPath reads nothing without it.
+    std::function<std::unique_ptr<TIniStore>(const std::string& keyPath)> OpenRegistry;
 
     virtual std::int32_t GetDeviceID() const = 0;
     virtual void SetDeviceID(std::int32_t id) = 0;
@@ -83,7 +86,7 @@ protected:
 class TMidiInMenu : public TMidiMenuBase {
     Q_OBJECT
 public:
-    explicit TMidiInMenu(QObject* parent = nullptr, MidiInDriver& driver = MidiInSystem());
+    TMidiInMenu(MidiInDriver& driver, TOpenMidiDevices& openDevices, QObject* parent = nullptr);
 
     TMidiInput& Port() { return port_; }
     bool ActiveSensing() const { return activeSensing_; }
@@ -118,7 +121,7 @@ private:
 class TMidiOutMenu : public TMidiMenuBase {
     Q_OBJECT
 public:
-    explicit TMidiOutMenu(QObject* parent = nullptr, MidiOutDriver& driver = MidiOutSystem());
+    TMidiOutMenu(MidiOutDriver& driver, TOpenMidiDevices& openDevices, QObject* parent = nullptr);
 
     TMidiOutput& Port() { return port_; }
 

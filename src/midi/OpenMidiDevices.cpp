@@ -3,42 +3,32 @@
 #include "platform/Names.h"
 
 #include <algorithm>
-#include <array>
-#include <memory>
 
 namespace {
 
-std::array<std::unique_ptr<std::vector<std::string>>, 2> g_lists;
-
-std::vector<std::string>& List(TMidiDeviceKind kind) {
-    auto& list = g_lists[static_cast<std::size_t>(kind)];
-    if (!list) list = std::make_unique<std::vector<std::string>>();
-    return *list;
+std::vector<std::string>::const_iterator Find(const std::vector<std::string>& list, const std::string& name) {
+    return std::find_if(list.begin(), list.end(), [&](const std::string& n) { return SameName(n, name); });
 }
 
 } // namespace
 
-void OpenMidiDevices::Add(TMidiDeviceKind kind, const std::string& name) {
-    if (!Contains(kind, name)) List(kind).push_back(name);
+void TOpenMidiDevices::Add(TMidiDeviceKind kind, const std::string& name) {
+    if (!Contains(kind, name)) lists_[static_cast<std::size_t>(kind)].push_back(name);
 }
 
-void OpenMidiDevices::Remove(TMidiDeviceKind kind, const std::string& name) {
-    auto& list = List(kind);
-    auto it = std::find_if(list.begin(), list.end(),
-                           [&](const std::string& n) { return SameName(n, name); });
+void TOpenMidiDevices::Remove(TMidiDeviceKind kind, const std::string& name) {
+    auto& list = lists_[static_cast<std::size_t>(kind)];
+    const auto it = Find(list, name);
     if (it != list.end()) list.erase(it);
 }
 
-bool OpenMidiDevices::Contains(TMidiDeviceKind kind, const std::string& name) {
-    const auto& list = List(kind);
-    return std::any_of(list.begin(), list.end(),
-                       [&](const std::string& n) { return SameName(n, name); });
+bool TOpenMidiDevices::Contains(TMidiDeviceKind kind, const std::string& name) const {
+    const auto& list = lists_[static_cast<std::size_t>(kind)];
+    return Find(list, name) != list.end();
 }
 
-std::vector<std::string> OpenMidiDevices::Names(TMidiDeviceKind kind) { return List(kind); }
-
-void OpenMidiDevices::Clear() {
-    for (auto& l : g_lists) l.reset();
+const std::vector<std::string>& TOpenMidiDevices::Names(TMidiDeviceKind kind) const {
+    return lists_[static_cast<std::size_t>(kind)];
 }
 
 bool IsLoopbackName(const std::string& deviceName) {

@@ -32,8 +32,9 @@ class TJackConnection {
 public:
     using TProcess = void (*)(jack_nframes_t frames, void* owner);
 
-    TJackConnection(std::string name, TProcess process, void* owner, std::function<void()>* changed)
-        : name_(std::move(name)), process_(process), owner_(owner), changed_(changed) {}
+    TJackConnection(std::string name, TProcess process, void* owner, std::function<void()>* changed,
+                    TMessageWindowFactory windows)
+        : name_(std::move(name)), process_(process), owner_(owner), changed_(changed), windows_(std::move(windows)) {}
     ~TJackConnection() { Disconnect(); }
 
     // The live client, connecting when there is none; nullptr when no server answers.
@@ -47,7 +48,7 @@ public:
         jack_client_t* client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
         if (!client) return nullptr;
         if (!window_) {
-            window_ = CreateMessageWindow();
+            window_ = MakeMessageWindow(windows_);
             window_->OnMessage = [this](std::uint32_t) {
                 if (*changed_) (*changed_)();
             };
@@ -129,6 +130,7 @@ private:
     TProcess process_;
     void* owner_;
     std::function<void()>* changed_; // the driver's OnPortsChanged
+    TMessageWindowFactory windows_;
     jack_client_t* client_ = nullptr;
     std::atomic<std::uint64_t> generation_{0};
     std::atomic<bool> dead_{false};
@@ -171,8 +173,8 @@ struct JackMidiOutDriver::Impl {
         bool failureReported = false;
     };
 
-    explicit Impl(std::string name, std::function<void()>* changed)
-        : clientName(name), jack(std::move(name), &Impl::Process, this, changed) {}
+    Impl(std::string name, std::function<void()>* changed, TMessageWindowFactory windows)
+        : clientName(name), jack(std::move(name), &Impl::Process, this, changed, std::move(windows)) {}
 
     static void Process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<Impl*>(arg);
@@ -215,8 +217,8 @@ struct JackMidiOutDriver::Impl {
     MidiHandle nextHandle = 1;
 };
 
-JackMidiOutDriver::JackMidiOutDriver(std::string clientName)
-    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged)) {}
+JackMidiOutDriver::JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows)
+    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged, std::move(windows))) {}
 
 JackMidiOutDriver::~JackMidiOutDriver() {
     while (!impl_->ports.empty()) Close(impl_->ports.begin()->first);
@@ -322,8 +324,9 @@ struct JackMidiInDriver::Impl {
         TLentBuffers buffers;
     };
 
-    explicit Impl(std::string name, std::function<void()>* changed)
-        : jack(name + InputClientSuffix, &Impl::Process, this, changed), clientName(std::move(name)) {}
+    Impl(std::string name, std::function<void()>* changed, TMessageWindowFactory windows)
+        : jack(name + InputClientSuffix, &Impl::Process, this, changed, std::move(windows)),
+          clientName(std::move(name)) {}
 
     // The server's thread: one message at a time to the port's callback.
     static void Process(jack_nframes_t frames, void* arg) {
@@ -364,8 +367,8 @@ struct JackMidiInDriver::Impl {
     MidiHandle nextHandle = 1;
 };
 
-JackMidiInDriver::JackMidiInDriver(std::string clientName)
-    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged)) {}
+JackMidiInDriver::JackMidiInDriver(std::string clientName, TMessageWindowFactory windows)
+    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged, std::move(windows))) {}
 
 JackMidiInDriver::~JackMidiInDriver() {
     // Ports left open: their owners are gone, so their buffers are not handed back.

@@ -6,6 +6,7 @@
 // at once. Ports that appear or disappear, and a server that goes away, are
 // told through OnPortsChanged on the GUI thread.
 #include "platform/MidiDriver.h"
+#include "platform/MessageWindow.h"
 #include "platform/MidiInDriver.h"
 
 #include <memory>
@@ -13,7 +14,8 @@
 
 class JackMidiOutDriver : public MidiOutDriver {
 public:
-    explicit JackMidiOutDriver(std::string clientName); // connects on first use
+    // Connects on first use; port changes wake the GUI thread through windows from the factory.
+    explicit JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows = {});
     ~JackMidiOutDriver() override;
 
     std::uint32_t GetNumDevs() override;
@@ -32,7 +34,7 @@ private:
 
 class JackMidiInDriver : public MidiInDriver {
 public:
-    explicit JackMidiInDriver(std::string clientName); // connects on first use
+    explicit JackMidiInDriver(std::string clientName, TMessageWindowFactory windows = {});
     ~JackMidiInDriver() override;
 
     std::uint32_t GetNumDevs() override;

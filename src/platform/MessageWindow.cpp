@@ -13,14 +13,3 @@ void TMessageWindow::Deliver() {
     if (data) OnMessage(DataMessage);
     if (overflow) OnMessage(OverflowMessage);
 }
-
-namespace {
-TMessageWindowFactory g_factory;
-}
-
-void SetMessageWindowFactory(TMessageWindowFactory factory) { g_factory = std::move(factory); }
-
-std::unique_ptr<TMessageWindow> CreateMessageWindow() {
-    if (g_factory) return g_factory();
-    return std::make_unique<TCollectingMessageWindow>();
-}

@@ -36,6 +36,9 @@ protected:
     void Wake() noexcept override {}
 };
 
+// Makes the windows of whoever it is given to; an empty factory stands for
+// collecting windows.
 using TMessageWindowFactory = std::function<std::unique_ptr<TMessageWindow>()>;
-void SetMessageWindowFactory(TMessageWindowFactory factory);
-std::unique_ptr<TMessageWindow> CreateMessageWindow();
+inline std::unique_ptr<TMessageWindow> MakeMessageWindow(const TMessageWindowFactory& factory) {
+    return factory ? factory() : std::make_unique<TCollectingMessageWindow>();
+}

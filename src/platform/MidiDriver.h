@@ -67,7 +67,3 @@ public:
     std::function<void()> OnPortsChanged;
 };
 
-// The driver every port uses unless it is given one. Set once at start-up
-// (the real backend) or by a test (a fake).
-MidiOutDriver& MidiOutSystem();
-void SetMidiOutSystem(MidiOutDriver* driver);

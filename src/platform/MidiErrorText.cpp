@@ -31,25 +31,3 @@ bool MidiErrorText(MMRESULT code, std::string& text) {
     text = t;
     return true;
 }
-
-namespace {
-MidiOutDriver* g_outDriver = nullptr;
-}
-
-MidiOutDriver& MidiOutSystem() {
-    if (!g_outDriver) throw std::logic_error("no MIDI output system set");
-    return *g_outDriver;
-}
-
-void SetMidiOutSystem(MidiOutDriver* driver) { g_outDriver = driver; }
-
-namespace {
-MidiInDriver* g_inDriver = nullptr;
-}
-
-MidiInDriver& MidiInSystem() {
-    if (!g_inDriver) throw std::logic_error("no MIDI input system set");
-    return *g_inDriver;
-}
-
-void SetMidiInSystem(MidiInDriver* driver) { g_inDriver = driver; }

@@ -58,5 +58,3 @@ public:
     std::function<void()> OnPortsChanged;
 };
 
-MidiInDriver& MidiInSystem();
-void SetMidiInSystem(MidiInDriver* driver);

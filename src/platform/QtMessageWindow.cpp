@@ -28,6 +28,6 @@ void TQtMessageWindow::Wake() noexcept {
     [[maybe_unused]] ssize_t n = ::write(fd_, &one, sizeof one);
 }
 
-void UseQtMessageWindows() {
-    SetMessageWindowFactory([] { return std::make_unique<TQtMessageWindow>(); });
+TMessageWindowFactory QtMessageWindows() {
+    return [] { return std::make_unique<TQtMessageWindow>(); };
 }

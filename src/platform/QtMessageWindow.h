@@ -19,4 +19,5 @@ private:
 };
 
 // Makes every port's window a TQtMessageWindow.
-void UseQtMessageWindows();
+// Windows woken through the Qt event loop.
+TMessageWindowFactory QtMessageWindows();

@@ -1,7 +1,5 @@
 #include "platform/QtServices.h"
 
-#include "mainwindow/ProgramNames.h"
-
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -17,7 +15,6 @@
 #include <unistd.h>
 
 namespace {
-std::function<void(const QString&)> g_messageSink;
 int g_signalFds[2] = {-1, -1};
 
 void SignalToSocket(int) {
@@ -26,14 +23,8 @@ void SignalToSocket(int) {
 }
 } // namespace
 
-void SetMessageSink(std::function<void(const QString&)> sink) { g_messageSink = std::move(sink); }
-
-void ShowMessage(QWidget* parent, const QString& text) {
-    if (g_messageSink) {
-        g_messageSink(text);
-        return;
-    }
-    QMessageBox::information(parent, QString::fromStdString(ProgramName()), text);
+void ShowMessageBox(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, QApplication::applicationName(), text);
 }
 
 QRect WorkArea(const QWidget* window) {
@@ -44,14 +35,7 @@ QRect WorkArea(const QWidget* window) {
     return area.isValid() ? area : screen->geometry();
 }
 
-namespace {
-int g_recordedDepth = 0;
-}
-
-void SetScreenDepth(int depth) { g_recordedDepth = depth; }
-
 int ScreenDepth() {
-    if (g_recordedDepth) return g_recordedDepth;
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->depth() : 24;
 }

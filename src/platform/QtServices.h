@@ -10,18 +10,15 @@
 class QPainter;
 class QWidget;
 
-// A message box with the program's caption. Tests divert the texts to a sink.
-void ShowMessage(QWidget* parent, const QString& text);
-void SetMessageSink(std::function<void(const QString&)> sink);
+// A message box with the application's name as its caption.
+void ShowMessageBox(QWidget* parent, const QString& text);
 
 // The desktop area not covered by task bars on the window's screen; the
 // primary screen's rectangle when the system gives none.
 QRect WorkArea(const QWidget* window);
 
-// The program-wide colour depth in bits per pixel: the primary screen's, or
-// the depth recorded when the display changed (0 reads the screen again).
+// The colour depth of the primary screen in bits per pixel.
 int ScreenDepth();
-void SetScreenDepth(int depth);
 
 // Runs the handler on the GUI thread when SIGTERM or SIGINT arrives.
 void OnTerminationSignal(std::function<void()> handler);

@@ -25,7 +25,7 @@ MidiOutDriver& TSystemMidiOut::Real() {
         const TMidiApi api = ChosenMidiApi();
         Announce(api, clientName_);
         if (api == TMidiApi::Alsa) real_ = std::make_unique<RtMidiOutDriver>(clientName_);
-        else real_ = std::make_unique<JackMidiOutDriver>(clientName_);
+        else real_ = std::make_unique<JackMidiOutDriver>(clientName_, windows_);
         Forward(*real_, static_cast<MidiOutDriver&>(*this));
     }
     return *real_;
@@ -34,7 +34,7 @@ MidiOutDriver& TSystemMidiOut::Real() {
 MidiInDriver& TSystemMidiIn::Real() {
     if (!real_) {
         if (ChosenMidiApi() == TMidiApi::Alsa) real_ = std::make_unique<RtMidiInDriver>(clientName_);
-        else real_ = std::make_unique<JackMidiInDriver>(clientName_);
+        else real_ = std::make_unique<JackMidiInDriver>(clientName_, windows_);
         Forward(*real_, static_cast<MidiInDriver&>(*this));
     }
     return *real_;

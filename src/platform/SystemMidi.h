@@ -3,6 +3,7 @@
 // start, so that nothing on the way to the first window waits for it: the
 // ALSA sequencer through RtMidi when it opens, else JACK.
 #include "platform/MidiDriver.h"
+#include "platform/MessageWindow.h"
 #include "platform/MidiInDriver.h"
 
 #include <memory>
@@ -10,7 +11,8 @@
 
 class TSystemMidiOut : public MidiOutDriver {
 public:
-    explicit TSystemMidiOut(std::string clientName) : clientName_(std::move(clientName)) {}
+    TSystemMidiOut(std::string clientName, TMessageWindowFactory windows)
+        : clientName_(std::move(clientName)), windows_(std::move(windows)) {}
 
     std::uint32_t GetNumDevs() override { return Real().GetNumDevs(); }
     MMRESULT GetDevCaps(std::int32_t id, std::string& name) override { return Real().GetDevCaps(id, name); }
@@ -24,12 +26,14 @@ public:
 private:
     MidiOutDriver& Real();
     std::string clientName_;
+    TMessageWindowFactory windows_;
     std::unique_ptr<MidiOutDriver> real_;
 };
 
 class TSystemMidiIn : public MidiInDriver {
 public:
-    explicit TSystemMidiIn(std::string clientName) : clientName_(std::move(clientName)) {}
+    TSystemMidiIn(std::string clientName, TMessageWindowFactory windows)
+        : clientName_(std::move(clientName)), windows_(std::move(windows)) {}
 
     std::uint32_t GetNumDevs() override { return Real().GetNumDevs(); }
     MMRESULT GetDevCaps(std::int32_t id, std::string& name) override { return Real().GetDevCaps(id, name); }
@@ -49,5 +53,6 @@ public:
 private:
     MidiInDriver& Real();
     std::string clientName_;
+    TMessageWindowFactory windows_;
     std::unique_ptr<MidiInDriver> real_;
 };

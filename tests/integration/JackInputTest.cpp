@@ -47,7 +47,8 @@ TEST(JackInputTest, ClosingDuringASystemExclusiveFloodIsSafe) {
             std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
     });
-    TMidiInput port(driver);
+    TOpenMidiDevices open;
+    TMidiInput port(driver, open);
     int received = 0;
     for (int round = 0; round < 40; ++round) {
         port.SetDeviceID(device);

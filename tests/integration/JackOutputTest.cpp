@@ -31,6 +31,7 @@ protected:
     }
     static JackServer* server;
     const std::string client = "Fendrel's Tonecast";
+    TOpenMidiDevices open;
 };
 
 JackServer* JackOutputTest::server = nullptr;
@@ -42,7 +43,7 @@ void ConnectOwnPortTo(jack_client_t* jack, const std::string& client, const std:
 TEST_F(JackOutputTest, MapperDeliversNotesAndPitchBendByteForByte) {
     Sink sink;
     JackMidiOutDriver driver(client);
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(MIDI_MAPPER);
     EXPECT_EQ(port.DeviceName(), client);
     ASSERT_TRUE(port.Open());
@@ -63,7 +64,7 @@ TEST_F(JackOutputTest, MapperDeliversNotesAndPitchBendByteForByte) {
 TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
     Sink sink;
     JackMidiOutDriver driver(client);
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(MIDI_MAPPER);
     ASSERT_TRUE(port.Open());
     ConnectOwnPortTo(sink.Client(), client, sink.PortName());
@@ -84,7 +85,7 @@ TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
 TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
     Sink sink;
     JackMidiOutDriver driver(client);
-    TMidiOutput mapper(driver);
+    TMidiOutput mapper(driver, open);
     mapper.SetDeviceID(MIDI_MAPPER);
     mapper.Open();
 
@@ -97,7 +98,7 @@ TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
     }
     ASSERT_GE(sinkDevice, 0) << "the sink is not listed";
 
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(sinkDevice);
     EXPECT_EQ(port.DeviceName(), sink.PortName());
     ASSERT_TRUE(port.Open());
@@ -111,7 +112,7 @@ TEST_F(JackOutputTest, TheMapperIsThereWithoutAnyOtherPort) {
     JackMidiOutDriver driver(client);
     EXPECT_EQ(driver.GetNumDevs(), 0u);
     EXPECT_TRUE(driver.HasMapper());
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(MIDI_MAPPER);
     EXPECT_TRUE(port.Open());
 }

@@ -39,35 +39,31 @@ class JackWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        InitProgramNames("/usr/bin/tonecast");
-        SetMessageSink([this](const QString& t) { messages.push_back(t.toStdString()); });
+        TTonecastApplication::Instance()->MessageSink = [this](const QString& t) { messages.push_back(t.toStdString()); };
         server = std::make_unique<JackServer>();
         source = std::make_unique<Source>(); // before the program starts
         sink = std::make_unique<Sink>();
-        midiOut = std::make_unique<JackMidiOutDriver>(ProgramName());
-        midiIn = std::make_unique<JackMidiInDriver>(ProgramName());
-        SetMidiOutSystem(midiOut.get());
-        SetMidiInSystem(midiIn.get());
-        window = std::make_unique<TTonecast2>();
+        midiOut = std::make_unique<JackMidiOutDriver>(names.Program, QtMessageWindows());
+        midiIn = std::make_unique<JackMidiInDriver>(names.Program, QtMessageWindows());
+        window = std::make_unique<TTonecast2>(names, *midiOut, *midiIn);
         window->show();
         Wait(100);
-        ASSERT_TRUE(ConnectClientTo(sink->Client(), ProgramName(), sink->PortName()));
+        ASSERT_TRUE(ConnectClientTo(sink->Client(), names.Program, sink->PortName()));
     }
     void TearDown() override {
         if (window) window->close();
         window.reset();
-        SetMidiOutSystem(nullptr);
-        SetMidiInSystem(nullptr);
         midiIn.reset();
         midiOut.reset();
         sink.reset();
         source.reset();
         server.reset();
-        SetMessageSink(nullptr);
+        TTonecastApplication::Instance()->MessageSink = nullptr;
         ::unsetenv("XDG_CONFIG_HOME");
     }
 
     TempDir dir;
+    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
     std::vector<std::string> messages;
     std::unique_ptr<JackServer> server;
     std::unique_ptr<Source> source;
@@ -84,7 +80,7 @@ TEST_F(JackWindowTest, TheSourceIsListedAndOpenedAtFirstStart) {
     EXPECT_NE(std::find(captions.begin(), captions.end(), source->PortName()), captions.end());
     EXPECT_EQ(window->MidiInput().DeviceName(), source->PortName());
     EXPECT_EQ(window->MidiOutput().DeviceID(), MIDI_MAPPER);
-    for (QAction* a : window->MidiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), ProgramName()));
+    for (QAction* a : window->MidiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), names.Program));
 }
 
 TEST_F(JackWindowTest, WithoutThruNothingPassesAndTheKeyIsMarked) {
@@ -152,7 +148,6 @@ int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("TONECAST_MIDI_API", "jack", 1);
     TTonecastApplication app(argc, argv);
-    UseQtMessageWindows();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,21 +10,18 @@ namespace {
 
 class MidiInTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        OpenMidiDevices::Clear();
-        driver.devices = {"Keys", "LB1 Loop"};
-    }
-    void TearDown() override { OpenMidiDevices::Clear(); }
+    void SetUp() override { driver.devices = {"Keys", "LB1 Loop"}; }
     void OpenAndStart(TMidiInput& port, int device = 0) {
         port.SetDeviceID(device);
         ASSERT_TRUE(port.Open());
         port.Start();
     }
     FakeMidiInDriver driver;
+    TOpenMidiDevices open;
 };
 
 TEST_F(MidiInTest, SelectingDevices) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     EXPECT_EQ(port.DeviceID(), NoMidiDevice);
     port.SetDeviceID(1);
     EXPECT_EQ(port.DeviceName(), "LB1 Loop");
@@ -40,7 +37,7 @@ TEST_F(MidiInTest, SelectingDevices) {
 }
 
 TEST_F(MidiInTest, SettingTheDeviceWhileOpenRaises) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     OpenAndStart(port);
     try {
         port.SetDeviceID(1);
@@ -52,7 +49,7 @@ TEST_F(MidiInTest, SettingTheDeviceWhileOpenRaises) {
 }
 
 TEST_F(MidiInTest, RingKeepsTheFirst1024AndCountsTheDrop) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     OpenAndStart(port);
     int notified = 0;
     port.OnMidiData = [&](TMidiInput*) { ++notified; };
@@ -76,7 +73,7 @@ TEST_F(MidiInTest, RingKeepsTheFirst1024AndCountsTheDrop) {
 }
 
 TEST_F(MidiInTest, SensingAndClockPassOnlyWithTheirFlags) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     OpenAndStart(port);
     driver.InjectShort(0xFE, 1);
     driver.InjectShort(0xF8, 2);
@@ -94,7 +91,7 @@ TEST_F(MidiInTest, SensingAndClockPassOnlyWithTheirFlags) {
 }
 
 TEST_F(MidiInTest, LongSystemExclusiveArrivesInBlocks) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     OpenAndStart(port);
     EXPECT_EQ(driver.QueuedBuffers(), 16u);
     std::vector<std::uint8_t> sysex(2500);
@@ -118,7 +115,7 @@ TEST_F(MidiInTest, LongSystemExclusiveArrivesInBlocks) {
 }
 
 TEST_F(MidiInTest, EmptyLongBufferGivesF0WithLengthZero) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     OpenAndStart(port);
     ASSERT_TRUE(driver.ReturnEmptyBuffer(3));
     auto e = port.GetEvent();
@@ -129,23 +126,19 @@ TEST_F(MidiInTest, EmptyLongBufferGivesF0WithLengthZero) {
 
 class MidiInWindowTest : public MidiInTest {
 protected:
-    void SetUp() override {
-        MidiInTest::SetUp();
-        SetMessageWindowFactory([this] {
+    // The port's windows, kept where the test can deliver them.
+    TMessageWindowFactory Windows() {
+        return [this] {
             auto w = std::make_unique<TCollectingMessageWindow>();
             window = w.get();
             return w;
-        });
-    }
-    void TearDown() override {
-        SetMessageWindowFactory(nullptr);
-        MidiInTest::TearDown();
+        };
     }
     TMessageWindow* window = nullptr;
 };
 
 TEST_F(MidiInWindowTest, OneNotificationDrainsEverything) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open, Windows());
     OpenAndStart(port);
     int notified = 0, events = 0;
     port.OnMidiData = [&](TMidiInput* p) {
@@ -163,7 +156,7 @@ TEST_F(MidiInWindowTest, OneNotificationDrainsEverything) {
 }
 
 TEST_F(MidiInWindowTest, BuffersOfDroppedLongRecordsComeBack) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open, Windows());
     OpenAndStart(port);
     int overflows = 0;
     port.OnOverflow = [&](TMidiInput*) { ++overflows; };
@@ -182,7 +175,7 @@ TEST_F(MidiInWindowTest, BuffersOfDroppedLongRecordsComeBack) {
 }
 
 TEST_F(MidiInTest, ClosedPortGivesNothing) {
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     EXPECT_EQ(port.EventCount(), 0);
     EXPECT_EQ(port.GetEvent(), nullptr);
     OpenAndStart(port);
@@ -193,14 +186,14 @@ TEST_F(MidiInTest, ClosedPortGivesNothing) {
     EXPECT_EQ(port.EventCount(), 0);
     EXPECT_EQ(port.GetEvent(), nullptr);
     EXPECT_EQ(driver.QueuedBuffers(), 0u);
-    EXPECT_FALSE(OpenMidiDevices::Contains(TMidiDeviceKind::Input, "Keys"));
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Input, "Keys"));
     std::vector<std::string> tail(driver.calls.end() - 3, driver.calls.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"stop", "reset", "close"}));
 }
 
 TEST_F(MidiInTest, InputOfAnOpenLoopbackOutputIsRefused) {
-    OpenMidiDevices::Add(TMidiDeviceKind::Output, "lb1 loop");
-    TMidiInput port(driver);
+    open.Add(TMidiDeviceKind::Output, "lb1 loop");
+    TMidiInput port(driver, open);
     port.SetDeviceID(1);
     try {
         port.Open();
@@ -214,7 +207,7 @@ TEST_F(MidiInTest, InputOfAnOpenLoopbackOutputIsRefused) {
 TEST_F(MidiInTest, FailedOpenWithADeadHandleRaisesTheCode) {
     driver.openResult = MMSYSERR_ALLOCATED;
     driver.openGivesHandle = false;
-    TMidiInput port(driver);
+    TMidiInput port(driver, open);
     port.SetDeviceID(0);
     try {
         port.Open();

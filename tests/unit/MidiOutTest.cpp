@@ -8,15 +8,14 @@ namespace {
 class MidiOutTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        OpenMidiDevices::Clear();
         driver.devices = {"Synth A", "LB1 Loopback", "Synth C"};
     }
-    void TearDown() override { OpenMidiDevices::Clear(); }
     FakeMidiOutDriver driver;
+    TOpenMidiDevices open;
 };
 
 TEST_F(MidiOutTest, NewPortSelectsNothingAndOpenDoesNotCallTheSystem) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     EXPECT_EQ(port.DeviceID(), NoMidiDevice);
     EXPECT_EQ(port.DeviceName(), "");
     EXPECT_TRUE(port.IsClosed());
@@ -33,7 +32,7 @@ struct SelectCase {
 class MidiOutSelectTest : public MidiOutTest, public ::testing::WithParamInterface<SelectCase> {};
 
 TEST_P(MidiOutSelectTest, DeviceIdSelectsByNumber) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(GetParam().id);
     EXPECT_EQ(port.DeviceID(), GetParam().expectedId);
     EXPECT_EQ(port.DeviceName(), GetParam().expectedName);
@@ -47,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Numbers, MidiOutSelectTest,
                                            SelectCase{1000, NoMidiDevice, ""}));
 
 TEST_F(MidiOutTest, CapsFailureRaisesWithTheSystemText) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     driver.capsResult = MMSYSERR_NODRIVER;
     try {
         port.SetDeviceID(0);
@@ -66,7 +65,7 @@ TEST_F(MidiOutTest, UnknownCodeGivesUnspecifiedError) {
 }
 
 TEST_F(MidiOutTest, ChangingDeviceWhileOpenRaisesAndKeepsTheDevice) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(2);
     ASSERT_TRUE(port.Open());
     try {
@@ -81,10 +80,10 @@ TEST_F(MidiOutTest, ChangingDeviceWhileOpenRaisesAndKeepsTheDevice) {
 }
 
 TEST_F(MidiOutTest, OpenSendCloseInOrder) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     ASSERT_TRUE(port.Open());
-    EXPECT_TRUE(OpenMidiDevices::Contains(TMidiDeviceKind::Output, "synth a"));
+    EXPECT_TRUE(open.Contains(TMidiDeviceKind::Output, "synth a"));
     port.SendShortMsg(0x90, 60, 100);
     port.SendShortMsg(0x95, 0xFF, 0x80); // not checked: sent as given
     ASSERT_EQ(driver.sent.size(), 2u);
@@ -92,13 +91,13 @@ TEST_F(MidiOutTest, OpenSendCloseInOrder) {
     EXPECT_EQ(driver.sent[1].packed, 0x80FF95u);
     EXPECT_TRUE(port.Close());
     EXPECT_TRUE(port.IsClosed());
-    EXPECT_FALSE(OpenMidiDevices::Contains(TMidiDeviceKind::Output, "Synth A"));
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
     std::vector<std::string> tail(driver.calls.end() - 2, driver.calls.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"reset", "close"}));
 }
 
 TEST_F(MidiOutTest, SendingOnAClosedPortDoesNothing) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     port.SendShortMsg(0x90, 60, 100);
     EXPECT_TRUE(driver.calls.size() == 1 && driver.calls[0] == "caps 0");
@@ -106,7 +105,7 @@ TEST_F(MidiOutTest, SendingOnAClosedPortDoesNothing) {
 }
 
 TEST_F(MidiOutTest, RefusedSendRaises) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     port.Open();
     driver.sendResult = MIDIERR_NOTREADY;
@@ -119,7 +118,7 @@ TEST_F(MidiOutTest, RefusedSendRaises) {
 }
 
 TEST_F(MidiOutTest, FailedOpenWhoseHandleAnswersStaysOpen) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     driver.openResult = MMSYSERR_ALLOCATED;
     driver.openGivesHandle = true;
@@ -132,7 +131,7 @@ TEST_F(MidiOutTest, FailedOpenWhoseHandleAnswersStaysOpen) {
 }
 
 TEST_F(MidiOutTest, FailedOpenWithDeadHandleRaisesTheOpenCode) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     driver.openResult = MMSYSERR_ALLOCATED;
     driver.openGivesHandle = false;
@@ -143,22 +142,22 @@ TEST_F(MidiOutTest, FailedOpenWithDeadHandleRaisesTheOpenCode) {
         EXPECT_EQ(e.ErrorCode, MMSYSERR_ALLOCATED);
     }
     EXPECT_TRUE(port.IsClosed());
-    EXPECT_FALSE(OpenMidiDevices::Contains(TMidiDeviceKind::Output, "Synth A"));
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
     port.SendShortMsg(0x90, 1, 1);
     EXPECT_TRUE(driver.sent.empty());
 }
 
 TEST_F(MidiOutTest, CloseOnAClosedPortStillRemovesTheName) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
-    OpenMidiDevices::Add(TMidiDeviceKind::Output, "Synth A");
+    open.Add(TMidiDeviceKind::Output, "Synth A");
     EXPECT_TRUE(port.Close());
-    EXPECT_FALSE(OpenMidiDevices::Contains(TMidiDeviceKind::Output, "Synth A"));
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
     EXPECT_EQ(std::count(driver.calls.begin(), driver.calls.end(), "close"), 0);
 }
 
 TEST_F(MidiOutTest, CloseThatTheDriverRefusesStillClosesThePort) {
-    TMidiOutput port(driver);
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     port.Open();
     driver.resetResult = MMSYSERR_NODRIVER;
@@ -170,12 +169,12 @@ TEST_F(MidiOutTest, CloseThatTheDriverRefusesStillClosesThePort) {
 
 TEST_F(MidiOutTest, DestroyClosesAnOpenPort) {
     {
-        TMidiOutput port(driver);
+        TMidiOutput port(driver, open);
         port.SetDeviceID(0);
         port.Open();
     }
     EXPECT_TRUE(driver.openHandles.empty());
-    EXPECT_FALSE(OpenMidiDevices::Contains(TMidiDeviceKind::Output, "Synth A"));
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
 }
 
 struct LoopbackCase {
@@ -204,16 +203,16 @@ INSTANTIATE_TEST_SUITE_P(Names, LoopbackNameTest,
 
 TEST_F(MidiOutTest, AlsaMidiThroughCannotFeedItself) {
     driver.devices = {"Midi Through:Midi Through Port-0"};
-    OpenMidiDevices::Add(TMidiDeviceKind::Input, "Midi Through:Midi Through Port-0");
-    TMidiOutput port(driver);
+    open.Add(TMidiDeviceKind::Input, "Midi Through:Midi Through Port-0");
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     EXPECT_THROW(port.Open(), EMidiOutputError);
     EXPECT_TRUE(port.IsClosed());
 }
 
 TEST_F(MidiOutTest, OutputOfAnOpenLoopbackInputIsRefused) {
-    OpenMidiDevices::Add(TMidiDeviceKind::Input, "lb1 loopback");
-    TMidiOutput port(driver);
+    open.Add(TMidiDeviceKind::Input, "lb1 loopback");
+    TMidiOutput port(driver, open);
     port.SetDeviceID(1);
     try {
         port.Open();
@@ -229,21 +228,20 @@ TEST_F(MidiOutTest, OutputOfAnOpenLoopbackInputIsRefused) {
 }
 
 TEST_F(MidiOutTest, NonLoopbackNameOpensBesideTheSameInput) {
-    OpenMidiDevices::Add(TMidiDeviceKind::Input, "Synth A");
-    TMidiOutput port(driver);
+    open.Add(TMidiDeviceKind::Input, "Synth A");
+    TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     EXPECT_TRUE(port.Open());
 }
 
 TEST(OpenMidiDevicesTest, NamesAreKeptOnceAndRemovedFirstMatch) {
-    OpenMidiDevices::Clear();
-    OpenMidiDevices::Add(TMidiDeviceKind::Output, "Synth");
-    OpenMidiDevices::Add(TMidiDeviceKind::Output, "SYNTH");
-    EXPECT_EQ(OpenMidiDevices::Names(TMidiDeviceKind::Output).size(), 1u);
-    EXPECT_FALSE(OpenMidiDevices::Contains(TMidiDeviceKind::Input, "Synth"));
-    OpenMidiDevices::Remove(TMidiDeviceKind::Output, "synth");
-    EXPECT_TRUE(OpenMidiDevices::Names(TMidiDeviceKind::Output).empty());
-    OpenMidiDevices::Clear();
+    TOpenMidiDevices open;
+    open.Add(TMidiDeviceKind::Output, "Synth");
+    open.Add(TMidiDeviceKind::Output, "SYNTH");
+    EXPECT_EQ(open.Names(TMidiDeviceKind::Output).size(), 1u);
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Input, "Synth"));
+    open.Remove(TMidiDeviceKind::Output, "synth");
+    EXPECT_TRUE(open.Names(TMidiDeviceKind::Output).empty());
 }
 
 } // namespace

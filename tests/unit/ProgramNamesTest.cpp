@@ -1,5 +1,5 @@
 #include "mainwindow/ProgramNames.h"
-#include "platform/RegistryFile.h"
+#include "platform/RegistryStore.h"
 
 #include "../TempDir.h"
 
@@ -10,43 +10,40 @@
 namespace {
 
 TEST(ProgramNamesTest, RootIsBuiltFromTheNames) {
-    InitProgramNames("/opt/tonecast/bin/tonecast");
-    EXPECT_EQ(CompanyName(), "Morwent");
-    EXPECT_EQ(ProgramName(), "Fendrel's Tonecast");
-    EXPECT_EQ(ExeBaseName(), "tonecast");
-    EXPECT_EQ(RegistryRoot(), "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast");
-    EXPECT_EQ(ComponentRegPath(), "Morwent\\Fendrel's Tonecast\\tonecast");
-    InitProgramNames("./other.exe");
-    EXPECT_EQ(ExeBaseName(), "other");
-    InitProgramNames("tonecast");
+    const auto names = TProgramNames::ForExecutable("/opt/tonecast/bin/tonecast");
+    EXPECT_EQ(names.Company, "Morwent");
+    EXPECT_EQ(names.Program, "Fendrel's Tonecast");
+    EXPECT_EQ(names.ExeBaseName, "tonecast");
+    EXPECT_EQ(names.RegistryRoot(), "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast");
+    EXPECT_EQ(names.ComponentRegPath(), "Morwent\\Fendrel's Tonecast\\tonecast");
+    EXPECT_EQ(TProgramNames::ForExecutable("./other.exe").ExeBaseName, "other");
 }
 
 TEST(ProgramNamesTest, CopiesWithOtherNamesKeepSeparateSettings) {
     TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-    InitProgramNames("/x/tonecast");
+    const auto first = TProgramNames::ForExecutable("/x/tonecast");
+    const auto live = TProgramNames::ForExecutable("/x/tonecast-live");
     {
-        auto store = OpenRegistryStore();
+        auto store = first.OpenRegistryStore();
         store->WriteInteger("KeyboardForm", "Top", 1);
         store->Close();
     }
-    InitProgramNames("/x/tonecast-live");
     {
-        auto store = OpenRegistryStore();
+        auto store = live.OpenRegistryStore();
         EXPECT_EQ(store->ReadInteger("KeyboardForm", "Top", -1), -1);
         store->WriteInteger("KeyboardForm", "Top", 2);
     }
-    EXPECT_EQ(RegistryFilePath("tonecast"),
-              (dir.Path() / "Morwent" / "Fendrel's Tonecast" / "tonecast.reg").string());
-    EXPECT_TRUE(RegKeyExists("HKEY_CURRENT_USER",
-                             "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\KeyboardForm"));
-    EXPECT_TRUE(RegKeyExists("HKEY_CURRENT_USER",
-                             "Software\\Morwent\\Fendrel's Tonecast\\tonecast-live\\keyboardform"));
-    EXPECT_FALSE(RegKeyExists("HKEY_CURRENT_USER",
-                              "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\Chords"));
-    EXPECT_FALSE(RegKeyExists("HKEY_CURRENT_USER",
-                              "\\Software\\Morwent\\Fendrel's Tonecast\\nocopy\\KeyboardForm"));
-    InitProgramNames("tonecast");
+    EXPECT_EQ(first.RegistryFilePath(), (dir.Path() / "Morwent" / "Fendrel's Tonecast" / "tonecast.reg").string());
+    auto exists = [&](const std::string& hive, const std::string& path) {
+        return RegKeyExists(first.Company, first.Program, hive, path);
+    };
+    EXPECT_TRUE(exists("HKEY_CURRENT_USER", "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\KeyboardForm"));
+    EXPECT_TRUE(exists("HKEY_CURRENT_USER", "Software\\Morwent\\Fendrel's Tonecast\\tonecast-live\\keyboardform"));
+    EXPECT_FALSE(exists("HKEY_CURRENT_USER", "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\Chords"));
+    EXPECT_FALSE(exists("HKEY_CURRENT_USER", "\\Software\\Morwent\\Fendrel's Tonecast\\nocopy\\KeyboardForm"));
+    EXPECT_FALSE(exists("HKEY_LOCAL_MACHINE", "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\KeyboardForm"));
+    EXPECT_EQ(first.OpenRegistryStore("\\Software\\Other\\Program\\x"), nullptr);
     ::unsetenv("XDG_CONFIG_HOME");
 }
 

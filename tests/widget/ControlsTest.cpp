@@ -217,10 +217,11 @@ TEST_F(ImgControlTest, DraggingTheWheelSticksAtTheMiddle) {
 }
 
 TEST_F(ImgControlTest, ADisplayChangeAcrossEightBitsReloadsThePicture) {
-    SetScreenDepth(8);
     TFrameImage image;
     image.Setup(20, 76, "WHEEL", "WHEEL256");
     TImgControl c;
+    c.SetFrameImage(&image);
+    c.DisplayChanged(8); // the screen starts with 256 colours
     c.SetFrameImage(&image);
     const qint64 before = image.Bitmap().cacheKey();
     c.DisplayChanged(16);
@@ -228,7 +229,6 @@ TEST_F(ImgControlTest, ADisplayChangeAcrossEightBitsReloadsThePicture) {
     const qint64 after = image.Bitmap().cacheKey();
     c.DisplayChanged(24); // no crossing
     EXPECT_EQ(image.Bitmap().cacheKey(), after);
-    SetScreenDepth(0);
 }
 
 TEST(MyExtCtrlsTest, SmallControls) {

@@ -93,10 +93,11 @@ TEST_F(KeyboardTest, ArrowsStepOneWhiteKey) {
 }
 
 TEST(KeyboardScreenTest, ALowColourScreenNeverUsesImages) {
-    SetScreenDepth(4);
     TKeyTable kbKeys;
     TKeyboard kb{kbKeys};
-    SetScreenDepth(0);
+    kb.SetPaintStyle(TPaintStyle::psImage);
+    kb.DisplayChanged(4); // sixteen colours
+    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psDraw);
     kb.SetPaintStyle(TPaintStyle::psImage);
     EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psDraw);
     EXPECT_FALSE(kb.ImagesAvailable());

@@ -1,6 +1,7 @@
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/ProgramNames.h"
 #include "mainwindow/Tonecast2.h"
+#include "mainwindow/TonecastApplication.h"
 #include "platform/FakeMidiDriver.h"
 #include "platform/FakeMidiInDriver.h"
 #include "platform/QtServices.h"
@@ -34,31 +35,28 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        InitProgramNames("/usr/bin/tonecast");
         driver.devices = {"Synth"};
         driver.mapperName = "Fendrel's Tonecast";
-        SetMidiOutSystem(&driver);
-        SetMidiInSystem(&inDriver);
-        SetMessageSink([this](const QString& text) { messages.push_back(text.toStdString()); });
-        OpenMidiDevices::Clear();
+        TTonecastApplication::Instance()->MessageSink = [this](const QString& text) {
+            messages.push_back(text.toStdString());
+        };
     }
     void TearDown() override {
-        SetMessageSink(nullptr);
-        SetMidiOutSystem(nullptr);
-        SetMidiInSystem(nullptr);
+        TTonecastApplication::Instance()->MessageSink = nullptr;
         ::unsetenv("XDG_CONFIG_HOME");
     }
-    std::string RegFile() const { return RegistryFilePath("tonecast"); }
-    std::string Root() const { return "HKEY_CURRENT_USER" + RegistryRoot(); }
+    std::string RegFile() const { return names.RegistryFilePath(); }
+    std::string Root() const { return "HKEY_CURRENT_USER" + names.RegistryRoot(); }
 
     TempDir dir;
+    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
     std::vector<std::string> messages;
 };
 
 TEST_F(MainWindowTest, StartsInThreeStagesAndOffersTheMapper) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     EXPECT_EQ(window.Stage(), TTonecast2::TStage::Created);
     EXPECT_EQ(window.windowTitle(), "Fendrel's Tonecast");
     EXPECT_TRUE(driver.openHandles.empty());
@@ -77,7 +75,7 @@ TEST_F(MainWindowTest, StartsInThreeStagesAndOffersTheMapper) {
 }
 
 TEST_F(MainWindowTest, OutputMessageSendsThenReflects) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     window.OutputMessage(0xB0, 0, 5);
@@ -100,7 +98,7 @@ TEST_F(MainWindowTest, OutputMessageSendsThenReflects) {
 TEST_F(MainWindowTest, WithoutADeviceNothingIsSent) {
     driver.openResult = MMSYSERR_NODRIVER;
     driver.openGivesHandle = false;
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     ASSERT_EQ(messages.size(), 1u); // the failed open is shown
@@ -122,7 +120,7 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementBeforeThePortCloses) {
                            store.ValueExists("KeyboardForm", "Width");
     };
     {
-        TTonecast2 window;
+        TTonecast2 window(names, driver, inDriver);
         window.show();
         QApplication::processEvents();
         window.move(123, 77);
@@ -137,7 +135,7 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementBeforeThePortCloses) {
     EXPECT_FALSE(store.ReadBool("KeyboardForm", "First Time", true));
 
     // The next start comes back where this one ended.
-    TTonecast2 again;
+    TTonecast2 again(names, driver, inDriver);
     again.show();
     QApplication::processEvents();
     EXPECT_EQ(again.width(), 700);
@@ -149,19 +147,19 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementBeforeThePortCloses) {
 
 TEST_F(MainWindowTest, AWindowThatNeverShowedLeavesTheSettingsAlone) {
     {
-        TTonecast2 window;
+        TTonecast2 window(names, driver, inDriver);
         window.show();
         QApplication::processEvents();
         window.Keyboard1->SetChannel(6);
         window.close();
     }
     const std::string before = ReadFile(RegFile());
-    { TTonecast2 never; }
+    { TTonecast2 never(names, driver, inDriver); }
     EXPECT_EQ(ReadFile(RegFile()), before);
 }
 
 TEST_F(MainWindowTest, FirstStartCentresTheWindow) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     QRect area = WorkArea(&window);
@@ -185,7 +183,7 @@ QPoint KeyPoint(TKeyboard* kb, int note) {
 }
 
 TEST_F(MainWindowTest, ClickingAKeySendsWithTheChordAndChannelOfTheControls) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     EXPECT_EQ(window.Keyboard1->PaintStyle(), TPaintStyle::psImage);
@@ -207,7 +205,7 @@ TEST_F(MainWindowTest, ClickingAKeySendsWithTheChordAndChannelOfTheControls) {
 }
 
 TEST_F(MainWindowTest, ChannelFieldDropsWhatIsNoChannel) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     for (const char* text : {"abc", "17", "0", ""}) {
@@ -230,7 +228,7 @@ TEST_F(MainWindowTest, ChannelFieldDropsWhatIsNoChannel) {
 }
 
 TEST_F(MainWindowTest, StatusBarShowsBaseNoteAndHoveredNote) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     EXPECT_EQ(window.StatusText(2), "Base: C1");
@@ -246,7 +244,7 @@ TEST_F(MainWindowTest, StatusBarShowsBaseNoteAndHoveredNote) {
 
 TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
     {
-        TTonecast2 window;
+        TTonecast2 window(names, driver, inDriver);
         window.show();
         QApplication::processEvents();
         emit window.CBChord->activated(2);
@@ -254,7 +252,7 @@ TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
         window.Keyboard1->SetBaseNote(50);
         window.close();
     }
-    TTonecast2 again;
+    TTonecast2 again(names, driver, inDriver);
     again.show();
     QApplication::processEvents();
     EXPECT_EQ(again.Keyboard1->Chord(), TChord::chMinor);
@@ -266,7 +264,7 @@ TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
 }
 
 TEST_F(MainWindowTest, ClosingReleasesSoundingNotesBeforeThePortCloses) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
@@ -282,7 +280,7 @@ TEST_F(MainWindowTest, ClosingReleasesSoundingNotesBeforeThePortCloses) {
 }
 
 TEST_F(MainWindowTest, EveryShutdownStepRunsWhenTheDeviceFails) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
@@ -298,7 +296,7 @@ TEST_F(MainWindowTest, EveryShutdownStepRunsWhenTheDeviceFails) {
 }
 
 TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     driver.sendResult = MMSYSERR_NOMEM;
@@ -313,7 +311,7 @@ TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
 }
 
 TEST_F(MainWindowTest, OnlyTheClientAreaIsBlack) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     EXPECT_EQ(window.centralWidget()->palette().color(QPalette::Window), QColor(Qt::black));
@@ -327,7 +325,7 @@ TEST_F(MainWindowTest, OnlyTheClientAreaIsBlack) {
 }
 
 TEST_F(MainWindowTest, TheWidthLimitFollowsTheKeyboard) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     window.Keyboard1->SetPaintStyle(TPaintStyle::psDraw);
@@ -343,7 +341,7 @@ TEST_F(MainWindowTest, AMaximisedWindowComesBackWhereItStood) {
     QPoint pos;
     QSize size;
     {
-        TTonecast2 window;
+        TTonecast2 window(names, driver, inDriver);
         window.show();
         QApplication::processEvents();
         window.move(120, 90);
@@ -355,7 +353,7 @@ TEST_F(MainWindowTest, AMaximisedWindowComesBackWhereItStood) {
         window.close();
     }
     for (int restart = 0; restart < 2; ++restart) {
-        TTonecast2 again;
+        TTonecast2 again(names, driver, inDriver);
         again.show();
         QApplication::processEvents();
         again.setWindowState(Qt::WindowNoState);
@@ -369,7 +367,7 @@ TEST_F(MainWindowTest, AMaximisedWindowComesBackWhereItStood) {
 }
 
 TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     const int height = window.height();
@@ -383,7 +381,7 @@ TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
 }
 
 TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     window.activateWindow();
     QApplication::setActiveWindow(&window);
@@ -414,7 +412,7 @@ TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
 class PitchReleaseTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(PitchReleaseTest, ThePitchWheelReturnsInHalvingSteps) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     const int start = GetParam();
@@ -443,7 +441,7 @@ TEST_P(PitchReleaseTest, ThePitchWheelReturnsInHalvingSteps) {
 INSTANTIATE_TEST_SUITE_P(Starts, PitchReleaseTest, ::testing::Values(4000, -4000));
 
 TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     window.Keyboard1->SetChannel(2);
@@ -481,7 +479,7 @@ TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
 }
 
 TEST_F(MainWindowTest, ArrowsScrollTheKeyboardByWhiteKeys) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     const int base = window.Keyboard1->BaseNote();
@@ -495,7 +493,7 @@ TEST_F(MainWindowTest, ArrowsScrollTheKeyboardByWhiteKeys) {
 }
 
 TEST_F(MainWindowTest, KeyWidthBarMapsToKeyWidthAndImageSize) {
-    TTonecast2 window;
+    TTonecast2 window(names, driver, inDriver);
     EXPECT_EQ(window.TBKeyWidth->value(), window.TBKeyWidth->minimum()); // small images
     EXPECT_TRUE(window.TBKeyWidth->isHidden());
     window.TBKeyWidth->setValue(10);

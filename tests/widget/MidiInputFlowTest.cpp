@@ -3,6 +3,7 @@
 #include "keyboard/Keyboard.h"
 #include "mainwindow/ProgramNames.h"
 #include "mainwindow/Tonecast2.h"
+#include "mainwindow/TonecastApplication.h"
 #include "platform/FakeMidiDriver.h"
 #include "platform/FakeMidiInDriver.h"
 #include "platform/QtServices.h"
@@ -28,14 +29,10 @@ class MidiInputFlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        InitProgramNames("/usr/bin/tonecast");
         out.devices = {"Synth"};
         in.devices = {"Keys"};
-        SetMidiOutSystem(&out);
-        SetMidiInSystem(&in);
-        SetMessageSink([this](const QString& t) { messages.push_back(t.toStdString()); });
-        OpenMidiDevices::Clear();
-        window = std::make_unique<TTonecast2>();
+        TTonecastApplication::Instance()->MessageSink = [this](const QString& t) { messages.push_back(t.toStdString()); };
+        window = std::make_unique<TTonecast2>(TProgramNames::ForExecutable("/usr/bin/tonecast"), out, in);
         window->show();
         QApplication::processEvents();
         ASSERT_TRUE(in.IsStarted());
@@ -44,9 +41,7 @@ protected:
     void TearDown() override {
         window->close();
         window.reset();
-        SetMessageSink(nullptr);
-        SetMidiOutSystem(nullptr);
-        SetMidiInSystem(nullptr);
+        TTonecastApplication::Instance()->MessageSink = nullptr;
         ::unsetenv("XDG_CONFIG_HOME");
     }
     void Inject(std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {

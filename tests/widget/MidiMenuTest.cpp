@@ -14,17 +14,15 @@ namespace {
 class MidiMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        OpenMidiDevices::Clear();
         out.devices = {"Synth A", "Synth B!"};
         out.mapperName = "Fendrel's Tonecast";
         in.devices = {"Keys"};
         outItem = bar.addMenu("Midi &Out");
         inItem = bar.addMenu("Midi &In");
     }
-    void TearDown() override { OpenMidiDevices::Clear(); }
 
     std::unique_ptr<TMidiOutMenu> MakeOut() {
-        auto m = std::make_unique<TMidiOutMenu>(nullptr, out);
+        auto m = std::make_unique<TMidiOutMenu>(out, open);
         m->DefaultMidiMapper = true;
         m->OnError = [this](TMidiMenuBase*, const std::string& e) { errors.push_back(e); };
         m->OnTextMessage = [this](TMidiMenuBase*, const std::string& t) { texts.push_back(t); };
@@ -45,6 +43,7 @@ protected:
 
     FakeMidiOutDriver out;
     FakeMidiInDriver in;
+    TOpenMidiDevices open;
     QMenuBar bar;
     QMenu* outItem;
     QMenu* inItem;
@@ -55,7 +54,7 @@ TEST_F(MidiMenuTest, MenusListDevicesWithTheMapperBelowTheSeparator) {
     auto menu = MakeOut();
     EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper", "Synth A", "Synth B!"}));
     EXPECT_EQ(Checked(outItem), "none");
-    TMidiInMenu inMenu(nullptr, in);
+    TMidiInMenu inMenu(in, open);
     inMenu.SetBaseMenu(inItem);
     EXPECT_EQ(Captions(inItem), (std::vector<std::string>{"none", "-", "Keys"}));
 }
@@ -78,7 +77,7 @@ TEST_F(MidiMenuTest, ABackendWithItsOwnPortOffersTheMapperWithoutDevices) {
 
 TEST_F(MidiMenuTest, AMenuNotOnTheMenuBarIsIgnored) {
     QMenu loose("Loose");
-    TMidiOutMenu menu(nullptr, out);
+    TMidiOutMenu menu(out, open);
     menu.SetBaseMenu(&loose);
     EXPECT_EQ(menu.BaseMenu(), nullptr);
     EXPECT_TRUE(loose.actions().isEmpty());
@@ -90,7 +89,7 @@ TEST_F(MidiMenuTest, FirstStartOpensTheMapperAndTheFirstInput) {
     menu->LoadFromRegistry(store);
     EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
     EXPECT_EQ(Checked(outItem), "Midi-Mapper");
-    TMidiInMenu inMenu(nullptr, in);
+    TMidiInMenu inMenu(in, open);
     inMenu.DefaultMidiMapper = true;
     inMenu.SetBaseMenu(inItem);
     inMenu.LoadFromRegistry(store);
@@ -177,7 +176,7 @@ TEST_F(MidiMenuTest, ASwitchGivesTheThreeTextsInOrder) {
 
 TEST_F(MidiMenuTest, InputMenuKeepsItsFlags) {
     auto store = TIniFileStore::FromText("[MidiDevices]\nMidiIn=keys\nActiveSensing=1\nTimingClock=0\n");
-    TMidiInMenu menu(nullptr, in);
+    TMidiInMenu menu(in, open);
     menu.SetBaseMenu(inItem);
     menu.LoadFromRegistry(store);
     EXPECT_TRUE(menu.ActiveSensing());

@@ -1,6 +1,5 @@
 // Widget tests run on the offscreen platform, so a bare ctest needs no display.
 #include "mainwindow/TonecastApplication.h"
-#include "platform/QtMessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +8,6 @@
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     TTonecastApplication app(argc, argv);
-    UseQtMessageWindows();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
