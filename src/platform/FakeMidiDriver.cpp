@@ -12,10 +12,7 @@ MMRESULT FakeMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& produ
         productName = mapperName;
         return MMSYSERR_NOERROR;
     }
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(devices.size()))
-        return MMSYSERR_BADDEVICEID;
-    productName = devices[static_cast<std::size_t>(deviceId)];
-    return MMSYSERR_NOERROR;
+    return DeviceNameFrom(devices, deviceId, productName);
 }
 
 MMRESULT FakeMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {

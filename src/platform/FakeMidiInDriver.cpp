@@ -12,9 +12,7 @@ std::uint32_t FakeMidiInDriver::GetNumDevs() { return static_cast<std::uint32_t>
 MMRESULT FakeMidiInDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
     calls.push_back("caps " + std::to_string(deviceId));
     if (capsResult != MMSYSERR_NOERROR) return capsResult;
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(devices.size())) return MMSYSERR_BADDEVICEID;
-    productName = devices[static_cast<std::size_t>(deviceId)];
-    return MMSYSERR_NOERROR;
+    return DeviceNameFrom(devices, deviceId, productName);
 }
 
 MMRESULT FakeMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
@@ -44,26 +42,19 @@ MMRESULT FakeMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
 
 MMRESULT FakeMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
     std::lock_guard guard(mutex_);
-    if (!Find(handle)) return MMSYSERR_INVALHANDLE;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Find(handle) ? TLentBuffers::Prepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT FakeMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
     std::lock_guard guard(mutex_);
     TOpenPort* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (p->buffers.Contains(header)) return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return p ? p->buffers.Unprepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT FakeMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
     std::lock_guard guard(mutex_);
     TOpenPort* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-    return p->buffers.Add(header);
+    return p ? p->buffers.AddPrepared(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT FakeMidiInDriver::Start(MidiHandle handle) {

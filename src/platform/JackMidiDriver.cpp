@@ -234,10 +234,7 @@ MMRESULT JackMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& produ
         productName = impl_->clientName;
         return MMSYSERR_NOERROR;
     }
-    const auto names = impl_->jack.ForeignPorts(JackPortIsInput);
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
-    productName = names[static_cast<std::size_t>(deviceId)];
-    return MMSYSERR_NOERROR;
+    return DeviceNameFrom(impl_->jack.ForeignPorts(JackPortIsInput), deviceId, productName);
 }
 
 bool JackMidiOutDriver::HasMapper() { return impl_->jack.Client() != nullptr; }
@@ -385,10 +382,7 @@ std::uint32_t JackMidiInDriver::GetNumDevs() {
 
 MMRESULT JackMidiInDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
     if (!impl_->jack.Client()) return MMSYSERR_NODRIVER;
-    const auto names = impl_->jack.ForeignPorts(JackPortIsOutput);
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
-    productName = names[static_cast<std::size_t>(deviceId)];
-    return MMSYSERR_NOERROR;
+    return DeviceNameFrom(impl_->jack.ForeignPorts(JackPortIsOutput), deviceId, productName);
 }
 
 MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
@@ -424,24 +418,17 @@ MMRESULT JackMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
 }
 
 MMRESULT JackMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
-    if (!impl_->Find(handle)) return MMSYSERR_INVALHANDLE;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return impl_->Find(handle) ? TLentBuffers::Prepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT JackMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
     Impl::Port* p = impl_->Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (p->buffers.Contains(header)) return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return p ? p->buffers.Unprepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT JackMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
     Impl::Port* p = impl_->Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-    return p->buffers.Add(header);
+    return p ? p->buffers.AddPrepared(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT JackMidiInDriver::Start(MidiHandle handle) {

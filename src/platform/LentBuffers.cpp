@@ -3,6 +3,22 @@
 #include <algorithm>
 #include <cstring>
 
+MMRESULT TLentBuffers::Prepare(MIDIHDR* header) {
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TLentBuffers::Unprepare(MIDIHDR* header) const {
+    if (Contains(header)) return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TLentBuffers::AddPrepared(MIDIHDR* header) {
+    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+    return Add(header);
+}
+
 MMRESULT TLentBuffers::Add(MIDIHDR* header) {
     std::lock_guard guard(lock_);
     if (count_ == Capacity) return MMSYSERR_NOMEM;

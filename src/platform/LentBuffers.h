@@ -14,7 +14,12 @@ class TLentBuffers {
 public:
     static constexpr std::size_t Capacity = 64;
 
-    // GUI thread. MMSYSERR_NOMEM when the queue is full.
+    // The header calls of the port, GUI thread: prepare marks a header, adding
+    // wants a prepared one (MMSYSERR_NOMEM when the queue is full), and a lent
+    // one cannot be unprepared.
+    static MMRESULT Prepare(MIDIHDR* header);
+    MMRESULT Unprepare(MIDIHDR* header) const;
+    MMRESULT AddPrepared(MIDIHDR* header);
     MMRESULT Add(MIDIHDR* header);
     bool Contains(const MIDIHDR* header) const;
     std::size_t Count() const;

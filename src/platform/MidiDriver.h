@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 using MMRESULT = std::uint32_t;
 using MidiHandle = std::uintptr_t; // 0 = no handle
@@ -42,6 +43,13 @@ std::string MidiResultText(Driver& driver, MMRESULT code) {
     if (driver.GetErrorText(code, text) != MMSYSERR_NOERROR) return "Unspecified error";
     if (text.size() > 127) text.resize(127);
     return text;
+}
+
+// The name of a device from a list of the system's names.
+inline MMRESULT DeviceNameFrom(const std::vector<std::string>& names, std::int32_t deviceId, std::string& name) {
+    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
+    name = names[static_cast<std::size_t>(deviceId)];
+    return MMSYSERR_NOERROR;
 }
 
 // Output side of the MIDI system. Device numbers run 0..GetNumDevs()-1; -1 is the mapper.

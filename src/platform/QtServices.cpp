@@ -15,6 +15,8 @@
 #include <unistd.h>
 
 namespace {
+// A signal handler reaches nothing but globals: the socket pair that carries
+// the signal to the event loop is the one the operating system requires.
 int g_signalFds[2] = {-1, -1};
 
 void SignalToSocket(int) {

@@ -122,10 +122,7 @@ MMRESULT RtMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& product
     }
     std::vector<std::string> names;
     ForeignPorts(&names);
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size()))
-        return MMSYSERR_BADDEVICEID;
-    productName = names[static_cast<std::size_t>(deviceId)];
-    return MMSYSERR_NOERROR;
+    return DeviceNameFrom(names, deviceId, productName);
 }
 
 bool RtMidiOutDriver::SystemAnswers() {
@@ -272,9 +269,7 @@ MMRESULT RtMidiInDriver::GetDevCaps(std::int32_t deviceId, std::string& productN
     if (!probe_) return MMSYSERR_NODRIVER;
     std::vector<std::string> names;
     ForeignPorts(&names);
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
-    productName = names[static_cast<std::size_t>(deviceId)];
-    return MMSYSERR_NOERROR;
+    return DeviceNameFrom(names, deviceId, productName);
 }
 
 MMRESULT RtMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
@@ -312,24 +307,17 @@ MMRESULT RtMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
 }
 
 MMRESULT RtMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
-    if (!Find(handle)) return MMSYSERR_INVALHANDLE;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Find(handle) ? TLentBuffers::Prepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT RtMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
     Port* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (p->buffers.Contains(header)) return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return p ? p->buffers.Unprepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT RtMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
     Port* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-    return p->buffers.Add(header);
+    return p ? p->buffers.AddPrepared(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT RtMidiInDriver::Start(MidiHandle handle) {
