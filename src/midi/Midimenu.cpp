@@ -111,7 +111,7 @@ void TMidiMenuBase::RefreshDevices() {
     if (IsClosed() && !missingDevice_.empty()) {
         const std::string missing = missingDevice_;
         for (QAction* item : baseMenu_->actions()) {
-            if (item->isSeparator() || TagOf(item) == MIDI_MAPPER || !Names(item, missing)) continue;
+            if (item->isSeparator() || !Names(item, missing)) continue;
             SelectDevice(item);
             if (IsClosed()) missingDevice_ = missing; // still waiting
             break;

@@ -262,6 +262,21 @@ TEST_F(MidiMenuTest, TheMenuFollowsPortsThatComeAndGo) {
     EXPECT_EQ(Checked(outItem), "Synth B!");
 }
 
+TEST_F(MidiMenuTest, TheMapperComesBackWithItsMidiSystem) {
+    auto menu = MakeOut();
+    outItem->actions()[2]->trigger();
+    ASSERT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+    const auto devices = out.devices;
+    out.devices.clear(); // the MIDI system went away: no ports, no mapper
+    out.OnPortsChanged();
+    EXPECT_TRUE(menu->IsClosed());
+    EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-"}));
+    out.devices = devices;
+    out.OnPortsChanged();
+    EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(Checked(outItem), "Midi-Mapper");
+}
+
 TEST_F(MidiMenuTest, ChoosingNoneForgetsTheDeviceThatWentAway) {
     auto menu = MakeOut();
     outItem->actions()[3]->trigger();
