@@ -138,8 +138,15 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
     }
     if (SameName(rest.substr(0, 3), "hex")) {
         std::string raw = rest;
+        const std::size_t first = index;
         while (!raw.empty() && raw.back() == '\\') {
-            if (++index >= lines.size()) return false; // cut off inside the value
+            // Cut off inside the value, at the end or where a blank line follows:
+            // only its first line is unreadable, the others are read on their own.
+            if (index + 1 >= lines.size() || TrimBlanks(lines[index + 1]).empty()) {
+                index = first;
+                return false;
+            }
+            ++index;
             raw += "\r\n" + lines[index];
             raw = TrimBlanks(raw);
         }
@@ -160,7 +167,7 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
 
 TRegValue* TRegKey::Find(const std::string& name) {
     for (auto& v : values)
-        if (SameName(v.name, name)) return &v;
+        if (v.kind != TRegValue::Kind::Unreadable && SameName(v.name, name)) return &v;
     return nullptr;
 }
 
@@ -178,7 +185,6 @@ bool TRegistryData::Parse(const std::string& input) {
     TRegKey* current = nullptr;
     bool skipping = false;  // inside a [-key] block
     bool orphaned = false;  // after a key line that could not be read
-    std::vector<std::string>* unknown = &preamble_;
     for (++i; i < lines.size(); ++i) {
         const std::size_t first = i;
         std::string line = TrimBlanks(lines[i]);
@@ -190,11 +196,9 @@ bool TRegistryData::Parse(const std::string& input) {
                 EraseKey(path.substr(1));
                 current = nullptr;
                 skipping = true;
-                unknown = &preamble_;
             } else {
                 current = &CreateKey(path);
                 skipping = false;
-                unknown = &current->unknown;
             }
             continue;
         }
@@ -205,8 +209,11 @@ bool TRegistryData::Parse(const std::string& input) {
         if (!readable) {
             // Kept as it stands, as regedit keeps what it does not know.
             if (line[0] == '[') orphaned = true;
-            if (!skipping)
-                for (std::size_t k = first; k <= i && k < lines.size(); ++k) unknown->push_back(lines[k]);
+            if (skipping) continue;
+            std::string raw;
+            for (std::size_t k = first; k <= i && k < lines.size(); ++k) raw += (k == first ? "" : "\r\n") + lines[k];
+            if (current) current->values.push_back(TRegValue{{}, TRegValue::Kind::Unreadable, {}, 0, raw});
+            else preamble_.push_back(raw);
             continue;
         }
         if (skipping) continue;
@@ -231,7 +238,22 @@ std::string TRegistryData::Serialize() const {
     if (!preamble_.empty()) out += "\r\n";
     for (const auto& key : keys_) {
         out += "[" + key.path + "]\r\n";
-        for (const auto& v : key.values) {
+        // What is written must read as it was read: lines after a broken key
+        // line belong to no key until the key is opened again, and a blank
+        // line keeps a trailing "\" from running on into the next value.
+        bool orphaned = false;
+        for (const TRegValue& v : key.values) {
+            if (v.kind == TRegValue::Kind::Unreadable) {
+                out += v.raw + "\r\n";
+                const std::string line = TrimBlanks(v.raw);
+                if (line.starts_with('[')) orphaned = true;
+                else if (line.ends_with('\\')) out += "\r\n";
+                continue;
+            }
+            if (orphaned) {
+                out += "\r\n[" + key.path + "]\r\n";
+                orphaned = false;
+            }
             out += v.name.empty() ? std::string("@") : Quote(v.name);
             out += "=";
             switch (v.kind) {
@@ -244,11 +266,11 @@ std::string TRegistryData::Serialize() const {
                 out += buf;
                 break;
             }
-            case TRegValue::Kind::Other: out += v.raw; break;
+            case TRegValue::Kind::Other:
+            case TRegValue::Kind::Unreadable: out += v.raw; break;
             }
             out += "\r\n";
         }
-        for (const auto& line : key.unknown) out += line + "\r\n";
         out += "\r\n";
     }
     return out;
@@ -363,7 +385,7 @@ void TRegistryStore::Apply(TRegistryData& data, const Change& c) {
     case Change::Op::DeleteValue:
         if (TRegKey* key = data.FindKey(c.path)) {
             std::erase_if(key->values,
-                          [&](const TRegValue& v) { return SameName(v.name, c.name); });
+                          [&](const TRegValue& v) { return v.kind != TRegValue::Kind::Unreadable && SameName(v.name, c.name); });
         }
         break;
     case Change::Op::EraseSection: data.EraseKey(c.path); break;
@@ -421,7 +443,8 @@ std::int32_t TRegistryStore::ReadInteger(const std::string& section, const std::
         std::int32_t value;
         return ParseStoredInteger(v->text, value) ? value : def;
     }
-    case TRegValue::Kind::Other: break;
+    case TRegValue::Kind::Other:
+    case TRegValue::Kind::Unreadable: break;
     }
     return def;
 }
@@ -456,7 +479,8 @@ void TRegistryStore::DeleteValue(const std::string& section, const std::string& 
 std::vector<std::string> TRegistryStore::ReadValueNames(const std::string& section) {
     std::vector<std::string> names;
     if (TRegKey* key = data_.FindKey(KeyPath(section)))
-        for (const auto& v : key->values) names.push_back(v.name);
+        for (const auto& v : key->values)
+            if (v.kind != TRegValue::Kind::Unreadable) names.push_back(v.name);
     return names;
 }
 

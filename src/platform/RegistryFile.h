@@ -8,19 +8,20 @@
 #include <vector>
 
 struct TRegValue {
-    enum class Kind { String, Dword, Other };
+    // Unreadable: lines the reader did not understand, kept in their place
+    // and written back as they were (raw), as regedit keeps what it does not know.
+    enum class Kind { String, Dword, Other, Unreadable };
     std::string name; // "" is the key's default value (@)
     Kind kind = Kind::String;
     std::string text;        // String
     std::uint32_t dword = 0; // Dword
-    std::string raw;         // Other: the text after '=', kept as read
+    std::string raw;         // Other: the text after '=', kept as read; Unreadable: the lines
 };
 
 struct TRegKey {
     std::string path; // full path, e.g. HKEY_CURRENT_USER\Software\...
     std::vector<TRegValue> values;
-    std::vector<std::string> unknown; // lines that could not be read, written back as they were
-    TRegValue* Find(const std::string& name);
+    TRegValue* Find(const std::string& name); // never an unreadable line
 };
 
 // The keys of one file in file order. Paths and names compare

@@ -278,6 +278,32 @@ TEST_F(RegistryFileTest, CloseInAReadOnlyFolderKeepsTheOldFileAndReports) {
     EXPECT_EQ(ReadFile(file), before);
 }
 
+// Unreadable lines stay in their place and read the same when written back,
+// also a value cut off after its "\" that would run on into the next line.
+TEST(RegistryDataTest, UnreadableLinesRoundTripInPlace) {
+    for (const std::string& text :
+         {std::string("REGEDIT4\r\n\r\n[HKyboardForm]\r\n\"Top\"\xC3\x90=dw\r\n\"Midi Thru\"\r\n\"Bin\"=hex:00,01,\\"),
+          std::string("REGEDIT4\n[K]\n\"Bin\"=hex:00,01,\\\n\n\"X\"=\"1\"\n\"odd\"\n\"Y\"=dword:2\n")}) {
+        TRegistryData first;
+        ASSERT_TRUE(first.Parse(text));
+        const std::string written = first.Serialize();
+        TRegistryData second;
+        ASSERT_TRUE(second.Parse(written));
+        EXPECT_EQ(second.Serialize(), written) << written;
+    }
+    TRegistryData data;
+    ASSERT_TRUE(data.Parse("REGEDIT4\n[K]\n\"Bin\"=hex:00,01,\\\n\n\"X\"=\"1\"\n\"odd\"\n\"Y\"=dword:2\n"));
+    TRegistryData again;
+    ASSERT_TRUE(again.Parse(data.Serialize()));
+    TRegKey* key = again.FindKey("K");
+    ASSERT_NE(key, nullptr);
+    ASSERT_NE(key->Find("X"), nullptr); // not swallowed by the cut-off value before it
+    EXPECT_EQ(key->Find("X")->text, "1");
+    ASSERT_NE(key->Find("Y"), nullptr);
+    EXPECT_EQ(data.Serialize(), "REGEDIT4\r\n\r\n[K]\r\n\"Bin\"=hex:00,01,\\\r\n\r\n\"X\"=\"1\"\r\n\"odd\"\r\n"
+                                "\"Y\"=dword:00000002\r\n\r\n");
+}
+
 TEST(RegistryDataTest, ParseThenSerializeIsStable) {
     TRegistryData data;
     ASSERT_TRUE(data.Parse("REGEDIT4\n; comment\n[HKEY_CURRENT_USER\\A]\n@=\"d\"\n\"x\"=dword:1\n"
