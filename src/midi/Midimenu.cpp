@@ -110,8 +110,10 @@ void TMidiMenuBase::RefreshDevices() {
     CloseVanished();
     if (IsClosed() && !missingDevice_.empty()) {
         const std::string missing = missingDevice_;
-        for (QAction* item : baseMenu_->actions()) {
-            if (item->isSeparator() || !Names(item, missing)) continue;
+        const auto items = baseMenu_->actions();
+        for (int i = 2; i < items.size(); ++i) { // below "none" and the separator
+            QAction* item = items[i];
+            if (!Names(item, missing)) continue;
             SelectDevice(item);
             if (IsClosed()) missingDevice_ = missing; // still waiting
             break;
