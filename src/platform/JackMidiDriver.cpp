@@ -20,10 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
-}
-
 constexpr std::size_t SlotCount = 16;
 
 // One client of the server, opened on first use and again after the server
@@ -244,11 +240,9 @@ MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
     jack_client_t* client = impl_->jack.Client();
     if (!client) return MMSYSERR_NODRIVER;
     std::string target;
-    if (deviceId != MIDI_MAPPER) {
-        const auto names = impl_->jack.ForeignPorts(JackPortIsInput);
-        if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
-        target = names[static_cast<std::size_t>(deviceId)];
-    }
+    if (deviceId != MIDI_MAPPER && DeviceNameFrom(impl_->jack.ForeignPorts(JackPortIsInput), deviceId, target) !=
+                                       MMSYSERR_NOERROR)
+        return MMSYSERR_BADDEVICEID;
     auto port = std::make_unique<Impl::Port>();
     port->generation = impl_->jack.Generation();
     port->port = impl_->jack.Register(impl_->clientName, JackPortIsOutput);
@@ -309,16 +303,9 @@ MMRESULT JackMidiOutDriver::Close(MidiHandle handle) {
 // --- input --------------------------------------------------------------------
 
 struct JackMidiInDriver::Impl {
-    struct Port {
+    struct Port : TDriverInputPort {
         jack_port_t* port = nullptr;
         std::uint64_t generation = 0;
-        std::int32_t device = 0;
-        MidiHandle handle = 0;
-        MidiInCallback callback = nullptr;
-        std::uintptr_t instance = 0;
-        std::atomic<bool> started{false};
-        std::atomic<std::int64_t> startTime{0};
-        TLentBuffers buffers;
     };
 
     Impl(std::string name, std::function<void()>* changed, TMessageWindowFactory windows)
@@ -332,16 +319,10 @@ struct JackMidiInDriver::Impl {
             Port* p = slot.load();
             if (!p || !p->started.load() || p->generation != self->jack.Generation()) continue;
             void* buffer = jack_port_get_buffer(p->port, frames);
-            const auto time = static_cast<std::uint32_t>(NowMs() - p->startTime.load());
             const jack_nframes_t count = jack_midi_get_event_count(buffer);
             for (jack_nframes_t i = 0; i < count; ++i) {
                 jack_midi_event_t event;
-                if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0) continue;
-                if (event.buffer[0] != 0xF0 && event.size <= 3) {
-                    p->callback(p->handle, MIM_DATA, p->instance, ShortMessage::PackBytes(event.buffer, event.size), time);
-                } else {
-                    p->buffers.Deliver(event.buffer, event.size, p->handle, p->callback, p->instance, time);
-                }
+                if (jack_midi_event_get(&event, buffer, i) == 0) p->Deliver(event.buffer, event.size);
             }
         }
     }
@@ -390,8 +371,9 @@ MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiI
     handle = 0;
     jack_client_t* client = impl_->jack.Client();
     if (!client) return MMSYSERR_NODRIVER;
-    const auto names = impl_->jack.ForeignPorts(JackPortIsOutput);
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(names.size())) return MMSYSERR_BADDEVICEID;
+    std::string source;
+    if (DeviceNameFrom(impl_->jack.ForeignPorts(JackPortIsOutput), deviceId, source) != MMSYSERR_NOERROR)
+        return MMSYSERR_BADDEVICEID;
     auto port = std::make_unique<Impl::Port>();
     port->generation = impl_->jack.Generation();
     port->device = deviceId;
@@ -399,7 +381,7 @@ MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiI
     port->instance = instance;
     port->port = impl_->jack.Register(impl_->clientName, JackPortIsInput);
     if (!port->port) return MMSYSERR_NOTENABLED;
-    if (jack_connect(client, names[static_cast<std::size_t>(deviceId)].c_str(), jack_port_name(port->port)) != 0) {
+    if (jack_connect(client, source.c_str(), jack_port_name(port->port)) != 0) {
         impl_->jack.Unregister(port->port, port->generation);
         return MMSYSERR_NOTENABLED;
     }
@@ -434,8 +416,7 @@ MMRESULT JackMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
 MMRESULT JackMidiInDriver::Start(MidiHandle handle) {
     Impl::Port* p = impl_->Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    p->startTime.store(NowMs());
-    p->started.store(true);
+    p->Start();
     return MMSYSERR_NOERROR;
 }
 
@@ -450,7 +431,7 @@ MMRESULT JackMidiInDriver::Reset(MidiHandle handle) {
     Impl::Port* p = impl_->Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     impl_->Halt(*p);
-    p->buffers.ReturnAll(handle, p->callback, p->instance);
+    p->ReturnBuffers();
     return MMSYSERR_NOERROR;
 }
 

@@ -1,6 +1,9 @@
 #include "platform/LentBuffers.h"
 
+#include "midi/ShortMessage.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 MMRESULT TLentBuffers::Prepare(MIDIHDR* header) {
@@ -84,4 +87,25 @@ bool TLentBuffers::ReturnEmpty(MidiHandle handle, MidiInCallback callback, std::
 void TLentBuffers::ReturnAll(MidiHandle handle, MidiInCallback callback, std::uintptr_t instance) {
     while (ReturnEmpty(handle, callback, instance, 0)) {
     }
+}
+
+namespace {
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+void TDriverInputPort::Start() {
+    startTime.store(NowMs());
+    started.store(true, std::memory_order_release);
+}
+
+void TDriverInputPort::Deliver(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0) return;
+    const auto time = static_cast<std::uint32_t>(NowMs() - startTime.load(std::memory_order_relaxed));
+    if (bytes[0] != 0xF0 && size <= 3) callback(handle, MIM_DATA, instance, ShortMessage::PackBytes(bytes, size), time);
+    else buffers.Deliver(bytes, size, handle, callback, instance, time);
 }

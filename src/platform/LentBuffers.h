@@ -2,10 +2,12 @@
 // The long-message buffers an input port has lent its driver, in the order
 // they were added, and the cutting of system exclusive data into them. Every
 // input backend keeps its buffers here, so the path the tests drive is the
-// path the real drivers take.
+// path the real drivers take. Beside them, what every real input driver keeps
+// of an open port and how a received message reaches the port.
 #include "platform/MidiInDriver.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -44,4 +46,24 @@ private:
     mutable std::mutex lock_; // held only to add or take one header
     std::array<MIDIHDR*, Capacity> buffers_{};
     std::size_t first_ = 0, count_ = 0;
+};
+
+// An open input port as a driver holds it: where its messages go, whether it
+// is started and since when, and the buffers lent to it.
+struct TDriverInputPort {
+    std::int32_t device = 0;
+    MidiHandle handle = 0;
+    MidiInCallback callback = nullptr;
+    std::uintptr_t instance = 0;
+    std::atomic<bool> started{false};
+    std::atomic<std::int64_t> startTime{0};
+    TLentBuffers buffers;
+
+    void Start(); // times are counted from here
+    // Driver thread, while started: one whole message as received. A short
+    // one goes out as MIM_DATA, system exclusive into the lent buffers.
+    // Nothing here allocates.
+    void Deliver(const std::uint8_t* bytes, std::size_t size);
+    // Hands every lent buffer back empty (the driver's reset).
+    void ReturnBuffers() { buffers.ReturnAll(handle, callback, instance); }
 };

@@ -204,42 +204,22 @@ MMRESULT RtMidiOutDriver::Close(MidiHandle handle) {
 
 // --- input --------------------------------------------------------------------
 
-struct RtMidiInDriver::Port {
+struct RtMidiInDriver::Port : TDriverInputPort {
     std::unique_ptr<RtMidiIn> in;
-    std::int32_t device = 0;
-    MidiHandle handle = 0;
-    MidiInCallback callback = nullptr;
-    std::uintptr_t instance = 0;
-    std::atomic<bool> started{false};
-    std::atomic<std::int64_t> startTime{0};
     bool failed = false;
     // Held by RtMidi's thread while it delivers; Stop, Reset and Close take it,
     // so no delivery is in progress when they return.
     std::mutex delivering;
-    TLentBuffers buffers;
 };
 
 namespace {
 
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// RtMidi's thread: one whole message. Nothing here allocates.
+// RtMidi's thread: one whole message.
 void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData) {
     auto* port = static_cast<RtMidiInDriver::Port*>(userData);
-    if (!message || message->empty()) return;
+    if (!message) return;
     std::lock_guard guard(port->delivering);
-    if (!port->started.load(std::memory_order_acquire)) return;
-    const auto time = static_cast<std::uintptr_t>(NowMs() - port->startTime.load(std::memory_order_relaxed));
-    const std::vector<unsigned char>& m = *message;
-    if (m[0] != 0xF0 && m.size() <= 3) {
-        port->callback(port->handle, MIM_DATA, port->instance, ShortMessage::PackBytes(m.data(), m.size()), time);
-        return;
-    }
-    port->buffers.Deliver(m.data(), m.size(), port->handle, port->callback, port->instance,
-                          static_cast<std::uint32_t>(time));
+    if (port->started.load(std::memory_order_acquire)) port->Deliver(message->data(), message->size());
 }
 
 } // namespace
@@ -323,8 +303,7 @@ MMRESULT RtMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
 MMRESULT RtMidiInDriver::Start(MidiHandle handle) {
     Port* p = Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    p->startTime.store(NowMs());
-    p->started.store(true, std::memory_order_release);
+    p->Start();
     return MMSYSERR_NOERROR;
 }
 
@@ -343,7 +322,7 @@ MMRESULT RtMidiInDriver::Reset(MidiHandle handle) {
         std::lock_guard guard(p->delivering);
         p->started.store(false, std::memory_order_release);
     }
-    p->buffers.ReturnAll(p->handle, p->callback, p->instance);
+    p->ReturnBuffers();
     return MMSYSERR_NOERROR;
 }
 
