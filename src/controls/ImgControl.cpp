@@ -12,7 +12,7 @@
 
 // --- TSharedImage -----------------------------------------------------------
 
-TSharedImage::TSharedImage(QObject* parent) : QObject(parent) {}
+TSharedImage::TSharedImage(QObject* parent) : QObject(parent), depth_(ScreenDepth()) {}
 
 TSharedImage::~TSharedImage() {
     for (TImgControlBase* c : clients_) c->ForgetImage();
@@ -61,7 +61,6 @@ QPixmap TSharedImage::LoadChosen() const {
 }
 
 void TSharedImage::LoadResBitmap() {
-    if (depth_ == 0) depth_ = ScreenDepth();
     QPixmap loaded = LoadChosen();
     if (loaded.isNull()) return; // a missing picture leaves the old one
     SetBitmap(loaded);
@@ -77,7 +76,6 @@ void TSharedImage::UsePixelRatio(qreal ratio) {
     const qreal wanted = ratio > 1.0 ? 2.0 : 1.0;
     if (wanted == ratio_) return;
     ratio_ = wanted;
-    if (depth_ == 0) depth_ = ScreenDepth();
     QPixmap loaded = LoadChosen();
     if (!loaded.isNull()) bitmap_ = loaded; // same logical size: nothing else changes
 }
@@ -162,7 +160,6 @@ void TFrameImage::Setup(int width, int height, const QString& resBitmap, const Q
     strip_.height = height;
     resBitmap_ = resBitmap;
     resBitmap256_ = resBitmap256;
-    depth_ = ScreenDepth();
     QPixmap loaded = LoadChosen();
     if (!loaded.isNull()) bitmap_ = loaded;
     SyncBitmapSize();

@@ -57,7 +57,7 @@ protected:
     std::vector<TImgControlBase*> clients_;
     bool alwaysDisplayEmpty_ = false;
     QString resBitmap_, resBitmap256_;
-    int depth_ = 0;      // bits per pixel the colour set was chosen for; 0 until loaded
+    int depth_;          // bits per pixel the colour set is chosen for
     qreal ratio_ = 1.0;  // device pixel ratio the pictures were chosen for
     QPixmap LoadChosen() const; // the picture for depth_ and ratio_, or none
 };

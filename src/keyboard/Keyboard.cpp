@@ -460,13 +460,13 @@ void TKeyboard::Press(TMouseButton button, int shift, int x, int y) {
 void TKeyboard::ForgetLostButtons(const QMouseEvent& event) {
     const std::vector<TMouseButton> held = buttonsDown_;
     const QPoint pos = event.position().toPoint();
+    // A press of a button still held lost its release too; the release of
+    // the event's own button is its caller's.
+    const bool press = event.type() == QEvent::MouseButtonPress || event.type() == QEvent::MouseButtonDblClick;
     for (TMouseButton b : held) {
         const Qt::MouseButton qt = b == TMouseButton::mbLeft    ? Qt::LeftButton
                                    : b == TMouseButton::mbRight ? Qt::RightButton
                                                                 : Qt::MiddleButton;
-        // A press of a button still held lost its release too; the release of
-        // the event's own button is its caller's.
-        const bool press = event.type() == QEvent::MouseButtonPress || event.type() == QEvent::MouseButtonDblClick;
         if (qt == event.button() ? !press : (event.buttons() & qt) != 0) continue;
         Release(b, ShiftOf(event.modifiers(), event.buttons()), pos.x(), pos.y());
     }
