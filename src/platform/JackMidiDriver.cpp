@@ -136,22 +136,48 @@ private:
     std::unique_ptr<TMessageWindow> window_;
 };
 
+// The open ports of one side by handle, and the slots through which the
+// process callback reaches them without a lock.
 template <typename Port>
-void Publish(std::array<std::atomic<Port*>, SlotCount>& slots, Port* port) {
-    for (auto& slot : slots) {
-        Port* empty = nullptr;
-        if (slot.compare_exchange_strong(empty, port)) return;
-    }
-}
+class TJackPorts {
+public:
+    // A slot for the server's thread; every slot is taken when a port is published.
+    std::array<std::atomic<Port*>, SlotCount> slots{};
 
-template <typename Port>
-void Withdraw(std::array<std::atomic<Port*>, SlotCount>& slots, Port* port, const TJackConnection& jack) {
-    for (auto& slot : slots) {
-        Port* mine = port;
-        slot.compare_exchange_strong(mine, nullptr);
+    Port* Find(MidiHandle handle) {
+        auto it = ports_.find(handle);
+        return it == ports_.end() ? nullptr : it->second.get();
     }
-    jack.WaitOutsideProcess();
-}
+    bool Empty() const { return ports_.empty(); }
+    MidiHandle First() const { return ports_.begin()->first; }
+    MidiHandle NextHandle() { return nextHandle_++; }
+    // Keeps the port and hands it to the process callback.
+    void Publish(MidiHandle handle, std::unique_ptr<Port> port) {
+        Port* p = port.get();
+        ports_[handle] = std::move(port);
+        for (auto& slot : slots) {
+            Port* empty = nullptr;
+            if (slot.compare_exchange_strong(empty, p)) return;
+        }
+    }
+    // Takes the port from the process callback; it is no longer in use when this returns.
+    void Withdraw(Port* port, const TJackConnection& jack) {
+        for (auto& slot : slots) {
+            Port* mine = port;
+            slot.compare_exchange_strong(mine, nullptr);
+        }
+        jack.WaitOutsideProcess();
+    }
+    void Erase(MidiHandle handle) { ports_.erase(handle); }
+    template <typename F>
+    void ForEach(F f) {
+        for (auto& [handle, port] : ports_) f(*port);
+    }
+
+private:
+    std::map<MidiHandle, std::unique_ptr<Port>> ports_;
+    MidiHandle nextHandle_ = 1;
+};
 
 } // namespace
 
@@ -174,7 +200,7 @@ struct JackMidiOutDriver::Impl {
 
     static void Process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<Impl*>(arg);
-        for (auto& slot : self->slots) {
+        for (auto& slot : self->open.slots) {
             Port* p = slot.load();
             if (!p || p->generation != self->jack.Generation()) continue;
             void* buffer = jack_port_get_buffer(p->port, frames);
@@ -201,23 +227,16 @@ struct JackMidiOutDriver::Impl {
         return MMSYSERR_NOERROR;
     }
 
-    Port* Find(MidiHandle handle) {
-        auto it = ports.find(handle);
-        return it == ports.end() ? nullptr : it->second.get();
-    }
-
     std::string clientName;
     TJackConnection jack;
-    std::array<std::atomic<Port*>, SlotCount> slots{};
-    std::map<MidiHandle, std::unique_ptr<Port>> ports;
-    MidiHandle nextHandle = 1;
+    TJackPorts<Port> open;
 };
 
 JackMidiOutDriver::JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows)
     : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged, std::move(windows))) {}
 
 JackMidiOutDriver::~JackMidiOutDriver() {
-    while (!impl_->ports.empty()) Close(impl_->ports.begin()->first);
+    while (!impl_->open.Empty()) Close(impl_->open.First());
 }
 
 std::uint32_t JackMidiOutDriver::GetNumDevs() {
@@ -252,15 +271,13 @@ MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
         return MMSYSERR_NOTENABLED;
     }
     port->ring = jack_ringbuffer_create(Impl::RingBytes);
-    Impl::Port* p = port.get();
-    handle = impl_->nextHandle++;
-    impl_->ports[handle] = std::move(port);
-    Publish(impl_->slots, p);
+    handle = impl_->open.NextHandle();
+    impl_->open.Publish(handle, std::move(port));
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     const TShortMessage m = ShortMessage::Unpack(packed);
     const std::uint8_t data1 = m.data1 & 0x7F, data2 = m.data2 & 0x7F;
@@ -273,7 +290,7 @@ MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
 }
 
 MMRESULT JackMidiOutDriver::Reset(MidiHandle handle) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     MMRESULT failure = MMSYSERR_NOERROR;
     for (const TShortMessage& m : p->sounding.Reset()) {
@@ -284,19 +301,18 @@ MMRESULT JackMidiOutDriver::Reset(MidiHandle handle) {
 }
 
 MMRESULT JackMidiOutDriver::Close(MidiHandle handle) {
-    auto it = impl_->ports.find(handle);
-    if (it == impl_->ports.end()) return MMSYSERR_INVALHANDLE;
-    Impl::Port* p = it->second.get();
+    Impl::Port* p = impl_->open.Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
     if (impl_->jack.Alive(p->generation)) {
         // What Reset queued leaves before the port goes.
         const auto deadline = Clock::now() + std::chrono::milliseconds(200);
         while (jack_ringbuffer_read_space(p->ring) > 0 && Clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    Withdraw(impl_->slots, p, impl_->jack);
+    impl_->open.Withdraw(p, impl_->jack);
     impl_->jack.Unregister(p->port, p->generation);
     jack_ringbuffer_free(p->ring);
-    impl_->ports.erase(it);
+    impl_->open.Erase(handle);
     return MMSYSERR_NOERROR;
 }
 
@@ -315,7 +331,7 @@ struct JackMidiInDriver::Impl {
     // The server's thread: one message at a time to the port's callback.
     static void Process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<Impl*>(arg);
-        for (auto& slot : self->slots) {
+        for (auto& slot : self->open.slots) {
             Port* p = slot.load();
             if (!p || !p->started.load() || p->generation != self->jack.Generation()) continue;
             void* buffer = jack_port_get_buffer(p->port, frames);
@@ -327,11 +343,6 @@ struct JackMidiInDriver::Impl {
         }
     }
 
-    Port* Find(MidiHandle handle) {
-        auto it = ports.find(handle);
-        return it == ports.end() ? nullptr : it->second.get();
-    }
-
     // Stops delivery; no callback runs once this returns.
     void Halt(Port& p) {
         p.started.store(false);
@@ -340,9 +351,7 @@ struct JackMidiInDriver::Impl {
 
     TJackConnection jack;
     std::string clientName;
-    std::array<std::atomic<Port*>, SlotCount> slots{};
-    std::map<MidiHandle, std::unique_ptr<Port>> ports;
-    MidiHandle nextHandle = 1;
+    TJackPorts<Port> open;
 };
 
 JackMidiInDriver::JackMidiInDriver(std::string clientName, TMessageWindowFactory windows)
@@ -350,11 +359,11 @@ JackMidiInDriver::JackMidiInDriver(std::string clientName, TMessageWindowFactory
 
 JackMidiInDriver::~JackMidiInDriver() {
     // Ports left open: their owners are gone, so their buffers are not handed back.
-    for (auto& [handle, port] : impl_->ports) {
-        impl_->Halt(*port);
-        Withdraw(impl_->slots, port.get(), impl_->jack);
-        impl_->jack.Unregister(port->port, port->generation);
-    }
+    impl_->open.ForEach([this](Impl::Port& port) {
+        impl_->Halt(port);
+        impl_->open.Withdraw(&port, impl_->jack);
+        impl_->jack.Unregister(port.port, port.generation);
+    });
 }
 
 std::uint32_t JackMidiInDriver::GetNumDevs() {
@@ -385,50 +394,48 @@ MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiI
         impl_->jack.Unregister(port->port, port->generation);
         return MMSYSERR_NOTENABLED;
     }
-    handle = port->handle = impl_->nextHandle++;
-    Impl::Port* p = port.get();
-    impl_->ports[handle] = std::move(port);
-    Publish(impl_->slots, p);
+    handle = port->handle = impl_->open.NextHandle();
+    impl_->open.Publish(handle, std::move(port));
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT JackMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     deviceId = p->device;
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT JackMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
-    return impl_->Find(handle) ? TLentBuffers::Prepare(header) : MMSYSERR_INVALHANDLE;
+    return impl_->open.Find(handle) ? TLentBuffers::Prepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT JackMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     return p ? p->buffers.Unprepare(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT JackMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     return p ? p->buffers.AddPrepared(header) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT JackMidiInDriver::Start(MidiHandle handle) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     p->Start();
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT JackMidiInDriver::Stop(MidiHandle handle) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     impl_->Halt(*p);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT JackMidiInDriver::Reset(MidiHandle handle) {
-    Impl::Port* p = impl_->Find(handle);
+    Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     impl_->Halt(*p);
     p->ReturnBuffers();
@@ -436,13 +443,12 @@ MMRESULT JackMidiInDriver::Reset(MidiHandle handle) {
 }
 
 MMRESULT JackMidiInDriver::Close(MidiHandle handle) {
-    auto it = impl_->ports.find(handle);
-    if (it == impl_->ports.end()) return MMSYSERR_INVALHANDLE;
-    Impl::Port* p = it->second.get();
+    Impl::Port* p = impl_->open.Find(handle);
+    if (!p) return MMSYSERR_INVALHANDLE;
     if (p->buffers.Count() != 0) return MIDIERR_STILLPLAYING;
     impl_->Halt(*p);
-    Withdraw(impl_->slots, p, impl_->jack);
+    impl_->open.Withdraw(p, impl_->jack);
     impl_->jack.Unregister(p->port, p->generation);
-    impl_->ports.erase(it);
+    impl_->open.Erase(handle);
     return MMSYSERR_NOERROR;
 }
