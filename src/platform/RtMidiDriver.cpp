@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "platform/LentBuffers.h"
-#include <vector>
 
 namespace {
 
@@ -26,10 +26,6 @@ bool AlsaSequencerOpens() {
     } catch (const RtMidiError&) {
         return false;
     }
-}
-
-RtMidi::Api ToRtApi(TMidiApi api) {
-    return api == TMidiApi::Alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
 }
 
 // Warnings go to stderr by default; the ports report through result codes instead.
@@ -76,10 +72,9 @@ TMidiApi ChosenMidiApi() {
 const char* MidiApiName(TMidiApi api) {
     switch (api) {
     case TMidiApi::Alsa: return "ALSA";
-    case TMidiApi::Jack: return "JACK";
-    case TMidiApi::None: break;
+    case TMidiApi::Jack: break;
     }
-    return "none";
+    return "JACK";
 }
 
 struct RtMidiOutDriver::Port {
@@ -88,19 +83,16 @@ struct RtMidiOutDriver::Port {
     TSoundingNotes sounding;
 };
 
-RtMidiOutDriver::RtMidiOutDriver(std::string clientName)
-    : clientName_(std::move(clientName)), api_(ChosenMidiApi()) {
-    // The lister has a name of its own: JACK would otherwise rename the client
-    // of the first opened port to "<name>-01".
+RtMidiOutDriver::RtMidiOutDriver(std::string clientName) : clientName_(std::move(clientName)) {
+    // The lister has a client name of its own, kept apart from the ports' client.
     probe_ = NewClient(clientName_ + ListerClientSuffix);
 }
 
 RtMidiOutDriver::~RtMidiOutDriver() = default;
 
 std::unique_ptr<RtMidiOut> RtMidiOutDriver::NewClient(const std::string& name) {
-    if (api_ == TMidiApi::None) return nullptr;
     try {
-        return std::make_unique<RtMidiOut>(ToRtApi(api_), name);
+        return std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, name);
     } catch (const RtMidiError&) {
         return nullptr;
     }
@@ -129,7 +121,7 @@ bool RtMidiOutDriver::SystemAnswers() {
     if (!probe_) return false;
     bool failed = false;
     probe_->setErrorCallback(QuietErrors, &failed);
-    probe_->getPortCount(); // JACK connects here, and warns when no server runs
+    probe_->getPortCount(); // reports through the error callback when the sequencer is gone
     return !failed;
 }
 
@@ -224,10 +216,9 @@ void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData)
 
 } // namespace
 
-RtMidiInDriver::RtMidiInDriver(std::string clientName) : clientName_(std::move(clientName)), api_(ChosenMidiApi()) {
-    if (api_ == TMidiApi::None) return;
+RtMidiInDriver::RtMidiInDriver(std::string clientName) : clientName_(std::move(clientName)) {
     try {
-        probe_ = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_ + ListerClientSuffix);
+        probe_ = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName_ + ListerClientSuffix);
     } catch (const RtMidiError&) {
     }
 }
@@ -265,7 +256,7 @@ MMRESULT RtMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInC
     port->handle = nextHandle_++;
     try {
         // A client name of its own keeps the output's name free for the mapper port.
-        port->in = std::make_unique<RtMidiIn>(ToRtApi(api_), clientName_ + InputClientSuffix, 1024);
+        port->in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName_ + InputClientSuffix, 1024);
         port->in->setErrorCallback(QuietErrors, &port->failed);
         port->in->ignoreTypes(false, false, false); // the port decides what passes
         port->in->setCallback(&ReceiveMessage, port.get());

@@ -13,7 +13,7 @@
 class RtMidiIn;
 class RtMidiOut;
 
-enum class TMidiApi { None, Alsa, Jack };
+enum class TMidiApi { Alsa, Jack };
 
 // The API chosen for this process, decided once on first use: the ALSA
 // sequencer when it opens, else JACK. TONECAST_MIDI_API=alsa|jack forces one.
@@ -33,17 +33,14 @@ public:
     MMRESULT Close(MidiHandle handle) override;
     bool HasMapper() override { return SystemAnswers(); } // the program's own port
 
-    TMidiApi Api() const { return api_; }
-
 private:
     struct Port;
     std::unique_ptr<RtMidiOut> NewClient(const std::string& name);
-    bool SystemAnswers(); // false when there is no sequencer or server to talk to
+    bool SystemAnswers(); // false when there is no sequencer to talk to
     // RtMidi port numbers of other programs' ports, in RtMidi's order.
     std::vector<unsigned> ForeignPorts(std::vector<std::string>* names = nullptr);
 
     std::string clientName_;
-    TMidiApi api_;
     std::unique_ptr<RtMidiOut> probe_;
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
     MidiHandle nextHandle_ = 1;
@@ -77,7 +74,6 @@ private:
     Port* Find(MidiHandle handle);
 
     std::string clientName_;
-    TMidiApi api_;
     std::unique_ptr<RtMidiIn> probe_;
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
     MidiHandle nextHandle_ = 1;
