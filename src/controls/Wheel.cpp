@@ -288,6 +288,7 @@ void TWheel::mouseReleaseEvent(QMouseEvent* event) {
 void TWheel::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event); // the second press of a double-click is a press too
     if (OnDblClick) OnDblClick(this);
+    startPosition_ = Position(); // a drag that follows starts from where the double-click left the knob
 }
 
 void TWheel::keyReleaseEvent(QKeyEvent* event) {

@@ -21,7 +21,7 @@
 
 namespace {
 constexpr int FormDesignWidth = 640;
-constexpr int KeyboardTop = 36;
+constexpr int KeyboardTop = 76; // below two rows of knobs
 constexpr int KeyboardLeft = 65; // right of the two wheels and the left arrow
 constexpr int FormBottomMargin = 6;
 

@@ -5,6 +5,7 @@
 #include "controls/ImgControl.h"
 #include "keyboard/Keyboard.h"
 #include "mainwindow/TonecastApplication.h"
+#include "controls/UKnobList.h"
 #include "mainwindow/UErrForm.h"
 #include "platform/QtServices.h"
 
@@ -32,6 +33,7 @@ TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver
     ErrForm1->hide();
     CreateMenus(midiOut, midiIn);
     CreateStatusBar();
+    CreateKnobRow();
     OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
     Keyboard1->OnDisplayEvent = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         ReflectMessage(s, d1, d2);
@@ -52,6 +54,7 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     file->addAction("E&xit", this, &QWidget::close);
     MidiInItem = menuBar()->addMenu("Midi &In");
     MidiOutItem = menuBar()->addMenu("Midi &Out");
+    CreateKnobsMenu();
     QMenu* options = menuBar()->addMenu("Op&tions");
     const QString octaveHint = "Change the octave when play with the computer keyboard";
     QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
@@ -153,6 +156,7 @@ void TTonecast2::MeasureStatusPanels() {
 
 void TTonecast2::LayoutControls() {
     TTonecast::LayoutControls();
+    LayoutKnobRow();
     MeasureStatusPanels();
 }
 
@@ -195,6 +199,9 @@ void TTonecast2::ScreenChanged(QScreen* screen) {
 void TTonecast2::FormShow() {
     auto store = names_.OpenRegistryStore();
     LoadSettings(*store);
+    RefreshPresetsMenu(*store);
+    SelectKnobPreset(*store, knobPreset_);
+    if (firstTime_ && knobRow_->Count() == 0) knobRow_->AddKnob("Volume", 7, 0, 100);
     stage_ = TStage::Shown;
     Keyboard1->setFocus();
     ShowOctave();
@@ -244,6 +251,7 @@ void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::ui
         else if (data1 == 32) receivedBankLsb_ = data2;
         if (data1 == modulationController_) ICMW->SetPosition(data2);
         Keyboard1->SetControllerValue(data1, data2);
+        knobRow_->ReflectController(data1, data2);
         break;
     case 0xC:
         if (receivedBankMsb_ != 128 && receivedBankLsb_ != 128) {
@@ -300,6 +308,7 @@ void TTonecast2::LoadSettings(TIniStore& store) {
     program_ = store.ReadInteger(s, "Program", program_);
     bankMsb_ = store.ReadInteger(s, "Bank MSB", bankMsb_);
     bankLsb_ = store.ReadInteger(s, "Bank LSB", bankLsb_);
+    LoadKnobSettings(store);
 }
 
 void TTonecast2::SaveSettings(TIniStore& store) {
@@ -310,6 +319,7 @@ void TTonecast2::SaveSettings(TIniStore& store) {
     store.WriteInteger(s, "Program", program_);
     store.WriteInteger(s, "Bank MSB", bankMsb_);
     store.WriteInteger(s, "Bank LSB", bankLsb_);
+    SaveKnobSettings(store);
     MidiInMenu1->SaveToRegistry(store);
     MidiOutMenu1->SaveToRegistry(store);
     firstTime_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: owns the MIDI devices, sends everything the instrument
 // produces, mirrors sent and received messages, and keeps its settings.
+#include "mainwindow/KnobSnapshots.h"
 #include "mainwindow/Tonecast.h"
 #include "midi/Midimenu.h"
 
@@ -13,6 +14,9 @@ class QAction;
 class QScreen;
 class QLabel;
 class TErrForm;
+class TGUIKnobList;
+class TKnobLabel;
+class TWheel;
 
 class TTonecast2 : public TTonecast {
     Q_OBJECT
@@ -43,6 +47,25 @@ public:
     QMenu* MidiOutItem; // "Midi &Out"
     QAction* MidiThru;  // "Midi &Thru"
 
+    // The knob row and its templates: caption label, knob, value label.
+    TKnobLabel* LKnob1;
+    TWheel* Wheel1;
+    TKnobLabel* LKnobCap1;
+    TGUIKnobList& KnobRow() { return *knobRow_; }
+    QMenu* KnobsItem;    // "&Knobs"
+    QMenu* PresetsItem;  // "&Presets"
+    std::array<QAction*, TKnobSnapshots::SlotCount> SnapshotItems{}; // recall, F5..F12
+    std::array<QAction*, TKnobSnapshots::SlotCount> DefineItems{};   // Ctrl+F5..Ctrl+F12
+    const TKnobSnapshots& Snapshots() const { return snapshots_; }
+    const std::string& KnobPreset() const { return knobPreset_; }
+    // Makes the named preset current and loads it (or the Volume knob for "Default").
+    void SelectKnobPreset(const std::string& name);
+    void SelectKnobPreset(TIniStore& root, const std::string& name);
+    // Rebuilds the Presets menu from the stored presets.
+    void RefreshPresetsMenu(TIniStore& root);
+    void DefineSnapshot(int slot);
+    void RecallSnapshot(int slot);
+
     int Program() const { return program_; }
     int BankMsb() const { return bankMsb_; }
     int BankLsb() const { return bankLsb_; }
@@ -66,6 +89,12 @@ private:
     void DeferredStart();
     void FormClose();
     void CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn);
+    void CreateKnobRow();
+    void CreateKnobsMenu();
+    void LayoutKnobRow();
+    void LoadKnobSettings(TIniStore& store);
+    void SaveKnobSettings(TIniStore& store);
+    void ShowSnapshot(int slot);
     void MidiInputData(TMidiInput* port);
     void ShowError(const std::string& text);
     void ShowOctave();
@@ -89,4 +118,9 @@ private:
     int bankMsb_ = -1;
     int bankLsb_ = -1;
     bool firstTime_ = true;
+
+    std::unique_ptr<TGUIKnobList> knobRow_;
+    std::string knobPreset_ = "Default";
+    std::vector<std::string> presetNames_;
+    TKnobSnapshots snapshots_;
 };

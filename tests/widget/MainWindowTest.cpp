@@ -11,6 +11,7 @@
 #include "keyboard/Keyboard.h"
 
 #include "../TempDir.h"
+#include "SentMessages.h"
 #include "WidgetHelpers.h"
 
 #include <QApplication>
@@ -167,14 +168,6 @@ TEST_F(MainWindowTest, FirstStartCentresTheWindow) {
     EXPECT_EQ(window.y(), area.top() + area.height() / 2 - window.height() / 2);
     EXPECT_TRUE(window.FirstTime());
     window.close();
-}
-
-// The notes that reached the port, as (status, note, velocity).
-std::vector<std::tuple<int, int, int>> SentMessages(const FakeMidiOutDriver& driver) {
-    std::vector<std::tuple<int, int, int>> m;
-    for (const auto& s : driver.sent)
-        if (s.packed) m.emplace_back(s.packed & 0xFF, (s.packed >> 8) & 0xFF, (s.packed >> 16) & 0xFF);
-    return m;
 }
 
 QPoint KeyPoint(TKeyboard* kb, int note) {

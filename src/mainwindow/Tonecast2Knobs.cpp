@@ -1,0 +1,169 @@
+// The main window's knob row, its presets and its snapshots.
+#include "mainwindow/Tonecast2.h"
+
+#include "controls/UKnobList.h"
+#include "controls/UpDown.h"
+#include "controls/Wheel.h"
+#include "keyboard/Keyboard.h"
+#include "mainwindow/KnobPresets.h"
+#include "midi/ShortMessage.h"
+
+#include <QActionGroup>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+constexpr const char* SnapshotsSection = "Snapshots";
+
+std::string PresetSection(const std::string& name) { return std::string(KnobPresets::Key) + "\\" + name; }
+
+TKnobLabel* KnobRowLabel(QWidget* parent, int left, int top, int width) {
+    auto* label = new TKnobLabel(parent);
+    QFont font = label->font();
+    font.setPixelSize(10);
+    label->setFont(font);
+    label->setGeometry(left, top, width, 12);
+    label->hide();
+    return label;
+}
+} // namespace
+
+void TTonecast2::CreateKnobRow() {
+    // Two rows of knobs fill the band above the keyboard: a caption over each knob.
+    LKnob1 = KnobRowLabel(form_, 0, 1, 60);
+    LKnob1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Wheel1 = new TWheel(form_);
+    Wheel1->hide();
+    Wheel1->SetPositionMax(127);
+    // A light pointer and scale: the disc is dark and the window black.
+    Wheel1->SetWheelColor(QColor(96, 96, 96));
+    Wheel1->SetScaleColor(Qt::white);
+    Wheel1->SetScaleLength(2);
+    Wheel1->SetFocusAction(TFocusAction::faFocusColor);
+    Wheel1->SetBounds(0, 13, 23, 23);
+    LKnobCap1 = KnobRowLabel(form_, 0, 24, 24);
+    knobRow_ = std::make_unique<TGUIKnobList>(LKnob1, Wheel1, LKnobCap1);
+    knobRow_->OnKnobChange = [this](TGUIKnobList*, int controller, int value) {
+        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), static_cast<std::uint8_t>(controller),
+                                                            static_cast<std::uint8_t>(value));
+        OutputMessage(m.status, m.data1, m.data2);
+    };
+    LayoutKnobRow();
+}
+
+void TTonecast2::LayoutKnobRow() {
+    if (!knobRow_) return;
+    const int left = SBChannel->x() + SBChannel->width();
+    knobRow_->SetArea(left + 6, form_->width() - (left + 2));
+}
+
+void TTonecast2::CreateKnobsMenu() {
+    KnobsItem = menuBar()->addMenu("&Knobs");
+    PresetsItem = KnobsItem->addMenu("&Presets");
+    QMenu* snapshots = KnobsItem->addMenu("&Snapshots");
+    for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) {
+        QAction* recall = snapshots->addAction(QString::fromStdString(TKnobSnapshots::DefaultCaption(slot)));
+        recall->setShortcut(QKeySequence(Qt::Key_F5 + (slot - 1)));
+        recall->setEnabled(false);
+        connect(recall, &QAction::triggered, this, [this, slot] { RecallSnapshot(slot); });
+        SnapshotItems[static_cast<std::size_t>(slot - 1)] = recall;
+    }
+    snapshots->addSeparator();
+    QMenu* define = snapshots->addMenu("&Define");
+    for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) {
+        QAction* item = define->addAction(QString("Define Snapshot &%1").arg(slot));
+        item->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_F5 + (slot - 1))));
+        connect(item, &QAction::triggered, this, [this, slot] { DefineSnapshot(slot); });
+        DefineItems[static_cast<std::size_t>(slot - 1)] = item;
+    }
+    KnobsItem->addSeparator();
+    QAction* setUp = KnobsItem->addAction("Set &up...");
+    setUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    setUp->setEnabled(false); // the knob editor is not there yet
+}
+
+void TTonecast2::RefreshPresetsMenu(TIniStore& root) {
+    presetNames_ = KnobPresets::MenuNames(root);
+    knobPreset_ = KnobPresets::AfterRefresh(knobPreset_, presetNames_);
+    PresetsItem->clear();
+    auto* group = new QActionGroup(PresetsItem);
+    for (const std::string& name : presetNames_) {
+        QAction* item = PresetsItem->addAction(QString::fromStdString(name).replace('&', "&&"));
+        item->setData(QString::fromStdString(name));
+        item->setCheckable(true);
+        item->setChecked(name == knobPreset_);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, name] {
+            // A radio item is checked before it reports: compare with the name in use.
+            if (name != knobPreset_) SelectKnobPreset(name);
+        });
+    }
+}
+
+void TTonecast2::SelectKnobPreset(const std::string& name) {
+    auto root = names_.OpenRegistryStore();
+    if (root) SelectKnobPreset(*root, name);
+}
+
+void TTonecast2::SelectKnobPreset(TIniStore& root, const std::string& name) {
+    const KnobPresets::TSelection selection =
+        KnobPresets::Select(name, presetNames_, root.SectionExists(PresetSection(name)));
+    knobPreset_ = selection.current;
+    for (QAction* item : PresetsItem->actions()) item->setChecked(item->data().toString().toStdString() == knobPreset_);
+    if (selection.volumeOnly) {
+        knobRow_->Clear();
+        knobRow_->AddKnob("Volume", 7, 0, 100);
+    } else {
+        knobRow_->Load(root, PresetSection(knobPreset_));
+    }
+}
+
+void TTonecast2::DefineSnapshot(int slot) {
+    if (knobRow_->Count() == 0) return;
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, "Snapshot name", "Please enter a name for this Snapshot:",
+                                               QLineEdit::Normal, QString::fromStdString(snapshots_.Name(slot)), &ok);
+    if (!ok) return;
+    std::vector<TControllerValue> knobs;
+    for (int i = 0; i < knobRow_->Count(); ++i) knobs.emplace_back(knobRow_->Controller(i), knobRow_->Knob(i)->Position());
+    snapshots_.Define(slot, name.toStdString(), knobs);
+    ShowSnapshot(slot);
+}
+
+void TTonecast2::ShowSnapshot(int slot) {
+    QAction* item = SnapshotItems[static_cast<std::size_t>(slot - 1)];
+    item->setText(QString::fromStdString(snapshots_.Caption(slot)));
+    const QString values = QString::fromStdString(snapshots_.Values(slot));
+    item->setStatusTip(values);
+    item->setToolTip(values);
+    item->setEnabled(snapshots_.Used(slot));
+}
+
+void TTonecast2::RecallSnapshot(int slot) {
+    for (const auto& [controller, value] : KnobSnapshot::Decode(snapshots_.Values(slot))) {
+        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), static_cast<std::uint8_t>(controller),
+                                                            static_cast<std::uint8_t>(value));
+        OutputMessage(m.status, m.data1, m.data2);
+    }
+}
+
+void TTonecast2::LoadKnobSettings(TIniStore& store) {
+    knobPreset_ = store.ReadString(settingsSection_, "Knob Preset", knobPreset_);
+    snapshots_.Load(store, SnapshotsSection);
+    for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) ShowSnapshot(slot);
+}
+
+void TTonecast2::SaveKnobSettings(TIniStore& store) {
+    const QAction* checked = nullptr;
+    for (const QAction* item : PresetsItem->actions())
+        if (item->isChecked()) checked = item;
+    if (checked) {
+        knobPreset_ = checked->data().toString().toStdString();
+    } else {
+        knobRow_->Save(store, PresetSection(KnobPresets::Current));
+        knobPreset_ = KnobPresets::Current;
+    }
+    store.WriteString(settingsSection_, "Knob Preset", knobPreset_);
+    snapshots_.Save(store, SnapshotsSection);
+}
