@@ -193,6 +193,9 @@ struct JackMidiOutDriver::Impl {
         std::uint64_t generation = 0;
         TSoundingNotes sounding;
         bool failureReported = false;
+        // Cycles that left the port's buffer empty. The buffer keeps what was
+        // last written into it: a port taken from the callback must be empty.
+        std::atomic<std::uint32_t> quietCycles{0};
     };
 
     Impl(std::string name, std::function<void()>* changed, TMessageWindowFactory windows)
@@ -206,6 +209,7 @@ struct JackMidiOutDriver::Impl {
             void* buffer = jack_port_get_buffer(p->port, frames);
             jack_midi_clear_buffer(buffer);
             std::uint8_t record[4];
+            if (jack_ringbuffer_read_space(p->ring) < sizeof record) p->quietCycles.fetch_add(1);
             while (jack_ringbuffer_read_space(p->ring) >= sizeof record) {
                 jack_ringbuffer_peek(p->ring, reinterpret_cast<char*>(record), sizeof record);
                 if (jack_midi_event_write(buffer, 0, record + 1, record[0]) != 0) break; // next cycle
@@ -304,9 +308,13 @@ MMRESULT JackMidiOutDriver::Close(MidiHandle handle) {
     Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
     if (impl_->jack.Alive(p->generation)) {
-        // What Reset queued leaves before the port goes.
+        // What Reset queued leaves before the port goes, and a quiet cycle
+        // after it, so that the last events are not sent again.
         const auto deadline = Clock::now() + std::chrono::milliseconds(200);
         while (jack_ringbuffer_read_space(p->ring) > 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const std::uint32_t quiet = p->quietCycles.load();
+        while (p->quietCycles.load() == quiet && Clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     impl_->open.Withdraw(p, impl_->jack);

@@ -74,6 +74,12 @@ TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
     port.SendShortMsg(0x90, 61, 100);
     const auto& got = sink.Collect(100, 1000);
     ASSERT_GE(got.size(), 2u);
+    std::string all;
+    for (const auto& m : got) {
+        for (int b : m) all += std::to_string(b) + " ";
+        all += "| ";
+    }
+    SCOPED_TRACE(all);
     EXPECT_EQ(got[1], (Message{0x91, 64, 0})); // the held note is ended first
     for (std::size_t i = 2; i < got.size(); ++i) {
         EXPECT_EQ(got[i].size(), 3u);
