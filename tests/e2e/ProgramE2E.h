@@ -75,6 +75,10 @@ protected:
         }
         server = std::make_unique<JackServer>();
         sink = std::make_unique<Sink>("tonecast-e2e-sink");
+        StartProgram();
+    }
+    // Starts the program, connects its port to the sink and focuses its window.
+    void StartProgram() {
         program = Spawn({TONECAST_BINARY}, dir.File("tonecast.log"));
         bool connected = false;
         for (int i = 0; i < 200 && !connected; ++i) {
@@ -84,6 +88,11 @@ protected:
         ASSERT_TRUE(connected) << "the program's port did not appear";
         ASSERT_EQ(Shell("xdotool search --name \"^Fendrel's Tonecast$\" windowfocus >/dev/null 2>&1"), 0);
         Sleep(500);
+    }
+    // Ends the program as the desktop does at logout; it must save and exit cleanly.
+    void StopProgram() {
+        EXPECT_EQ(Stop(program), 0) << "the program did not end cleanly on SIGTERM; see " << dir.File("tonecast.log");
+        program = -1;
     }
     void TearDown() override {
         if (program > 0) {

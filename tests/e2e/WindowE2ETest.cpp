@@ -33,8 +33,7 @@ TEST_F(ProgramE2ETest, TheWindowKeepsAnsweringWhenTheJackServerStops) {
     for (int i = 0; i < 30; ++i) Keys("key w e r t");
     Keys("mousemove --window $(xdotool search --name \"^Fendrel's Tonecast$\" | head -1) 20 80 click 1");
     Sleep(300);
-    EXPECT_EQ(Stop(program), 0) << "the program did not end cleanly on SIGTERM; see " << dir.File("tonecast.log");
-    program = -1;
+    StopProgram();
     const std::string settings = ReadFile(SettingsFile());
     EXPECT_NE(settings.find("\"First Time\"=\"0\""), std::string::npos) << "settings were not saved";
 }

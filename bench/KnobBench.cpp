@@ -1,0 +1,82 @@
+// The knob row: laying out 20 knobs, and recalling a snapshot of 20 pairs
+// through the main window to the fake driver.
+#include "controls/UKnobList.h"
+#include "controls/Wheel.h"
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
+#include "platform/RegistryFile.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+void BM_Arrange20Knobs(benchmark::State& state) {
+    QWidget parent;
+    parent.resize(800, 100);
+    auto* caption = new TKnobLabel(&parent);
+    caption->setGeometry(0, 1, 60, 12);
+    auto* knob = new TWheel(&parent);
+    knob->SetBounds(0, 13, 23, 23);
+    auto* value = new TKnobLabel(&parent);
+    value->setGeometry(0, 24, 24, 12);
+    TGUIKnobList list(caption, knob, value);
+    for (int i = 0; i < 20; ++i) list.Add("Knob " + std::to_string(i), i, 0, 64);
+    int width = 400;
+    for (auto _ : state) {
+        list.SetArea(100, width); // a new width each time: every knob moves
+        width = width == 400 ? 500 : 400;
+    }
+    state.SetItemsProcessed(state.iterations() * 20);
+}
+BENCHMARK(BM_Arrange20Knobs);
+
+void BM_RecallSnapshotOf20Pairs(benchmark::State& state) {
+    const TProgramNames names;
+    std::string values;
+    for (int c = 0; c < 20; ++c) values += (c < 16 ? "0" : "1") + std::string(1, "0123456789ABCDEF"[c % 16]) + "40";
+    {
+        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
+        store.WriteString("Snapshots", "Name1", "&1 Bench");
+        store.WriteString("Snapshots", "Values1", values);
+        store.Close();
+    }
+    FakeMidiOutDriver driver;
+    FakeMidiInDriver inDriver;
+    TTonecast2 window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    window.MidiOutput().SetDeviceID(MIDI_MAPPER);
+    window.MidiOutput().Open();
+    driver.sent.clear();
+    window.RecallSnapshot(1);
+    if (driver.sent.size() != 20) state.SkipWithError("the snapshot did not reach the port");
+    for (auto _ : state) {
+        window.RecallSnapshot(1);
+        if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
+    }
+    state.SetItemsProcessed(state.iterations() * 20);
+    window.close();
+}
+BENCHMARK(BM_RecallSnapshotOf20Pairs);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::filesystem::path config = std::filesystem::temp_directory_path() / "tonecast-knob-bench-config";
+    std::filesystem::remove_all(config);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    QApplication app(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    ::benchmark::Shutdown();
+    std::filesystem::remove_all(config);
+    return 0;
+}
