@@ -18,6 +18,7 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
         b->setFocusPolicy(Qt::NoFocus);
         b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         layout->addWidget(b);
+        connect(b, &QToolButton::pressed, this, [this] { held_.start(); });
     }
     connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
     connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
@@ -31,7 +32,13 @@ void TUpDown::SetRange(int min, int max) {
 
 void TUpDown::SetPosition(int position) { position_ = std::clamp(position, min_, max_); }
 
+int TUpDown::AcceleratedStep(qint64 heldMs) { return heldMs >= 5000 ? 10 : heldMs >= 2000 ? 5 : 1; }
+
 void TUpDown::Step(int delta) {
-    SetPosition(position_ + delta);
+    if (Accelerated && held_.isValid()) delta *= AcceleratedStep(held_.elapsed());
+    const int next = position_ + delta;
+    if (Wrap && next > max_) position_ = min_;
+    else if (Wrap && next < min_) position_ = max_;
+    else SetPosition(next);
     if (OnClick) OnClick(this, delta > 0);
 }

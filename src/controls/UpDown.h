@@ -1,6 +1,7 @@
 #pragma once
 // Two small arrow buttons that step a position between Min and Max, beside an
 // edit field that shows it.
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -21,12 +22,20 @@ public:
     // A click or an auto-repeat step; the position has already moved.
     std::function<void(TUpDown* sender, bool up)> OnClick;
 
+    // Past one end the position goes to the other.
+    bool Wrap = false;
+    // A held arrow steps by 1 at once, by 5 after 2 s and by 10 after 5 s.
+    bool Accelerated = false;
+    // The step of a held arrow after so many milliseconds.
+    static int AcceleratedStep(qint64 heldMs);
+
     QToolButton* UpButton() const { return up_; }
     QToolButton* DownButton() const { return down_; }
 
 private:
     void Step(int delta);
 
+    QElapsedTimer held_;
     QToolButton* up_;
     QToolButton* down_;
     int min_ = 0, max_ = 100, position_ = 0;

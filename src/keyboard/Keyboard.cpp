@@ -172,8 +172,8 @@ std::string TKeyboard::DisplayName(int note) const {
     return NoteName(note);
 }
 
-void TKeyboard::SetNoteNames(const std::vector<std::string>* names) {
-    if (names && names->size() >= 128) patchNoteNames_ = std::make_unique<std::vector<std::string>>(*names);
+void TKeyboard::SetNoteNames(const std::array<std::string, 128>* names) {
+    if (names) patchNoteNames_ = std::make_unique<std::array<std::string, 128>>(*names);
     else patchNoteNames_.reset();
 }
 

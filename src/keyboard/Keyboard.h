@@ -68,7 +68,8 @@ public:
     int NoteAt(int x, int y);
     std::string NoteName(int note) const { return KeyGeometry::NoteName(note, language_); }
     std::string DisplayName(int note) const;
-    void SetNoteNames(const std::vector<std::string>* names);
+    // A patch's names for its keys, copied; none for the plain note names.
+    void SetNoteNames(const std::array<std::string, 128>* names);
     int FullWidth() const { return KeyGeometry::WhiteKeyCount * keyWidth_; }
     int ImageHeight() const;
     void RedrawNote(int note);
@@ -161,7 +162,7 @@ private:
     TImageSize imageSize_ = TImageSize::isNormal;
     bool imagesAvailable_;
     int lastHoveredNote_ = 0;
-    std::unique_ptr<std::vector<std::string>> patchNoteNames_;
+    std::unique_ptr<std::array<std::string, 128>> patchNoteNames_;
 
     // Derived bitmaps of the image style.
     struct TKeyImages {

@@ -75,7 +75,11 @@ private:
     void CreateWheelsAndArrows();
     void ICPitchMouseUp(Qt::KeyboardModifiers shift);
     void TBKeyWidthChange(int position);
+
+protected:
     void CBChordClick(int index);
+
+private:
     void EChannelExit();
     void ShowChannel();
 };

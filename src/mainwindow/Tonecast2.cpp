@@ -7,6 +7,7 @@
 #include "mainwindow/TonecastApplication.h"
 #include "controls/UKnobList.h"
 #include "mainwindow/UErrForm.h"
+#include "patches/UPatchList.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -33,7 +34,9 @@ TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver
     ErrForm1->hide();
     CreateMenus(midiOut, midiIn);
     CreateStatusBar();
+    CreateProgramControls();
     CreateKnobRow();
+    qApp->installEventFilter(this); // the window's own keys, ahead of the focused control
     OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
     Keyboard1->OnDisplayEvent = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         ReflectMessage(s, d1, d2);
@@ -54,6 +57,7 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     file->addAction("E&xit", this, &QWidget::close);
     MidiInItem = menuBar()->addMenu("Midi &In");
     MidiOutItem = menuBar()->addMenu("Midi &Out");
+    CreatePatchesMenu();
     CreateKnobsMenu();
     QMenu* options = menuBar()->addMenu("Op&tions");
     const QString octaveHint = "Change the octave when play with the computer keyboard";
@@ -201,6 +205,7 @@ void TTonecast2::FormShow() {
     LoadSettings(*store);
     RefreshPresetsMenu(*store);
     SelectKnobPreset(*store, knobPreset_);
+    ShowProgramAndBank();
     if (firstTime_ && knobRow_->Count() == 0) knobRow_->AddKnob("Volume", 7, 0, 100);
     stage_ = TStage::Shown;
     Keyboard1->setFocus();
@@ -221,12 +226,22 @@ void TTonecast2::DeferredStart() {
     if (stage_ != TStage::Shown) return;
     repaint();
     errorsInBox_ = true;
+    SetStatusText(0, "Reading patch list...");
+    statusBar()->repaint();
+    {
+        auto store = names_.OpenRegistryStore();
+        const std::string script = store->ReadString(settingsSection_, "PatchScript", "");
+        if (!script.empty() && !ApplyPatchSet(script) && patchSet_)
+            SelectPatch(patchSet_->FindProgram(store->ReadString(settingsSection_, "Patch", "")), true, true);
+    }
+    SetStatusText(0, QString());
     // The MIDI system is first asked for its devices here, once the window is on screen.
     MidiInMenu1->SetBaseMenu(MidiInItem);
     MidiOutMenu1->SetBaseMenu(MidiOutItem);
     MidiInMenu1->LoadFromRegPath();
     MidiOutMenu1->LoadFromRegPath();
     errorsInBox_ = false; // later errors appear in the status bar
+    SendProgramAndBank();
     stage_ = TStage::Running;
 }
 
@@ -247,19 +262,14 @@ void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::ui
     switch (status >> 4) {
     case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(data1, data2)); break;
     case 0xB:
-        if (data1 == 0) receivedBankMsb_ = data2;
-        else if (data1 == 32) receivedBankLsb_ = data2;
+        receivedBank_.Controller(data1, data2);
         if (data1 == modulationController_) ICMW->SetPosition(data2);
         Keyboard1->SetControllerValue(data1, data2);
         knobRow_->ReflectController(data1, data2);
         break;
     case 0xC:
-        if (receivedBankMsb_ != 128 && receivedBankLsb_ != 128) {
-            bankMsb_ = receivedBankMsb_;
-            bankLsb_ = receivedBankLsb_;
-        }
-        program_ = data1;
-        receivedBankMsb_ = receivedBankLsb_ = 128;
+        receivedBank_.ProgramChange(programBank_, data1);
+        ShowProgramAndBank();
         break;
     default: break;
     }
@@ -305,9 +315,9 @@ void TTonecast2::LoadSettings(TIniStore& store) {
     const std::string& s = settingsSection_;
     MidiThru->setChecked(store.ReadBool(s, "Midi Thru", false));
     firstTime_ = store.ReadBool(s, "First Time", true);
-    program_ = store.ReadInteger(s, "Program", program_);
-    bankMsb_ = store.ReadInteger(s, "Bank MSB", bankMsb_);
-    bankLsb_ = store.ReadInteger(s, "Bank LSB", bankLsb_);
+    const int program = store.ReadInteger(s, "Program", programBank_.Program());
+    const int msb = store.ReadInteger(s, "Bank MSB", programBank_.BankMsb());
+    programBank_.Restore(program, msb, store.ReadInteger(s, "Bank LSB", programBank_.BankLsb()));
     LoadKnobSettings(store);
 }
 
@@ -316,9 +326,15 @@ void TTonecast2::SaveSettings(TIniStore& store) {
     const std::string& s = settingsSection_;
     store.WriteBool(s, "Midi Thru", MidiThru->isChecked());
     store.WriteBool(s, "First Time", false);
-    store.WriteInteger(s, "Program", program_);
-    store.WriteInteger(s, "Bank MSB", bankMsb_);
-    store.WriteInteger(s, "Bank LSB", bankLsb_);
+    store.WriteInteger(s, "Program", programBank_.Program());
+    store.WriteInteger(s, "Bank MSB", programBank_.BankMsb());
+    store.WriteInteger(s, "Bank LSB", programBank_.BankLsb());
+    if (patchSet_) {
+        store.WriteString(s, "PatchScript", patchSet_->FileName);
+        store.WriteString(s, "Patch", currentPatch_ ? currentPatch_->Path() : std::string());
+    } else {
+        store.WriteString(s, "PatchScript", "");
+    }
     SaveKnobSettings(store);
     MidiInMenu1->SaveToRegistry(store);
     MidiOutMenu1->SaveToRegistry(store);

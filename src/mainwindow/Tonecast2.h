@@ -2,6 +2,7 @@
 // The main window: owns the MIDI devices, sends everything the instrument
 // produces, mirrors sent and received messages, and keeps its settings.
 #include "mainwindow/KnobSnapshots.h"
+#include "mainwindow/ProgramBank.h"
 #include "mainwindow/Tonecast.h"
 #include "midi/Midimenu.h"
 
@@ -14,6 +15,12 @@ class QAction;
 class QScreen;
 class QLabel;
 class TErrForm;
+class TPatchList;
+class TPatchModeGroup;
+class TPatchProgram;
+class QComboBox;
+class QKeyEvent;
+class QLineEdit;
 class TGUIKnobList;
 class TKnobLabel;
 class TWheel;
@@ -66,9 +73,39 @@ public:
     void DefineSnapshot(int slot);
     void RecallSnapshot(int slot);
 
-    int Program() const { return program_; }
-    int BankMsb() const { return bankMsb_; }
-    int BankLsb() const { return bankLsb_; }
+    // Program, bank and patch: by number in the three fields, by name in the
+    // patch combo and the Patches menu.
+    QLineEdit* EProgram;
+    TUpDown* UDProgram;
+    QLineEdit* EMSB;
+    TUpDown* UDMSB;
+    QLineEdit* ELSB;
+    TUpDown* UDLSB;
+    QLabel* LMSB;
+    QLabel* LLSB;
+    QComboBox* CBProgramPatch;
+    TUpDown* UDProgramPatch;
+    QLabel* PPanic;
+    QMenu* PatchesItem;          // "&Patches"
+    QAction* PatchesSeparator;
+    QAction* ChoosePatchSetItem; // "&Choose Patch Set..."
+
+    int Program() const { return programBank_.Program(); }
+    int BankMsb() const { return programBank_.BankMsb(); }
+    int BankLsb() const { return programBank_.BankLsb(); }
+    void SendProgramAndBank();
+    void SelectPatch(TPatchProgram* patch, bool rebuild, bool send);
+    // Takes a loaded patch set (or none), dropping the one before.
+    void SetPatchSet(std::unique_ptr<TPatchList> list);
+    // Loads a patch script and makes it the patch set; true when it failed,
+    // the warnings window then tells why and the previous set stays.
+    bool ApplyPatchSet(const std::string& fileName);
+    const TPatchList* PatchSet() const { return patchSet_.get(); }
+    TPatchProgram* CurrentPatch() const { return currentPatch_; }
+    void Panic();
+    // Page Up / Page Down over the patch combo, Shift+Page Up / Down over the program.
+    void StepPatch(int delta);
+    void StepProgram(int delta);
     bool FirstTime() const { return firstTime_; }
 
     // The five panels of the status bar: 0 messages, 1 note, 2 base note,
@@ -79,6 +116,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -95,6 +133,24 @@ private:
     void LoadKnobSettings(TIniStore& store);
     void SaveKnobSettings(TIniStore& store);
     void ShowSnapshot(int slot);
+    void CreateProgramControls();
+    // The keys the window answers itself; the focused control gets them too.
+    void FormKeyDown(const QKeyEvent& key);
+    void CreatePatchesMenu();
+    // The three fields, their up-downs and the bank hint from the state.
+    void ShowProgramAndBank();
+    void UserBankChange(int which, int value);
+    void ProgramEdited();
+    void BankEdited(int which);
+    void RebuildPatchCombo();
+    void ResetPatchCombo();
+    void SelectInCombo();
+    void PatchChosen(int index);
+    void ApplyPatch(bool send);
+    void FillPatchMenu(QMenu* menu, const TPatchModeGroup& group);
+    void SendDirect(const TShortMessage& m);
+    QLineEdit* BankEdit(int which) const { return which == TProgramBank::Msb ? EMSB : ELSB; }
+    TUpDown* BankUpDown(int which) const { return which == TProgramBank::Msb ? UDMSB : UDLSB; }
     void MidiInputData(TMidiInput* port);
     void ShowError(const std::string& text);
     void ShowOctave();
@@ -112,11 +168,12 @@ private:
     bool shownOnce_ = false;
     bool closed_ = false;
 
-    std::uint8_t receivedBankLsb_ = 128;
-    std::uint8_t receivedBankMsb_ = 128;
-    int program_ = -1;
-    int bankMsb_ = -1;
-    int bankLsb_ = -1;
+    TReceivedBank receivedBank_;
+    TProgramBank programBank_;
+    std::unique_ptr<TPatchList> patchSet_;
+    TPatchProgram* currentPatch_ = nullptr;
+    const TPatchModeGroup* shownPatchGroup_ = nullptr;
+    bool sendMsbFirst_ = false;
     bool firstTime_ = true;
 
     std::unique_ptr<TGUIKnobList> knobRow_;

@@ -54,7 +54,7 @@ void TTonecast2::CreateKnobRow() {
 
 void TTonecast2::LayoutKnobRow() {
     if (!knobRow_) return;
-    const int left = SBChannel->x() + SBChannel->width();
+    const int left = UDProgramPatch->x() + UDProgramPatch->width();
     knobRow_->SetArea(left + 6, form_->width() - (left + 2));
 }
 
