@@ -8,6 +8,7 @@
 #include "controls/UKnobList.h"
 #include "mainwindow/UErrForm.h"
 #include "patches/UPatchList.h"
+#include "patches/UPatchSetChooser.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -296,6 +297,10 @@ void TTonecast2::FormClose() {
             if (firstError.isEmpty()) firstError = QString::fromStdString(e.what());
         }
     };
+    // Open dialogs close first and keep their own settings.
+    step([this] {
+        if (patchSetChooser_) patchSetChooser_->close();
+    });
     step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open
     // A window that never loaded the settings must not overwrite them with its defaults.
     if (loaded) {

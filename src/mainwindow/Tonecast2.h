@@ -7,6 +7,7 @@
 #include "midi/Midimenu.h"
 
 #include <QEvent>
+#include <QPointer>
 
 #include <array>
 #include <memory>
@@ -16,6 +17,7 @@ class QScreen;
 class QLabel;
 class TErrForm;
 class TPatchList;
+class TPatchSetChooser;
 class TPatchModeGroup;
 class TPatchProgram;
 class QComboBox;
@@ -103,6 +105,9 @@ public:
     const TPatchList* PatchSet() const { return patchSet_.get(); }
     TPatchProgram* CurrentPatch() const { return currentPatch_; }
     void Panic();
+    // Creates the patch set chooser once and shows it.
+    void ChoosePatchSet();
+    TPatchSetChooser* PatchSetChooser() const;
     // Page Up / Page Down over the patch combo, Shift+Page Up / Down over the program.
     void StepPatch(int delta);
     void StepProgram(int delta);
@@ -171,6 +176,7 @@ private:
     TReceivedBank receivedBank_;
     TProgramBank programBank_;
     std::unique_ptr<TPatchList> patchSet_;
+    QPointer<TPatchSetChooser> patchSetChooser_;
     TPatchProgram* currentPatch_ = nullptr;
     const TPatchModeGroup* shownPatchGroup_ = nullptr;
     bool sendMsbFirst_ = false;

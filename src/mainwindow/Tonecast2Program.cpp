@@ -6,6 +6,7 @@
 #include "mainwindow/PatchCombo.h"
 #include "mainwindow/UErrForm.h"
 #include "patches/PatchScriptParser.h"
+#include "patches/UPatchSetChooser.h"
 #include "patches/UPatchList.h"
 
 #include <QApplication>
@@ -313,6 +314,21 @@ void TTonecast2::CreatePatchesMenu() {
     PatchesSeparator->setVisible(false);
     ChoosePatchSetItem = PatchesItem->addAction("&Choose Patch Set...");
     ChoosePatchSetItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(ChoosePatchSetItem, &QAction::triggered, this, &TTonecast2::ChoosePatchSet);
+}
+
+TPatchSetChooser* TTonecast2::PatchSetChooser() const { return patchSetChooser_; }
+
+void TTonecast2::ChoosePatchSet() {
+    if (!patchSetChooser_) {
+        patchSetChooser_ = new TPatchSetChooser(
+            this, [this](const std::string& file) { return ApplyPatchSet(file); },
+            [this] { return names_.OpenRegistryStore(); });
+    }
+    if (patchSetChooser_->isMinimized()) patchSetChooser_->showNormal();
+    patchSetChooser_->show();
+    patchSetChooser_->raise();
+    patchSetChooser_->activateWindow();
 }
 
 void TTonecast2::FillPatchMenu(QMenu* menu, const TPatchModeGroup& group) {

@@ -1,0 +1,186 @@
+// The patch set chooser on real files in a folder of its own.
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "mainwindow/TonecastApplication.h"
+#include "mainwindow/UErrForm.h"
+#include "patches/UPatchList.h"
+#include "patches/UPatchSetChooser.h"
+#include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
+
+#include "../TempDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+std::string Script(const std::string& first, const std::string& last, const std::string& name,
+                   const std::string& program = "[p2, 0, -1] Grand") {
+    return "[cubase parse file]\n[parser version 0001]\n[creators first name]" + first + "\n[creators last name]" + last +
+           "\n[device manufacturer]Morwent\n[device name]Test Synth\n[script name]" + name +
+           "\n[script version]1\n[define patchnames]\n[mode] GM\n[g1] Pianos\n" + program + "\n[end]\n";
+}
+
+class PatchSetChooserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+        out.devices = {"Synth"};
+        TTonecastApplication::Instance()->MessageSink = [](const QString&) {};
+        std::filesystem::create_directory(scripts.Path() / "folder");
+        WriteFile(scripts.File("john.txt"), Script("John", "John Smith", "Johns Set"));
+        WriteFile(scripts.File("jane.txt"), Script("Jane", "Doe", "Janes Set"));
+        WriteFile(scripts.File("notes.txt"), "shopping list\n");
+        WriteFile(scripts.File("warned.txt"), Script("A", "B", "Warned", "[p2, 0, 1, 2 junk] Grand"));
+        WriteFile(scripts.File("broken.txt"), Script("A", "B", "Broken", "[p2, 200, -1] Grand"));
+        window = std::make_unique<TTonecast2>(names, out, in);
+        window->show();
+        QApplication::processEvents();
+        window->ChoosePatchSetItem->trigger();
+        chooser = window->PatchSetChooser();
+        ASSERT_NE(chooser, nullptr);
+        chooser->SetDirectory(QString::fromStdString(scripts.Path().string()));
+        WaitForListing();
+    }
+    void TearDown() override {
+        window->close();
+        window.reset();
+        TTonecastApplication::Instance()->MessageSink = nullptr;
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+    // The model reads folders on a thread of its own.
+    void WaitForListing() {
+        QElapsedTimer t;
+        t.start();
+        const QModelIndex root = chooser->Model()->index(chooser->Directory());
+        while (chooser->Model()->rowCount(root) < 5 && t.elapsed() < 3000) QApplication::processEvents();
+    }
+    void Select(const std::string& name) { chooser->SelectItem(QString::fromStdString(scripts.File(name))); }
+    void DoubleClick(const std::string& name) {
+        chooser->DefaultAction(chooser->Model()->index(QString::fromStdString(scripts.File(name))));
+    }
+    // Closes the warnings window when it shows, keeping what it listed.
+    void CloseWarningsWhenShown() {
+        QTimer::singleShot(0, [this] {
+            warnings.push_back(window->ErrForm1->Memo()->toPlainText().toStdString());
+            window->ErrForm1->close();
+        });
+    }
+
+    TempDir config, scripts;
+    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
+    FakeMidiOutDriver out;
+    FakeMidiInDriver in;
+    std::unique_ptr<TTonecast2> window;
+    TPatchSetChooser* chooser = nullptr;
+    std::vector<std::string> warnings;
+};
+
+TEST_F(PatchSetChooserTest, DescribesScriptsAndRefusesWhatIsNone) {
+    EXPECT_EQ(chooser->windowTitle(), "Choose Patch Set");
+    EXPECT_EQ(chooser->EDir->text().toStdString(), scripts.Path().string());
+    EXPECT_FALSE(chooser->BApply->isEnabled());
+    EXPECT_FALSE(chooser->BOK->isEnabled());
+
+    Select("john.txt");
+    EXPECT_EQ(chooser->FilenamePanel->text(), "john.txt");
+    EXPECT_EQ(chooser->EScriptName->text(), "Johns Set");
+    EXPECT_EQ(chooser->EDeviceName->text(), "Test Synth");
+    EXPECT_EQ(chooser->EDeviceManufacturer->text(), "Morwent");
+    EXPECT_EQ(chooser->ECreatorName->text(), "John");
+    EXPECT_TRUE(chooser->BApply->isEnabled());
+    EXPECT_TRUE(chooser->BOK->isEnabled());
+    Select("jane.txt");
+    EXPECT_EQ(chooser->ECreatorName->text(), "Jane Doe");
+
+    Select("notes.txt");
+    EXPECT_EQ(chooser->EScriptName->text(), "Script is not a Cubase Parse File.");
+    EXPECT_TRUE(chooser->EDeviceName->text().isEmpty());
+    EXPECT_FALSE(chooser->BApply->isEnabled());
+
+    Select("jane.txt");
+    chooser->SelectItem(QString::fromStdString(scripts.File("folder")));
+    EXPECT_TRUE(chooser->SelectedPath().isEmpty());
+    EXPECT_TRUE(chooser->EScriptName->text().isEmpty());
+    EXPECT_TRUE(chooser->FilenamePanel->text().isEmpty());
+    EXPECT_FALSE(chooser->BApply->isEnabled());
+    EXPECT_FALSE(chooser->BOK->isEnabled());
+}
+
+TEST_F(PatchSetChooserTest, ADoubleClickAppliesAndApplyStaysOffUntilAnotherScript) {
+    DoubleClick("jane.txt");
+    ASSERT_NE(window->PatchSet(), nullptr);
+    EXPECT_EQ(window->PatchSet()->ScriptName, "Janes Set");
+    EXPECT_FALSE(chooser->BApply->isEnabled());
+    EXPECT_TRUE(chooser->BOK->isEnabled());
+    Select("john.txt");
+    EXPECT_TRUE(chooser->BApply->isEnabled());
+    Select("jane.txt");
+    EXPECT_TRUE(chooser->BApply->isEnabled()) << "another script was shown between";
+
+    // OK with Apply off only closes.
+    chooser->BApply->click();
+    const TPatchList* applied = window->PatchSet();
+    QPointer<TPatchSetChooser> alive(chooser);
+    chooser->BOK->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->PatchSet(), applied);
+    EXPECT_TRUE(alive.isNull()) << "a closed chooser is released";
+    EXPECT_EQ(window->PatchSetChooser(), nullptr);
+}
+
+TEST_F(PatchSetChooserTest, WarningsAreListedAndAFailingScriptKeepsThePreviousSet) {
+    CloseWarningsWhenShown();
+    DoubleClick("warned.txt");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("Line 12: Warning: Ignoring remaining \"junk\""), std::string::npos) << warnings[0];
+    ASSERT_NE(window->PatchSet(), nullptr);
+    EXPECT_EQ(window->PatchSet()->ScriptName, "Warned");
+    EXPECT_FALSE(chooser->BApply->isEnabled());
+
+    const TPatchList* before = window->PatchSet();
+    Select("broken.txt");
+    EXPECT_EQ(chooser->EScriptName->text(), "Broken"); // its header reads fine
+    CloseWarningsWhenShown();
+    chooser->BApply->click();
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[1].find("Error: Program number out of bounds"), std::string::npos) << warnings[1];
+    EXPECT_EQ(window->PatchSet(), before);
+    EXPECT_TRUE(chooser->BApply->isEnabled()) << "a failed apply may be tried again";
+}
+
+TEST_F(PatchSetChooserTest, OneChooserWhosePlaceAndPanelWidthComeBack) {
+    window->ChoosePatchSetItem->trigger();
+    EXPECT_EQ(window->PatchSetChooser(), chooser); // at most one
+    chooser->move(120, 90);
+    chooser->resize(700, 400);
+    chooser->BCancel->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(window->PatchSetChooser(), nullptr);
+    const std::string settings = ReadFile(names.RegistryFilePath());
+    EXPECT_NE(settings.find("PatchSetDialog]"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"RightPanelWidth\"=dword:"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"DlgWidth\"=dword:000002bc"), std::string::npos) << settings;
+
+    window->ChoosePatchSetItem->trigger();
+    TPatchSetChooser* again = window->PatchSetChooser();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->width(), 700);
+    EXPECT_EQ(again->Directory().toStdString(), scripts.Path().string());
+}
+
+} // namespace
