@@ -1,0 +1,69 @@
+// A patch set of 10,000 programs loaded into the main window up to a usable
+// Patches menu, and SendProgramAndBank to the fake driver.
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "patches/UPatchList.h"
+#include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+const std::string LargeScript = std::string(TONECAST_TEST_DATA) + "/patchscripts/yamaha-modx-large.txt";
+
+void BM_LargeScriptUpToItsMenu(benchmark::State& state) {
+    FakeMidiOutDriver driver;
+    FakeMidiInDriver inDriver;
+    TTonecast2 window(TProgramNames{}, driver, inDriver);
+    for (auto _ : state) {
+        if (window.ApplyPatchSet(LargeScript)) {
+            state.SkipWithError("the script did not load");
+            break;
+        }
+        // The first group's submenu, as a user opens it.
+        QMenu* first = window.PatchesItem->actions().front()->menu();
+        emit first->aboutToShow();
+        benchmark::DoNotOptimize(first->actions().size());
+    }
+}
+BENCHMARK(BM_LargeScriptUpToItsMenu)->Unit(benchmark::kMillisecond);
+
+void BM_SendProgramAndBank(benchmark::State& state) {
+    FakeMidiOutDriver driver;
+    FakeMidiInDriver inDriver;
+    TTonecast2 window(TProgramNames{}, driver, inDriver);
+    window.MidiOutput().SetDeviceID(MIDI_MAPPER);
+    window.MidiOutput().Open();
+    window.ReflectMessage(0xB0, 0, 5);
+    window.ReflectMessage(0xB0, 32, 6);
+    window.ReflectMessage(0xC0, 10, 0);
+    for (auto _ : state) {
+        window.SendProgramAndBank();
+        if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
+    }
+    if (driver.sent.empty()) state.SkipWithError("nothing reached the port");
+    window.MidiOutput().Close();
+}
+BENCHMARK(BM_SendProgramAndBank);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::filesystem::path config = std::filesystem::temp_directory_path() / "tonecast-patch-bench-config";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    QApplication app(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    ::benchmark::Shutdown();
+    std::filesystem::remove_all(config);
+    return 0;
+}
