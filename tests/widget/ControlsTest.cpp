@@ -1,3 +1,5 @@
+#include <QToolButton>
+#include "controls/UpDown.h"
 // The knob and the image controls with real mouse and key events.
 #include "controls/ImgControl.h"
 #include "controls/MyExtCtrls.h"
@@ -367,6 +369,32 @@ TEST(DisplayChangeTest, EachControlReloadsItsOwnPictures) {
     other.SetFrameImage(&image);
     other.DisplayChanged(8);
     EXPECT_EQ(image.Bitmap().cacheKey(), wheel256);
+}
+
+} // namespace
+
+namespace {
+
+TEST(UpDownTest, WrapsPastEitherEndAndAcceleratesAHeldArrow) {
+    TUpDown upDown;
+    upDown.SetRange(-1, 127);
+    upDown.Wrap = true;
+    std::vector<int> clicks;
+    upDown.OnClick = [&](TUpDown* sender, bool) { clicks.push_back(sender->Position()); };
+    upDown.SetPosition(127);
+    upDown.UpButton()->click();
+    upDown.DownButton()->click();
+    EXPECT_EQ(clicks, (std::vector<int>{-1, 127}));
+    upDown.Wrap = false;
+    upDown.UpButton()->click();
+    EXPECT_EQ(upDown.Position(), 127);
+
+    struct Held {
+        qint64 ms;
+        int step;
+    };
+    for (const Held& h : {Held{0, 1}, Held{1999, 1}, Held{2000, 5}, Held{4999, 5}, Held{5000, 10}, Held{60000, 10}})
+        EXPECT_EQ(TUpDown::AcceleratedStep(h.ms), h.step) << h.ms;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "mainwindow/Tonecast2.h"
 #include "mainwindow/TonecastApplication.h"
 #include "mainwindow/UErrForm.h"
+#include "patches/PathDialog.h"
 #include "patches/UPatchList.h"
 #include "patches/UPatchSetChooser.h"
 #include "platform/FakeMidiDriver.h"
@@ -12,6 +13,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -19,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -181,6 +186,43 @@ TEST_F(PatchSetChooserTest, OneChooserWhosePlaceAndPanelWidthComeBack) {
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->width(), 700);
     EXPECT_EQ(again->Directory().toStdString(), scripts.Path().string());
+}
+
+TEST_F(PatchSetChooserTest, TheDirectoryLineTheFileTypeAndTheFolderPicker) {
+    const QString folder = QString::fromStdString(scripts.File("folder"));
+    WriteFile(scripts.File("folder/inner.syx"), "x");
+    chooser->EDir->setText(folder);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(chooser->EDir, &enter);
+    EXPECT_EQ(chooser->Directory(), folder);
+    EXPECT_TRUE(chooser->isVisible()) << "Enter in the directory line pressed OK";
+
+    // Only scripts at first; all files on request.
+    auto visible = [this](const QString& path) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 500 && chooser->Model()->rowCount(chooser->Model()->index(chooser->Directory())) < 2)
+            QApplication::processEvents();
+        const QModelIndex index = chooser->Model()->index(path);
+        return index.isValid() && (chooser->Model()->flags(index) & Qt::ItemIsEnabled) &&
+               !chooser->SystemListView->isRowHidden(index.row(), index.parent());
+    };
+    const QString syx = QString::fromStdString(scripts.File("folder/inner.syx"));
+    EXPECT_FALSE(visible(syx));
+    chooser->CBFileType->setCurrentIndex(1);
+    EXPECT_TRUE(visible(syx));
+
+    // The folder picker starts at the list's folder and takes the one chosen.
+    std::vector<QString> shown;
+    chooser->PathDialog1->OnShow = [&](TPathDialog* d) {
+        shown.push_back(d->OpenDialog()->directory().absolutePath());
+        d->OpenDialog()->selectFile(QString::fromStdString(scripts.Path().string()));
+        static_cast<QDialog*>(d->OpenDialog())->accept();
+    };
+    chooser->BDir->click();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], folder);
+    EXPECT_EQ(chooser->Directory().toStdString(), scripts.Path().string());
 }
 
 } // namespace
