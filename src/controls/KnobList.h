@@ -26,10 +26,6 @@ private:
     std::string caption_;
 };
 
-// Opens the store of a registry key below the program's own, such as its root
-// + "\KnobPresets".
-using TRegistryOpener = std::function<std::unique_ptr<TIniStore>(const std::string& keyPath)>;
-
 class TKnobList {
 public:
     static constexpr int MaxCount = 20;

@@ -77,7 +77,7 @@ private:
     void TBKeyWidthChange(int position);
 
 protected:
-    void CBChordClick(int index);
+    virtual void CBChordClick(int index);
 
 private:
     void EChannelExit();

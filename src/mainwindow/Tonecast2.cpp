@@ -9,6 +9,8 @@
 #include "mainwindow/UErrForm.h"
 #include "patches/UPatchList.h"
 #include "patches/UPatchSetChooser.h"
+#include "chords/UChordEdit.h"
+#include "chords/UTransposeForm.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -71,6 +73,10 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     options->addSeparator();
     MidiThru = options->addAction("Midi &Thru");
     MidiThru->setCheckable(true);
+    TransposeItem = options->addAction("T&ranspose...", this, &TTonecast2::OpenTranspose);
+    TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    ChordEditorItem = options->addAction("Chord &Editor...", this, &TTonecast2::OpenChordEditor);
+    ChordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
 
     // The keyboard listens to the computer keys only while no menu is open.
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
@@ -123,6 +129,7 @@ void TTonecast2::MidiInputData(TMidiInput* port) {
         if (!ShortMessage::IsNoteOn(status)) {
             ReflectMessage(status, data1, data2);
         } else if (!thru) {
+            TellChordEditor(status, data1, data2);
             Keyboard1->MarkExternalNote(data1, data2);
             if (data2 != 0 && Keyboard1->OnNoteHover) Keyboard1->OnNoteHover(Keyboard1, Keyboard1->DisplayName(data1));
         }
@@ -203,6 +210,8 @@ void TTonecast2::ScreenChanged(QScreen* screen) {
 
 void TTonecast2::FormShow() {
     auto store = names_.OpenRegistryStore();
+    chordList_.LoadFrom(*store, false);
+    RefillChordBox();
     LoadSettings(*store);
     RefreshPresetsMenu(*store);
     SelectKnobPreset(*store, knobPreset_);
@@ -255,6 +264,7 @@ void TTonecast2::OutputMessage(std::uint8_t status, std::uint8_t data1, std::uin
         SetStatusText(0, QString::fromStdString(e.what()));
     }
     ReflectMessage(status, data1, data2);
+    TellChordEditor(status, data1, data2);
 }
 
 void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
@@ -299,7 +309,9 @@ void TTonecast2::FormClose() {
     };
     // Open dialogs close first and keep their own settings.
     step([this] {
-        if (patchSetChooser_) patchSetChooser_->close();
+        for (QWidget* dialog : {static_cast<QWidget*>(patchSetChooser_.data()), static_cast<QWidget*>(transposeForm_.data()),
+                                static_cast<QWidget*>(chordEditor_.data())})
+            if (dialog) dialog->close();
     });
     step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open
     // A window that never loaded the settings must not overwrite them with its defaults.
@@ -323,6 +335,7 @@ void TTonecast2::LoadSettings(TIniStore& store) {
     const int program = store.ReadInteger(s, "Program", programBank_.Program());
     const int msb = store.ReadInteger(s, "Bank MSB", programBank_.BankMsb());
     programBank_.Restore(program, msb, store.ReadInteger(s, "Bank LSB", programBank_.BankLsb()));
+    LoadCustomChord(store);
     LoadKnobSettings(store);
 }
 
@@ -340,6 +353,7 @@ void TTonecast2::SaveSettings(TIniStore& store) {
     } else {
         store.WriteString(s, "PatchScript", "");
     }
+    SaveCustomChord(store);
     SaveKnobSettings(store);
     MidiInMenu1->SaveToRegistry(store);
     MidiOutMenu1->SaveToRegistry(store);

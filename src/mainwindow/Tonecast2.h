@@ -1,6 +1,7 @@
 #pragma once
 // The main window: owns the MIDI devices, sends everything the instrument
 // produces, mirrors sent and received messages, and keeps its settings.
+#include "chords/ChordList.h"
 #include "mainwindow/KnobSnapshots.h"
 #include "mainwindow/ProgramBank.h"
 #include "mainwindow/Tonecast.h"
@@ -18,6 +19,8 @@ class QLabel;
 class TErrForm;
 class TPatchList;
 class TPatchSetChooser;
+class TChordEditForm;
+class TTransposeForm;
 class TPatchModeGroup;
 class TPatchProgram;
 class QComboBox;
@@ -105,6 +108,18 @@ public:
     const TPatchList* PatchSet() const { return patchSet_.get(); }
     TPatchProgram* CurrentPatch() const { return currentPatch_; }
     void Panic();
+    // Custom chords: the window's list, offered in the chord box after the built-in ones.
+    QAction* TransposeItem;   // "T&ranspose..."
+    QAction* ChordEditorItem; // "Chord &Editor..."
+    const TChordList& Chords() const { return chordList_; }
+    int CustomChord() const { return customChord_; }
+    // Reloads the custom chords from the settings and refills the chord box.
+    void ReloadChords();
+    void RefillChordBox();
+    void OpenChordEditor();
+    void OpenTranspose();
+    TChordEditForm* ChordEditor() const;
+    TTransposeForm* TransposeForm() const;
     // Creates the patch set chooser once and shows it.
     void ChoosePatchSet();
     TPatchSetChooser* PatchSetChooser() const;
@@ -141,6 +156,11 @@ private:
     void CreateProgramControls();
     // The keys the window answers itself; the focused control gets them too.
     void FormKeyDown(const QKeyEvent& key);
+    void CBChordClick(int index) override;
+    void LoadCustomChord(TIniStore& store);
+    void SaveCustomChord(TIniStore& store);
+    // A played note on reaches a visible chord editor.
+    void TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity);
     void CreatePatchesMenu();
     // The three fields, their up-downs and the bank hint from the state.
     void ShowProgramAndBank();
@@ -177,6 +197,10 @@ private:
     TProgramBank programBank_;
     std::unique_ptr<TPatchList> patchSet_;
     QPointer<TPatchSetChooser> patchSetChooser_;
+    QPointer<TChordEditForm> chordEditor_;
+    QPointer<TTransposeForm> transposeForm_;
+    TChordList chordList_;
+    int customChord_ = 0;
     TPatchProgram* currentPatch_ = nullptr;
     const TPatchModeGroup* shownPatchGroup_ = nullptr;
     bool sendMsbFirst_ = false;

@@ -35,7 +35,7 @@ public:
     TNotifyEvent OnAfterOpen, OnBeforeClose;
     TMidiStringEvent OnError, OnTextMessage;
     // Opens the per-user registry below a key; LoadFromRegPath reads nothing without it.
-    std::function<std::unique_ptr<TIniStore>(const std::string& keyPath)> OpenRegistry;
+    TRegistryOpener OpenRegistry;
 
     virtual std::int32_t GetDeviceID() const = 0;
     virtual void SetDeviceID(std::int32_t id) = 0;

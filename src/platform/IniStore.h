@@ -3,6 +3,8 @@
 // component reads and writes its settings, backed by the registry (a registry
 // file on Linux) or by an INI file.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,6 +47,10 @@ public:
     // Immediate subsections of a section ("" for the top level), in stored order.
     virtual std::vector<std::string> ReadSubsections(const std::string& section) = 0;
 };
+
+// Opens the store of a registry key below the program's own, such as its root
+// + "\KnobPresets".
+using TRegistryOpener = std::function<std::unique_ptr<TIniStore>(const std::string& keyPath)>;
 
 // Integer text as stored: optional sign, then decimal digits or 0x/0X and hex
 // digits, nothing else. False for anything that is not such a 32-bit number.

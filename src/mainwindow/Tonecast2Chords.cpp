@@ -1,0 +1,101 @@
+// The main window's custom chords, the chord editor and the transpose dialog.
+#include "mainwindow/Tonecast2.h"
+
+#include "chords/UChordEdit.h"
+#include "chords/UTransposeForm.h"
+#include "keyboard/Keyboard.h"
+
+#include <QComboBox>
+
+namespace {
+constexpr int BuiltInChords = static_cast<int>(TChord::chCustom);
+
+template <typename Dialog>
+void Present(Dialog* dialog) {
+    if (dialog->isMinimized()) dialog->showNormal();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+} // namespace
+
+TChordEditForm* TTonecast2::ChordEditor() const { return chordEditor_; }
+TTransposeForm* TTonecast2::TransposeForm() const { return transposeForm_; }
+
+void TTonecast2::RefillChordBox() {
+    // A built-in chord stays selected; a custom one is found again by its name.
+    const int index = CBChord->currentIndex();
+    const QString customName = index >= BuiltInChords ? CBChord->currentText() : QString();
+    while (CBChord->count() > BuiltInChords) CBChord->removeItem(CBChord->count() - 1);
+    for (int i = 0; i < chordList_.Count(); ++i) CBChord->addItem(QString::fromStdString(chordList_.Items(i).Name));
+    if (index < BuiltInChords) {
+        CBChord->setCurrentIndex(std::max(index, 0));
+        return;
+    }
+    const int found = chordList_.IndexOfName(customName.toStdString());
+    CBChordClick(found >= 0 ? found + BuiltInChords : 0);
+}
+
+void TTonecast2::ReloadChords() {
+    auto store = names_.OpenRegistryStore();
+    chordList_.LoadFrom(*store, false);
+    RefillChordBox();
+}
+
+void TTonecast2::CBChordClick(int index) {
+    if (index >= 0 && index < BuiltInChords) {
+        TTonecast::CBChordClick(index);
+        return;
+    }
+    const int custom = index - BuiltInChords;
+    if (custom >= 0 && custom < chordList_.Count()) {
+        Keyboard1->SetCustomChord(chordList_.Items(custom).IntervalList(), true);
+        customChord_ = custom;
+        CBChord->setCurrentIndex(index);
+    } else {
+        Keyboard1->SetChord(TChord::chNone);
+        CBChord->setCurrentIndex(0);
+    }
+}
+
+void TTonecast2::LoadCustomChord(TIniStore& store) {
+    if (Keyboard1->Chord() != TChord::chCustom) return;
+    int i = store.ReadInteger(settingsSection_, "CustomChord", 0);
+    if (i >= chordList_.Count()) i = 0;
+    if (i >= 0 && i < chordList_.Count() && CBChord->count() > i + BuiltInChords) {
+        CBChord->setCurrentIndex(i + BuiltInChords);
+        Keyboard1->SetCustomChord(chordList_.Items(i).IntervalList(), true);
+        customChord_ = i;
+    } else {
+        Keyboard1->SetChord(TChord::chNone);
+        CBChord->setCurrentIndex(0);
+    }
+}
+
+void TTonecast2::SaveCustomChord(TIniStore& store) {
+    if (Keyboard1->Chord() == TChord::chCustom) store.WriteInteger(settingsSection_, "CustomChord", customChord_);
+}
+
+void TTonecast2::TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity) {
+    if (chordEditor_ && chordEditor_->isVisible() && ShortMessage::IsNoteOn(status)) chordEditor_->NoteOn(note, velocity);
+}
+
+void TTonecast2::OpenChordEditor() {
+    if (!chordEditor_) {
+        TChordEditForm::TServices services;
+        services.keyTable = &keyTable_;
+        services.send = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+            SendDirect(TShortMessage{s, d1, d2});
+        };
+        services.openSettings = [this] { return names_.OpenRegistryStore(); };
+        services.applied = [this] { ReloadChords(); };
+        chordEditor_ = new TChordEditForm(this, Keyboard1->Language(), Keyboard1->Channel(), std::move(services));
+    }
+    Present(chordEditor_.data());
+}
+
+void TTonecast2::OpenTranspose() {
+    if (!transposeForm_)
+        transposeForm_ = new TTransposeForm(this, *Keyboard1, [this] { return names_.OpenRegistryStore(); });
+    Present(transposeForm_.data());
+}
