@@ -1,0 +1,281 @@
+// Custom chords in the main window, the chord editor and the transpose dialog.
+#include "chords/UChordEdit.h"
+#include "chords/UTransposeForm.h"
+#include "controls/UpDown.h"
+#include "keyboard/Keyboard.h"
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/Tonecast2.h"
+#include "mainwindow/TonecastApplication.h"
+#include "platform/FakeMidiDriver.h"
+#include "platform/FakeMidiInDriver.h"
+#include "platform/RegistryFile.h"
+
+#include "../TempDir.h"
+#include "SentMessages.h"
+#include "WidgetHelpers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using M = std::tuple<int, int, int>;
+
+class ChordDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+        out.devices = {"Synth"};
+        TTonecastApplication::Instance()->MessageSink = [this](const QString& t) { messages.push_back(t.toStdString()); };
+    }
+    void TearDown() override {
+        TTonecastApplication::Instance()->MessageSink = nullptr;
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+    void Store(const std::function<void(TIniStore&)>& write) {
+        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
+        write(store);
+        store.Close();
+    }
+    std::unique_ptr<TTonecast2> Start() {
+        auto w = std::make_unique<TTonecast2>(names, out, in);
+        w->show();
+        QApplication::processEvents();
+        out.sent.clear();
+        return w;
+    }
+    static QPoint KeyPoint(TKeyboard* kb, int note) {
+        const QRect r = kb->KeyRect(note);
+        return QPoint(r.left() + r.width() / 2, kb->height() - 4);
+    }
+    static void Click(TKeyboard* kb, int note) {
+        Press(kb, KeyPoint(kb, note));
+        Release(kb, KeyPoint(kb, note));
+    }
+    static void Key(QWidget* to, int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(to, &press);
+    }
+    std::vector<int> NotesOn() const {
+        std::vector<int> notes;
+        for (auto [s, n, v] : SentMessages(out))
+            if ((s & 0xF0) == 0x90 && v > 0) notes.push_back(n);
+        return notes;
+    }
+
+    TempDir dir;
+    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
+    FakeMidiOutDriver out;
+    FakeMidiInDriver in;
+    std::vector<std::string> messages;
+};
+
+TEST_F(ChordDialogsTest, ACustomChordChosenInTheBoxPlaysAndComesBackAfterARestart) {
+    Store([](TIniStore& s) {
+        s.WriteString("Chords", "Name1", "Sus4");
+        s.WriteString("Chords", "Chord1", "3C0507");
+        s.WriteString("Chords", "Name2", "Octaves");
+        s.WriteString("Chords", "Chord2", "3C0C18");
+    });
+    auto w = Start();
+    ASSERT_EQ(w->CBChord->count(), 10);
+    EXPECT_EQ(w->CBChord->itemText(9), "Octaves");
+    w->CBChord->setCurrentIndex(9);
+    emit w->CBChord->activated(9);
+    EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
+    Click(w->Keyboard1, 48);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{48, 60, 72}));
+    w->close();
+    w.reset();
+    EXPECT_NE(ReadFile(names.RegistryFilePath()).find("\"CustomChord\"=dword:00000001"), std::string::npos);
+
+    w = Start();
+    EXPECT_EQ(w->CBChord->currentText(), "Octaves");
+    EXPECT_EQ(w->CustomChord(), 1);
+    Click(w->Keyboard1, 50);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{50, 62, 74}));
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, AStoredCustomChordBeyondTheListFallsBack) {
+    struct Case {
+        int stored;
+        int chords;
+        const char* shown;
+    };
+    for (const Case& c : {Case{5, 2, "Sus4"}, Case{1, 2, "Octaves"}, Case{0, 0, "None"}}) {
+        Store([&c](TIniStore& s) {
+            s.EraseSection("Chords");
+            if (c.chords >= 1) s.WriteString("Chords", "Name1", "Sus4"), s.WriteString("Chords", "Chord1", "3C0507");
+            if (c.chords >= 2) s.WriteString("Chords", "Name2", "Octaves"), s.WriteString("Chords", "Chord2", "3C0C18");
+            s.WriteInteger("Keyboard", "Chord", 8);
+            s.WriteInteger("KeyboardForm", "CustomChord", c.stored);
+        });
+        auto w = Start();
+        EXPECT_EQ(w->CBChord->currentText().toStdString(), c.shown) << c.stored << " of " << c.chords;
+        EXPECT_EQ(w->Keyboard1->Chord(), c.chords ? TChord::chCustom : TChord::chNone);
+        w->close();
+    }
+}
+
+TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAddedNote) {
+    auto w = Start();
+    w->ChordEditorItem->trigger();
+    TChordEditForm* editor = w->ChordEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), "Chord Editor");
+    EXPECT_EQ(editor->Keyboard->size(), QSize(593, 41));
+    EXPECT_FALSE(editor->BReset->isEnabled());
+    editor->BNew->click();
+    ASSERT_NE(editor->SelectedEntry(), nullptr);
+    editor->CBEdit->click();
+    EXPECT_TRUE(editor->BReset->isEnabled());
+
+    TKeyboard* kb = editor->Keyboard;
+    Click(kb, 60); // the root
+    Press(kb, KeyPoint(kb, 64));
+    Move(kb, KeyPoint(kb, 65), Qt::LeftButton);
+    Move(kb, KeyPoint(kb, 67), Qt::LeftButton);
+    Release(kb, KeyPoint(kb, 67));
+    TChordEntry* entry = editor->SelectedEntry();
+    EXPECT_EQ(entry->Root, 60);
+    EXPECT_EQ(entry->IntervalList(), (std::vector<int>{7})) << "the drag added every note it passed";
+    QApplication::processEvents(); // the merged refresh
+    EXPECT_EQ(editor->LVChords->topLevelItem(0)->text(1).toStdString(), ChordNotesText(*entry, kb->Language()));
+
+    // A note played on the main window toggles too, while the editor shows.
+    w->Keyboard1->SetChord(TChord::chNone);
+    Click(w->Keyboard1, 64);
+    EXPECT_EQ(entry->IntervalList(), (std::vector<int>{7, 4}));
+    // The editor's keyboard plays straight to the port, without the main transposition.
+    w->Keyboard1->State().SetTranspose(5);
+    out.sent.clear();
+    editor->CBEdit->click();
+    Click(kb, 62);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{62, 69, 66}));
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
+    Store([](TIniStore& s) {
+        s.WriteString("Chords", "Name1", "Sus4");
+        s.WriteString("Chords", "Chord1", "3C0507");
+    });
+    auto w = Start();
+    w->CBChord->setCurrentIndex(8);
+    emit w->CBChord->activated(8);
+    w->ChordEditorItem->trigger();
+    TChordEditForm* editor = w->ChordEditor();
+    editor->BNew->click();
+    QTreeWidgetItem* row = editor->LVChords->topLevelItem(1);
+    row->setText(0, "SUS4");
+    EXPECT_EQ(messages, (std::vector<std::string>{"This chord name already exists !"}));
+    EXPECT_EQ(row->text(0), "New chord");
+    EXPECT_EQ(editor->Chords().Items(1).Name, "New chord");
+    row->setText(0, "Power");
+    EXPECT_EQ(editor->Chords().Items(1).Name, "Power");
+    editor->CBEdit->click();
+    Click(editor->Keyboard, 48);
+    Click(editor->Keyboard, 55);
+
+    // The new chord goes first: the box still shows "Sus4", now at entry 9.
+    editor->LVChords->setCurrentItem(editor->LVChords->topLevelItem(0));
+    editor->BDelete->click();
+    editor->BNew->click();
+    editor->LVChords->topLevelItem(1)->setText(0, "Sus4");
+    Click(editor->Keyboard, 60);
+    Click(editor->Keyboard, 65);
+    editor->BApply->click();
+    ASSERT_EQ(w->CBChord->count(), 10);
+    EXPECT_EQ(w->CBChord->itemText(8), "Power");
+    EXPECT_EQ(w->CBChord->currentText(), "Sus4");
+    EXPECT_EQ(w->CustomChord(), 1);
+    EXPECT_EQ(w->Keyboard1->State().CustomChord()[0], 5);
+
+    editor->BCancel->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->ChordEditor(), nullptr);
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, TheTransposeNumberFieldAndItsRules) {
+    auto w = Start();
+    w->Keyboard1->State().SetTranspose(3);
+    w->TransposeItem->trigger();
+    TTransposeForm* t = w->TransposeForm();
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->ETranspose->text(), "3");
+    t->ETranspose->setText("150");
+    Key(t->ETranspose, Qt::Key_Return);
+    EXPECT_EQ(t->ETranspose->text(), "3");
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), 3);
+    EXPECT_TRUE(t->isVisible()) << "Enter closed the dialog";
+    t->ETranspose->setText("-99");
+    Key(t->ETranspose, Qt::Key_Return);
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
+    t->ETranspose->setText("abc");
+    Key(t->ETranspose, Qt::Key_Return);
+    EXPECT_EQ(t->ETranspose->text(), "abc");
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
+    Key(t->ETranspose, Qt::Key_Escape);
+    EXPECT_EQ(t->ETranspose->text(), "-99");
+    t->UDTranspose->DownButton()->click(); // the bottom end holds
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
+    t->UDTranspose->UpButton()->click();
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -98);
+    t->CBDisplayBeforeKeyb->click();
+    EXPECT_TRUE(w->Keyboard1->State().DisplayTransposed());
+    t->CBThru->click();
+    EXPECT_FALSE(w->Keyboard1->State().TransposeThru());
+    t->BClose->click(); // not kept: back to 0
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), 0);
+    EXPECT_EQ(w->TransposeForm(), nullptr);
+
+    w->Keyboard1->State().SetTranspose(7);
+    w->TransposeItem->trigger();
+    w->TransposeForm()->CBKeepTranspose->click();
+    w->TransposeForm()->BClose->click();
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), 7);
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, HelpHiddenAtCloseComesBackHiddenWithTheButtonsMovedUp) {
+    auto w = Start();
+    w->TransposeItem->trigger();
+    TTransposeForm* t = w->TransposeForm();
+    EXPECT_TRUE(t->HelpShown());
+    const int shownHeight = t->height();
+    const int shownTop = t->BClose->y();
+    t->BHelp->click();
+    EXPECT_EQ(t->BHelp->text(), "Show Help");
+    EXPECT_LT(t->BClose->y(), shownTop);
+    EXPECT_LT(t->height(), shownHeight);
+    EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());
+    t->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_NE(ReadFile(names.RegistryFilePath()).find("\"ShowHelp\"=\"0\""), std::string::npos);
+
+    w->TransposeItem->trigger();
+    t = w->TransposeForm();
+    EXPECT_FALSE(t->HelpShown());
+    EXPECT_EQ(t->BHelp->text(), "Show Help");
+    EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());
+    t->BHelp->click();
+    EXPECT_EQ(t->BHelp->text(), "Hide help");
+    EXPECT_EQ(t->height(), shownHeight);
+    w->close();
+}
+
+} // namespace
