@@ -3,6 +3,7 @@
 #include "mainwindow/TonecastApplication.h"
 #include "platform/QtMessageWindow.h"
 #include "platform/QtServices.h"
+#include "platform/SdlJoystickDriver.h"
 #include "platform/SystemMidi.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
     // Chosen and contacted on first use, once the window is on screen.
     TSystemMidiOut midiOut(names.Program, QtMessageWindows());
     TSystemMidiIn midiIn(names.Program, QtMessageWindows());
-    TTonecast2 mainWindow(names, midiOut, midiIn);
+    SdlJoystickDriver joysticks; // SDL starts only when a joystick is enabled
+    TTonecast2 mainWindow(names, midiOut, midiIn, &joysticks);
     OnTerminationSignal([&mainWindow] { mainWindow.close(); });
     mainWindow.show();
     return app.exec();

@@ -29,8 +29,9 @@ public:
 };
 } // namespace
 
-TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, QWidget* parent)
-    : TTonecast(std::move(names), parent) {
+TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks,
+                       QWidget* parent)
+    : TTonecast(std::move(names), parent), joystickDriver_(joysticks ? *joysticks : noJoysticks_) {
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
     ErrForm1 = new TErrForm(this);
@@ -39,6 +40,7 @@ TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver
     CreateStatusBar();
     CreateProgramControls();
     CreateKnobRow();
+    CreateJoysticks();
     qApp->installEventFilter(this); // the window's own keys, ahead of the focused control
     OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
     Keyboard1->OnDisplayEvent = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
@@ -252,6 +254,7 @@ void TTonecast2::DeferredStart() {
     MidiOutMenu1->LoadFromRegPath();
     errorsInBox_ = false; // later errors appear in the status bar
     SendProgramAndBank();
+    ApplyJoystickSetup();
     stage_ = TStage::Running;
 }
 
@@ -275,6 +278,7 @@ void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::ui
     case 0xB:
         receivedBank_.Controller(data1, data2);
         if (data1 == modulationController_) ICMW->SetPosition(data2);
+        if (data1 == mouseWheelController_) mouseWheelValue_ = data2;
         Keyboard1->SetControllerValue(data1, data2);
         knobRow_->ReflectController(data1, data2);
         break;
@@ -335,7 +339,10 @@ void TTonecast2::LoadSettings(TIniStore& store) {
     const int program = store.ReadInteger(s, "Program", programBank_.Program());
     const int msb = store.ReadInteger(s, "Bank MSB", programBank_.BankMsb());
     programBank_.Restore(program, msb, store.ReadInteger(s, "Bank LSB", programBank_.BankLsb()));
+    SetMouseWheelController(store.ReadInteger(s, "MouseWheelController", mouseWheelController_));
+    MouseWheelSensitivity = store.ReadInteger(s, "MouseWheelSensitivity", MouseWheelSensitivity);
     LoadCustomChord(store);
+    joystickTable_.Load(store);
     LoadKnobSettings(store);
 }
 
@@ -353,7 +360,10 @@ void TTonecast2::SaveSettings(TIniStore& store) {
     } else {
         store.WriteString(s, "PatchScript", "");
     }
+    store.WriteInteger(s, "MouseWheelController", mouseWheelController_);
+    store.WriteInteger(s, "MouseWheelSensitivity", MouseWheelSensitivity);
     SaveCustomChord(store);
+    joystickTable_.Save(store);
     SaveKnobSettings(store);
     MidiInMenu1->SaveToRegistry(store);
     MidiOutMenu1->SaveToRegistry(store);

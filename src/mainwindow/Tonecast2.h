@@ -2,10 +2,12 @@
 // The main window: owns the MIDI devices, sends everything the instrument
 // produces, mirrors sent and received messages, and keeps its settings.
 #include "chords/ChordList.h"
+#include "mainwindow/ControllerInputs.h"
 #include "mainwindow/KnobSnapshots.h"
 #include "mainwindow/ProgramBank.h"
 #include "mainwindow/Tonecast.h"
 #include "midi/Midimenu.h"
+#include "platform/JoystickDriver.h"
 
 #include <QEvent>
 #include <QPointer>
@@ -21,6 +23,7 @@ class TPatchList;
 class TPatchSetChooser;
 class TChordEditForm;
 class TTransposeForm;
+class TJoystick;
 class TPatchModeGroup;
 class TPatchProgram;
 class QComboBox;
@@ -37,7 +40,9 @@ public:
     static constexpr int DeferredStartValue = 1324;
 
     // The window owns the device menus over the MIDI system it is given.
-    TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, QWidget* parent = nullptr);
+    // Without a joystick service the window offers no joysticks.
+    TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks = nullptr,
+               QWidget* parent = nullptr);
     ~TTonecast2() override;
 
     // The one path to the output: send, then bring the window in line.
@@ -108,6 +113,17 @@ public:
     const TPatchList* PatchSet() const { return patchSet_.get(); }
     TPatchProgram* CurrentPatch() const { return currentPatch_; }
     void Panic();
+    // The mouse wheel and two joysticks as controllers.
+    TJoystick* Joystick1; // device 0
+    TJoystick* Joystick2; // device 1
+    int MouseWheelController() const { return mouseWheelController_; }
+    void SetMouseWheelController(int code);
+    int MouseWheelValue() const { return mouseWheelValue_; }
+    int MouseWheelSensitivity = 4;
+    TJoystickTable& JoystickTable() { return joystickTable_; }
+    // Each joystick watched exactly while its half of the table maps something.
+    void ApplyJoystickSetup();
+
     // Custom chords: the window's list, offered in the chord box after the built-in ones.
     QAction* TransposeItem;   // "T&ranspose..."
     QAction* ChordEditorItem; // "Chord &Editor..."
@@ -140,6 +156,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     TOpenMidiDevices openDevices_; // before the menus, whose ports use it
@@ -148,6 +165,9 @@ private:
     void FormClose();
     void CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn);
     void CreateKnobRow();
+    void CreateJoysticks();
+    void JoystickXYMove(TJoystick* sender, int x, int y, unsigned buttons);
+    void JoystickZMove(TJoystick* sender, int z, unsigned buttons);
     void CreateKnobsMenu();
     void LayoutKnobRow();
     void LoadKnobSettings(TIniStore& store);
@@ -199,6 +219,12 @@ private:
     QPointer<TPatchSetChooser> patchSetChooser_;
     QPointer<TChordEditForm> chordEditor_;
     QPointer<TTransposeForm> transposeForm_;
+    NoJoystickDriver noJoysticks_;
+    JoystickDriver& joystickDriver_;
+    int mouseWheelController_ = 1;
+    int mouseWheelValue_ = 0;
+    TJoystickTable joystickTable_;
+    TJoystickMapper joystickMapper_;
     TChordList chordList_;
     int customChord_ = 0;
     TPatchProgram* currentPatch_ = nullptr;
