@@ -38,6 +38,15 @@ TEST_F(ProgramE2ETest, TheWindowKeepsAnsweringWhenTheJackServerStops) {
     EXPECT_NE(settings.find("\"First Time\"=\"0\""), std::string::npos) << "settings were not saved";
 }
 
+TEST_F(ProgramE2ETest, TheMouseWheelOverTheKeyboardMovesTheModulationController) {
+    const std::size_t start = sink->Collect(0, 0).size();
+    // Well inside the keyboard, below the bars and knobs above it.
+    Keys("mousemove --window $(xdotool search --name \"^Fendrel's Tonecast$\" | head -1) 300 130 click 4");
+    const auto& got = sink->Collect(start + 1, 5000);
+    ASSERT_GE(got.size(), start + 1) << "the wheel sent nothing";
+    EXPECT_EQ(got[start], (Message{0xB0, 1, 8}));
+}
+
 class WideKeysE2ETest : public ProgramE2ETest {
 public:
     WideKeysE2ETest() {
