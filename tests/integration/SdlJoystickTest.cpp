@@ -1,15 +1,9 @@
 // The main window driven through the real SDL joystick path by SDL's own
 // virtual joysticks: what a test moves reaches the output port.
 #include "input/Joystick.h"
-#include "mainwindow/ProgramNames.h"
-#include "mainwindow/Tonecast2.h"
-#include "mainwindow/TonecastApplication.h"
-#include "platform/FakeMidiDriver.h"
-#include "platform/FakeMidiInDriver.h"
-#include "platform/RegistryFile.h"
 #include "platform/SdlJoystickDriver.h"
 
-#include "../TempDir.h"
+#include "../widget/WindowFixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,12 +17,10 @@ namespace {
 
 using M = std::tuple<int, int, int>;
 
-class SdlJoystickTest : public ::testing::Test {
+class SdlJoystickTest : public WindowFixture {
 protected:
     void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        out.devices = {"Synth"};
-        TTonecastApplication::Instance()->MessageSink = [](const QString&) {};
+        WindowFixture::SetUp();
         // The test's own hold on SDL's joysticks, to attach a virtual one before the window starts.
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
         SDL_VirtualJoystickDesc desc{};
@@ -46,15 +38,9 @@ protected:
         if (stick) SDL_JoystickClose(stick);
         if (deviceIndex >= 0) SDL_JoystickDetachVirtual(deviceIndex);
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-        TTonecastApplication::Instance()->MessageSink = nullptr;
-        ::unsetenv("XDG_CONFIG_HOME");
+        WindowFixture::TearDown();
     }
-    std::vector<M> Sent() const {
-        std::vector<M> m;
-        for (const auto& s : out.sent)
-            if (s.packed) m.emplace_back(s.packed & 0xFF, (s.packed >> 8) & 0xFF, (s.packed >> 16) & 0xFF);
-        return m;
-    }
+    std::vector<M> Sent() const { return SentMessages(out); }
     // Runs the event loop, so the joystick's timer polls, until count messages arrived.
     std::vector<M> Await(std::size_t count) {
         QElapsedTimer t;
@@ -63,28 +49,20 @@ protected:
         return Sent();
     }
 
-    TempDir dir;
-    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
-    FakeMidiOutDriver out;
-    FakeMidiInDriver in;
     int deviceIndex = -1;
     SDL_Joystick* stick = nullptr;
 };
 
 TEST_F(SdlJoystickTest, AVirtualStickMovesTheMappedControllersAndAButtonSwitchesTheSlot) {
-    {
-        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
+    StoreSettings([](TIniStore& store) {
         store.WriteInteger("Joystick", "X00", 7);  // X, no button: volume
         store.WriteInteger("Joystick", "X01", 10); // X with the first button: pan
-        store.Close();
-    }
+    });
     SdlJoystickDriver driver;
-    TTonecast2 window(names, out, in, &driver);
-    window.show();
-    QApplication::processEvents();
-    ASSERT_TRUE(window.Joystick1->Enabled()) << "the virtual stick was not found";
-    EXPECT_EQ(window.Joystick1->ProductName(), "Test Stick");
-    EXPECT_FALSE(window.Joystick2->Enabled());
+    auto window = Start(&driver);
+    ASSERT_TRUE(window->Joystick1->Enabled()) << "the virtual stick was not found";
+    EXPECT_EQ(window->Joystick1->ProductName(), "Test Stick");
+    EXPECT_FALSE(window->Joystick2->Enabled());
     QElapsedTimer settle; // a few polls at rest: nothing is sent
     settle.start();
     while (settle.elapsed() < 150) QApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -97,7 +75,7 @@ TEST_F(SdlJoystickTest, AVirtualStickMovesTheMappedControllersAndAButtonSwitches
     ASSERT_EQ(SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED), 0);
     ASSERT_EQ(SDL_JoystickSetVirtualAxis(stick, 0, -32768), 0);
     EXPECT_EQ(Await(1), (std::vector<M>{{0xB0, 10, 0}}));
-    window.close();
+    window->close();
 }
 
 } // namespace

@@ -10,9 +10,8 @@
 #include "platform/FakeMidiInDriver.h"
 #include "platform/RegistryFile.h"
 
-#include "../TempDir.h"
-#include "SentMessages.h"
 #include "WidgetHelpers.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,29 +31,8 @@ namespace {
 
 using M = std::tuple<int, int, int>;
 
-class ChordDialogsTest : public ::testing::Test {
+class ChordDialogsTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        out.devices = {"Synth"};
-        TTonecastApplication::Instance()->MessageSink = [this](const QString& t) { messages.push_back(t.toStdString()); };
-    }
-    void TearDown() override {
-        TTonecastApplication::Instance()->MessageSink = nullptr;
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
-    void Store(const std::function<void(TIniStore&)>& write) {
-        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
-        write(store);
-        store.Close();
-    }
-    std::unique_ptr<TTonecast2> Start() {
-        auto w = std::make_unique<TTonecast2>(names, out, in);
-        w->show();
-        QApplication::processEvents();
-        out.sent.clear();
-        return w;
-    }
     static QPoint KeyPoint(TKeyboard* kb, int note) {
         const QRect r = kb->KeyRect(note);
         return QPoint(r.left() + r.width() / 2, kb->height() - 4);
@@ -74,15 +52,10 @@ protected:
         return notes;
     }
 
-    TempDir dir;
-    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
-    FakeMidiOutDriver out;
-    FakeMidiInDriver in;
-    std::vector<std::string> messages;
 };
 
 TEST_F(ChordDialogsTest, ACustomChordChosenInTheBoxPlaysAndComesBackAfterARestart) {
-    Store([](TIniStore& s) {
+    StoreSettings([](TIniStore& s) {
         s.WriteString("Chords", "Name1", "Sus4");
         s.WriteString("Chords", "Chord1", "3C0507");
         s.WriteString("Chords", "Name2", "Octaves");
@@ -98,7 +71,7 @@ TEST_F(ChordDialogsTest, ACustomChordChosenInTheBoxPlaysAndComesBackAfterARestar
     EXPECT_EQ(NotesOn(), (std::vector<int>{48, 60, 72}));
     w->close();
     w.reset();
-    EXPECT_NE(ReadFile(names.RegistryFilePath()).find("\"CustomChord\"=dword:00000001"), std::string::npos);
+    EXPECT_NE(SettingsText().find("\"CustomChord\"=dword:00000001"), std::string::npos);
 
     w = Start();
     EXPECT_EQ(w->CBChord->currentText(), "Octaves");
@@ -115,7 +88,7 @@ TEST_F(ChordDialogsTest, AStoredCustomChordBeyondTheListFallsBack) {
         const char* shown;
     };
     for (const Case& c : {Case{5, 2, "Sus4"}, Case{1, 2, "Octaves"}, Case{0, 0, "None"}}) {
-        Store([&c](TIniStore& s) {
+        StoreSettings([&c](TIniStore& s) {
             s.EraseSection("Chords");
             if (c.chords >= 1) s.WriteString("Chords", "Name1", "Sus4"), s.WriteString("Chords", "Chord1", "3C0507");
             if (c.chords >= 2) s.WriteString("Chords", "Name2", "Octaves"), s.WriteString("Chords", "Chord2", "3C0C18");
@@ -168,7 +141,7 @@ TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAdded
 }
 
 TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
-    Store([](TIniStore& s) {
+    StoreSettings([](TIniStore& s) {
         s.WriteString("Chords", "Name1", "Sus4");
         s.WriteString("Chords", "Chord1", "3C0507");
     });
@@ -265,7 +238,7 @@ TEST_F(ChordDialogsTest, HelpHiddenAtCloseComesBackHiddenWithTheButtonsMovedUp) 
     EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());
     t->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_NE(ReadFile(names.RegistryFilePath()).find("\"ShowHelp\"=\"0\""), std::string::npos);
+    EXPECT_NE(SettingsText().find("\"ShowHelp\"=\"0\""), std::string::npos);
 
     w->TransposeItem->trigger();
     t = w->TransposeForm();

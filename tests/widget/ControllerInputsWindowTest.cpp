@@ -13,8 +13,7 @@
 #include "platform/FakeMidiInDriver.h"
 #include "platform/RegistryFile.h"
 
-#include "../TempDir.h"
-#include "SentMessages.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QWheelEvent>
@@ -97,39 +96,19 @@ TEST(JoystickTest, ButtonsThenThePositionAndOnlyChanges) {
     EXPECT_EQ(events, (std::vector<std::string>{"z 301 4"}));
 }
 
-class InputsWindowTest : public ::testing::Test {
+class InputsWindowTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        out.devices = {"Synth"};
-        TTonecastApplication::Instance()->MessageSink = [](const QString&) {};
-    }
-    void TearDown() override {
-        TTonecastApplication::Instance()->MessageSink = nullptr;
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
-    std::unique_ptr<TTonecast2> Start() {
-        auto w = std::make_unique<TTonecast2>(names, out, in, &joysticks);
-        w->show();
-        QApplication::processEvents();
-        out.sent.clear();
-        return w;
-    }
     static void Wheel(QWidget* w, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         const QPointF at(w->width() / 2.0, w->height() / 2.0);
         QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
         QApplication::sendEvent(w, &e); // a made event goes to its receiver only: the window's own handler
     }
 
-    TempDir dir;
-    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
-    FakeMidiOutDriver out;
-    FakeMidiInDriver in;
     FakeJoystickDriver joysticks;
 };
 
 TEST_F(InputsWindowTest, TheWheelOverTheWindowMovesItsController) {
-    auto w = Start();
+    auto w = Start(&joysticks);
     EXPECT_EQ(joysticks.starts, 0) << "the joystick service started though nothing is mapped";
     Wheel(w.get(), 120);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB0, 1, 8}}));
@@ -152,21 +131,19 @@ TEST_F(InputsWindowTest, TheWheelOverTheWindowMovesItsController) {
     EXPECT_TRUE(out.sent.empty());
     w->close();
     w.reset();
-    const std::string settings = ReadFile(names.RegistryFilePath());
+    const std::string settings = SettingsText();
     EXPECT_NE(settings.find("\"MouseWheelController\"=dword:00000081"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"MouseWheelSensitivity\"=dword:00000004"), std::string::npos) << settings;
 }
 
 TEST_F(InputsWindowTest, AMappedJoystickIsEnabledAtStartAndDrivesItsControllers) {
-    {
-        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
+    StoreSettings([](TIniStore& store) {
         store.WriteInteger("Joystick", "X10", 7);
         store.WriteInteger("Joystick", "Y12", 128);
-        store.Close();
-    }
+    });
     joysticks.caps[1] = Caps(10, 1000);
     joysticks.positions[1] = {32768, 32768, 0, 0};
-    auto w = Start();
+    auto w = Start(&joysticks);
     EXPECT_FALSE(w->Joystick1->Enabled());
     ASSERT_TRUE(w->Joystick2->Enabled());
     EXPECT_EQ(w->Joystick2->PollInterval(), 30);
@@ -182,7 +159,7 @@ TEST_F(InputsWindowTest, AMappedJoystickIsEnabledAtStartAndDrivesItsControllers)
     EXPECT_EQ(w->ICPitch->Position(), 8191);
     w->close();
     w.reset();
-    const std::string settings = ReadFile(names.RegistryFilePath());
+    const std::string settings = SettingsText();
     EXPECT_NE(settings.find("\"Y12\"=dword:00000080"), std::string::npos) << settings;
     EXPECT_EQ(settings.find("\"X00\""), std::string::npos) << settings;
 }

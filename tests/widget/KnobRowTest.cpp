@@ -9,9 +9,8 @@
 #include "platform/FakeMidiInDriver.h"
 #include "platform/RegistryFile.h"
 
-#include "../TempDir.h"
-#include "SentMessages.h"
 #include "WidgetHelpers.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -162,31 +161,14 @@ TEST_F(KnobListControlTest, AKnobTurnedByHandSendsEveryStepAndSetKnobValueNothin
 }
 
 // The main window's knob row, with its settings in a registry file of its own.
-class KnobWindowTest : public ::testing::Test {
+class KnobWindowTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        out.devices = {"Synth"};
-        in.devices = {"Keys"};
-        TTonecastApplication::Instance()->MessageSink = [this](const QString& t) { messages.push_back(t.toStdString()); };
-    }
-    void TearDown() override {
-        TTonecastApplication::Instance()->MessageSink = nullptr;
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
-    std::unique_ptr<TTonecast2> Start() {
-        auto window = std::make_unique<TTonecast2>(names, out, in);
-        window->show();
-        QApplication::processEvents();
-        out.sent.clear();
-        return window;
-    }
     void StorePreset(const std::string& name, const std::vector<std::tuple<std::string, int, int>>& knobs) {
-        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
-        TKnobList list;
-        for (const auto& [caption, controller, def] : knobs) list.Add(caption, controller, 0, def);
-        list.Save(store, "KnobPresets\\" + name);
-        store.Close();
+        StoreSettings([&](TIniStore& store) {
+            TKnobList list;
+            for (const auto& [caption, controller, def] : knobs) list.Add(caption, controller, 0, def);
+            list.Save(store, "KnobPresets\\" + name);
+        });
     }
     static QAction* PresetItem(TTonecast2& w, const QString& name) {
         for (QAction* a : w.PresetsItem->actions())
@@ -214,11 +196,6 @@ protected:
         });
     }
 
-    TempDir dir;
-    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
-    FakeMidiOutDriver out;
-    FakeMidiInDriver in;
-    std::vector<std::string> messages;
     std::vector<std::string> asked;
 };
 
@@ -243,6 +220,7 @@ TEST_F(KnobWindowTest, FirstStartShowsTheVolumeKnobThatSendsController7) {
 }
 
 TEST_F(KnobWindowTest, ControlChangesOnAnyChannelMoveEveryKnobOnThatController) {
+    in.devices = {"Keys"};
     auto w = Start();
     w->KnobRow().AddKnob("Expression", 11, 0, 127);
     w->KnobRow().AddKnob("Volume 2", 7, 0, 0);
@@ -296,7 +274,7 @@ TEST_F(KnobWindowTest, ASnapshotIsDefinedByNameAndRecalledInStoredOrder) {
     // The snapshots come back after a restart, and a free slot leaves nothing behind.
     w->close();
     w.reset();
-    EXPECT_EQ(ReadFile(names.RegistryFilePath()).find("Values1"), std::string::npos);
+    EXPECT_EQ(SettingsText().find("Values1"), std::string::npos);
     w = Start();
     EXPECT_EQ(w->SnapshotItems[1]->text(), "&2 Strings");
     EXPECT_TRUE(w->SnapshotItems[1]->isEnabled());
@@ -348,11 +326,7 @@ TEST_F(KnobWindowTest, APresetChosenInTheMenuComesBackAfterARestart) {
 TEST_F(KnobWindowTest, APresetWhoseKeyIsGoneSelectsDefault) {
     StorePreset("Strings", {{"Attack", 73, 20}});
     auto w = Start();
-    {
-        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
-        store.EraseSection("KnobPresets\\Strings");
-        store.Close();
-    }
+    StoreSettings([](TIniStore& store) { store.EraseSection("KnobPresets\\Strings"); });
     PresetItem(*w, "Strings")->trigger(); // a stale menu item
     EXPECT_EQ(w->KnobPreset(), "Default");
     EXPECT_TRUE(PresetItem(*w, "Default")->isChecked());
@@ -367,7 +341,7 @@ TEST_F(KnobWindowTest, KnobsOfNoPresetComeBackAsCurrent) {
     w->KnobRow().AddKnob("Cutoff", 74, 0, 64);
     w->close();
     w.reset();
-    const std::string settings = ReadFile(names.RegistryFilePath());
+    const std::string settings = SettingsText();
     EXPECT_NE(settings.find("\"Knob Preset\"=\"Current\""), std::string::npos) << settings;
     EXPECT_NE(settings.find("KnobPresets\\Current]"), std::string::npos) << settings;
 

@@ -9,7 +9,7 @@
 #include "platform/FakeMidiDriver.h"
 #include "platform/FakeMidiInDriver.h"
 
-#include "../TempDir.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,21 +40,17 @@ std::string Script(const std::string& first, const std::string& last, const std:
            "\n[script version]1\n[define patchnames]\n[mode] GM\n[g1] Pianos\n" + program + "\n[end]\n";
 }
 
-class PatchSetChooserTest : public ::testing::Test {
+class PatchSetChooserTest : public WindowFixture {
 protected:
     void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
-        out.devices = {"Synth"};
-        TTonecastApplication::Instance()->MessageSink = [](const QString&) {};
+        WindowFixture::SetUp();
         std::filesystem::create_directory(scripts.Path() / "folder");
         WriteFile(scripts.File("john.txt"), Script("John", "John Smith", "Johns Set"));
         WriteFile(scripts.File("jane.txt"), Script("Jane", "Doe", "Janes Set"));
         WriteFile(scripts.File("notes.txt"), "shopping list\n");
         WriteFile(scripts.File("warned.txt"), Script("A", "B", "Warned", "[p2, 0, 1, 2 junk] Grand"));
         WriteFile(scripts.File("broken.txt"), Script("A", "B", "Broken", "[p2, 200, -1] Grand"));
-        window = std::make_unique<TTonecast2>(names, out, in);
-        window->show();
-        QApplication::processEvents();
+        window = Start();
         window->ChoosePatchSetItem->trigger();
         chooser = window->PatchSetChooser();
         ASSERT_NE(chooser, nullptr);
@@ -64,8 +60,7 @@ protected:
     void TearDown() override {
         window->close();
         window.reset();
-        TTonecastApplication::Instance()->MessageSink = nullptr;
-        ::unsetenv("XDG_CONFIG_HOME");
+        WindowFixture::TearDown();
     }
     // The model reads folders on a thread of its own.
     void WaitForListing() {
@@ -86,10 +81,7 @@ protected:
         });
     }
 
-    TempDir config, scripts;
-    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
-    FakeMidiOutDriver out;
-    FakeMidiInDriver in;
+    TempDir scripts;
     std::unique_ptr<TTonecast2> window;
     TPatchSetChooser* chooser = nullptr;
     std::vector<std::string> warnings;
@@ -176,7 +168,7 @@ TEST_F(PatchSetChooserTest, OneChooserWhosePlaceAndPanelWidthComeBack) {
     chooser->BCancel->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(window->PatchSetChooser(), nullptr);
-    const std::string settings = ReadFile(names.RegistryFilePath());
+    const std::string settings = SettingsText();
     EXPECT_NE(settings.find("PatchSetDialog]"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"RightPanelWidth\"=dword:"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"DlgWidth\"=dword:000002bc"), std::string::npos) << settings;

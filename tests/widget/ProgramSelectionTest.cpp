@@ -10,8 +10,7 @@
 #include "platform/FakeMidiInDriver.h"
 #include "platform/RegistryFile.h"
 
-#include "../TempDir.h"
-#include "SentMessages.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,23 +37,8 @@ const char* const SmallScript =
     "[define patchnames]\n[mode] GM\n[g1] Pianos\n[p2, 0, -1] Grand\n[p2, 10, -1] Bright\n[g2] Electric\n"
     "[p3, 4, 3, -1] Rhodes\n[g1] Organs\n[p2, 16, 2, 5] Drawbar\n[end]\n";
 
-class ProgramSelectionTest : public ::testing::Test {
+class ProgramSelectionTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        out.devices = {"Synth"};
-        TTonecastApplication::Instance()->MessageSink = [this](const QString& t) { messages.push_back(t.toStdString()); };
-    }
-    void TearDown() override {
-        TTonecastApplication::Instance()->MessageSink = nullptr;
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
-    std::unique_ptr<TTonecast2> Start() {
-        auto window = std::make_unique<TTonecast2>(names, out, in);
-        window->show();
-        QApplication::processEvents();
-        return window;
-    }
     static void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QKeyEvent press(QEvent::KeyPress, key, mods);
         QApplication::sendEvent(to, &press);
@@ -74,18 +58,13 @@ protected:
         return texts;
     }
 
-    TempDir dir;
-    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
-    FakeMidiOutDriver out;
-    FakeMidiInDriver in;
-    std::vector<std::string> messages;
 };
 
 TEST_F(ProgramSelectionTest, ProgramUpDownFromNoneToOneAndBackToNone) {
     auto w = Start();
     EXPECT_EQ(w->EProgram->text(), "none");
     EXPECT_FALSE(w->EMSB->isEnabled());
-    EXPECT_TRUE(SentMessages(out).empty()) << "a first start sent a program";
+    EXPECT_TRUE(sentAtStart.empty()) << "a first start sent a program";
     w->UDProgram->UpButton()->click();
     EXPECT_EQ(w->EProgram->text(), "1");
     EXPECT_TRUE(w->EMSB->isEnabled());
@@ -238,22 +217,20 @@ TEST_F(ProgramSelectionTest, TheRememberedPatchIsSentOnceTheOutputIsOpen) {
         for (std::size_t p = 0; p < list->Mode(0)->Group(g)->ProgramCount(); ++p)
             if (list->Mode(0)->Group(g)->Program(p)->Name() == "User2 - 12") patch = list->Mode(0)->Group(g)->Program(p);
     ASSERT_NE(patch, nullptr);
-    {
-        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
-        store.WriteString("KeyboardForm", "PatchScript", script);
-        store.WriteString("KeyboardForm", "Patch", patch->Path());
-        store.Close();
-    }
+    StoreSettings([&](TIniStore& s) {
+        s.WriteString("KeyboardForm", "PatchScript", script);
+        s.WriteString("KeyboardForm", "Patch", patch->Path());
+    });
     auto w = Start();
     ASSERT_NE(w->CurrentPatch(), nullptr);
     EXPECT_EQ(w->CurrentPatch()->Name(), "User2 - 12");
     EXPECT_EQ(w->CBProgramPatch->currentText(), "User2 - 12");
-    const auto sent = SentMessages(out);
+    const auto& sent = sentAtStart;
     ASSERT_GE(sent.size(), 3u);
     EXPECT_EQ(std::vector<M>(sent.begin(), sent.begin() + 3), (std::vector<M>{{0xB0, 0, 1}, {0xB0, 32, 16}, {0xC0, 11, 0}}));
     w->close();
     w.reset();
-    const std::string settings = ReadFile(names.RegistryFilePath());
+    const std::string settings = SettingsText();
     EXPECT_NE(settings.find("\"Program\"=dword:0000000b"), std::string::npos) << settings;
     w = Start();
     EXPECT_EQ(w->CurrentPatch()->Name(), "User2 - 12");
