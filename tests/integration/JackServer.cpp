@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,6 +52,8 @@ void ForgetDeadServers() {
 } // namespace
 
 JackServer::JackServer() : name_("tonecast-test-" + std::to_string(::getpid())) {
+    lock_ = ::open("/tmp/tonecast-jack-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lock_ >= 0) ::flock(lock_, LOCK_EX); // released when this server is gone
     ForgetDeadServers();
     pid_ = ::fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
@@ -73,6 +76,7 @@ JackServer::JackServer() : name_("tonecast-test-" + std::to_string(::getpid())) 
         int status;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
+            ::close(lock_);
             throw std::runtime_error("jackd exited at start");
         }
         jack_status_t s;
@@ -86,10 +90,14 @@ JackServer::JackServer() : name_("tonecast-test-" + std::to_string(::getpid())) 
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
+    ::close(lock_);
     throw std::runtime_error("jackd did not come up");
 }
 
-JackServer::~JackServer() { Stop(); }
+JackServer::~JackServer() {
+    Stop();
+    if (lock_ >= 0) ::close(lock_);
+}
 
 void JackServer::Stop() {
     if (pid_ <= 0) return;

@@ -17,6 +17,9 @@ public:
 private:
     std::string name_;
     pid_t pid_ = -1;
+    // Two servers starting at once disturb each other's clients, whatever the
+    // test runner schedules: one server of ours at a time on the machine.
+    int lock_ = -1;
 };
 
 // JACK keeps the servers of a user in a shared registry of eight entries and
