@@ -1,30 +1,10 @@
 #include "chords/ChordList.h"
 
+#include "platform/HexBytes.h"
 #include "platform/Names.h"
 
 #include <algorithm>
 
-namespace {
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The byte at a position, or -1 when the two characters are no hex pair.
-int HexByte(const std::string& s, std::size_t at) {
-    if (at + 1 >= s.size()) return -1;
-    const int high = HexDigit(s[at]), low = HexDigit(s[at + 1]);
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
-}
-
-void AppendHex(std::string& s, int byte) {
-    static const char digits[] = "0123456789ABCDEF";
-    s += digits[(byte >> 4) & 0xF];
-    s += digits[byte & 0xF];
-}
-} // namespace
 
 int TChordEntry::IntervalCount() const {
     const auto end = std::find(Intervals.begin(), Intervals.end(), 0);
@@ -73,20 +53,20 @@ std::string TChordEntry::ChordString() const {
     const int count = IntervalCount();
     if (Root < 0 && count == 0) return {};
     std::string s;
-    AppendHex(s, Root & 0xFF);
-    for (int i = 0; i < count; ++i) AppendHex(s, static_cast<std::uint8_t>(Intervals[static_cast<std::size_t>(i)]));
+    HexBytes::Append(s, Root & 0xFF);
+    for (int i = 0; i < count; ++i) HexBytes::Append(s, static_cast<std::uint8_t>(Intervals[static_cast<std::size_t>(i)]));
     return s;
 }
 
 bool TChordEntry::ParseChordString(const std::string& name, const std::string& chord) {
     ClearNotes();
     Name = name;
-    const int root = HexByte(chord, 0);
+    const int root = HexBytes::At(chord, 0);
     if (root < 0) return false;
     Root = root;
     int read = 0;
     for (std::size_t at = 2; read < MaxIntervals; at += 2) {
-        const int byte = HexByte(chord, at);
+        const int byte = HexBytes::At(chord, at);
         if (byte < 0) break;
         Intervals[static_cast<std::size_t>(read++)] = static_cast<std::int8_t>(byte);
         if (byte == 0) break; // a 0 ends the list

@@ -1,22 +1,10 @@
 #include "mainwindow/KnobSnapshots.h"
 
+#include "platform/HexBytes.h"
+
 #include <algorithm>
 
 namespace {
-const char HexDigits[] = "0123456789ABCDEF";
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-void AppendHex(std::string& text, int byte) {
-    text += HexDigits[(byte >> 4) & 0xF];
-    text += HexDigits[byte & 0xF];
-}
-
 std::string Numbered(const char* name, int n) { return name + std::to_string(n); }
 } // namespace
 
@@ -26,18 +14,18 @@ std::string KnobSnapshot::Build(const std::vector<TControllerValue>& knobs) {
     for (const auto& [controller, value] : knobs) {
         if (std::find(seen.begin(), seen.end(), controller) != seen.end()) continue;
         seen.push_back(controller);
-        AppendHex(text, controller);
-        AppendHex(text, value);
+        HexBytes::Append(text, controller);
+        HexBytes::Append(text, value);
     }
     return text;
 }
 
 std::vector<TControllerValue> KnobSnapshot::Decode(const std::string& values) {
     std::vector<int> bytes;
-    for (std::size_t i = 0; i + 1 < values.size(); i += 2) {
-        const int high = HexValue(values[i]), low = HexValue(values[i + 1]);
-        if (high < 0 || low < 0) break;
-        bytes.push_back(high * 16 + low);
+    for (std::size_t i = 0;; i += 2) {
+        const int byte = HexBytes::At(values, i);
+        if (byte < 0) break;
+        bytes.push_back(byte);
     }
     std::vector<TControllerValue> pairs;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) pairs.emplace_back(bytes[i], bytes[i + 1]);
