@@ -258,14 +258,25 @@ void TTonecast2::DeferredStart() {
     stage_ = TStage::Running;
 }
 
-void TTonecast2::OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+void TTonecast2::SendDirect(const TShortMessage& m) {
     try {
-        MidiOutput().SendShortMsg(status, data1, data2);
+        MidiOutput().SendShortMsg(m.status, m.data1, m.data2);
     } catch (const EMidiOutputError& e) {
         // In the status bar, not a box: a box would take the key or button
         // whose release ends the note.
         SetStatusText(0, QString::fromStdString(e.what()));
     }
+}
+
+void TTonecast2::PresentDialog(QWidget* dialog) {
+    if (dialog->isMinimized()) dialog->showNormal();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void TTonecast2::OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+    SendDirect(TShortMessage{status, data1, data2});
     ReflectMessage(status, data1, data2);
     TellChordEditor(status, data1, data2);
 }

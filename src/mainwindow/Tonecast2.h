@@ -194,6 +194,8 @@ private:
     void ApplyPatch(bool send);
     void FillPatchMenu(QMenu* menu, const TPatchModeGroup& group);
     void SendDirect(const TShortMessage& m);
+    // A modeless dialog brought up: restored when minimised, shown, in front.
+    static void PresentDialog(QWidget* dialog);
     QLineEdit* BankEdit(int which) const { return which == TProgramBank::Msb ? EMSB : ELSB; }
     TUpDown* BankUpDown(int which) const { return which == TProgramBank::Msb ? UDMSB : UDLSB; }
     void MidiInputData(TMidiInput* port);

@@ -9,14 +9,6 @@
 
 namespace {
 constexpr int BuiltInChords = static_cast<int>(TChord::chCustom);
-
-template <typename Dialog>
-void Present(Dialog* dialog) {
-    if (dialog->isMinimized()) dialog->showNormal();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-}
 } // namespace
 
 TChordEditForm* TTonecast2::ChordEditor() const { return chordEditor_; }
@@ -91,11 +83,11 @@ void TTonecast2::OpenChordEditor() {
         services.applied = [this] { ReloadChords(); };
         chordEditor_ = new TChordEditForm(this, Keyboard1->Language(), Keyboard1->Channel(), std::move(services));
     }
-    Present(chordEditor_.data());
+    PresentDialog(chordEditor_.data());
 }
 
 void TTonecast2::OpenTranspose() {
     if (!transposeForm_)
         transposeForm_ = new TTransposeForm(this, *Keyboard1, [this] { return names_.OpenRegistryStore(); });
-    Present(transposeForm_.data());
+    PresentDialog(transposeForm_.data());
 }

@@ -45,8 +45,7 @@ void TTonecast2::CreateKnobRow() {
     LKnobCap1 = KnobRowLabel(form_, 0, 24, 24);
     knobRow_ = std::make_unique<TGUIKnobList>(LKnob1, Wheel1, LKnobCap1);
     knobRow_->OnKnobChange = [this](TGUIKnobList*, int controller, int value) {
-        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), static_cast<std::uint8_t>(controller),
-                                                            static_cast<std::uint8_t>(value));
+        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
         OutputMessage(m.status, m.data1, m.data2);
     };
     LayoutKnobRow();
@@ -142,8 +141,7 @@ void TTonecast2::ShowSnapshot(int slot) {
 
 void TTonecast2::RecallSnapshot(int slot) {
     for (const auto& [controller, value] : KnobSnapshot::Decode(snapshots_.Values(slot))) {
-        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), static_cast<std::uint8_t>(controller),
-                                                            static_cast<std::uint8_t>(value));
+        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
         OutputMessage(m.status, m.data1, m.data2);
     }
 }

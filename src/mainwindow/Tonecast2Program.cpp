@@ -147,14 +147,6 @@ void TTonecast2::ShowProgramAndBank() {
     }
 }
 
-void TTonecast2::SendDirect(const TShortMessage& m) {
-    try {
-        MidiOutput().SendShortMsg(m.status, m.data1, m.data2);
-    } catch (const EMidiOutputError& e) {
-        SetStatusText(0, QString::fromStdString(e.what()));
-    }
-}
-
 void TTonecast2::SendProgramAndBank() {
     const std::vector<TShortMessage> messages = programBank_.SendProgramAndBank(Keyboard1->Channel());
     if (programBank_.Program() != TProgramBank::None) {
@@ -325,10 +317,7 @@ void TTonecast2::ChoosePatchSet() {
             this, [this](const std::string& file) { return ApplyPatchSet(file); },
             [this] { return names_.OpenRegistryStore(); });
     }
-    if (patchSetChooser_->isMinimized()) patchSetChooser_->showNormal();
-    patchSetChooser_->show();
-    patchSetChooser_->raise();
-    patchSetChooser_->activateWindow();
+    PresentDialog(patchSetChooser_.data());
 }
 
 void TTonecast2::FillPatchMenu(QMenu* menu, const TPatchModeGroup& group) {
