@@ -8,8 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -31,13 +29,3 @@ void BM_OutputMessage(benchmark::State& state) {
 BENCHMARK(BM_OutputMessage);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    std::string config = (std::filesystem::temp_directory_path() / "tonecast-bench-config").string();
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    QApplication app(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    ::benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

@@ -12,8 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -55,15 +53,3 @@ void BM_SendProgramAndBank(benchmark::State& state) {
 BENCHMARK(BM_SendProgramAndBank);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    const std::filesystem::path config = std::filesystem::temp_directory_path() / "tonecast-patch-bench-config";
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    QApplication app(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    std::filesystem::remove_all(config);
-    return 0;
-}

@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <thread>
 
 namespace {
@@ -76,13 +74,3 @@ void BM_ThruLatency(benchmark::State& state) {
 BENCHMARK(BM_ThruLatency)->Iterations(2000);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    const std::string config = (std::filesystem::temp_directory_path() / "tonecast-bench-config").string();
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    QApplication app(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    ::benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
