@@ -23,6 +23,7 @@ std::vector<TControllerValue> Decode(const std::string& values);
 class TKnobSnapshots {
 public:
     static constexpr int SlotCount = 8;
+    static constexpr const char* Section = "Snapshots"; // in the main window's settings
 
     TKnobSnapshots();
 

@@ -6,6 +6,7 @@
 #include "controls/UpDown.h"
 #include "keyboard/Keyboard.h"
 #include "mainwindow/FormPlacement.h"
+#include "mainwindow/MainWindowSettings.h"
 #include "mainwindow/ProgramNames.h"
 
 #include <QComboBox>
@@ -260,15 +261,30 @@ bool TTonecast::eventFilter(QObject* watched, QEvent* event) {
 void TTonecast::LoadSettings(TIniStore& store) {
     // The saved width may need the saved key width: the limits follow once both are read.
     setMaximumWidth(QWIDGETSIZE_MAX);
-    RestoreFormPlacement(this, store, settingsSection_, placementFlags_, "");
-    modulationController_ = static_cast<std::uint8_t>(
-        store.ReadInteger(settingsSection_, "MWCtrl", modulationController_) & 0x7F);
+    RestoreFormPlacement(this, store, MainWindowSettings::Section, placementFlags_, "");
+    const TSettingsSection s(store, MainWindowSettings::Section);
+    modulationController_ = static_cast<std::uint8_t>(s.Read(MainWindowSettings::MWCtrl, modulationController_) & 0x7F);
+    const bool arrows = s.Read(MainWindowSettings::ShowBasenoteButtons, ArrowsVisible());
     Keyboard1->LoadSettings(store);
+    SetArrowsVisible(arrows); // its size limits need the key width just read
     UpdateFromKeyboard();
 }
 
 void TTonecast::SaveSettings(TIniStore& store) {
-    SaveFormPlacement(this, store, settingsSection_, placementFlags_, "");
-    store.WriteInteger(settingsSection_, "MWCtrl", modulationController_);
+    SaveFormPlacement(this, store, MainWindowSettings::Section, placementFlags_, "");
+    const TSettingsSection s(store, MainWindowSettings::Section);
+    s.Write(MainWindowSettings::MWCtrl, modulationController_);
+    s.Write(MainWindowSettings::ShowBasenoteButtons, ArrowsVisible());
     Keyboard1->SaveSettings(store);
+}
+
+bool TTonecast::ArrowsVisible() const { return !ICLeftArrow->isHidden(); }
+
+void TTonecast::SetArrowsVisible(bool visible) {
+    ICLeftArrow->setVisible(visible);
+    ICRightArrow->setVisible(visible);
+    // Without arrows the keyboard starts where the left arrow stood.
+    Keyboard1->move(ICLeftArrow->x() + (visible ? ICLeftArrow->width() : 0), Keyboard1->y());
+    ApplySizeLimits();
+    LayoutControls();
 }

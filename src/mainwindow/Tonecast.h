@@ -42,13 +42,15 @@ public:
 
     int DesignHeight() const { return designHeight_; }
     int DesignWidth() const { return designWidth_; }
-    const std::string& SettingsSection() const { return settingsSection_; }
     int PlacementFlags() const { return placementFlags_; }
     std::uint8_t ModulationController() const { return modulationController_; }
 
     virtual void UpdateFromKeyboard();
     virtual int MinimumWidth() const;
     virtual int MaximumWidth() const;
+    // The base-note arrows beside the keyboard; the layout follows.
+    bool ArrowsVisible() const;
+    void SetArrowsVisible(bool visible);
     virtual void LoadSettings(TIniStore& store);
     virtual void SaveSettings(TIniStore& store);
 
@@ -68,7 +70,6 @@ protected:
     int designHeight_;
     int designWidth_;
     std::uint8_t modulationController_ = 1;
-    std::string settingsSection_ = "KeyboardForm";
     int placementFlags_ = 7;
 
 private:

@@ -73,6 +73,10 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     up->setShortcut(Qt::Key_F4);
     up->setStatusTip(octaveHint);
     options->addSeparator();
+    StayOnTopItem = options->addAction("Stay &on Top");
+    StayOnTopItem->setCheckable(true);
+    connect(StayOnTopItem, &QAction::toggled, this, &TTonecast2::ApplyStayOnTop);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &TTonecast2::ApplyStayOnTop);
     MidiThru = options->addAction("Midi &Thru");
     MidiThru->setCheckable(true);
     TransposeItem = options->addAction("T&ranspose...", this, &TTonecast2::OpenTranspose);
@@ -110,6 +114,21 @@ void TTonecast2::ShowOctave() { SetStatusText(3, QString("Octave: %1").arg(Keybo
 void TTonecast2::changeEvent(QEvent* event) {
     TTonecast::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) Keyboard1->SetCaptureKeyboard(isActiveWindow());
+}
+
+void TTonecast2::SetStayOnTop(bool on) {
+    StayOnTopItem->setChecked(on);
+    ApplyStayOnTop();
+}
+
+// Above other programs only while the user works in them: topmost when the
+// application goes inactive with the item checked, never while it is active.
+void TTonecast2::ApplyStayOnTop() {
+    QWindow* handle = windowHandle();
+    if (!handle) return;
+    const bool topmost = StayOnTopItem->isChecked() && QGuiApplication::applicationState() != Qt::ApplicationActive;
+    // On the handle, so the window is neither hidden nor created again.
+    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != topmost) handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
 }
 
 void TTonecast2::ShowError(const std::string& text) {
@@ -242,9 +261,10 @@ void TTonecast2::DeferredStart() {
     statusBar()->repaint();
     {
         auto store = names_.OpenRegistryStore();
-        const std::string script = store->ReadString(settingsSection_, "PatchScript", "");
+        const TSettingsSection section(*store, MainWindowSettings::Section);
+        const std::string script = section.Read(MainWindowSettings::PatchScript);
         if (!script.empty() && !ApplyPatchSet(script) && patchSet_)
-            SelectPatch(patchSet_->FindProgram(store->ReadString(settingsSection_, "Patch", "")), true, true);
+            SelectPatch(patchSet_->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
     }
     SetStatusText(0, QString());
     // The MIDI system is first asked for its devices here, once the window is on screen.
@@ -344,39 +364,51 @@ void TTonecast2::FormClose() {
 
 void TTonecast2::LoadSettings(TIniStore& store) {
     TTonecast::LoadSettings(store);
-    const std::string& s = settingsSection_;
-    MidiThru->setChecked(store.ReadBool(s, "Midi Thru", false));
-    firstTime_ = store.ReadBool(s, "First Time", true);
-    const int program = store.ReadInteger(s, "Program", programBank_.Program());
-    const int msb = store.ReadInteger(s, "Bank MSB", programBank_.BankMsb());
-    programBank_.Restore(program, msb, store.ReadInteger(s, "Bank LSB", programBank_.BankLsb()));
-    SetMouseWheelController(store.ReadInteger(s, "MouseWheelController", mouseWheelController_));
-    MouseWheelSensitivity = store.ReadInteger(s, "MouseWheelSensitivity", MouseWheelSensitivity);
-    LoadCustomChord(store);
+    TMainWindowValues values = Values();
+    values.Load(store, Keyboard1->Chord() == TChord::chCustom);
+    MidiThru->setChecked(values.midiThru);
+    firstTime_ = values.firstTime;
+    programBank_.Restore(values.program, values.bankMsb, values.bankLsb);
+    SetMouseWheelController(values.mouseWheelController);
+    MouseWheelSensitivity = values.mouseWheelSensitivity;
+    knobPreset_ = values.knobPreset;
+    SetStayOnTop(values.stayOnTop);
+    if (values.customChord) RestoreCustomChord(*values.customChord);
+    dialogFlags_ = values.dialogFlags;
     joystickTable_.Load(store);
-    LoadKnobSettings(store);
+    LoadSnapshots(store);
 }
 
 void TTonecast2::SaveSettings(TIniStore& store) {
     TTonecast::SaveSettings(store);
-    const std::string& s = settingsSection_;
-    store.WriteBool(s, "Midi Thru", MidiThru->isChecked());
-    store.WriteBool(s, "First Time", false);
-    store.WriteInteger(s, "Program", programBank_.Program());
-    store.WriteInteger(s, "Bank MSB", programBank_.BankMsb());
-    store.WriteInteger(s, "Bank LSB", programBank_.BankLsb());
-    if (patchSet_) {
-        store.WriteString(s, "PatchScript", patchSet_->FileName);
-        store.WriteString(s, "Patch", currentPatch_ ? currentPatch_->Path() : std::string());
-    } else {
-        store.WriteString(s, "PatchScript", "");
+    // Device choices belong to this computer: they stay out of export files.
+    if (store.IsRegistry()) {
+        MidiInMenu1->SaveToRegistry(store);
+        MidiOutMenu1->SaveToRegistry(store);
     }
-    store.WriteInteger(s, "MouseWheelController", mouseWheelController_);
-    store.WriteInteger(s, "MouseWheelSensitivity", MouseWheelSensitivity);
-    SaveCustomChord(store);
+    knobPreset_ = SaveKnobPresetChoice(store);
+    Values().Save(store);
     joystickTable_.Save(store);
-    SaveKnobSettings(store);
-    MidiInMenu1->SaveToRegistry(store);
-    MidiOutMenu1->SaveToRegistry(store);
+    snapshots_.Save(store, TKnobSnapshots::Section);
     firstTime_ = false;
+}
+
+TMainWindowValues TTonecast2::Values() const {
+    TMainWindowValues values;
+    values.midiThru = MidiThru->isChecked();
+    values.firstTime = firstTime_;
+    values.program = programBank_.Program();
+    values.bankMsb = programBank_.BankMsb();
+    values.bankLsb = programBank_.BankLsb();
+    values.mouseWheelController = mouseWheelController_;
+    values.mouseWheelSensitivity = MouseWheelSensitivity;
+    values.knobPreset = knobPreset_;
+    values.stayOnTop = StayOnTopItem->isChecked();
+    if (Keyboard1->Chord() == TChord::chCustom) values.customChord = customChord_;
+    values.dialogFlags = dialogFlags_;
+    if (patchSet_) {
+        values.patchScript = patchSet_->FileName;
+        values.patch = currentPatch_ ? currentPatch_->Path() : std::string();
+    }
+    return values;
 }

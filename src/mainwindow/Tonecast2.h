@@ -4,6 +4,7 @@
 #include "chords/ChordList.h"
 #include "mainwindow/ControllerInputs.h"
 #include "mainwindow/KnobSnapshots.h"
+#include "mainwindow/MainWindowSettings.h"
 #include "mainwindow/ProgramBank.h"
 #include "mainwindow/Tonecast.h"
 #include "midi/Midimenu.h"
@@ -63,6 +64,10 @@ public:
     QMenu* MidiInItem;  // "Midi &In"
     QMenu* MidiOutItem; // "Midi &Out"
     QAction* MidiThru;  // "Midi &Thru"
+    QAction* StayOnTopItem; // "Stay &on Top"
+    void SetStayOnTop(bool on);
+    // The export and import dialogs' "don't show" and "overwrite" choices.
+    std::array<bool, MainWindowSettings::DialogFlagCount>& DialogFlags() { return dialogFlags_; }
 
     // The knob row and its templates: caption label, knob, value label.
     TKnobLabel* LKnob1;
@@ -170,15 +175,19 @@ private:
     void JoystickZMove(TJoystick* sender, int z, unsigned buttons);
     void CreateKnobsMenu();
     void LayoutKnobRow();
-    void LoadKnobSettings(TIniStore& store);
-    void SaveKnobSettings(TIniStore& store);
+    void LoadSnapshots(TIniStore& store);
+    // The checked preset's name, or "Current" with the knobs saved under it.
+    std::string SaveKnobPresetChoice(TIniStore& store);
+    // The window's values beyond the instrument form, as they stand.
+    TMainWindowValues Values() const;
+    void ApplyStayOnTop();
     void ShowSnapshot(int slot);
     void CreateProgramControls();
     // The keys the window answers itself; the focused control gets them too.
     void FormKeyDown(const QKeyEvent& key);
     void CBChordClick(int index) override;
-    void LoadCustomChord(TIniStore& store);
-    void SaveCustomChord(TIniStore& store);
+    // The stored custom chord in use, or chord 0, or no chord when neither exists.
+    void RestoreCustomChord(int index);
     // A played note on reaches a visible chord editor.
     void TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity);
     void CreatePatchesMenu();
@@ -229,6 +238,7 @@ private:
     TJoystickMapper joystickMapper_;
     TChordList chordList_;
     int customChord_ = 0;
+    std::array<bool, MainWindowSettings::DialogFlagCount> dialogFlags_{};
     TPatchProgram* currentPatch_ = nullptr;
     const TPatchModeGroup* shownPatchGroup_ = nullptr;
     bool sendMsbFirst_ = false;

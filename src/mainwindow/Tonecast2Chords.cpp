@@ -50,22 +50,16 @@ void TTonecast2::CBChordClick(int index) {
     }
 }
 
-void TTonecast2::LoadCustomChord(TIniStore& store) {
-    if (Keyboard1->Chord() != TChord::chCustom) return;
-    int i = store.ReadInteger(settingsSection_, "CustomChord", 0);
-    if (i >= chordList_.Count()) i = 0;
-    if (i >= 0 && i < chordList_.Count() && CBChord->count() > i + BuiltInChords) {
-        CBChord->setCurrentIndex(i + BuiltInChords);
-        Keyboard1->SetCustomChord(chordList_.Items(i).IntervalList(), true);
-        customChord_ = i;
+void TTonecast2::RestoreCustomChord(int index) {
+    if (index >= chordList_.Count()) index = 0;
+    if (index >= 0 && index < chordList_.Count() && CBChord->count() > index + BuiltInChords) {
+        CBChord->setCurrentIndex(index + BuiltInChords);
+        Keyboard1->SetCustomChord(chordList_.Items(index).IntervalList(), true);
+        customChord_ = index;
     } else {
         Keyboard1->SetChord(TChord::chNone);
         CBChord->setCurrentIndex(0);
     }
-}
-
-void TTonecast2::SaveCustomChord(TIniStore& store) {
-    if (Keyboard1->Chord() == TChord::chCustom) store.WriteInteger(settingsSection_, "CustomChord", customChord_);
 }
 
 void TTonecast2::TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity) {

@@ -14,7 +14,6 @@
 #include <QMenuBar>
 
 namespace {
-constexpr const char* SnapshotsSection = "Snapshots";
 
 std::string PresetSection(const std::string& name) { return std::string(KnobPresets::Key) + "\\" + name; }
 
@@ -146,22 +145,15 @@ void TTonecast2::RecallSnapshot(int slot) {
     }
 }
 
-void TTonecast2::LoadKnobSettings(TIniStore& store) {
-    knobPreset_ = store.ReadString(settingsSection_, "Knob Preset", knobPreset_);
-    snapshots_.Load(store, SnapshotsSection);
+void TTonecast2::LoadSnapshots(TIniStore& store) {
+    snapshots_.Load(store, TKnobSnapshots::Section);
     for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) ShowSnapshot(slot);
 }
 
-void TTonecast2::SaveKnobSettings(TIniStore& store) {
-    const QAction* checked = nullptr;
+std::string TTonecast2::SaveKnobPresetChoice(TIniStore& store) {
     for (const QAction* item : PresetsItem->actions())
-        if (item->isChecked()) checked = item;
-    if (checked) {
-        knobPreset_ = checked->data().toString().toStdString();
-    } else {
-        knobRow_->Save(store, PresetSection(KnobPresets::Current));
-        knobPreset_ = KnobPresets::Current;
-    }
-    store.WriteString(settingsSection_, "Knob Preset", knobPreset_);
-    snapshots_.Save(store, SnapshotsSection);
+        if (item->isChecked()) return item->data().toString().toStdString();
+    // Knobs set up by hand come back at the next start as a preset of their own.
+    knobRow_->Save(store, PresetSection(KnobPresets::Current));
+    return KnobPresets::Current;
 }

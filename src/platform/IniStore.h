@@ -22,6 +22,9 @@ public:
     // Throws EStoreError when it cannot.
     virtual void Close() {}
 
+    // True for the per-user registry; export and import files are no registry.
+    virtual bool IsRegistry() const { return false; }
+
     virtual std::string ReadString(const std::string& section, const std::string& name,
                                    const std::string& def) = 0;
     virtual std::int32_t ReadInteger(const std::string& section, const std::string& name,

@@ -53,6 +53,7 @@ public:
     explicit TRegistryStore(std::string rootKey);
 
     const TRegistryData& Data() const { return data_; }
+    bool IsRegistry() const override { return true; }
 
     std::string ReadString(const std::string& section, const std::string& name,
                            const std::string& def) override;

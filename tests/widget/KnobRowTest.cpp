@@ -74,8 +74,9 @@ TEST_P(KnobArrangeTest, PlacesKnobsInTwoRowsOverTheBand) {
         EXPECT_FALSE(list->CaptionLabel(i)->isHidden());
         EXPECT_EQ(list->ValueLabel(i)->isHidden(), !c.values);
         EXPECT_EQ(list->Knob(i)->ShowTrackHint, !c.values);
-        if (c.values)
+        if (c.values) {
             EXPECT_EQ(list->ValueLabel(i)->geometry(), QRect(x + 23, 13 + (i % 2) * rowHeight + 23 - 12, 24, 12));
+        }
     }
 }
 
