@@ -230,12 +230,13 @@ void TTonecast2::ScreenChanged(QScreen* screen) {
 }
 
 void TTonecast2::FormShow() {
-    auto store = names_.OpenRegistryStore();
-    chordList_.LoadFrom(*store, false);
+    settings_ = names_.OpenRegistryStore();
+    TIniStore& store = *settings_;
+    chordList_.LoadFrom(store, false);
     RefillChordBox();
-    LoadSettings(*store);
-    RefreshPresetsMenu(*store);
-    SelectKnobPreset(*store, knobPreset_);
+    LoadSettings(store);
+    RefreshPresetsMenu(store);
+    SelectKnobPreset(store, knobPreset_);
     ShowProgramAndBank();
     if (firstTime_ && knobRow_->Count() == 0) knobRow_->AddKnob("Volume", 7, 0, 100);
     stage_ = TStage::Shown;
@@ -329,7 +330,6 @@ void TTonecast2::closeEvent(QCloseEvent* event) {
 void TTonecast2::FormClose() {
     if (closed_) return;
     closed_ = true;
-    const bool loaded = stage_ != TStage::Created;
     stage_ = TStage::Closing;
     // Every step runs even when an earlier one fails; the first error is shown at the end.
     QString firstError;
@@ -350,9 +350,11 @@ void TTonecast2::FormClose() {
     });
     step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open
     // A window that never loaded the settings must not overwrite them with its defaults.
-    if (loaded) {
+    // Saved into the store they were read from: only what changed since then is
+    // written, so another copy's changes to other values stay.
+    if (settings_) {
         step([this] {
-            auto store = names_.OpenRegistryStore();
+            const std::unique_ptr<TIniStore> store = std::move(settings_);
             SaveSettings(*store);
             store->Close();
         });

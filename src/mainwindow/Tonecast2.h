@@ -224,6 +224,7 @@ private:
     bool shownOnce_ = false;
     bool closed_ = false;
 
+    std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
     TReceivedBank receivedBank_;
     TProgramBank programBank_;
     std::unique_ptr<TPatchList> patchSet_;

@@ -353,51 +353,63 @@ std::string TRegistryStore::KeyPath(const std::string& section) const {
     return root_ + "\\" + section.substr(b, e - b + 1);
 }
 
-void TRegistryStore::Apply(TRegistryData& data, const Change& c) {
+bool TRegistryStore::Apply(TRegistryData& data, const Change& c) {
     switch (c.op) {
     case Change::Op::WriteString: {
         TRegKey& key = data.CreateKey(c.path);
         TRegValue* v = key.Find(c.name);
+        if (v && v->kind == TRegValue::Kind::String && v->text == c.text) return false;
         if (!v) {
             key.values.push_back(TRegValue{c.name, TRegValue::Kind::String, {}, 0, {}});
             v = &key.values.back();
         }
         v->kind = TRegValue::Kind::String;
         v->text = c.text;
-        break;
+        return true;
     }
     case Change::Op::WriteInteger: {
         TRegKey& key = data.CreateKey(c.path);
         TRegValue* v = key.Find(c.name);
         if (v && v->kind == TRegValue::Kind::String) {
-            v->text = std::to_string(c.number); // a value kept as text stays text
-            break;
+            const std::string text = std::to_string(c.number); // a value kept as text stays text
+            if (v->text == text) return false;
+            v->text = text;
+            return true;
         }
+        const auto number = static_cast<std::uint32_t>(c.number);
+        if (v && v->kind == TRegValue::Kind::Dword && v->dword == number) return false;
         if (!v) {
             key.values.push_back(TRegValue{c.name, TRegValue::Kind::Dword, {}, 0, {}});
             v = &key.values.back();
         }
         v->kind = TRegValue::Kind::Dword;
-        v->dword = static_cast<std::uint32_t>(c.number);
+        v->dword = number;
         v->raw.clear();
-        break;
+        return true;
     }
     case Change::Op::DeleteValue:
         if (TRegKey* key = data.FindKey(c.path)) {
-            std::erase_if(key->values,
-                          [&](const TRegValue& v) { return v.kind != TRegValue::Kind::Unreadable && SameName(v.name, c.name); });
+            return std::erase_if(key->values, [&](const TRegValue& v) {
+                       return v.kind != TRegValue::Kind::Unreadable && SameName(v.name, c.name);
+                   }) > 0;
         }
-        break;
-    case Change::Op::EraseSection: data.EraseKey(c.path); break;
+        return false;
+    case Change::Op::EraseSection: {
+        const bool existed = data.KeyExists(c.path);
+        data.EraseKey(c.path);
+        return existed;
     }
+    }
+    return false;
 }
 
 void TRegistryStore::Record(Change change) { Apply(data_, change); }
 
 void TRegistryFileStore::Record(Change change) {
     if (closed_) throw EStoreError("The settings store is already closed");
-    Apply(data_, change);
-    journal_.push_back(std::move(change));
+    // Writing what is already there changes nothing of ours: it must not undo
+    // what another copy of the program wrote meanwhile.
+    if (Apply(data_, change)) journal_.push_back(std::move(change));
 }
 
 void TRegistryFileStore::Close() {

@@ -78,7 +78,8 @@ protected:
     };
     // Every write passes here.
     virtual void Record(Change change);
-    static void Apply(TRegistryData& data, const Change& change);
+    // True when the data changed.
+    static bool Apply(TRegistryData& data, const Change& change);
 
     TRegistryData data_;
 
