@@ -263,7 +263,7 @@ void TTonecast::LoadSettings(TIniStore& store) {
     setMaximumWidth(QWIDGETSIZE_MAX);
     RestoreFormPlacement(this, store, MainWindowSettings::Section, placementFlags_, "");
     const TSettingsSection s(store, MainWindowSettings::Section);
-    modulationController_ = static_cast<std::uint8_t>(s.Read(MainWindowSettings::MWCtrl, modulationController_) & 0x7F);
+    SetModulationController(s.Read(MainWindowSettings::MWCtrl, modulationController_));
     const bool arrows = s.Read(MainWindowSettings::ShowBasenoteButtons, ArrowsVisible());
     Keyboard1->LoadSettings(store);
     SetArrowsVisible(arrows); // its size limits need the key width just read

@@ -44,6 +44,7 @@ public:
     int DesignWidth() const { return designWidth_; }
     int PlacementFlags() const { return placementFlags_; }
     std::uint8_t ModulationController() const { return modulationController_; }
+    void SetModulationController(int controller) { modulationController_ = static_cast<std::uint8_t>(controller & 0x7F); }
 
     virtual void UpdateFromKeyboard();
     virtual int MinimumWidth() const;

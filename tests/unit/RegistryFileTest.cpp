@@ -262,6 +262,39 @@ TEST_F(RegistryFileTest, CloseThatCannotWriteKeepsTheOldFileAndReports) {
     EXPECT_EQ(ReadFile(file), before);
 }
 
+// A program saves all its values at close; those it did not change must not
+// undo what another copy wrote meanwhile, whatever the kind of write.
+TEST_F(RegistryFileTest, WritingWhatIsThereLeavesAnotherStoresChange) {
+    {
+        TRegistryFileStore seed(file, Root);
+        seed.WriteInteger("S", "Dword", 1);
+        seed.WriteString("S", "Text", "a");
+        seed.WriteString("S", "Number", "5"); // an integer kept as text
+        seed.WriteString("S", "Kept", "k");
+    }
+    TRegistryFileStore mine(file, Root);
+    TRegistryFileStore other(file, Root);
+    other.WriteInteger("S", "Dword", 2);
+    other.WriteString("S", "Text", "b");
+    other.WriteInteger("S", "Number", 6);
+    other.DeleteValue("S", "Kept");
+    other.Close();
+    mine.WriteInteger("S", "Dword", 1);
+    mine.WriteString("S", "Text", "a");
+    mine.WriteInteger("S", "Number", 5);
+    mine.DeleteValue("S", "Missing");
+    mine.EraseSection("NoSuchSection");
+    EXPECT_FALSE(mine.Changed());
+    mine.WriteInteger("S", "Dword", 3); // a real change still counts
+    EXPECT_TRUE(mine.Changed());
+    mine.Close();
+    TRegistryFileStore check(file, Root);
+    EXPECT_EQ(check.ReadInteger("S", "Dword", 0), 3);
+    EXPECT_EQ(check.ReadString("S", "Text", ""), "b");
+    EXPECT_EQ(check.ReadString("S", "Number", ""), "6");
+    EXPECT_FALSE(check.ValueExists("S", "Kept"));
+}
+
 TEST_F(RegistryFileTest, CloseInAReadOnlyFolderKeepsTheOldFileAndReports) {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     {
