@@ -1,5 +1,7 @@
 // The main window's settings as a whole: first start, every value through a
 // restart, the file's value types, export stores, two copies, a full disk.
+#include "chords/UChordEdit.h"
+#include "chords/UTransposeForm.h"
 #include "controls/UKnobList.h"
 #include "controls/ImgControl.h"
 #include "controls/Wheel.h"
@@ -7,6 +9,7 @@
 #include "mainwindow/MainWindowSettings.h"
 #include "mainwindow/Tonecast2.h"
 #include "patches/UPatchList.h"
+#include "patches/UPatchSetChooser.h"
 #include "platform/IniFile.h"
 #include "platform/RegistryFile.h"
 
@@ -167,6 +170,29 @@ TEST_F(WindowSettingsTest, HiddenArrowsGiveTheKeyboardTheirPlace) {
     EXPECT_EQ(w->ICRightArrow->x() + w->ICRightArrow->width(), w->centralWidget()->width() - 5);
     EXPECT_EQ(w->Keyboard1->x() + w->Keyboard1->width(), w->ICRightArrow->x());
     w->close();
+}
+
+// Closing: the dialogs first, each keeping its own place, then the notes,
+// then the settings, and the devices last.
+TEST_F(WindowSettingsTest, ClosingEndsTheDialogsFirstAndTheDevicesLast) {
+    auto w = Start();
+    w->OpenChordEditor();
+    w->OpenTranspose();
+    w->ChoosePatchSet();
+    QApplication::processEvents();
+    // What the file holds when the output device closes.
+    std::vector<std::string> saved;
+    out.onClose = [&](MidiHandle) {
+        TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
+        for (const char* section : {"ChordEditForm", "TransposeForm", "PatchSetDialog", "KeyboardForm"})
+            if (store.SectionExists(section)) saved.push_back(section);
+    };
+    w->close();
+    EXPECT_EQ(saved, (std::vector<std::string>{"ChordEditForm", "TransposeForm", "PatchSetDialog", "KeyboardForm"}));
+    for (QWidget* dialog : {static_cast<QWidget*>(w->ChordEditor()), static_cast<QWidget*>(w->TransposeForm()),
+                            static_cast<QWidget*>(w->PatchSetChooser())})
+        EXPECT_TRUE(!dialog || dialog->isHidden());
+    EXPECT_TRUE(out.openHandles.empty());
 }
 
 // An export file gets the window's values but not this computer's devices.
