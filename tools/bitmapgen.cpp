@@ -1,7 +1,8 @@
 // Draws the program's bitmaps at build time: the octave images of the piano
 // keyboard (released and pressed, three sizes, 24-bit and 256-colour), the
-// wheel strip and the two scroll arrows; the 24-bit ones also at twice the
-// size ("@2x"), for screens with a device pixel ratio of 2.
+// wheel strip, the two scroll arrows and the window's background tile; the
+// 24-bit ones also at twice the size ("@2x"), for screens with a device pixel
+// ratio of 2. Also the program's icon at the usual desktop sizes.
 // Usage: bitmapgen OUTPUT_FOLDER
 #include "keyboard/KeyGeometry.h"
 
@@ -10,6 +11,7 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,6 +129,53 @@ QImage ArrowStrip(bool pointsRight, int ratio) {
     return strip;
 }
 
+// The window's background: a near-black tile with a faint weave, dark enough
+// that white captions stay readable on it.
+QImage BackgroundTile(int ratio) {
+    constexpr int size = 32;
+    QImage tile = Canvas(size, size, ratio);
+    tile.fill(QColor(0x08, 0x08, 0x0C));
+    QPainter p(&tile);
+    p.setPen(QPen(QColor(0x16, 0x16, 0x1E), 1));
+    for (int i = 0; i < size; i += 8) {
+        p.drawLine(i, 0, i + size, size); // wraps: the tile repeats without seams
+        p.drawLine(i - size, 0, i, size);
+    }
+    p.setPen(QPen(QColor(0x10, 0x10, 0x18), 1));
+    for (int i = 0; i < size; i += 8) {
+        p.drawLine(i, size, i + size, 0);
+        p.drawLine(i - size, size, i, 0);
+    }
+    return tile;
+}
+
+// The program's icon: three piano keys under a sound wave, on a rounded square.
+QImage Icon(int size) {
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    QLinearGradient back(0, 0, 0, 64);
+    back.setColorAt(0, QColor(0x30, 0x34, 0x48));
+    back.setColorAt(1, QColor(0x10, 0x10, 0x18));
+    p.setPen(Qt::NoPen);
+    p.setBrush(back);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    p.setBrush(QColor(0xF4, 0xF4, 0xF4));
+    for (int k = 0; k < 3; ++k) p.drawRoundedRect(QRectF(10 + k * 15, 30, 13, 26), 2, 2);
+    p.setBrush(QColor(0x10, 0x10, 0x10));
+    for (int k = 0; k < 2; ++k) p.drawRoundedRect(QRectF(19 + k * 15, 30, 9, 15), 1.5, 1.5);
+    QPainterPath wave;
+    wave.moveTo(10, 19);
+    wave.cubicTo(18, 5, 24, 33, 32, 19);
+    wave.cubicTo(40, 5, 46, 33, 54, 19);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0xFF, 0xC8, 0x40), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(wave);
+    return icon;
+}
+
 bool Save(const QImage& image, const QString& folder, const QString& name) {
     QString path = folder + "/" + name + ".png";
     if (!image.save(path, "PNG")) {
@@ -169,5 +218,10 @@ int main(int argc, char** argv) {
     ok &= Save(ArrowStrip(true, 1), folder, "RIGHTARROW");
     ok &= Save(ArrowStrip(false, 2), folder, "LEFTARROW@2x");
     ok &= Save(ArrowStrip(true, 2), folder, "RIGHTARROW@2x");
+    const QImage background = BackgroundTile(1);
+    ok &= Save(background, folder, "BACKGROUND");
+    ok &= Save(background.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), folder, "BACKGROUND256");
+    ok &= Save(BackgroundTile(2), folder, "BACKGROUND@2x");
+    for (int size : {16, 32, 48, 64, 128, 256}) ok &= Save(Icon(size), folder, QString("ICON%1").arg(size));
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

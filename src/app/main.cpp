@@ -6,10 +6,16 @@
 #include "platform/SdlJoystickDriver.h"
 #include "platform/SystemMidi.h"
 
+#include <QIcon>
+
 int main(int argc, char** argv) {
     const TProgramNames names = TProgramNames::ForExecutable(argc > 0 ? argv[0] : "tonecast");
     TTonecastApplication app(argc, argv);
     app.setApplicationName(QString::fromStdString(names.Program));
+    app.setDesktopFileName("tonecast");
+    QIcon icon;
+    for (const char* size : {"64", "256"}) icon.addFile(QString(":/bitmaps/ICON%1.png").arg(size));
+    app.setWindowIcon(icon);
     UseDetectableAutoRepeat();
 
     // Chosen and contacted on first use, once the window is on screen.
@@ -17,6 +23,7 @@ int main(int argc, char** argv) {
     TSystemMidiIn midiIn(names.Program, QtMessageWindows());
     SdlJoystickDriver joysticks; // SDL starts only when a joystick is enabled
     TTonecast2 mainWindow(names, midiOut, midiIn, &joysticks);
+    mainWindow.AboutDetails = [] { return MidiSystemDescription() + "\n" + SdlJoystickDriver::VersionText(); };
     OnTerminationSignal([&mainWindow] { mainWindow.close(); });
     mainWindow.show();
     return app.exec();

@@ -3,6 +3,7 @@
 #include "midi/ShortMessage.h"
 
 #include "controls/ImgControl.h"
+#include "controls/PictureDepth.h"
 #include "keyboard/Keyboard.h"
 #include "mainwindow/TonecastApplication.h"
 #include "controls/UKnobList.h"
@@ -17,9 +18,12 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QWindow>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 
 namespace {
 class TDeferredStartEvent : public QEvent {
@@ -41,6 +45,8 @@ TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver
     CreateProgramControls();
     CreateKnobRow();
     CreateJoysticks();
+    LoadBackground(ScreenDepth());
+    form_->installEventFilter(this); // its background
     qApp->installEventFilter(this); // the window's own keys, ahead of the focused control
     OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
     Keyboard1->OnDisplayEvent = [this](TKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
@@ -57,78 +63,11 @@ TTonecast2::TTonecast2(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver
     ApplySizeLimits();
 }
 
-void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
-    QMenu* file = menuBar()->addMenu("&File");
-    file->addAction("E&xit", this, &QWidget::close);
-    MidiInItem = menuBar()->addMenu("Midi &In");
-    MidiOutItem = menuBar()->addMenu("Midi &Out");
-    CreatePatchesMenu();
-    CreateKnobsMenu();
-    QMenu* options = menuBar()->addMenu("Op&tions");
-    const QString octaveHint = "Change the octave when play with the computer keyboard";
-    QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
-    down->setShortcut(Qt::Key_F3);
-    down->setStatusTip(octaveHint);
-    QAction* up = options->addAction("Octave Up", this, [this] { Keyboard1->OctaveUp(); });
-    up->setShortcut(Qt::Key_F4);
-    up->setStatusTip(octaveHint);
-    options->addSeparator();
-    StayOnTopItem = options->addAction("Stay &on Top");
-    StayOnTopItem->setCheckable(true);
-    connect(StayOnTopItem, &QAction::toggled, this, &TTonecast2::ApplyStayOnTop);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, &TTonecast2::ApplyStayOnTop);
-    MidiThru = options->addAction("Midi &Thru");
-    MidiThru->setCheckable(true);
-    TransposeItem = options->addAction("T&ranspose...", this, &TTonecast2::OpenTranspose);
-    TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    ChordEditorItem = options->addAction("Chord &Editor...", this, &TTonecast2::OpenChordEditor);
-    ChordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-
-    // The keyboard listens to the computer keys only while no menu is open.
-    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
-        connect(menu, &QMenu::aboutToShow, this, [this] { Keyboard1->SetCaptureKeyboard(false); });
-        connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
-    }
-
-    MidiInMenu1 = new TMidiInMenu(midiIn, openDevices_, this);
-    MidiOutMenu1 = new TMidiOutMenu(midiOut, openDevices_, this);
-    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
-        menu->DefaultMidiMapper = true;
-        menu->RegPath = names_.ComponentRegPath();
-        menu->OpenRegistry = [this](const std::string& keyPath) { return names_.OpenRegistryStore(keyPath); };
-        menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
-        menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) {
-            SetStatusText(0, QString::fromStdString(text));
-        };
-    }
-    MidiInMenu1->SetOnMidiData([this](TMidiInput* port) { MidiInputData(port); });
-    MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) { Keyboard1->ClearExternalMarks(); };
-    MidiOutMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
-        Keyboard1->ReleaseAll();
-        Keyboard1->ClearExternalMarks();
-    };
-}
-
 void TTonecast2::ShowOctave() { SetStatusText(3, QString("Octave: %1").arg(Keyboard1->KeyOctave() - 2)); }
 
 void TTonecast2::changeEvent(QEvent* event) {
     TTonecast::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) Keyboard1->SetCaptureKeyboard(isActiveWindow());
-}
-
-void TTonecast2::SetStayOnTop(bool on) {
-    StayOnTopItem->setChecked(on);
-    ApplyStayOnTop();
-}
-
-// Above other programs only while the user works in them: topmost when the
-// application goes inactive with the item checked, never while it is active.
-void TTonecast2::ApplyStayOnTop() {
-    QWindow* handle = windowHandle();
-    if (!handle) return;
-    const bool topmost = StayOnTopItem->isChecked() && QGuiApplication::applicationState() != Qt::ApplicationActive;
-    // On the handle, so the window is neither hidden nor created again.
-    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != topmost) handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
 }
 
 void TTonecast2::ShowError(const std::string& text) {
@@ -224,6 +163,7 @@ void TTonecast2::ScreenChanged(QScreen* screen) {
     if (!screen) return;
     // Each control keeps its own pictures; the pixel ratio is taken up as they paint.
     const int depth = screen->depth();
+    if (PictureDepth::ChangeReloads(backgroundDepth_, depth)) LoadBackground(depth);
     Keyboard1->DisplayChanged(depth);
     for (TImgControl* c : {ICPitch, ICMW, ICLeftArrow, ICRightArrow}) c->DisplayChanged(depth);
     update();
@@ -245,7 +185,32 @@ void TTonecast2::FormShow() {
     QApplication::postEvent(this, new TDeferredStartEvent);
 }
 
+void TTonecast2::LoadBackground(int depth) {
+    backgroundDepth_ = depth;
+    const bool fullColour = PictureDepth::UsesFullColour(depth);
+    if (fullColour && devicePixelRatio() > 1.0) {
+        background_ = QPixmap(":/bitmaps/BACKGROUND@2x.png");
+        background_.setDevicePixelRatio(2.0);
+    } else {
+        background_ = QPixmap(fullColour ? ":/bitmaps/BACKGROUND.png" : ":/bitmaps/BACKGROUND256.png");
+    }
+    form_->update();
+}
+
+// Tiles at multiples of their size from the client origin, so a partial
+// repaint continues the pattern seamlessly.
+void TTonecast2::PaintBackground(const QRect& area) {
+    const QSize tile = background_.deviceIndependentSize().toSize();
+    if (tile.isEmpty()) return;
+    QPainter painter(form_);
+    painter.drawTiledPixmap(area, background_, QPoint(area.x() % tile.width(), area.y() % tile.height()));
+}
+
 bool TTonecast2::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
     if (event->type() == DeferredStartEvent &&
         static_cast<TDeferredStartEvent*>(event)->value == DeferredStartValue) {
         DeferredStart();

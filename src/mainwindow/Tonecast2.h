@@ -11,6 +11,7 @@
 #include "platform/JoystickDriver.h"
 
 #include <QEvent>
+#include <QPixmap>
 #include <QPointer>
 
 #include <array>
@@ -65,7 +66,16 @@ public:
     QMenu* MidiOutItem; // "Midi &Out"
     QAction* MidiThru;  // "Midi &Thru"
     QAction* StayOnTopItem; // "Stay &on Top"
+    QAction* SettingsItem;  // "&Settings..."
+    QMenu* ExportItem;      // "&Export": settings, knob presets, knob snapshots, chords
+    std::array<QAction*, 4> ExportItems{};
     void SetStayOnTop(bool on);
+    // What the About box says beyond name, version and maker: the MIDI system
+    // and the libraries in use, one fact per line.
+    std::function<std::string()> AboutDetails;
+    void ShowReadme();
+    void ShowAbout();
+    static QString ReadmePath();
     // The export and import dialogs' "don't show" and "overwrite" choices.
     std::array<bool, MainWindowSettings::DialogFlagCount>& DialogFlags() { return dialogFlags_; }
 
@@ -181,6 +191,9 @@ private:
     // The window's values beyond the instrument form, as they stand.
     TMainWindowValues Values() const;
     void ApplyStayOnTop();
+    void UpdateExportMenu();
+    // A hint for the first status panel; false while a control holds the mouse.
+    bool ShowHint(const QString& hint);
     void ShowSnapshot(int slot);
     void CreateProgramControls();
     // The keys the window answers itself; the focused control gets them too.
@@ -215,6 +228,11 @@ private:
     void LayoutControls() override;
     // The window moved to another screen: its pictures follow the screen's depth.
     void ScreenChanged(QScreen* screen);
+    // The background tile for a colour depth; reloaded when the depth crosses 8 bits.
+    void LoadBackground(int depth);
+    void PaintBackground(const QRect& area);
+    QPixmap background_;
+    int backgroundDepth_ = 0;
 
     std::array<QLabel*, 5> statusPanels_{};
     bool statusWidthsMeasured_ = false;
@@ -225,6 +243,8 @@ private:
     bool closed_ = false;
 
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
+    bool applicationActive_ = false;
+    std::array<std::function<void()>, 4> exportCommands_{}; // one per entry of ExportItems
     TReceivedBank receivedBank_;
     TProgramBank programBank_;
     std::unique_ptr<TPatchList> patchSet_;

@@ -182,6 +182,10 @@ void TTonecast2::BankEdited(int which) {
 }
 
 bool TTonecast2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == form_ && event->type() == QEvent::Paint) {
+        PaintBackground(static_cast<QPaintEvent*>(event)->rect());
+        return false; // the form paints nothing of its own over it
+    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         const QWidget* focus = QApplication::focusWidget();

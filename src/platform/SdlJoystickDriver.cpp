@@ -64,3 +64,9 @@ bool SdlJoystickDriver::Position(int device, TJoystickPosition& position) {
         if (SDL_JoystickGetButton(j, b)) position.buttons |= 1u << b;
     return true;
 }
+
+std::string SdlJoystickDriver::VersionText() {
+    SDL_version v;
+    SDL_GetVersion(&v);
+    return "SDL " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
+}

@@ -4,11 +4,14 @@
 #include "platform/JoystickDriver.h"
 
 #include <array>
+#include <string>
 
 struct _SDL_Joystick;
 
 class SdlJoystickDriver : public JoystickDriver {
 public:
+    // "SDL 2.26.5": the library's version, for the About box.
+    static std::string VersionText();
     ~SdlJoystickDriver() override;
     bool Start() override;
     bool Started() const override { return started_; }

@@ -3,6 +3,9 @@
 #include "platform/JackMidiDriver.h"
 #include "platform/RtMidiDriver.h"
 
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+
 #include <cstdio>
 
 namespace {
@@ -38,4 +41,9 @@ MidiInDriver& TSystemMidiIn::Real() {
         Forward(*real_, static_cast<MidiInDriver&>(*this));
     }
     return *real_;
+}
+
+std::string MidiSystemDescription() {
+    return std::string("MIDI system: ") + MidiApiName(ChosenMidiApi()) + "\nRtMidi " + RtMidi::getVersion() +
+           "\nJACK " + jack_get_version_string();
 }

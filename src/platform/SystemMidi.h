@@ -9,6 +9,10 @@
 #include <memory>
 #include <string>
 
+// The MIDI system this process uses and the versions of its libraries, one
+// per line, for the About box.
+std::string MidiSystemDescription();
+
 class TSystemMidiOut : public MidiOutDriver {
 public:
     TSystemMidiOut(std::string clientName, TMessageWindowFactory windows)

@@ -1,0 +1,158 @@
+// The main window's menus, their hints in the status bar, stay on top and help.
+#include "mainwindow/Tonecast2.h"
+
+#include "controls/UKnobList.h"
+#include "keyboard/Keyboard.h"
+#include "mainwindow/ProgramNames.h"
+#include "mainwindow/TonecastApplication.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QStatusTipEvent>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+// Commands whose dialogs are not part of the program yet stay visible but disabled.
+QAction* AddLaterItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {}) {
+    QAction* item = menu->addAction(caption);
+    item->setShortcut(shortcut);
+    item->setEnabled(false);
+    return item;
+}
+} // namespace
+
+void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
+    QMenu* file = menuBar()->addMenu("&File");
+    QMenu* import = file->addMenu("&Import");
+    import->menuAction()->setStatusTip("Import previously exported ini file.");
+    for (const char* caption : {"&Settings", "Knob &Presets...", "&Knob Snapshots", "&Chords..."})
+        AddLaterItem(import, caption);
+    ExportItem = file->addMenu("&Export");
+    ExportItem->menuAction()->setStatusTip("Export to an ini file.");
+    const char* const exportCaptions[] = {"&Settings", "Knob &Presets", "&Knob Snapshots", "&Chords"};
+    for (std::size_t i = 0; i < ExportItems.size(); ++i) {
+        ExportItems[i] = AddLaterItem(ExportItem, exportCaptions[i]);
+        connect(ExportItems[i], &QAction::triggered, this, [this, i] {
+            if (exportCommands_[i]) exportCommands_[i]();
+        });
+    }
+    connect(ExportItem, &QMenu::aboutToShow, this, &TTonecast2::UpdateExportMenu);
+    file->addSeparator();
+    file->addAction("E&xit", this, &QWidget::close);
+    MidiInItem = menuBar()->addMenu("Midi &In");
+    MidiOutItem = menuBar()->addMenu("Midi &Out");
+    CreatePatchesMenu();
+    CreateKnobsMenu();
+    QMenu* options = menuBar()->addMenu("Op&tions");
+    const QString octaveHint = "Change the octave when play with the computer keyboard";
+    QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
+    down->setShortcut(Qt::Key_F3);
+    down->setStatusTip(octaveHint);
+    QAction* up = options->addAction("Octave Up", this, [this] { Keyboard1->OctaveUp(); });
+    up->setShortcut(Qt::Key_F4);
+    up->setStatusTip(octaveHint);
+    options->addSeparator();
+    StayOnTopItem = options->addAction("Stay &on Top");
+    StayOnTopItem->setCheckable(true);
+    if (QGuiApplication::platformName().startsWith("wayland"))
+        StayOnTopItem->setStatusTip("This window system does not let a program keep its window on top.");
+    connect(StayOnTopItem, &QAction::toggled, this, &TTonecast2::ApplyStayOnTop);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        applicationActive_ = state == Qt::ApplicationActive;
+        ApplyStayOnTop();
+    });
+    MidiThru = options->addAction("Midi &Thru");
+    MidiThru->setCheckable(true);
+    TransposeItem = options->addAction("T&ranspose...", this, &TTonecast2::OpenTranspose);
+    TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    ChordEditorItem = options->addAction("Chord &Editor...", this, &TTonecast2::OpenChordEditor);
+    ChordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    SettingsItem = AddLaterItem(options, "&Settings...", QKeySequence(Qt::CTRL | Qt::Key_S));
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction("&Readme", this, &TTonecast2::ShowReadme);
+    help->addAction("&About", this, &TTonecast2::ShowAbout);
+
+    // The keyboard listens to the computer keys only while no menu is open.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { Keyboard1->SetCaptureKeyboard(false); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
+    }
+
+    MidiInMenu1 = new TMidiInMenu(midiIn, openDevices_, this);
+    MidiOutMenu1 = new TMidiOutMenu(midiOut, openDevices_, this);
+    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
+        menu->DefaultMidiMapper = true;
+        menu->RegPath = names_.ComponentRegPath();
+        menu->OpenRegistry = [this](const std::string& keyPath) { return names_.OpenRegistryStore(keyPath); };
+        menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
+        menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) {
+            SetStatusText(0, QString::fromStdString(text));
+        };
+    }
+    MidiInMenu1->SetOnMidiData([this](TMidiInput* port) { MidiInputData(port); });
+    MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) { Keyboard1->ClearExternalMarks(); };
+    MidiOutMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
+        Keyboard1->ReleaseAll();
+        Keyboard1->ClearExternalMarks();
+    };
+}
+
+// Presets, snapshots and chords are offered for export only when there are some.
+void TTonecast2::UpdateExportMenu() {
+    const bool worthExporting[] = {true, knobRow_->Count() > 0, snapshots_.UsedCount() > 0, chordList_.Count() > 0};
+    for (std::size_t i = 0; i < ExportItems.size(); ++i)
+        ExportItems[i]->setEnabled(exportCommands_[i] && worthExporting[i]);
+}
+
+void TTonecast2::SetStayOnTop(bool on) {
+    StayOnTopItem->setChecked(on);
+    ApplyStayOnTop();
+}
+
+// Above other programs only while the user works in them: topmost when the
+// application goes inactive with the item checked, never while it is active.
+void TTonecast2::ApplyStayOnTop() {
+    QWindow* handle = windowHandle();
+    if (!handle) return;
+    const bool topmost = StayOnTopItem->isChecked() && !applicationActive_;
+    // On the handle, so the window is neither hidden nor created again.
+    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != topmost) handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
+}
+
+// A menu's hint goes to the first panel, unless a control holds the mouse:
+// a knob or wheel being dragged keeps its own text there.
+bool TTonecast2::ShowHint(const QString& hint) {
+    if (QWidget::mouseGrabber() || QApplication::mouseButtons() != Qt::NoButton) return false;
+    SetStatusText(0, hint);
+    return true;
+}
+
+void TTonecast2::ShowReadme() {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ReadmePath())))
+        TTonecastApplication::ShowMessage(this, "Error showing Readme.txt.");
+}
+
+// Beside the program, or where an installation keeps documents.
+QString TTonecast2::ReadmePath() {
+    const QDir folder(QCoreApplication::applicationDirPath());
+    const QString beside = folder.filePath("Readme.txt");
+    const QString installed = folder.filePath("../share/doc/tonecast/Readme.txt");
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : QFileInfo(installed).canonicalFilePath();
+}
+
+void TTonecast2::ShowAbout() {
+    QString text = QString("<b>%1</b><br>Version %2<br>Morwent")
+                       .arg(QString::fromStdString(names_.Program).toHtmlEscaped(),
+                            QString::fromStdString(FileVersionText()).toHtmlEscaped());
+    if (AboutDetails) text += "<br><br>" + QString::fromStdString(AboutDetails()).toHtmlEscaped().replace("\n", "<br>");
+    text += QString("<br>Qt %1").arg(qVersion());
+    QMessageBox::about(this, QString("About %1").arg(QString::fromStdString(names_.Program)), text);
+}
