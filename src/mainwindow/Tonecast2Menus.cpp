@@ -14,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
-#include <QStatusTipEvent>
 #include <QUrl>
 #include <QWindow>
 

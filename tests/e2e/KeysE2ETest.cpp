@@ -33,6 +33,30 @@ TEST_F(ProgramE2ETest, TheComputerKeyboardPlaysBothManuals) {
     EXPECT_EQ(got[7], (Message{0x90, 72, 0}));
 }
 
+// End and Home step the chord box from the keyboard; the keys still play.
+TEST_F(ProgramE2ETest, EndAndHomeStepTheChordThatTheKeysPlay) {
+    Keys("key End");
+    Sleep(100);
+    Keys("keydown q");
+    Sleep(100);
+    Keys("keyup q");
+    Keys("key Home");
+    Sleep(100);
+    Keys("keydown q");
+    Sleep(100);
+    Keys("keyup q");
+    const auto& got = sink->Collect(8, 5000);
+    ASSERT_EQ(got.size(), 8u) << "see " << dir.File("tonecast.log");
+    EXPECT_EQ(got[0], (Message{0x90, 60, 100}));
+    EXPECT_EQ(got[1], (Message{0x90, 64, 100}));
+    EXPECT_EQ(got[2], (Message{0x90, 67, 100}));
+    EXPECT_EQ(got[3], (Message{0x90, 60, 0}));
+    EXPECT_EQ(got[4], (Message{0x90, 64, 0}));
+    EXPECT_EQ(got[5], (Message{0x90, 67, 0}));
+    EXPECT_EQ(got[6], (Message{0x90, 60, 100}));
+    EXPECT_EQ(got[7], (Message{0x90, 60, 0}));
+}
+
 TEST_F(ProgramE2ETest, AHeldKeyGivesOneNoteOnAndOneNoteOffWhileTheMachineIsBusy) {
     std::atomic<bool> busy{true};
     std::thread spinner([&busy] {
