@@ -4,6 +4,7 @@
 #include "platform/QtMessageWindow.h"
 #include "platform/QtServices.h"
 #include "platform/SdlJoystickDriver.h"
+#include "platform/SynthMidiOut.h"
 #include "platform/SystemMidi.h"
 
 #include <QIcon>
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     UseDetectableAutoRepeat();
 
     // Chosen and contacted on first use, once the window is on screen.
-    TSystemMidiOut midiOut(names.Program, QtMessageWindows());
+    TSystemMidiOut systemOut(names.Program, QtMessageWindows());
+    TMidiOutWithSynth midiOut(systemOut, FindSoundFont()); // the synthesizer starts only when chosen
     TSystemMidiIn midiIn(names.Program, QtMessageWindows());
     SdlJoystickDriver joysticks; // SDL starts only when a joystick is enabled
     TTonecast2 mainWindow(names, midiOut, midiIn, &joysticks);

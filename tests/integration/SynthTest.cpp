@@ -1,0 +1,237 @@
+// The built-in synthesizer: rendered to memory with the real sound font, as a
+// device among the system's, and playing into a real JACK server.
+#include "platform/BuiltInSynth.h"
+#include "platform/FakeMidiDriver.h"
+#include "platform/SynthMidiOut.h"
+
+#include "../TempDir.h"
+#include "JackServer.h"
+
+#include <jack/jack.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int Rate = 48000;
+
+std::uint32_t Pack(int status, int data1, int data2) {
+    return static_cast<std::uint32_t>(status | (data1 << 8) | (data2 << 16));
+}
+
+float Peak(const std::vector<float>& samples) {
+    float peak = 0;
+    for (float s : samples) peak = std::max(peak, std::fabs(s));
+    return peak;
+}
+
+class MemorySynthTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        font = FindSoundFont();
+        ASSERT_FALSE(font.empty()) << "no sound font in /usr/share/sounds/sf2 (scripts/setup installs one)";
+        std::string error;
+        synth = TBuiltInSynth::Create(font, TBuiltInSynth::TOutput::Memory, error);
+        ASSERT_NE(synth, nullptr) << error;
+    }
+    std::vector<float> Render(int frames) {
+        std::vector<float> left(static_cast<std::size_t>(frames)), right(left.size());
+        synth->Render(left.data(), right.data(), frames);
+        for (std::size_t i = 0; i < left.size(); ++i) left[i] = (left[i] + right[i]) / 2;
+        return left;
+    }
+    // A note of the given program, its first half second.
+    std::vector<float> NoteOf(int program) {
+        synth->Send(Pack(0xC0, program, 0));
+        synth->Send(Pack(0x90, 60, 100));
+        std::vector<float> sound = Render(Rate / 2);
+        synth->Send(Pack(0x80, 60, 0));
+        synth->Silence();
+        Render(Rate / 10);
+        return sound;
+    }
+    std::string font;
+    std::unique_ptr<TBuiltInSynth> synth;
+};
+
+TEST_F(MemorySynthTest, ANoteSoundsWithinTenMillisecondsAndDecaysToSilenceAfterItsRelease) {
+    ASSERT_TRUE(synth->WaitLoaded(20000));
+    EXPECT_EQ(synth->AudioDriver(), "memory");
+    EXPECT_LT(Peak(Render(Rate / 10)), 1e-6f) << "sound before any note";
+    synth->Send(Pack(0x90, 60, 100));
+    EXPECT_GT(Peak(Render(Rate / 100)), 1e-3f) << "nothing in the first 10 ms";
+    synth->Send(Pack(0x90, 60, 0)); // a note on of velocity 0 ends it
+    float last = 1;
+    for (int block = 0; block < 50 && last > 0; ++block) last = Peak(Render(Rate / 10));
+    EXPECT_LT(last, 1e-5f) << "still sounding five seconds after the release";
+}
+
+TEST_F(MemorySynthTest, AProgramChangeChangesTheSound) {
+    ASSERT_TRUE(synth->WaitLoaded(20000));
+    const std::vector<float> piano = NoteOf(0);
+    const std::vector<float> again = NoteOf(0);
+    const std::vector<float> organ = NoteOf(19); // church organ
+    double same = 0, different = 0;
+    for (std::size_t i = 0; i < piano.size(); ++i) {
+        same += std::fabs(piano[i] - again[i]);
+        different += std::fabs(piano[i] - organ[i]);
+    }
+    EXPECT_GT(different, 10 * (same + 1e-3)) << "program 19 sounds like program 0";
+}
+
+// What the channels are told while the font loads is not lost: the program
+// chosen then is the one heard afterwards.
+TEST_F(MemorySynthTest, AProgramSentWhileTheFontLoadsIsKept) {
+    synth->Send(Pack(0xC0, 19, 0));
+    ASSERT_TRUE(synth->WaitLoaded(20000));
+    synth->Send(Pack(0x90, 60, 100));
+    const std::vector<float> early = Render(Rate / 2);
+    synth->Send(Pack(0x80, 60, 0));
+    synth->Silence();
+    Render(Rate / 10);
+    const std::vector<float> organ = NoteOf(19);
+    double difference = 0;
+    for (std::size_t i = 0; i < early.size(); ++i) difference += std::fabs(early[i] - organ[i]);
+    EXPECT_LT(difference, 1e-3 * static_cast<double>(early.size()));
+}
+
+TEST(SoundFontTest, TheLargestFontOfTheFolderIsChosen) {
+    TempDir dir;
+    EXPECT_EQ(FindSoundFont(dir.Path().string()), "");
+    EXPECT_EQ(FindSoundFont(dir.File("missing")), "");
+    WriteFile(dir.File("Small.sf2"), std::string(100, 'x'));
+    WriteFile(dir.File("Big.SF2"), std::string(300, 'x'));
+    WriteFile(dir.File("Bigger.txt"), std::string(900, 'x'));
+    EXPECT_EQ(FindSoundFont(dir.Path().string()), std::filesystem::canonical(dir.File("Big.SF2")).string());
+}
+
+TEST(SynthDeviceTest, TheSynthesizerComesFirstAndTheSystemsDevicesFollow) {
+    FakeMidiOutDriver system;
+    system.devices = {"Synth A", "Synth B"};
+    TMidiOutWithSynth out(system, FindSoundFont(), TBuiltInSynth::TOutput::Memory);
+    ASSERT_EQ(out.GetNumDevs(), 3u);
+    std::string name;
+    for (auto [id, expected] : std::vector<std::pair<int, std::string>>{
+             {0, "Built-in Synthesizer"}, {1, "Synth A"}, {2, "Synth B"}, {-1, "Fake Mapper"}}) {
+        ASSERT_EQ(out.GetDevCaps(id, name), MMSYSERR_NOERROR) << id;
+        EXPECT_EQ(name, expected) << id;
+    }
+    MidiHandle synth = 0, second = 0, other = 0;
+    ASSERT_EQ(out.Open(synth, 0), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Open(second, 0), MMSYSERR_ALLOCATED);
+    ASSERT_EQ(out.Open(other, 2), MMSYSERR_NOERROR);
+    ASSERT_NE(out.Synth(), nullptr);
+    EXPECT_EQ(out.ShortMsg(synth, Pack(0x90, 60, 100)), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.ShortMsg(other, Pack(0x90, 61, 100)), MMSYSERR_NOERROR);
+    ASSERT_EQ(system.sent.size(), 1u); // only the system's device got a message
+    EXPECT_EQ(system.sent[0].packed, Pack(0x90, 61, 100));
+    EXPECT_EQ(out.Reset(synth), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Close(synth), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Synth(), nullptr);
+    EXPECT_EQ(out.ShortMsg(synth, Pack(0x90, 60, 100)), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(out.Close(other), MMSYSERR_NOERROR);
+}
+
+TEST(SynthDeviceTest, WithoutASoundFontItIsNotOfferedAndAMissingFontIsAClearFailure) {
+    FakeMidiOutDriver system;
+    system.devices = {"Synth A"};
+    TMidiOutWithSynth without(system, "");
+    EXPECT_EQ(without.GetNumDevs(), 1u);
+    std::string name;
+    ASSERT_EQ(without.GetDevCaps(0, name), MMSYSERR_NOERROR);
+    EXPECT_EQ(name, "Synth A");
+
+    TMidiOutWithSynth gone(system, "/nonexistent/GM.sf2", TBuiltInSynth::TOutput::Memory);
+    MidiHandle handle = 0;
+    const MMRESULT result = gone.Open(handle, 0);
+    ASSERT_EQ(result, TMidiOutWithSynth::SynthOpenFailed);
+    EXPECT_EQ(MidiResultText(gone, result), "The built-in synthesizer has no General MIDI sound font.");
+}
+
+// A JACK client that records the peak of each cycle of its two inputs.
+class Recorder {
+public:
+    Recorder() {
+        client_ = jack_client_open("tonecast-synth-recorder", JackNoStartServer, nullptr);
+        if (!client_) return;
+        ports_[0] = jack_port_register(client_, "in_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        ports_[1] = jack_port_register(client_, "in_2", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(client_, &Recorder::Process, this);
+        jack_activate(client_);
+    }
+    ~Recorder() {
+        if (client_) jack_client_close(client_);
+    }
+    jack_client_t* Client() const { return client_; }
+    bool ConnectFrom(const char* pattern) {
+        const char** outputs = jack_get_ports(client_, pattern, JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+        if (!outputs) return false;
+        int n = 0;
+        for (; outputs[n] && n < 2; ++n) jack_connect(client_, outputs[n], jack_port_name(ports_[n]));
+        jack_free(outputs);
+        return n == 2;
+    }
+    // The frame at which the first cycle with sound began, or -1.
+    std::int64_t FirstSoundFrame() const { return firstSound_.load(); }
+    void ResetFirstSound() { firstSound_ = -1; }
+    float RecentPeak() const { return recentPeak_.load(); }
+    void ResetPeak() { recentPeak_ = 0; }
+
+private:
+    static int Process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<Recorder*>(arg);
+        float peak = 0;
+        for (jack_port_t* port : self->ports_) {
+            const auto* in = static_cast<const float*>(jack_port_get_buffer(port, frames));
+            for (jack_nframes_t i = 0; i < frames; ++i) peak = std::max(peak, std::fabs(in[i]));
+        }
+        if (peak > 1e-4f && self->firstSound_.load() < 0) self->firstSound_ = jack_last_frame_time(self->client_);
+        if (peak > self->recentPeak_.load()) self->recentPeak_ = peak;
+        return 0;
+    }
+    jack_client_t* client_ = nullptr;
+    jack_port_t* ports_[2] = {};
+    std::atomic<std::int64_t> firstSound_{-1};
+    std::atomic<float> recentPeak_{0};
+};
+
+void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
+    JackServer server;
+    FakeMidiOutDriver system;
+    TMidiOutWithSynth out(system, FindSoundFont());
+    MidiHandle handle = 0;
+    ASSERT_EQ(out.Open(handle, 0), MMSYSERR_NOERROR) << MidiResultText(out, TMidiOutWithSynth::SynthOpenFailed);
+    EXPECT_EQ(out.Synth()->AudioDriver(), "jack");
+    ASSERT_TRUE(out.Synth()->WaitLoaded(20000));
+
+    Recorder recorder;
+    ASSERT_NE(recorder.Client(), nullptr);
+    ASSERT_TRUE(recorder.ConnectFrom("Fendrel's Tonecast Synthesizer"));
+    const jack_nframes_t period = jack_get_buffer_size(recorder.Client());
+    Wait(100);
+    EXPECT_EQ(recorder.FirstSoundFrame(), -1) << "sound before any note";
+
+    const std::int64_t sent = jack_frame_time(recorder.Client());
+    ASSERT_EQ(out.ShortMsg(handle, Pack(0x90, 60, 110)), MMSYSERR_NOERROR);
+    for (int i = 0; i < 100 && recorder.FirstSoundFrame() < 0; ++i) Wait(5);
+    ASSERT_GE(recorder.FirstSoundFrame(), 0) << "the note was never heard";
+    EXPECT_LE(recorder.FirstSoundFrame() - sent, 2 * static_cast<std::int64_t>(period))
+        << "heard " << recorder.FirstSoundFrame() - sent << " frames after it was sent";
+
+    ASSERT_EQ(out.Close(handle), MMSYSERR_NOERROR);
+    Wait(50);
+    recorder.ResetPeak();
+    Wait(100);
+    EXPECT_EQ(recorder.RecentPeak(), 0.0f) << "sound after close";
+}
+
+} // namespace
