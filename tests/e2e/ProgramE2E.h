@@ -80,6 +80,11 @@ protected:
     // Starts the program, connects its port to the sink and focuses its window.
     void StartProgram() {
         program = Spawn({TONECAST_BINARY}, dir.File("tonecast.log"));
+        if (!outputToSink) {
+            ASSERT_EQ(Shell("xdotool search --sync --onlyvisible --name \"^Fendrel's Tonecast$\" windowfocus >/dev/null 2>&1"), 0);
+            Sleep(500);
+            return;
+        }
         bool connected = false;
         for (int i = 0; i < 200 && !connected; ++i) {
             Sleep(50);
@@ -119,6 +124,8 @@ protected:
 
     // The registry file the program finds at its start, when not empty.
     std::string initialSettings;
+    // Whether the program plays into the sink (its own port, the default output).
+    bool outputToSink = true;
     TempDir dir;
     std::string display;
     pid_t xvfb = -1, program = -1;

@@ -1,5 +1,8 @@
 #include "JackClients.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <jack/midiport.h>
 
 #include <chrono>
@@ -104,4 +107,39 @@ bool ConnectClientTo(jack_client_t* jack, const std::string& client, const std::
     const bool ok = jack_connect(jack, ports[0], port.c_str()) == 0;
     jack_free(ports);
     return ok;
+}
+
+AudioRecorder::AudioRecorder(const char* name) {
+    client_ = jack_client_open(name, JackNoStartServer, nullptr);
+    if (!client_) return;
+    ports_[0] = jack_port_register(client_, "in_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+    ports_[1] = jack_port_register(client_, "in_2", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+    jack_set_process_callback(client_, &AudioRecorder::Process, this);
+    jack_activate(client_);
+}
+
+AudioRecorder::~AudioRecorder() {
+    if (client_) jack_client_close(client_);
+}
+
+bool AudioRecorder::ConnectFrom(const char* pattern) {
+    if (!client_) return false;
+    const char** outputs = jack_get_ports(client_, pattern, JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+    if (!outputs) return false;
+    int n = 0;
+    for (; outputs[n] && n < 2; ++n) jack_connect(client_, outputs[n], jack_port_name(ports_[n]));
+    jack_free(outputs);
+    return n == 2;
+}
+
+int AudioRecorder::Process(jack_nframes_t frames, void* arg) {
+    auto* self = static_cast<AudioRecorder*>(arg);
+    float peak = 0;
+    for (jack_port_t* port : self->ports_) {
+        const auto* in = static_cast<const float*>(jack_port_get_buffer(port, frames));
+        for (jack_nframes_t i = 0; i < frames; ++i) peak = std::max(peak, std::fabs(in[i]));
+    }
+    if (peak > 1e-4f && self->firstSound_.load() < 0) self->firstSound_ = jack_last_frame_time(self->client_);
+    if (peak > self->recentPeak_.load()) self->recentPeak_ = peak;
+    return 0;
 }

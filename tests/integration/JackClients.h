@@ -1,9 +1,11 @@
 #pragma once
 // Other programs on a JACK server, as the integration tests need them: a sink
-// that collects what arrives at its MIDI input, and a source that sends.
+// that collects what arrives at its MIDI input, a source that sends, and an
+// audio recorder.
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,30 @@ private:
     jack_client_t* client_;
     jack_port_t* port_;
     jack_ringbuffer_t* ring_;
+};
+
+// A program that listens to audio on two inputs and notes, per cycle, whether
+// anything sounded.
+class AudioRecorder {
+public:
+    explicit AudioRecorder(const char* name = "tonecast-audio-recorder");
+    ~AudioRecorder();
+    jack_client_t* Client() const { return client_; }
+    // Connects the first two audio outputs of the ports matching the pattern.
+    bool ConnectFrom(const char* pattern);
+    // The first frame of the first cycle with sound, or -1.
+    long long FirstSoundFrame() const { return firstSound_.load(); }
+    void ResetFirstSound() { firstSound_ = -1; }
+    // The loudest sample since the last ResetPeak.
+    float RecentPeak() const { return recentPeak_.load(); }
+    void ResetPeak() { recentPeak_ = 0; }
+
+private:
+    static int Process(jack_nframes_t frames, void* arg);
+    jack_client_t* client_ = nullptr;
+    jack_port_t* ports_[2] = {};
+    std::atomic<long long> firstSound_{-1};
+    std::atomic<float> recentPeak_{0};
 };
 
 // Connects the first MIDI output port of a client to a port.
