@@ -16,6 +16,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -154,6 +156,29 @@ TEST(SynthDeviceTest, WithoutASoundFontItIsNotOfferedAndAMissingFontIsAClearFail
     const MMRESULT result = gone.Open(handle, 0);
     ASSERT_EQ(result, TMidiOutWithSynth::SynthOpenFailed);
     EXPECT_EQ(MidiResultText(gone, result), "The built-in synthesizer has no General MIDI sound font.");
+}
+
+// Without a sound system the device does not open, and says why.
+TEST(SynthDeviceTest, NoAudioOutputIsAClearOpenFailure) {
+    ::setenv("JACK_DEFAULT_SERVER", "tonecast-no-such-server", 1);
+    FakeMidiOutDriver system;
+    TMidiOutWithSynth out(system, FindSoundFont());
+    MidiHandle handle = 0;
+    const auto start = std::chrono::steady_clock::now();
+    const MMRESULT result = out.Open(handle, 0);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("opening took %lld ms\n", static_cast<long long>(took.count()));
+    ::unsetenv("JACK_DEFAULT_SERVER");
+    if (result == MMSYSERR_NOERROR) {
+        // This machine plays sound through PipeWire, PulseAudio or ALSA.
+        EXPECT_NE(out.Synth()->AudioDriver(), "jack");
+        out.Close(handle);
+        GTEST_SKIP() << "this machine has an audio system";
+    }
+    ASSERT_EQ(result, TMidiOutWithSynth::SynthOpenFailed);
+    std::printf("%s\n", MidiResultText(out, result).c_str());
+    EXPECT_EQ(MidiResultText(out, result).rfind("The built-in synthesizer found no audio output", 0), 0u)
+        << MidiResultText(out, result);
 }
 
 void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
