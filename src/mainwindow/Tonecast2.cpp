@@ -12,6 +12,7 @@
 #include "patches/UPatchSetChooser.h"
 #include "chords/UChordEdit.h"
 #include "chords/UTransposeForm.h"
+#include "settings/USettings.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -270,6 +271,8 @@ void TTonecast2::OutputMessage(std::uint8_t status, std::uint8_t data1, std::uin
 void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     data1 &= 0x7F;
     data2 &= 0x7F;
+    if (settingsDialog_ && settingsDialog_->isVisible() && (status >> 4 == 0xB || status >> 4 == 0xE))
+        settingsDialog_->LearnController(status >> 4 == 0xE ? ControllerCode::PitchBend : data1);
     switch (status >> 4) {
     case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(data1, data2)); break;
     case 0xB:
@@ -309,8 +312,8 @@ void TTonecast2::FormClose() {
     };
     // Open dialogs close first and keep their own settings.
     step([this] {
-        for (QWidget* dialog : {static_cast<QWidget*>(patchSetChooser_.data()), static_cast<QWidget*>(transposeForm_.data()),
-                                static_cast<QWidget*>(chordEditor_.data())})
+        for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(patchSetChooser_.data()),
+                                static_cast<QWidget*>(transposeForm_.data()), static_cast<QWidget*>(chordEditor_.data())})
             if (dialog) dialog->close();
     });
     step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open

@@ -25,6 +25,7 @@ class TPatchList;
 class TPatchSetChooser;
 class TChordEditForm;
 class TTransposeForm;
+class TSettings;
 class TJoystick;
 class TPatchModeGroup;
 class TPatchProgram;
@@ -73,6 +74,9 @@ public:
     // What the About box says beyond name, version and maker: the MIDI system
     // and the libraries in use, one fact per line.
     std::function<std::string()> AboutDetails;
+    // Creates the settings dialog once, on its "General" page, and shows it.
+    void OpenSettings();
+    TSettings* SettingsDialog() const;
     void ShowReadme();
     void ShowAbout();
     static QString ReadmePath();
@@ -251,6 +255,7 @@ private:
     QPointer<TPatchSetChooser> patchSetChooser_;
     QPointer<TChordEditForm> chordEditor_;
     QPointer<TTransposeForm> transposeForm_;
+    QPointer<TSettings> settingsDialog_;
     NoJoystickDriver noJoysticks_;
     JoystickDriver& joystickDriver_;
     int mouseWheelController_ = 1;

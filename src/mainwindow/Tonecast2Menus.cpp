@@ -5,6 +5,7 @@
 #include "keyboard/Keyboard.h"
 #include "mainwindow/ProgramNames.h"
 #include "mainwindow/TonecastApplication.h"
+#include "settings/USettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,7 +74,8 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     ChordEditorItem = options->addAction("Chord &Editor...", this, &TTonecast2::OpenChordEditor);
     ChordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    SettingsItem = AddLaterItem(options, "&Settings...", QKeySequence(Qt::CTRL | Qt::Key_S));
+    SettingsItem = options->addAction("&Settings...", this, &TTonecast2::OpenSettings);
+    SettingsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction("&Readme", this, &TTonecast2::ShowReadme);
     help->addAction("&About", this, &TTonecast2::ShowAbout);
@@ -101,6 +103,14 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
         Keyboard1->ReleaseAll();
         Keyboard1->ClearExternalMarks();
     };
+}
+
+TSettings* TTonecast2::SettingsDialog() const { return settingsDialog_; }
+
+void TTonecast2::OpenSettings() {
+    if (!settingsDialog_) settingsDialog_ = new TSettings(this);
+    settingsDialog_->PageControl->setCurrentWidget(settingsDialog_->GeneralTab);
+    PresentDialog(settingsDialog_.data());
 }
 
 // Presets, snapshots and chords are offered for export only when there are some.

@@ -85,7 +85,7 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
     EXPECT_EQ(Items(Menu(*w, "Op&tions")), (std::vector<std::string>{
                                                "Octave Down|F3|on", "Octave Up|F4|on", "-", "Stay &on Top||on",
                                                "Midi &Thru||on", "T&ranspose...|Ctrl+T|on", "Chord &Editor...|Ctrl+E|on",
-                                               "&Settings...|Ctrl+S|off"}));
+                                               "&Settings...|Ctrl+S|on"}));
     EXPECT_EQ(Items(Menu(*w, "&Help")), (std::vector<std::string>{"&Readme||on", "&About||on"}));
     w->close();
 }
