@@ -47,6 +47,24 @@ TEST_F(ProgramE2ETest, TheMouseWheelOverTheKeyboardMovesTheModulationController)
     EXPECT_EQ(got[start], (Message{0xB0, 1, 8}));
 }
 
+// Ctrl+S brings up the settings dialog; Escape closes it again.
+TEST_F(ProgramE2ETest, CtrlSOpensTheSettingsAndEscapeClosesThem) {
+    Keys("key ctrl+s");
+    std::string found;
+    for (int i = 0; i < 40 && found.empty(); ++i) {
+        Sleep(50);
+        found = Output("xdotool search --onlyvisible --name \"^Settings$\" 2>/dev/null | head -1");
+    }
+    ASSERT_FALSE(found.empty()) << "no settings dialog";
+    Keys("windowfocus --sync " + found + " key Escape");
+    bool gone = false;
+    for (int i = 0; i < 40 && !gone; ++i) {
+        Sleep(50);
+        gone = Output("xdotool search --onlyvisible --name \"^Settings$\" 2>/dev/null | head -1").empty();
+    }
+    EXPECT_TRUE(gone) << "Escape left the dialog open";
+}
+
 class WideKeysE2ETest : public ProgramE2ETest {
 public:
     WideKeysE2ETest() {
