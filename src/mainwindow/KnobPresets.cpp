@@ -31,3 +31,5 @@ KnobPresets::TSelection KnobPresets::Select(const std::string& name, const std::
     const std::string current = listed && keyExists ? name : Default;
     return {current, current == Default};
 }
+
+std::string KnobPresets::Section(const std::string& name) { return std::string(Key) + "\\" + name; }

@@ -13,6 +13,8 @@ inline constexpr const char* Default = "Default";
 inline constexpr const char* Current = "Current";
 
 bool IsReserved(const std::string& name);
+// The section of a preset below the program's root: "KnobPresets\<name>".
+std::string Section(const std::string& name);
 // The stored presets without the reserved names, in stored order.
 std::vector<std::string> StoredNames(TIniStore& root);
 // The names of the Presets menu: the stored ones and "Default", sorted

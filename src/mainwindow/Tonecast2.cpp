@@ -6,6 +6,7 @@
 #include "controls/PictureDepth.h"
 #include "keyboard/Keyboard.h"
 #include "mainwindow/TonecastApplication.h"
+#include "controls/UKnobEdit.h"
 #include "controls/UKnobList.h"
 #include "mainwindow/UErrForm.h"
 #include "patches/UPatchList.h"
@@ -281,6 +282,7 @@ void TTonecast2::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::ui
         if (data1 == mouseWheelController_) mouseWheelValue_ = data2;
         Keyboard1->SetControllerValue(data1, data2);
         knobRow_->ReflectController(data1, data2);
+        if (knobEditor_ && knobEditor_->isVisible()) knobEditor_->ControllerSeen(data1);
         break;
     case 0xC:
         receivedBank_.ProgramChange(programBank_, data1);
@@ -313,7 +315,8 @@ void TTonecast2::FormClose() {
     // Open dialogs close first and keep their own settings.
     step([this] {
         for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(patchSetChooser_.data()),
-                                static_cast<QWidget*>(transposeForm_.data()), static_cast<QWidget*>(chordEditor_.data())})
+                                static_cast<QWidget*>(transposeForm_.data()), static_cast<QWidget*>(chordEditor_.data()),
+                                static_cast<QWidget*>(knobEditor_.data())})
             if (dialog) dialog->close();
     });
     step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open

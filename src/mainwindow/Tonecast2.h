@@ -26,6 +26,8 @@ class TPatchSetChooser;
 class TChordEditForm;
 class TTransposeForm;
 class TSettings;
+class TKnobEditForm;
+class TKnobList;
 class TJoystick;
 class TPatchModeGroup;
 class TPatchProgram;
@@ -90,6 +92,11 @@ public:
     TGUIKnobList& KnobRow() { return *knobRow_; }
     QMenu* KnobsItem;    // "&Knobs"
     QMenu* PresetsItem;  // "&Presets"
+    QAction* SetUpKnobsItem; // "Set &up...": the knob editor
+    void OpenKnobEditor();
+    TKnobEditForm* KnobEditor() const;
+    // The knob row takes knobs of no preset, current preset "Current".
+    void UseKnobs(const TKnobList& knobs);
     std::array<QAction*, TKnobSnapshots::SlotCount> SnapshotItems{}; // recall, F5..F12
     std::array<QAction*, TKnobSnapshots::SlotCount> DefineItems{};   // Ctrl+F5..Ctrl+F12
     const TKnobSnapshots& Snapshots() const { return snapshots_; }
@@ -256,6 +263,7 @@ private:
     QPointer<TChordEditForm> chordEditor_;
     QPointer<TTransposeForm> transposeForm_;
     QPointer<TSettings> settingsDialog_;
+    QPointer<TKnobEditForm> knobEditor_;
     NoJoystickDriver noJoysticks_;
     JoystickDriver& joystickDriver_;
     int mouseWheelController_ = 1;

@@ -1,6 +1,7 @@
 // The main window's knob row, its presets and its snapshots.
 #include "mainwindow/Tonecast2.h"
 
+#include "controls/UKnobEdit.h"
 #include "controls/UKnobList.h"
 #include "controls/UpDown.h"
 #include "controls/Wheel.h"
@@ -14,8 +15,6 @@
 #include <QMenuBar>
 
 namespace {
-
-std::string PresetSection(const std::string& name) { return std::string(KnobPresets::Key) + "\\" + name; }
 
 TKnobLabel* KnobRowLabel(QWidget* parent, int left, int top, int width) {
     auto* label = new TKnobLabel(parent);
@@ -76,9 +75,33 @@ void TTonecast2::CreateKnobsMenu() {
         DefineItems[static_cast<std::size_t>(slot - 1)] = item;
     }
     KnobsItem->addSeparator();
-    QAction* setUp = KnobsItem->addAction("Set &up...");
-    setUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    setUp->setEnabled(false); // the knob editor is not there yet
+    SetUpKnobsItem = KnobsItem->addAction("Set &up...", this, &TTonecast2::OpenKnobEditor);
+    SetUpKnobsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+}
+
+TKnobEditForm* TTonecast2::KnobEditor() const { return knobEditor_; }
+
+void TTonecast2::OpenKnobEditor() {
+    if (!knobEditor_) {
+        TKnobEditForm::TServices services;
+        services.knobRow = [this]() -> const TKnobList& { return *knobRow_; };
+        services.currentPreset = [this] { return knobPreset_; };
+        services.openSettings = [this] { return names_.OpenRegistryStore(); };
+        services.refreshPresetsMenu = [this] {
+            if (auto root = names_.OpenRegistryStore()) RefreshPresetsMenu(*root);
+        };
+        services.selectPreset = [this](const std::string& name) { SelectKnobPreset(name); };
+        services.useKnobs = [this](const TKnobList& knobs) { UseKnobs(knobs); };
+        knobEditor_ = new TKnobEditForm(this, std::move(services));
+    }
+    PresentDialog(knobEditor_.data());
+}
+
+// Knobs set up by hand belong to no preset: they are kept as "Current".
+void TTonecast2::UseKnobs(const TKnobList& knobs) {
+    knobRow_->Assign(knobs);
+    for (QAction* item : PresetsItem->actions()) item->setChecked(false);
+    knobPreset_ = KnobPresets::Current;
 }
 
 void TTonecast2::RefreshPresetsMenu(TIniStore& root) {
@@ -106,14 +129,14 @@ void TTonecast2::SelectKnobPreset(const std::string& name) {
 
 void TTonecast2::SelectKnobPreset(TIniStore& root, const std::string& name) {
     const KnobPresets::TSelection selection =
-        KnobPresets::Select(name, presetNames_, root.SectionExists(PresetSection(name)));
+        KnobPresets::Select(name, presetNames_, root.SectionExists(KnobPresets::Section(name)));
     knobPreset_ = selection.current;
     for (QAction* item : PresetsItem->actions()) item->setChecked(item->data().toString().toStdString() == knobPreset_);
     if (selection.volumeOnly) {
         knobRow_->Clear();
         knobRow_->AddKnob("Volume", 7, 0, 100);
     } else {
-        knobRow_->Load(root, PresetSection(knobPreset_));
+        knobRow_->Load(root, KnobPresets::Section(knobPreset_));
     }
 }
 
@@ -154,6 +177,6 @@ std::string TTonecast2::SaveKnobPresetChoice(TIniStore& store) {
     for (const QAction* item : PresetsItem->actions())
         if (item->isChecked()) return item->data().toString().toStdString();
     // Knobs set up by hand come back at the next start as a preset of their own.
-    knobRow_->Save(store, PresetSection(KnobPresets::Current));
+    knobRow_->Save(store, KnobPresets::Section(KnobPresets::Current));
     return KnobPresets::Current;
 }

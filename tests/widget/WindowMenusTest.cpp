@@ -81,7 +81,7 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
 
     EXPECT_EQ(Items(Menu(*w, "&Patches")), (std::vector<std::string>{"(-)", "&Choose Patch Set...|Ctrl+P|on"}));
     const std::vector<std::string> knobs = Items(Menu(*w, "&Knobs"));
-    EXPECT_EQ(knobs, (std::vector<std::string>{"&Presets>", "&Snapshots>", "-", "Set &up...|Ctrl+K|off"}));
+    EXPECT_EQ(knobs, (std::vector<std::string>{"&Presets>", "&Snapshots>", "-", "Set &up...|Ctrl+K|on"}));
     EXPECT_EQ(Items(Menu(*w, "Op&tions")), (std::vector<std::string>{
                                                "Octave Down|F3|on", "Octave Up|F4|on", "-", "Stay &on Top||on",
                                                "Midi &Thru||on", "T&ranspose...|Ctrl+T|on", "Chord &Editor...|Ctrl+E|on",
