@@ -264,21 +264,12 @@ void TChordEditForm::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         if (QWidget* main = parentWidget()) move(main->pos() + QPoint(10, 10));
-        if (auto store = services_.openSettings()) RestoreFormPlacement(this, *store, Section, 2, "Form");
+        RestoreDialogPosition(this, services_.openSettings, Section);
     }
     QDialog::showEvent(event);
 }
 
 void TChordEditForm::done(int result) {
-    if (isVisible()) {
-        try {
-            if (auto store = services_.openSettings()) {
-                SaveFormPlacement(this, *store, Section, 2, "Form");
-                store->Close();
-            }
-        } catch (const EStoreError&) {
-            // The editor's place is not worth a message at close.
-        }
-    }
+    if (isVisible()) SaveDialogPosition(this, services_.openSettings, Section);
     QDialog::done(result);
 }

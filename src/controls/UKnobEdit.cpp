@@ -166,11 +166,7 @@ void TKnobEditForm::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         if (QWidget* main = parentWidget()) move(main->pos() + QPoint(10, 10));
-        try {
-            if (auto store = services_.openSettings()) RestoreFormPlacement(this, *store, Section, 2, "Form");
-        } catch (const EStoreError&) {
-            // Where the editor stood is not worth a message.
-        }
+        RestoreDialogPosition(this, services_.openSettings, Section);
         ShowDialog();
     }
     QDialog::showEvent(event);
@@ -426,15 +422,6 @@ void TKnobEditForm::ControllerSeen(int controller) {
 }
 
 void TKnobEditForm::done(int result) {
-    if (isVisible()) {
-        try {
-            if (auto store = services_.openSettings()) {
-                SaveFormPlacement(this, *store, Section, 2, "Form");
-                store->Close();
-            }
-        } catch (const EStoreError&) {
-            // Where the editor stood is not worth a message at close.
-        }
-    }
+    if (isVisible()) SaveDialogPosition(this, services_.openSettings, Section);
     QDialog::done(result);
 }

@@ -62,3 +62,20 @@ void RestoreFormPlacement(QWidget* window, TIniStore& store, const std::string& 
         window->setWindowFlag(Qt::WindowStaysOnTopHint, *result.style == 3);
     if (result.visible && !target.isMainWindow) window->setVisible(*result.visible);
 }
+
+void RestoreDialogPosition(QWidget* dialog, const TSettingsOpener& open, const std::string& section) {
+    try {
+        if (auto store = open()) RestoreFormPlacement(dialog, *store, section, pfPosition, "Form");
+    } catch (const EStoreError&) {
+    }
+}
+
+void SaveDialogPosition(QWidget* dialog, const TSettingsOpener& open, const std::string& section) {
+    try {
+        if (auto store = open()) {
+            SaveFormPlacement(dialog, *store, section, pfPosition, "Form");
+            store->Close();
+        }
+    } catch (const EStoreError&) {
+    }
+}
