@@ -64,6 +64,7 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     if (QGuiApplication::platformName().startsWith("wayland"))
         StayOnTopItem->setStatusTip("This window system does not let a program keep its window on top.");
     connect(StayOnTopItem, &QAction::toggled, this, &TTonecast2::ApplyStayOnTop);
+    applicationActive_ = QGuiApplication::applicationState() == Qt::ApplicationActive;
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         applicationActive_ = state == Qt::ApplicationActive;
         ApplyStayOnTop();
