@@ -336,6 +336,16 @@ void TTonecast2::FormClose() {
 }
 
 void TTonecast2::LoadSettings(TIniStore& store) {
+    LoadWindowSettings(store);
+    LoadSnapshots(store);
+}
+
+void TTonecast2::SaveSettings(TIniStore& store) {
+    SaveWindowSettings(store);
+    snapshots_.Save(store, TKnobSnapshots::Section);
+}
+
+void TTonecast2::LoadWindowSettings(TIniStore& store) {
     TTonecast::LoadSettings(store);
     TMainWindowValues values = Values();
     values.Load(store, Keyboard1->Chord() == TChord::chCustom);
@@ -349,10 +359,9 @@ void TTonecast2::LoadSettings(TIniStore& store) {
     if (values.customChord) RestoreCustomChord(*values.customChord);
     dialogFlags_ = values.dialogFlags;
     joystickTable_.Load(store);
-    LoadSnapshots(store);
 }
 
-void TTonecast2::SaveSettings(TIniStore& store) {
+void TTonecast2::SaveWindowSettings(TIniStore& store) {
     TTonecast::SaveSettings(store);
     // Device choices belong to this computer: they stay out of export files.
     if (store.IsRegistry()) {
@@ -362,7 +371,6 @@ void TTonecast2::SaveSettings(TIniStore& store) {
     knobPreset_ = SaveKnobPresetChoice(store);
     Values().Save(store);
     joystickTable_.Save(store);
-    snapshots_.Save(store, TKnobSnapshots::Section);
     firstTime_ = false;
 }
 

@@ -3,6 +3,7 @@
 // produces, mirrors sent and received messages, and keeps its settings.
 #include "chords/ChordList.h"
 #include "mainwindow/ControllerInputs.h"
+#include "mainwindow/ExportImport.h"
 #include "mainwindow/KnobSnapshots.h"
 #include "mainwindow/MainWindowSettings.h"
 #include "mainwindow/ProgramBank.h"
@@ -71,7 +72,11 @@ public:
     QAction* StayOnTopItem; // "Stay &on Top"
     QAction* SettingsItem;  // "&Settings..."
     QMenu* ExportItem;      // "&Export": settings, knob presets, knob snapshots, chords
-    std::array<QAction*, 4> ExportItems{};
+    std::array<QAction*, ExportImport::KindCount> ExportItems{};
+    std::array<QAction*, ExportImport::KindCount> ImportItems{};
+    // One command of the File menu: the explanation (unless turned off), the
+    // file dialog, the work, the result.
+    void RunExportImport(ExportImport::TCommand command);
     void SetStayOnTop(bool on);
     // What the About box says beyond name, version and maker: the MIDI system
     // and the libraries in use, one fact per line.
@@ -197,6 +202,12 @@ private:
     void CreateKnobsMenu();
     void LayoutKnobRow();
     void LoadSnapshots(TIniStore& store);
+    // The settings without the knob snapshots: what an export file holds.
+    void LoadWindowSettings(TIniStore& store);
+    void SaveWindowSettings(TIniStore& store);
+    // An INI file chosen in the export or import file dialog, or none.
+    std::unique_ptr<TIniStore> OpenExportImportFile(ExportImport::TCommand command);
+    int DoExportImport(ExportImport::TCommand command, TIniStore& file, bool overwrite);
     // The checked preset's name, or "Current" with the knobs saved under it.
     std::string SaveKnobPresetChoice(TIniStore& store);
     // The window's values beyond the instrument form, as they stand.
@@ -255,7 +266,8 @@ private:
 
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
     bool applicationActive_ = false;
-    std::array<std::function<void()>, 4> exportCommands_{}; // one per entry of ExportItems
+    std::array<QString, ExportImport::KindCount> exImFiles_; // chosen this run, per kind
+    QString exImFolder_;                                     // of the last file chosen
     TReceivedBank receivedBank_;
     TProgramBank programBank_;
     std::unique_ptr<TPatchList> patchSet_;

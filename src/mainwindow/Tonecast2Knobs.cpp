@@ -176,7 +176,13 @@ void TTonecast2::LoadSnapshots(TIniStore& store) {
 std::string TTonecast2::SaveKnobPresetChoice(TIniStore& store) {
     for (const QAction* item : PresetsItem->actions())
         if (item->isChecked()) return item->data().toString().toStdString();
-    // Knobs set up by hand come back at the next start as a preset of their own.
-    knobRow_->Save(store, KnobPresets::Section(KnobPresets::Current));
+    // Knobs set up by hand come back at the next start as a preset of their own,
+    // kept in the registry also when the settings go to an export file.
+    if (store.IsRegistry()) {
+        knobRow_->Save(store, KnobPresets::Section(KnobPresets::Current));
+    } else if (auto registry = names_.OpenRegistryStore()) {
+        knobRow_->Save(*registry, KnobPresets::Section(KnobPresets::Current));
+        registry->Close();
+    }
     return KnobPresets::Current;
 }

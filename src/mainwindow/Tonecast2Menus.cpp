@@ -18,30 +18,18 @@
 #include <QUrl>
 #include <QWindow>
 
-namespace {
-// Commands whose dialogs are not part of the program yet stay visible but disabled.
-QAction* AddLaterItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {}) {
-    QAction* item = menu->addAction(caption);
-    item->setShortcut(shortcut);
-    item->setEnabled(false);
-    return item;
-}
-} // namespace
-
 void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     QMenu* file = menuBar()->addMenu("&File");
     QMenu* import = file->addMenu("&Import");
     import->menuAction()->setStatusTip("Import previously exported ini file.");
-    for (const char* caption : {"&Settings", "Knob &Presets...", "&Knob Snapshots", "&Chords..."})
-        AddLaterItem(import, caption);
     ExportItem = file->addMenu("&Export");
     ExportItem->menuAction()->setStatusTip("Export to an ini file.");
+    const char* const importCaptions[] = {"&Settings", "Knob &Presets...", "&Knob Snapshots", "&Chords..."};
     const char* const exportCaptions[] = {"&Settings", "Knob &Presets", "&Knob Snapshots", "&Chords"};
-    for (std::size_t i = 0; i < ExportItems.size(); ++i) {
-        ExportItems[i] = AddLaterItem(ExportItem, exportCaptions[i]);
-        connect(ExportItems[i], &QAction::triggered, this, [this, i] {
-            if (exportCommands_[i]) exportCommands_[i]();
-        });
+    for (int kind = 0; kind < ExportImport::KindCount; ++kind) {
+        const auto k = static_cast<ExportImport::TKind>(kind);
+        ImportItems[kind] = import->addAction(importCaptions[kind], this, [this, k] { RunExportImport({k, true}); });
+        ExportItems[kind] = ExportItem->addAction(exportCaptions[kind], this, [this, k] { RunExportImport({k, false}); });
     }
     connect(ExportItem, &QMenu::aboutToShow, this, &TTonecast2::UpdateExportMenu);
     file->addSeparator();
@@ -118,7 +106,7 @@ void TTonecast2::OpenSettings() {
 void TTonecast2::UpdateExportMenu() {
     const bool worthExporting[] = {true, knobRow_->Count() > 0, snapshots_.UsedCount() > 0, chordList_.Count() > 0};
     for (std::size_t i = 0; i < ExportItems.size(); ++i)
-        ExportItems[i]->setEnabled(exportCommands_[i] && worthExporting[i]);
+        ExportItems[i]->setEnabled(worthExporting[i]);
 }
 
 void TTonecast2::SetStayOnTop(bool on) {

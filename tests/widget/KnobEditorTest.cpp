@@ -5,6 +5,7 @@
 #include "controls/UpDown.h"
 #include "mainwindow/Tonecast2.h"
 
+#include "ModalAnswers.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -27,55 +28,6 @@
 #include <deque>
 
 namespace {
-
-// Answers the modal boxes that come up, one after the other, and keeps what
-// each said as "title|text|value".
-class ModalAnswers {
-public:
-    using TAnswer = std::function<void(QDialog*)>;
-    explicit ModalAnswers(std::deque<TAnswer> answers) : answers_(std::move(answers)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-        timer_.start(5);
-    }
-    std::vector<std::string> asked;
-    bool Done() const { return answers_.empty(); }
-
-    static TAnswer Text(const QString& text) {
-        return [text](QDialog* d) {
-            auto* box = qobject_cast<QInputDialog*>(d);
-            if (!box) return d->reject();
-            box->setTextValue(text);
-            box->accept();
-        };
-    }
-    static TAnswer Cancel() {
-        return [](QDialog* d) { d->reject(); };
-    }
-    static TAnswer Button(QMessageBox::StandardButton button) {
-        return [button](QDialog* d) {
-            if (auto* box = qobject_cast<QMessageBox*>(d)) box->button(button)->click();
-            else d->reject();
-        };
-    }
-
-private:
-    void Poll() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog == last_ || answers_.empty()) return;
-        last_ = dialog;
-        if (auto* box = qobject_cast<QInputDialog*>(dialog))
-            asked.push_back(box->windowTitle().toStdString() + "|" + box->labelText().toStdString() + "|" +
-                            box->textValue().toStdString());
-        else if (auto* box = qobject_cast<QMessageBox*>(dialog))
-            asked.push_back(box->text().toStdString());
-        TAnswer answer = std::move(answers_.front());
-        answers_.pop_front();
-        answer(dialog);
-    }
-    std::deque<TAnswer> answers_;
-    QTimer timer_;
-    QDialog* last_ = nullptr;
-};
 
 class KnobEditorTest : public WindowFixture {
 protected:

@@ -71,13 +71,17 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
     QMenu* file = Menu(*w, "&File");
     EXPECT_EQ(Items(file), (std::vector<std::string>{"&Import>", "&Export>", "-", "E&xit||on"}));
     EXPECT_EQ(Items(SubMenu(file, "&Import")),
-              (std::vector<std::string>{"&Settings||off", "Knob &Presets...||off", "&Knob Snapshots||off", "&Chords...||off"}));
+              (std::vector<std::string>{"&Settings||on", "Knob &Presets...||on", "&Knob Snapshots||on", "&Chords...||on"}));
     EXPECT_EQ(file->actions()[0]->statusTip(), "Import previously exported ini file.");
     EXPECT_EQ(file->actions()[1]->statusTip(), "Export to an ini file.");
-    // Opening Export applies its rules; without the export command nothing is offered.
+    // Opening Export offers presets only with knobs, snapshots only with a
+    // filled slot and chords only with a custom chord.
     emit w->ExportItem->aboutToShow();
     EXPECT_EQ(Items(w->ExportItem),
-              (std::vector<std::string>{"&Settings||off", "Knob &Presets||off", "&Knob Snapshots||off", "&Chords||off"}));
+              (std::vector<std::string>{"&Settings||on", "Knob &Presets||on", "&Knob Snapshots||off", "&Chords||off"}));
+    w->KnobRow().Clear();
+    emit w->ExportItem->aboutToShow();
+    EXPECT_FALSE(w->ExportItems[ExportImport::KnobPresets]->isEnabled());
 
     EXPECT_EQ(Items(Menu(*w, "&Patches")), (std::vector<std::string>{"(-)", "&Choose Patch Set...|Ctrl+P|on"}));
     const std::vector<std::string> knobs = Items(Menu(*w, "&Knobs"));

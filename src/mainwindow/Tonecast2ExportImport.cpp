@@ -1,0 +1,100 @@
+// The File menu's export and import of settings, knob presets, knob snapshots
+// and chords to and from INI files.
+#include "mainwindow/Tonecast2.h"
+
+#include "mainwindow/TonecastApplication.h"
+#include "mainwindow/UExImHelp.h"
+#include "platform/IniFile.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+using namespace ExportImport;
+
+void TTonecast2::RunExportImport(TCommand command) {
+    bool& flag = dialogFlags_[command.Flag()];
+    if (command.AsksChoice() || !flag) {
+        bool answer = flag;
+        if (!(new TExImHelp(this))->Execute(command.Page(), answer)) return;
+        flag = answer;
+    }
+    int count = 0;
+    QString fileName;
+    try {
+        std::unique_ptr<TIniStore> file = OpenExportImportFile(command);
+        if (!file) return;
+        fileName = exImFiles_[command.kind];
+        count = DoExportImport(command, *file, command.AsksChoice() && flag);
+        file->Close(); // before the message
+    } catch (const EStoreError& e) {
+        TTonecastApplication::ShowMessage(
+            this, command.import ? QString::fromStdString(e.what()) : QString("Unable to write to %1").arg(fileName));
+        return;
+    }
+    QMessageBox::information(this, QApplication::applicationName(), QString::fromStdString(ResultText(command, count)));
+    if (command.import && command.kind == ExportImport::KnobPresets) {
+        // The row shows the stored version of its preset, or "Default" when it is gone.
+        if (auto root = names_.OpenRegistryStore()) {
+            RefreshPresetsMenu(*root);
+            SelectKnobPreset(*root, knobPreset_);
+        }
+    }
+}
+
+std::unique_ptr<TIniStore> TTonecast2::OpenExportImportFile(TCommand command) {
+    QFileDialog dialog(this, command.import ? "Select import file" : "Select export file");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters({"Ini files (*.ini)", "All files (*)"});
+    dialog.setDefaultSuffix("ini");
+    dialog.setAcceptMode(command.import ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(command.import ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QString remembered = exImFiles_[command.kind];
+    if (!remembered.isEmpty()) {
+        dialog.setDirectory(QFileInfo(remembered).absolutePath());
+        dialog.selectFile(QFileInfo(remembered).fileName());
+    } else {
+        if (!exImFolder_.isEmpty()) dialog.setDirectory(exImFolder_);
+        dialog.selectFile(DefaultFileName(command.kind));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return nullptr;
+    const QString chosen = dialog.selectedFiles().front();
+    exImFiles_[command.kind] = chosen;
+    exImFolder_ = QFileInfo(chosen).absolutePath();
+    return std::make_unique<TIniFileStore>(chosen.toStdString());
+}
+
+int TTonecast2::DoExportImport(TCommand command, TIniStore& file, bool overwrite) {
+    switch (command.kind) {
+    case ExportImport::Settings:
+        if (command.import) LoadWindowSettings(file);
+        else SaveWindowSettings(file);
+        return 0;
+    case ExportImport::KnobPresets: {
+        auto root = names_.OpenRegistryStore();
+        const int count = command.import ? ImportKnobPresets(file, *root, overwrite) : ExportKnobPresets(*root, file);
+        root->Close();
+        return count;
+    }
+    case ExportImport::KnobSnapshots: {
+        if (!command.import) return snapshots_.Save(file, TKnobSnapshots::Section);
+        const int count = snapshots_.Load(file, TKnobSnapshots::Section);
+        for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) ShowSnapshot(slot);
+        return count;
+    }
+    case ExportImport::Chords: {
+        if (!command.import) return chordList_.SaveTo(file);
+        if (overwrite) chordList_.Clear();
+        const int count = chordList_.LoadFrom(file, true);
+        // The window's chords live in the registry: they are kept there at once.
+        auto root = names_.OpenRegistryStore();
+        chordList_.SaveTo(*root);
+        root->Close();
+        RefillChordBox();
+        return count;
+    }
+    case ExportImport::KindCount: break;
+    }
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include "controls/KnobList.h"
+#include "mainwindow/ExportImport.h"
+#include "platform/IniFile.h"
+#include "platform/MemoryStore.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ExportImport;
+
+TEST(ExportImportTest, EachCommandHasItsPageFlagAndFileName) {
+    struct Case {
+        TCommand command;
+        int page;
+        const char* flag;
+        bool asks;
+    };
+    for (const Case& c : {Case{{Settings, false}, 0, "DontShowExSettings", false},
+                          Case{{Chords, false}, 3, "DontShowExChords", false},
+                          Case{{Settings, true}, 4, "DontShowImSettings", false},
+                          Case{{KnobPresets, true}, 5, "ImKnobPresetsOverwrite", true},
+                          Case{{KnobSnapshots, true}, 6, "DontShowImKnobSnapshots", false},
+                          Case{{Chords, true}, 7, "ImChordsOverwrite", true}}) {
+        EXPECT_EQ(c.command.Page(), c.page);
+        EXPECT_STREQ(MainWindowSettings::DialogFlags[c.command.Flag()].name, c.flag);
+        EXPECT_EQ(c.command.AsksChoice(), c.asks) << c.page;
+    }
+    EXPECT_STREQ(DefaultFileName(Settings), "KeyboardSettings.ini");
+    EXPECT_STREQ(DefaultFileName(KnobPresets), "KeyboardKnobPresets.ini");
+    EXPECT_STREQ(DefaultFileName(KnobSnapshots), "KeyboardSnapshots.ini");
+    EXPECT_STREQ(DefaultFileName(Chords), "KeyboardChords.ini");
+}
+
+TEST(ExportImportTest, ResultTexts) {
+    EXPECT_EQ(ResultText({Settings, false}, 0), "Settings saved successfully.");
+    EXPECT_EQ(ResultText({Settings, true}, 0), "Settings loaded successfully.");
+    EXPECT_EQ(ResultText({KnobPresets, false}, 3), "3 knob presets saved successfully.");
+    EXPECT_EQ(ResultText({KnobPresets, false}, 0), "No knob presets could be saved.");
+    EXPECT_EQ(ResultText({KnobPresets, true}, 1), "1 knob presets loaded successfully.");
+    EXPECT_EQ(ResultText({KnobSnapshots, false}, 0), "No knob snapshots could be saved.");
+    EXPECT_EQ(ResultText({KnobSnapshots, true}, 2), "2 knob snapshots loaded successfully.");
+    EXPECT_EQ(ResultText({Chords, false}, 4), "4 custom chords saved successfully.");
+    EXPECT_EQ(ResultText({Chords, true}, 0), "No custom chords could be loaded.");
+}
+
+void Preset(TIniStore& store, const std::string& section, const std::string& caption) {
+    TKnobList list;
+    list.Add(caption, 7, 0, 100);
+    list.Save(store, section);
+}
+
+std::string Caption(TIniStore& store, const std::string& section) {
+    TKnobList list;
+    list.Load(store, section);
+    return list.Count() ? list.Caption(0) : std::string();
+}
+
+TEST(ExportImportTest, KnobPresetsOverwrittenFromAFileLeaveExactlyTheFilesOnes) {
+    TMemoryStore registry;
+    Preset(registry, "KnobPresets\\A", "from A");
+    Preset(registry, "KnobPresets\\B", "old B");
+    auto file = TIniFileStore::FromText("[B]\r\nCaption1=file B\r\nDisplayMode1=0\r\nDefaultValue1=1\r\nIUser1=7\r\n"
+                                        "[C]\r\nCaption1=file C\r\nDisplayMode1=0\r\nDefaultValue1=1\r\nIUser1=7\r\n"
+                                        "[default]\r\nCaption1=never\r\n[Current]\r\nCaption1=never\r\n");
+    EXPECT_EQ(ImportKnobPresets(file, registry, true), 2);
+    EXPECT_EQ(registry.ReadSubsections("KnobPresets"), (std::vector<std::string>{"B", "C"}));
+    EXPECT_EQ(Caption(registry, "KnobPresets\\B"), "file B");
+    EXPECT_EQ(Caption(registry, "KnobPresets\\C"), "file C");
+}
+
+TEST(ExportImportTest, KnobPresetsAddedKeepTheOthersAndAnEmptySectionRemovesItsPreset) {
+    TMemoryStore registry;
+    Preset(registry, "KnobPresets\\A", "from A");
+    Preset(registry, "KnobPresets\\KeyboardForm", "odd");
+    auto file = TIniFileStore::FromText("[KeyboardForm]\r\nMWCtrl=1\r\n"
+                                        "[C]\r\nCaption1=file C\r\nDisplayMode1=0\r\nDefaultValue1=1\r\nIUser1=7\r\n");
+    EXPECT_EQ(ImportKnobPresets(file, registry, false), 2); // the settings section counts too
+    EXPECT_EQ(Caption(registry, "KnobPresets\\A"), "from A");
+    EXPECT_EQ(Caption(registry, "KnobPresets\\C"), "file C");
+    EXPECT_EQ(Caption(registry, "KnobPresets\\KeyboardForm"), "");
+}
+
+TEST(ExportImportTest, KnobPresetsExportedUnderTheirNamesWithoutTheReservedOnes) {
+    TMemoryStore registry;
+    Preset(registry, "KnobPresets\\Strings", "Attack");
+    Preset(registry, "KnobPresets\\Current", "mine");
+    Preset(registry, "KnobPresets\\Brass", "Bright");
+    auto file = TIniFileStore::FromText("");
+    EXPECT_EQ(ExportKnobPresets(registry, file), 2);
+    EXPECT_EQ(file.ReadSubsections(""), (std::vector<std::string>{"Strings", "Brass"}));
+    EXPECT_EQ(Caption(file, "Brass"), "Bright");
+    TMemoryStore none;
+    EXPECT_EQ(ExportKnobPresets(none, file), 0);
+}
+
+} // namespace
