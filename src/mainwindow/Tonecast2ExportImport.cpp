@@ -17,7 +17,8 @@ void TTonecast2::RunExportImport(TCommand command) {
     bool& flag = dialogFlags_[command.Flag()];
     if (command.AsksChoice() || !flag) {
         bool answer = flag;
-        if (!(new TExImHelp(this))->Execute(command.Page(), answer)) return;
+        TExImHelp help(this); // one for each use, gone with it
+        if (!help.Execute(command.Page(), answer)) return;
         flag = answer;
     }
     int count = 0;

@@ -24,7 +24,6 @@ QLabel* Text(const QString& text) {
 QString TExImHelp::PageCaption(int page) { return Captions[page]; }
 
 TExImHelp::TExImHelp(QWidget* mainWindow) : QDialog(mainWindow) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     Title = new QLabel;
     QFont bold = Title->font();

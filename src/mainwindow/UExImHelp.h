@@ -14,7 +14,8 @@ public:
     explicit TExImHelp(QWidget* mainWindow);
 
     // Shows the page modally; on OK the flag takes the check box, or on pages
-    // 5 and 7 the "overwrite" choice. True when OK was pressed.
+    // 5 and 7 the "overwrite" choice. True when OK was pressed. The dialog
+    // outlives its closing: the caller owns it.
     bool Execute(int page, bool& flag);
 
     static QString PageCaption(int page);
