@@ -20,9 +20,10 @@ int main(int argc, char** argv) {
     UseDetectableAutoRepeat();
 
     // Chosen and contacted on first use, once the window is on screen.
-    TSystemMidiOut systemOut(names.Program, QtMessageWindows());
+    const auto jack = MakeJackClient(names.Program, QtMessageWindows());
+    TSystemMidiOut systemOut(names.Program, jack);
     TMidiOutWithSynth midiOut(systemOut, FindSoundFont()); // the synthesizer starts only when chosen
-    TSystemMidiIn midiIn(names.Program, QtMessageWindows());
+    TSystemMidiIn midiIn(names.Program, jack);
     SdlJoystickDriver joysticks; // SDL starts only when a joystick is enabled
     TTonecast2 mainWindow(names, midiOut, midiIn, &joysticks);
     mainWindow.AboutDetails = [] { return MidiSystemDescription() + "\n" + SdlJoystickDriver::VersionText(); };

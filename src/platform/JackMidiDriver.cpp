@@ -1,5 +1,6 @@
 #include "platform/JackMidiDriver.h"
 
+#include "platform/JackClient.h"
 #include "platform/LentBuffers.h"
 #include "platform/MessageWindow.h"
 #include "platform/MidiPortNames.h"
@@ -21,120 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t SlotCount = 16;
-
-// One client of the server, opened on first use and again after the server
-// went away. Ports of an earlier client are stale: their generation differs.
-class TJackConnection {
-public:
-    using TProcess = void (*)(jack_nframes_t frames, void* owner);
-
-    TJackConnection(std::string name, TProcess process, void* owner, std::function<void()>* changed,
-                    TMessageWindowFactory windows)
-        : name_(std::move(name)), process_(process), owner_(owner), changed_(changed), windows_(std::move(windows)) {}
-    ~TJackConnection() { Disconnect(); }
-
-    // The live client, connecting when there is none; nullptr when no server answers.
-    jack_client_t* Client() {
-        if (client_ && !dead_.load()) return client_;
-        if (client_) Disconnect();
-        const auto now = Clock::now();
-        if (attempted_ && now - lastAttempt_ < std::chrono::seconds(1)) return nullptr;
-        attempted_ = true;
-        lastAttempt_ = now;
-        jack_client_t* client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
-        if (!client) return nullptr;
-        if (!window_) {
-            window_ = MakeMessageWindow(windows_);
-            window_->OnMessage = [this](std::uint32_t) {
-                if (*changed_) (*changed_)();
-            };
-        }
-        dead_.store(false);
-        ++generation_; // before the first cycle: ports of an earlier client are skipped from here
-        jack_set_process_callback(client, &TJackConnection::Process, this);
-        jack_on_info_shutdown(client, &TJackConnection::Shutdown, this);
-        jack_set_port_registration_callback(client, &TJackConnection::Registration, this);
-        if (jack_activate(client) != 0) {
-            jack_client_close(client);
-            return nullptr;
-        }
-        client_ = client;
-        return client_;
-    }
-
-    bool Alive(std::uint64_t generation) const { return client_ && !dead_.load() && generation == generation_; }
-    std::uint64_t Generation() const { return generation_.load(); }
-
-    // Other clients' MIDI ports with these flags, in the server's order.
-    std::vector<std::string> ForeignPorts(unsigned long flags) {
-        std::vector<std::string> names;
-        jack_client_t* client = Client();
-        if (!client) return names;
-        const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
-        for (std::size_t i = 0; ports && ports[i]; ++i)
-            if (!IsOwnPortName(ports[i], name_)) names.emplace_back(ports[i]);
-        if (ports) jack_free(ports);
-        return names;
-    }
-
-    // A port of our own under a short name not yet taken.
-    jack_port_t* Register(const std::string& shortName, unsigned long flags) {
-        for (int n = 1; n < 100; ++n) {
-            const std::string name = n == 1 ? shortName : shortName + " " + std::to_string(n);
-            if (jack_port_t* port = jack_port_register(client_, name.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0))
-                return port;
-        }
-        return nullptr;
-    }
-
-    void Unregister(jack_port_t* port, std::uint64_t generation) {
-        if (Alive(generation)) jack_port_unregister(client_, port);
-    }
-
-    // Returns once the process callback is not running; it then sees every
-    // slot change made before the call.
-    void WaitOutsideProcess() const {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(500);
-        while (inProcess_.load() && Clock::now() < deadline) std::this_thread::yield();
-    }
-
-private:
-    void Disconnect() {
-        if (!client_) return;
-        jack_client_close(client_);
-        client_ = nullptr;
-        dead_.store(false);
-    }
-
-    static int Process(jack_nframes_t frames, void* arg) {
-        auto* self = static_cast<TJackConnection*>(arg);
-        self->inProcess_.store(true);
-        self->process_(frames, self->owner_);
-        self->inProcess_.store(false);
-        return 0;
-    }
-    static void Shutdown(jack_status_t, const char*, void* arg) {
-        auto* self = static_cast<TJackConnection*>(arg);
-        self->dead_.store(true);
-        self->window_->Post(TMessageWindow::DataMessage);
-    }
-    static void Registration(jack_port_id_t, int, void* arg) {
-        static_cast<TJackConnection*>(arg)->window_->Post(TMessageWindow::DataMessage);
-    }
-
-    std::string name_;
-    TProcess process_;
-    void* owner_;
-    std::function<void()>* changed_; // the driver's OnPortsChanged
-    TMessageWindowFactory windows_;
-    jack_client_t* client_ = nullptr;
-    std::atomic<std::uint64_t> generation_{0};
-    std::atomic<bool> dead_{false};
-    std::atomic<bool> inProcess_{false};
-    bool attempted_ = false;
-    Clock::time_point lastAttempt_;
-    std::unique_ptr<TMessageWindow> window_;
-};
 
 // The open ports of one side by handle, and the slots through which the
 // process callback reaches them without a lock.
@@ -161,7 +48,7 @@ public:
         }
     }
     // Takes the port from the process callback; it is no longer in use when this returns.
-    void Withdraw(Port* port, const TJackConnection& jack) {
+    void Withdraw(Port* port, const TJackClient& jack) {
         for (auto& slot : slots) {
             Port* mine = port;
             slot.compare_exchange_strong(mine, nullptr);
@@ -198,8 +85,15 @@ struct JackMidiOutDriver::Impl {
         std::atomic<std::uint32_t> quietCycles{0};
     };
 
-    Impl(std::string name, std::function<void()>* changed, TMessageWindowFactory windows)
-        : clientName(name), jack(std::move(name), &Impl::Process, this, changed, std::move(windows)) {}
+    Impl(std::shared_ptr<TJackClient> client, MidiOutDriver& driver) : shared(std::move(client)), jack(*shared) {
+        user.process = &Impl::Process;
+        user.owner = this;
+        user.changed = [&driver] {
+            if (driver.OnPortsChanged) driver.OnPortsChanged();
+        };
+        jack.Attach(&user);
+    }
+    ~Impl() { jack.Detach(&user); }
 
     static void Process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<Impl*>(arg);
@@ -231,13 +125,17 @@ struct JackMidiOutDriver::Impl {
         return MMSYSERR_NOERROR;
     }
 
-    std::string clientName;
-    TJackConnection jack;
+    std::shared_ptr<TJackClient> shared;
+    TJackClient& jack;
+    TJackClient::TUser user;
     TJackPorts<Port> open;
 };
 
+JackMidiOutDriver::JackMidiOutDriver(std::shared_ptr<TJackClient> client)
+    : impl_(std::make_unique<Impl>(std::move(client), *this)) {}
+
 JackMidiOutDriver::JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows)
-    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged, std::move(windows))) {}
+    : JackMidiOutDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(windows))) {}
 
 JackMidiOutDriver::~JackMidiOutDriver() {
     while (!impl_->open.Empty()) Close(impl_->open.First());
@@ -250,7 +148,7 @@ std::uint32_t JackMidiOutDriver::GetNumDevs() {
 MMRESULT JackMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
     if (!impl_->jack.Client()) return MMSYSERR_NODRIVER;
     if (deviceId == MIDI_MAPPER) {
-        productName = impl_->clientName;
+        productName = impl_->jack.Name();
         return MMSYSERR_NOERROR;
     }
     return DeviceNameFrom(impl_->jack.ForeignPorts(JackPortIsInput), deviceId, productName);
@@ -268,7 +166,7 @@ MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
         return MMSYSERR_BADDEVICEID;
     auto port = std::make_unique<Impl::Port>();
     port->generation = impl_->jack.Generation();
-    port->port = impl_->jack.Register(impl_->clientName, JackPortIsOutput);
+    port->port = impl_->jack.Register(impl_->jack.Name(), JackPortIsOutput);
     if (!port->port) return MMSYSERR_NOTENABLED;
     if (!target.empty() && jack_connect(client, jack_port_name(port->port), target.c_str()) != 0) {
         impl_->jack.Unregister(port->port, port->generation);
@@ -332,9 +230,15 @@ struct JackMidiInDriver::Impl {
         std::uint64_t generation = 0;
     };
 
-    Impl(std::string name, std::function<void()>* changed, TMessageWindowFactory windows)
-        : jack(name + InputClientSuffix, &Impl::Process, this, changed, std::move(windows)),
-          clientName(std::move(name)) {}
+    Impl(std::shared_ptr<TJackClient> client, MidiInDriver& driver) : shared(std::move(client)), jack(*shared) {
+        user.process = &Impl::Process;
+        user.owner = this;
+        user.changed = [&driver] {
+            if (driver.OnPortsChanged) driver.OnPortsChanged();
+        };
+        jack.Attach(&user);
+    }
+    ~Impl() { jack.Detach(&user); }
 
     // The server's thread: one message at a time to the port's callback.
     static void Process(jack_nframes_t frames, void* arg) {
@@ -357,13 +261,17 @@ struct JackMidiInDriver::Impl {
         jack.WaitOutsideProcess();
     }
 
-    TJackConnection jack;
-    std::string clientName;
+    std::shared_ptr<TJackClient> shared;
+    TJackClient& jack;
+    TJackClient::TUser user;
     TJackPorts<Port> open;
 };
 
+JackMidiInDriver::JackMidiInDriver(std::shared_ptr<TJackClient> client)
+    : impl_(std::make_unique<Impl>(std::move(client), *this)) {}
+
 JackMidiInDriver::JackMidiInDriver(std::string clientName, TMessageWindowFactory windows)
-    : impl_(std::make_unique<Impl>(std::move(clientName), &OnPortsChanged, std::move(windows))) {}
+    : JackMidiInDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(windows))) {}
 
 JackMidiInDriver::~JackMidiInDriver() {
     // Ports left open: their owners are gone, so their buffers are not handed back.
@@ -396,7 +304,7 @@ MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiI
     port->device = deviceId;
     port->callback = callback;
     port->instance = instance;
-    port->port = impl_->jack.Register(impl_->clientName, JackPortIsInput);
+    port->port = impl_->jack.Register(impl_->jack.Name() + InputClientSuffix, JackPortIsInput);
     if (!port->port) return MMSYSERR_NOTENABLED;
     if (jack_connect(client, source.c_str(), jack_port_name(port->port)) != 0) {
         impl_->jack.Unregister(port->port, port->generation);

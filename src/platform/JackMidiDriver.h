@@ -12,9 +12,13 @@
 #include <memory>
 #include <string>
 
+class TJackClient;
+
 class JackMidiOutDriver : public MidiOutDriver {
 public:
-    // Connects on first use; port changes wake the GUI thread through windows from the factory.
+    // Ports on the process's one client, which connects on first use.
+    explicit JackMidiOutDriver(std::shared_ptr<TJackClient> client);
+    // On a client of its own; port changes wake the GUI thread through windows from the factory.
     explicit JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows = {});
     ~JackMidiOutDriver() override;
 
@@ -34,6 +38,7 @@ private:
 
 class JackMidiInDriver : public MidiInDriver {
 public:
+    explicit JackMidiInDriver(std::shared_ptr<TJackClient> client);
     explicit JackMidiInDriver(std::string clientName, TMessageWindowFactory windows = {});
     ~JackMidiInDriver() override;
 

@@ -1,5 +1,6 @@
 #include "platform/SystemMidi.h"
 
+#include "platform/JackClient.h"
 #include "platform/JackMidiDriver.h"
 #include "platform/RtMidiDriver.h"
 
@@ -28,7 +29,7 @@ MidiOutDriver& TSystemMidiOut::Real() {
         const TMidiApi api = ChosenMidiApi();
         Announce(api, clientName_);
         if (api == TMidiApi::Alsa) real_ = std::make_unique<RtMidiOutDriver>(clientName_);
-        else real_ = std::make_unique<JackMidiOutDriver>(clientName_, windows_);
+        else real_ = std::make_unique<JackMidiOutDriver>(jack_);
         Forward(*real_, static_cast<MidiOutDriver&>(*this));
     }
     return *real_;
@@ -37,10 +38,14 @@ MidiOutDriver& TSystemMidiOut::Real() {
 MidiInDriver& TSystemMidiIn::Real() {
     if (!real_) {
         if (ChosenMidiApi() == TMidiApi::Alsa) real_ = std::make_unique<RtMidiInDriver>(clientName_);
-        else real_ = std::make_unique<JackMidiInDriver>(clientName_, windows_);
+        else real_ = std::make_unique<JackMidiInDriver>(jack_);
         Forward(*real_, static_cast<MidiInDriver&>(*this));
     }
     return *real_;
+}
+
+std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMessageWindowFactory windows) {
+    return std::make_shared<TJackClient>(std::move(clientName), std::move(windows));
 }
 
 std::string MidiSystemDescription() {

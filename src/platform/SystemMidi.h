@@ -13,10 +13,15 @@
 // per line, for the About box.
 std::string MidiSystemDescription();
 
+class TJackClient;
+
+// The process's one JACK client, for both directions; it connects only when JACK is the system used.
+std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMessageWindowFactory windows);
+
 class TSystemMidiOut : public MidiOutDriver {
 public:
-    TSystemMidiOut(std::string clientName, TMessageWindowFactory windows)
-        : clientName_(std::move(clientName)), windows_(std::move(windows)) {}
+    TSystemMidiOut(std::string clientName, std::shared_ptr<TJackClient> jack)
+        : clientName_(std::move(clientName)), jack_(std::move(jack)) {}
 
     std::uint32_t GetNumDevs() override { return Real().GetNumDevs(); }
     MMRESULT GetDevCaps(std::int32_t id, std::string& name) override { return Real().GetDevCaps(id, name); }
@@ -30,14 +35,14 @@ public:
 private:
     MidiOutDriver& Real();
     std::string clientName_;
-    TMessageWindowFactory windows_;
+    std::shared_ptr<TJackClient> jack_;
     std::unique_ptr<MidiOutDriver> real_;
 };
 
 class TSystemMidiIn : public MidiInDriver {
 public:
-    TSystemMidiIn(std::string clientName, TMessageWindowFactory windows)
-        : clientName_(std::move(clientName)), windows_(std::move(windows)) {}
+    TSystemMidiIn(std::string clientName, std::shared_ptr<TJackClient> jack)
+        : clientName_(std::move(clientName)), jack_(std::move(jack)) {}
 
     std::uint32_t GetNumDevs() override { return Real().GetNumDevs(); }
     MMRESULT GetDevCaps(std::int32_t id, std::string& name) override { return Real().GetDevCaps(id, name); }
@@ -57,6 +62,6 @@ public:
 private:
     MidiInDriver& Real();
     std::string clientName_;
-    TMessageWindowFactory windows_;
+    std::shared_ptr<TJackClient> jack_;
     std::unique_ptr<MidiInDriver> real_;
 };

@@ -75,6 +75,7 @@ protected:
         }
         server = std::make_unique<JackServer>();
         sink = std::make_unique<Sink>("tonecast-e2e-sink");
+        if (withSource) source = std::make_unique<Source>("tonecast-e2e-source");
         StartProgram();
     }
     // Starts the program, connects its port to the sink and focuses its window.
@@ -103,6 +104,7 @@ protected:
         if (program > 0) {
             EXPECT_EQ(Stop(program), 0) << "the program did not end cleanly on SIGTERM";
         }
+        source.reset();
         sink.reset();
         server.reset();
         Stop(xvfb);
@@ -126,11 +128,14 @@ protected:
     std::string initialSettings;
     // Whether the program plays into the sink (its own port, the default output).
     bool outputToSink = true;
+    // Whether another program offers a MIDI output before the program starts (its first input).
+    bool withSource = false;
     TempDir dir;
     std::string display;
     pid_t xvfb = -1, program = -1;
     std::unique_ptr<JackServer> server;
     std::unique_ptr<Sink> sink;
+    std::unique_ptr<Source> source;
 };
 
 } // namespace e2e

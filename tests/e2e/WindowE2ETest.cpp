@@ -38,6 +38,70 @@ TEST_F(ProgramE2ETest, TheWindowKeepsAnsweringWhenTheJackServerStops) {
     EXPECT_NE(settings.find("\"First Time\"=\"0\""), std::string::npos) << "settings were not saved";
 }
 
+class ServerLossE2ETest : public ProgramE2ETest {
+public:
+    ServerLossE2ETest() { withSource = true; }
+
+    bool ProgramRuns() {
+        int status = 0;
+        return ::waitpid(program, &status, WNOHANG) == 0;
+    }
+    // Whether the source's port feeds one of the program's ports.
+    bool SourceConnected() {
+        jack_port_t* port = jack_port_by_name(sink->Client(), source->PortName().c_str());
+        if (!port) return false;
+        const char** connections = jack_port_get_all_connections(sink->Client(), port);
+        bool found = false;
+        for (std::size_t i = 0; connections && connections[i]; ++i)
+            found = found || std::string(connections[i]).rfind("Fendrel's Tonecast", 0) == 0;
+        if (connections) jack_free(connections);
+        return found;
+    }
+};
+
+// The server crashes or is stopped under a held key, five times over: the
+// window keeps answering, and each new server gets the program's port back
+// with the remembered input and output, without the user doing anything.
+TEST_F(ServerLossE2ETest, TheProgramSurvivesTheServerGoingAwayAndReconnects) {
+    const std::string window = "$(xdotool search --name \"^Fendrel's Tonecast$\" | head -1)";
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_TRUE(SourceConnected()) << "the remembered input is not open";
+        const std::size_t before = sink->Collect(0, 0).size();
+        Keys("keydown q");
+        ASSERT_GT(sink->Collect(before + 1, 5000).size(), before) << "the key was not heard";
+        // The test's own clients leave first: they share libjack with nothing of the program.
+        source.reset();
+        sink.reset();
+        if (round % 2 == 0) server->Kill();
+        else server->Stop();
+        server.reset();
+        Sleep(300);
+        Keys("keyup q");
+        Keys("mousemove --window " + window + " 20 80 click 1");
+        Keys("key w e r");
+        Sleep(300);
+        ASSERT_TRUE(ProgramRuns()) << "the program ended when the server went away; see " << dir.File("tonecast.log");
+
+        server = std::make_unique<JackServer>();
+        sink = std::make_unique<Sink>("tonecast-e2e-sink");
+        source = std::make_unique<Source>("tonecast-e2e-source");
+        bool connected = false;
+        for (int i = 0; i < 200 && !connected; ++i) {
+            Sleep(50);
+            connected = ConnectClientTo(sink->Client(), "Fendrel's Tonecast", sink->PortName());
+        }
+        ASSERT_TRUE(connected) << "the program's port did not come back";
+        for (int i = 0; i < 100 && !SourceConnected(); ++i) Sleep(50);
+        ASSERT_TRUE(ProgramRuns());
+        Keys("windowfocus " + window + " key e");
+        const auto& got = sink->Collect(1, 5000);
+        ASSERT_FALSE(got.empty()) << "a key played after the server came back was not heard";
+        EXPECT_EQ(got.front()[0], 0x90);
+    }
+    StopProgram();
+}
+
 TEST_F(ProgramE2ETest, TheMouseWheelOverTheKeyboardMovesTheModulationController) {
     const std::size_t start = sink->Collect(0, 0).size();
     // Well inside the keyboard, below the bars and knobs above it.

@@ -111,3 +111,10 @@ void JackServer::Stop() {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
 }
+
+void JackServer::Kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}

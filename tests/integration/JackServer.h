@@ -13,6 +13,7 @@ public:
     ~JackServer();
     const std::string& Name() const { return name_; }
     void Stop(); // as when the user stops the server; the destructor does it too
+    void Kill(); // as when the server crashes: SIGKILL, nothing cleaned up
 
 private:
     std::string name_;

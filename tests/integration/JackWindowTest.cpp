@@ -10,7 +10,9 @@
 #include "mainwindow/TonecastApplication.h"
 #include "platform/QtMessageWindow.h"
 #include "platform/QtServices.h"
+#include "platform/JackClient.h"
 #include "platform/JackMidiDriver.h"
+#include "platform/MemoryStore.h"
 #include "platform/MidiPortNames.h"
 
 #include "../TempDir.h"
@@ -43,8 +45,9 @@ protected:
         server = std::make_unique<JackServer>();
         source = std::make_unique<Source>(); // before the program starts
         sink = std::make_unique<Sink>();
-        midiOut = std::make_unique<JackMidiOutDriver>(names.Program, QtMessageWindows());
-        midiIn = std::make_unique<JackMidiInDriver>(names.Program, QtMessageWindows());
+        jack = std::make_shared<TJackClient>(names.Program, QtMessageWindows());
+        midiOut = std::make_unique<JackMidiOutDriver>(jack);
+        midiIn = std::make_unique<JackMidiInDriver>(jack);
         window = std::make_unique<TTonecast2>(names, *midiOut, *midiIn);
         window->show();
         Wait(100);
@@ -55,6 +58,7 @@ protected:
         window.reset();
         midiIn.reset();
         midiOut.reset();
+        jack.reset();
         sink.reset();
         source.reset();
         server.reset();
@@ -68,6 +72,7 @@ protected:
     std::unique_ptr<JackServer> server;
     std::unique_ptr<Source> source;
     std::unique_ptr<Sink> sink;
+    std::shared_ptr<TJackClient> jack;
     std::unique_ptr<JackMidiOutDriver> midiOut;
     std::unique_ptr<JackMidiInDriver> midiIn;
     std::unique_ptr<TTonecast2> window;
@@ -140,6 +145,31 @@ TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
     const auto& got = sink->Collect(1, 5000, Idle);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0], (Message{0x90, 62, 80}));
+}
+
+// The program's own ports are no devices: listening to its own output with
+// Midi Thru on would loop every note for ever.
+TEST_F(JackWindowTest, TheProgramsOwnPortsAreNeitherOfferedNorOpened) {
+    for (QMenu* menu : {window->MidiInItem, window->MidiOutItem})
+        for (const std::string& caption : Captions(menu))
+            EXPECT_FALSE(IsOwnPortName(caption, names.Program)) << caption;
+    TMemoryStore store;
+    store.WriteString("MidiDevices", "MidiIn", names.Program + ":" + names.Program);
+    window->MidiInMenu1->LoadFromRegistry(store);
+    EXPECT_TRUE(window->MidiInput().IsClosed());
+}
+
+// A connection made by another program from our output straight into our
+// input is undone before it can feed anything back.
+TEST_F(JackWindowTest, AConnectionFromTheOwnOutputToTheOwnInputIsUndone) {
+    ASSERT_FALSE(window->MidiInput().IsClosed());
+    const std::string out = names.Program + ":" + names.Program;
+    const std::string in = names.Program + ":" + names.Program + InputClientSuffix;
+    ASSERT_EQ(jack_connect(sink->Client(), out.c_str(), in.c_str()), 0);
+    jack_port_t* port = jack_port_by_name(sink->Client(), in.c_str());
+    ASSERT_NE(port, nullptr);
+    for (int i = 0; i < 100 && jack_port_connected_to(port, out.c_str()); ++i) Wait(20);
+    EXPECT_FALSE(jack_port_connected_to(port, out.c_str()));
 }
 
 } // namespace
