@@ -3,10 +3,14 @@
 #include "platform/MidiPortNames.h"
 
 #include <jack/midiport.h>
+#include <jack/thread.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// What a real-time server gives its clients' process threads by default.
+constexpr int ProcessPriority = 10;
 
 constexpr auto RetryPeriod = std::chrono::seconds(1);
 // A wake-up of the watcher may come a little early; it still gets its try.
@@ -79,6 +83,10 @@ bool TJackClient::Connect() {
     }
     client_ = client;
     connected_.store(true);
+    // A server without real-time scheduling leaves our process thread to
+    // compete with every busy thread, the window's among them, and a cycle
+    // it misses loses that cycle's MIDI. Where the system refuses, it stays.
+    if (!jack_is_realtime(client)) jack_acquire_real_time_scheduling(jack_client_thread_id(client), ProcessPriority);
     return true;
 }
 

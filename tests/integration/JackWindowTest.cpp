@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -170,6 +171,37 @@ TEST_F(JackWindowTest, AConnectionFromTheOwnOutputToTheOwnInputIsUndone) {
     ASSERT_NE(port, nullptr);
     for (int i = 0; i < 100 && jack_port_connected_to(port, out.c_str()); ++i) Wait(20);
     EXPECT_FALSE(jack_port_connected_to(port, out.c_str()));
+}
+
+// Thru on a busy machine: two threads keep both cores busy while another
+// program plays paced notes into the input; every one comes out, in order.
+TEST_F(JackWindowTest, ThruLosesNothingWhenTheMachineIsBusy) {
+    window->MidiThru->setChecked(true);
+    std::atomic<bool> busy{true};
+    std::vector<std::thread> burners;
+    for (int i = 0; i < 2; ++i)
+        burners.emplace_back([&busy] {
+            volatile unsigned long spin = 0;
+            while (busy.load(std::memory_order_relaxed)) ++spin;
+        });
+    constexpr int Count = 2000;
+    std::thread player([this] {
+        for (int i = 0; i < Count; ++i) {
+            const unsigned char note = static_cast<unsigned char>(36 + (i / 2) % 48);
+            source->Send(i % 2 == 0 ? Message{0x90, note, 100} : Message{0x80, note, 0});
+            std::this_thread::sleep_for(std::chrono::microseconds(1500));
+        }
+    });
+    const auto& got = sink->Collect(Count, 15000, Idle);
+    player.join();
+    busy = false;
+    for (auto& t : burners) t.join();
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(Count));
+    for (int i = 0; i < Count; ++i) {
+        const unsigned char note = static_cast<unsigned char>(36 + (i / 2) % 48);
+        const Message expected{0x90, note, static_cast<unsigned char>(i % 2 == 0 ? 100 : 0)};
+        ASSERT_EQ(got[static_cast<std::size_t>(i)], expected) << "message " << i;
+    }
 }
 
 } // namespace
