@@ -3,6 +3,7 @@
 #include "platform/Names.h"
 
 #include <cctype>
+#include <map>
 
 namespace {
 
@@ -25,6 +26,15 @@ std::string WithoutPortNumbers(const std::string& portName) {
     while (i > 0 && IsDigit(portName[i - 1])) --i;
     if (i == colon || i <= 1 || portName[i - 1] != ' ') return portName; // something must precede them
     return portName.substr(0, i - 1);
+}
+
+std::vector<std::string> DistinctNames(std::vector<std::string> names) {
+    std::map<std::string, int> seen;
+    for (std::string& name : names) {
+        const int n = ++seen[name];
+        if (n > 1) name += " (" + std::to_string(n) + ")";
+    }
+    return names;
 }
 
 bool NamesDevice(const std::string& portName, const std::string& stored) {

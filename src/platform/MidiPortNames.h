@@ -2,10 +2,16 @@
 // Rules for the names of MIDI ports as the system reports them and as the
 // program shows and stores them.
 #include <string>
+#include <vector>
 
 // ALSA port names end in the client and port numbers (" 128:0"), which change
 // with start and plug order; the name without them.
 std::string WithoutPortNumbers(const std::string& portName);
+
+// The names as shown and stored: a name already taken earlier in the list
+// gets " (2)", " (3)", ... so that two identical devices can be told apart.
+// The first keeps its plain name, which older stored names still find.
+std::vector<std::string> DistinctNames(std::vector<std::string> names);
 
 // Whether a stored device name names a port: letter case and spaces
 // do not count, nor the port numbers of names stored with them.

@@ -46,6 +46,7 @@ std::vector<unsigned> ForeignPortsOf(RtMidi* probe, const std::string& clientNam
         result.push_back(i);
         if (names) names->push_back(WithoutPortNumbers(name));
     }
+    if (names) *names = DistinctNames(std::move(*names));
     return result;
 }
 
@@ -197,11 +198,12 @@ MMRESULT RtMidiOutDriver::Close(MidiHandle handle) {
 // --- input --------------------------------------------------------------------
 
 struct RtMidiInDriver::Port : TDriverInputPort {
-    std::unique_ptr<RtMidiIn> in;
     bool failed = false;
     // Held by RtMidi's thread while it delivers; Stop, Reset and Close take it,
     // so no delivery is in progress when they return.
     std::mutex delivering;
+    // Last, so that it goes first: its thread is joined before the rest is freed.
+    std::unique_ptr<RtMidiIn> in;
 };
 
 namespace {
@@ -325,7 +327,10 @@ MMRESULT RtMidiInDriver::Close(MidiHandle handle) {
         std::lock_guard guard(p->delivering);
         p->started.store(false, std::memory_order_release);
     }
+    // RtMidi's thread may be entering the callback even now; closing the
+    // port joins that thread, so nothing of the port is in use afterwards.
+    p->in->closePort();
     p->in->cancelCallback();
-    ports_.erase(handle); // RtMidi stops its thread before the object goes
+    ports_.erase(handle);
     return MMSYSERR_NOERROR;
 }

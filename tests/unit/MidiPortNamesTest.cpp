@@ -37,6 +37,23 @@ TEST(NamesDeviceTest, CaseSpacesAndPortNumbersDoNotCount) {
     EXPECT_FALSE(NamesDevice("Midi Through:Midi Through Port-1", "Midi Through:Midi Through Port-0 14:0"));
 }
 
+TEST(DistinctNamesTest, LaterTwinsAreNumberedAndStoredNamesFindTheirOwn) {
+    const std::vector<std::string> shown =
+        DistinctNames({"USB Keys:Port 1", "Synth", "USB Keys:Port 1", "USB Keys:Port 1", "Other"});
+    EXPECT_EQ(shown, (std::vector<std::string>{"USB Keys:Port 1", "Synth", "USB Keys:Port 1 (2)", "USB Keys:Port 1 (3)",
+                                               "Other"}));
+    // A plain stored name finds the first twin only; a numbered one its own.
+    const auto matches = [&](const std::string& stored) {
+        std::vector<std::size_t> found;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (NamesDevice(shown[i], stored)) found.push_back(i);
+        return found;
+    };
+    EXPECT_EQ(matches("USB Keys:Port 1 20:0"), (std::vector<std::size_t>{0}));
+    EXPECT_EQ(matches("USB Keys:Port 1 (2)"), (std::vector<std::size_t>{2}));
+    EXPECT_EQ(matches("USB Keys:Port 1 (3)"), (std::vector<std::size_t>{3}));
+}
+
 TEST(OwnPortNameTest, OwnClientsIncludingRenamedOnes) {
     EXPECT_TRUE(IsOwnPortName("Fendrel's Tonecast:out", "Fendrel's Tonecast"));
     EXPECT_TRUE(IsOwnPortName("Fendrel's Tonecast-01:out", "Fendrel's Tonecast"));
