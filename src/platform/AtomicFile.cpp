@@ -3,6 +3,9 @@
 #include "platform/IniStore.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
+#include <sys/stat.h>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -39,24 +42,59 @@ void SyncFolderOf(const std::string& path) {
 
 } // namespace
 
+namespace {
+
+// The file a path finally names: a settings file kept as a link into a
+// dotfiles folder is written there, and the link stays.
+std::filesystem::path RealTarget(const std::string& path) {
+    std::filesystem::path target(path);
+    std::error_code error;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, error); ++hops) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error) break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
+
+// A new temporary file beside the target under a name nobody could foresee,
+// made exclusively: a link planted there is never followed.
+int CreateTemporary(const std::filesystem::path& target, std::string& temp) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+        temp = target.string() + ".tmp" + suffix;
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
 void WriteFileAtomically(const std::string& path, const std::string& bytes, TDurability durability) {
     const bool durable = durability == TDurability::Durable;
-    std::string temp = path + ".tmp." + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const std::filesystem::path target = RealTarget(path);
+    std::string temp;
+    int fd = CreateTemporary(target, temp);
     if (fd < 0) throw EStoreError(Reason("Cannot create", temp));
-    if (!WriteAll(fd, bytes) || (durable && ::fsync(fd) != 0)) {
+    struct stat existing {};
+    const bool keepMode = ::stat(target.c_str(), &existing) == 0;
+    if ((keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) || !WriteAll(fd, bytes) ||
+        (durable && ::fsync(fd) != 0)) {
         std::string reason = Reason("Cannot write", temp);
         ::close(fd);
         ::unlink(temp.c_str());
         throw EStoreError(reason);
     }
     ::close(fd);
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        std::string reason = Reason("Cannot replace", path);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        std::string reason = Reason("Cannot replace", target.string());
         ::unlink(temp.c_str());
         throw EStoreError(reason);
     }
-    if (durable) SyncFolderOf(path); // the rename itself
+    if (durable) SyncFolderOf(target.string()); // the rename itself
 }
 
 void AppendToFile(const std::string& path, const std::string& bytes) {
@@ -106,7 +144,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 
 TFileLock::TFileLock(const std::string& path) {
     std::string lockPath = path + ".lock";
-    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd_ < 0) throw EStoreError(Reason("Cannot create lock file", lockPath));
     while (::flock(fd_, LOCK_EX) != 0) {
         if (errno == EINTR) continue;

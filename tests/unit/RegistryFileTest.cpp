@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <filesystem>
 
 namespace {
@@ -254,12 +257,23 @@ TEST_F(RegistryFileTest, CloseThatCannotWriteKeepsTheOldFileAndReports) {
         store.WriteInteger("S", "A", 1);
     }
     std::string before = ReadFile(file);
-    // The temporary file cannot be created where a folder of its name stands.
-    std::filesystem::create_directory(file + ".tmp." + std::to_string(::getpid()));
+    // No file may grow beyond a few bytes: the new contents cannot be written.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = old;
+    tiny.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
     TRegistryFileStore store(file, Root);
     store.WriteInteger("S", "A", 2);
     EXPECT_THROW(store.Close(), EStoreError);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::path(file).parent_path()),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "the temporary file was left behind"; // the file and its lock
 }
 
 // A program saves all its values at close; those it did not change must not
