@@ -358,7 +358,12 @@ void TKnobEditForm::NewPreset() {
         name = QInputDialog::getText(this, "Enter New Preset", "Enter the name of the new knob preset:",
                                      QLineEdit::Normal, name, &ok);
         if (!ok) return;
-        const std::string typed = name.toStdString();
+        const std::string typed = KnobPresets::Trimmed(name.toStdString());
+        name = QString::fromStdString(typed);
+        if (const std::string problem = KnobPresets::NameProblem(typed); !problem.empty()) {
+            ErrorBox(this, QString::fromStdString(problem));
+            continue;
+        }
         if (SameName(typed, KnobPresets::Default) || SameName(typed, KnobPresets::Current)) {
             const char* word = SameName(typed, KnobPresets::Default) ? KnobPresets::Default : KnobPresets::Current;
             ErrorBox(this, QString("You can't name a preset \"%1\".").arg(word));

@@ -24,13 +24,20 @@ struct TCommand {
 const char* DefaultFileName(TKind kind);
 // The message after the work: the count filled in, or the "No ..." text for
 // none; settings count nothing.
-std::string ResultText(TCommand command, int count);
+// Sections skipped because their names cannot be stored are said after it.
+std::string ResultText(TCommand command, int count, int skipped = 0);
 
 // Each knob preset of the registry root (not "Default" or "Current") into the
-// file's section of its name; the number of presets written.
+// file's section of its name; the number of presets written. A name that a
+// section cannot hold is left out.
 int ExportKnobPresets(TIniStore& registryRoot, TIniStore& file);
 // The file's sections but "Default" and "Current" into the registry presets of
-// their names, after erasing every preset when overwrite; the number read.
-int ImportKnobPresets(TIniStore& file, TIniStore& registryRoot, bool overwrite);
+// their names, after erasing every preset when overwrite. Sections whose names
+// cannot name a preset are skipped.
+struct TImportCount {
+    int loaded = 0;
+    int skipped = 0;
+};
+TImportCount ImportKnobPresets(TIniStore& file, TIniStore& registryRoot, bool overwrite);
 
 } // namespace ExportImport

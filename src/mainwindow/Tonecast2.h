@@ -207,7 +207,7 @@ private:
     void SaveWindowSettings(TIniStore& store);
     // An INI file chosen in the export or import file dialog, or none.
     std::unique_ptr<TIniStore> OpenExportImportFile(ExportImport::TCommand command);
-    int DoExportImport(ExportImport::TCommand command, TIniStore& file, bool overwrite);
+    int DoExportImport(ExportImport::TCommand command, TIniStore& file, bool overwrite, int& skipped);
     // The checked preset's name, or "Current" with the knobs saved under it.
     std::string SaveKnobPresetChoice(TIniStore& store);
     // The window's values beyond the instrument form, as they stand.

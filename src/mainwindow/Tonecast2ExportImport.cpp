@@ -21,20 +21,20 @@ void TTonecast2::RunExportImport(TCommand command) {
         if (!help.Execute(command.Page(), answer)) return;
         flag = answer;
     }
-    int count = 0;
+    int count = 0, skipped = 0;
     QString fileName;
     try {
         std::unique_ptr<TIniStore> file = OpenExportImportFile(command);
         if (!file) return;
         fileName = exImFiles_[command.kind];
-        count = DoExportImport(command, *file, command.AsksChoice() && flag);
+        count = DoExportImport(command, *file, command.AsksChoice() && flag, skipped);
         file->Close(); // before the message
     } catch (const EStoreError& e) {
         TTonecastApplication::ShowMessage(
             this, command.import ? QString::fromStdString(e.what()) : QString("Unable to write to %1").arg(fileName));
         return;
     }
-    QMessageBox::information(this, QApplication::applicationName(), QString::fromStdString(ResultText(command, count)));
+    QMessageBox::information(this, QApplication::applicationName(), QString::fromStdString(ResultText(command, count, skipped)));
     if (command.import && command.kind == ExportImport::KnobPresets) {
         // The row shows the stored version of its preset, or "Default" when it is gone.
         if (auto root = names_.OpenRegistryStore()) {
@@ -66,7 +66,7 @@ std::unique_ptr<TIniStore> TTonecast2::OpenExportImportFile(TCommand command) {
     return std::make_unique<TIniFileStore>(chosen.toStdString());
 }
 
-int TTonecast2::DoExportImport(TCommand command, TIniStore& file, bool overwrite) {
+int TTonecast2::DoExportImport(TCommand command, TIniStore& file, bool overwrite, int& skipped) {
     switch (command.kind) {
     case ExportImport::Settings:
         if (command.import) LoadWindowSettings(file);
@@ -74,7 +74,14 @@ int TTonecast2::DoExportImport(TCommand command, TIniStore& file, bool overwrite
         return 0;
     case ExportImport::KnobPresets: {
         auto root = names_.OpenRegistryStore();
-        const int count = command.import ? ImportKnobPresets(file, *root, overwrite) : ExportKnobPresets(*root, file);
+        int count = 0;
+        if (command.import) {
+            const TImportCount imported = ImportKnobPresets(file, *root, overwrite);
+            count = imported.loaded;
+            skipped = imported.skipped;
+        } else {
+            count = ExportKnobPresets(*root, file);
+        }
         root->Close();
         return count;
     }

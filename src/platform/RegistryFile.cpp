@@ -461,13 +461,29 @@ std::int32_t TRegistryStore::ReadInteger(const std::string& section, const std::
     return def;
 }
 
+namespace {
+
+// A key written or erased must name itself: an empty path, or one ending in or
+// holding an empty part, would land on its parent, and an erase there takes
+// every sibling along.
+const std::string& Changeable(const std::string& section) {
+    const std::size_t start = section.find_first_not_of('\\');
+    if (start == std::string::npos || section.back() == '\\' || section.find("\\\\", start) != std::string::npos)
+        throw EStoreError("Invalid key name \"" + section + "\"");
+    return section;
+}
+
+} // namespace
+
 void TRegistryStore::WriteString(const std::string& section, const std::string& name,
                                      const std::string& value) {
+    Changeable(section);
     Record({Change::Op::WriteString, KeyPath(section), name, value, 0});
 }
 
 void TRegistryStore::WriteInteger(const std::string& section, const std::string& name,
                                       std::int32_t value) {
+    Changeable(section);
     Record({Change::Op::WriteInteger, KeyPath(section), name, {}, value});
 }
 
@@ -481,10 +497,12 @@ bool TRegistryStore::ValueExists(const std::string& section, const std::string& 
 }
 
 void TRegistryStore::EraseSection(const std::string& section) {
+    Changeable(section);
     Record({Change::Op::EraseSection, KeyPath(section), {}, {}, 0});
 }
 
 void TRegistryStore::DeleteValue(const std::string& section, const std::string& name) {
+    Changeable(section);
     Record({Change::Op::DeleteValue, KeyPath(section), name, {}, 0});
 }
 

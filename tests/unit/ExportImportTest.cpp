@@ -63,7 +63,7 @@ TEST(ExportImportTest, KnobPresetsOverwrittenFromAFileLeaveExactlyTheFilesOnes) 
     auto file = TIniFileStore::FromText("[B]\r\nCaption1=file B\r\nDisplayMode1=0\r\nDefaultValue1=1\r\nIUser1=7\r\n"
                                         "[C]\r\nCaption1=file C\r\nDisplayMode1=0\r\nDefaultValue1=1\r\nIUser1=7\r\n"
                                         "[default]\r\nCaption1=never\r\n[Current]\r\nCaption1=never\r\n");
-    EXPECT_EQ(ImportKnobPresets(file, registry, true), 2);
+    EXPECT_EQ(ImportKnobPresets(file, registry, true).loaded, 2);
     EXPECT_EQ(registry.ReadSubsections("KnobPresets"), (std::vector<std::string>{"B", "C"}));
     EXPECT_EQ(Caption(registry, "KnobPresets\\B"), "file B");
     EXPECT_EQ(Caption(registry, "KnobPresets\\C"), "file C");
@@ -75,10 +75,43 @@ TEST(ExportImportTest, KnobPresetsAddedKeepTheOthersAndAnEmptySectionRemovesItsP
     Preset(registry, "KnobPresets\\KeyboardForm", "odd");
     auto file = TIniFileStore::FromText("[KeyboardForm]\r\nMWCtrl=1\r\n"
                                         "[C]\r\nCaption1=file C\r\nDisplayMode1=0\r\nDefaultValue1=1\r\nIUser1=7\r\n");
-    EXPECT_EQ(ImportKnobPresets(file, registry, false), 2); // the settings section counts too
+    EXPECT_EQ(ImportKnobPresets(file, registry, false).loaded, 2); // the settings section counts too
     EXPECT_EQ(Caption(registry, "KnobPresets\\A"), "from A");
     EXPECT_EQ(Caption(registry, "KnobPresets\\C"), "file C");
     EXPECT_EQ(Caption(registry, "KnobPresets\\KeyboardForm"), "");
+}
+
+// Sections whose names no preset can have are skipped and counted, and
+// leave every stored preset as it was.
+TEST(ExportImportTest, KnobPresetSectionsWithNamesNoKeyCanHoldAreSkipped) {
+    TMemoryStore registry;
+    Preset(registry, "KnobPresets\\A", "from A");
+    Preset(registry, "KnobPresets\\B", "from B");
+    const std::string before = registry.Text();
+    auto file = TIniFileStore::FromText("[]\r\nCaption1=x\r\n[\\x]\r\nCaption1=x\r\n[y\\]\r\nCaption1=x\r\n"
+                                        "[\\]\r\nCaption1=x\r\n");
+    const TImportCount count = ImportKnobPresets(file, registry, false);
+    EXPECT_EQ(count.loaded, 0);
+    EXPECT_EQ(count.skipped, 2); // "", and "y" that the file lists but has no section of
+    EXPECT_EQ(registry.Text(), before);
+    EXPECT_EQ(ResultText({KnobPresets, true}, count.loaded, count.skipped),
+              "No knob presets could be loaded. 2 skipped: a name must not be empty or hold \\, [ or ].");
+}
+
+// A key path that names no key of its own would write into or erase its parent.
+TEST(ExportImportTest, TheStoreRefusesPathsThatNameNoKeyOfTheirOwn) {
+    TMemoryStore registry;
+    Preset(registry, "KnobPresets\\A", "from A");
+    const std::string before = registry.Text();
+    for (const std::string path : {"", "\\", "KnobPresets\\", "KnobPresets\\\\A", "\\\\"}) {
+        SCOPED_TRACE(path);
+        EXPECT_THROW(registry.EraseSection(path), EStoreError);
+        EXPECT_THROW(registry.WriteString(path, "v", "x"), EStoreError);
+        EXPECT_THROW(registry.WriteInteger(path, "v", 1), EStoreError);
+        EXPECT_THROW(registry.DeleteValue(path, "v"), EStoreError);
+    }
+    EXPECT_EQ(registry.Text(), before);
+    EXPECT_NO_THROW(registry.EraseSection("\\KnobPresets\\A")); // a leading separator is no part
 }
 
 TEST(ExportImportTest, KnobPresetsExportedUnderTheirNamesWithoutTheReservedOnes) {

@@ -3,6 +3,7 @@
 #include "controls/UKnobEdit.h"
 #include "controls/UKnobList.h"
 #include "controls/UpDown.h"
+#include "mainwindow/KnobPresets.h"
 #include "mainwindow/Tonecast2.h"
 
 #include "ModalAnswers.h"
@@ -162,6 +163,55 @@ TEST_F(KnobEditorTest, ReservedAndTakenNamesAreRefusedAndAskedAgain) {
                                  "A preset with this name already exists !",
                                  "Enter New Preset|Enter the name of the new knob preset:|pads"}));
     EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Pads"}));
+    e->close();
+    w->close();
+}
+
+// A name the registry or an export file cannot hold is refused with a
+// message and changes nothing: an empty one or one ending in "\" used to erase
+// every preset.
+TEST_F(KnobEditorTest, NamesThatNoKeyCanHoldAreRefusedAndTheSettingsStayAsTheyWere) {
+    StorePreset("Pads", 1);
+    StorePreset("Keys", 2);
+    auto w = Start();
+    TKnobEditForm* e = Open(*w);
+    const std::string before = SettingsText();
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"", "Please enter a name for the preset."},
+        {"   ", "Please enter a name for the preset."},
+        {"\\", "A preset name cannot contain \\, [ or ]."},
+        {"Pads\\", "A preset name cannot contain \\, [ or ]."},
+        {"a\\b", "A preset name cannot contain \\, [ or ]."},
+        {"[x]", "A preset name cannot contain \\, [ or ]."},
+        {"Mix]", "A preset name cannot contain \\, [ or ]."},
+    };
+    std::deque<ModalAnswers::TAnswer> script;
+    std::vector<std::string> expected{"Enter New Preset|Enter the name of the new knob preset:|New Preset"};
+    for (const auto& [name, message] : refused) {
+        script.push_back(ModalAnswers::Text(QString::fromStdString(name)));
+        script.push_back(ModalAnswers::Button(QMessageBox::Ok));
+        expected.push_back(message);
+        expected.push_back("Enter New Preset|Enter the name of the new knob preset:|" + KnobPresets::Trimmed(name));
+    }
+    script.push_back(ModalAnswers::Cancel());
+    ModalAnswers answers(script);
+    e->BNewPreset->click();
+    QApplication::processEvents();
+    EXPECT_EQ(answers.asked, expected);
+    EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Keys", "Pads"}));
+    EXPECT_EQ(SettingsText(), before);
+    e->close();
+    w->close();
+}
+
+// Spaces around a name are not part of it.
+TEST_F(KnobEditorTest, ANewPresetNameIsTrimmed) {
+    auto w = Start();
+    TKnobEditForm* e = Open(*w);
+    ModalAnswers answers({ModalAnswers::Text("  Warm pad  ")});
+    e->BNewPreset->click();
+    QApplication::processEvents();
+    EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Warm pad"}));
     e->close();
     w->close();
 }
