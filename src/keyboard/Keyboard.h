@@ -86,6 +86,7 @@ public:
     TChord Chord() const { return state_.Chord(); }
     void SetChord(TChord chord) { state_.SetChord(chord); }
     void PlayNote(int channel, int note, int velocity, bool local) { state_.PlayNote(channel, note, velocity, local); }
+    void ReleaseThruNotes() { state_.ReleaseThruNotes(); }
     void PlayMessage(std::uint8_t s, std::uint8_t d1, std::uint8_t d2, bool useMessageChannel) {
         state_.PlayMessage(s, d1, d2, useMessageChannel);
     }

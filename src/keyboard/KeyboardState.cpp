@@ -42,6 +42,10 @@ void TKeyboardState::SendNote(int channel, int note, int velocity, bool local) {
             const TShortMessage m = ShortMessage::NoteOn(channel, sent, velocity);
             OnNote(this, m.status, m.data1, m.data2);
         }
+        if (recording_)
+            recording_->push_back({static_cast<std::uint8_t>(channel), sent >= 0 && sent <= 127 ? sent : -1, shown});
+    } else if (recording_) {
+        recording_->push_back({static_cast<std::uint8_t>(channel), -1, shown});
     }
     int& counter = (local ? local_ : external_)[static_cast<std::size_t>(shown)];
     if (velocity >= 1) ++counter;
@@ -66,13 +70,56 @@ void TKeyboardState::PlayMessage(std::uint8_t status, std::uint8_t data1, std::u
                                  bool useMessageChannel) {
     if (status >= 0xF0) return;
     const int channel = useMessageChannel ? status & 0x0F : channel_;
+    const int note = data1 & 0x7F;
+    const int velocity = status >> 4 == 0x9 ? data2 & 0x7F : 0;
     switch (status >> 4) {
-    case 0x9: PlayNote(channel, data1 & 0x7F, data2 & 0x7F, false); break;
-    case 0x8: PlayNote(channel, data1 & 0x7F, 0, false); break;
+    case 0x9:
+    case 0x8: {
+        const int key = (status & 0x0F) * 128 + note;
+        if (velocity > 0) {
+            TThruStrike strike;
+            recording_ = &strike;
+            PlayNote(channel, note, velocity, false);
+            recording_ = nullptr;
+            thruHeld_[key].push_back(std::move(strike));
+            break;
+        }
+        auto held = thruHeld_.find(key);
+        if (held == thruHeld_.end()) {
+            PlayNote(channel, note, 0, false); // its note on did not pass here
+            break;
+        }
+        EndThruStrike(held->second.front());
+        held->second.pop_front();
+        if (held->second.empty()) thruHeld_.erase(held);
+        break;
+    }
     default:
         if (OnNote) OnNote(this, status, data1, static_cast<std::uint8_t>(data2 & 0x7F));
         break;
     }
+}
+
+void TKeyboardState::EndThruStrike(const TThruStrike& strike) {
+    for (const TThruNote& n : strike) {
+        if (n.sent >= 0 && OnNote) {
+            const TShortMessage m = ShortMessage::NoteOn(n.channel, n.sent, 0);
+            OnNote(this, m.status, m.data1, m.data2);
+        }
+        if (n.shown < 0 || n.shown > 127) continue;
+        int& counter = external_[static_cast<std::size_t>(n.shown)];
+        if (counter > 0) --counter;
+        if (local_[static_cast<std::size_t>(n.shown)] + counter <= 1) Redraw(n.shown);
+    }
+}
+
+void TKeyboardState::ReleaseThruNotes() {
+    if (thruHeld_.empty()) return;
+    std::map<int, std::deque<TThruStrike>> held;
+    held.swap(thruHeld_);
+    for (const auto& [key, strikes] : held)
+        for (const TThruStrike& strike : strikes) EndThruStrike(strike);
+    if (OnRepaint) OnRepaint();
 }
 
 void TKeyboardState::MarkExternalNote(int note, int velocity) {

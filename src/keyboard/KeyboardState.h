@@ -4,7 +4,9 @@
 // hold-mode controllers. The control draws it and feeds it mouse gestures.
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <vector>
 
 enum class TChord { chNone, chMajor, chMinor, chMajor7, chMinor7, chFifths, chOctave, chPower, chCustom };
@@ -52,7 +54,11 @@ public:
 
     void SendNote(int channel, int note, int velocity, bool local);
     void PlayNote(int channel, int note, int velocity, bool local);
+    // A message from MIDI In passed through. A note off ends exactly the notes
+    // its note on sent, whatever chord or transposition holds now.
     void PlayMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, bool useMessageChannel);
+    // Ends every note passed through and still held (thru off, input gone, panic).
+    void ReleaseThruNotes();
     void MarkExternalNote(int note, int velocity);
     void SetControllerValue(int controller, int value);
     void ReleaseAll();
@@ -81,6 +87,15 @@ public:
     int ControllerValue(int index) const { return values_[static_cast<std::size_t>(index)]; }
 
 private:
+    // A note sent for a note passed through: where it went and which key shows it.
+    struct TThruNote {
+        std::uint8_t channel;
+        int sent; // -1: beyond the MIDI range, not sent
+        int shown;
+    };
+    using TThruStrike = std::vector<TThruNote>;
+    void EndThruStrike(const TThruStrike& strike);
+
     void ReleaseLocalNotes();
     void SendController(int index, int value);
     void Redraw(int note);
@@ -99,6 +114,9 @@ private:
     std::array<std::int8_t, 16> customChord_ = {};
     std::array<int, 128> local_ = {};
     std::array<int, 128> external_ = {};
+    // Per incoming channel and note (channel * 128 + note), the strikes still held, oldest first.
+    std::map<int, std::deque<TThruStrike>> thruHeld_;
+    TThruStrike* recording_ = nullptr; // the strike SendNote adds to, while one is played
     TMouseMode mode_ = TMouseMode::Idle;
     bool held_ = false;
     bool savedHeld_ = false;

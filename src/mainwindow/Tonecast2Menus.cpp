@@ -59,6 +59,9 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     });
     MidiThru = options->addAction("Midi &Thru");
     MidiThru->setCheckable(true);
+    connect(MidiThru, &QAction::toggled, this, [this](bool on) {
+        if (!on) Keyboard1->ReleaseThruNotes();
+    });
     TransposeItem = options->addAction("T&ranspose...", this, &TTonecast2::OpenTranspose);
     TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     ChordEditorItem = options->addAction("Chord &Editor...", this, &TTonecast2::OpenChordEditor);
@@ -87,8 +90,13 @@ void TTonecast2::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
         };
     }
     MidiInMenu1->SetOnMidiData([this](TMidiInput* port) { MidiInputData(port); });
-    MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) { Keyboard1->ClearExternalMarks(); };
+    // Notes passed through end with their input, or they would hang.
+    MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
+        Keyboard1->ReleaseThruNotes();
+        Keyboard1->ClearExternalMarks();
+    };
     MidiOutMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
+        Keyboard1->ReleaseThruNotes();
         Keyboard1->ReleaseAll();
         Keyboard1->ClearExternalMarks();
     };

@@ -409,6 +409,7 @@ void TTonecast2::Panic() {
     };
     try {
         status(0);
+        Keyboard1->ReleaseThruNotes();
         Keyboard1->ReleaseAll();
         Keyboard1->ClearExternalMarks();
         for (int channel = 0; channel < Panic::Channels; ++channel) {

@@ -18,11 +18,13 @@
 #include "../TempDir.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QMenu>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <chrono>
 #include <thread>
 
@@ -171,6 +173,29 @@ TEST_F(JackWindowTest, AConnectionFromTheOwnOutputToTheOwnInputIsUndone) {
     ASSERT_NE(port, nullptr);
     for (int i = 0; i < 100 && jack_port_connected_to(port, out.c_str()); ++i) Wait(20);
     EXPECT_FALSE(jack_port_connected_to(port, out.c_str()));
+}
+
+// A key held at the input while the chord changes, and another while thru is
+// switched off: every note on that went out gets its note off.
+TEST_F(JackWindowTest, ThruNotesEndAsTheyWereSentWhateverChangedMeanwhile) {
+    window->MidiThru->setChecked(true);
+    source->Send({0x90, 60, 100});
+    ASSERT_EQ(sink->Collect(1, 5000, Idle).size(), 1u);
+    window->CBChord->setCurrentIndex(1); // "Major", as the user picks it
+    emit window->CBChord->activated(1);
+    Wait(50);
+    source->Send({0x80, 60, 0});
+    source->Send({0x90, 62, 100});
+    const auto& got = sink->Collect(5, 5000, Idle);
+    ASSERT_GE(got.size(), 5u);
+    window->MidiThru->setChecked(false);
+    Wait(300);
+    const auto& all = sink->Collect(0, 0);
+    std::map<int, int> sounding;
+    for (const Message& m : all)
+        if ((m[0] & 0xF0) == 0x90) sounding[m[1]] += m[2] > 0 ? 1 : -1;
+    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "note " << note << " left sounding";
+    EXPECT_EQ(all[1], (Message{0x90, 60, 0})) << "the note off was played with the new chord";
 }
 
 // Thru on a busy machine: two threads keep both cores busy while another

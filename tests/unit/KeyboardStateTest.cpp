@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -35,6 +37,55 @@ TEST_F(KeyboardStateTest, PowerChordOnNote5DropsTheNoteBelowZero) {
     k.SetChord(TChord::chPower);
     k.PlayNote(0, 5, 100, true);
     EXPECT_EQ(sent, (std::vector<Message>{{0x90, 5, 100}, {0x90, 12, 100}, {0x90, 17, 100}}));
+}
+
+// A key held at MIDI In while a setting changes: every note its note on sent
+// gets its note off, and no other note off goes out.
+struct ThruCase {
+    const char* name;
+    std::function<void(TKeyboardState&)> change;
+    bool releasesAtOnce; // the change itself ends the thru notes
+};
+
+class ThruHeldTest : public KeyboardStateTest, public ::testing::WithParamInterface<ThruCase> {};
+
+TEST_P(ThruHeldTest, EveryNoteSentAtNoteOnEndsOnce) {
+    k.SetChord(TChord::chMajor);
+    k.SetTranspose(2);
+    k.PlayMessage(0x93, 60, 100, true);
+    const std::vector<Message> on(sent.begin(), sent.end());
+    ASSERT_EQ(on, (std::vector<Message>{{0x93, 62, 100}, {0x93, 66, 100}, {0x93, 69, 100}}));
+    GetParam().change(k);
+    if (!GetParam().releasesAtOnce) k.PlayMessage(0x83, 60, 40, true);
+    std::vector<Message> offs;
+    for (const Message& m : sent)
+        if (std::get<0>(m) == 0x93 && std::get<2>(m) == 0) offs.push_back(m);
+    EXPECT_EQ(offs, (std::vector<Message>{{0x93, 62, 0}, {0x93, 66, 0}, {0x93, 69, 0}}));
+    EXPECT_EQ(Pressed(), std::vector<int>{}) << "a key still shows pressed";
+    const std::size_t before = sent.size();
+    k.ReleaseThruNotes(); // nothing is left held
+    EXPECT_EQ(sent.size(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ThruHeldTest,
+    ::testing::Values(ThruCase{"chord", [](TKeyboardState& s) { s.SetChord(TChord::chMinor7); }, false},
+                      ThruCase{"transpose", [](TKeyboardState& s) { s.SetTranspose(-5); }, false},
+                      ThruCase{"displayTransposed", [](TKeyboardState& s) { s.SetDisplayTransposed(true); }, false},
+                      ThruCase{"transposeThru", [](TKeyboardState& s) { s.SetTransposeThru(false); }, false},
+                      ThruCase{"customChord", [](TKeyboardState& s) { s.SetCustomChord({5, 9}, true); }, false},
+                      ThruCase{"channel", [](TKeyboardState& s) { s.SetChannel(7); }, false},
+                      ThruCase{"thruEnded", [](TKeyboardState& s) { s.ReleaseThruNotes(); }, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Two strikes of one key before its note off: each note off ends the oldest.
+TEST_F(KeyboardStateTest, RepeatedThruStrikesEndOldestFirst) {
+    k.PlayMessage(0x90, 60, 100, true);
+    k.SetTranspose(12);
+    k.PlayMessage(0x90, 60, 90, true);
+    k.PlayMessage(0x80, 60, 0, true);
+    k.PlayMessage(0x80, 60, 0, true);
+    EXPECT_EQ(sent, (std::vector<Message>{{0x90, 60, 100}, {0x90, 72, 90}, {0x90, 60, 0}, {0x90, 72, 0}}));
 }
 
 struct ChordCase {
