@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include <QImage>
+#include <QHideEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
@@ -596,6 +597,15 @@ void TKeyboard::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     ReleaseExternalNotes();
     update();
+}
+
+void TKeyboard::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // A keyboard put away (its window closed, not minimized) can no longer
+    // be released: nothing it plays may go on sounding.
+    if (event->spontaneous()) return;
+    ReleaseExternalNotes();
+    ReleaseAll();
 }
 
 // --- computer keyboard ------------------------------------------------------

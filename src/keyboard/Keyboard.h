@@ -130,6 +130,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     KeyGeometry::TLayout Layout() const { return {keyWidth_, paintStyle_, imageSize_}; }

@@ -26,6 +26,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -137,6 +139,35 @@ TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAdded
     editor->CBEdit->click();
     Click(kb, 62);
     EXPECT_EQ(NotesOn(), (std::vector<int>{62, 69, 66}));
+    w->close();
+}
+
+// A note held on the editor's own keyboard ends when the editor goes, however it goes.
+TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
+    auto w = Start();
+    const std::vector<std::pair<const char*, std::function<void(TChordEditForm*)>>> closers = {
+        {"Escape", [](TChordEditForm* e) { Key(e, Qt::Key_Escape); }},
+        {"Cancel", [](TChordEditForm* e) { e->BCancel->click(); }},
+        {"OK", [](TChordEditForm* e) { e->BOK->click(); }},
+        {"window closed", [](TChordEditForm* e) { e->close(); }},
+    };
+    for (const auto& [how, closeIt] : closers) {
+        SCOPED_TRACE(how);
+        w->ChordEditorItem->trigger();
+        TChordEditForm* editor = w->ChordEditor();
+        ASSERT_NE(editor, nullptr);
+        out.sent.clear();
+        Press(editor->Keyboard, KeyPoint(editor->Keyboard, 62));
+        ASSERT_EQ(NotesOn(), std::vector<int>{62});
+        closeIt(editor);
+        QApplication::processEvents();
+        ASSERT_FALSE(editor->isVisible());
+        std::map<int, int> sounding;
+        for (auto [status, note, velocity] : SentMessages(out))
+            if ((status & 0xF0) == 0x90) sounding[note] += velocity > 0 ? 1 : -1;
+            else if ((status & 0xF0) == 0x80) sounding[note] -= 1;
+        EXPECT_EQ(sounding[62], 0) << "the note still sounds";
+    }
     w->close();
 }
 
