@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -104,9 +105,27 @@ TChordEditForm::TChordEditForm(QWidget* mainWindow, TLanguage language, int chan
     });
     connect(BCancel, &QPushButton::clicked, this, &QDialog::reject);
 
+    LoadChords();
+}
+
+void TChordEditForm::LoadChords() {
+    chords_.Clear();
     if (auto store = services_.openSettings()) chords_.LoadFrom(*store, false);
     FillList();
     SelectionChanged();
+    edited_ = false;
+}
+
+void TChordEditForm::ChordsChangedElsewhere() {
+    if (edited_) {
+        const auto answer = QMessageBox::question(
+            this, QApplication::applicationName(),
+            "The custom chords were changed by an import. Replace the changes you made in the chord editor "
+            "with the imported chords ?",
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) return;
+    }
+    LoadChords();
 }
 
 void TChordEditForm::FillList() {
@@ -165,6 +184,7 @@ void TChordEditForm::ToggleStep(int& note) {
     if (!entry) return;
     entry->ToggleNote(lastToggled_); // undoes this gesture's previous toggle
     entry->ToggleNote(note);
+    edited_ = true;
     Keyboard->SetCustomChord(entry->IntervalList(), true);
     lastToggled_ = note;
     if (entry->IntervalCount() > 0) note = entry->Root; // the whole chord sounds from its root
@@ -175,6 +195,7 @@ void TChordEditForm::NoteOn(int note, int velocity) {
     TChordEntry* entry = SelectedEntry();
     if (velocity < 1 || !CBEdit->isChecked() || !entry) return;
     entry->ToggleNote(note);
+    edited_ = true;
     Keyboard->SetCustomChord(entry->IntervalList(), true);
     RequestRefresh(TRefresh::RowAndKeyboard);
 }
@@ -214,6 +235,7 @@ void TChordEditForm::Renamed(QTreeWidgetItem* item, int column) {
     }
     if (chords_.IndexOfName(name) < 0) {
         entry->Name = name;
+        edited_ = true;
     } else if (name != entry->Name) {
         TTonecastApplication::ShowMessage(this, "This chord name already exists !");
     }
@@ -222,6 +244,7 @@ void TChordEditForm::Renamed(QTreeWidgetItem* item, int column) {
 
 void TChordEditForm::NewChord() {
     TChordEntry& entry = chords_.AddNew();
+    edited_ = true;
     filling_ = true;
     auto* item = new QTreeWidgetItem(LVChords);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
@@ -238,6 +261,7 @@ void TChordEditForm::DeleteChord() {
     QTreeWidgetItem* item = selected.front();
     const int row = LVChords->indexOfTopLevelItem(item);
     chords_.Remove(EntryOf(item));
+    edited_ = true;
     delete item;
     SelectRow(std::min(row, LVChords->topLevelItemCount() - 1));
     SelectionChanged();
@@ -247,6 +271,7 @@ void TChordEditForm::ResetChord() {
     TChordEntry* entry = SelectedEntry();
     if (!entry) return;
     entry->ClearNotes();
+    edited_ = true;
     WriteRow(LVChords->selectedItems().front(), *entry);
     ShowEntry(entry);
     Keyboard->SetCustomChord(entry->IntervalList(), true);
@@ -257,6 +282,7 @@ void TChordEditForm::Apply() {
         chords_.SaveTo(*store);
         store->Close();
     }
+    edited_ = false;
     if (services_.applied) services_.applied();
 }
 

@@ -43,6 +43,11 @@ public:
     // A note on played elsewhere (MIDI input, the main keyboard) while the editor shows.
     void NoteOn(int note, int velocity);
     void Apply();
+    // The main window's chords changed without the editor (an import). The
+    // editor shows them; edits not yet applied are only replaced when the
+    // user agrees.
+    void ChordsChangedElsewhere();
+    bool HasUnappliedEdits() const { return edited_; }
 
     static constexpr QEvent::Type RefreshEvent = static_cast<QEvent::Type>(QEvent::User + 5);
     static constexpr const char* Section = "ChordEditForm";
@@ -54,6 +59,7 @@ protected:
 
 private:
     enum class TRefresh { None, Row, RowAndKeyboard };
+    void LoadChords(); // from the settings, as the main window keeps them
     void FillList();
     void WriteRow(QTreeWidgetItem* item, const TChordEntry& entry);
     void ShowEntry(const TChordEntry* entry);
@@ -71,4 +77,5 @@ private:
     TRefresh pending_ = TRefresh::None;
     bool shownOnce_ = false;
     bool filling_ = false;
+    bool edited_ = false; // changes since the list was loaded or applied
 };

@@ -2,6 +2,8 @@
 // and chords to and from INI files.
 #include "mainwindow/Tonecast2.h"
 
+#include "chords/UChordEdit.h"
+
 #include "mainwindow/TonecastApplication.h"
 #include "mainwindow/UExImHelp.h"
 #include "platform/IniFile.h"
@@ -100,6 +102,7 @@ int TTonecast2::DoExportImport(TCommand command, TIniStore& file, bool overwrite
         chordList_.SaveTo(*root);
         root->Close();
         RefillChordBox();
+        if (chordEditor_) chordEditor_->ChordsChangedElsewhere();
         return count;
     }
     case ExportImport::KindCount: break;

@@ -17,8 +17,11 @@
 #include <QMenu>
 #include <QRadioButton>
 
+#include "chords/UChordEdit.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -193,6 +196,45 @@ TEST_F(ExportImportTest, SnapshotsAndChordsByTheirSlotsAndNames) {
     w = Start();
     EXPECT_EQ(w->Chords().Count(), 2) << "the imported chords were not kept";
     w->close();
+}
+
+// Chords imported while the chord editor is open are what the editor shows and
+// keeps on OK; edits of its own not yet applied are replaced only on the user's word.
+TEST_F(ExportImportTest, TheOpenChordEditorFollowsAnImportAndAsksBeforeDroppingItsEdits) {
+    WriteFile(dir.File("more.ini"), "[Chords]\r\nName1=Sus4\r\nChord1=3C0507\r\nName2=Add9\r\nChord2=3C040E\r\n");
+    const std::string question = "The custom chords were changed by an import. Replace the changes you made in the "
+                                 "chord editor with the imported chords ?";
+    struct Case {
+        const char* name;
+        bool edit;
+        QMessageBox::StandardButton answer;
+        std::vector<std::string> shown; // the editor's chords after the import
+        int keptAtOk;                     // the window's chords after OK in the editor
+    };
+    // A new chord without notes is not stored.
+    for (const Case& c : {Case{"untouched", false, QMessageBox::NoButton, {"Sus4", "Add9"}, 2},
+                          Case{"edits replaced", true, QMessageBox::Yes, {"Sus4", "Add9"}, 2},
+                          Case{"edits kept", true, QMessageBox::No, {"New chord"}, 0}}) {
+        SCOPED_TRACE(c.name);
+        StoreSettings([](TIniStore& s) { s.EraseSection("Chords"); });
+        auto w = Start();
+        w->ChordEditorItem->trigger();
+        TChordEditForm* editor = w->ChordEditor();
+        ASSERT_NE(editor, nullptr);
+        if (c.edit) editor->BNew->click();
+        std::deque<A::TAnswer> answers{Choose(true), A::File(File("more.ini"))};
+        if (c.edit) answers.push_back(A::Button(c.answer));
+        answers.push_back(A::Button(QMessageBox::Ok));
+        const auto asked = Run(*w, ExportImport::Chords, true, answers);
+        EXPECT_EQ(std::count(asked.begin(), asked.end(), question), c.edit ? 1 : 0);
+        std::vector<std::string> shown;
+        for (int i = 0; i < editor->Chords().Count(); ++i) shown.push_back(editor->Chords().Items(i).Name);
+        EXPECT_EQ(shown, c.shown);
+        editor->BOK->click();
+        QApplication::processEvents();
+        EXPECT_EQ(w->Chords().Count(), c.keptAtOk) << "OK in the editor wrote another list";
+        w->close();
+    }
 }
 
 // New files hold exactly the records of their kind, as a Windows program writes them.
