@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     // Chosen and contacted on first use, once the window is on screen.
     const auto jack = MakeJackClient(names.Program, QtMessageWindows());
     TSystemMidiOut systemOut(names.Program, jack);
-    TMidiOutWithSynth midiOut(systemOut, FindSoundFont()); // the synthesizer starts only when chosen
+    // The synthesizer starts only when chosen.
+    TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMessageWindows());
     TSystemMidiIn midiIn(names.Program, jack);
     SdlJoystickDriver joysticks; // SDL starts only when a joystick is enabled
     TTonecast2 mainWindow(names, midiOut, midiIn, &joysticks);

@@ -52,6 +52,7 @@ public:
     bool Open();
     bool Close();
     bool IsClosed() const { return closed_; }
+    bool Holds(MidiHandle handle) const { return !closed_ && handle == handle_; }
     void SendShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
 
 

@@ -300,7 +300,21 @@ TMidiOutMenu::TMidiOutMenu(MidiOutDriver& driver, TOpenMidiDevices& openDevices,
     Close();
     portsChanged_ = &driver_.OnPortsChanged;
     *portsChanged_ = [this] { RefreshDevices(); };
+    // A device that fails after it opened (a sound font that does not load)
+    // is closed and reported as a failed open is.
+    driver_.OnDeviceFailed = [this](MidiHandle handle, MMRESULT code) {
+        if (!port_.Holds(handle)) return;
+        try {
+            Close();
+        } catch (const std::exception&) {
+            // It failed already; closed all the same.
+        }
+        UpdateChecks();
+        if (OnError) OnError(this, MidiResultText(driver_, code));
+    };
 }
+
+TMidiOutMenu::~TMidiOutMenu() { driver_.OnDeviceFailed = nullptr; }
 
 std::vector<std::string> TMidiOutMenu::DeviceNames() { return NamesOf(driver_); }
 

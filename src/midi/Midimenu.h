@@ -122,6 +122,7 @@ class TMidiOutMenu : public TMidiMenuBase {
     Q_OBJECT
 public:
     TMidiOutMenu(MidiOutDriver& driver, TOpenMidiDevices& openDevices, QObject* parent = nullptr);
+    ~TMidiOutMenu() override;
 
     TMidiOutput& Port() { return port_; }
 

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -81,8 +83,11 @@ struct TBuiltInSynth::TState {
     std::mutex mutex;                            // the memory, the hand-over, the end
     std::condition_variable loaded;
     TChannelMemory memory;
-    bool cancelled = false;
+    std::atomic<bool> cancelled{false}; // also read between the pieces of a font's reading
     bool loadFailed = false;
+    std::string loadError;
+    std::function<void()> onLoadFailed;
+    std::thread loader;
     std::string audioDriver;
 
     ~TState() {
@@ -105,20 +110,84 @@ int Process(void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
     return fluid_synth_process(synth, len, nfx, fx, nout, out);
 }
 
+// The font is read through callbacks of ours, so that a load is called off
+// between two pieces of a large read. The name handed to FluidSynth carries a
+// prefix that only our reader understands: its other loaders, tried when ours
+// gives up, cannot open the file and so cannot load it uncancelled.
+constexpr const char* FontPrefix = "tonecast-cancellable-font:";
+constexpr fluid_long_long_t ReadPiece = 1 << 20;
+thread_local const std::atomic<bool>* loadCancelled = nullptr; // the loading thread's flag
+
+struct TFontFile {
+    std::FILE* file;
+    const std::atomic<bool>* cancelled;
+};
+
+void* OpenFont(const char* name) {
+    const std::size_t prefix = std::strlen(FontPrefix);
+    if (std::strncmp(name, FontPrefix, prefix) != 0) return nullptr;
+    std::FILE* file = std::fopen(name + prefix, "rb");
+    return file ? new TFontFile{file, loadCancelled} : nullptr;
+}
+
+int ReadFont(void* buffer, fluid_long_long_t count, void* handle) {
+    auto* font = static_cast<TFontFile*>(handle);
+    auto* at = static_cast<char*>(buffer);
+    while (count > 0) {
+        if (font->cancelled && font->cancelled->load(std::memory_order_relaxed)) return FLUID_FAILED;
+        const auto piece = static_cast<std::size_t>(std::min(count, ReadPiece));
+        if (std::fread(at, 1, piece, font->file) != piece) return FLUID_FAILED;
+        at += piece;
+        count -= static_cast<fluid_long_long_t>(piece);
+    }
+    return FLUID_OK;
+}
+
+int SeekFont(void* handle, fluid_long_long_t offset, int origin) {
+    return ::fseeko(static_cast<TFontFile*>(handle)->file, static_cast<off_t>(offset), origin) == 0 ? FLUID_OK
+                                                                                                    : FLUID_FAILED;
+}
+
+fluid_long_long_t TellFont(void* handle) { return ::ftello(static_cast<TFontFile*>(handle)->file); }
+
+int CloseFont(void* handle) {
+    auto* font = static_cast<TFontFile*>(handle);
+    std::fclose(font->file);
+    delete font;
+    return FLUID_OK;
+}
+
 // The loader thread: makes the synthesizer with its font, gives it what the
 // channels were told meanwhile, and hands it over.
-void Load(const std::shared_ptr<TBuiltInSynth::TState>& state, const std::string& soundFont) {
+void Load(TBuiltInSynth::TState* state, const std::string& soundFont) {
+    loadCancelled = &state->cancelled;
     fluid_synth_t* synth = new_fluid_synth(state->settings);
-    const bool ok = synth && fluid_synth_sfload(synth, soundFont.c_str(), 1) != FLUID_FAILED;
-    std::lock_guard lock(state->mutex);
-    if (!ok || state->cancelled) {
-        if (synth) delete_fluid_synth(synth);
-        state->loadFailed = !ok;
-    } else {
-        for (const TShortMessage& m : state->memory.Replay()) Apply(synth, m.status, m.data1, m.data2);
-        state->synth.store(synth, std::memory_order_release);
+    bool ok = false;
+    if (synth) {
+        fluid_sfloader_t* loader = new_fluid_defsfloader(state->settings);
+        fluid_sfloader_set_callbacks(loader, OpenFont, ReadFont, SeekFont, TellFont, CloseFont);
+        fluid_synth_add_sfloader(synth, loader); // the synthesizer owns it from here
+        ok = fluid_synth_sfload(synth, (FontPrefix + soundFont).c_str(), 1) != FLUID_FAILED;
     }
-    state->loaded.notify_all();
+    std::function<void()> tell;
+    {
+        std::lock_guard lock(state->mutex);
+        if (!ok || state->cancelled) {
+            if (synth) delete_fluid_synth(synth);
+            if (!ok && !state->cancelled) {
+                state->loadFailed = true;
+                const std::string why = TakeFluidError();
+                state->loadError = "The sound font \"" + soundFont + "\" could not be loaded." +
+                                   (why.empty() ? std::string() : " " + why);
+                tell = state->onLoadFailed;
+            }
+        } else {
+            for (const TShortMessage& m : state->memory.Replay()) Apply(synth, m.status, m.data1, m.data2);
+            state->synth.store(synth, std::memory_order_release);
+        }
+        state->loaded.notify_all();
+    }
+    if (tell) tell();
 }
 
 } // namespace
@@ -142,14 +211,36 @@ std::string FindSoundFont(const std::string& folder) {
 
 TBuiltInSynth::TBuiltInSynth(std::shared_ptr<TState> state) : state_(std::move(state)) {}
 
-std::unique_ptr<TBuiltInSynth> TBuiltInSynth::Create(const std::string& soundFont, TOutput output, std::string& error) {
+std::string SoundFontProblem(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return "The sound font \"" + path + "\" cannot be read: " + std::strerror(errno) + ".";
+    unsigned char header[12] = {};
+    const bool read = std::fread(header, 1, sizeof header, file) == sizeof header;
+    std::fseek(file, 0, SEEK_END);
+    const long size = std::ftell(file);
+    std::fclose(file);
+    if (!read || std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "sfbk", 4) != 0)
+        return "\"" + path + "\" is no SoundFont 2 file.";
+    const unsigned long declared = header[4] | header[5] << 8 | header[6] << 16 | static_cast<unsigned long>(header[7]) << 24;
+    if (size < 0 || static_cast<unsigned long>(size) < declared + 8)
+        return "The sound font \"" + path + "\" is damaged: it ends before its last part.";
+    return {};
+}
+
+std::unique_ptr<TBuiltInSynth> TBuiltInSynth::Create(const std::string& soundFont, TOutput output, std::string& error,
+                                                     std::function<void()> loadFailed) {
     std::error_code ec;
     if (soundFont.empty() || !std::filesystem::is_regular_file(soundFont, ec)) {
         error = "The built-in synthesizer has no General MIDI sound font.";
         return nullptr;
     }
+    if (std::string problem = SoundFontProblem(soundFont); !problem.empty()) {
+        error = std::move(problem);
+        return nullptr;
+    }
     RouteFluidLog();
     auto state = std::make_shared<TState>();
+    state->onLoadFailed = std::move(loadFailed);
     fluid_settings_t* s = state->settings = new_fluid_settings();
     // Two periods of 256 frames at 48 kHz where the audio system lets us choose.
     fluid_settings_setnum(s, "synth.sample-rate", 48000.0);
@@ -178,15 +269,21 @@ std::unique_ptr<TBuiltInSynth> TBuiltInSynth::Create(const std::string& soundFon
             return nullptr;
         }
     }
-    std::thread([state, soundFont] { Load(state, soundFont); }).detach();
+    TState* loading = state.get();
+    state->loader = std::thread([loading, soundFont] { Load(loading, soundFont); });
     return std::unique_ptr<TBuiltInSynth>(new TBuiltInSynth(std::move(state)));
 }
 
 TBuiltInSynth::~TBuiltInSynth() {
     if (state_->driver) delete_fluid_audio_driver(state_->driver); // the audio stops here
     state_->driver = nullptr;
+    state_->cancelled = true; // a font still loading stops at its next piece
+    if (state_->loader.joinable()) state_->loader.join();
+}
+
+std::string TBuiltInSynth::LoadError() const {
     std::lock_guard lock(state_->mutex);
-    state_->cancelled = true; // a font still loading is dropped by its thread
+    return state_->loadError;
 }
 
 void TBuiltInSynth::Send(std::uint32_t packed) {

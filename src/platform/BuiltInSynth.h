@@ -4,6 +4,7 @@
 // of its own, and what arrives meanwhile is remembered per channel (no notes)
 // and given to the synthesizer once the font is in.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,15 +12,22 @@
 // (a full GM font rather than a small one), or empty when there is none.
 std::string FindSoundFont(const std::string& folder = "/usr/share/sounds/sf2");
 
+// Why a file cannot be a sound font, found without loading it (unreadable,
+// no SoundFont 2 file, cut short), or "" when it looks whole.
+std::string SoundFontProblem(const std::string& path);
+
 class TBuiltInSynth {
 public:
     enum class TOutput {
         Audio,  // where the desktop plays sound: JACK, else PulseAudio/PipeWire, else ALSA
         Memory, // nothing plays; Render gives the samples
     };
-    // Null with a reason in "error" when no audio output opens.
-    static std::unique_ptr<TBuiltInSynth> Create(const std::string& soundFont, TOutput output, std::string& error);
-    ~TBuiltInSynth(); // silent at once; a font still loading is dropped when done
+    // Null with a reason in "error" when the font is unusable or no audio
+    // output opens. A font that fails to load later is told through
+    // loadFailed, on the loading thread.
+    static std::unique_ptr<TBuiltInSynth> Create(const std::string& soundFont, TOutput output, std::string& error,
+                                                 std::function<void()> loadFailed = {});
+    ~TBuiltInSynth(); // silent at once; a font still loading is called off, its thread joined
 
     // Any thread; never waits for the font.
     void Send(std::uint32_t packed);
@@ -27,6 +35,8 @@ public:
     void Silence();
     // True once the font is in; waits up to the given time.
     bool WaitLoaded(int milliseconds);
+    // Why the font did not load, once it failed; else "".
+    std::string LoadError() const;
     // Memory output only: stereo frames into the two buffers (silence until loaded).
     void Render(float* left, float* right, int frames);
     // The audio system in use: "jack", "pulseaudio", "alsa" or "memory".

@@ -73,5 +73,8 @@ public:
     // Drivers that cannot tell leave it uncalled; their lists are read afresh
     // whenever a device menu opens.
     std::function<void()> OnPortsChanged;
+    // GUI thread: a device opened earlier failed by itself; its port is to be
+    // closed, and the code's text says why.
+    std::function<void(MidiHandle handle, MMRESULT code)> OnDeviceFailed;
 };
 

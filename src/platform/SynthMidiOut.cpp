@@ -1,9 +1,18 @@
 #include "platform/SynthMidiOut.h"
 
-TMidiOutWithSynth::TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont, TBuiltInSynth::TOutput output)
-    : system_(system), soundFont_(std::move(soundFont)), output_(output) {
+TMidiOutWithSynth::TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont, TBuiltInSynth::TOutput output,
+                                     TMessageWindowFactory windows)
+    : system_(system), soundFont_(std::move(soundFont)), output_(output), window_(MakeMessageWindow(windows)) {
     system_.OnPortsChanged = [this] {
         if (OnPortsChanged) OnPortsChanged();
+    };
+    system_.OnDeviceFailed = [this](MidiHandle handle, MMRESULT code) {
+        if (OnDeviceFailed) OnDeviceFailed(handle, code);
+    };
+    window_->OnMessage = [this](std::uint32_t) {
+        if (!synth_) return;
+        loadError_ = synth_->LoadError();
+        if (!loadError_.empty() && OnDeviceFailed) OnDeviceFailed(SynthHandle(), SynthLoadFailed);
     };
 }
 
@@ -22,7 +31,9 @@ MMRESULT TMidiOutWithSynth::Open(MidiHandle& handle, std::int32_t deviceId) {
     if (!Offered() || deviceId < 0) return system_.Open(handle, deviceId);
     if (deviceId > 0) return system_.Open(handle, deviceId - 1);
     if (synth_) return MMSYSERR_ALLOCATED;
-    synth_ = TBuiltInSynth::Create(soundFont_, output_, openError_);
+    TMessageWindow* window = window_.get();
+    synth_ = TBuiltInSynth::Create(soundFont_, output_, openError_,
+                                   [window] { window->Post(TMessageWindow::DataMessage); });
     if (!synth_) return SynthOpenFailed;
     handle = SynthHandle();
     return MMSYSERR_NOERROR;
@@ -50,7 +61,7 @@ MMRESULT TMidiOutWithSynth::Close(MidiHandle handle) {
 }
 
 MMRESULT TMidiOutWithSynth::GetErrorText(MMRESULT code, std::string& text) {
-    if (code != SynthOpenFailed) return system_.GetErrorText(code, text);
-    text = openError_;
+    if (code != SynthOpenFailed && code != SynthLoadFailed) return system_.GetErrorText(code, text);
+    text = code == SynthOpenFailed ? openError_ : loadError_;
     return MMSYSERR_NOERROR;
 }

@@ -2,6 +2,7 @@
 // The system's MIDI outputs with the built-in synthesizer as device 0, so it
 // follows the mapper in the "Midi Out" menu. Offered only with a sound font.
 #include "platform/BuiltInSynth.h"
+#include "platform/MessageWindow.h"
 #include "platform/MidiDriver.h"
 
 #include <memory>
@@ -11,10 +12,15 @@ class TMidiOutWithSynth : public MidiOutDriver {
 public:
     static constexpr const char* DeviceName = "Built-in Synthesizer";
     static constexpr MMRESULT SynthOpenFailed = 0x10000; // text: why, from the synthesizer
+    static constexpr MMRESULT SynthLoadFailed = 0x10001; // the font failed after the open; text: why
 
-    // No sound font (empty): the system's devices alone.
+    // No sound font (empty): the system's devices alone. A font that fails
+    // after the open is told through OnDeviceFailed, on the GUI thread woken
+    // through a window from the factory.
     TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont,
-                      TBuiltInSynth::TOutput output = TBuiltInSynth::TOutput::Audio);
+                      TBuiltInSynth::TOutput output = TBuiltInSynth::TOutput::Audio, TMessageWindowFactory windows = {});
+    // Tests without an event loop: what a wake-up of the window does.
+    void DeliverNotices() { window_->Deliver(); }
 
     std::uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
@@ -35,6 +41,8 @@ private:
     MidiOutDriver& system_;
     std::string soundFont_;
     TBuiltInSynth::TOutput output_;
-    std::unique_ptr<TBuiltInSynth> synth_;
+    std::unique_ptr<TMessageWindow> window_;
+    std::unique_ptr<TBuiltInSynth> synth_; // after the window: it may post to it until it is gone
     std::string openError_;
+    std::string loadError_;
 };

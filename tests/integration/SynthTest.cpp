@@ -18,12 +18,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
 namespace {
 
 constexpr int Rate = 48000;
+
+void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::uint32_t Pack(int status, int data1, int data2) {
     return static_cast<std::uint32_t>(status | (data1 << 8) | (data2 << 16));
@@ -158,6 +161,112 @@ TEST(SynthDeviceTest, WithoutASoundFontItIsNotOfferedAndAMissingFontIsAClearFail
     EXPECT_EQ(MidiResultText(gone, result), "The built-in synthesizer has no General MIDI sound font.");
 }
 
+// A font that is no sound font, or one cut short, does not open, and says why.
+TEST(SynthDeviceTest, DamagedFontsFailToOpenAndSayWhy) {
+    TempDir dir;
+    const std::string whole = ReadFile(FindSoundFont());
+    ASSERT_GT(whole.size(), 100000u);
+    std::string noise(65536, '\0');
+    unsigned seed = 7;
+    for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+    struct Case {
+        const char* file;
+        std::string bytes;
+        const char* says;
+    };
+    for (const Case& c : {Case{"cut.sf2", whole.substr(0, 65536), "is damaged"},
+                          Case{"noise.sf2", noise, "is no SoundFont 2 file"},
+                          Case{"empty.sf2", "", "is no SoundFont 2 file"}}) {
+        SCOPED_TRACE(c.file);
+        WriteFile(dir.File(c.file), c.bytes);
+        FakeMidiOutDriver system;
+        TMidiOutWithSynth out(system, dir.File(c.file), TBuiltInSynth::TOutput::Memory);
+        MidiHandle handle = 0;
+        const MMRESULT result = out.Open(handle, 0);
+        ASSERT_EQ(result, TMidiOutWithSynth::SynthOpenFailed);
+        EXPECT_NE(MidiResultText(out, result).find(c.says), std::string::npos) << MidiResultText(out, result);
+        EXPECT_EQ(out.Synth(), nullptr);
+    }
+}
+
+// A font whose outside looks whole but whose inside is not fails while it
+// loads: the device says so on the GUI thread, to be closed.
+TEST(SynthDeviceTest, AFontThatFailsWhileLoadingIsReportedAfterTheOpen) {
+    TempDir dir;
+    std::string bytes = "RIFF";
+    const std::uint32_t size = 4 + 4096;
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(size >> (8 * i));
+    bytes += "sfbk" + std::string(4096, '\x5a');
+    WriteFile(dir.File("hollow.sf2"), bytes);
+    FakeMidiOutDriver system;
+    TMidiOutWithSynth out(system, dir.File("hollow.sf2"), TBuiltInSynth::TOutput::Memory);
+    std::vector<std::pair<MidiHandle, MMRESULT>> failures;
+    out.OnDeviceFailed = [&](MidiHandle h, MMRESULT code) { failures.emplace_back(h, code); };
+    MidiHandle handle = 0;
+    ASSERT_EQ(out.Open(handle, 0), MMSYSERR_NOERROR);
+    for (int i = 0; i < 500 && failures.empty(); ++i) {
+        Wait(10);
+        out.DeliverNotices();
+    }
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].first, handle);
+    EXPECT_EQ(MidiResultText(out, failures[0].second).rfind("The sound font \"", 0), 0u)
+        << MidiResultText(out, failures[0].second);
+    EXPECT_EQ(out.Close(handle), MMSYSERR_NOERROR);
+}
+
+// Threads of this process, as the kernel counts them.
+int ThreadCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+    return count;
+}
+
+// The real font with its sample data grown to about 140 MB: a load that takes a while.
+std::string LargeFont(const TempDir& dir) {
+    std::string font = ReadFile(FindSoundFont());
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(font[at]) |
+                                          static_cast<unsigned char>(font[at + 1]) << 8 |
+                                          static_cast<unsigned char>(font[at + 2]) << 16 |
+                                          static_cast<std::uint32_t>(static_cast<unsigned char>(font[at + 3])) << 24);
+    };
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) font[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+    };
+    const std::size_t sdta = font.find("sdta");
+    const std::size_t smpl = font.find("smpl", sdta);
+    if (sdta == std::string::npos || smpl == std::string::npos) return {};
+    const std::uint32_t grow = 140u << 20;
+    const std::size_t end = smpl + 8 + u32(smpl + 4);
+    font.insert(end, std::string(grow, '\0'));
+    put(smpl + 4, u32(smpl + 4) + grow);
+    put(sdta - 4, u32(sdta - 4) + grow);
+    put(4, u32(4) + grow);
+    const std::string path = dir.File("large.sf2");
+    WriteFile(path, font);
+    return path;
+}
+
+// Ending the program while a large font loads ends at once, and leaves no
+// thread of the synthesizer running.
+TEST(SynthDeviceTest, ClosingDuringALoadEndsPromptlyAndJoinsTheLoader) {
+    TempDir dir;
+    const std::string font = LargeFont(dir);
+    ASSERT_FALSE(font.empty());
+    const int before = ThreadCount();
+    std::string error;
+    auto synth = TBuiltInSynth::Create(font, TBuiltInSynth::TOutput::Memory, error);
+    ASSERT_NE(synth, nullptr) << error;
+    Wait(30);
+    const auto start = std::chrono::steady_clock::now();
+    synth.reset();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("closing during the load took %lld ms\n", static_cast<long long>(took.count()));
+    EXPECT_LT(took.count(), 1000);
+    EXPECT_EQ(ThreadCount(), before) << "a thread of the synthesizer is still running";
+}
+
 // Without a sound system the device does not open, and says why.
 TEST(SynthDeviceTest, NoAudioOutputIsAClearOpenFailure) {
     ::setenv("JACK_DEFAULT_SERVER", "tonecast-no-such-server", 1);
@@ -180,8 +289,6 @@ TEST(SynthDeviceTest, NoAudioOutputIsAClearOpenFailure) {
     EXPECT_EQ(MidiResultText(out, result).rfind("The built-in synthesizer found no audio output", 0), 0u)
         << MidiResultText(out, result);
 }
-
-void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
     JackServer server;

@@ -161,6 +161,26 @@ TEST_F(MidiMenuTest, AFailedOpenReportsAndLeavesNoneChecked) {
     EXPECT_EQ(Checked(outItem), "none");
 }
 
+// A device that fails after it opened is closed and reported as a failed
+// open is; a failure of a handle the menu does not hold changes nothing.
+TEST_F(MidiMenuTest, ADeviceThatFailsAfterItsOpenIsClosedAndReported) {
+    auto menu = MakeOut();
+    outItem->actions()[3]->trigger();
+    ASSERT_FALSE(menu->IsClosed());
+    ASSERT_EQ(out.openHandles.size(), 1u);
+    const MidiHandle handle = out.openHandles.begin()->first;
+    out.OnDeviceFailed(handle + 1, MMSYSERR_ERROR);
+    EXPECT_FALSE(menu->IsClosed());
+    out.OnDeviceFailed(handle, MMSYSERR_NODRIVER);
+    EXPECT_TRUE(menu->IsClosed());
+    EXPECT_EQ(Checked(outItem), "none");
+    std::string text;
+    MidiErrorText(MMSYSERR_NODRIVER, text);
+    EXPECT_EQ(errors, std::vector<std::string>{text});
+    menu.reset();
+    EXPECT_FALSE(out.OnDeviceFailed) << "the menu left its handler behind";
+}
+
 TEST_F(MidiMenuTest, ASwitchGivesTheThreeTextsInOrder) {
     auto menu = MakeOut();
     int beforeClose = 0;
