@@ -49,6 +49,18 @@ void TJoystick::Start() {
     enabled_ = true;
 }
 
+void TJoystick::ReturnToRest() {
+    havePosition_ = false;
+    const TJoystickPosition rest{caps_.xMin + (caps_.xMax - caps_.xMin + 1) / 2,
+                                 caps_.yMin + (caps_.yMax - caps_.yMin + 1) / 2,
+                                 caps_.zMin + (caps_.zMax - caps_.zMin + 1) / 2, 0};
+    for (int b = 0; b < 4; ++b)
+        if ((last_.buttons & (1u << b)) && OnButtonUp) OnButtonUp(this, b);
+    if ((last_.x != rest.x || last_.y != rest.y || last_.buttons != 0) && OnXYMove) OnXYMove(this, rest.x, rest.y, 0);
+    if (last_.z != rest.z && OnZMove) OnZMove(this, rest.z, 0);
+    last_ = rest;
+}
+
 void TJoystick::Stop() {
     timer_.stop();
     enabled_ = false;
@@ -56,7 +68,11 @@ void TJoystick::Stop() {
 
 void TJoystick::Poll() {
     TJoystickPosition now;
-    if (!driver_.Position(device_, now)) return; // unplugged: quiet until it returns
+    if (!driver_.Position(device_, now)) {
+        // Unplugged: what it moved goes back to rest, then quiet until it returns.
+        if (havePosition_) ReturnToRest();
+        return;
+    }
     // The first poll only sets where changes count from: a joystick at rest sends nothing.
     const TJoystickPosition before = havePosition_ ? last_ : now;
     havePosition_ = true;

@@ -60,6 +60,7 @@ public:
 
 private:
     bool ReadCaps();
+    void ReturnToRest(); // as if the stick had been let go
     void Start();
     void Stop();
 

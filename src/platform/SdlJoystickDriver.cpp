@@ -23,16 +23,28 @@ int SdlJoystickDriver::Count() {
     return SDL_NumJoysticks();
 }
 
+void SdlJoystickDriver::Follow() {
+    SDL_JoystickUpdate();
+    for (SDL_Joystick*& j : open_)
+        if (j && !SDL_JoystickGetAttached(j)) {
+            SDL_JoystickClose(j);
+            j = nullptr;
+        }
+    const auto held = [this](SDL_JoystickID id) {
+        for (SDL_Joystick* j : open_)
+            if (j && SDL_JoystickInstanceID(j) == id) return true;
+        return false;
+    };
+    for (SDL_Joystick*& j : open_) {
+        for (int index = 0; !j && index < SDL_NumJoysticks(); ++index)
+            if (!held(SDL_JoystickGetDeviceInstanceID(index))) j = SDL_JoystickOpen(index);
+    }
+}
+
 SDL_Joystick* SdlJoystickDriver::Open(int device) {
     if (!started_ || device < 0 || device > 1) return nullptr;
-    SDL_JoystickUpdate();
-    SDL_Joystick*& j = open_[static_cast<std::size_t>(device)];
-    if (j && !SDL_JoystickGetAttached(j)) {
-        SDL_JoystickClose(j); // unplugged: opened again when it returns
-        j = nullptr;
-    }
-    if (!j && device < SDL_NumJoysticks()) j = SDL_JoystickOpen(device);
-    return j;
+    Follow();
+    return open_[static_cast<std::size_t>(device)];
 }
 
 bool SdlJoystickDriver::Caps(int device, TJoystickCaps& caps) {

@@ -1,6 +1,8 @@
 #pragma once
 // Joysticks through SDL 2: device 0 and 1 are the first and second joystick
-// SDL reports, opened when first asked for and again after they come back.
+// SDL reports. Each device keeps its stick (followed by SDL's instance id,
+// never by its index of the moment) while that stick stays plugged in; a
+// device whose stick is gone takes the next stick plugged in.
 #include "platform/JoystickDriver.h"
 
 #include <array>
@@ -20,6 +22,8 @@ public:
     bool Position(int device, TJoystickPosition& position) override;
 
 private:
+    // Lets go of sticks that were unplugged and gives free devices the sticks no device holds.
+    void Follow();
     _SDL_Joystick* Open(int device);
 
     bool started_ = false;
