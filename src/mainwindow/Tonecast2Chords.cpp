@@ -24,8 +24,12 @@ void TTonecast2::RefillChordBox() {
         CBChord->setCurrentIndex(std::max(index, 0));
         return;
     }
+    // Removing the selected item moved the box's selection: it is set again
+    // before the keyboard takes it, so both show the same chord.
     const int found = chordList_.IndexOfName(customName.toStdString());
-    CBChordClick(found >= 0 ? found + BuiltInChords : 0);
+    const int target = found >= 0 ? found + BuiltInChords : 0;
+    CBChord->setCurrentIndex(target);
+    CBChordClick(target);
 }
 
 void TTonecast2::ReloadChords() {

@@ -171,6 +171,28 @@ TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
     w->close();
 }
 
+// The selected custom chord deleted in the editor: the box and the keyboard
+// both fall back to "None".
+TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
+    StoreSettings([](TIniStore& s) {
+        s.WriteString("Chords", "Name1", "Sus4");
+        s.WriteString("Chords", "Chord1", "3C0507");
+    });
+    auto w = Start();
+    w->CBChord->setCurrentIndex(8);
+    emit w->CBChord->activated(8);
+    ASSERT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
+    w->ChordEditorItem->trigger();
+    TChordEditForm* editor = w->ChordEditor();
+    editor->SelectRow(0);
+    editor->BDelete->click();
+    editor->BApply->click();
+    EXPECT_EQ(w->CBChord->currentText(), "None");
+    EXPECT_EQ(w->Keyboard1->Chord(), TChord::chNone);
+    editor->close();
+    w->close();
+}
+
 TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
     StoreSettings([](TIniStore& s) {
         s.WriteString("Chords", "Name1", "Sus4");
