@@ -166,7 +166,8 @@ void TTonecast2::UserBankChange(int which, int value) {
 void TTonecast2::ProgramEdited() {
     int value = 0;
     // Text that is no program number is dropped: the field shows the program again.
-    if (ParseField(EProgram->text(), 0, value) && value >= 1 && value <= 128 && value - 1 != programBank_.Program()) {
+    // The same number sends again: a synthesizer that restarted gets its sound back.
+    if (ParseField(EProgram->text(), 0, value) && value >= 1 && value <= 128) {
         programBank_.SetProgram(value - 1);
         SendProgramAndBank();
     }
@@ -175,8 +176,7 @@ void TTonecast2::ProgramEdited() {
 
 void TTonecast2::BankEdited(int which) {
     int value = 0;
-    if (ParseField(BankEdit(which)->text(), TProgramBank::None, value) && value >= -1 && value <= 127 &&
-        value != programBank_.Byte(which))
+    if (ParseField(BankEdit(which)->text(), TProgramBank::None, value) && value >= -1 && value <= 127)
         UserBankChange(which, value);
     ShowProgramAndBank();
 }

@@ -113,6 +113,21 @@ TEST_F(ProgramSelectionTest, TypedNumbersAndNoneInTheFields) {
     w->close();
 }
 
+// Enter on the number already chosen sends the sound again, as any other number does.
+TEST_F(ProgramSelectionTest, EnterOnTheCurrentProgramOrBankSendsItAgain) {
+    auto w = Start();
+    Type(w->EProgram, "10");
+    Type(w->EMSB, "2");
+    for (QLineEdit* field : {w->EProgram, w->EMSB, w->ELSB}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        field->setFocus(); // leaving the field before is a send of its own
+        out.sent.clear();
+        Key(field, Qt::Key_Return);
+        EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB0, 0, 2}, {0xB0, 32, 0}, {0xC0, 9, 0}}));
+    }
+    w->close();
+}
+
 TEST_F(ProgramSelectionTest, AReceivedProgramChangeShowsInTheFields) {
     auto w = Start();
     w->ReflectMessage(0xB3, 0, 2);
