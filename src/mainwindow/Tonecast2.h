@@ -220,6 +220,8 @@ private:
     void CreateProgramControls();
     // The keys the window answers itself; the focused control gets them too.
     void FormKeyDown(const QKeyEvent& key);
+    // Whether a wheel turned over this widget moves the window's wheel controller.
+    bool WheelBelongsToWindow(QWidget* widget) const;
     void CBChordClick(int index) override;
     // The stored custom chord in use, or chord 0, or no chord when neither exists.
     void RestoreCustomChord(int index);

@@ -9,6 +9,7 @@
 #include "patches/UPatchSetChooser.h"
 #include "patches/UPatchList.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QThread>
+#include <QWheelEvent>
 
 namespace {
 constexpr int Row1 = 6, Row2 = 40, FieldHeight = 24;
@@ -192,12 +194,28 @@ bool TTonecast2::eventFilter(QObject* watched, QEvent* event) {
         if (widget->window() == this && (widget == focus || (!focus && widget == this)))
             FormKeyDown(*static_cast<QKeyEvent*>(event));
     }
+    if (event->type() == QEvent::Wheel && watched->isWidgetType() && WheelBelongsToWindow(static_cast<QWidget*>(watched))) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
     if ((watched == EProgram || watched == EMSB || watched == ELSB) && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         ShowProgramAndBank(); // the typed text is dropped
         return true;
     }
     return TTonecast::eventFilter(watched, event);
+}
+
+bool TTonecast2::WheelBelongsToWindow(QWidget* widget) const {
+    if (widget->window() != this) return false;
+    // The outermost list or field the wheel is over: without the focus it
+    // leaves the wheel to the window's controller; with it, it scrolls.
+    QWidget* control = nullptr;
+    for (QWidget* w = widget; w && w != this; w = w->parentWidget())
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w)) control = w;
+    if (!control) return false;
+    const QWidget* focus = QApplication::focusWidget();
+    return !(control == focus || (focus && control->isAncestorOf(focus)));
 }
 
 void TTonecast2::FormKeyDown(const QKeyEvent& key) {

@@ -16,6 +16,8 @@
 #include "WindowFixture.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -106,6 +108,27 @@ protected:
 
     FakeJoystickDriver joysticks;
 };
+
+// Over the chord box, the patch box or a field without the focus, the wheel
+// moves the window's controller; with the focus, the control scrolls.
+TEST_F(InputsWindowTest, TheWheelOverAListOrFieldWithoutTheFocusMovesTheController) {
+    auto w = Start(&joysticks);
+    w->Keyboard1->setFocus();
+    for (QWidget* control : std::initializer_list<QWidget*>{w->CBChord, w->CBProgramPatch, w->EProgram}) {
+        SCOPED_TRACE(control->metaObject()->className());
+        out.sent.clear();
+        const int chord = w->CBChord->currentIndex();
+        Wheel(control, -120);
+        EXPECT_EQ(w->CBChord->currentIndex(), chord);
+        ASSERT_EQ(SentMessages(out).size(), 1u);
+        EXPECT_EQ(std::get<0>(SentMessages(out)[0]), 0xB0) << "the wheel did not reach the controller";
+    }
+    w->CBChord->setFocus();
+    out.sent.clear();
+    Wheel(w->CBChord, -120);
+    EXPECT_EQ(w->CBChord->currentIndex(), 1) << "the focused box does not scroll";
+    w->close();
+}
 
 TEST_F(InputsWindowTest, TheWheelOverTheWindowMovesItsController) {
     auto w = Start(&joysticks);
