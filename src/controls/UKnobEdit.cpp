@@ -336,11 +336,17 @@ void TKnobEditForm::LoadPreset(const std::string& name) {
 }
 
 void TKnobEditForm::PresetChosen(int index) {
+    const std::string chosen = PresetAt(index);
     if (!AskToSave()) {
         CBPresets->setCurrentIndex(presetIndex_);
         return;
     }
-    if (index >= 0) LoadPreset(PresetAt(index));
+    // Answering may have added a preset before the chosen one: it is found by its name.
+    int now = -1;
+    for (int i = 0; i < CBPresets->count() && now < 0; ++i)
+        if (PresetAt(i) == chosen) now = i;
+    CBPresets->setCurrentIndex(now);
+    if (now >= 0) LoadPreset(chosen);
     presetIndex_ = CBPresets->currentIndex();
     UpdatePresetButtons();
 }
@@ -406,7 +412,11 @@ void TKnobEditForm::DeletePreset() {
                     QMessageBox::Yes | QMessageBox::No, this);
     if (box.exec() != QMessageBox::Yes) return;
     CBPresets->removeItem(index);
-    CBPresets->setCurrentIndex(index < CBPresets->count() ? index : CBPresets->count() - 1);
+    // The knobs shown stay those of the deleted preset, which is no preset
+    // now: no other name may claim them, or Save would write them over it.
+    CBPresets->setCurrentIndex(-1);
+    if (presetIndex_ == index) presetIndex_ = -1;
+    else if (presetIndex_ > index) --presetIndex_;
     UpdatePresetButtons();
     if (auto root = services_.openSettings()) {
         root->EraseSection(KnobPresets::Section(name));

@@ -216,6 +216,47 @@ TEST_F(KnobEditorTest, ANewPresetNameIsTrimmed) {
     w->close();
 }
 
+// After each preset command the name selected and the knobs shown are of one preset.
+TEST_F(KnobEditorTest, TheSelectedNameAndTheKnobsShownBelongTogether) {
+    StorePreset("Brass", 1);
+    StorePreset("Pads", 2);
+    StorePreset("Strings", 3);
+    auto w = Start();
+    TKnobEditForm* e = Open(*w);
+    const auto choose = [&](const QString& name) {
+        const int i = e->CBPresets->findText(name);
+        e->CBPresets->setCurrentIndex(i);
+        emit e->CBPresets->activated(i);
+        QApplication::processEvents();
+    };
+    const auto firstKnob = [&] {
+        e->KnobTabControl->setCurrentIndex(0);
+        return e->EKnobName->text().toStdString();
+    };
+    // Changed knobs of no preset, saved as a new one that sorts before the chosen one.
+    e->EKnobName->setText("Mine 1");
+    {
+        ModalAnswers answers({ModalAnswers::Button(QMessageBox::Yes), ModalAnswers::Text("Alpha")});
+        choose("Pads");
+    }
+    EXPECT_EQ(e->CBPresets->currentText(), "Pads");
+    EXPECT_EQ(firstKnob(), "Pads 1");
+    // Deleting the preset shown selects no other name for its knobs.
+    {
+        ModalAnswers answers({ModalAnswers::Button(QMessageBox::Yes)});
+        e->BDeletePreset->click();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(e->CBPresets->currentIndex(), -1);
+    EXPECT_FALSE(e->BSavePreset->isEnabled());
+    // And choosing again loads what is chosen.
+    choose("Strings");
+    EXPECT_EQ(e->CBPresets->currentText(), "Strings");
+    EXPECT_EQ(firstKnob(), "Strings 1");
+    e->close();
+    w->close();
+}
+
 TEST_F(KnobEditorTest, TheKnobCountAddsAndDeletesAtTheEnd) {
     StorePreset("Five", 5);
     auto w = Start();
