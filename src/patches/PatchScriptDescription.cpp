@@ -18,6 +18,8 @@ TPatchScriptDescription DescribePatchScript(const std::string& fileName) {
 }
 
 std::string CreatorNameText(const std::string& firstName, const std::string& lastName) {
+    // An empty name is contained in any other: what is there is shown, without a stray blank.
+    if (firstName.empty()) return lastName;
     if (SameName(firstName, lastName) || firstName.find(lastName) != std::string::npos ||
         lastName.find(firstName) != std::string::npos)
         return firstName;

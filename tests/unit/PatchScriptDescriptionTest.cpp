@@ -14,7 +14,7 @@ TEST(CreatorNameTest, OneNameWhenTheNamesOverlap) {
     };
     for (const Case& c : {Case{"John", "John Smith", "John"}, Case{"Jane", "Doe", "Jane Doe"},
                           Case{"Pierre Babeck", "Pierre Babeck", "Pierre Babeck"}, Case{"ANNA", "anna", "ANNA"},
-                          Case{"Smith", "smith jr", "Smith smith jr"}, Case{"Solo", "", "Solo"},
+                          Case{"Smith", "smith jr", "Smith smith jr"}, Case{"Solo", "", "Solo"}, Case{"", "Doe", "Doe"}, Case{"", "", ""},
                           Case{"Anne Marie", "Marie", "Anne Marie"}})
         EXPECT_EQ(CreatorNameText(c.first, c.last), c.shown) << c.first << "/" << c.last;
 }
