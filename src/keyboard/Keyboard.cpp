@@ -527,14 +527,17 @@ void TKeyboard::mouseMoveEvent(QMouseEvent* event) {
     const int note = NoteAt(pos.x(), pos.y());
     if (note == noteUnderMouse_) return;
     noteUnderMouse_ = note;
+    // The handler may play another note than the one under the mouse (the
+    // chord editor plays its chord's root); the key under the mouse stays
+    // what a later move is compared with, so each key crossed is one step.
+    int played = note;
     if ((mode == TMouseMode::Normal || mode == TMouseMode::Hold) && OnMouseDrag)
-        OnMouseDrag(this, noteUnderMouse_, mode == TMouseMode::Normal ? TMouseButton::mbLeft : TMouseButton::mbRight,
-                    shift);
-    if (mode == TMouseMode::Normal && noteUnderMouse_ >= 0 && noteUnderMouse_ <= 127) {
+        OnMouseDrag(this, played, mode == TMouseMode::Normal ? TMouseButton::mbLeft : TMouseButton::mbRight, shift);
+    if (mode == TMouseMode::Normal && played >= 0 && played <= 127) {
         const int velocity = state_.GestureVelocity(shift & ssShift);
         state_.PlayNote(state_.Channel(), state_.PlayingNote, 0, true); // glissando: off before on
-        state_.PlayNote(state_.Channel(), noteUnderMouse_, velocity, true);
-        state_.PlayingNote = noteUnderMouse_;
+        state_.PlayNote(state_.Channel(), played, velocity, true);
+        state_.PlayingNote = played;
         state_.PlayingVelocity = velocity;
     }
     if (OnNoteHover) OnNoteHover(this, DisplayName(noteUnderMouse_));

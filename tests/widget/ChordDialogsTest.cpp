@@ -193,6 +193,32 @@ TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
     w->close();
 }
 
+// In edit mode a drag is one toggle and one strike of the chord per key
+// crossed; moving within a key changes nothing.
+TEST_F(ChordDialogsTest, AnEditDragStrikesTheChordOncePerKeyCrossed) {
+    auto w = Start();
+    w->ChordEditorItem->trigger();
+    TChordEditForm* editor = w->ChordEditor();
+    editor->BNew->click();
+    editor->CBEdit->click();
+    TKeyboard* kb = editor->Keyboard;
+    Click(kb, 60); // the root
+    out.sent.clear();
+    const QRect key64 = kb->KeyRect(64);
+    Press(kb, KeyPoint(kb, 64));
+    for (int dx = 1; dx < key64.width() / 2 - 1; ++dx)
+        Move(kb, KeyPoint(kb, 64) + QPoint(dx, 0), Qt::LeftButton);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{60, 64})) << "moving within the key struck again";
+    EXPECT_EQ(editor->SelectedEntry()->IntervalList(), (std::vector<int>{4}));
+    out.sent.clear();
+    Move(kb, KeyPoint(kb, 65), Qt::LeftButton);
+    Move(kb, KeyPoint(kb, 65) + QPoint(1, 0), Qt::LeftButton);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{60, 65})) << "one strike of the new chord";
+    Release(kb, KeyPoint(kb, 65));
+    EXPECT_EQ(editor->SelectedEntry()->IntervalList(), (std::vector<int>{5}));
+    w->close();
+}
+
 TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
     StoreSettings([](TIniStore& s) {
         s.WriteString("Chords", "Name1", "Sus4");
