@@ -337,7 +337,8 @@ void TTonecast2::ChoosePatchSet() {
     if (!patchSetChooser_) {
         patchSetChooser_ = new TPatchSetChooser(
             this, [this](const std::string& file) { return ApplyPatchSet(file); },
-            [this] { return names_.OpenRegistryStore(); });
+            [this] { return names_.OpenRegistryStore(); },
+            [this] { return patchSet_ ? patchSet_->FileName : std::string(); });
     }
     PresentDialog(patchSetChooser_.data());
 }

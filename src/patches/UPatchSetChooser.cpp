@@ -5,6 +5,8 @@
 #include "patches/PatchScriptDescription.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QFormLayout>
@@ -30,8 +32,10 @@ QLineEdit* ReadOnlyField(QWidget* parent) {
 } // namespace
 
 TPatchSetChooser::TPatchSetChooser(QWidget* mainWindow, std::function<bool(const std::string&)> applyPatchSet,
-                                   std::function<std::unique_ptr<TIniStore>()> openSettings)
-    : QDialog(mainWindow, Qt::Tool), applyPatchSet_(std::move(applyPatchSet)), openSettings_(std::move(openSettings)) {
+                                   std::function<std::unique_ptr<TIniStore>()> openSettings,
+                                   std::function<std::string()> currentScript)
+    : QDialog(mainWindow, Qt::Tool), applyPatchSet_(std::move(applyPatchSet)), openSettings_(std::move(openSettings)),
+      currentScript_(std::move(currentScript)) {
     setWindowTitle("Choose Patch Set");
     setAttribute(Qt::WA_DeleteOnClose);
     setSizeGripEnabled(true);
@@ -243,6 +247,7 @@ void TPatchSetChooser::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         if (QWidget* main = parentWidget()) move(main->pos() + QPoint(10, 10));
+        QString remembered;
         if (auto store = openSettings_()) {
             RestoreFormPlacement(this, *store, Section, 7, "Dlg");
             const int rightWidth = store->ReadInteger(Section, "RightPanelWidth", MainRightPanel->width() > 0 ? MainRightPanel->width() : RightPanelDesignWidth);
@@ -251,9 +256,17 @@ void TPatchSetChooser::showEvent(QShowEvent* event) {
             splitter_->setSizes({std::max(total - rightWidth, 50), rightWidth});
             const QString view = QString::fromStdString(store->ReadString(Section, "DlgListView", ""));
             if (!view.isEmpty()) SystemListView->header()->restoreState(QByteArray::fromBase64(view.toLatin1()));
-            SetDirectory(QString::fromStdString(store->ReadString(Section, "DlgDirectory", "")));
+            remembered = QString::fromStdString(store->ReadString(Section, "DlgDirectory", ""));
         }
-        if (Directory().isEmpty() || Directory() == ".") SetDirectory(QApplication::applicationDirPath());
+        // Never the folder the program happened to be started from: the remembered
+        // folder, else the current script's, else home, else the program's own.
+        const QString script = currentScript_ ? QString::fromStdString(currentScript_()) : QString();
+        for (const QString& folder : {remembered, script.isEmpty() ? QString() : QFileInfo(script).absolutePath(),
+                                      QDir::homePath(), QApplication::applicationDirPath()}) {
+            if (folder.isEmpty() || !QFileInfo(folder).isDir()) continue;
+            SetDirectory(folder);
+            break;
+        }
         ClearSelection();
         EDir->setFocus();
     }

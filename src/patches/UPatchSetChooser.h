@@ -23,9 +23,11 @@ class TPatchSetChooser : public QDialog {
     Q_OBJECT
 public:
     // applyPatchSet loads a script into the main window and tells whether it
-    // failed; openSettings opens the program's settings store.
+    // failed; openSettings opens the program's settings store; currentScript
+    // names the script in use ("" for none).
     TPatchSetChooser(QWidget* mainWindow, std::function<bool(const std::string&)> applyPatchSet,
-                     std::function<std::unique_ptr<TIniStore>()> openSettings);
+                     std::function<std::unique_ptr<TIniStore>()> openSettings,
+                     std::function<std::string()> currentScript = {});
 
     QLineEdit* EDir;
     QToolButton* BDir;
@@ -71,6 +73,7 @@ private:
 
     std::function<bool(const std::string&)> applyPatchSet_;
     std::function<std::unique_ptr<TIniStore>()> openSettings_;
+    std::function<std::string()> currentScript_;
     QFileSystemModel* model_;
     QSplitter* splitter_;
     QString selectedPath_;

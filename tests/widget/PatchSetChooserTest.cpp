@@ -87,6 +87,32 @@ protected:
     std::vector<std::string> warnings;
 };
 
+// Without a remembered folder the chooser opens where the current script is,
+// else in the home folder: never where the program was started from.
+TEST_F(WindowFixture, TheChooserStartsAtTheScriptOrAtHomeNotInTheWorkingFolder) {
+    TempDir home, elsewhere, scriptFolder;
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", home.Path().c_str(), 1);
+    const auto oldWorking = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.Path());
+    const auto startFolder = [&] {
+        auto w = Start();
+        w->ChoosePatchSetItem->trigger();
+        const std::string shown = w->PatchSetChooser()->Directory().toStdString();
+        w->PatchSetChooser()->close(); // remembers the folder: forgotten below
+        StoreSettings([](TIniStore& s) { s.DeleteValue(TPatchSetChooser::Section, "DlgDirectory"); });
+        w->close();
+        return shown;
+    };
+    EXPECT_EQ(startFolder(), home.Path().string());
+    WriteFile(scriptFolder.File("set.txt"), "[cubase parse file]\n[parser version 0001]\n[define patchnames]\n"
+                                            "[mode] GM\n[g1] Pianos\n[p2, 0, -1] Grand\n[end]\n");
+    StoreSettings([&](TIniStore& s) { s.WriteString("KeyboardForm", "PatchScript", scriptFolder.File("set.txt")); });
+    EXPECT_EQ(startFolder(), scriptFolder.Path().string());
+    std::filesystem::current_path(oldWorking);
+    ::setenv("HOME", oldHome.c_str(), 1);
+}
+
 TEST_F(PatchSetChooserTest, DescribesScriptsAndRefusesWhatIsNone) {
     EXPECT_EQ(chooser->windowTitle(), "Choose Patch Set");
     EXPECT_EQ(chooser->EDir->text().toStdString(), scripts.Path().string());
