@@ -269,7 +269,7 @@ private:
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
     bool applicationActive_ = false;
     std::array<QString, ExportImport::KindCount> exImFiles_; // chosen this run, per kind
-    QString exImFolder_;                                     // of the last file chosen
+    std::array<QString, 2> exImFolders_;                     // of the last file chosen: [export, import]
     TReceivedBank receivedBank_;
     TProgramBank programBank_;
     std::unique_ptr<TPatchList> patchSet_;

@@ -58,13 +58,14 @@ std::unique_ptr<TIniStore> TTonecast2::OpenExportImportFile(TCommand command) {
         dialog.setDirectory(QFileInfo(remembered).absolutePath());
         dialog.selectFile(QFileInfo(remembered).fileName());
     } else {
-        if (!exImFolder_.isEmpty()) dialog.setDirectory(exImFolder_);
+        const QString& folder = exImFolders_[command.import ? 1 : 0]; // the save and open dialogs each their own
+        if (!folder.isEmpty()) dialog.setDirectory(folder);
         dialog.selectFile(DefaultFileName(command.kind));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return nullptr;
     const QString chosen = dialog.selectedFiles().front();
     exImFiles_[command.kind] = chosen;
-    exImFolder_ = QFileInfo(chosen).absolutePath();
+    exImFolders_[command.import ? 1 : 0] = QFileInfo(chosen).absolutePath();
     return std::make_unique<TIniFileStore>(chosen.toStdString());
 }
 

@@ -286,6 +286,24 @@ TEST_F(ExportImportTest, CancelAtEitherDialogChangesNothing) {
     w->close();
 }
 
+// The save dialog starts where the last save went, the open dialog where the
+// last file was opened from: each remembers its own folder.
+TEST_F(ExportImportTest, ExportAndImportEachRememberTheirOwnFolder) {
+    std::filesystem::create_directories(dir.Path() / "out");
+    std::filesystem::create_directories(dir.Path() / "in");
+    WriteFile(dir.File("in/chords.ini"), "[Chords]\r\nName1=Sus4\r\nChord1=3C0507\r\n");
+    auto w = Start();
+    const auto folderShown = [](const std::vector<std::string>& asked) {
+        const std::string shown = asked.at(1).substr(asked.at(1).find('|') + 1);
+        return std::filesystem::path(shown).parent_path().string();
+    };
+    Run(*w, ExportImport::Settings, false, {A::Accept(), A::File(File("out/settings.ini")), A::Button(QMessageBox::Ok)});
+    Run(*w, ExportImport::Chords, true, {Choose(false), A::File(File("in/chords.ini")), A::Button(QMessageBox::Ok)});
+    EXPECT_EQ(folderShown(Run(*w, ExportImport::KnobSnapshots, false, {A::Accept(), A::Cancel()})), dir.File("out"));
+    EXPECT_EQ(folderShown(Run(*w, ExportImport::KnobSnapshots, true, {A::Accept(), A::Cancel()})), dir.File("in"));
+    w->close();
+}
+
 TEST_F(ExportImportTest, AFileThatCannotBeWrittenIsReported) {
     auto w = Start();
     rlimit old{};
