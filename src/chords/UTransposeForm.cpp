@@ -6,11 +6,14 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int Width = 330, Margin = 8;
@@ -28,26 +31,34 @@ TTransposeForm::TTransposeForm(QWidget* mainWindow, TKeyboard& keyboard,
     setWindowTitle("Transpose");
     setAttribute(Qt::WA_DeleteOnClose);
 
-    // Fixed places: the buttons move with the help panel.
+    // The settings are laid out by their texts, so that each shows whole in
+    // any font; below them the help panel, and the buttons move with it.
     TransposeBevel = new QFrame(this);
     TransposeBevel->setFrameShape(QFrame::StyledPanel);
-    TransposeBevel->setGeometry(Margin, Margin, Width - 2 * Margin, 116);
     auto* label = new QLabel("Number of semi- tones to transpose:", TransposeBevel);
-    label->setGeometry(8, 8, 200, 22);
     ETranspose = new QLineEdit("0", TransposeBevel);
     ETranspose->setMaxLength(4);
-    ETranspose->setGeometry(212, 8, 44, 22);
+    ETranspose->setFixedWidth(44);
     label->setBuddy(ETranspose);
     UDTranspose = new TUpDown(TransposeBevel);
-    UDTranspose->setGeometry(256, 8, 16, 22);
+    UDTranspose->setFixedWidth(16);
     UDTranspose->SetRange(-99, 99);
     CBDisplayBeforeKeyb = new QCheckBox("Display transposed notes on keyboard", TransposeBevel);
-    CBDisplayBeforeKeyb->setGeometry(8, 38, 290, 22);
     CBThru = new QCheckBox("Transpose MIDI Thru notes", TransposeBevel);
-    CBThru->setGeometry(8, 62, 290, 22);
     CBThru->setChecked(true);
     CBKeepTranspose = new QCheckBox("Keep transpose when this window is closed.", TransposeBevel);
-    CBKeepTranspose->setGeometry(8, 86, 290, 22);
+    auto* number = new QHBoxLayout;
+    number->setSpacing(0);
+    number->addWidget(label);
+    number->addSpacing(4);
+    number->addWidget(ETranspose);
+    number->addWidget(UDTranspose);
+    number->addStretch();
+    auto* settings = new QVBoxLayout(TransposeBevel);
+    settings->addLayout(number);
+    for (QCheckBox* box : {CBDisplayBeforeKeyb, CBThru, CBKeepTranspose}) settings->addWidget(box);
+    const int width = std::max(Width, TransposeBevel->sizeHint().width() + 2 * Margin);
+    TransposeBevel->setGeometry(Margin, Margin, width - 2 * Margin, TransposeBevel->sizeHint().height());
 
     HelpPanel = new QFrame(this);
     HelpPanel->setFrameShape(QFrame::StyledPanel);
@@ -60,7 +71,7 @@ TTransposeForm::TTransposeForm(QWidget* mainWindow, TKeyboard& keyboard,
                                          "input and pass through to the output as well."));
     help->addWidget(Paragraph(HelpPanel, "Unless \"Keep transpose when this window is closed.\" is ticked, closing "
                                          "this window sets the transposition back to 0."));
-    HelpPanel->setFixedWidth(Width - 2 * Margin);
+    HelpPanel->setFixedWidth(width - 2 * Margin);
     HelpPanel->adjustSize();
     HelpPanel->move(Margin, TransposeBevel->y() + TransposeBevel->height() + Margin);
 
@@ -69,7 +80,7 @@ TTransposeForm::TTransposeForm(QWidget* mainWindow, TKeyboard& keyboard,
     BHelp = new QPushButton("Hide help", this);
     BHelp->setAutoDefault(false);
     hideHelpCaption_ = BHelp->text();
-    setFixedWidth(Width);
+    setFixedWidth(width);
 
     ETranspose->installEventFilter(this);
     connect(ETranspose, &QLineEdit::editingFinished, this, &TTransposeForm::NumberEntered);
@@ -90,7 +101,7 @@ bool TTransposeForm::HelpShown() const { return !HelpPanel->isHidden(); }
 void TTransposeForm::ShowHelp(bool show) {
     HelpPanel->setVisible(show);
     const int closeTop = show ? HelpPanel->y() + HelpPanel->height() + gap_ : HelpPanel->y();
-    BClose->setGeometry(Width - Margin - 90, closeTop, 90, 28);
+    BClose->setGeometry(width() - Margin - 90, closeTop, 90, 28);
     BHelp->setGeometry(Margin, closeTop, 110, 28);
     BHelp->setText(show ? hideHelpCaption_ : QString("Show Help"));
     setFixedHeight(closeTop + BClose->height() + gap_);

@@ -89,7 +89,7 @@ TKnobEditForm::TKnobEditForm(QWidget* mainWindow, TServices services)
     RBKnobPos = new QRadioButton("&0 .. 127");
     RBKnobNeg = new QRadioButton("-&64 .. +63");
     RBKnobPos->setChecked(true);
-    auto* rangeNote = new QLabel("This determines, how the values of the Controller are displayed, either in absolute "
+    auto* rangeNote = rangeNote_ = new QLabel("This determines, how the values of the Controller are displayed, either in absolute "
                                  "values 0 to 127 or relative values from -64 to +64.");
     rangeNote->setWordWrap(true);
     for (QRadioButton* b : {RBKnobPos, RBKnobNeg})
@@ -97,11 +97,13 @@ TKnobEditForm::TKnobEditForm(QWidget* mainWindow, TServices services)
             Edited();
             ShowDefaultValue();
         });
-    auto* rangeLayout = new QGridLayout(range);
-    rangeLayout->addWidget(RBKnobPos, 0, 0);
-    rangeLayout->addWidget(RBKnobNeg, 1, 0);
-    rangeLayout->addWidget(rangeNote, 0, 1, 2, 1);
-    rangeLayout->setColumnStretch(1, 1);
+    // Box layouts give a wrapped note the height its lines need, whatever the font.
+    auto* rangeLayout = new QHBoxLayout(range);
+    auto* choices = new QVBoxLayout;
+    choices->addWidget(RBKnobPos);
+    choices->addWidget(RBKnobNeg);
+    rangeLayout->addLayout(choices);
+    rangeLayout->addWidget(rangeNote, 1);
     EDefaultValue = new QLineEdit;
     EDefaultValue->setReadOnly(true);
     EDefaultValue->setMaxLength(3);
@@ -170,6 +172,18 @@ void TKnobEditForm::showEvent(QShowEvent* event) {
         ShowDialog();
     }
     QDialog::showEvent(event);
+    FitRangeNote();
+}
+
+void TKnobEditForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FitRangeNote();
+}
+
+void TKnobEditForm::FitRangeNote() {
+    if (layout()) layout()->activate();
+    const int needed = rangeNote_->heightForWidth(rangeNote_->width());
+    if (needed > 0 && needed != rangeNote_->minimumHeight()) rangeNote_->setMinimumHeight(needed);
 }
 
 void TKnobEditForm::ShowDialog() {

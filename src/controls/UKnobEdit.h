@@ -61,9 +61,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void done(int result) override;
 
 private:
+    // Layouts give a wrapped text no more height than one line: the note asks for its lines.
+    void FitRangeNote();
+    QLabel* rangeNote_ = nullptr;
     void ShowDialog();
     void RebuildTabs();
     void LoadTab();

@@ -1,5 +1,7 @@
 #include "mainwindow/Tonecast2.h"
 
+#include "controls/ElidingLabel.h"
+
 #include "midi/ShortMessage.h"
 
 #include "controls/ImgControl.h"
@@ -103,7 +105,8 @@ void TTonecast2::CreateStatusBar() {
     bar->setSizeGripEnabled(false);
     const int designWidths[5] = {200, 50, 50, 50, 50};
     for (int i = 0; i < 5; ++i) {
-        auto* panel = new QLabel(bar);
+        // Panel 0's messages name devices of any length: what does not fit leaves out its middle.
+        auto* panel = i == 0 ? statusMessage_ = new TElidingLabel(bar) : new QLabel(bar);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         if (i == 0) {
@@ -135,10 +138,13 @@ void TTonecast2::LayoutControls() {
 }
 
 void TTonecast2::SetStatusText(int panel, const QString& text) {
-    statusPanels_[static_cast<std::size_t>(panel)]->setText(text);
+    if (panel == 0) statusMessage_->SetFullText(text);
+    else statusPanels_[static_cast<std::size_t>(panel)]->setText(text);
 }
 
-QString TTonecast2::StatusText(int panel) const { return statusPanels_[static_cast<std::size_t>(panel)]->text(); }
+QString TTonecast2::StatusText(int panel) const {
+    return panel == 0 ? statusMessage_->FullText() : statusPanels_[static_cast<std::size_t>(panel)]->text();
+}
 
 int TTonecast2::StatusPanelWidth(int panel) const {
     return statusPanels_[static_cast<std::size_t>(panel)]->width();

@@ -21,6 +21,7 @@
 class QAction;
 class QScreen;
 class QLabel;
+class TElidingLabel;
 class TErrForm;
 class TPatchList;
 class TPatchSetChooser;
@@ -259,6 +260,7 @@ private:
     int backgroundDepth_ = 0;
 
     std::array<QLabel*, 5> statusPanels_{};
+    TElidingLabel* statusMessage_ = nullptr; // panel 0
     bool statusWidthsMeasured_ = false;
 
     bool errorsInBox_ = true; // while the remembered devices open
