@@ -23,6 +23,30 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t SlotCount = 16;
 
+// A driver's place on the shared client: its process callback and its port
+// notifications, attached for as long as this lives.
+class TJackUse {
+public:
+    template <typename Driver>
+    TJackUse(std::shared_ptr<TJackClient> client, void (*process)(jack_nframes_t, void*), void* owner, Driver& driver)
+        : client_(std::move(client)) {
+        user_.process = process;
+        user_.owner = owner;
+        user_.changed = [&driver] {
+            if (driver.OnPortsChanged) driver.OnPortsChanged();
+        };
+        client_->Attach(&user_);
+    }
+    ~TJackUse() { client_->Detach(&user_); }
+    TJackUse(const TJackUse&) = delete;
+    TJackUse& operator=(const TJackUse&) = delete;
+    TJackClient& Client() const { return *client_; }
+
+private:
+    std::shared_ptr<TJackClient> client_;
+    TJackClient::TUser user_;
+};
+
 // The open ports of one side by handle, and the slots through which the
 // process callback reaches them without a lock.
 template <typename Port>
@@ -85,15 +109,8 @@ struct JackMidiOutDriver::Impl {
         std::atomic<std::uint32_t> quietCycles{0};
     };
 
-    Impl(std::shared_ptr<TJackClient> client, MidiOutDriver& driver) : shared(std::move(client)), jack(*shared) {
-        user.process = &Impl::Process;
-        user.owner = this;
-        user.changed = [&driver] {
-            if (driver.OnPortsChanged) driver.OnPortsChanged();
-        };
-        jack.Attach(&user);
-    }
-    ~Impl() { jack.Detach(&user); }
+    Impl(std::shared_ptr<TJackClient> client, MidiOutDriver& driver)
+        : use(std::move(client), &Impl::Process, this, driver), jack(use.Client()) {}
 
     static void Process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<Impl*>(arg);
@@ -125,10 +142,9 @@ struct JackMidiOutDriver::Impl {
         return MMSYSERR_NOERROR;
     }
 
-    std::shared_ptr<TJackClient> shared;
-    TJackClient& jack;
-    TJackClient::TUser user;
     TJackPorts<Port> open;
+    TJackUse use; // after the ports: it is detached before they go
+    TJackClient& jack;
 };
 
 JackMidiOutDriver::JackMidiOutDriver(std::shared_ptr<TJackClient> client)
@@ -230,15 +246,8 @@ struct JackMidiInDriver::Impl {
         std::uint64_t generation = 0;
     };
 
-    Impl(std::shared_ptr<TJackClient> client, MidiInDriver& driver) : shared(std::move(client)), jack(*shared) {
-        user.process = &Impl::Process;
-        user.owner = this;
-        user.changed = [&driver] {
-            if (driver.OnPortsChanged) driver.OnPortsChanged();
-        };
-        jack.Attach(&user);
-    }
-    ~Impl() { jack.Detach(&user); }
+    Impl(std::shared_ptr<TJackClient> client, MidiInDriver& driver)
+        : use(std::move(client), &Impl::Process, this, driver), jack(use.Client()) {}
 
     // The server's thread: one message at a time to the port's callback.
     static void Process(jack_nframes_t frames, void* arg) {
@@ -261,10 +270,9 @@ struct JackMidiInDriver::Impl {
         jack.WaitOutsideProcess();
     }
 
-    std::shared_ptr<TJackClient> shared;
-    TJackClient& jack;
-    TJackClient::TUser user;
     TJackPorts<Port> open;
+    TJackUse use; // after the ports: it is detached before they go
+    TJackClient& jack;
 };
 
 JackMidiInDriver::JackMidiInDriver(std::shared_ptr<TJackClient> client)
