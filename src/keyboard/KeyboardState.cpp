@@ -149,7 +149,7 @@ void TKeyboardState::ReleaseLocalNotes() {
 
 void TKeyboardState::SendController(int index, int value) {
     const int controller = controllers_[static_cast<std::size_t>(index)];
-    const TShortMessage m = controller == ControllerPitchBend ? ShortMessage::PitchBend(channel_, value)
+    const TShortMessage m = controller == ControllerCode::PitchBend ? ShortMessage::PitchBend(channel_, value)
                                                               : ShortMessage::ControlChange(channel_, controller, value);
     if (OnNote) OnNote(this, m.status, m.data1, m.data2);
     if (OnDisplayEvent) OnDisplayEvent(this, m.status, m.data1, m.data2);
@@ -157,7 +157,7 @@ void TKeyboardState::SendController(int index, int value) {
 
 void TKeyboardState::RecentrePitchBend() {
     for (int i = 0; i < 2; ++i) {
-        if (controllers_[static_cast<std::size_t>(i)] != ControllerPitchBend ||
+        if (controllers_[static_cast<std::size_t>(i)] != ControllerCode::PitchBend ||
             values_[static_cast<std::size_t>(i)] == 0)
             continue;
         SendController(i, 0);
@@ -274,14 +274,14 @@ void TKeyboardState::StartGesture(int x, int y) {
 void TKeyboardState::MoveControllers(int x, int y) {
     for (int i = 0; i < 2; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
-        if (controllers_[k] == ControllerNone) continue;
+        if (controllers_[k] == ControllerCode::None) continue;
         const int d = i == 0 ? pressY_ - y : x - pressX_;
         int value;
         if (std::abs(d) <= 5) {
             value = valuesAtPress_[k];
         } else {
             const int beyond = d > 0 ? d - 5 : d + 5; // a dead zone of 5 pixels
-            if (controllers_[k] == ControllerPitchBend)
+            if (controllers_[k] == ControllerCode::PitchBend)
                 value = std::clamp(valuesAtPress_[k] + beyond * 80, -8192, 8191);
             else
                 value = std::clamp(valuesAtPress_[k] + beyond + 1, 0, 127);

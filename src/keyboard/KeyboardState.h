@@ -2,6 +2,8 @@
 // What the piano keyboard plays: the note path with chords, velocity and
 // transposition, the counters that decide which keys show pressed, and the
 // hold-mode controllers. The control draws it and feeds it mouse gestures.
+#include "midi/ControllerCode.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -11,8 +13,6 @@
 
 enum class TChord { chNone, chMajor, chMinor, chMajor7, chMinor7, chFifths, chOctave, chPower, chCustom };
 
-inline constexpr int ControllerPitchBend = 128;
-inline constexpr int ControllerNone = 129;
 
 enum class TMouseMode { Idle, Normal, Hold, BaseNoteDrag };
 
@@ -104,7 +104,7 @@ private:
     TChord chord_ = TChord::chNone;
     std::uint8_t velocity_ = 100;
     float shiftFactor_ = 0.5f;
-    std::array<int, 2> controllers_ = {1, ControllerPitchBend};
+    std::array<int, 2> controllers_ = {1, ControllerCode::PitchBend};
     std::array<int, 2> values_ = {0, 0};
     std::array<int, 2> valuesAtPress_ = {0, 0};
     int pressX_ = 0, pressY_ = 0;

@@ -37,6 +37,5 @@ void TVKEdit::KeyHandler(const TKeyData& d, bool& handled) {
         if (OnKeyEvent) OnKeyEvent(this, d, add);
         if (add) sequence_.AddKeyData(d);
     }
-    if (OnDebug) OnDebug(this, "List count=" + std::to_string(sequence_.Count()));
     if (handled && sequence_.Count() == before) Refresh();
 }

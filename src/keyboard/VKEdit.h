@@ -14,7 +14,6 @@ class TVKEdit : public QLineEdit {
 public:
     explicit TVKEdit(QWidget* parent = nullptr);
 
-    std::function<void(TVKEdit* sender, const std::string& s)> OnDebug;
     std::function<void(TVKEdit* sender, const TKeyData& data, bool& doAdd)> OnKeyEvent;
     bool WantTab = false;
     bool WantBackspace = false;

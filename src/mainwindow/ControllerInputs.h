@@ -2,6 +2,7 @@
 // What the mouse wheel and the joysticks drive: a controller code per input
 // (0..127 a control change, 128 the pitch bend, 129 nothing), and the
 // messages their moves send.
+#include "midi/ControllerCode.h"
 #include "midi/ShortMessage.h"
 #include "platform/IniStore.h"
 
@@ -10,10 +11,6 @@
 #include <optional>
 #include <vector>
 
-namespace ControllerCode {
-inline constexpr int PitchBend = 128;
-inline constexpr int None = 129;
-} // namespace ControllerCode
 
 namespace MouseWheel {
 inline constexpr double ShiftFactor = 0.3;

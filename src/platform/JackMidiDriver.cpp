@@ -197,25 +197,16 @@ MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
 MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
     Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    const TShortMessage m = ShortMessage::Unpack(packed);
-    const std::uint8_t data1 = m.data1 & 0x7F, data2 = m.data2 & 0x7F;
-    if (m.status < 0x80) return MMSYSERR_NOERROR; // no running status to continue: nothing to send
-    if (ShortMessage::Length(m.status) == 0) return MMSYSERR_INVALPARAM; // system exclusive is no short message
-    const MMRESULT r = impl_->Send(*p, m.status, data1, data2);
-    if (r != MMSYSERR_NOERROR) return r;
-    p->sounding.Sent(m.status, data1, data2);
-    return MMSYSERR_NOERROR;
+    return p->sounding.SendShort(packed, [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+        return impl_->Send(*p, s, d1, d2);
+    });
 }
 
 MMRESULT JackMidiOutDriver::Reset(MidiHandle handle) {
     Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    MMRESULT failure = MMSYSERR_NOERROR;
-    for (const TShortMessage& m : p->sounding.Reset()) {
-        const MMRESULT r = impl_->Send(*p, m.status, m.data1, m.data2);
-        if (failure == MMSYSERR_NOERROR) failure = r;
-    }
-    return failure;
+    return p->sounding.SendReset(
+        [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return impl_->Send(*p, s, d1, d2); });
 }
 
 MMRESULT JackMidiOutDriver::Close(MidiHandle handle) {

@@ -82,6 +82,18 @@ struct RtMidiOutDriver::Port {
     std::unique_ptr<RtMidiOut> out;
     bool failed = false; // set by RtMidi's error callback
     TSoundingNotes sounding;
+
+    MMRESULT Send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+        std::vector<unsigned char> bytes{status, data1, data2};
+        bytes.resize(static_cast<std::size_t>(ShortMessage::Length(status)));
+        failed = false;
+        try {
+            out->sendMessage(&bytes);
+        } catch (const RtMidiError&) {
+            return MMSYSERR_ERROR;
+        }
+        return failed ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
+    }
 };
 
 RtMidiOutDriver::RtMidiOutDriver(std::string clientName) : clientName_(std::move(clientName)) {
@@ -155,37 +167,14 @@ MMRESULT RtMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
     auto it = ports_.find(handle);
     if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
     Port& port = *it->second;
-    const TShortMessage m = ShortMessage::Unpack(packed);
-    const unsigned char status = m.status, data1 = m.data1 & 0x7F, data2 = m.data2 & 0x7F;
-    if (status < 0x80) return MMSYSERR_NOERROR; // no running status to continue: nothing to send
-    const int length = ShortMessage::Length(status);
-    if (length == 0) return MMSYSERR_INVALPARAM; // system exclusive is no short message
-    std::vector<unsigned char> bytes{status, data1, data2};
-    bytes.resize(static_cast<std::size_t>(length));
-    port.failed = false;
-    try {
-        port.out->sendMessage(&bytes);
-    } catch (const RtMidiError&) {
-        return MMSYSERR_ERROR;
-    }
-    if (port.failed) return MMSYSERR_ERROR;
-    port.sounding.Sent(status, data1, data2);
-    return MMSYSERR_NOERROR;
+    return port.sounding.SendShort(packed, [&port](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return port.Send(s, d1, d2); });
 }
 
 MMRESULT RtMidiOutDriver::Reset(MidiHandle handle) {
     auto it = ports_.find(handle);
     if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
     Port& port = *it->second;
-    try {
-        for (const TShortMessage& m : port.sounding.Reset()) {
-            std::vector<unsigned char> bytes{m.status, m.data1, m.data2};
-            port.out->sendMessage(&bytes);
-        }
-    } catch (const RtMidiError&) {
-        return MMSYSERR_ERROR;
-    }
-    return MMSYSERR_NOERROR;
+    return port.sounding.SendReset([&port](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return port.Send(s, d1, d2); });
 }
 
 MMRESULT RtMidiOutDriver::Close(MidiHandle handle) {

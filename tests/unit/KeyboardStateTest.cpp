@@ -253,8 +253,8 @@ struct HoldCase {
 class HoldModeTest : public KeyboardStateTest, public ::testing::WithParamInterface<HoldCase> {};
 
 TEST_P(HoldModeTest, DraggingMovesTheControllers) {
-    k.SetUpDownController(GetParam().controller == 128 ? ControllerNone : GetParam().controller);
-    k.SetLeftRightController(GetParam().controller == 128 ? 128 : ControllerNone);
+    k.SetUpDownController(GetParam().controller == 128 ? ControllerCode::None : GetParam().controller);
+    k.SetLeftRightController(GetParam().controller == 128 ? 128 : ControllerCode::None);
     k.SetControllerValue(1, GetParam().start);
     k.StartGesture(100, 100);
     k.MoveControllers(100 + GetParam().dx, 100 + GetParam().dy);
@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, HoldModeTest,
                                            HoldCase{128, 0, 1000, 0, {{0xE0, 127, 127}}}));
 
 TEST_F(KeyboardStateTest, ReleaseAllRecentresAMovedPitchBend) {
-    k.SetUpDownController(ControllerNone);
+    k.SetUpDownController(ControllerCode::None);
     k.StartGesture(0, 0);
     k.MoveControllers(10, 0);
     sent.clear();

@@ -2,7 +2,6 @@
 #include "controls/UpDown.h"
 // The knob and the image controls with real mouse and key events.
 #include "controls/ImgControl.h"
-#include "controls/MyExtCtrls.h"
 #include "controls/Wheel.h"
 #include "keyboard/Keyboard.h"
 #include "platform/QtServices.h"
@@ -231,20 +230,6 @@ TEST_F(ImgControlTest, ADisplayChangeAcrossEightBitsReloadsThePicture) {
     const qint64 after = image.Bitmap().cacheKey();
     c.DisplayChanged(24); // no crossing
     EXPECT_EQ(image.Bitmap().cacheKey(), after);
-}
-
-TEST(MyExtCtrlsTest, SmallControls) {
-    TCheckButton button("&Edit");
-    EXPECT_EQ(button.size(), QSize(75, 25));
-    button.click();
-    EXPECT_TRUE(button.isChecked());
-    TMyBevel bevel;
-    bevel.SetNoBevel(true);
-    EXPECT_TRUE(bevel.NoBevel());
-    TMySplitter splitter(Qt::Horizontal);
-    EXPECT_FALSE(splitter.ResizeWhileDrag());
-    splitter.SetResizeWhileDrag(true);
-    EXPECT_TRUE(splitter.ResizeWhileDrag());
 }
 
 void Turn(QWidget* w, QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

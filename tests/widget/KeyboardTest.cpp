@@ -140,7 +140,7 @@ TEST_F(KeyboardTest, ShiftAndChannelAndChordReachTheNotes) {
 
 TEST_F(KeyboardTest, HoldModeOnTheModulationController) {
     kb.SetBaseNote(60);
-    kb.State().SetLeftRightController(ControllerNone);
+    kb.State().SetLeftRightController(ControllerCode::None);
     kb.SetControllerValue(1, 40);
     QPoint p = At(64);
     Press(&kb, p, Qt::RightButton);

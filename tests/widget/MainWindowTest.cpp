@@ -449,7 +449,7 @@ TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
     window.ReflectMessage(0xE0, 0, 0x50);
     EXPECT_EQ(window.ICPitch->Position(), 0x50 * 128 - 8192);
     driver.sent.clear();
-    window.Keyboard1->State().SetLeftRightController(ControllerNone);
+    window.Keyboard1->State().SetLeftRightController(ControllerCode::None);
     QPoint p = KeyPoint(window.Keyboard1, 60);
     Press(window.Keyboard1, p, Qt::RightButton);
     Move(window.Keyboard1, p + QPoint(0, -6), Qt::RightButton);
