@@ -1,5 +1,7 @@
 #include "keyboard/Keyboard.h"
 
+#include "keyboard/KeyboardSettings.h"
+
 #include "controls/PictureDepth.h"
 #include "platform/QtServices.h"
 
@@ -694,49 +696,51 @@ void TKeyboard::KeyHandler(const TKeyData& d, bool& handled) {
 // --- settings ---------------------------------------------------------------
 
 void TKeyboard::LoadSettings(TIniStore& store) {
-    const std::string& s = RegKey;
-    SetBaseNote(store.ReadInteger(s, "BaseNote", baseNote_));
-    SetChannel(store.ReadInteger(s, "Channel", Channel()));
-    const int chord = store.ReadInteger(s, "Chord", static_cast<int>(Chord()));
+    namespace K = KeyboardSettings;
+    const TSettingsSection s(store, RegKey);
+    SetBaseNote(s.Read(K::BaseNote, baseNote_));
+    SetChannel(s.Read(K::Channel, Channel()));
+    const int chord = s.Read(K::Chord, static_cast<int>(Chord()));
     if (chord >= 0 && chord <= static_cast<int>(TChord::chCustom)) state_.StoreChord(static_cast<TChord>(chord));
-    const int keyWidth = store.ReadInteger(s, "KeyWidth", keyWidth_);
+    const int keyWidth = s.Read(K::KeyWidth, keyWidth_);
     SetKeyWidth(keyWidth);
-    const int language = store.ReadInteger(s, "Language", static_cast<int>(language_));
+    const int language = s.Read(K::Language, static_cast<int>(language_));
     if (language >= 0 && language <= static_cast<int>(TLanguage::Italian)) SetLanguage(static_cast<TLanguage>(language));
-    SetMarkNote(store.ReadInteger(s, "MarkNote", markNote_));
-    SetShadowWidth(store.ReadInteger(s, "ShadowWidth", shadowWidth_));
-    const int factor = store.ReadInteger(s, "VelShiftFactor", static_cast<int>(std::lround(state_.VelocityShiftFactor() * 100)));
+    SetMarkNote(s.Read(K::MarkNote, markNote_));
+    SetShadowWidth(s.Read(K::ShadowWidth, shadowWidth_));
+    const int factor = s.Read(K::VelShiftFactor, static_cast<int>(std::lround(state_.VelocityShiftFactor() * 100)));
     state_.SetVelocityShiftFactor(static_cast<float>(factor) / 100.0f);
-    state_.SetVelocity(store.ReadInteger(s, "Velocity", state_.Velocity()));
-    state_.SetUpDownController(store.ReadInteger(s, "UpDownController", state_.UpDownController()) & 0xFF);
-    state_.SetLeftRightController(store.ReadInteger(s, "LeftRightController", state_.LeftRightController()) & 0xFF);
-    SetKeyOctave(store.ReadInteger(s, "KeyOctave", keyOctave_));
-    const int size = store.ReadInteger(s, "ImageSize", static_cast<int>(imageSize_));
+    state_.SetVelocity(s.Read(K::Velocity, state_.Velocity()));
+    state_.SetUpDownController(s.Read(K::UpDownController, state_.UpDownController()) & 0xFF);
+    state_.SetLeftRightController(s.Read(K::LeftRightController, state_.LeftRightController()) & 0xFF);
+    SetKeyOctave(s.Read(K::KeyOctave, keyOctave_));
+    const int size = s.Read(K::ImageSize, static_cast<int>(imageSize_));
     if (size >= 0 && size <= static_cast<int>(TImageSize::isBig)) SetImageSize(static_cast<TImageSize>(size));
-    SetLowerCScanCode(store.ReadInteger(s, "LowerCKey", lowerC_));
-    SetUpperCScanCode(store.ReadInteger(s, "UpperCKey", upperC_));
-    const int style = store.ReadInteger(s, "PaintStyle", static_cast<int>(paintStyle_));
+    SetLowerCScanCode(s.Read(K::LowerCKey, lowerC_));
+    SetUpperCScanCode(s.Read(K::UpperCKey, upperC_));
+    const int style = s.Read(K::PaintStyle, static_cast<int>(paintStyle_));
     if (style >= 0 && style <= static_cast<int>(TPaintStyle::psImage)) SetPaintStyle(static_cast<TPaintStyle>(style));
     // Read while the image style still held it: a drawn keyboard gets its key width now.
     SetKeyWidth(keyWidth);
 }
 
 void TKeyboard::SaveSettings(TIniStore& store) {
-    const std::string& s = RegKey;
-    store.WriteInteger(s, "BaseNote", baseNote_);
-    store.WriteInteger(s, "Channel", Channel());
-    store.WriteInteger(s, "Chord", static_cast<int>(Chord()));
-    store.WriteInteger(s, "KeyWidth", keyWidth_);
-    store.WriteInteger(s, "Language", static_cast<int>(language_));
-    store.WriteInteger(s, "MarkNote", markNote_);
-    store.WriteInteger(s, "ShadowWidth", shadowWidth_);
-    store.WriteInteger(s, "VelShiftFactor", static_cast<int>(std::lround(state_.VelocityShiftFactor() * 100)));
-    store.WriteInteger(s, "Velocity", state_.Velocity());
-    store.WriteInteger(s, "UpDownController", state_.UpDownController());
-    store.WriteInteger(s, "LeftRightController", state_.LeftRightController());
-    store.WriteInteger(s, "KeyOctave", keyOctave_);
-    store.WriteInteger(s, "ImageSize", static_cast<int>(imageSize_));
-    store.WriteInteger(s, "LowerCKey", lowerC_);
-    store.WriteInteger(s, "UpperCKey", upperC_);
-    store.WriteInteger(s, "PaintStyle", static_cast<int>(paintStyle_));
+    namespace K = KeyboardSettings;
+    const TSettingsSection s(store, RegKey);
+    s.Write(K::BaseNote, baseNote_);
+    s.Write(K::Channel, Channel());
+    s.Write(K::Chord, static_cast<int>(Chord()));
+    s.Write(K::KeyWidth, keyWidth_);
+    s.Write(K::Language, static_cast<int>(language_));
+    s.Write(K::MarkNote, markNote_);
+    s.Write(K::ShadowWidth, shadowWidth_);
+    s.Write(K::VelShiftFactor, static_cast<int>(std::lround(state_.VelocityShiftFactor() * 100)));
+    s.Write(K::Velocity, state_.Velocity());
+    s.Write(K::UpDownController, state_.UpDownController());
+    s.Write(K::LeftRightController, state_.LeftRightController());
+    s.Write(K::KeyOctave, keyOctave_);
+    s.Write(K::ImageSize, static_cast<int>(imageSize_));
+    s.Write(K::LowerCKey, lowerC_);
+    s.Write(K::UpperCKey, upperC_);
+    s.Write(K::PaintStyle, static_cast<int>(paintStyle_));
 }
