@@ -318,6 +318,7 @@ void TTonecast2::FormClose() {
             if (firstError.isEmpty()) firstError = QString::fromStdString(e.what());
         }
     };
+    EndPanic(); // its remaining channels are silenced by the close itself
     // Open dialogs close first and keep their own settings.
     step([this] {
         for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(patchSetChooser_.data()),

@@ -12,6 +12,7 @@
 #include "platform/JoystickDriver.h"
 
 #include <QEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QPointer>
 
@@ -21,6 +22,7 @@
 class QAction;
 class QScreen;
 class QLabel;
+class QTimer;
 class TElidingLabel;
 class TErrForm;
 class TPatchList;
@@ -144,7 +146,10 @@ public:
     bool ApplyPatchSet(const std::string& fileName);
     const TPatchList* PatchSet() const { return patchSet_.get(); }
     TPatchProgram* CurrentPatch() const { return currentPatch_; }
+    // Silences every channel, one channel every 150 ms on the event loop's timer: the
+    // window keeps answering meanwhile. A press while it runs changes nothing.
     void Panic();
+    bool PanicRunning() const { return panicChannel_ >= 0; }
     // The mouse wheel and two joysticks as controllers.
     TJoystick* Joystick1; // device 0
     TJoystick* Joystick2; // device 1
@@ -267,6 +272,11 @@ private:
     TStage stage_ = TStage::Created;
     bool shownOnce_ = false;
     bool closed_ = false;
+    void PanicStep();
+    void EndPanic();
+    QTimer* panicTimer_ = nullptr;
+    int panicChannel_ = -1; // the next channel to silence while Panic runs
+    QPalette panicNormal_;
 
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
     bool applicationActive_ = false;

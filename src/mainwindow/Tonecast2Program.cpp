@@ -19,7 +19,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QThread>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace {
@@ -416,30 +416,47 @@ bool TTonecast2::ApplyPatchSet(const std::string& fileName) {
 // --- panic ---------------------------------------------------------------------
 
 void TTonecast2::Panic() {
+    if (PanicRunning()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QPalette normal = PPanic->palette();
-    QPalette red = normal;
+    panicNormal_ = PPanic->palette();
+    QPalette red = panicNormal_;
     red.setColor(QPalette::Window, Qt::red);
     PPanic->setPalette(red);
-    PPanic->repaint();
-    auto status = [this](int percent) {
-        SetStatusText(0, QString("Panic: %1%").arg(percent));
-        statusBar()->repaint();
-    };
+    SetStatusText(0, "Panic: 0%");
+    Keyboard1->ReleaseThruNotes();
+    Keyboard1->ReleaseAll();
+    Keyboard1->ClearExternalMarks();
+    if (!panicTimer_) {
+        panicTimer_ = new QTimer(this);
+        panicTimer_->setSingleShot(true);
+        connect(panicTimer_, &QTimer::timeout, this, &TTonecast2::PanicStep);
+    }
+    panicChannel_ = 0;
+    PanicStep();
+}
+
+void TTonecast2::PanicStep() {
+    if (panicChannel_ >= Panic::Channels) {
+        EndPanic(); // after the pause that follows the last channel
+        return;
+    }
     try {
-        status(0);
-        Keyboard1->ReleaseThruNotes();
-        Keyboard1->ReleaseAll();
-        Keyboard1->ClearExternalMarks();
-        for (int channel = 0; channel < Panic::Channels; ++channel) {
-            for (const TShortMessage& m : Panic::ChannelMessages(channel))
-                MidiOutput().SendShortMsg(m.status, m.data1, m.data2);
-            status(Panic::PercentAfter(channel));
-            QThread::msleep(150);
-        }
+        for (const TShortMessage& m : Panic::ChannelMessages(panicChannel_))
+            MidiOutput().SendShortMsg(m.status, m.data1, m.data2);
     } catch (const std::exception& e) {
         SetStatusText(0, QString::fromStdString(e.what()));
+        EndPanic();
+        return;
     }
-    PPanic->setPalette(normal);
+    SetStatusText(0, QString("Panic: %1%").arg(Panic::PercentAfter(panicChannel_)));
+    ++panicChannel_;
+    panicTimer_->start(150);
+}
+
+void TTonecast2::EndPanic() {
+    if (!PanicRunning()) return;
+    panicChannel_ = -1;
+    if (panicTimer_) panicTimer_->stop();
+    PPanic->setPalette(panicNormal_);
     QApplication::restoreOverrideCursor();
 }

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -212,6 +213,14 @@ TEST_F(ProgramSelectionTest, PanicSilencesEveryChannelAndShowsItsProgress) {
     out.sent.clear();
     const QPalette normal = w->PPanic->palette();
     Key(w->Keyboard1, Qt::Key_Space, Qt::ControlModifier);
+    // Paced by the event loop: the window answers while the channels go out.
+    EXPECT_TRUE(w->PanicRunning());
+    EXPECT_LT(SentMessages(out).size(), 2080u);
+    EXPECT_EQ(w->StatusText(0), "Panic: 6%");
+    QElapsedTimer t;
+    t.start();
+    while (w->PanicRunning() && t.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(t.elapsed(), 15 * 150) << "the channels were not paced";
     const auto sent = SentMessages(out);
     ASSERT_EQ(sent.size(), 2080u);
     EXPECT_EQ(sent[0], (M{0x90, 0, 0}));
