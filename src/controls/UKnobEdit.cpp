@@ -356,9 +356,7 @@ void TKnobEditForm::PresetChosen(int index) {
         return;
     }
     // Answering may have added a preset before the chosen one: it is found by its name.
-    int now = -1;
-    for (int i = 0; i < CBPresets->count() && now < 0; ++i)
-        if (PresetAt(i) == chosen) now = i;
+    const int now = CBPresets->findText(QString::fromStdString(chosen), Qt::MatchFixedString | Qt::MatchCaseSensitive);
     CBPresets->setCurrentIndex(now);
     if (now >= 0) LoadPreset(chosen);
     presetIndex_ = CBPresets->currentIndex();
@@ -378,7 +376,7 @@ void TKnobEditForm::NewPreset() {
         name = QInputDialog::getText(this, "Enter New Preset", "Enter the name of the new knob preset:",
                                      QLineEdit::Normal, name, &ok);
         if (!ok) return;
-        const std::string typed = KnobPresets::Trimmed(name.toStdString());
+        const std::string typed = TrimBlanks(name.toStdString());
         name = QString::fromStdString(typed);
         if (const std::string problem = KnobPresets::NameProblem(typed); !problem.empty()) {
             ErrorBox(this, QString::fromStdString(problem));

@@ -6,12 +6,6 @@
 
 bool KnobPresets::IsReserved(const std::string& name) { return SameName(name, Default) || SameName(name, Current); }
 
-std::string KnobPresets::Trimmed(const std::string& name) {
-    const std::size_t first = name.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return name.substr(first, name.find_last_not_of(" \t") - first + 1);
-}
-
 std::string KnobPresets::NameProblem(const std::string& name) {
     if (name.empty()) return "Please enter a name for the preset.";
     if (name.find_first_of("\\[]") != std::string::npos) return "A preset name cannot contain \\, [ or ].";

@@ -13,8 +13,6 @@ inline constexpr const char* Default = "Default";
 inline constexpr const char* Current = "Current";
 
 bool IsReserved(const std::string& name);
-// A preset name as typed, without the spaces around it.
-std::string Trimmed(const std::string& name);
 // Why a name cannot name a stored preset, or "" when it can: it must not be
 // empty, and a registry key and an INI section must both be able to hold it.
 // The reserved names are a matter of their own.

@@ -29,3 +29,10 @@ int CompareNames(std::string_view a, std::string_view b) {
     if (i == a.size() && j == b.size()) return 0;
     return i == a.size() ? -1 : 1;
 }
+
+std::string TrimBlanks(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return "";
+    std::size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}

@@ -2,6 +2,7 @@
 // Names compared without regard to case, the same way everywhere (devices,
 // store keys, patches) and the same in every process locale: ASCII letters
 // and the Latin-1 letters of UTF-8 fold to lower case.
+#include <string>
 #include <string_view>
 
 int CompareNames(std::string_view a, std::string_view b);
@@ -10,3 +11,6 @@ inline bool SameName(std::string_view a, std::string_view b) { return a.size() =
 inline bool StartsWithName(std::string_view name, std::string_view prefix) {
     return name.size() >= prefix.size() && CompareNames(name.substr(0, prefix.size()), prefix) == 0;
 }
+
+// The text without the blanks and tabs around it.
+std::string TrimBlanks(const std::string& s);

@@ -35,13 +35,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-std::string TrimBlanks(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return "";
-    std::size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 // Reads a quoted string at s[pos] == '"'; pos ends after the closing quote.
 bool ReadQuoted(const std::string& s, std::size_t& pos, std::string& out) {
     if (pos >= s.size() || s[pos] != '"') return false;
@@ -466,24 +459,23 @@ namespace {
 // A key written or erased must name itself: an empty path, or one ending in or
 // holding an empty part, would land on its parent, and an erase there takes
 // every sibling along.
-const std::string& Changeable(const std::string& section) {
+void CheckChangeable(const std::string& section) {
     const std::size_t start = section.find_first_not_of('\\');
     if (start == std::string::npos || section.back() == '\\' || section.find("\\\\", start) != std::string::npos)
         throw EStoreError("Invalid key name \"" + section + "\"");
-    return section;
 }
 
 } // namespace
 
 void TRegistryStore::WriteString(const std::string& section, const std::string& name,
                                      const std::string& value) {
-    Changeable(section);
+    CheckChangeable(section);
     Record({Change::Op::WriteString, KeyPath(section), name, value, 0});
 }
 
 void TRegistryStore::WriteInteger(const std::string& section, const std::string& name,
                                       std::int32_t value) {
-    Changeable(section);
+    CheckChangeable(section);
     Record({Change::Op::WriteInteger, KeyPath(section), name, {}, value});
 }
 
@@ -497,12 +489,12 @@ bool TRegistryStore::ValueExists(const std::string& section, const std::string& 
 }
 
 void TRegistryStore::EraseSection(const std::string& section) {
-    Changeable(section);
+    CheckChangeable(section);
     Record({Change::Op::EraseSection, KeyPath(section), {}, {}, 0});
 }
 
 void TRegistryStore::DeleteValue(const std::string& section, const std::string& name) {
-    Changeable(section);
+    CheckChangeable(section);
     Record({Change::Op::DeleteValue, KeyPath(section), name, {}, 0});
 }
 

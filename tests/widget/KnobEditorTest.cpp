@@ -3,7 +3,7 @@
 #include "controls/UKnobEdit.h"
 #include "controls/UKnobList.h"
 #include "controls/UpDown.h"
-#include "mainwindow/KnobPresets.h"
+#include "platform/Names.h"
 #include "mainwindow/Tonecast2.h"
 
 #include "ModalAnswers.h"
@@ -191,7 +191,7 @@ TEST_F(KnobEditorTest, NamesThatNoKeyCanHoldAreRefusedAndTheSettingsStayAsTheyWe
         script.push_back(ModalAnswers::Text(QString::fromStdString(name)));
         script.push_back(ModalAnswers::Button(QMessageBox::Ok));
         expected.push_back(message);
-        expected.push_back("Enter New Preset|Enter the name of the new knob preset:|" + KnobPresets::Trimmed(name));
+        expected.push_back("Enter New Preset|Enter the name of the new knob preset:|" + TrimBlanks(name));
     }
     script.push_back(ModalAnswers::Cancel());
     ModalAnswers answers(script);
