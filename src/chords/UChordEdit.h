@@ -47,7 +47,6 @@ public:
     // editor shows them; edits not yet applied are only replaced when the
     // user agrees.
     void ChordsChangedElsewhere();
-    bool HasUnappliedEdits() const { return edited_; }
 
     static constexpr QEvent::Type RefreshEvent = static_cast<QEvent::Type>(QEvent::User + 5);
     static constexpr const char* Section = "ChordEditForm";

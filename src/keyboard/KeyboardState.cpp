@@ -36,22 +36,21 @@ void TKeyboardState::SendNote(int channel, int note, int velocity, bool local) {
     int shown = note;
     if (displayTransposed_ && transposed) shown = note + transpose_;
     if (shown < 0 || shown > 127) return;
-    if (OnNote) {
-        int sent = !displayTransposed_ && transposed ? shown + transpose_ : shown;
-        if (sent >= 0 && sent <= 127) {
-            const TShortMessage m = ShortMessage::NoteOn(channel, sent, velocity);
-            OnNote(this, m.status, m.data1, m.data2);
-        }
-        if (recording_)
-            recording_->push_back({static_cast<std::uint8_t>(channel), sent >= 0 && sent <= 127 ? sent : -1, shown});
-    } else if (recording_) {
-        recording_->push_back({static_cast<std::uint8_t>(channel), -1, shown});
+    const int sent = !displayTransposed_ && transposed ? shown + transpose_ : shown;
+    const bool sends = OnNote && sent >= 0 && sent <= 127;
+    if (sends) {
+        const TShortMessage m = ShortMessage::NoteOn(channel, sent, velocity);
+        OnNote(this, m.status, m.data1, m.data2);
     }
+    if (recording_) recording_->push_back({static_cast<std::uint8_t>(channel), sends ? sent : -1, shown});
+    CountKey(shown, local, velocity >= 1);
+}
+
+void TKeyboardState::CountKey(int shown, bool local, bool down) {
     int& counter = (local ? local_ : external_)[static_cast<std::size_t>(shown)];
-    if (velocity >= 1) ++counter;
+    if (down) ++counter;
     else if (counter > 0) --counter;
-    int sum = local_[static_cast<std::size_t>(shown)] + external_[static_cast<std::size_t>(shown)];
-    if (sum <= 1) Redraw(shown);
+    if (local_[static_cast<std::size_t>(shown)] + external_[static_cast<std::size_t>(shown)] <= 1) Redraw(shown);
 }
 
 void TKeyboardState::PlayNote(int channel, int note, int velocity, bool local) {
@@ -106,10 +105,7 @@ void TKeyboardState::EndThruStrike(const TThruStrike& strike) {
             const TShortMessage m = ShortMessage::NoteOn(n.channel, n.sent, 0);
             OnNote(this, m.status, m.data1, m.data2);
         }
-        if (n.shown < 0 || n.shown > 127) continue;
-        int& counter = external_[static_cast<std::size_t>(n.shown)];
-        if (counter > 0) --counter;
-        if (local_[static_cast<std::size_t>(n.shown)] + counter <= 1) Redraw(n.shown);
+        CountKey(n.shown, false, false);
     }
 }
 

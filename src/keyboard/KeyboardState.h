@@ -90,12 +90,14 @@ private:
     // A note sent for a note passed through: where it went and which key shows it.
     struct TThruNote {
         std::uint8_t channel;
-        int sent; // -1: beyond the MIDI range, not sent
-        int shown;
+        int sent;  // -1: not sent (beyond the MIDI range, or no handler)
+        int shown; // the key that shows it, always 0..127
     };
     using TThruStrike = std::vector<TThruNote>;
     void EndThruStrike(const TThruStrike& strike);
 
+    // A key's counter follows a note played on it (down) or ended; a key whose pressed look may change is redrawn.
+    void CountKey(int shown, bool local, bool down);
     void ReleaseLocalNotes();
     void SendController(int index, int value);
     void Redraw(int note);

@@ -84,8 +84,7 @@ struct TBuiltInSynth::TState {
     std::condition_variable loaded;
     TChannelMemory memory;
     std::atomic<bool> cancelled{false}; // also read between the pieces of a font's reading
-    bool loadFailed = false;
-    std::string loadError;
+    std::string loadError; // set when the font failed to load
     std::function<void()> onLoadFailed;
     std::thread loader;
     std::string audioDriver;
@@ -175,7 +174,6 @@ void Load(TBuiltInSynth::TState* state, const std::string& soundFont) {
         if (!ok || state->cancelled) {
             if (synth) delete_fluid_synth(synth);
             if (!ok && !state->cancelled) {
-                state->loadFailed = true;
                 const std::string why = TakeFluidError();
                 state->loadError = "The sound font \"" + soundFont + "\" could not be loaded." +
                                    (why.empty() ? std::string() : " " + why);
@@ -209,7 +207,7 @@ std::string FindSoundFont(const std::string& folder) {
     return best;
 }
 
-TBuiltInSynth::TBuiltInSynth(std::shared_ptr<TState> state) : state_(std::move(state)) {}
+TBuiltInSynth::TBuiltInSynth(std::unique_ptr<TState> state) : state_(std::move(state)) {}
 
 std::string SoundFontProblem(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -239,7 +237,7 @@ std::unique_ptr<TBuiltInSynth> TBuiltInSynth::Create(const std::string& soundFon
         return nullptr;
     }
     RouteFluidLog();
-    auto state = std::make_shared<TState>();
+    auto state = std::make_unique<TState>();
     state->onLoadFailed = std::move(loadFailed);
     fluid_settings_t* s = state->settings = new_fluid_settings();
     // Two periods of 256 frames at 48 kHz where the audio system lets us choose.
@@ -306,7 +304,7 @@ void TBuiltInSynth::Silence() {
 bool TBuiltInSynth::WaitLoaded(int milliseconds) {
     std::unique_lock lock(state_->mutex);
     state_->loaded.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                            [this] { return state_->synth.load() || state_->loadFailed; });
+                            [this] { return state_->synth.load() || !state_->loadError.empty(); });
     return state_->synth.load() != nullptr;
 }
 

@@ -45,6 +45,6 @@ public:
     struct TState;
 
 private:
-    explicit TBuiltInSynth(std::shared_ptr<TState> state);
-    std::shared_ptr<TState> state_;
+    explicit TBuiltInSynth(std::unique_ptr<TState> state);
+    std::unique_ptr<TState> state_;
 };

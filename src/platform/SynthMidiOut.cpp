@@ -6,9 +6,6 @@ TMidiOutWithSynth::TMidiOutWithSynth(MidiOutDriver& system, std::string soundFon
     system_.OnPortsChanged = [this] {
         if (OnPortsChanged) OnPortsChanged();
     };
-    system_.OnDeviceFailed = [this](MidiHandle handle, MMRESULT code) {
-        if (OnDeviceFailed) OnDeviceFailed(handle, code);
-    };
     window_->OnMessage = [this](std::uint32_t) {
         if (!synth_) return;
         loadError_ = synth_->LoadError();
