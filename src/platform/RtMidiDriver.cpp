@@ -17,8 +17,6 @@
 
 #include "platform/LentBuffers.h"
 
-namespace {
-
 bool AlsaSequencerOpens() {
     try {
         RtMidiOut probe(RtMidi::LINUX_ALSA, "Tonecast probe");
@@ -27,6 +25,8 @@ bool AlsaSequencerOpens() {
         return false;
     }
 }
+
+namespace {
 
 // Warnings go to stderr by default; the ports report through result codes instead.
 void QuietErrors(RtMidiError::Type, const std::string&, void* lastError) {

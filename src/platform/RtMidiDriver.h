@@ -19,6 +19,8 @@ enum class TMidiApi { Alsa, Jack };
 // sequencer when it opens, else JACK. TONECAST_MIDI_API=alsa|jack forces one.
 TMidiApi ChosenMidiApi();
 const char* MidiApiName(TMidiApi api);
+// Whether this machine has an ALSA sequencer to talk to.
+bool AlsaSequencerOpens();
 
 class RtMidiOutDriver : public MidiOutDriver {
 public:

@@ -15,17 +15,8 @@
 
 namespace {
 
-bool SequencerOpens() {
-    try {
-        RtMidiOut probe(RtMidi::LINUX_ALSA, "tonecast-alsa-probe");
-        return true;
-    } catch (const RtMidiError&) {
-        return false;
-    }
-}
-
 TEST(AlsaInputTest, ClosingDuringAFloodWaitsForTheDeliveryInProgress) {
-    if (!SequencerOpens()) GTEST_SKIP() << "no ALSA sequencer on this machine";
+    if (!AlsaSequencerOpens()) GTEST_SKIP() << "no ALSA sequencer on this machine";
     RtMidiOut flooder(RtMidi::LINUX_ALSA, "tonecast-alsa-flood");
     flooder.openVirtualPort("flood");
     RtMidiInDriver driver("Fendrel's Tonecast");

@@ -48,6 +48,17 @@ protected:
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(to, &press);
     }
+    // A window whose one stored custom chord, "Sus4", is chosen in the chord box.
+    std::unique_ptr<TTonecast2> StartWithSus4Chosen() {
+        StoreSettings([](TIniStore& s) {
+            s.WriteString("Chords", "Name1", "Sus4");
+            s.WriteString("Chords", "Chord1", "3C0507");
+        });
+        auto w = Start();
+        w->CBChord->setCurrentIndex(8);
+        emit w->CBChord->activated(8);
+        return w;
+    }
     std::vector<int> NotesOn() const {
         std::vector<int> notes;
         for (auto [s, n, v] : SentMessages(out))
@@ -175,13 +186,7 @@ TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
 // The selected custom chord deleted in the editor: the box and the keyboard
 // both fall back to "None".
 TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
-    StoreSettings([](TIniStore& s) {
-        s.WriteString("Chords", "Name1", "Sus4");
-        s.WriteString("Chords", "Chord1", "3C0507");
-    });
-    auto w = Start();
-    w->CBChord->setCurrentIndex(8);
-    emit w->CBChord->activated(8);
+    auto w = StartWithSus4Chosen();
     ASSERT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
     w->ChordEditorItem->trigger();
     TChordEditForm* editor = w->ChordEditor();
@@ -221,13 +226,7 @@ TEST_F(ChordDialogsTest, AnEditDragStrikesTheChordOncePerKeyCrossed) {
 }
 
 TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
-    StoreSettings([](TIniStore& s) {
-        s.WriteString("Chords", "Name1", "Sus4");
-        s.WriteString("Chords", "Chord1", "3C0507");
-    });
-    auto w = Start();
-    w->CBChord->setCurrentIndex(8);
-    emit w->CBChord->activated(8);
+    auto w = StartWithSus4Chosen();
     w->ChordEditorItem->trigger();
     TChordEditForm* editor = w->ChordEditor();
     editor->BNew->click();
