@@ -1,6 +1,6 @@
 // The piano keyboard: a full repaint in each style, a four-note chord through
 // OnNote, and a scroll step.
-#include "keyboard/Keyboard.h"
+#include "widgets/PianoKeyboard.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -12,7 +12,7 @@ namespace {
 
 void BM_FullRepaint(benchmark::State& state) {
     TKeyTable kbKeys;
-    TKeyboard kb{kbKeys};
+    TPianoKeyboard kb{kbKeys};
     kb.SetKeyWidth(15);
     if (state.range(0)) {
         kb.SetImageSize(TImageSize::isSmall);
@@ -28,9 +28,9 @@ BENCHMARK(BM_FullRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_PlayFourNoteChord(benchmark::State& state) {
     TKeyTable kbKeys;
-    TKeyboard kb{kbKeys};
+    TPianoKeyboard kb{kbKeys};
     int count = 0;
-    kb.OnNote = [&](TKeyboard*, std::uint8_t, std::uint8_t, std::uint8_t) { ++count; };
+    kb.OnNote = [&](TPianoKeyboard*, std::uint8_t, std::uint8_t, std::uint8_t) { ++count; };
     kb.State().StoreChord(TChord::chMajor7);
     for (auto _ : state) {
         kb.PlayNote(0, 60, 100, true);
@@ -43,7 +43,7 @@ BENCHMARK(BM_PlayFourNoteChord);
 
 void BM_ScrollStep(benchmark::State& state) {
     TKeyTable kbKeys;
-    TKeyboard kb{kbKeys};
+    TPianoKeyboard kb{kbKeys};
     kb.SetImageSize(TImageSize::isSmall);
     kb.SetPaintStyle(TPaintStyle::psImage);
     kb.resize(1000, 76);

@@ -1,12 +1,12 @@
 // The knob row: laying out 20 knobs, and recalling a snapshot of 20 pairs
 // through the main window to the fake driver.
-#include "controls/UKnobList.h"
-#include "controls/Wheel.h"
-#include "mainwindow/ProgramNames.h"
-#include "mainwindow/Tonecast2.h"
-#include "platform/FakeMidiDriver.h"
-#include "platform/FakeMidiInDriver.h"
-#include "platform/RegistryFile.h"
+#include "widgets/KnobRow.h"
+#include "widgets/RotaryKnob.h"
+#include "store/ProgramNames.h"
+#include "mainwindow/MainWindow.h"
+#include "fake/FakeMidiDriver.h"
+#include "fake/FakeMidiInDriver.h"
+#include "store/RegistryFile.h"
 
 #include <QApplication>
 
@@ -20,11 +20,11 @@ void BM_Arrange20Knobs(benchmark::State& state) {
     parent.resize(800, 100);
     auto* caption = new TKnobLabel(&parent);
     caption->setGeometry(0, 1, 60, 12);
-    auto* knob = new TWheel(&parent);
+    auto* knob = new TRotaryKnob(&parent);
     knob->SetBounds(0, 13, 23, 23);
     auto* value = new TKnobLabel(&parent);
     value->setGeometry(0, 24, 24, 12);
-    TGUIKnobList list(caption, knob, value);
+    TKnobRow list(caption, knob, value);
     for (int i = 0; i < 20; ++i) list.Add("Knob " + std::to_string(i), i, 0, 64);
     int width = 400;
     for (auto _ : state) {
@@ -47,7 +47,7 @@ void BM_RecallSnapshotOf20Pairs(benchmark::State& state) {
     }
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
-    TTonecast2 window(names, driver, inDriver);
+    TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     window.MidiOutput().SetDeviceID(MIDI_MAPPER);

@@ -1,8 +1,8 @@
 // OutputMessage per message, through the main window to the fake driver.
-#include "mainwindow/ProgramNames.h"
-#include "mainwindow/Tonecast2.h"
-#include "platform/FakeMidiDriver.h"
-#include "platform/FakeMidiInDriver.h"
+#include "store/ProgramNames.h"
+#include "mainwindow/MainWindow.h"
+#include "fake/FakeMidiDriver.h"
+#include "fake/FakeMidiInDriver.h"
 
 #include <QApplication>
 
@@ -14,7 +14,7 @@ namespace {
 void BM_OutputMessage(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
-    TTonecast2 window(TProgramNames{}, driver, inDriver);
+    TMainWindow window(TProgramNames{}, driver, inDriver);
     window.MidiOutput().SetDeviceID(MIDI_MAPPER);
     window.MidiOutput().Open();
     std::uint8_t note = 0;

@@ -1,10 +1,10 @@
 // A patch set of 10,000 programs loaded into the main window up to a usable
 // Patches menu, and SendProgramAndBank to the fake driver.
-#include "mainwindow/ProgramNames.h"
-#include "mainwindow/Tonecast2.h"
-#include "patches/UPatchList.h"
-#include "platform/FakeMidiDriver.h"
-#include "platform/FakeMidiInDriver.h"
+#include "store/ProgramNames.h"
+#include "mainwindow/MainWindow.h"
+#include "patches/PatchSet.h"
+#include "fake/FakeMidiDriver.h"
+#include "fake/FakeMidiInDriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +20,7 @@ const std::string LargeScript = std::string(TONECAST_TEST_DATA) + "/patchscripts
 void BM_LargeScriptUpToItsMenu(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
-    TTonecast2 window(TProgramNames{}, driver, inDriver);
+    TMainWindow window(TProgramNames{}, driver, inDriver);
     for (auto _ : state) {
         if (window.ApplyPatchSet(LargeScript)) {
             state.SkipWithError("the script did not load");
@@ -37,7 +37,7 @@ BENCHMARK(BM_LargeScriptUpToItsMenu)->Unit(benchmark::kMillisecond);
 void BM_SendProgramAndBank(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
-    TTonecast2 window(TProgramNames{}, driver, inDriver);
+    TMainWindow window(TProgramNames{}, driver, inDriver);
     window.MidiOutput().SetDeviceID(MIDI_MAPPER);
     window.MidiOutput().Open();
     window.ReflectMessage(0xB0, 0, 5);

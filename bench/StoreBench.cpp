@@ -1,7 +1,7 @@
 // Opening a registry file, reading 1,000 values and closing it; writing an
 // export file of 20 sections of 80 values through the INI store.
-#include "platform/IniFile.h"
-#include "platform/RegistryFile.h"
+#include "store/IniFile.h"
+#include "store/RegistryFile.h"
 
 #include <benchmark/benchmark.h>
 

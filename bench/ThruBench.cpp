@@ -1,10 +1,10 @@
 // Midi Thru: messages per second from the driver's callback to the output
 // send, and the latency of one message along that path (fake drivers).
-#include "mainwindow/ProgramNames.h"
-#include "mainwindow/Tonecast2.h"
-#include "platform/FakeMidiDriver.h"
-#include "platform/FakeMidiInDriver.h"
-#include "platform/QtMessageWindow.h"
+#include "store/ProgramNames.h"
+#include "mainwindow/MainWindow.h"
+#include "fake/FakeMidiDriver.h"
+#include "fake/FakeMidiInDriver.h"
+#include "widgets/QtMessageWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,11 +20,11 @@ namespace {
 struct TThruRig {
     FakeMidiOutDriver out;
     FakeMidiInDriver in;
-    std::unique_ptr<TTonecast2> window;
+    std::unique_ptr<TMainWindow> window;
     TThruRig() {
         out.devices = {"Synth"};
         in.devices = {"Keys"};
-        window = std::make_unique<TTonecast2>(TProgramNames{}, out, in);
+        window = std::make_unique<TMainWindow>(TProgramNames{}, out, in);
         window->show();
         QApplication::processEvents();
         window->MidiThru->setChecked(true);

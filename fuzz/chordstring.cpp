@@ -1,6 +1,6 @@
 // Chord strings: no crash on any text, and an entry with at least one
 // interval comes back unchanged through its printed form.
-#include "chords/ChordList.h"
+#include "instrument/ChordList.h"
 
 #include <cstdlib>
 #include <string>

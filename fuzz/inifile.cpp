@@ -1,6 +1,6 @@
 // The INI reader: no crash, untouched text comes back byte for byte, and a
 // written value reads back.
-#include "platform/IniFile.h"
+#include "store/IniFile.h"
 
 #include <cstdlib>
 #include <string>

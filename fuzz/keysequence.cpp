@@ -1,6 +1,6 @@
 // Key sequence strings: no crash, and a string that is accepted gives back
 // the same events after a round trip through the string form.
-#include "keyboard/KeySim.h"
+#include "instrument/KeySim.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,6 +1,6 @@
 // Knob snapshot strings: no crash on any text, and a string built from the
 // decoded pairs decodes to the first pair of each controller, in order.
-#include "mainwindow/KnobSnapshots.h"
+#include "instrument/KnobSnapshots.h"
 
 #include <cstdlib>
 #include <string>

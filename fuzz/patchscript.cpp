@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::unique_ptr<TPatchList> list;
+    std::unique_ptr<TPatchSet> list;
     TWarnings warnings;
     try {
         list = LoadPatchScript(text, &warnings);
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::runtime_error&) {
         std::abort(); // the header of a script that loads always loads
     }
-    std::unique_ptr<TPatchList> again;
+    std::unique_ptr<TPatchSet> again;
     try {
         again = LoadPatchScript(WritePatchScript(*list), nullptr);
     } catch (const std::runtime_error&) {

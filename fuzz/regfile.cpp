@@ -1,6 +1,6 @@
 // The REGEDIT4 reader: no crash, no hang, and what it read writes back to
 // text that reads to the same keys and values.
-#include "platform/RegistryFile.h"
+#include "store/RegistryFile.h"
 
 #include <cstdlib>
 #include <string>

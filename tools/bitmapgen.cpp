@@ -4,7 +4,7 @@
 // 24-bit ones also at twice the size ("@2x"), for screens with a device pixel
 // ratio of 2. Also the program's icon at the usual desktop sizes.
 // Usage: bitmapgen OUTPUT_FOLDER
-#include "keyboard/KeyGeometry.h"
+#include "instrument/KeyGeometry.h"
 
 #include <QDir>
 #include <QGuiApplication>

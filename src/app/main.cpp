@@ -1,11 +1,11 @@
-#include "mainwindow/ProgramNames.h"
-#include "mainwindow/Tonecast2.h"
-#include "mainwindow/TonecastApplication.h"
-#include "platform/QtMessageWindow.h"
-#include "platform/QtServices.h"
-#include "platform/SdlJoystickDriver.h"
-#include "platform/SynthMidiOut.h"
-#include "platform/SystemMidi.h"
+#include "store/ProgramNames.h"
+#include "mainwindow/MainWindow.h"
+#include "widgets/TonecastApplication.h"
+#include "widgets/QtMessageWindow.h"
+#include "widgets/QtServices.h"
+#include "SdlJoystickDriver.h"
+#include "SynthMidiOut.h"
+#include "SystemMidi.h"
 
 #include <QIcon>
 
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMessageWindows());
     TSystemMidiIn midiIn(names.Program, jack);
     SdlJoystickDriver joysticks; // SDL starts only when a joystick is enabled
-    TTonecast2 mainWindow(names, midiOut, midiIn, &joysticks);
+    TMainWindow mainWindow(names, midiOut, midiIn, &joysticks);
     mainWindow.AboutDetails = [] { return MidiSystemDescription() + "\n" + SdlJoystickDriver::VersionText(); };
     OnTerminationSignal([&mainWindow] { mainWindow.close(); });
     mainWindow.show();

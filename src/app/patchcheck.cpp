@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         try {
             auto list = LoadPatchList(argv[i], &warnings);
             for (const auto& w : warnings) std::printf("%s: %s\n", argv[i], w.c_str());
-            TPatchListCounts c = CountPatchList(*list);
+            TPatchSetCounts c = CountPatchList(*list);
             std::printf("%s: %zu modes, %zu groups, %zu programs, %zu key names, %zu warnings\n", argv[i],
                         c.modes, c.groups, c.programs, c.keyNames, warnings.size());
         } catch (const TPatchScriptParseException& e) {

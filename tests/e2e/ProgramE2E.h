@@ -2,9 +2,9 @@
 // The real program under Xvfb with a real JACK server: keys and clicks from
 // xdotool (XTEST), MIDI read at a JACK port connected to the program's
 // output, settings read from the file on disk.
-#include "../integration/JackClients.h"
-#include "../integration/JackServer.h"
-#include "../TempDir.h"
+#include "JackClients.h"
+#include "JackServer.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,11 @@
 // while it saves, and two copies running at once.
 #include "ProgramE2E.h"
 
-#include "platform/RegistryFile.h"
+#include "store/RegistryFile.h"
 
+#include <chrono>
 #include <random>
+#include <thread>
 
 namespace e2e {
 namespace {
@@ -35,7 +37,7 @@ protected:
     // then refuses a connection while it clears up a killed client: such a
     // copy ends at once without touching the settings, and is started again.
     pid_t StartCopy(const std::string& log, std::string& window, const std::string& midiApi = "jack") {
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
             const pid_t pid = Spawn({"env", "TONECAST_MIDI_API=" + midiApi, TONECAST_BINARY}, log);
             window = WindowOf(pid);
             if (!window.empty()) return pid;
@@ -45,8 +47,9 @@ protected:
                 Stop(pid, SIGKILL);
                 return -1;
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(200 * (attempt + 1))); // time to clear up
         }
-        ADD_FAILURE() << "the X server refused three times";
+        ADD_FAILURE() << "the X server refused five times";
         return -1;
     }
 };

@@ -1,0 +1,511 @@
+#include "store/RegistryFile.h"
+
+#include "store/Names.h"
+
+#include "store/AtomicFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+bool PathIsAtOrBelow(const std::string& path, const std::string& top) {
+    if (path.size() < top.size()) return false;
+    if (!SameName(path.substr(0, top.size()), top)) return false;
+    return path.size() == top.size() || path[top.size()] == '\\';
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// Reads a quoted string at s[pos] == '"'; pos ends after the closing quote.
+bool ReadQuoted(const std::string& s, std::size_t& pos, std::string& out) {
+    if (pos >= s.size() || s[pos] != '"') return false;
+    out.clear();
+    for (++pos; pos < s.size(); ++pos) {
+        char c = s[pos];
+        if (c == '\\') {
+            if (++pos >= s.size()) return false;
+            out += s[pos];
+        } else if (c == '"') {
+            ++pos;
+            return true;
+        } else {
+            out += c;
+        }
+    }
+    return false;
+}
+
+std::string Quote(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+bool HasControlCharacters(const std::string& s) {
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// A string with line breaks cannot stand in quotes; REGEDIT4 spells it as hex(1) bytes.
+std::string HexString(const std::string& s) {
+    std::string out = "hex(1):";
+    char buf[4];
+    for (unsigned char c : s) {
+        std::snprintf(buf, sizeof buf, "%02x,", c);
+        out += buf;
+    }
+    return out + "00";
+}
+
+bool DecodeHexString(const std::string& raw, std::string& out) {
+    const std::string prefix = "hex(1):";
+    if (!SameName(raw.substr(0, prefix.size()), prefix)) return false;
+    out.clear();
+    std::string digits;
+    for (std::size_t i = prefix.size(); i < raw.size(); ++i) {
+        char c = raw[i];
+        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
+        else if (c == ',' || c == '\\' || c == '\r' || c == '\n' || c == ' ' || c == '\t') continue;
+        else return false;
+    }
+    if (digits.size() % 2) return false;
+    for (std::size_t i = 0; i < digits.size(); i += 2)
+        out += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+    if (!out.empty() && out.back() == '\0') out.pop_back(); // the terminator
+    return true;
+}
+
+bool ParseValue(const std::string& line, const std::vector<std::string>& lines, std::size_t& index,
+                TRegValue& value, bool& isDeletion) {
+    std::size_t pos = 0;
+    isDeletion = false;
+    if (line[0] == '@') {
+        value.name.clear();
+        pos = 1;
+    } else if (!ReadQuoted(line, pos, value.name)) {
+        return false;
+    }
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+    if (pos >= line.size() || line[pos] != '=') return false;
+    std::string rest = TrimBlanks(line.substr(pos + 1));
+    if (rest == "-") {
+        isDeletion = true;
+        return true;
+    }
+    if (!rest.empty() && rest[0] == '"') {
+        std::size_t p = 0;
+        if (!ReadQuoted(rest, p, value.text) || p != rest.size()) return false;
+        value.kind = TRegValue::Kind::String;
+        return true;
+    }
+    if (SameName(rest.substr(0, 6), "dword:")) {
+        std::string hex = rest.substr(6);
+        if (hex.empty() || hex.size() > 8 ||
+            hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            return false;
+        value.kind = TRegValue::Kind::Dword;
+        value.dword = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+        return true;
+    }
+    if (SameName(rest.substr(0, 3), "hex")) {
+        std::string raw = rest;
+        const std::size_t first = index;
+        while (!raw.empty() && raw.back() == '\\') {
+            // Cut off inside the value, at the end or where a blank line follows:
+            // only its first line is unreadable, the others are read on their own.
+            if (index + 1 >= lines.size() || TrimBlanks(lines[index + 1]).empty()) {
+                index = first;
+                return false;
+            }
+            ++index;
+            raw += "\r\n" + lines[index];
+            raw = TrimBlanks(raw);
+        }
+        std::string text;
+        if (DecodeHexString(raw, text)) {
+            value.kind = TRegValue::Kind::String;
+            value.text = text;
+        } else {
+            value.kind = TRegValue::Kind::Other;
+            value.raw = raw;
+        }
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TRegValue* TRegKey::Find(const std::string& name) {
+    for (auto& v : values)
+        if (v.kind != TRegValue::Kind::Unreadable && SameName(v.name, name)) return &v;
+    return nullptr;
+}
+
+bool TRegistryData::Parse(const std::string& input) {
+    keys_.clear();
+    preamble_.clear();
+    std::string text = input;
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    std::vector<std::string> lines = SplitLines(text);
+    std::size_t i = 0;
+    while (i < lines.size() && TrimBlanks(lines[i]).empty()) ++i;
+    if (i >= lines.size()) return true; // an empty file holds nothing
+    std::string header = TrimBlanks(lines[i]);
+    if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") return false;
+    TRegKey* current = nullptr;
+    bool skipping = false;  // inside a [-key] block
+    bool orphaned = false;  // after a key line that could not be read
+    for (++i; i < lines.size(); ++i) {
+        const std::size_t first = i;
+        std::string line = TrimBlanks(lines[i]);
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '[' && line.back() == ']' && line.size() >= 3) {
+            std::string path = line.substr(1, line.size() - 2);
+            orphaned = false;
+            if (path[0] == '-') {
+                EraseKey(path.substr(1));
+                current = nullptr;
+                skipping = true;
+            } else {
+                current = &CreateKey(path);
+                skipping = false;
+            }
+            continue;
+        }
+        TRegValue value;
+        bool deletion = false;
+        const bool readable = line[0] != '[' && !orphaned && (current || skipping) &&
+                              ParseValue(line, lines, i, value, deletion);
+        if (!readable) {
+            // Kept as it stands, as regedit keeps what it does not know.
+            if (line[0] == '[') orphaned = true;
+            if (skipping) continue;
+            std::string raw;
+            for (std::size_t k = first; k <= i && k < lines.size(); ++k) raw += (k == first ? "" : "\r\n") + lines[k];
+            if (current) current->values.push_back(TRegValue{{}, TRegValue::Kind::Unreadable, {}, 0, raw});
+            else preamble_.push_back(raw);
+            continue;
+        }
+        if (skipping) continue;
+        TRegValue* existing = current->Find(value.name);
+        if (deletion) {
+            if (existing)
+                current->values.erase(current->values.begin() + (existing - current->values.data()));
+        } else if (existing) {
+            std::string spelling = existing->name;
+            *existing = value;
+            existing->name = spelling;
+        } else {
+            current->values.push_back(value);
+        }
+    }
+    return true;
+}
+
+std::string TRegistryData::Serialize() const {
+    std::string out = "REGEDIT4\r\n\r\n";
+    for (const auto& line : preamble_) out += line + "\r\n";
+    if (!preamble_.empty()) out += "\r\n";
+    for (const auto& key : keys_) {
+        out += "[" + key.path + "]\r\n";
+        // What is written must read as it was read: lines after a broken key
+        // line belong to no key until the key is opened again, and a blank
+        // line keeps a trailing "\" from running on into the next value.
+        bool orphaned = false;
+        for (const TRegValue& v : key.values) {
+            if (v.kind == TRegValue::Kind::Unreadable) {
+                out += v.raw + "\r\n";
+                const std::string line = TrimBlanks(v.raw);
+                if (line.starts_with('[')) orphaned = true;
+                else if (line.ends_with('\\')) out += "\r\n";
+                continue;
+            }
+            if (orphaned) {
+                out += "\r\n[" + key.path + "]\r\n";
+                orphaned = false;
+            }
+            out += v.name.empty() ? std::string("@") : Quote(v.name);
+            out += "=";
+            switch (v.kind) {
+            case TRegValue::Kind::String:
+                out += HasControlCharacters(v.text) ? HexString(v.text) : Quote(v.text);
+                break;
+            case TRegValue::Kind::Dword: {
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "dword:%08x", v.dword);
+                out += buf;
+                break;
+            }
+            case TRegValue::Kind::Other:
+            case TRegValue::Kind::Unreadable: out += v.raw; break;
+            }
+            out += "\r\n";
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+TRegKey* TRegistryData::FindKey(const std::string& path) {
+    for (auto& k : keys_)
+        if (SameName(k.path, path)) return &k;
+    return nullptr;
+}
+
+TRegKey& TRegistryData::CreateKey(const std::string& path) {
+    if (TRegKey* k = FindKey(path)) return *k;
+    keys_.push_back(TRegKey{path, {}});
+    return keys_.back();
+}
+
+bool TRegistryData::KeyExists(const std::string& path) const {
+    return std::any_of(keys_.begin(), keys_.end(),
+                       [&](const TRegKey& k) { return PathIsAtOrBelow(k.path, path); });
+}
+
+void TRegistryData::EraseKey(const std::string& path) {
+    std::erase_if(keys_, [&](const TRegKey& k) { return PathIsAtOrBelow(k.path, path); });
+}
+
+std::vector<std::string> TRegistryData::Subkeys(const std::string& path) const {
+    std::vector<std::string> names;
+    for (const auto& k : keys_) {
+        if (k.path.size() <= path.size() + 1 || !PathIsAtOrBelow(k.path, path)) continue;
+        std::string rest = k.path.substr(path.size() + 1);
+        std::string child = rest.substr(0, rest.find('\\'));
+        if (child.empty()) continue;
+        bool known = std::any_of(names.begin(), names.end(),
+                                 [&](const std::string& n) { return SameName(n, child); });
+        if (!known) names.push_back(child);
+    }
+    return names;
+}
+
+void KeepAsideDamaged(const std::string& path) {
+    std::error_code ec;
+    std::string aside = path + ".bad";
+    for (int n = 2; std::filesystem::exists(aside, ec) && n < 1000; ++n) aside = path + ".bad." + std::to_string(n);
+    std::filesystem::rename(path, aside, ec);
+    if (ec) std::cerr << "Cannot keep the damaged file " << path << " aside: " << ec.message() << "\n";
+}
+
+TRegistryStore::TRegistryStore(std::string rootKey) : root_(std::move(rootKey)) {
+    while (!root_.empty() && root_.back() == '\\') root_.pop_back();
+}
+
+TRegistryFileStore::TRegistryFileStore(std::string filePath, std::string rootKey)
+    : TRegistryStore(std::move(rootKey)), filePath_(std::move(filePath)) {
+    std::string text;
+    bool exists = false;
+    try {
+        exists = ReadWholeFile(filePath_, text);
+    } catch (const EStoreError& e) {
+        std::cerr << e.what() << "\n";
+    }
+    if (exists && !data_.Parse(text)) {
+        damaged_ = true;
+        KeepAsideDamaged(filePath_);
+    }
+}
+
+TRegistryFileStore::~TRegistryFileStore() {
+    try {
+        Close();
+    } catch (const EStoreError& e) {
+        std::cerr << e.what() << "\n";
+    }
+}
+
+std::string TRegistryStore::KeyPath(const std::string& section) const {
+    std::size_t b = section.find_first_not_of('\\');
+    if (b == std::string::npos) return root_;
+    std::size_t e = section.find_last_not_of('\\');
+    return root_ + "\\" + section.substr(b, e - b + 1);
+}
+
+bool TRegistryStore::Apply(TRegistryData& data, const Change& c) {
+    switch (c.op) {
+    case Change::Op::WriteString: {
+        TRegKey& key = data.CreateKey(c.path);
+        TRegValue* v = key.Find(c.name);
+        if (v && v->kind == TRegValue::Kind::String && v->text == c.text) return false;
+        if (!v) {
+            key.values.push_back(TRegValue{c.name, TRegValue::Kind::String, {}, 0, {}});
+            v = &key.values.back();
+        }
+        v->kind = TRegValue::Kind::String;
+        v->text = c.text;
+        return true;
+    }
+    case Change::Op::WriteInteger: {
+        TRegKey& key = data.CreateKey(c.path);
+        TRegValue* v = key.Find(c.name);
+        if (v && v->kind == TRegValue::Kind::String) {
+            const std::string text = std::to_string(c.number); // a value kept as text stays text
+            if (v->text == text) return false;
+            v->text = text;
+            return true;
+        }
+        const auto number = static_cast<std::uint32_t>(c.number);
+        if (v && v->kind == TRegValue::Kind::Dword && v->dword == number) return false;
+        if (!v) {
+            key.values.push_back(TRegValue{c.name, TRegValue::Kind::Dword, {}, 0, {}});
+            v = &key.values.back();
+        }
+        v->kind = TRegValue::Kind::Dword;
+        v->dword = number;
+        v->raw.clear();
+        return true;
+    }
+    case Change::Op::DeleteValue:
+        if (TRegKey* key = data.FindKey(c.path)) {
+            return std::erase_if(key->values, [&](const TRegValue& v) {
+                       return v.kind != TRegValue::Kind::Unreadable && SameName(v.name, c.name);
+                   }) > 0;
+        }
+        return false;
+    case Change::Op::EraseSection: {
+        const bool existed = data.KeyExists(c.path);
+        data.EraseKey(c.path);
+        return existed;
+    }
+    }
+    return false;
+}
+
+void TRegistryStore::Record(Change change) { Apply(data_, change); }
+
+void TRegistryFileStore::Record(Change change) {
+    if (closed_) throw EStoreError("The settings store is already closed");
+    // Writing what is already there changes nothing of ours: it must not undo
+    // what another copy of the program wrote meanwhile.
+    if (Apply(data_, change)) journal_.push_back(std::move(change));
+}
+
+void TRegistryFileStore::Close() {
+    if (closed_) return;
+    closed_ = true;
+    if (journal_.empty()) return;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(filePath_).parent_path(), ec);
+    TFileLock lock(filePath_);
+    TRegistryData onDisk;
+    std::string text;
+    if (ReadWholeFile(filePath_, text)) {
+        if (!onDisk.Parse(text)) {
+            // Damaged since we read it: keep it aside and write what we hold.
+            KeepAsideDamaged(filePath_);
+            onDisk = data_;
+        } else {
+            for (const auto& change : journal_) Apply(onDisk, change);
+        }
+    } else {
+        for (const auto& change : journal_) Apply(onDisk, change);
+    }
+    WriteFileAtomically(filePath_, onDisk.Serialize());
+    journal_.clear();
+}
+
+std::string TRegistryStore::ReadString(const std::string& section, const std::string& name,
+                                           const std::string& def) {
+    TRegKey* key = data_.FindKey(KeyPath(section));
+    TRegValue* v = key ? key->Find(name) : nullptr;
+    if (!v || v->kind != TRegValue::Kind::String) return def;
+    return v->text;
+}
+
+std::int32_t TRegistryStore::ReadInteger(const std::string& section, const std::string& name,
+                                             std::int32_t def) {
+    TRegKey* key = data_.FindKey(KeyPath(section));
+    TRegValue* v = key ? key->Find(name) : nullptr;
+    if (!v) return def;
+    switch (v->kind) {
+    case TRegValue::Kind::Dword: return static_cast<std::int32_t>(v->dword);
+    case TRegValue::Kind::String: {
+        std::int32_t value;
+        return ParseStoredInteger(v->text, value) ? value : def;
+    }
+    case TRegValue::Kind::Other:
+    case TRegValue::Kind::Unreadable: break;
+    }
+    return def;
+}
+
+namespace {
+
+// A key written or erased must name itself: an empty path, or one ending in or
+// holding an empty part, would land on its parent, and an erase there takes
+// every sibling along.
+void CheckChangeable(const std::string& section) {
+    const std::size_t start = section.find_first_not_of('\\');
+    if (start == std::string::npos || section.back() == '\\' || section.find("\\\\", start) != std::string::npos)
+        throw EStoreError("Invalid key name \"" + section + "\"");
+}
+
+} // namespace
+
+void TRegistryStore::WriteString(const std::string& section, const std::string& name,
+                                     const std::string& value) {
+    CheckChangeable(section);
+    Record({Change::Op::WriteString, KeyPath(section), name, value, 0});
+}
+
+void TRegistryStore::WriteInteger(const std::string& section, const std::string& name,
+                                      std::int32_t value) {
+    CheckChangeable(section);
+    Record({Change::Op::WriteInteger, KeyPath(section), name, {}, value});
+}
+
+bool TRegistryStore::SectionExists(const std::string& section) {
+    return data_.KeyExists(KeyPath(section));
+}
+
+bool TRegistryStore::ValueExists(const std::string& section, const std::string& name) {
+    TRegKey* key = data_.FindKey(KeyPath(section));
+    return key && key->Find(name);
+}
+
+void TRegistryStore::EraseSection(const std::string& section) {
+    CheckChangeable(section);
+    Record({Change::Op::EraseSection, KeyPath(section), {}, {}, 0});
+}
+
+void TRegistryStore::DeleteValue(const std::string& section, const std::string& name) {
+    CheckChangeable(section);
+    Record({Change::Op::DeleteValue, KeyPath(section), name, {}, 0});
+}
+
+std::vector<std::string> TRegistryStore::ReadValueNames(const std::string& section) {
+    std::vector<std::string> names;
+    if (TRegKey* key = data_.FindKey(KeyPath(section)))
+        for (const auto& v : key->values)
+            if (v.kind != TRegValue::Kind::Unreadable) names.push_back(v.name);
+    return names;
+}
+
+std::vector<std::string> TRegistryStore::ReadSubsections(const std::string& section) {
+    return data_.Subkeys(KeyPath(section));
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The registry in a text file: REGEDIT4 format, so values keep their registry
+// types and the file moves to and from a Windows registry unchanged.
+#include "store/IniStore.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TRegValue {
+    // Unreadable: lines the reader did not understand, kept in their place
+    // and written back as they were (raw), as regedit keeps what it does not know.
+    enum class Kind { String, Dword, Other, Unreadable };
+    std::string name; // "" is the key's default value (@)
+    Kind kind = Kind::String;
+    std::string text;        // String
+    std::uint32_t dword = 0; // Dword
+    std::string raw;         // Other: the text after '=', kept as read; Unreadable: the lines
+};
+
+struct TRegKey {
+    std::string path; // full path, e.g. HKEY_CURRENT_USER\Software\...
+    std::vector<TRegValue> values;
+    TRegValue* Find(const std::string& name); // never an unreadable line
+};
+
+// The keys of one file in file order. Paths and names compare
+// case-insensitively and keep the spelling they were created with.
+class TRegistryData {
+public:
+    // False when the text is not a REGEDIT4 file at all; the data is then empty.
+    // Lines that cannot be read are skipped and kept for writing back.
+    bool Parse(const std::string& text);
+    std::string Serialize() const;
+
+    TRegKey* FindKey(const std::string& path);
+    TRegKey& CreateKey(const std::string& path);
+    bool KeyExists(const std::string& path) const; // the key or anything below it
+    void EraseKey(const std::string& path);        // with its subkeys
+    std::vector<std::string> Subkeys(const std::string& path) const;
+    const std::vector<TRegKey>& Keys() const { return keys_; }
+
+private:
+    std::vector<TRegKey> keys_;
+    std::vector<std::string> preamble_; // unreadable lines before the first key
+};
+
+// The registry's rules on keys held in memory below one root key: sections
+// are subkeys, integers are DWORDs unless a string of the name exists,
+// Booleans are strings, names compare without regard to case.
+class TRegistryStore : public TIniStore {
+public:
+    explicit TRegistryStore(std::string rootKey);
+
+    const TRegistryData& Data() const { return data_; }
+    bool IsRegistry() const override { return true; }
+
+    std::string ReadString(const std::string& section, const std::string& name,
+                           const std::string& def) override;
+    std::int32_t ReadInteger(const std::string& section, const std::string& name,
+                             std::int32_t def) override;
+    void WriteString(const std::string& section, const std::string& name,
+                     const std::string& value) override;
+    void WriteInteger(const std::string& section, const std::string& name,
+                      std::int32_t value) override;
+    bool SectionExists(const std::string& section) override;
+    bool ValueExists(const std::string& section, const std::string& name) override;
+    void EraseSection(const std::string& section) override;
+    void DeleteValue(const std::string& section, const std::string& name) override;
+    std::vector<std::string> ReadValueNames(const std::string& section) override;
+    std::vector<std::string> ReadSubsections(const std::string& section) override;
+
+protected:
+    struct Change {
+        enum class Op { WriteString, WriteInteger, DeleteValue, EraseSection } op;
+        std::string path, name, text;
+        std::int32_t number = 0;
+    };
+    // Every write passes here.
+    virtual void Record(Change change);
+    // True when the data changed.
+    static bool Apply(TRegistryData& data, const Change& change);
+
+    TRegistryData data_;
+
+private:
+    std::string KeyPath(const std::string& section) const;
+    std::string root_;
+};
+
+// A store on one registry file below one root key. Opening reads the file;
+// Close writes it only when something changed: atomically, under an advisory
+// lock, applying only this store's own changes to what is on disk then, so
+// two running copies do not undo each other. A file that is not a registry
+// file at all is kept aside as "<file>.bad" and the store starts empty.
+class TRegistryFileStore : public TRegistryStore {
+public:
+    TRegistryFileStore(std::string filePath, std::string rootKey);
+    ~TRegistryFileStore() override; // closes; errors go to stderr
+
+    void Close() override;
+    bool Changed() const { return !journal_.empty(); }
+    bool WasDamaged() const { return damaged_; }
+    const std::string& FilePath() const { return filePath_; }
+
+private:
+    void Record(Change change) override;
+
+    std::string filePath_;
+    std::vector<Change> journal_;
+    bool damaged_ = false;
+    bool closed_ = false;
+};
+
+// Keeps a damaged file aside as "<path>.bad", or "<path>.bad.2", ... when
+// earlier copies are there.
+void KeepAsideDamaged(const std::string& path);

@@ -1,0 +1,20 @@
+#pragma once
+// The per-user registry as the program reaches it. On Linux each program copy
+// keeps its keys, below "\Software\<company>\<program>\<copy>", in a registry
+// file of its own: $XDG_CONFIG_HOME/<company>/<program>/<copy>.reg.
+#include "store/IniStore.h"
+
+#include <memory>
+#include <string>
+
+std::string RegistryFilePath(const std::string& company, const std::string& program, const std::string& copy);
+
+// Opens the store below a key of HKEY_CURRENT_USER such as
+// "\Software\Morwent\Fendrel's Tonecast\tonecast"; none for a key outside
+// the program's own.
+std::unique_ptr<TIniStore> OpenRegistryStore(const std::string& company, const std::string& program,
+                                             const std::string& keyPath);
+
+// True when the key exists; a leading "\" of the path is dropped first.
+bool RegKeyExists(const std::string& company, const std::string& program, const std::string& hive,
+                  const std::string& path);

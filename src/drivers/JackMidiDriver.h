@@ -1,0 +1,62 @@
+#pragma once
+// The MIDI system over JACK, straight on libjack: the devices are other
+// clients' MIDI ports, the mapper is the program's own output port. Nothing
+// here blocks the GUI thread: messages go through a ring that the process
+// callback empties, and when the server stops or drops the client, sends fail
+// at once. Ports that appear or disappear, and a server that goes away, are
+// told through OnPortsChanged on the GUI thread.
+#include "midi/MidiOutDriver.h"
+#include "midi/MessageWindow.h"
+#include "midi/MidiInDriver.h"
+
+#include <memory>
+#include <string>
+
+class TJackClient;
+
+class JackMidiOutDriver : public MidiOutDriver {
+public:
+    // Ports on the process's one client, which connects on first use.
+    explicit JackMidiOutDriver(std::shared_ptr<TJackClient> client);
+    // On a client of its own; port changes wake the GUI thread through windows from the factory.
+    explicit JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows = {});
+    ~JackMidiOutDriver() override;
+
+    std::uint32_t GetNumDevs() override;
+    MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
+    MMRESULT Open(MidiHandle& handle, std::int32_t deviceId) override;
+    MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override;
+    MMRESULT Reset(MidiHandle handle) override;
+    MMRESULT Close(MidiHandle handle) override;
+    bool HasMapper() override;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+class JackMidiInDriver : public MidiInDriver {
+public:
+    explicit JackMidiInDriver(std::shared_ptr<TJackClient> client);
+    explicit JackMidiInDriver(std::string clientName, TMessageWindowFactory windows = {});
+    ~JackMidiInDriver() override;
+
+    std::uint32_t GetNumDevs() override;
+    MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
+    MMRESULT Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
+                  std::uintptr_t instance) override;
+    MMRESULT GetID(MidiHandle handle, std::int32_t& deviceId) override;
+    MMRESULT PrepareHeader(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT UnprepareHeader(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT AddBuffer(MidiHandle handle, MIDIHDR* header) override;
+    MMRESULT Start(MidiHandle handle) override;
+    MMRESULT Stop(MidiHandle handle) override;
+    MMRESULT Reset(MidiHandle handle) override;
+    MMRESULT Close(MidiHandle handle) override;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};

@@ -1,0 +1,64 @@
+#include "SynthMidiOut.h"
+
+TMidiOutWithSynth::TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont, TBuiltInSynth::TOutput output,
+                                     TMessageWindowFactory windows)
+    : system_(system), soundFont_(std::move(soundFont)), output_(output), window_(MakeMessageWindow(windows)) {
+    system_.OnPortsChanged = [this] {
+        if (OnPortsChanged) OnPortsChanged();
+    };
+    window_->OnMessage = [this](std::uint32_t) {
+        if (!synth_) return;
+        loadError_ = synth_->LoadError();
+        if (!loadError_.empty() && OnDeviceFailed) OnDeviceFailed(SynthHandle(), SynthLoadFailed);
+    };
+}
+
+std::uint32_t TMidiOutWithSynth::GetNumDevs() { return system_.GetNumDevs() + (Offered() ? 1 : 0); }
+
+MMRESULT TMidiOutWithSynth::GetDevCaps(std::int32_t deviceId, std::string& productName) {
+    if (!Offered() || deviceId < 0) return system_.GetDevCaps(deviceId, productName);
+    if (deviceId == 0) {
+        productName = DeviceName;
+        return MMSYSERR_NOERROR;
+    }
+    return system_.GetDevCaps(deviceId - 1, productName);
+}
+
+MMRESULT TMidiOutWithSynth::Open(MidiHandle& handle, std::int32_t deviceId) {
+    if (!Offered() || deviceId < 0) return system_.Open(handle, deviceId);
+    if (deviceId > 0) return system_.Open(handle, deviceId - 1);
+    if (synth_) return MMSYSERR_ALLOCATED;
+    TMessageWindow* window = window_.get();
+    synth_ = TBuiltInSynth::Create(soundFont_, output_, openError_,
+                                   [window] { window->Post(TMessageWindow::DataMessage); });
+    if (!synth_) return SynthOpenFailed;
+    handle = SynthHandle();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TMidiOutWithSynth::ShortMsg(MidiHandle handle, std::uint32_t packed) {
+    if (handle != SynthHandle()) return system_.ShortMsg(handle, packed);
+    if (!synth_) return MMSYSERR_INVALHANDLE;
+    synth_->Send(packed);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TMidiOutWithSynth::Reset(MidiHandle handle) {
+    if (handle != SynthHandle()) return system_.Reset(handle);
+    if (!synth_) return MMSYSERR_INVALHANDLE;
+    synth_->Silence();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TMidiOutWithSynth::Close(MidiHandle handle) {
+    if (handle != SynthHandle()) return system_.Close(handle);
+    if (!synth_) return MMSYSERR_INVALHANDLE;
+    synth_.reset();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TMidiOutWithSynth::GetErrorText(MMRESULT code, std::string& text) {
+    if (code != SynthOpenFailed && code != SynthLoadFailed) return system_.GetErrorText(code, text);
+    text = code == SynthOpenFailed ? openError_ : loadError_;
+    return MMSYSERR_NOERROR;
+}

@@ -1,0 +1,54 @@
+#include "SystemMidi.h"
+
+#include "JackClient.h"
+#include "JackMidiDriver.h"
+#include "RtMidiDriver.h"
+
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+
+#include <cstdio>
+
+namespace {
+
+template <typename Driver>
+void Forward(Driver& from, Driver& to) {
+    from.OnPortsChanged = [&to] {
+        if (to.OnPortsChanged) to.OnPortsChanged();
+    };
+}
+
+void Announce(TMidiApi api, const std::string& clientName) {
+    std::fprintf(stderr, "%s: MIDI system %s\n", clientName.c_str(), MidiApiName(api));
+}
+
+} // namespace
+
+MidiOutDriver& TSystemMidiOut::Real() {
+    if (!real_) {
+        const TMidiApi api = ChosenMidiApi();
+        Announce(api, clientName_);
+        if (api == TMidiApi::Alsa) real_ = std::make_unique<RtMidiOutDriver>(clientName_);
+        else real_ = std::make_unique<JackMidiOutDriver>(jack_);
+        Forward(*real_, static_cast<MidiOutDriver&>(*this));
+    }
+    return *real_;
+}
+
+MidiInDriver& TSystemMidiIn::Real() {
+    if (!real_) {
+        if (ChosenMidiApi() == TMidiApi::Alsa) real_ = std::make_unique<RtMidiInDriver>(clientName_);
+        else real_ = std::make_unique<JackMidiInDriver>(jack_);
+        Forward(*real_, static_cast<MidiInDriver&>(*this));
+    }
+    return *real_;
+}
+
+std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMessageWindowFactory windows) {
+    return std::make_shared<TJackClient>(std::move(clientName), std::move(windows));
+}
+
+std::string MidiSystemDescription() {
+    return std::string("MIDI system: ") + MidiApiName(ChosenMidiApi()) + "\nRtMidi " + RtMidi::getVersion() +
+           "\nJACK " + jack_get_version_string();
+}

@@ -1,0 +1,313 @@
+#pragma once
+// The main window: owns the MIDI devices, sends everything the instrument
+// produces, mirrors sent and received messages, and keeps its settings.
+#include "instrument/ChordList.h"
+#include "instrument/ControllerInputs.h"
+#include "instrument/ExportImport.h"
+#include "instrument/KnobSnapshots.h"
+#include "instrument/MainWindowSettings.h"
+#include "instrument/ProgramBank.h"
+#include "mainwindow/InstrumentForm.h"
+#include "mainwindow/MidiDeviceMenu.h"
+#include "instrument/JoystickDriver.h"
+
+#include <QEvent>
+#include <QPalette>
+#include <QPixmap>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QScreen;
+class QLabel;
+class QTimer;
+class TElidingLabel;
+class TPatchWarningsDialog;
+class TPatchSet;
+class TPatchSetChooserDialog;
+class TChordEditorDialog;
+class TTransposeDialog;
+class TSettingsDialog;
+class TKnobEditorDialog;
+class TKnobList;
+class TJoystick;
+class TPatchModeGroup;
+class TPatchProgram;
+class QComboBox;
+class QKeyEvent;
+class QLineEdit;
+class TKnobRow;
+class TKnobLabel;
+class TRotaryKnob;
+
+class TMainWindow : public TInstrumentForm {
+    Q_OBJECT
+public:
+    static constexpr QEvent::Type DeferredStartEvent = static_cast<QEvent::Type>(QEvent::User + 300);
+    static constexpr int DeferredStartValue = 1324;
+
+    // The window owns the device menus over the MIDI system it is given.
+    // Without a joystick service the window offers no joysticks.
+    TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks = nullptr,
+               QWidget* parent = nullptr);
+    ~TMainWindow() override;
+
+    // The one path to the output: send, then bring the window in line.
+    void OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    void ReflectMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+
+    void LoadSettings(TIniStore& store) override;
+    void SaveSettings(TIniStore& store) override;
+
+    enum class TStage { Created, Shown, Running, Closing };
+    TStage Stage() const { return stage_; }
+    TMidiOutput& MidiOutput() { return MidiOutMenu1->Port(); }
+    TMidiInput& MidiInput() { return MidiInMenu1->Port(); }
+
+    TPatchWarningsDialog* ErrForm1; // the warnings window, hidden until a patch set has something to say
+    TMidiInMenu* MidiInMenu1;
+    TMidiOutMenu* MidiOutMenu1;
+    QMenu* MidiInItem;  // "Midi &In"
+    QMenu* MidiOutItem; // "Midi &Out"
+    QAction* MidiThru;  // "Midi &Thru"
+    QAction* StayOnTopItem; // "Stay &on Top"
+    QAction* SettingsItem;  // "&Settings..."
+    QMenu* ExportItem;      // "&Export": settings, knob presets, knob snapshots, chords
+    std::array<QAction*, ExportImport::KindCount> ExportItems{};
+    std::array<QAction*, ExportImport::KindCount> ImportItems{};
+    // One command of the File menu: the explanation (unless turned off), the
+    // file dialog, the work, the result.
+    void RunExportImport(ExportImport::TCommand command);
+    void SetStayOnTop(bool on);
+    // What the About box says beyond name, version and maker: the MIDI system
+    // and the libraries in use, one fact per line.
+    std::function<std::string()> AboutDetails;
+    // Creates the settings dialog once, on its "General" page, and shows it.
+    void OpenSettings();
+    TSettingsDialog* SettingsDialog() const;
+    TSettingsValues SettingsValues() const;
+    void ShowReadme();
+    void ShowAbout();
+    static QString ReadmePath();
+    // The export and import dialogs' "don't show" and "overwrite" choices.
+    std::array<bool, MainWindowSettings::DialogFlagCount>& DialogFlags() { return dialogFlags_; }
+
+    // The knob row and its templates: caption label, knob, value label.
+    TKnobLabel* LKnob1;
+    TRotaryKnob* Wheel1;
+    TKnobLabel* LKnobCap1;
+    TKnobRow& KnobRow() { return *knobRow_; }
+    QMenu* KnobsItem;    // "&Knobs"
+    QMenu* PresetsItem;  // "&Presets"
+    QAction* SetUpKnobsItem; // "Set &up...": the knob editor
+    void OpenKnobEditor();
+    TKnobEditorDialog* KnobEditor() const;
+    // The knob row takes knobs of no preset, current preset "Current".
+    void UseKnobs(const TKnobList& knobs);
+    std::array<QAction*, TKnobSnapshots::SlotCount> SnapshotItems{}; // recall, F5..F12
+    std::array<QAction*, TKnobSnapshots::SlotCount> DefineItems{};   // Ctrl+F5..Ctrl+F12
+    const TKnobSnapshots& Snapshots() const { return snapshots_; }
+    const std::string& KnobPreset() const { return knobPreset_; }
+    // Makes the named preset current and loads it (or the Volume knob for "Default").
+    void SelectKnobPreset(const std::string& name);
+    void SelectKnobPreset(TIniStore& root, const std::string& name);
+    // Rebuilds the Presets menu from the stored presets.
+    void RefreshPresetsMenu(TIniStore& root);
+    void DefineSnapshot(int slot);
+    void RecallSnapshot(int slot);
+
+    // Program, bank and patch: by number in the three fields, by name in the
+    // patch combo and the Patches menu.
+    QLineEdit* EProgram;
+    TUpDown* UDProgram;
+    QLineEdit* EMSB;
+    TUpDown* UDMSB;
+    QLineEdit* ELSB;
+    TUpDown* UDLSB;
+    QLabel* LMSB;
+    QLabel* LLSB;
+    QComboBox* CBProgramPatch;
+    TUpDown* UDProgramPatch;
+    QLabel* PPanic;
+    QMenu* PatchesItem;          // "&Patches"
+    QAction* PatchesSeparator;
+    QAction* ChoosePatchSetItem; // "&Choose Patch Set..."
+
+    int Program() const { return programBank_.Program(); }
+    int BankMsb() const { return programBank_.BankMsb(); }
+    int BankLsb() const { return programBank_.BankLsb(); }
+    void SendProgramAndBank();
+    void SelectPatch(TPatchProgram* patch, bool rebuild, bool send);
+    // Takes a loaded patch set (or none), dropping the one before.
+    void SetPatchSet(std::unique_ptr<TPatchSet> list);
+    // Loads a patch script and makes it the patch set; true when it failed,
+    // the warnings window then tells why and the previous set stays.
+    bool ApplyPatchSet(const std::string& fileName);
+    const TPatchSet* PatchSet() const { return patchSet_.get(); }
+    TPatchProgram* CurrentPatch() const { return currentPatch_; }
+    // Silences every channel, one channel every 150 ms on the event loop's timer: the
+    // window keeps answering meanwhile. A press while it runs changes nothing.
+    void Panic();
+    bool PanicRunning() const { return panicChannel_ >= 0; }
+    // The mouse wheel and two joysticks as controllers.
+    TJoystick* Joystick1; // device 0
+    TJoystick* Joystick2; // device 1
+    int MouseWheelController() const { return mouseWheelController_; }
+    void SetMouseWheelController(int code);
+    int MouseWheelValue() const { return mouseWheelValue_; }
+    int MouseWheelSensitivity = 4;
+    TJoystickTable& JoystickTable() { return joystickTable_; }
+    // Each joystick watched exactly while its half of the table maps something.
+    void ApplyJoystickSetup();
+
+    // Custom chords: the window's list, offered in the chord box after the built-in ones.
+    QAction* TransposeItem;   // "T&ranspose..."
+    QAction* ChordEditorItem; // "Chord &Editor..."
+    const TChordList& Chords() const { return chordList_; }
+    int CustomChord() const { return customChord_; }
+    // Reloads the custom chords from the settings and refills the chord box.
+    void ReloadChords();
+    void RefillChordBox();
+    void OpenChordEditor();
+    void OpenTranspose();
+    TChordEditorDialog* ChordEditor() const;
+    TTransposeDialog* TransposeForm() const;
+    // Creates the patch set chooser once and shows it.
+    void ChoosePatchSet();
+    TPatchSetChooserDialog* PatchSetChooser() const;
+    // Page Up / Page Down over the patch combo, Shift+Page Up / Down over the program.
+    void StepPatch(int delta);
+    void StepProgram(int delta);
+    bool FirstTime() const { return firstTime_; }
+
+    // The five panels of the status bar: 0 messages, 1 note, 2 base note,
+    // 3 octave, 4 patch group.
+    void SetStatusText(int panel, const QString& text);
+    QString StatusText(int panel) const;
+    int StatusPanelWidth(int panel) const;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    TOpenMidiDevices openDevices_; // before the menus, whose ports use it
+    void FormShow();
+    void DeferredStart();
+    void FormClose();
+    void CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn);
+    void CreateKnobRow();
+    void CreateJoysticks();
+    void JoystickXYMove(TJoystick* sender, int x, int y, unsigned buttons);
+    void JoystickZMove(TJoystick* sender, int z, unsigned buttons);
+    void CreateKnobsMenu();
+    void LayoutKnobRow();
+    void LoadSnapshots(TIniStore& store);
+    // The settings without the knob snapshots: what an export file holds.
+    void LoadWindowSettings(TIniStore& store);
+    void SaveWindowSettings(TIniStore& store);
+    // An INI file chosen in the export or import file dialog, or none.
+    std::unique_ptr<TIniStore> OpenExportImportFile(ExportImport::TCommand command);
+    int DoExportImport(ExportImport::TCommand command, TIniStore& file, bool overwrite, int& skipped);
+    // The checked preset's name, or "Current" with the knobs saved under it.
+    std::string SaveKnobPresetChoice(TIniStore& store);
+    // The window's values beyond the instrument form, as they stand.
+    TMainWindowValues Values() const;
+    TSettingsActions SettingsActions();
+    void ApplyStayOnTop();
+    void UpdateExportMenu();
+    // A hint for the first status panel; false while a control holds the mouse.
+    bool ShowHint(const QString& hint);
+    void ShowSnapshot(int slot);
+    void CreateProgramControls();
+    // The keys the window answers itself; the focused control gets them too.
+    void FormKeyDown(const QKeyEvent& key);
+    // Whether a wheel turned over this widget moves the window's wheel controller.
+    bool WheelBelongsToWindow(QWidget* widget) const;
+    void CBChordClick(int index) override;
+    // The stored custom chord in use, or chord 0, or no chord when neither exists.
+    void RestoreCustomChord(int index);
+    // A played note on reaches a visible chord editor.
+    void TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity);
+    void CreatePatchesMenu();
+    // The three fields, their up-downs and the bank hint from the state.
+    void ShowProgramAndBank();
+    void UserBankChange(int which, int value);
+    void ProgramEdited();
+    void BankEdited(int which);
+    void RebuildPatchCombo();
+    void ResetPatchCombo();
+    void SelectInCombo();
+    void PatchChosen(int index);
+    void ApplyPatch(bool send);
+    void FillPatchMenu(QMenu* menu, const TPatchModeGroup& group);
+    void SendDirect(const TShortMessage& m);
+    // A modeless dialog brought up: restored when minimised, shown, in front.
+    static void PresentDialog(QWidget* dialog);
+    QLineEdit* BankEdit(int which) const { return which == TProgramBank::Msb ? EMSB : ELSB; }
+    TUpDown* BankUpDown(int which) const { return which == TProgramBank::Msb ? UDMSB : UDLSB; }
+    void MidiInputData(TMidiInput* port);
+    void ShowError(const std::string& text);
+    void ShowOctave();
+    void CreateStatusBar();
+    void MeasureStatusPanels();
+    void LayoutControls() override;
+    // The window moved to another screen: its pictures follow the screen's depth.
+    void ScreenChanged(QScreen* screen);
+    // The background tile for a colour depth; reloaded when the depth crosses 8 bits.
+    void LoadBackground(int depth);
+    void PaintBackground(const QRect& area);
+    QPixmap background_;
+    int backgroundDepth_ = 0;
+
+    std::array<QLabel*, 5> statusPanels_{};
+    TElidingLabel* statusMessage_ = nullptr; // panel 0
+    bool statusWidthsMeasured_ = false;
+
+    bool errorsInBox_ = true; // while the remembered devices open
+    TStage stage_ = TStage::Created;
+    bool shownOnce_ = false;
+    bool closed_ = false;
+    void PanicStep();
+    void EndPanic();
+    QTimer* panicTimer_ = nullptr;
+    int panicChannel_ = -1; // the next channel to silence while Panic runs
+    QPalette panicNormal_;
+
+    std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
+    bool applicationActive_ = false;
+    std::array<QString, ExportImport::KindCount> exImFiles_; // chosen this run, per kind
+    std::array<QString, 2> exImFolders_;                     // of the last file chosen: [export, import]
+    TReceivedBank receivedBank_;
+    TProgramBank programBank_;
+    std::unique_ptr<TPatchSet> patchSet_;
+    QPointer<TPatchSetChooserDialog> patchSetChooser_;
+    QPointer<TChordEditorDialog> chordEditor_;
+    QPointer<TTransposeDialog> transposeForm_;
+    QPointer<TSettingsDialog> settingsDialog_;
+    QPointer<TKnobEditorDialog> knobEditor_;
+    NoJoystickDriver noJoysticks_;
+    JoystickDriver& joystickDriver_;
+    int mouseWheelController_ = 1;
+    int mouseWheelValue_ = 0;
+    TJoystickTable joystickTable_;
+    TJoystickMapper joystickMapper_;
+    TChordList chordList_;
+    int customChord_ = 0;
+    std::array<bool, MainWindowSettings::DialogFlagCount> dialogFlags_{};
+    TPatchProgram* currentPatch_ = nullptr;
+    const TPatchModeGroup* shownPatchGroup_ = nullptr;
+    bool sendMsbFirst_ = false;
+    bool firstTime_ = true;
+
+    std::unique_ptr<TKnobRow> knobRow_;
+    std::string knobPreset_ = "Default";
+    std::vector<std::string> presetNames_;
+    TKnobSnapshots snapshots_;
+};

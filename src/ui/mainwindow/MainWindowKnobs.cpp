@@ -1,0 +1,188 @@
+// The main window's knob row, its presets and its snapshots.
+#include "mainwindow/MainWindow.h"
+
+#include "dialogs/KnobEditorDialog.h"
+#include "widgets/KnobRow.h"
+#include "widgets/UpDown.h"
+#include "widgets/RotaryKnob.h"
+#include "widgets/PianoKeyboard.h"
+#include "instrument/KnobPresets.h"
+#include "midi/ShortMessage.h"
+
+#include <QActionGroup>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+TKnobLabel* KnobRowLabel(QWidget* parent, int left, int top, int width) {
+    auto* label = new TKnobLabel(parent);
+    QFont font = label->font();
+    font.setPixelSize(10);
+    label->setFont(font);
+    label->setGeometry(left, top, width, 12);
+    label->hide();
+    return label;
+}
+} // namespace
+
+void TMainWindow::CreateKnobRow() {
+    // Two rows of knobs fill the band above the keyboard: a caption over each knob.
+    LKnob1 = KnobRowLabel(form_, 0, 1, 60);
+    LKnob1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Wheel1 = new TRotaryKnob(form_);
+    Wheel1->hide();
+    Wheel1->SetPositionMax(127);
+    // A light pointer and scale: the disc is dark and the window black.
+    Wheel1->SetWheelColor(QColor(96, 96, 96));
+    Wheel1->SetScaleColor(Qt::white);
+    Wheel1->SetScaleLength(2);
+    Wheel1->SetFocusAction(TFocusAction::faFocusColor);
+    Wheel1->SetBounds(0, 13, 23, 23);
+    LKnobCap1 = KnobRowLabel(form_, 0, 24, 24);
+    knobRow_ = std::make_unique<TKnobRow>(LKnob1, Wheel1, LKnobCap1);
+    knobRow_->OnKnobChange = [this](TKnobRow*, int controller, int value) {
+        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
+        OutputMessage(m.status, m.data1, m.data2);
+    };
+    LayoutKnobRow();
+}
+
+void TMainWindow::LayoutKnobRow() {
+    if (!knobRow_) return;
+    const int left = UDProgramPatch->x() + UDProgramPatch->width();
+    knobRow_->SetArea(left + 6, form_->width() - (left + 2));
+}
+
+void TMainWindow::CreateKnobsMenu() {
+    KnobsItem = menuBar()->addMenu("&Knobs");
+    PresetsItem = KnobsItem->addMenu("&Presets");
+    QMenu* snapshots = KnobsItem->addMenu("&Snapshots");
+    for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) {
+        QAction* recall = snapshots->addAction(QString::fromStdString(TKnobSnapshots::DefaultCaption(slot)));
+        recall->setShortcut(QKeySequence(Qt::Key_F5 + (slot - 1)));
+        recall->setEnabled(false);
+        connect(recall, &QAction::triggered, this, [this, slot] { RecallSnapshot(slot); });
+        SnapshotItems[static_cast<std::size_t>(slot - 1)] = recall;
+    }
+    snapshots->addSeparator();
+    QMenu* define = snapshots->addMenu("&Define");
+    for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) {
+        QAction* item = define->addAction(QString("Define Snapshot &%1").arg(slot));
+        item->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_F5 + (slot - 1))));
+        connect(item, &QAction::triggered, this, [this, slot] { DefineSnapshot(slot); });
+        DefineItems[static_cast<std::size_t>(slot - 1)] = item;
+    }
+    KnobsItem->addSeparator();
+    SetUpKnobsItem = KnobsItem->addAction("Set &up...", this, &TMainWindow::OpenKnobEditor);
+    SetUpKnobsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+}
+
+TKnobEditorDialog* TMainWindow::KnobEditor() const { return knobEditor_; }
+
+void TMainWindow::OpenKnobEditor() {
+    if (!knobEditor_) {
+        TKnobEditorDialog::TServices services;
+        services.knobRow = [this]() -> const TKnobList& { return *knobRow_; };
+        services.currentPreset = [this] { return knobPreset_; };
+        services.openSettings = [this] { return names_.OpenRegistryStore(); };
+        services.refreshPresetsMenu = [this] {
+            if (auto root = names_.OpenRegistryStore()) RefreshPresetsMenu(*root);
+        };
+        services.selectPreset = [this](const std::string& name) { SelectKnobPreset(name); };
+        services.useKnobs = [this](const TKnobList& knobs) { UseKnobs(knobs); };
+        knobEditor_ = new TKnobEditorDialog(this, std::move(services));
+    }
+    PresentDialog(knobEditor_.data());
+}
+
+// Knobs set up by hand belong to no preset: they are kept as "Current".
+void TMainWindow::UseKnobs(const TKnobList& knobs) {
+    knobRow_->Assign(knobs);
+    for (QAction* item : PresetsItem->actions()) item->setChecked(false);
+    knobPreset_ = KnobPresets::Current;
+}
+
+void TMainWindow::RefreshPresetsMenu(TIniStore& root) {
+    presetNames_ = KnobPresets::MenuNames(root);
+    knobPreset_ = KnobPresets::AfterRefresh(knobPreset_, presetNames_);
+    PresetsItem->clear();
+    auto* group = new QActionGroup(PresetsItem);
+    for (const std::string& name : presetNames_) {
+        QAction* item = PresetsItem->addAction(QString::fromStdString(name).replace('&', "&&"));
+        item->setData(QString::fromStdString(name));
+        item->setCheckable(true);
+        item->setChecked(name == knobPreset_);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, name] {
+            // A radio item is checked before it reports: compare with the name in use.
+            if (name != knobPreset_) SelectKnobPreset(name);
+        });
+    }
+}
+
+void TMainWindow::SelectKnobPreset(const std::string& name) {
+    auto root = names_.OpenRegistryStore();
+    if (root) SelectKnobPreset(*root, name);
+}
+
+void TMainWindow::SelectKnobPreset(TIniStore& root, const std::string& name) {
+    const KnobPresets::TSelection selection =
+        KnobPresets::Select(name, presetNames_, root.SectionExists(KnobPresets::Section(name)));
+    knobPreset_ = selection.current;
+    for (QAction* item : PresetsItem->actions()) item->setChecked(item->data().toString().toStdString() == knobPreset_);
+    if (selection.volumeOnly) {
+        knobRow_->Clear();
+        knobRow_->AddKnob("Volume", 7, 0, 100);
+    } else {
+        knobRow_->Load(root, KnobPresets::Section(knobPreset_));
+    }
+}
+
+void TMainWindow::DefineSnapshot(int slot) {
+    if (knobRow_->Count() == 0) return;
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, "Snapshot name", "Please enter a name for this Snapshot:",
+                                               QLineEdit::Normal, QString::fromStdString(snapshots_.Name(slot)), &ok);
+    if (!ok) return;
+    std::vector<TControllerValue> knobs;
+    for (int i = 0; i < knobRow_->Count(); ++i) knobs.emplace_back(knobRow_->Controller(i), knobRow_->Knob(i)->Position());
+    snapshots_.Define(slot, name.toStdString(), knobs);
+    ShowSnapshot(slot);
+}
+
+void TMainWindow::ShowSnapshot(int slot) {
+    QAction* item = SnapshotItems[static_cast<std::size_t>(slot - 1)];
+    item->setText(QString::fromStdString(snapshots_.Caption(slot)));
+    const QString values = QString::fromStdString(snapshots_.Values(slot));
+    item->setStatusTip(values);
+    item->setToolTip(values);
+    item->setEnabled(snapshots_.Used(slot));
+}
+
+void TMainWindow::RecallSnapshot(int slot) {
+    for (const auto& [controller, value] : KnobSnapshot::Decode(snapshots_.Values(slot))) {
+        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
+        OutputMessage(m.status, m.data1, m.data2);
+    }
+}
+
+void TMainWindow::LoadSnapshots(TIniStore& store) {
+    snapshots_.Load(store, TKnobSnapshots::Section);
+    for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) ShowSnapshot(slot);
+}
+
+std::string TMainWindow::SaveKnobPresetChoice(TIniStore& store) {
+    for (const QAction* item : PresetsItem->actions())
+        if (item->isChecked()) return item->data().toString().toStdString();
+    // Knobs set up by hand come back at the next start as a preset of their own,
+    // kept in the registry also when the settings go to an export file.
+    if (store.IsRegistry()) {
+        knobRow_->Save(store, KnobPresets::Section(KnobPresets::Current));
+    } else if (auto registry = names_.OpenRegistryStore()) {
+        knobRow_->Save(*registry, KnobPresets::Section(KnobPresets::Current));
+        registry->Close();
+    }
+    return KnobPresets::Current;
+}

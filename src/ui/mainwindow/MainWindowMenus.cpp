@@ -1,0 +1,209 @@
+// The main window's menus, their hints in the status bar, stay on top and help.
+#include "mainwindow/MainWindow.h"
+
+#include "widgets/KnobRow.h"
+#include "widgets/PianoKeyboard.h"
+#include "store/ProgramNames.h"
+#include "widgets/TonecastApplication.h"
+#include "dialogs/SettingsDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QUrl>
+#include <QWindow>
+
+void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
+    QMenu* file = menuBar()->addMenu("&File");
+    QMenu* import = file->addMenu("&Import");
+    import->menuAction()->setStatusTip("Import previously exported ini file.");
+    ExportItem = file->addMenu("&Export");
+    ExportItem->menuAction()->setStatusTip("Export to an ini file.");
+    const char* const importCaptions[] = {"&Settings", "Knob &Presets...", "&Knob Snapshots", "&Chords..."};
+    const char* const exportCaptions[] = {"&Settings", "Knob &Presets", "&Knob Snapshots", "&Chords"};
+    for (int kind = 0; kind < ExportImport::KindCount; ++kind) {
+        const auto k = static_cast<ExportImport::TKind>(kind);
+        ImportItems[kind] = import->addAction(importCaptions[kind], this, [this, k] { RunExportImport({k, true}); });
+        ExportItems[kind] = ExportItem->addAction(exportCaptions[kind], this, [this, k] { RunExportImport({k, false}); });
+    }
+    connect(ExportItem, &QMenu::aboutToShow, this, &TMainWindow::UpdateExportMenu);
+    file->addSeparator();
+    file->addAction("E&xit", this, &QWidget::close);
+    MidiInItem = menuBar()->addMenu("Midi &In");
+    MidiOutItem = menuBar()->addMenu("Midi &Out");
+    CreatePatchesMenu();
+    CreateKnobsMenu();
+    QMenu* options = menuBar()->addMenu("Op&tions");
+    const QString octaveHint = "Change the octave when play with the computer keyboard";
+    QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
+    down->setShortcut(Qt::Key_F3);
+    down->setStatusTip(octaveHint);
+    QAction* up = options->addAction("Octave Up", this, [this] { Keyboard1->OctaveUp(); });
+    up->setShortcut(Qt::Key_F4);
+    up->setStatusTip(octaveHint);
+    options->addSeparator();
+    StayOnTopItem = options->addAction("Stay &on Top");
+    StayOnTopItem->setCheckable(true);
+    if (QGuiApplication::platformName().startsWith("wayland"))
+        StayOnTopItem->setStatusTip("This window system does not let a program keep its window on top.");
+    connect(StayOnTopItem, &QAction::toggled, this, &TMainWindow::ApplyStayOnTop);
+    applicationActive_ = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        applicationActive_ = state == Qt::ApplicationActive;
+        ApplyStayOnTop();
+    });
+    MidiThru = options->addAction("Midi &Thru");
+    MidiThru->setCheckable(true);
+    connect(MidiThru, &QAction::toggled, this, [this](bool on) {
+        if (!on) Keyboard1->ReleaseThruNotes();
+    });
+    TransposeItem = options->addAction("T&ranspose...", this, &TMainWindow::OpenTranspose);
+    TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    ChordEditorItem = options->addAction("Chord &Editor...", this, &TMainWindow::OpenChordEditor);
+    ChordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    SettingsItem = options->addAction("&Settings...", this, &TMainWindow::OpenSettings);
+    SettingsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction("&Readme", this, &TMainWindow::ShowReadme);
+    help->addAction("&About", this, &TMainWindow::ShowAbout);
+
+    // The keyboard listens to the computer keys only while no menu is open.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { Keyboard1->SetCaptureKeyboard(false); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
+    }
+
+    MidiInMenu1 = new TMidiInMenu(midiIn, openDevices_, this);
+    MidiOutMenu1 = new TMidiOutMenu(midiOut, openDevices_, this);
+    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
+        menu->DefaultMidiMapper = true;
+        menu->RegPath = names_.ComponentRegPath();
+        menu->OpenRegistry = [this](const std::string& keyPath) { return names_.OpenRegistryStore(keyPath); };
+        menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
+        menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) {
+            SetStatusText(0, QString::fromStdString(text));
+        };
+    }
+    MidiInMenu1->SetOnMidiData([this](TMidiInput* port) { MidiInputData(port); });
+    // Notes passed through end with their input, or they would hang.
+    MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
+        Keyboard1->ReleaseThruNotes();
+        Keyboard1->ClearExternalMarks();
+    };
+    MidiOutMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
+        Keyboard1->ReleaseThruNotes();
+        Keyboard1->ReleaseAll();
+        Keyboard1->ClearExternalMarks();
+    };
+}
+
+TSettingsDialog* TMainWindow::SettingsDialog() const { return settingsDialog_; }
+
+void TMainWindow::OpenSettings() {
+    if (!settingsDialog_) settingsDialog_ = new TSettingsDialog(this, SettingsValues(), SettingsActions());
+    settingsDialog_->PageControl->setCurrentWidget(settingsDialog_->GeneralTab);
+    PresentDialog(settingsDialog_.data());
+}
+
+TSettingsValues TMainWindow::SettingsValues() const {
+    TSettingsValues v;
+    v.keyWidthPosition = KeyWidthPosition();
+    v.imagesAvailable = Keyboard1->ImagesAvailable();
+    v.oldStyle = Keyboard1->PaintStyle() == TPaintStyle::psDraw;
+    v.arrowsVisible = ArrowsVisible();
+    v.language = Keyboard1->Language();
+    v.upperCScanCode = Keyboard1->UpperCScanCode();
+    v.lowerCScanCode = Keyboard1->LowerCScanCode();
+    v.velocity = Keyboard1->State().Velocity();
+    v.velocityShiftFactor = Keyboard1->State().VelocityShiftFactor();
+    v.upDownController = Keyboard1->State().UpDownController();
+    v.leftRightController = Keyboard1->State().LeftRightController();
+    v.modulationController = ModulationController();
+    v.mouseWheelController = MouseWheelController();
+    v.mouseWheelSensitivity = MouseWheelSensitivity;
+    v.joystickTable = joystickTable_;
+    return v;
+}
+
+TSettingsActions TMainWindow::SettingsActions() {
+    TSettingsActions a;
+    a.apply = [this](const TSettingsValues& v) {
+        TKeyboardState& state = Keyboard1->State();
+        state.SetUpDownController(v.upDownController);
+        state.SetLeftRightController(v.leftRightController);
+        Keyboard1->SetUpperCScanCode(v.upperCScanCode);
+        Keyboard1->SetLowerCScanCode(v.lowerCScanCode);
+        SetModulationController(v.modulationController);
+        SetMouseWheelController(v.mouseWheelController);
+        MouseWheelSensitivity = v.mouseWheelSensitivity;
+        joystickTable_ = v.joystickTable;
+        ApplyJoystickSetup();
+        Keyboard1->SetLanguage(v.language);
+        state.SetVelocityShiftFactor(v.velocityShiftFactor);
+        state.SetVelocity(v.velocity);
+    };
+    a.keyWidth = [this](int position) { SetKeyWidthPosition(position); };
+    a.oldStyle = [this](bool old) {
+        Keyboard1->SetPaintStyle(old ? TPaintStyle::psDraw : TPaintStyle::psImage);
+        UpdateFromKeyboard();
+    };
+    a.arrows = [this](bool visible) { SetArrowsVisible(visible); };
+    return a;
+}
+
+// Presets, snapshots and chords are offered for export only when there are some.
+void TMainWindow::UpdateExportMenu() {
+    const bool worthExporting[] = {true, knobRow_->Count() > 0, snapshots_.UsedCount() > 0, chordList_.Count() > 0};
+    for (std::size_t i = 0; i < ExportItems.size(); ++i)
+        ExportItems[i]->setEnabled(worthExporting[i]);
+}
+
+void TMainWindow::SetStayOnTop(bool on) {
+    StayOnTopItem->setChecked(on);
+    ApplyStayOnTop();
+}
+
+// Above other programs only while the user works in them: topmost when the
+// application goes inactive with the item checked, never while it is active.
+void TMainWindow::ApplyStayOnTop() {
+    QWindow* handle = windowHandle();
+    if (!handle) return;
+    const bool topmost = StayOnTopItem->isChecked() && !applicationActive_;
+    // On the handle, so the window is neither hidden nor created again.
+    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != topmost) handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
+}
+
+// A menu's hint goes to the first panel, unless a control holds the mouse:
+// a knob or wheel being dragged keeps its own text there.
+bool TMainWindow::ShowHint(const QString& hint) {
+    if (QWidget::mouseGrabber() || QApplication::mouseButtons() != Qt::NoButton) return false;
+    SetStatusText(0, hint);
+    return true;
+}
+
+void TMainWindow::ShowReadme() {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ReadmePath())))
+        TTonecastApplication::ShowMessage(this, "Error showing Readme.txt.");
+}
+
+// Beside the program, or where an installation keeps documents.
+QString TMainWindow::ReadmePath() {
+    const QDir folder(QCoreApplication::applicationDirPath());
+    const QString beside = folder.filePath("Readme.txt");
+    const QString installed = folder.filePath("../share/doc/tonecast/Readme.txt");
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : QFileInfo(installed).canonicalFilePath();
+}
+
+void TMainWindow::ShowAbout() {
+    QString text = QString("<b>%1</b><br>Version %2<br>Morwent")
+                       .arg(QString::fromStdString(names_.Program).toHtmlEscaped(),
+                            QString::fromStdString(FileVersionText()).toHtmlEscaped());
+    if (AboutDetails) text += "<br><br>" + QString::fromStdString(AboutDetails()).toHtmlEscaped().replace("\n", "<br>");
+    text += QString("<br>Qt %1").arg(qVersion());
+    QMessageBox::about(this, QString("About %1").arg(QString::fromStdString(names_.Program)), text);
+}

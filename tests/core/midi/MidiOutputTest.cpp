@@ -1,0 +1,247 @@
+#include "midi/MidiOutput.h"
+#include "fake/FakeMidiDriver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MidiOutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver.devices = {"Synth A", "LB1 Loopback", "Synth C"};
+    }
+    FakeMidiOutDriver driver;
+    TOpenMidiDevices open;
+};
+
+TEST_F(MidiOutTest, NewPortSelectsNothingAndOpenDoesNotCallTheSystem) {
+    TMidiOutput port(driver, open);
+    EXPECT_EQ(port.DeviceID(), NoMidiDevice);
+    EXPECT_EQ(port.DeviceName(), "");
+    EXPECT_TRUE(port.IsClosed());
+    EXPECT_FALSE(port.Open());
+    EXPECT_TRUE(driver.calls.empty());
+}
+
+struct SelectCase {
+    std::int32_t id;
+    std::int32_t expectedId;
+    const char* expectedName;
+};
+
+class MidiOutSelectTest : public MidiOutTest, public ::testing::WithParamInterface<SelectCase> {};
+
+TEST_P(MidiOutSelectTest, DeviceIdSelectsByNumber) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(GetParam().id);
+    EXPECT_EQ(port.DeviceID(), GetParam().expectedId);
+    EXPECT_EQ(port.DeviceName(), GetParam().expectedName);
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, MidiOutSelectTest,
+                         ::testing::Values(SelectCase{0, 0, "Synth A"},
+                                           SelectCase{2, 2, "Synth C"},
+                                           SelectCase{-1, -1, "Fake Mapper"},
+                                           SelectCase{3, NoMidiDevice, ""},
+                                           SelectCase{1000, NoMidiDevice, ""}));
+
+TEST_F(MidiOutTest, CapsFailureRaisesWithTheSystemText) {
+    TMidiOutput port(driver, open);
+    driver.capsResult = MMSYSERR_NODRIVER;
+    try {
+        port.SetDeviceID(0);
+        FAIL() << "no exception";
+    } catch (const EMidiOutputError& e) {
+        EXPECT_EQ(e.ErrorCode, MMSYSERR_NODRIVER);
+        std::string text;
+        ASSERT_TRUE(MidiErrorText(MMSYSERR_NODRIVER, text));
+        EXPECT_EQ(e.what(), text);
+    }
+    EXPECT_EQ(port.DeviceID(), 0); // keeps the new value
+}
+
+TEST_F(MidiOutTest, UnknownCodeGivesUnspecifiedError) {
+    EXPECT_EQ(MidiResultText(driver, 12345), "Unspecified error");
+}
+
+TEST_F(MidiOutTest, ChangingDeviceWhileOpenRaisesAndKeepsTheDevice) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(2);
+    ASSERT_TRUE(port.Open());
+    try {
+        port.SetDeviceID(0);
+        FAIL() << "no exception";
+    } catch (const EMidiOutputError& e) {
+        EXPECT_STREQ(e.what(), "Change to DeviceID while device was open");
+        EXPECT_EQ(e.ErrorCode, 0u);
+    }
+    EXPECT_EQ(port.DeviceID(), 2);
+    EXPECT_EQ(port.DeviceName(), "Synth C");
+}
+
+TEST_F(MidiOutTest, OpenSendCloseInOrder) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    ASSERT_TRUE(port.Open());
+    EXPECT_TRUE(open.Contains(TMidiDeviceKind::Output, "synth a"));
+    port.SendShortMsg(0x90, 60, 100);
+    port.SendShortMsg(0x95, 0xFF, 0x80); // not checked: sent as given
+    ASSERT_EQ(driver.sent.size(), 2u);
+    EXPECT_EQ(driver.sent[0].packed, 0x643C90u);
+    EXPECT_EQ(driver.sent[1].packed, 0x80FF95u);
+    EXPECT_TRUE(port.Close());
+    EXPECT_TRUE(port.IsClosed());
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
+    std::vector<std::string> tail(driver.calls.end() - 2, driver.calls.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"reset", "close"}));
+}
+
+TEST_F(MidiOutTest, SendingOnAClosedPortDoesNothing) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    port.SendShortMsg(0x90, 60, 100);
+    EXPECT_TRUE(driver.calls.size() == 1 && driver.calls[0] == "caps 0");
+    EXPECT_TRUE(driver.sent.empty());
+}
+
+TEST_F(MidiOutTest, RefusedSendRaises) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    port.Open();
+    driver.sendResult = MIDIERR_NOTREADY;
+    try {
+        port.SendShortMsg(0x90, 60, 1);
+        FAIL();
+    } catch (const EMidiOutputError& e) {
+        EXPECT_EQ(e.ErrorCode, MIDIERR_NOTREADY);
+    }
+}
+
+TEST_F(MidiOutTest, FailedOpenWhoseHandleAnswersStaysOpen) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    driver.openResult = MMSYSERR_ALLOCATED;
+    driver.openGivesHandle = true;
+    EXPECT_TRUE(port.Open());
+    EXPECT_FALSE(port.IsClosed());
+    port.SendShortMsg(0xB0, 7, 100);
+    ASSERT_EQ(driver.sent.size(), 2u); // the zero message that probed the handle, then ours
+    EXPECT_EQ(driver.sent[0].packed, 0u);
+    EXPECT_EQ(driver.sent[1].packed, 0x6407B0u);
+}
+
+TEST_F(MidiOutTest, FailedOpenWithDeadHandleRaisesTheOpenCode) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    driver.openResult = MMSYSERR_ALLOCATED;
+    driver.openGivesHandle = false;
+    try {
+        port.Open();
+        FAIL();
+    } catch (const EMidiOutputError& e) {
+        EXPECT_EQ(e.ErrorCode, MMSYSERR_ALLOCATED);
+    }
+    EXPECT_TRUE(port.IsClosed());
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
+    port.SendShortMsg(0x90, 1, 1);
+    EXPECT_TRUE(driver.sent.empty());
+}
+
+TEST_F(MidiOutTest, CloseOnAClosedPortStillRemovesTheName) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    open.Add(TMidiDeviceKind::Output, "Synth A");
+    EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
+    EXPECT_EQ(std::count(driver.calls.begin(), driver.calls.end(), "close"), 0);
+}
+
+TEST_F(MidiOutTest, CloseThatTheDriverRefusesStillClosesThePort) {
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    port.Open();
+    driver.resetResult = MMSYSERR_NODRIVER;
+    EXPECT_THROW(port.Close(), EMidiOutputError);
+    EXPECT_TRUE(port.IsClosed());
+    port.SetDeviceID(2); // not stuck on the dead device
+    EXPECT_EQ(port.DeviceName(), "Synth C");
+}
+
+TEST_F(MidiOutTest, DestroyClosesAnOpenPort) {
+    {
+        TMidiOutput port(driver, open);
+        port.SetDeviceID(0);
+        port.Open();
+    }
+    EXPECT_TRUE(driver.openHandles.empty());
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
+}
+
+struct LoopbackCase {
+    const char* name;
+    bool loopback;
+};
+
+class LoopbackNameTest : public ::testing::TestWithParam<LoopbackCase> {};
+
+TEST_P(LoopbackNameTest, PrefixesMatchCaseInsensitively) {
+    EXPECT_EQ(IsLoopbackName(GetParam().name), GetParam().loopback) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, LoopbackNameTest,
+                         ::testing::Values(LoopbackCase{"LB1", true}, LoopbackCase{"lb1 in", true},
+                                           LoopbackCase{"Lb4 x", true}, LoopbackCase{"LB5", false},
+                                           LoopbackCase{"LB", false},
+                                           LoopbackCase{"MIDI Yoke Junction: 1", true},
+                                           LoopbackCase{"midi yoke nt: 3", true},
+                                           LoopbackCase{"MIDI Yoke Junction 1", false},
+                                           LoopbackCase{"XLB1", false}, LoopbackCase{"", false},
+                                           LoopbackCase{"Midi Through:Midi Through Port-0", true},
+                                           LoopbackCase{"MIDI THROUGH:Port-1", true},
+                                           LoopbackCase{"Synth:Midi Through", false},
+                                           LoopbackCase{"Midi Through", false}));
+
+TEST_F(MidiOutTest, AlsaMidiThroughCannotFeedItself) {
+    driver.devices = {"Midi Through:Midi Through Port-0"};
+    open.Add(TMidiDeviceKind::Input, "Midi Through:Midi Through Port-0");
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    EXPECT_THROW(port.Open(), EMidiOutputError);
+    EXPECT_TRUE(port.IsClosed());
+}
+
+TEST_F(MidiOutTest, OutputOfAnOpenLoopbackInputIsRefused) {
+    open.Add(TMidiDeviceKind::Input, "lb1 loopback");
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(1);
+    try {
+        port.Open();
+        FAIL();
+    } catch (const EMidiOutputError& e) {
+        EXPECT_STREQ(e.what(), "Opening \"LB1 Loopback\" would create a virtual feedback loop !");
+    }
+    EXPECT_TRUE(port.IsClosed());
+    EXPECT_EQ(std::count(driver.calls.begin(), driver.calls.end(), "open 1"), 0);
+
+    port.SetDeviceID(0); // another name opens
+    EXPECT_TRUE(port.Open());
+}
+
+TEST_F(MidiOutTest, NonLoopbackNameOpensBesideTheSameInput) {
+    open.Add(TMidiDeviceKind::Input, "Synth A");
+    TMidiOutput port(driver, open);
+    port.SetDeviceID(0);
+    EXPECT_TRUE(port.Open());
+}
+
+TEST(OpenMidiDevicesTest, NamesAreKeptOnceAndRemovedFirstMatch) {
+    TOpenMidiDevices open;
+    open.Add(TMidiDeviceKind::Output, "Synth");
+    open.Add(TMidiDeviceKind::Output, "SYNTH");
+    EXPECT_EQ(open.Names(TMidiDeviceKind::Output).size(), 1u);
+    EXPECT_FALSE(open.Contains(TMidiDeviceKind::Input, "Synth"));
+    open.Remove(TMidiDeviceKind::Output, "synth");
+    EXPECT_TRUE(open.Names(TMidiDeviceKind::Output).empty());
+}
+
+} // namespace

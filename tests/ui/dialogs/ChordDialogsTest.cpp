@@ -1,0 +1,333 @@
+// Custom chords in the main window, the chord editor and the transpose dialog.
+#include "dialogs/ChordEditorDialog.h"
+#include "dialogs/TransposeDialog.h"
+#include "widgets/UpDown.h"
+#include "widgets/PianoKeyboard.h"
+#include "store/ProgramNames.h"
+#include "mainwindow/MainWindow.h"
+#include "widgets/TonecastApplication.h"
+#include "fake/FakeMidiDriver.h"
+#include "fake/FakeMidiInDriver.h"
+#include "store/RegistryFile.h"
+
+#include "WidgetHelpers.h"
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+namespace {
+
+using M = std::tuple<int, int, int>;
+
+class ChordDialogsTest : public WindowFixture {
+protected:
+    static QPoint KeyPoint(TPianoKeyboard* kb, int note) {
+        const QRect r = kb->KeyRect(note);
+        return QPoint(r.left() + r.width() / 2, kb->height() - 4);
+    }
+    static void Click(TPianoKeyboard* kb, int note) {
+        Press(kb, KeyPoint(kb, note));
+        Release(kb, KeyPoint(kb, note));
+    }
+    static void Key(QWidget* to, int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(to, &press);
+    }
+    // A window whose one stored custom chord, "Sus4", is chosen in the chord box.
+    std::unique_ptr<TMainWindow> StartWithSus4Chosen() {
+        StoreSettings([](TIniStore& s) {
+            s.WriteString("Chords", "Name1", "Sus4");
+            s.WriteString("Chords", "Chord1", "3C0507");
+        });
+        auto w = Start();
+        w->CBChord->setCurrentIndex(8);
+        emit w->CBChord->activated(8);
+        return w;
+    }
+    std::vector<int> NotesOn() const {
+        std::vector<int> notes;
+        for (auto [s, n, v] : SentMessages(out))
+            if ((s & 0xF0) == 0x90 && v > 0) notes.push_back(n);
+        return notes;
+    }
+
+};
+
+TEST_F(ChordDialogsTest, ACustomChordChosenInTheBoxPlaysAndComesBackAfterARestart) {
+    StoreSettings([](TIniStore& s) {
+        s.WriteString("Chords", "Name1", "Sus4");
+        s.WriteString("Chords", "Chord1", "3C0507");
+        s.WriteString("Chords", "Name2", "Octaves");
+        s.WriteString("Chords", "Chord2", "3C0C18");
+    });
+    auto w = Start();
+    ASSERT_EQ(w->CBChord->count(), 10);
+    EXPECT_EQ(w->CBChord->itemText(9), "Octaves");
+    w->CBChord->setCurrentIndex(9);
+    emit w->CBChord->activated(9);
+    EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
+    Click(w->Keyboard1, 48);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{48, 60, 72}));
+    w->close();
+    w.reset();
+    EXPECT_NE(SettingsText().find("\"CustomChord\"=dword:00000001"), std::string::npos);
+
+    w = Start();
+    EXPECT_EQ(w->CBChord->currentText(), "Octaves");
+    EXPECT_EQ(w->CustomChord(), 1);
+    Click(w->Keyboard1, 50);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{50, 62, 74}));
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, AStoredCustomChordBeyondTheListFallsBack) {
+    struct Case {
+        int stored;
+        int chords;
+        const char* shown;
+    };
+    for (const Case& c : {Case{5, 2, "Sus4"}, Case{1, 2, "Octaves"}, Case{0, 0, "None"}}) {
+        StoreSettings([&c](TIniStore& s) {
+            s.EraseSection("Chords");
+            if (c.chords >= 1) s.WriteString("Chords", "Name1", "Sus4"), s.WriteString("Chords", "Chord1", "3C0507");
+            if (c.chords >= 2) s.WriteString("Chords", "Name2", "Octaves"), s.WriteString("Chords", "Chord2", "3C0C18");
+            s.WriteInteger("Keyboard", "Chord", 8);
+            s.WriteInteger("KeyboardForm", "CustomChord", c.stored);
+        });
+        auto w = Start();
+        EXPECT_EQ(w->CBChord->currentText().toStdString(), c.shown) << c.stored << " of " << c.chords;
+        EXPECT_EQ(w->Keyboard1->Chord(), c.chords ? TChord::chCustom : TChord::chNone);
+        w->close();
+    }
+}
+
+TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAddedNote) {
+    auto w = Start();
+    w->ChordEditorItem->trigger();
+    TChordEditorDialog* editor = w->ChordEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), "Chord Editor");
+    EXPECT_EQ(editor->Keyboard->size(), QSize(593, 41));
+    EXPECT_FALSE(editor->BReset->isEnabled());
+    editor->BNew->click();
+    ASSERT_NE(editor->SelectedEntry(), nullptr);
+    editor->CBEdit->click();
+    EXPECT_TRUE(editor->BReset->isEnabled());
+
+    TPianoKeyboard* kb = editor->Keyboard;
+    Click(kb, 60); // the root
+    Press(kb, KeyPoint(kb, 64));
+    Move(kb, KeyPoint(kb, 65), Qt::LeftButton);
+    Move(kb, KeyPoint(kb, 67), Qt::LeftButton);
+    Release(kb, KeyPoint(kb, 67));
+    TChordEntry* entry = editor->SelectedEntry();
+    EXPECT_EQ(entry->Root, 60);
+    EXPECT_EQ(entry->IntervalList(), (std::vector<int>{7})) << "the drag added every note it passed";
+    QApplication::processEvents(); // the merged refresh
+    EXPECT_EQ(editor->LVChords->topLevelItem(0)->text(1).toStdString(), ChordNotesText(*entry, kb->Language()));
+
+    // A note played on the main window toggles too, while the editor shows.
+    w->Keyboard1->SetChord(TChord::chNone);
+    Click(w->Keyboard1, 64);
+    EXPECT_EQ(entry->IntervalList(), (std::vector<int>{7, 4}));
+    // The editor's keyboard plays straight to the port, without the main transposition.
+    w->Keyboard1->State().SetTranspose(5);
+    out.sent.clear();
+    editor->CBEdit->click();
+    Click(kb, 62);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{62, 69, 66}));
+    w->close();
+}
+
+// A note held on the editor's own keyboard ends when the editor goes, however it goes.
+TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
+    auto w = Start();
+    const std::vector<std::pair<const char*, std::function<void(TChordEditorDialog*)>>> closers = {
+        {"Escape", [](TChordEditorDialog* e) { Key(e, Qt::Key_Escape); }},
+        {"Cancel", [](TChordEditorDialog* e) { e->BCancel->click(); }},
+        {"OK", [](TChordEditorDialog* e) { e->BOK->click(); }},
+        {"window closed", [](TChordEditorDialog* e) { e->close(); }},
+    };
+    for (const auto& [how, closeIt] : closers) {
+        SCOPED_TRACE(how);
+        w->ChordEditorItem->trigger();
+        QPointer<TChordEditorDialog> editor = w->ChordEditor();
+        ASSERT_NE(editor, nullptr);
+        out.sent.clear();
+        Press(editor->Keyboard, KeyPoint(editor->Keyboard, 62));
+        ASSERT_EQ(NotesOn(), std::vector<int>{62});
+        closeIt(editor);
+        QApplication::processEvents();
+        ASSERT_TRUE(!editor || !editor->isVisible()); // closing deletes it
+        std::map<int, int> sounding;
+        for (auto [status, note, velocity] : SentMessages(out))
+            if ((status & 0xF0) == 0x90) sounding[note] += velocity > 0 ? 1 : -1;
+            else if ((status & 0xF0) == 0x80) sounding[note] -= 1;
+        EXPECT_EQ(sounding[62], 0) << "the note still sounds";
+    }
+    w->close();
+}
+
+// The selected custom chord deleted in the editor: the box and the keyboard
+// both fall back to "None".
+TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
+    auto w = StartWithSus4Chosen();
+    ASSERT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
+    w->ChordEditorItem->trigger();
+    TChordEditorDialog* editor = w->ChordEditor();
+    editor->SelectRow(0);
+    editor->BDelete->click();
+    editor->BApply->click();
+    EXPECT_EQ(w->CBChord->currentText(), "None");
+    EXPECT_EQ(w->Keyboard1->Chord(), TChord::chNone);
+    editor->close();
+    w->close();
+}
+
+// In edit mode a drag is one toggle and one strike of the chord per key
+// crossed; moving within a key changes nothing.
+TEST_F(ChordDialogsTest, AnEditDragStrikesTheChordOncePerKeyCrossed) {
+    auto w = Start();
+    w->ChordEditorItem->trigger();
+    TChordEditorDialog* editor = w->ChordEditor();
+    editor->BNew->click();
+    editor->CBEdit->click();
+    TPianoKeyboard* kb = editor->Keyboard;
+    Click(kb, 60); // the root
+    out.sent.clear();
+    const QRect key64 = kb->KeyRect(64);
+    Press(kb, KeyPoint(kb, 64));
+    for (int dx = 1; dx < key64.width() / 2 - 1; ++dx)
+        Move(kb, KeyPoint(kb, 64) + QPoint(dx, 0), Qt::LeftButton);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{60, 64})) << "moving within the key struck again";
+    EXPECT_EQ(editor->SelectedEntry()->IntervalList(), (std::vector<int>{4}));
+    out.sent.clear();
+    Move(kb, KeyPoint(kb, 65), Qt::LeftButton);
+    Move(kb, KeyPoint(kb, 65) + QPoint(1, 0), Qt::LeftButton);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{60, 65})) << "one strike of the new chord";
+    Release(kb, KeyPoint(kb, 65));
+    EXPECT_EQ(editor->SelectedEntry()->IntervalList(), (std::vector<int>{5}));
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
+    auto w = StartWithSus4Chosen();
+    w->ChordEditorItem->trigger();
+    TChordEditorDialog* editor = w->ChordEditor();
+    editor->BNew->click();
+    QTreeWidgetItem* row = editor->LVChords->topLevelItem(1);
+    row->setText(0, "SUS4");
+    EXPECT_EQ(messages, (std::vector<std::string>{"This chord name already exists !"}));
+    EXPECT_EQ(row->text(0), "New chord");
+    EXPECT_EQ(editor->Chords().Items(1).Name, "New chord");
+    row->setText(0, "Power");
+    EXPECT_EQ(editor->Chords().Items(1).Name, "Power");
+    editor->CBEdit->click();
+    Click(editor->Keyboard, 48);
+    Click(editor->Keyboard, 55);
+
+    // The new chord goes first: the box still shows "Sus4", now at entry 9.
+    editor->LVChords->setCurrentItem(editor->LVChords->topLevelItem(0));
+    editor->BDelete->click();
+    editor->BNew->click();
+    editor->LVChords->topLevelItem(1)->setText(0, "Sus4");
+    Click(editor->Keyboard, 60);
+    Click(editor->Keyboard, 65);
+    editor->BApply->click();
+    ASSERT_EQ(w->CBChord->count(), 10);
+    EXPECT_EQ(w->CBChord->itemText(8), "Power");
+    EXPECT_EQ(w->CBChord->currentText(), "Sus4");
+    EXPECT_EQ(w->CustomChord(), 1);
+    EXPECT_EQ(w->Keyboard1->State().CustomChord()[0], 5);
+
+    editor->BCancel->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->ChordEditor(), nullptr);
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, TheTransposeNumberFieldAndItsRules) {
+    auto w = Start();
+    w->Keyboard1->State().SetTranspose(3);
+    w->TransposeItem->trigger();
+    TTransposeDialog* t = w->TransposeForm();
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->ETranspose->text(), "3");
+    t->ETranspose->setText("150");
+    Key(t->ETranspose, Qt::Key_Return);
+    EXPECT_EQ(t->ETranspose->text(), "3");
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), 3);
+    EXPECT_TRUE(t->isVisible()) << "Enter closed the dialog";
+    t->ETranspose->setText("-99");
+    Key(t->ETranspose, Qt::Key_Return);
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
+    t->ETranspose->setText("abc");
+    Key(t->ETranspose, Qt::Key_Return);
+    EXPECT_EQ(t->ETranspose->text(), "abc");
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
+    Key(t->ETranspose, Qt::Key_Escape);
+    EXPECT_EQ(t->ETranspose->text(), "-99");
+    t->UDTranspose->DownButton()->click(); // the bottom end holds
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
+    t->UDTranspose->UpButton()->click();
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), -98);
+    t->CBDisplayBeforeKeyb->click();
+    EXPECT_TRUE(w->Keyboard1->State().DisplayTransposed());
+    t->CBThru->click();
+    EXPECT_FALSE(w->Keyboard1->State().TransposeThru());
+    t->BClose->click(); // not kept: back to 0
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), 0);
+    EXPECT_EQ(w->TransposeForm(), nullptr);
+
+    w->Keyboard1->State().SetTranspose(7);
+    w->TransposeItem->trigger();
+    w->TransposeForm()->CBKeepTranspose->click();
+    w->TransposeForm()->BClose->click();
+    EXPECT_EQ(w->Keyboard1->State().Transpose(), 7);
+    w->close();
+}
+
+TEST_F(ChordDialogsTest, HelpHiddenAtCloseComesBackHiddenWithTheButtonsMovedUp) {
+    auto w = Start();
+    w->TransposeItem->trigger();
+    TTransposeDialog* t = w->TransposeForm();
+    EXPECT_TRUE(t->HelpShown());
+    const int shownHeight = t->height();
+    const int shownTop = t->BClose->y();
+    t->BHelp->click();
+    EXPECT_EQ(t->BHelp->text(), "Show Help");
+    EXPECT_LT(t->BClose->y(), shownTop);
+    EXPECT_LT(t->height(), shownHeight);
+    EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());
+    t->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_NE(SettingsText().find("\"ShowHelp\"=\"0\""), std::string::npos);
+
+    w->TransposeItem->trigger();
+    t = w->TransposeForm();
+    EXPECT_FALSE(t->HelpShown());
+    EXPECT_EQ(t->BHelp->text(), "Show Help");
+    EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());
+    t->BHelp->click();
+    EXPECT_EQ(t->BHelp->text(), "Hide help");
+    EXPECT_EQ(t->height(), shownHeight);
+    w->close();
+}
+
+} // namespace

@@ -1,0 +1,303 @@
+// The settings dialog over a real main window: showing, Apply, Cancel, its
+// number and key edits, and controller learning.
+#include "widgets/ImageStripControl.h"
+#include "widgets/KnobRow.h"
+#include "widgets/UpDown.h"
+#include "widgets/RotaryKnob.h"
+#include "widgets/PianoKeyboard.h"
+#include "widgets/KeyCaptureEdit.h"
+#include "mainwindow/MainWindow.h"
+#include "instrument/KeyMap.h"
+#include "dialogs/SettingsDialog.h"
+
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsDialogTest : public WindowFixture {
+protected:
+    TSettingsDialog* Open(TMainWindow& w) {
+        w.SettingsItem->trigger();
+        QApplication::processEvents();
+        return w.SettingsDialog();
+    }
+    static void Key(QWidget* to, int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(to, &press);
+    }
+};
+
+TEST_F(SettingsDialogTest, OpensOnceOnGeneralWithItsOwnKeyWidthSlider) {
+    auto w = Start();
+    TSettingsDialog* s = Open(*w);
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(s->isVisible());
+    EXPECT_EQ(s->windowTitle(), "Settings");
+    EXPECT_TRUE(s->windowFlags().testFlag(Qt::Tool));
+    std::vector<QString> tabs;
+    for (int i = 0; i < s->PageControl->count(); ++i) tabs.push_back(s->PageControl->tabText(i));
+    EXPECT_EQ(tabs, (std::vector<QString>{"General", "Playing", "Controller", "Joystick", "Mouse Wheel"}));
+    EXPECT_EQ(s->PageControl->currentWidget(), s->GeneralTab);
+    EXPECT_EQ(s->TBKeyWidth->parentWidget(), static_cast<QWidget*>(s->GBAppearance));
+    EXPECT_TRUE(s->TBKeyWidth->isVisible());
+    EXPECT_EQ(s->TBKeyWidth->value(), w->KeyWidthPosition());
+    s->TBKeyWidth->setValue(TMainWindow::KeyWidthMax); // acts at once
+    EXPECT_EQ(w->Keyboard1->ImageSize(), TImageSize::isBig);
+    EXPECT_TRUE(s->BOK->isDefault());
+    s->PageControl->setCurrentWidget(s->JoystickTab);
+    EXPECT_EQ(Open(*w), s); // the same dialog, back on its first page
+    EXPECT_EQ(s->PageControl->currentWidget(), s->GeneralTab);
+
+    s->close();
+    QApplication::processEvents();
+    EXPECT_EQ(w->SettingsDialog(), nullptr);
+    w->close();
+}
+
+TEST_F(SettingsDialogTest, ShowsTheOwnersValuesAndApplyWritesThemBack) {
+    StoreSettings([](TIniStore& store) {
+        store.WriteInteger("Keyboard", "VelShiftFactor", 0); // shown as quieter by 99
+        store.WriteInteger("Keyboard", "UpDownController", 129);
+        store.WriteInteger("Keyboard", "LeftRightController", 128);
+    });
+    auto w = Start();
+    TSettingsDialog* s = Open(*w);
+    EXPECT_TRUE(s->RBQuieter->isChecked());
+    EXPECT_EQ(s->EShiftPercent->text(), "99");
+    EXPECT_EQ(s->CBUpDown->currentText(), "(none)");
+    EXPECT_EQ(s->CBLeftRight->currentText(), "Pitch Wheel");
+    EXPECT_EQ(s->CBModWheel->currentText(), "001 Modulation");
+    EXPECT_EQ(s->CBModWheel->count(), 128);
+    EXPECT_EQ(s->CBUpDown->count(), 130);
+    EXPECT_EQ(s->CBWheelController->currentText(), "001 Modulation");
+    EXPECT_EQ(s->TBSensitivity->value(), 4);
+    EXPECT_TRUE(s->RBInternational->isChecked());
+    EXPECT_EQ(s->CBJoystickAction->count(), 30);
+    EXPECT_EQ(s->CBJoystickAction->currentIndex(), 0);
+
+    s->CBUpDown->setCurrentIndex(9);      // 007
+    s->CBLeftRight->setCurrentIndex(0);   // none
+    s->CBModWheel->setCurrentIndex(11);
+    s->CBWheelController->setCurrentIndex(1); // pitch wheel
+    s->TBSensitivity->setValue(7);
+    s->RBGerman->setChecked(true);
+    s->RBQuieter->setChecked(true);
+    s->EShiftPercent->setText("100");
+    emit s->EShiftPercent->editingFinished();
+    s->EVelocity->setText("90");
+    emit s->EVelocity->editingFinished();
+    s->CBJoystickAction->setCurrentIndex(6); // joystick 0 left/right with button 1
+    s->CBJoystickController->setCurrentIndex(12); // controller 10
+    EXPECT_EQ(w->JoystickTable().Code(0, TJoystickAxis::X, 1), 129) << "the main window's table before Apply";
+    s->BApply->click();
+    EXPECT_EQ(w->Keyboard1->State().UpDownController(), 7);
+    EXPECT_EQ(w->Keyboard1->State().LeftRightController(), 129);
+    EXPECT_EQ(w->ModulationController(), 11);
+    EXPECT_EQ(w->MouseWheelController(), 128);
+    EXPECT_EQ(w->MouseWheelSensitivity, 7);
+    EXPECT_EQ(w->Keyboard1->Language(), TLanguage::German);
+    EXPECT_EQ(w->Keyboard1->State().Velocity(), 90);
+    EXPECT_FLOAT_EQ(w->Keyboard1->State().VelocityShiftFactor(), 0.01f); // 0, kept at the keyboard's least
+    EXPECT_EQ(w->JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
+    // The action list shows each slot's code.
+    s->CBJoystickAction->setCurrentIndex(0);
+    EXPECT_EQ(s->CBJoystickController->currentText(), "(none)");
+    s->CBJoystickAction->setCurrentIndex(6);
+    EXPECT_EQ(s->CBJoystickController->currentText(), "010 Pan");
+    s->BOK->click();
+    QApplication::processEvents();
+    EXPECT_EQ(w->SettingsDialog(), nullptr);
+    w->close();
+    w.reset();
+
+    // The owners keep them: the next start has them all.
+    w = Start();
+    EXPECT_EQ(w->Keyboard1->State().UpDownController(), 7);
+    EXPECT_EQ(w->Keyboard1->State().LeftRightController(), 129);
+    EXPECT_EQ(w->ModulationController(), 11);
+    EXPECT_EQ(w->MouseWheelController(), 128);
+    EXPECT_EQ(w->MouseWheelSensitivity, 7);
+    EXPECT_EQ(w->Keyboard1->Language(), TLanguage::German);
+    EXPECT_EQ(w->Keyboard1->State().Velocity(), 90);
+    EXPECT_EQ(w->JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
+    s = Open(*w);
+    EXPECT_TRUE(s->RBQuieter->isChecked());
+    EXPECT_EQ(s->EShiftPercent->text(), "99");
+    EXPECT_EQ(s->CBModWheel->currentIndex(), 11);
+    s->close();
+    w->close();
+}
+
+TEST_F(SettingsDialogTest, CancelUndoesTheAppearanceBackToTheLastApply) {
+    auto w = Start();
+    TSettingsDialog* s = Open(*w);
+    const int width = w->KeyWidthPosition();
+    ASSERT_TRUE(s->CBOldStyle->isEnabled());
+    s->CBOldStyle->setChecked(true);
+    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::psDraw); // at once
+    s->TBKeyWidth->setValue(width + 3);
+    s->CBShowArrows->setChecked(false);
+    EXPECT_FALSE(w->ArrowsVisible());
+    s->BCancel->click();
+    QApplication::processEvents();
+    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::psImage);
+    EXPECT_EQ(w->KeyWidthPosition(), width);
+    EXPECT_TRUE(w->ArrowsVisible());
+
+    // After Apply, Cancel goes back to the Apply, except for the arrows.
+    s = Open(*w);
+    s->CBOldStyle->setChecked(true);
+    s->TBKeyWidth->setValue(width + 2);
+    s->CBShowArrows->setChecked(false);
+    s->BApply->click();
+    s->CBOldStyle->setChecked(false);
+    s->TBKeyWidth->setValue(width);
+    Key(s, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(w->SettingsDialog(), nullptr);
+    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::psDraw);
+    EXPECT_EQ(w->KeyWidthPosition(), width + 2);
+    EXPECT_TRUE(w->ArrowsVisible());
+    w->close();
+}
+
+TEST_F(SettingsDialogTest, NumberEditsClampIgnoreAndRestoreAndKeepEnterAndEscape) {
+    auto w = Start();
+    TSettingsDialog* s = Open(*w);
+    QLineEdit* e = s->EVelocity;
+    e->setFocus();
+    for (auto [typed, shown] : std::vector<std::pair<QString, QString>>{{"500", "127"}, {"abc", "127"}, {"-3", "0"}, {"64", "64"}}) {
+        e->setText(typed);
+        Key(e, Qt::Key_Return); // taken by the edit, not by the default button
+        EXPECT_EQ(e->text(), shown) << typed.toStdString();
+        EXPECT_TRUE(s->isVisible());
+    }
+    EXPECT_EQ(s->UDVelocity->Position(), 64);
+    e->setText("12");
+    Key(e, Qt::Key_Escape); // the up-down's value comes back; the dialog stays
+    EXPECT_EQ(e->text(), "64");
+    EXPECT_TRUE(s->isVisible());
+    s->EShiftPercent->setText("0");
+    emit s->EShiftPercent->editingFinished();
+    EXPECT_EQ(s->EShiftPercent->text(), "1");
+    s->close();
+    w->close();
+}
+
+TEST_F(SettingsDialogTest, KeyEditsTakeOnlyACKeyOfTheirManual) {
+    auto w = Start();
+    TSettingsDialog* s = Open(*w);
+    s->EUpperKey->setFocus();
+    auto press = [](TKeyCaptureEdit* edit, int scanCode) {
+        TKeyData d;
+        d.scanCode = static_cast<std::uint8_t>(scanCode);
+        d.virtualKey = KeyMap::ScanCodeToVirtualKey(d.scanCode, false);
+        bool handled = false;
+        edit->KeyHandler(d, handled);
+    };
+    int invalidUpper = 1;
+    while (TPianoKeyboard::IsValidUpperCKey(invalidUpper)) ++invalidUpper;
+    int validUpper = 17;
+    while (!TPianoKeyboard::IsValidUpperCKey(validUpper) || validUpper == 16) ++validUpper;
+    s->EUpperKey->Clear();
+    press(s->EUpperKey, invalidUpper);
+    EXPECT_EQ(s->EUpperKey->Sequence().Count(), 0);
+    s->BApply->click();
+    EXPECT_EQ(w->Keyboard1->UpperCScanCode(), 16) << "no key leaves the code";
+    press(s->EUpperKey, validUpper);
+    EXPECT_EQ(s->EUpperKey->Sequence().Count(), 1);
+    s->BApply->click();
+    EXPECT_EQ(w->Keyboard1->UpperCScanCode(), validUpper);
+    s->BUpperDefault->click();
+    s->BApply->click();
+    EXPECT_EQ(w->Keyboard1->UpperCScanCode(), 16);
+
+    // The lower manual takes its own keys only.
+    int validLower = 1;
+    while (!TPianoKeyboard::IsValidLowerCKey(validLower) || validLower == 44) ++validLower;
+    s->ELowerKey->Clear();
+    press(s->ELowerKey, validUpper);
+    EXPECT_EQ(s->ELowerKey->Sequence().Count(), TPianoKeyboard::IsValidLowerCKey(validUpper) ? 1 : 0);
+    s->ELowerKey->Clear();
+    press(s->ELowerKey, validLower);
+    s->BApply->click();
+    EXPECT_EQ(w->Keyboard1->LowerCScanCode(), validLower);
+    s->close();
+    w->close();
+    w.reset();
+    w = Start();
+    EXPECT_EQ(w->Keyboard1->LowerCScanCode(), validLower);
+    w->close();
+}
+
+TEST_F(SettingsDialogTest, ControllersSentPickTheCodeInTheFocusedOrPagesCombo) {
+    auto w = Start();
+    TSettingsDialog* s = Open(*w);
+    auto knob = [&](int controller) { w->OutputMessage(0xB0, static_cast<std::uint8_t>(controller), 10); };
+    auto bend = [&] {
+        int value = 1000;
+        w->ICPitch->SetPosition(value);
+        w->ICPitch->OnScroll(w->ICPitch, value); // the pitch wheel moved by hand
+    };
+
+    s->PageControl->setCurrentWidget(s->ControllerTab);
+    s->CBModWheel->setFocus();
+    w->KnobRow().AddKnob("Cutoff", 74, 0, 64);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(w->KnobRow().Knob(1), &down); // the knob turned a step
+    ASSERT_FALSE(out.sent.empty());
+    EXPECT_EQ(s->CBModWheel->currentIndex(), 74);
+    bend(); // no pitch wheel for the modulation wheel
+    EXPECT_EQ(s->CBModWheel->currentIndex(), 74);
+    s->CBUpDown->setFocus();
+    bend();
+    EXPECT_EQ(s->CBUpDown->currentText(), "Pitch Wheel");
+
+    s->PageControl->setCurrentWidget(s->JoystickTab);
+    s->CBJoystickAction->setFocus();
+    s->CBJoystickAction->setCurrentIndex(4); // joystick 1 up/down
+    s->CBNoAutoChoice->setChecked(true);
+    knob(7);
+    EXPECT_EQ(s->CBJoystickController->currentText(), "(none)");
+    s->CBNoAutoChoice->setChecked(false);
+    knob(7);
+    EXPECT_EQ(s->CBJoystickController->currentText(), "007 Channel Volume");
+    EXPECT_EQ(s->JoystickTableCopy().Code(1, TJoystickAxis::Y, 0), 7);
+
+    s->PageControl->setCurrentWidget(s->MouseWheelTab);
+    s->TBSensitivity->setFocus();
+    knob(11);
+    EXPECT_EQ(s->CBWheelController->currentText(), "011 Expression");
+
+    // A received controller teaches too; a hidden dialog learns nothing.
+    s->hide();
+    knob(12);
+    EXPECT_EQ(s->CBWheelController->currentText(), "011 Expression");
+    s->close();
+    w->close();
+}
+
+TEST_F(SettingsDialogTest, ClosingTheWindowClosesTheDialogFirst) {
+    auto w = Start();
+    TSettingsDialog* s = Open(*w);
+    s->CBShowArrows->setChecked(false); // not applied: the close cancels it
+    w->close();
+    EXPECT_TRUE(w->ArrowsVisible());
+    EXPECT_NE(SettingsText().find("\"ShowBasenoteButtons\"=\"1\""), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,519 @@
+#include "dialogs/WindowPlacement.h"
+#include "store/ProgramNames.h"
+#include "mainwindow/MainWindow.h"
+#include "widgets/TonecastApplication.h"
+#include "fake/FakeMidiDriver.h"
+#include "fake/FakeMidiInDriver.h"
+#include "widgets/QtServices.h"
+#include "store/RegistryFile.h"
+#include "widgets/ImageStripControl.h"
+#include "widgets/UpDown.h"
+#include "widgets/PianoKeyboard.h"
+
+#include "TempDir.h"
+#include "SentMessages.h"
+#include "WidgetHelpers.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QMenuBar>
+#include <QAction>
+#include <QToolButton>
+#include <QSlider>
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+        driver.devices = {"Synth"};
+        driver.mapperName = "Fendrel's Tonecast";
+        TTonecastApplication::Instance()->MessageSink = [this](const QString& text) {
+            messages.push_back(text.toStdString());
+        };
+    }
+    void TearDown() override {
+        TTonecastApplication::Instance()->MessageSink = nullptr;
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+    std::string RegFile() const { return names.RegistryFilePath(); }
+    std::string Root() const { return "HKEY_CURRENT_USER" + names.RegistryRoot(); }
+
+    TempDir dir;
+    const TProgramNames names = TProgramNames::ForExecutable("/usr/bin/tonecast");
+    FakeMidiOutDriver driver;
+    FakeMidiInDriver inDriver;
+    std::vector<std::string> messages;
+};
+
+TEST_F(MainWindowTest, StartsInThreeStagesAndOffersTheMapper) {
+    TMainWindow window(names, driver, inDriver);
+    EXPECT_EQ(window.Stage(), TMainWindow::TStage::Created);
+    EXPECT_EQ(window.windowTitle(), "Fendrel's Tonecast");
+    EXPECT_TRUE(driver.openHandles.empty());
+    window.show();
+    EXPECT_EQ(window.Stage(), TMainWindow::TStage::Shown);
+    EXPECT_TRUE(driver.openHandles.empty()); // devices open only after the window appeared
+    EXPECT_EQ(driver.listings, 0) << "the MIDI system was asked before the window was on screen";
+    EXPECT_TRUE(driver.calls.empty());
+    QApplication::processEvents();
+    EXPECT_EQ(window.Stage(), TMainWindow::TStage::Running);
+    ASSERT_EQ(driver.openHandles.size(), 1u);
+    EXPECT_EQ(driver.openHandles.begin()->second, MIDI_MAPPER);
+    EXPECT_EQ(window.MidiOutput().DeviceName(), "Fendrel's Tonecast");
+    EXPECT_TRUE(messages.empty());
+    window.close();
+}
+
+TEST_F(MainWindowTest, OutputMessageSendsThenReflects) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    window.OutputMessage(0xB0, 0, 5);
+    window.OutputMessage(0xB0, 32, 6);
+    window.OutputMessage(0xC0, 12, 0);
+    ASSERT_EQ(driver.sent.size(), 3u);
+    EXPECT_EQ(driver.sent[2].packed, 0x0CC0u);
+    EXPECT_EQ(window.Program(), 12);
+    EXPECT_EQ(window.BankMsb(), 5);
+    EXPECT_EQ(window.BankLsb(), 6);
+    // Only controller 0 before the program: the bank stays, the MSB is forgotten.
+    window.ReflectMessage(0xB3, 0, 9);
+    window.ReflectMessage(0xC3, 4, 0);
+    window.ReflectMessage(0xC3, 5, 0);
+    EXPECT_EQ(window.Program(), 5);
+    EXPECT_EQ(window.BankMsb(), 5);
+    window.close();
+}
+
+TEST_F(MainWindowTest, WithoutADeviceNothingIsSent) {
+    driver.openResult = MMSYSERR_NODRIVER;
+    driver.openGivesHandle = false;
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    ASSERT_EQ(messages.size(), 1u); // the failed open is shown
+    std::string text;
+    MidiErrorText(MMSYSERR_NODRIVER, text);
+    EXPECT_EQ(messages[0], text);
+    window.OutputMessage(0x90, 60, 100);
+    window.OutputMessage(0xC0, 7, 0);
+    EXPECT_TRUE(driver.sent.empty());
+    EXPECT_EQ(window.Program(), 7);
+    window.close();
+}
+
+TEST_F(MainWindowTest, ClosingSavesThePlacementBeforeThePortCloses) {
+    bool savedBeforeClose = false;
+    driver.onClose = [&](MidiHandle) {
+        TRegistryFileStore store(RegFile(), Root());
+        savedBeforeClose = store.ValueExists("KeyboardForm", "Top") &&
+                           store.ValueExists("KeyboardForm", "Width");
+    };
+    {
+        TMainWindow window(names, driver, inDriver);
+        window.show();
+        QApplication::processEvents();
+        window.move(123, 77);
+        window.resize(700, window.height());
+        QApplication::processEvents();
+        window.close();
+        EXPECT_TRUE(window.MidiOutput().IsClosed());
+    }
+    EXPECT_TRUE(savedBeforeClose);
+    TRegistryFileStore store(RegFile(), Root());
+    EXPECT_EQ(store.ReadInteger("KeyboardForm", "Width", 0), 700);
+    EXPECT_FALSE(store.ReadBool("KeyboardForm", "First Time", true));
+
+    // The next start comes back where this one ended.
+    TMainWindow again(names, driver, inDriver);
+    again.show();
+    QApplication::processEvents();
+    EXPECT_EQ(again.width(), 700);
+    EXPECT_EQ(again.x(), 123);
+    EXPECT_EQ(again.y(), 77);
+    EXPECT_EQ(again.height(), again.DesignHeight());
+    again.close();
+}
+
+TEST_F(MainWindowTest, AWindowThatNeverShowedLeavesTheSettingsAlone) {
+    {
+        TMainWindow window(names, driver, inDriver);
+        window.show();
+        QApplication::processEvents();
+        window.Keyboard1->SetChannel(6);
+        window.close();
+    }
+    const std::string before = ReadFile(RegFile());
+    { TMainWindow never(names, driver, inDriver); }
+    EXPECT_EQ(ReadFile(RegFile()), before);
+}
+
+TEST_F(MainWindowTest, FirstStartCentresTheWindow) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    QRect area = WorkArea(&window);
+    EXPECT_EQ(window.x(), area.left() + area.width() / 2 - window.width() / 2);
+    EXPECT_EQ(window.y(), area.top() + area.height() / 2 - window.height() / 2);
+    EXPECT_TRUE(window.FirstTime());
+    window.close();
+}
+
+QPoint KeyPoint(TPianoKeyboard* kb, int note) {
+    QRect r = kb->KeyRect(note);
+    return QPoint(r.left() + kb->KeyWidth() / 2, kb->height() - 5);
+}
+
+TEST_F(MainWindowTest, ClickingAKeySendsWithTheChordAndChannelOfTheControls) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.Keyboard1->PaintStyle(), TPaintStyle::psImage);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isSmall);
+    EXPECT_EQ(window.Keyboard1->BaseNote(), 36);
+    ASSERT_EQ(window.CBChord->count(), 8);
+    EXPECT_EQ(window.CBChord->itemText(3), "Major m7");
+    emit window.CBChord->activated(1); // Major
+    window.EChannel->setText("3");
+    emit window.EChannel->editingFinished();
+    EXPECT_EQ(window.Keyboard1->Channel(), 2);
+    EXPECT_EQ(window.SBChannel->Position(), 3);
+    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 48));
+    Release(window.Keyboard1, KeyPoint(window.Keyboard1, 48));
+    using M = std::tuple<int, int, int>;
+    EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0x92, 48, 100}, {0x92, 52, 100}, {0x92, 55, 100},
+                                                    {0x92, 48, 0}, {0x92, 52, 0}, {0x92, 55, 0}}));
+    window.close();
+}
+
+TEST_F(MainWindowTest, ChannelFieldDropsWhatIsNoChannel) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    for (const char* text : {"abc", "17", "0", ""}) {
+        window.EChannel->setText(text);
+        emit window.EChannel->editingFinished();
+        EXPECT_EQ(window.EChannel->text(), "1") << text;
+        EXPECT_EQ(window.Keyboard1->Channel(), 0);
+    }
+    window.EChannel->setText("16");
+    emit window.EChannel->editingFinished();
+    EXPECT_EQ(window.Keyboard1->Channel(), 15);
+    window.EChannel->setText("9");
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window.EChannel, &escape);
+    EXPECT_EQ(window.EChannel->text(), "16");
+    window.SBChannel->DownButton()->click();
+    EXPECT_EQ(window.Keyboard1->Channel(), 14);
+    EXPECT_EQ(window.EChannel->text(), "15");
+    window.close();
+}
+
+TEST_F(MainWindowTest, StatusBarShowsBaseNoteAndHoveredNote) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.StatusText(2), "Base: C1");
+    Move(window.Keyboard1, KeyPoint(window.Keyboard1, 60), Qt::NoButton);
+    EXPECT_EQ(window.StatusText(1), "C3");
+    window.Keyboard1->SetBaseNoteWhiteIndex(window.Keyboard1->BaseNoteWhiteIndex() + 1);
+    EXPECT_EQ(window.StatusText(2), "Base: D1");
+    const QFontMetrics metrics(window.statusBar()->font());
+    EXPECT_GE(window.StatusPanelWidth(1), metrics.horizontalAdvance("WWWWWWWWW"));
+    EXPECT_GE(window.StatusPanelWidth(3), metrics.horizontalAdvance("Octave: 122"));
+    window.close();
+}
+
+TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
+    {
+        TMainWindow window(names, driver, inDriver);
+        window.show();
+        QApplication::processEvents();
+        emit window.CBChord->activated(2);
+        window.Keyboard1->SetChannel(4);
+        window.Keyboard1->SetBaseNote(50);
+        window.close();
+    }
+    TMainWindow again(names, driver, inDriver);
+    again.show();
+    QApplication::processEvents();
+    EXPECT_EQ(again.Keyboard1->Chord(), TChord::chMinor);
+    EXPECT_EQ(again.CBChord->currentIndex(), 2);
+    EXPECT_EQ(again.Keyboard1->Channel(), 4);
+    EXPECT_EQ(again.EChannel->text(), "5");
+    EXPECT_EQ(again.Keyboard1->BaseNote(), 50);
+    again.close();
+}
+
+TEST_F(MainWindowTest, ClosingReleasesSoundingNotesBeforeThePortCloses) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
+    window.Keyboard1->MarkExternalNote(64, 90);
+    driver.calls.clear();
+    driver.sent.clear();
+    window.close();
+    using M = std::tuple<int, int, int>;
+    EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0x90, 60, 0}}));
+    ASSERT_GE(driver.calls.size(), 3u);
+    EXPECT_EQ(driver.calls.front(), "send");
+    EXPECT_EQ(driver.calls.back(), "close");
+}
+
+TEST_F(MainWindowTest, EveryShutdownStepRunsWhenTheDeviceFails) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
+    driver.sendResult = MMSYSERR_NODRIVER; // the device went away under the held note
+    driver.resetResult = MMSYSERR_NODRIVER;
+    window.close();
+    EXPECT_NE(ReadFile(RegFile()).find("\"First Time\"=\"0\""), std::string::npos) << "the settings were not saved";
+    EXPECT_TRUE(driver.openHandles.empty()) << "the device was left open";
+    std::string text;
+    MidiErrorText(MMSYSERR_NODRIVER, text);
+    ASSERT_EQ(messages.size(), 1u); // the first error, once everything was done
+    EXPECT_EQ(messages[0], text);
+}
+
+TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    driver.sendResult = MMSYSERR_NOMEM;
+    window.OutputMessage(0xB0, 1, 100);
+    std::string text;
+    MidiErrorText(MMSYSERR_NOMEM, text);
+    EXPECT_EQ(window.StatusText(0).toStdString(), text);
+    EXPECT_TRUE(messages.empty()); // no box that would take the mouse or key of a held note
+    EXPECT_EQ(window.ICMW->Position(), 100); // the window still follows
+    driver.sendResult = MMSYSERR_NOERROR;
+    window.close();
+}
+
+TEST_F(MainWindowTest, OnlyTheClientAreaIsBlack) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.centralWidget()->palette().color(QPalette::Window), QColor(Qt::black));
+    for (QWidget* w : {static_cast<QWidget*>(window.menuBar()), static_cast<QWidget*>(window.statusBar()),
+                       static_cast<QWidget*>(&window)}) {
+        const QPalette p = w->palette();
+        EXPECT_EQ(p.color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+        EXPECT_EQ(p.color(QPalette::WindowText), QApplication::palette().color(QPalette::WindowText));
+    }
+    window.close();
+}
+
+TEST_F(MainWindowTest, TheWidthLimitFollowsTheKeyboard) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    window.Keyboard1->SetPaintStyle(TPaintStyle::psDraw);
+    window.Keyboard1->SetKeyWidth(6);
+    window.UpdateFromKeyboard();
+    EXPECT_EQ(window.maximumWidth(), window.MaximumWidth());
+    window.resize(2000, window.height());
+    EXPECT_EQ(window.width(), 75 * 6 + 5 + window.Keyboard1->x() + window.ICRightArrow->width());
+    window.close();
+}
+
+TEST_F(MainWindowTest, AMaximisedWindowComesBackWhereItStood) {
+    QPoint pos;
+    QSize size;
+    {
+        TMainWindow window(names, driver, inDriver);
+        window.show();
+        QApplication::processEvents();
+        window.move(120, 90);
+        window.resize(700, window.height());
+        pos = window.pos();
+        size = window.size();
+        window.setWindowState(Qt::WindowMaximized);
+        QApplication::processEvents();
+        window.close();
+    }
+    for (int restart = 0; restart < 2; ++restart) {
+        TMainWindow again(names, driver, inDriver);
+        again.show();
+        QApplication::processEvents();
+        again.setWindowState(Qt::WindowNoState);
+        QApplication::processEvents();
+        EXPECT_EQ(again.pos(), pos) << "restart " << restart;
+        EXPECT_EQ(again.size(), size) << "restart " << restart;
+        again.setWindowState(Qt::WindowMaximized);
+        QApplication::processEvents();
+        again.close();
+    }
+}
+
+TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    const int height = window.height();
+    window.resize(50, 900);
+    EXPECT_EQ(window.width(), window.MinimumWidth());
+    EXPECT_EQ(window.height(), height);
+    window.resize(5000, height);
+    EXPECT_EQ(window.width(), window.MaximumWidth());
+    EXPECT_EQ(window.Keyboard1->width(), window.Keyboard1->FullWidth());
+    window.close();
+}
+
+TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+    EXPECT_EQ(window.StatusText(3), "Octave: 2");
+    EXPECT_TRUE(window.Keyboard1->CaptureKeyboard());
+    QAction* up = nullptr;
+    for (QAction* a : window.menuBar()->actions())
+        if (a->menu())
+            for (QAction* item : a->menu()->actions())
+                if (item->text() == "Octave Up") up = item;
+    ASSERT_NE(up, nullptr);
+    EXPECT_EQ(up->shortcut(), QKeySequence(Qt::Key_F4));
+    up->trigger();
+    EXPECT_EQ(window.StatusText(3), "Octave: 3");
+    emit window.MidiInItem->aboutToShow(); // the menu loop
+    EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
+    emit window.MidiInItem->aboutToHide();
+    EXPECT_TRUE(window.Keyboard1->CaptureKeyboard());
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QApplication::processEvents();
+    EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
+    window.close();
+}
+
+class PitchReleaseTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PitchReleaseTest, ThePitchWheelReturnsInHalvingSteps) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    const int start = GetParam();
+    window.ICPitch->SetPosition(start);
+    driver.sent.clear();
+    Release(window.ICPitch, QPoint(10, 30)); // the mouse goes up without Ctrl
+    std::vector<int> bends;
+    for (const auto& s : driver.sent) {
+        ASSERT_EQ(s.packed & 0xF0, 0xE0u);
+        bends.push_back(static_cast<int>(((s.packed >> 8) & 0x7F) | (((s.packed >> 16) & 0x7F) << 7)) - 8192);
+    }
+    std::vector<int> expected = {2000, 1000, 500, 250, 125, 62, 31, 15, 0};
+    if (start < 0)
+        for (int& v : expected) v = -v;
+    EXPECT_EQ(bends, expected);
+    EXPECT_EQ(window.ICPitch->Position(), 0);
+
+    window.ICPitch->SetPosition(start);
+    driver.sent.clear();
+    Release(window.ICPitch, QPoint(10, 30), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_TRUE(driver.sent.empty());
+    EXPECT_EQ(window.ICPitch->Position(), start);
+    window.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, PitchReleaseTest, ::testing::Values(4000, -4000));
+
+TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    window.Keyboard1->SetChannel(2);
+    driver.sent.clear();
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(window.ICMW, &end);
+    using M = std::tuple<int, int, int>;
+    EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0xB2, 1, 127}}));
+    // A modulation message moves the wheel, and hold mode starts from it.
+    window.ReflectMessage(0xB5, 1, 40);
+    EXPECT_EQ(window.ICMW->Position(), 40);
+    window.ReflectMessage(0xE0, 0, 0x50);
+    EXPECT_EQ(window.ICPitch->Position(), 0x50 * 128 - 8192);
+    driver.sent.clear();
+    window.Keyboard1->State().SetLeftRightController(ControllerCode::None);
+    QPoint p = KeyPoint(window.Keyboard1, 60);
+    Press(window.Keyboard1, p, Qt::RightButton);
+    Move(window.Keyboard1, p + QPoint(0, -6), Qt::RightButton);
+    Release(window.Keyboard1, p + QPoint(0, -6), Qt::RightButton);
+    bool sawModulation = false;
+    for (auto [s, d1, d2] : SentMessages(driver))
+        if (s == 0xB2 && d1 == 1) {
+            EXPECT_EQ(d2, 42);
+            sawModulation = true;
+        }
+    EXPECT_TRUE(sawModulation);
+    EXPECT_EQ(window.ICMW->Position(), 42); // what the keyboard sent moved the wheel
+    // A double click sets the wheel to 0 and sends it.
+    driver.sent.clear();
+    SendMouse(window.ICMW, QEvent::MouseButtonDblClick, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    Release(window.ICMW, QPoint(5, 5));
+    EXPECT_EQ(window.ICMW->Position(), 0);
+    EXPECT_EQ(SentMessages(driver).back(), (M{0xB2, 1, 0}));
+    window.close();
+}
+
+TEST_F(MainWindowTest, ArrowsScrollTheKeyboardByWhiteKeys) {
+    TMainWindow window(names, driver, inDriver);
+    window.show();
+    QApplication::processEvents();
+    const int base = window.Keyboard1->BaseNote();
+    Press(window.ICRightArrow, QPoint(5, 30));
+    Release(window.ICRightArrow, QPoint(5, 30));
+    EXPECT_EQ(window.Keyboard1->BaseNote(), 38);
+    Press(window.ICLeftArrow, QPoint(5, 30));
+    Release(window.ICLeftArrow, QPoint(5, 30));
+    EXPECT_EQ(window.Keyboard1->BaseNote(), base);
+    window.close();
+}
+
+TEST_F(MainWindowTest, KeyWidthBarMapsToKeyWidthAndImageSize) {
+    TMainWindow window(names, driver, inDriver);
+    EXPECT_EQ(window.KeyWidthPosition(), TMainWindow::KeyWidthMin); // small images
+    window.SetKeyWidthPosition(10);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isBig);
+    EXPECT_EQ(window.Keyboard1->KeyWidth(), 27);
+    window.SetKeyWidthPosition(5);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isNormal);
+    window.Keyboard1->SetPaintStyle(TPaintStyle::psDraw);
+    window.SetKeyWidthPosition(6);
+    EXPECT_EQ(window.Keyboard1->KeyWidth(), static_cast<int>(std::lround(std::exp(2.0))) + 6);
+    EXPECT_EQ(window.KeyWidthPosition(), 6);
+    window.close();
+}
+
+class Thrower : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw std::runtime_error("thrown in a handler");
+        return QObject::event(e);
+    }
+};
+
+TEST_F(MainWindowTest, ExceptionsStopAtTheEventBoundary) {
+    Thrower thrower;
+    QApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    QApplication::processEvents();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "thrown in a handler");
+}
+
+} // namespace
