@@ -1,4 +1,4 @@
-// OutputMessage per message, through the main window to the fake driver.
+// One message played through the instrument of the main window to the fake driver.
 #include "store/ProgramNames.h"
 #include "mainwindow/MainWindow.h"
 #include "fake/FakeMidiDriver.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-void BM_OutputMessage(benchmark::State& state) {
+void BM_PlayMessage(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
     TMainWindow window(TProgramNames{}, driver, inDriver);
@@ -19,13 +19,13 @@ void BM_OutputMessage(benchmark::State& state) {
     window.MidiOutput().Open();
     std::uint8_t note = 0;
     for (auto _ : state) {
-        window.OutputMessage(0x90, note, 100);
+        window.Instrument().Play({0x90, note, 100});
         note = (note + 1) & 0x7F;
         if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
     }
     state.SetItemsProcessed(state.iterations());
     window.MidiOutput().Close();
 }
-BENCHMARK(BM_OutputMessage);
+BENCHMARK(BM_PlayMessage);
 
 } // namespace

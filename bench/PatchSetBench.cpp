@@ -40,9 +40,9 @@ void BM_SendProgramAndBank(benchmark::State& state) {
     TMainWindow window(TProgramNames{}, driver, inDriver);
     window.MidiOutput().SetDeviceID(MIDI_MAPPER);
     window.MidiOutput().Open();
-    window.ReflectMessage(0xB0, 0, 5);
-    window.ReflectMessage(0xB0, 32, 6);
-    window.ReflectMessage(0xC0, 10, 0);
+    window.Instrument().Show({0xB0, 0, 5});
+    window.Instrument().Show({0xB0, 32, 6});
+    window.Instrument().Show({0xC0, 10, 0});
     for (auto _ : state) {
         window.SendProgramAndBank();
         if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();

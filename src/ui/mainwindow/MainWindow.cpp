@@ -16,6 +16,7 @@
 #include "dialogs/ChordEditorDialog.h"
 #include "dialogs/TransposeDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "widgets/QtMessageWindow.h"
 #include "widgets/QtServices.h"
 
 #include <QApplication>
@@ -39,7 +40,8 @@ public:
 
 TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks,
                        QWidget* parent)
-    : TInstrumentForm(std::move(names), parent), joystickDriver_(joysticks ? *joysticks : noJoysticks_) {
+    : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMessageWindows()),
+      joystickDriver_(joysticks ? *joysticks : noJoysticks_) {
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
     ErrForm1 = new TPatchWarningsDialog(this);
@@ -52,9 +54,10 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
     LoadBackground(ScreenDepth());
     form_->installEventFilter(this); // its background
     qApp->installEventFilter(this); // the window's own keys, ahead of the focused control
-    OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { OutputMessage(s, d1, d2); };
+    instrument_.SetListener(this);
+    OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { instrument_.Play(TShortMessage{s, d1, d2}); };
     Keyboard1->OnDisplayEvent = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        ReflectMessage(s, d1, d2);
+        instrument_.Show(TShortMessage{s, d1, d2});
     };
     Keyboard1->OnNoteHover = [this](TPianoKeyboard*, const std::string& name) {
         SetStatusText(1, QString::fromStdString(name));
@@ -79,26 +82,37 @@ void TMainWindow::ShowError(const std::string& text) {
     else SetStatusText(0, QString::fromStdString(text));
 }
 
-void TMainWindow::MidiInputData(TMidiInput* port) {
-    // What is queued now, not what keeps arriving meanwhile: a sender that never
-    // pauses must not hold the window here. Later records have woken it again.
-    for (int budget = port->EventCount(); budget > 0 && port->EventCount() >= 1; --budget) {
-        std::unique_ptr<TMidiEvent> event = port->GetEvent();
-        if (!event) break;
-        if (event->IsLong()) continue; // system exclusive is dropped
-        const TShortMessage m = ShortMessage::AsNoteOn({event->status, event->data1, event->data2});
-        const std::uint8_t status = m.status, data1 = m.data1, data2 = m.data2;
-        const bool thru = MidiThru->isChecked();
-        if (thru) Keyboard1->PlayMessage(status, data1, data2, true);
-        if (!ShortMessage::IsNoteOn(status)) {
-            ReflectMessage(status, data1, data2);
-        } else if (!thru) {
-            TellChordEditor(status, data1, data2);
-            Keyboard1->MarkExternalNote(data1, data2);
-            if (data2 != 0 && Keyboard1->OnNoteHover) Keyboard1->OnNoteHover(Keyboard1, Keyboard1->DisplayName(data1));
-        }
+void TMainWindow::MessageShown(const TShortMessage& m) {
+    if (settingsDialog_ && settingsDialog_->isVisible() && (m.status >> 4 == 0xB || m.status >> 4 == 0xE))
+        settingsDialog_->LearnController(m.status >> 4 == 0xE ? ControllerCode::PitchBend : m.data1);
+    switch (m.status >> 4) {
+    case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2)); break;
+    case 0xB:
+        if (m.data1 == modulationController_) ICMW->SetPosition(m.data2);
+        if (m.data1 == mouseWheelController_) mouseWheelValue_ = m.data2;
+        Keyboard1->SetControllerValue(m.data1, m.data2);
+        knobRow_->ReflectController(m.data1, m.data2);
+        if (knobEditor_ && knobEditor_->isVisible()) knobEditor_->ControllerSeen(m.data1);
+        break;
+    default: break;
     }
 }
+
+void TMainWindow::MessagePlayed(const TShortMessage& m) { TellChordEditor(m.status, m.data1, m.data2); }
+
+void TMainWindow::ThruReceived(const TShortMessage& m) { Keyboard1->PlayMessage(m.status, m.data1, m.data2, true); }
+
+void TMainWindow::NoteReceived(const TShortMessage& m) {
+    TellChordEditor(m.status, m.data1, m.data2);
+    Keyboard1->MarkExternalNote(m.data1, m.data2);
+    if (m.data2 != 0 && Keyboard1->OnNoteHover) Keyboard1->OnNoteHover(Keyboard1, Keyboard1->DisplayName(m.data1));
+}
+
+void TMainWindow::ProgramBankChanged() { ShowProgramAndBank(); }
+
+// In the status bar, not a box: a box would take the key or button whose
+// release ends the note.
+void TMainWindow::SendFailed(const std::string& text) { SetStatusText(0, QString::fromStdString(text)); }
 
 void TMainWindow::CreateStatusBar() {
     QStatusBar* bar = statusBar();
@@ -152,7 +166,7 @@ int TMainWindow::StatusPanelWidth(int panel) const {
 
 TMainWindow::~TMainWindow() {
     if (!closed_) FormClose();
-    // The ports go before the list of open devices they share.
+    // The menus go before the instrument whose ports they open.
     delete MidiInMenu1;
     delete MidiOutMenu1;
 }
@@ -237,8 +251,8 @@ void TMainWindow::DeferredStart() {
         auto store = names_.OpenRegistryStore();
         const TSettingsSection section(*store, MainWindowSettings::Section);
         const std::string script = section.Read(MainWindowSettings::PatchScript);
-        if (!script.empty() && !ApplyPatchSet(script) && patchSet_)
-            SelectPatch(patchSet_->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
+        if (!script.empty() && !ApplyPatchSet(script) && instrument_.PatchSet())
+            SelectPatch(instrument_.PatchSet()->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
     }
     SetStatusText(0, QString());
     // The MIDI system is first asked for its devices here, once the window is on screen.
@@ -252,16 +266,6 @@ void TMainWindow::DeferredStart() {
     stage_ = TStage::Running;
 }
 
-void TMainWindow::SendDirect(const TShortMessage& m) {
-    try {
-        MidiOutput().SendShortMsg(m.status, m.data1, m.data2);
-    } catch (const EMidiOutputError& e) {
-        // In the status bar, not a box: a box would take the key or button
-        // whose release ends the note.
-        SetStatusText(0, QString::fromStdString(e.what()));
-    }
-}
-
 void TMainWindow::PresentDialog(QWidget* dialog) {
     if (dialog->isMinimized()) dialog->showNormal();
     dialog->show();
@@ -269,34 +273,6 @@ void TMainWindow::PresentDialog(QWidget* dialog) {
     dialog->activateWindow();
 }
 
-void TMainWindow::OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    SendDirect(TShortMessage{status, data1, data2});
-    ReflectMessage(status, data1, data2);
-    TellChordEditor(status, data1, data2);
-}
-
-void TMainWindow::ReflectMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    data1 &= 0x7F;
-    data2 &= 0x7F;
-    if (settingsDialog_ && settingsDialog_->isVisible() && (status >> 4 == 0xB || status >> 4 == 0xE))
-        settingsDialog_->LearnController(status >> 4 == 0xE ? ControllerCode::PitchBend : data1);
-    switch (status >> 4) {
-    case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(data1, data2)); break;
-    case 0xB:
-        receivedBank_.Controller(data1, data2);
-        if (data1 == modulationController_) ICMW->SetPosition(data2);
-        if (data1 == mouseWheelController_) mouseWheelValue_ = data2;
-        Keyboard1->SetControllerValue(data1, data2);
-        knobRow_->ReflectController(data1, data2);
-        if (knobEditor_ && knobEditor_->isVisible()) knobEditor_->ControllerSeen(data1);
-        break;
-    case 0xC:
-        receivedBank_.ProgramChange(programBank_, data1);
-        ShowProgramAndBank();
-        break;
-    default: break;
-    }
-}
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
     FormClose();
@@ -358,7 +334,7 @@ void TMainWindow::LoadWindowSettings(TIniStore& store) {
     values.Load(store, Keyboard1->Chord() == TChord::chCustom);
     MidiThru->setChecked(values.midiThru);
     firstTime_ = values.firstTime;
-    programBank_.Restore(values.program, values.bankMsb, values.bankLsb);
+    instrument_.ProgramBank().Restore(values.program, values.bankMsb, values.bankLsb);
     SetMouseWheelController(values.mouseWheelController);
     MouseWheelSensitivity = values.mouseWheelSensitivity;
     knobPreset_ = values.knobPreset;
@@ -385,18 +361,18 @@ TMainWindowValues TMainWindow::Values() const {
     TMainWindowValues values;
     values.midiThru = MidiThru->isChecked();
     values.firstTime = firstTime_;
-    values.program = programBank_.Program();
-    values.bankMsb = programBank_.BankMsb();
-    values.bankLsb = programBank_.BankLsb();
+    values.program = instrument_.ProgramBank().Program();
+    values.bankMsb = instrument_.ProgramBank().BankMsb();
+    values.bankLsb = instrument_.ProgramBank().BankLsb();
     values.mouseWheelController = mouseWheelController_;
     values.mouseWheelSensitivity = MouseWheelSensitivity;
     values.knobPreset = knobPreset_;
     values.stayOnTop = StayOnTopItem->isChecked();
     if (Keyboard1->Chord() == TChord::chCustom) values.customChord = customChord_;
     values.dialogFlags = dialogFlags_;
-    if (patchSet_) {
-        values.patchScript = patchSet_->FileName;
-        values.patch = currentPatch_ ? currentPatch_->Path() : std::string();
+    if (instrument_.PatchSet()) {
+        values.patchScript = instrument_.PatchSet()->FileName;
+        values.patch = instrument_.CurrentPatch() ? instrument_.CurrentPatch()->Path() : std::string();
     }
     return values;
 }

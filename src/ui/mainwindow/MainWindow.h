@@ -1,12 +1,12 @@
 #pragma once
-// The main window: owns the MIDI devices, sends everything the instrument
-// produces, mirrors sent and received messages, and keeps its settings.
+// The main window: lays out the menus, the status bar and the panels, wires
+// them to the instrument, follows what the instrument tells, and keeps its settings.
 #include "instrument/ChordList.h"
 #include "instrument/ControllerInputs.h"
 #include "instrument/ExportImport.h"
 #include "instrument/KnobSnapshots.h"
 #include "instrument/MainWindowSettings.h"
-#include "instrument/ProgramBank.h"
+#include "instrument/Instrument.h"
 #include "mainwindow/InstrumentForm.h"
 #include "mainwindow/MidiDeviceMenu.h"
 #include "instrument/JoystickDriver.h"
@@ -42,7 +42,7 @@ class TKnobRow;
 class TKnobLabel;
 class TRotaryKnob;
 
-class TMainWindow : public TInstrumentForm {
+class TMainWindow : public TInstrumentForm, private TInstrumentListener {
     Q_OBJECT
 public:
     static constexpr QEvent::Type DeferredStartEvent = static_cast<QEvent::Type>(QEvent::User + 300);
@@ -54,17 +54,15 @@ public:
                QWidget* parent = nullptr);
     ~TMainWindow() override;
 
-    // The one path to the output: send, then bring the window in line.
-    void OutputMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
-    void ReflectMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
 
     void LoadSettings(TIniStore& store) override;
     void SaveSettings(TIniStore& store) override;
 
     enum class TStage { Created, Shown, Running, Closing };
     TStage Stage() const { return stage_; }
-    TMidiOutput& MidiOutput() { return MidiOutMenu1->Port(); }
-    TMidiInput& MidiInput() { return MidiInMenu1->Port(); }
+    TMidiOutput& MidiOutput() { return instrument_.Output(); }
+    TMidiInput& MidiInput() { return instrument_.Input(); }
+    TInstrument& Instrument() { return instrument_; }
 
     TPatchWarningsDialog* ErrForm1; // the warnings window, hidden until a patch set has something to say
     TMidiInMenu* MidiInMenu1;
@@ -135,9 +133,9 @@ public:
     QAction* PatchesSeparator;
     QAction* ChoosePatchSetItem; // "&Choose Patch Set..."
 
-    int Program() const { return programBank_.Program(); }
-    int BankMsb() const { return programBank_.BankMsb(); }
-    int BankLsb() const { return programBank_.BankLsb(); }
+    int Program() const { return instrument_.ProgramBank().Program(); }
+    int BankMsb() const { return instrument_.ProgramBank().BankMsb(); }
+    int BankLsb() const { return instrument_.ProgramBank().BankLsb(); }
     void SendProgramAndBank();
     void SelectPatch(TPatchProgram* patch, bool rebuild, bool send);
     // Takes a loaded patch set (or none), dropping the one before.
@@ -145,12 +143,12 @@ public:
     // Loads a patch script and makes it the patch set; true when it failed,
     // the warnings window then tells why and the previous set stays.
     bool ApplyPatchSet(const std::string& fileName);
-    const TPatchSet* PatchSet() const { return patchSet_.get(); }
-    TPatchProgram* CurrentPatch() const { return currentPatch_; }
+    const TPatchSet* PatchSet() const { return instrument_.PatchSet(); }
+    TPatchProgram* CurrentPatch() const { return instrument_.CurrentPatch(); }
     // Silences every channel, one channel every 150 ms on the event loop's timer: the
     // window keeps answering meanwhile. A press while it runs changes nothing.
     void Panic();
-    bool PanicRunning() const { return panicChannel_ >= 0; }
+    bool PanicRunning() const { return instrument_.PanicRunning(); }
     // The mouse wheel and two joysticks as controllers.
     TJoystick* Joystick1; // device 0
     TJoystick* Joystick2; // device 1
@@ -197,7 +195,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    TOpenMidiDevices openDevices_; // before the menus, whose ports use it
+    TInstrument instrument_; // before the menus, which open its ports
     void FormShow();
     void DeferredStart();
     void FormClose();
@@ -247,12 +245,17 @@ private:
     void PatchChosen(int index);
     void ApplyPatch(bool send);
     void FillPatchMenu(QMenu* menu, const TPatchModeGroup& group);
-    void SendDirect(const TShortMessage& m);
     // A modeless dialog brought up: restored when minimised, shown, in front.
     static void PresentDialog(QWidget* dialog);
     QLineEdit* BankEdit(int which) const { return which == TProgramBank::Msb ? EMSB : ELSB; }
     TUpDown* BankUpDown(int which) const { return which == TProgramBank::Msb ? UDMSB : UDLSB; }
-    void MidiInputData(TMidiInput* port);
+    // What the instrument tells: the controls follow it.
+    void MessageShown(const TShortMessage& m) override;
+    void MessagePlayed(const TShortMessage& m) override;
+    void ThruReceived(const TShortMessage& m) override;
+    void NoteReceived(const TShortMessage& m) override;
+    void ProgramBankChanged() override;
+    void SendFailed(const std::string& text) override;
     void ShowError(const std::string& text);
     void ShowOctave();
     void CreateStatusBar();
@@ -277,16 +280,13 @@ private:
     void PanicStep();
     void EndPanic();
     QTimer* panicTimer_ = nullptr;
-    int panicChannel_ = -1; // the next channel to silence while Panic runs
+    bool panicShown_ = false; // the red panel and the wait cursor
     QPalette panicNormal_;
 
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
     bool applicationActive_ = false;
     std::array<QString, ExportImport::KindCount> exImFiles_; // chosen this run, per kind
     std::array<QString, 2> exImFolders_;                     // of the last file chosen: [export, import]
-    TReceivedBank receivedBank_;
-    TProgramBank programBank_;
-    std::unique_ptr<TPatchSet> patchSet_;
     QPointer<TPatchSetChooserDialog> patchSetChooser_;
     QPointer<TChordEditorDialog> chordEditor_;
     QPointer<TTransposeDialog> transposeForm_;
@@ -301,7 +301,6 @@ private:
     TChordList chordList_;
     int customChord_ = 0;
     std::array<bool, MainWindowSettings::DialogFlagCount> dialogFlags_{};
-    TPatchProgram* currentPatch_ = nullptr;
     const TPatchModeGroup* shownPatchGroup_ = nullptr;
     bool sendMsbFirst_ = false;
     bool firstTime_ = true;

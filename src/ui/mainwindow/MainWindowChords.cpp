@@ -75,7 +75,7 @@ void TMainWindow::OpenChordEditor() {
         TChordEditorDialog::TServices services;
         services.keyTable = &keyTable_;
         services.send = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-            SendDirect(TShortMessage{s, d1, d2});
+            instrument_.Send(TShortMessage{s, d1, d2});
         };
         services.openSettings = [this] { return names_.OpenRegistryStore(); };
         services.applied = [this] { ReloadChords(); };

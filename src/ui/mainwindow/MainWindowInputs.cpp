@@ -34,7 +34,7 @@ void TMainWindow::wheelEvent(QWheelEvent* event) {
         event->ignore(); // not ours: the system's default handling
         return;
     }
-    OutputMessage(message->status, message->data1, message->data2);
+    instrument_.Play(*message);
     event->accept();
 }
 
@@ -50,11 +50,11 @@ TAxisRanges RangesOf(const TJoystick& j) { return {j.XMin(), j.XMax(), j.YMin(),
 void TMainWindow::JoystickXYMove(TJoystick* sender, int x, int y, unsigned buttons) {
     for (const TShortMessage& m :
          joystickMapper_.XYMove(joystickTable_, sender->Device(), RangesOf(*sender), x, y, buttons, Keyboard1->Channel()))
-        OutputMessage(m.status, m.data1, m.data2);
+        instrument_.Play(m);
 }
 
 void TMainWindow::JoystickZMove(TJoystick* sender, int z, unsigned buttons) {
     for (const TShortMessage& m :
          joystickMapper_.ZMove(joystickTable_, sender->Device(), RangesOf(*sender), z, buttons, Keyboard1->Channel()))
-        OutputMessage(m.status, m.data1, m.data2);
+        instrument_.Play(m);
 }

@@ -44,7 +44,7 @@ void TMainWindow::CreateKnobRow() {
     knobRow_ = std::make_unique<TKnobRow>(LKnob1, Wheel1, LKnobCap1);
     knobRow_->OnKnobChange = [this](TKnobRow*, int controller, int value) {
         const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
-        OutputMessage(m.status, m.data1, m.data2);
+        instrument_.Play(m);
     };
     LayoutKnobRow();
 }
@@ -164,7 +164,7 @@ void TMainWindow::ShowSnapshot(int slot) {
 void TMainWindow::RecallSnapshot(int slot) {
     for (const auto& [controller, value] : KnobSnapshot::Decode(snapshots_.Values(slot))) {
         const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
-        OutputMessage(m.status, m.data1, m.data2);
+        instrument_.Play(m);
     }
 }
 

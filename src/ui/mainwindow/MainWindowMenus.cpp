@@ -78,8 +78,8 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
         connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
     }
 
-    MidiInMenu1 = new TMidiInMenu(midiIn, openDevices_, this);
-    MidiOutMenu1 = new TMidiOutMenu(midiOut, openDevices_, this);
+    MidiInMenu1 = new TMidiInMenu(instrument_.Input(), midiIn, this);
+    MidiOutMenu1 = new TMidiOutMenu(instrument_.Output(), midiOut, this);
     for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
         menu->DefaultMidiMapper = true;
         menu->RegPath = names_.ComponentRegPath();
@@ -89,7 +89,7 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
             SetStatusText(0, QString::fromStdString(text));
         };
     }
-    MidiInMenu1->SetOnMidiData([this](TMidiInput* port) { MidiInputData(port); });
+    MidiInMenu1->SetOnMidiData([this](TMidiInput*) { instrument_.ReadInput(MidiThru->isChecked()); });
     // Notes passed through end with their input, or they would hang.
     MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
         Keyboard1->ReleaseThruNotes();

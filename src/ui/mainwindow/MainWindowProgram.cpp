@@ -100,7 +100,7 @@ void TMainWindow::CreateProgramControls() {
     for (QWidget* w : {static_cast<QWidget*>(EProgram), static_cast<QWidget*>(UDProgram)})
         SetHint(w, "Current Program number (Shift+PageUp/PageDown)");
     UDProgram->OnClick = [this](TUpDown* sender, bool) {
-        programBank_.SetProgram(sender->Position() - 1);
+        instrument_.ProgramBank().SetProgram(sender->Position() - 1);
         SendProgramAndBank();
     };
     connect(EProgram, &QLineEdit::editingFinished, this, &TMainWindow::ProgramEdited);
@@ -133,12 +133,12 @@ void TMainWindow::CreateProgramControls() {
 }
 
 void TMainWindow::ShowProgramAndBank() {
-    const int program = programBank_.Program();
+    const int program = instrument_.ProgramBank().Program();
     UDProgram->SetPosition(program + 1);
     EProgram->setText(UDProgram->Position() == 0 ? QString("none") : QString::number(UDProgram->Position()));
-    const QString hint = QString::fromStdString(programBank_.BankHint());
+    const QString hint = QString::fromStdString(instrument_.ProgramBank().BankHint());
     for (int which : {TProgramBank::Msb, TProgramBank::Lsb}) {
-        const int value = programBank_.Byte(which);
+        const int value = instrument_.ProgramBank().Byte(which);
         BankUpDown(which)->SetPosition(value);
         BankEdit(which)->setText(NumberOrNone(value, TProgramBank::None));
     }
@@ -150,18 +150,16 @@ void TMainWindow::ShowProgramAndBank() {
 }
 
 void TMainWindow::SendProgramAndBank() {
-    const std::vector<TShortMessage> messages = programBank_.SendProgramAndBank(Keyboard1->Channel());
-    if (programBank_.Program() != TProgramBank::None) {
+    if (instrument_.ProgramBank().Program() != TProgramBank::None) {
         Keyboard1->ClearExternalMarks();
         Keyboard1->ReleaseAll();
     }
     ShowProgramAndBank();
-    for (const TShortMessage& m : messages) SendDirect(m);
-    if (!messages.empty()) Keyboard1->RestrikeHeldNote();
+    if (instrument_.SendProgramAndBank(Keyboard1->Channel())) Keyboard1->RestrikeHeldNote();
 }
 
 void TMainWindow::UserBankChange(int which, int value) {
-    programBank_.UserBankChange(which, value);
+    instrument_.ProgramBank().UserBankChange(which, value);
     SendProgramAndBank();
 }
 
@@ -170,7 +168,7 @@ void TMainWindow::ProgramEdited() {
     // Text that is no program number is dropped: the field shows the program again.
     // The same number sends again: a synthesizer that restarted gets its sound back.
     if (ParseField(EProgram->text(), 0, value) && value >= 1 && value <= 128) {
-        programBank_.SetProgram(value - 1);
+        instrument_.ProgramBank().SetProgram(value - 1);
         SendProgramAndBank();
     }
     ShowProgramAndBank();
@@ -248,7 +246,7 @@ void TMainWindow::StepProgram(int delta) {
     if (position < UDProgram->Min()) position = UDProgram->Max();
     else if (position > UDProgram->Max()) position = UDProgram->Min();
     UDProgram->SetPosition(position);
-    programBank_.SetProgram(position - 1);
+    instrument_.ProgramBank().SetProgram(position - 1);
     SendProgramAndBank();
 }
 
@@ -277,14 +275,14 @@ void TMainWindow::ResetPatchCombo() {
 }
 
 void TMainWindow::RebuildPatchCombo() {
-    if (!currentPatch_) {
+    if (!instrument_.CurrentPatch()) {
         ResetPatchCombo();
         shownPatchGroup_ = nullptr;
         CBProgramPatch->setCurrentIndex(0);
         SetStatusText(4, QString());
         return;
     }
-    const TPatchModeGroup* group = currentPatch_->Parent();
+    const TPatchModeGroup* group = instrument_.CurrentPatch()->Parent();
     if (group == shownPatchGroup_) return;
     ResetPatchCombo();
     shownPatchGroup_ = group;
@@ -297,8 +295,8 @@ void TMainWindow::RebuildPatchCombo() {
 
 void TMainWindow::SelectInCombo() {
     int index = 0;
-    if (currentPatch_) {
-        const int found = CBProgramPatch->findData(QVariant::fromValue(static_cast<void*>(currentPatch_)));
+    if (instrument_.CurrentPatch()) {
+        const int found = CBProgramPatch->findData(QVariant::fromValue(static_cast<void*>(instrument_.CurrentPatch())));
         if (found > 0) index = found;
     }
     CBProgramPatch->setCurrentIndex(index);
@@ -306,7 +304,7 @@ void TMainWindow::SelectInCombo() {
 }
 
 void TMainWindow::SelectPatch(TPatchProgram* patch, bool rebuild, bool send) {
-    currentPatch_ = patch;
+    instrument_.SetCurrentPatch(patch);
     if (rebuild) {
         RebuildPatchCombo();
         SelectInCombo();
@@ -316,8 +314,8 @@ void TMainWindow::SelectPatch(TPatchProgram* patch, bool rebuild, bool send) {
 }
 
 void TMainWindow::ApplyPatch(bool send) {
-    if (!currentPatch_) return;
-    const bool sending = programBank_.ApplyPatch(*currentPatch_, send);
+    if (!instrument_.CurrentPatch()) return;
+    const bool sending = instrument_.ProgramBank().ApplyPatch(*instrument_.CurrentPatch(), send);
     ShowProgramAndBank();
     if (sending) SendProgramAndBank();
 }
@@ -338,7 +336,7 @@ void TMainWindow::ChoosePatchSet() {
         patchSetChooser_ = new TPatchSetChooserDialog(
             this, [this](const std::string& file) { return ApplyPatchSet(file); },
             [this] { return names_.OpenRegistryStore(); },
-            [this] { return patchSet_ ? patchSet_->FileName : std::string(); });
+            [this] { return instrument_.PatchSet() ? instrument_.PatchSet()->FileName : std::string(); });
     }
     PresentDialog(patchSetChooser_.data());
 }
@@ -360,7 +358,7 @@ void TMainWindow::FillPatchMenu(QMenu* menu, const TPatchModeGroup& group) {
 }
 
 void TMainWindow::SetPatchSet(std::unique_ptr<TPatchSet> list) {
-    currentPatch_ = nullptr;
+    instrument_.SetCurrentPatch(nullptr);
     shownPatchGroup_ = nullptr;
     for (QAction* item : PatchesItem->actions()) {
         if (item == PatchesSeparator || item == ChoosePatchSetItem) continue;
@@ -371,25 +369,25 @@ void TMainWindow::SetPatchSet(std::unique_ptr<TPatchSet> list) {
     PatchesSeparator->setVisible(false);
     RebuildPatchCombo();
     Keyboard1->SetNoteNames(nullptr);
-    patchSet_ = std::move(list);
-    if (!patchSet_) return;
-    sendMsbFirst_ = patchSet_->SendMsbFirst;
+    instrument_.SetPatchSet(std::move(list));
+    if (!instrument_.PatchSet()) return;
+    sendMsbFirst_ = instrument_.PatchSet()->SendMsbFirst;
     TPatchProgram* first = nullptr;
-    for (std::size_t i = 0; i < patchSet_->ModeCount(); ++i) {
-        const TPatchModeGroup& mode = *patchSet_->Mode(i);
+    for (std::size_t i = 0; i < instrument_.PatchSet()->ModeCount(); ++i) {
+        const TPatchModeGroup& mode = *instrument_.PatchSet()->Mode(i);
         auto* menu = new QMenu(QString::fromStdString(mode.Name()).replace('&', "&&"), PatchesItem);
         PatchesItem->insertMenu(PatchesSeparator, menu);
         FillPatchMenu(menu, mode);
         if (!first) first = PatchCombo::FirstInMenuOrder(mode);
     }
     if (first) {
-        currentPatch_ = first;
+        instrument_.SetCurrentPatch(first);
         RebuildPatchCombo();
-        currentPatch_ = nullptr;
+        instrument_.SetCurrentPatch(nullptr);
         shownPatchGroup_ = nullptr;
     }
     SelectInCombo();
-    PatchesSeparator->setVisible(patchSet_->ModeCount() > 0);
+    PatchesSeparator->setVisible(instrument_.PatchSet()->ModeCount() > 0);
 }
 
 bool TMainWindow::ApplyPatchSet(const std::string& fileName) {
@@ -416,8 +414,9 @@ bool TMainWindow::ApplyPatchSet(const std::string& fileName) {
 // --- panic ---------------------------------------------------------------------
 
 void TMainWindow::Panic() {
-    if (PanicRunning()) return;
+    if (!instrument_.StartPanic()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    panicShown_ = true;
     panicNormal_ = PPanic->palette();
     QPalette red = panicNormal_;
     red.setColor(QPalette::Window, Qt::red);
@@ -431,32 +430,24 @@ void TMainWindow::Panic() {
         panicTimer_->setSingleShot(true);
         connect(panicTimer_, &QTimer::timeout, this, &TMainWindow::PanicStep);
     }
-    panicChannel_ = 0;
     PanicStep();
 }
 
 void TMainWindow::PanicStep() {
-    if (panicChannel_ >= Panic::Channels) {
-        EndPanic(); // after the pause that follows the last channel
+    const int percent = instrument_.PanicStep();
+    if (percent < 0) {
+        EndPanic(); // after the pause that follows the last channel, or at once when a send failed
         return;
     }
-    try {
-        for (const TShortMessage& m : Panic::ChannelMessages(panicChannel_))
-            MidiOutput().SendShortMsg(m.status, m.data1, m.data2);
-    } catch (const std::exception& e) {
-        SetStatusText(0, QString::fromStdString(e.what()));
-        EndPanic();
-        return;
-    }
-    SetStatusText(0, QString("Panic: %1%").arg(Panic::PercentAfter(panicChannel_)));
-    ++panicChannel_;
+    SetStatusText(0, QString("Panic: %1%").arg(percent));
     panicTimer_->start(150);
 }
 
 void TMainWindow::EndPanic() {
-    if (!PanicRunning()) return;
-    panicChannel_ = -1;
-    if (panicTimer_) panicTimer_->stop();
+    if (!panicShown_) return;
+    panicShown_ = false;
+    instrument_.EndPanic();
+    panicTimer_->stop();
     PPanic->setPalette(panicNormal_);
     QApplication::restoreOverrideCursor();
 }

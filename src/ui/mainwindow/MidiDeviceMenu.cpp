@@ -1,6 +1,5 @@
 #include "mainwindow/MidiDeviceMenu.h"
 
-#include "widgets/QtMessageWindow.h"
 #include "midi/MidiPortNames.h"
 
 #include <QAction>
@@ -262,8 +261,8 @@ void TMidiMenuBase::SaveToRegistry(TIniStore& store) {
 
 // --- input ------------------------------------------------------------------
 
-TMidiInMenu::TMidiInMenu(MidiInDriver& driver, TOpenMidiDevices& openDevices, QObject* parent)
-    : TMidiMenuBase(parent), driver_(driver), port_(driver, openDevices, QtMessageWindows()) {
+TMidiInMenu::TMidiInMenu(TMidiInput& port, MidiInDriver& driver, QObject* parent)
+    : TMidiMenuBase(parent), driver_(driver), port_(port) {
     Close();
     portsChanged_ = &driver_.OnPortsChanged;
     *portsChanged_ = [this] { RefreshDevices(); };
@@ -295,8 +294,8 @@ void TMidiInMenu::SaveToRegistry(TIniStore& store) {
 
 // --- output -----------------------------------------------------------------
 
-TMidiOutMenu::TMidiOutMenu(MidiOutDriver& driver, TOpenMidiDevices& openDevices, QObject* parent)
-    : TMidiMenuBase(parent), driver_(driver), port_(driver, openDevices) {
+TMidiOutMenu::TMidiOutMenu(TMidiOutput& port, MidiOutDriver& driver, QObject* parent)
+    : TMidiMenuBase(parent), driver_(driver), port_(port) {
     Close();
     portsChanged_ = &driver_.OnPortsChanged;
     *portsChanged_ = [this] { RefreshDevices(); };

@@ -86,7 +86,7 @@ protected:
 class TMidiInMenu : public TMidiMenuBase {
     Q_OBJECT
 public:
-    TMidiInMenu(MidiInDriver& driver, TOpenMidiDevices& openDevices, QObject* parent = nullptr);
+    TMidiInMenu(TMidiInput& port, MidiInDriver& driver, QObject* parent = nullptr);
 
     TMidiInput& Port() { return port_; }
     bool ActiveSensing() const { return activeSensing_; }
@@ -113,7 +113,7 @@ protected:
 
 private:
     MidiInDriver& driver_;
-    TMidiInput port_;
+    TMidiInput& port_; // the instrument's
     bool activeSensing_ = false;
     bool timingClock_ = false;
 };
@@ -121,7 +121,7 @@ private:
 class TMidiOutMenu : public TMidiMenuBase {
     Q_OBJECT
 public:
-    TMidiOutMenu(MidiOutDriver& driver, TOpenMidiDevices& openDevices, QObject* parent = nullptr);
+    TMidiOutMenu(TMidiOutput& port, MidiOutDriver& driver, QObject* parent = nullptr);
     ~TMidiOutMenu() override;
 
     TMidiOutput& Port() { return port_; }
@@ -142,6 +142,6 @@ protected:
 
 private:
     MidiOutDriver& driver_;
-    TMidiOutput port_;
+    TMidiOutput& port_; // the instrument's
     std::string mapperName_; // the system's name of the mapper, as stored
 };

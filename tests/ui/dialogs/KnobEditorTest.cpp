@@ -374,7 +374,7 @@ TEST_F(KnobEditorTest, AControllerSeenIsPickedWhileTheControllerListHasTheFocus)
     EXPECT_FALSE(e->Modified()) << "picked without a change event";
     EXPECT_EQ(e->EKnobName->text(), "Volume");
     e->EKnobName->setFocus();
-    w->OutputMessage(0xB0, 10, 5);
+    w->Instrument().Play({0xB0, 10, 5});
     EXPECT_EQ(e->CBKnobCtrl->currentIndex(), 74);
     e->close();
     w->close();

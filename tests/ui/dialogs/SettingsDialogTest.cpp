@@ -247,7 +247,7 @@ TEST_F(SettingsDialogTest, KeyEditsTakeOnlyACKeyOfTheirManual) {
 TEST_F(SettingsDialogTest, ControllersSentPickTheCodeInTheFocusedOrPagesCombo) {
     auto w = Start();
     TSettingsDialog* s = Open(*w);
-    auto knob = [&](int controller) { w->OutputMessage(0xB0, static_cast<std::uint8_t>(controller), 10); };
+    auto knob = [&](int controller) { w->Instrument().Play({0xB0, static_cast<std::uint8_t>(controller), 10}); };
     auto bend = [&] {
         int value = 1000;
         w->ICPitch->SetPosition(value);

@@ -75,22 +75,22 @@ TEST_F(MainWindowTest, StartsInThreeStagesAndOffersTheMapper) {
     window.close();
 }
 
-TEST_F(MainWindowTest, OutputMessageSendsThenReflects) {
+TEST_F(MainWindowTest, PlaySendsThenReflects) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    window.OutputMessage(0xB0, 0, 5);
-    window.OutputMessage(0xB0, 32, 6);
-    window.OutputMessage(0xC0, 12, 0);
+    window.Instrument().Play({0xB0, 0, 5});
+    window.Instrument().Play({0xB0, 32, 6});
+    window.Instrument().Play({0xC0, 12, 0});
     ASSERT_EQ(driver.sent.size(), 3u);
     EXPECT_EQ(driver.sent[2].packed, 0x0CC0u);
     EXPECT_EQ(window.Program(), 12);
     EXPECT_EQ(window.BankMsb(), 5);
     EXPECT_EQ(window.BankLsb(), 6);
     // Only controller 0 before the program: the bank stays, the MSB is forgotten.
-    window.ReflectMessage(0xB3, 0, 9);
-    window.ReflectMessage(0xC3, 4, 0);
-    window.ReflectMessage(0xC3, 5, 0);
+    window.Instrument().Show({0xB3, 0, 9});
+    window.Instrument().Show({0xC3, 4, 0});
+    window.Instrument().Show({0xC3, 5, 0});
     EXPECT_EQ(window.Program(), 5);
     EXPECT_EQ(window.BankMsb(), 5);
     window.close();
@@ -106,8 +106,8 @@ TEST_F(MainWindowTest, WithoutADeviceNothingIsSent) {
     std::string text;
     MidiErrorText(MMSYSERR_NODRIVER, text);
     EXPECT_EQ(messages[0], text);
-    window.OutputMessage(0x90, 60, 100);
-    window.OutputMessage(0xC0, 7, 0);
+    window.Instrument().Play({0x90, 60, 100});
+    window.Instrument().Play({0xC0, 7, 0});
     EXPECT_TRUE(driver.sent.empty());
     EXPECT_EQ(window.Program(), 7);
     window.close();
@@ -293,7 +293,7 @@ TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
     window.show();
     QApplication::processEvents();
     driver.sendResult = MMSYSERR_NOMEM;
-    window.OutputMessage(0xB0, 1, 100);
+    window.Instrument().Play({0xB0, 1, 100});
     std::string text;
     MidiErrorText(MMSYSERR_NOMEM, text);
     EXPECT_EQ(window.StatusText(0).toStdString(), text);
@@ -444,9 +444,9 @@ TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
     using M = std::tuple<int, int, int>;
     EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0xB2, 1, 127}}));
     // A modulation message moves the wheel, and hold mode starts from it.
-    window.ReflectMessage(0xB5, 1, 40);
+    window.Instrument().Show({0xB5, 1, 40});
     EXPECT_EQ(window.ICMW->Position(), 40);
-    window.ReflectMessage(0xE0, 0, 0x50);
+    window.Instrument().Show({0xE0, 0, 0x50});
     EXPECT_EQ(window.ICPitch->Position(), 0x50 * 128 - 8192);
     driver.sent.clear();
     window.Keyboard1->State().SetLeftRightController(ControllerCode::None);

@@ -1,4 +1,6 @@
 #include "mainwindow/MidiDeviceMenu.h"
+#include "instrument/Instrument.h"
+#include "widgets/QtMessageWindow.h"
 #include "fake/FakeMidiDriver.h"
 #include "fake/FakeMidiInDriver.h"
 #include "store/IniFile.h"
@@ -22,7 +24,7 @@ protected:
     }
 
     std::unique_ptr<TMidiOutMenu> MakeOut() {
-        auto m = std::make_unique<TMidiOutMenu>(out, open);
+        auto m = std::make_unique<TMidiOutMenu>(instrument.Output(), out);
         m->DefaultMidiMapper = true;
         m->OnError = [this](TMidiMenuBase*, const std::string& e) { errors.push_back(e); };
         m->OnTextMessage = [this](TMidiMenuBase*, const std::string& t) { texts.push_back(t); };
@@ -43,7 +45,7 @@ protected:
 
     FakeMidiOutDriver out;
     FakeMidiInDriver in;
-    TOpenMidiDevices open;
+    TInstrument instrument{out, in, QtMessageWindows()}; // the ports the menus open
     QMenuBar bar;
     QMenu* outItem;
     QMenu* inItem;
@@ -54,7 +56,7 @@ TEST_F(MidiMenuTest, MenusListDevicesWithTheMapperBelowTheSeparator) {
     auto menu = MakeOut();
     EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper", "Synth A", "Synth B!"}));
     EXPECT_EQ(Checked(outItem), "none");
-    TMidiInMenu inMenu(in, open);
+    TMidiInMenu inMenu(instrument.Input(), in);
     inMenu.SetBaseMenu(inItem);
     EXPECT_EQ(Captions(inItem), (std::vector<std::string>{"none", "-", "Keys"}));
 }
@@ -77,7 +79,7 @@ TEST_F(MidiMenuTest, ABackendWithItsOwnPortOffersTheMapperWithoutDevices) {
 
 TEST_F(MidiMenuTest, AMenuNotOnTheMenuBarIsIgnored) {
     QMenu loose("Loose");
-    TMidiOutMenu menu(out, open);
+    TMidiOutMenu menu(instrument.Output(), out);
     menu.SetBaseMenu(&loose);
     EXPECT_EQ(menu.BaseMenu(), nullptr);
     EXPECT_TRUE(loose.actions().isEmpty());
@@ -89,7 +91,7 @@ TEST_F(MidiMenuTest, FirstStartOpensTheMapperAndTheFirstInput) {
     menu->LoadFromRegistry(store);
     EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
     EXPECT_EQ(Checked(outItem), "Midi-Mapper");
-    TMidiInMenu inMenu(in, open);
+    TMidiInMenu inMenu(instrument.Input(), in);
     inMenu.DefaultMidiMapper = true;
     inMenu.SetBaseMenu(inItem);
     inMenu.LoadFromRegistry(store);
@@ -196,7 +198,7 @@ TEST_F(MidiMenuTest, ASwitchGivesTheThreeTextsInOrder) {
 
 TEST_F(MidiMenuTest, InputMenuKeepsItsFlags) {
     auto store = TIniFileStore::FromText("[MidiDevices]\nMidiIn=keys\nActiveSensing=1\nTimingClock=0\n");
-    TMidiInMenu menu(in, open);
+    TMidiInMenu menu(instrument.Input(), in);
     menu.SetBaseMenu(inItem);
     menu.LoadFromRegistry(store);
     EXPECT_TRUE(menu.ActiveSensing());

@@ -131,9 +131,9 @@ TEST_F(ProgramSelectionTest, EnterOnTheCurrentProgramOrBankSendsItAgain) {
 
 TEST_F(ProgramSelectionTest, AReceivedProgramChangeShowsInTheFields) {
     auto w = Start();
-    w->ReflectMessage(0xB3, 0, 2);
-    w->ReflectMessage(0xB3, 32, 1);
-    w->ReflectMessage(0xC3, 41, 0);
+    w->Instrument().Show({0xB3, 0, 2});
+    w->Instrument().Show({0xB3, 32, 1});
+    w->Instrument().Show({0xC3, 41, 0});
     EXPECT_EQ(w->EProgram->text(), "42");
     EXPECT_EQ(w->EMSB->text(), "2");
     EXPECT_EQ(w->ELSB->text(), "1");

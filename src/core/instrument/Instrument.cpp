@@ -1,0 +1,81 @@
+#include "instrument/Instrument.h"
+
+#include "midi/MidiEvent.h"
+
+TInstrument::TInstrument(MidiOutDriver& out, MidiInDriver& in, TMessageWindowFactory windows)
+    : output_(out, openDevices_), input_(in, openDevices_, std::move(windows)) {}
+
+TInstrument::~TInstrument() = default;
+
+void TInstrument::Play(const TShortMessage& m) {
+    Send(m);
+    Show(m);
+    if (listener_) listener_->MessagePlayed(m);
+}
+
+void TInstrument::Send(const TShortMessage& m) {
+    try {
+        output_.SendShortMsg(m.status, m.data1, m.data2);
+    } catch (const EMidiOutputError& e) {
+        if (listener_) listener_->SendFailed(e.what());
+    }
+}
+
+void TInstrument::Show(const TShortMessage& message) {
+    const TShortMessage m{message.status, static_cast<std::uint8_t>(message.data1 & 0x7F),
+                          static_cast<std::uint8_t>(message.data2 & 0x7F)};
+    switch (m.status >> 4) {
+    case 0xB: receivedBank_.Controller(m.data1, m.data2); break;
+    case 0xC: receivedBank_.ProgramChange(programBank_, m.data1); break;
+    default: break;
+    }
+    if (!listener_) return;
+    listener_->MessageShown(m);
+    if (m.status >> 4 == 0xC) listener_->ProgramBankChanged();
+}
+
+void TInstrument::ReadInput(bool thru) {
+    // What is queued now, not what keeps arriving meanwhile: a sender that never
+    // pauses must not hold the window here. Later records have woken it again.
+    for (int budget = input_.EventCount(); budget > 0 && input_.EventCount() >= 1; --budget) {
+        std::unique_ptr<TMidiEvent> event = input_.GetEvent();
+        if (!event) break;
+        if (event->IsLong()) continue; // system exclusive is dropped
+        const TShortMessage m = ShortMessage::AsNoteOn({event->status, event->data1, event->data2});
+        if (thru && listener_) listener_->ThruReceived(m);
+        if (!ShortMessage::IsNoteOn(m.status)) Show(m);
+        else if (!thru && listener_) listener_->NoteReceived(m);
+    }
+}
+
+bool TInstrument::SendProgramAndBank(int channel) {
+    const std::vector<TShortMessage> messages = programBank_.SendProgramAndBank(channel);
+    for (const TShortMessage& m : messages) Send(m);
+    return !messages.empty();
+}
+
+void TInstrument::SetPatchSet(std::unique_ptr<TPatchSet> set) {
+    currentPatch_ = nullptr;
+    patchSet_ = std::move(set);
+}
+
+bool TInstrument::StartPanic() {
+    if (PanicRunning()) return false;
+    panicChannel_ = 0;
+    return true;
+}
+
+int TInstrument::PanicStep() {
+    if (panicChannel_ < 0 || panicChannel_ >= Panic::Channels) {
+        EndPanic();
+        return -1;
+    }
+    try {
+        for (const TShortMessage& m : Panic::ChannelMessages(panicChannel_)) output_.SendShortMsg(m.status, m.data1, m.data2);
+    } catch (const std::exception& e) {
+        EndPanic();
+        if (listener_) listener_->SendFailed(e.what());
+        return -1;
+    }
+    return Panic::PercentAfter(panicChannel_++);
+}

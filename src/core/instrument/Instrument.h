@@ -1,0 +1,86 @@
+#pragma once
+// The instrument: what the window's controls play goes out here, and what
+// comes in is handed back to them. It owns the output and input ports, the
+// program and bank, the patch set and its current patch, and Panic. Messages
+// travel as TShortMessage; only the driver below the port turns them into bytes.
+#include "instrument/ProgramBank.h"
+#include "midi/MidiInput.h"
+#include "midi/MidiOutput.h"
+#include "patches/PatchSet.h"
+
+#include <memory>
+#include <string>
+
+// The controls' side: the one way the instrument talks back.
+class TInstrumentListener {
+public:
+    virtual ~TInstrumentListener() = default;
+    // A message sent, or received and not played thru: the controls show it.
+    virtual void MessageShown(const TShortMessage& m) = 0;
+    // A message the user played went out.
+    virtual void MessagePlayed(const TShortMessage& m) = 0;
+    // A message received while thru is on: the keyboard plays it on.
+    virtual void ThruReceived(const TShortMessage& m) = 0;
+    // A note on (velocity 0 for off) received while thru is off.
+    virtual void NoteReceived(const TShortMessage& m) = 0;
+    // The program or bank changed by a message received.
+    virtual void ProgramBankChanged() = 0;
+    // A send failed; the text says why.
+    virtual void SendFailed(const std::string& text) = 0;
+};
+
+class TInstrument {
+public:
+    TInstrument(MidiOutDriver& out, MidiInDriver& in, TMessageWindowFactory windows = {});
+    ~TInstrument();
+    TInstrument(const TInstrument&) = delete;
+    TInstrument& operator=(const TInstrument&) = delete;
+
+    void SetListener(TInstrumentListener* listener) { listener_ = listener; }
+
+    TMidiOutput& Output() { return output_; }
+    TMidiInput& Input() { return input_; }
+
+    // The one path out: sent, then shown and told as played.
+    void Play(const TShortMessage& m);
+    // Sent only; a failure goes to the listener, never as an exception.
+    void Send(const TShortMessage& m);
+    // What the controls show of a message: bank bytes and program changes are
+    // taken into the program and bank.
+    void Show(const TShortMessage& m);
+
+    // Reads what the input port has queued now, not what keeps arriving meanwhile.
+    void ReadInput(bool thru);
+
+    TProgramBank& ProgramBank() { return programBank_; }
+    const TProgramBank& ProgramBank() const { return programBank_; }
+    // Sends the program and bank on a channel; false when there was nothing to send.
+    bool SendProgramAndBank(int channel);
+
+    // Takes a loaded patch set (or none); the current patch goes with the old one.
+    void SetPatchSet(std::unique_ptr<TPatchSet> set);
+    const TPatchSet* PatchSet() const { return patchSet_.get(); }
+    TPatchSet* PatchSet() { return patchSet_.get(); }
+    TPatchProgram* CurrentPatch() const { return currentPatch_; }
+    void SetCurrentPatch(TPatchProgram* patch) { currentPatch_ = patch; }
+
+    // Panic silences one channel per step; the caller paces the steps.
+    bool PanicRunning() const { return panicChannel_ >= 0; }
+    // False while one runs already.
+    bool StartPanic();
+    // Silences the next channel and gives its progress in percent, or -1 when
+    // every channel is done or a send failed (the listener heard why).
+    int PanicStep();
+    void EndPanic() { panicChannel_ = -1; }
+
+private:
+    TOpenMidiDevices openDevices_; // before the ports, which use it
+    TMidiOutput output_;
+    TMidiInput input_;
+    TInstrumentListener* listener_ = nullptr;
+    TProgramBank programBank_;
+    TReceivedBank receivedBank_;
+    std::unique_ptr<TPatchSet> patchSet_;
+    TPatchProgram* currentPatch_ = nullptr;
+    int panicChannel_ = -1; // the next channel to silence while Panic runs
+};
