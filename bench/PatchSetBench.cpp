@@ -22,12 +22,12 @@ void BM_LargeScriptUpToItsMenu(benchmark::State& state) {
     FakeMidiInDriver inDriver;
     TMainWindow window(TProgramNames{}, driver, inDriver);
     for (auto _ : state) {
-        if (window.ApplyPatchSet(LargeScript)) {
+        if (window.ProgramPanel().ApplyPatchSet(LargeScript)) {
             state.SkipWithError("the script did not load");
             break;
         }
         // The first group's submenu, as a user opens it.
-        QMenu* first = window.PatchesItem->actions().front()->menu();
+        QMenu* first = window.ProgramPanel().PatchesItem->actions().front()->menu();
         emit first->aboutToShow();
         benchmark::DoNotOptimize(first->actions().size());
     }
@@ -44,7 +44,7 @@ void BM_SendProgramAndBank(benchmark::State& state) {
     window.Instrument().Show({0xB0, 32, 6});
     window.Instrument().Show({0xC0, 10, 0});
     for (auto _ : state) {
-        window.SendProgramAndBank();
+        window.ProgramPanel().SendProgramAndBank();
         if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
     }
     if (driver.sent.empty()) state.SkipWithError("nothing reached the port");

@@ -194,10 +194,10 @@ MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
+MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, const TShortMessage& message) {
     Impl::Port* p = impl_->open.Find(handle);
     if (!p) return MMSYSERR_INVALHANDLE;
-    return p->sounding.SendShort(packed, [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+    return p->sounding.SendShort(message, [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         return impl_->Send(*p, s, d1, d2);
     });
 }

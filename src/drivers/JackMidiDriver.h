@@ -25,7 +25,7 @@ public:
     std::uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
     MMRESULT Open(MidiHandle& handle, std::int32_t deviceId) override;
-    MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override;
+    MMRESULT ShortMsg(MidiHandle handle, const TShortMessage& message) override;
     MMRESULT Reset(MidiHandle handle) override;
     MMRESULT Close(MidiHandle handle) override;
     bool HasMapper() override;

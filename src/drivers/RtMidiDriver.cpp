@@ -163,11 +163,11 @@ MMRESULT RtMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
+MMRESULT RtMidiOutDriver::ShortMsg(MidiHandle handle, const TShortMessage& message) {
     auto it = ports_.find(handle);
     if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
     Port& port = *it->second;
-    return port.sounding.SendShort(packed, [&port](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return port.Send(s, d1, d2); });
+    return port.sounding.SendShort(message, [&port](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return port.Send(s, d1, d2); });
 }
 
 MMRESULT RtMidiOutDriver::Reset(MidiHandle handle) {

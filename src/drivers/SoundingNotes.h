@@ -27,13 +27,12 @@ public:
         return messages;
     }
 
-    // What every output driver does with a packed short message around its own
+    // What every output driver does with a short message around its own
     // send(status, data1, data2) → result: a data byte without a status is
     // nothing to send, system exclusive is no short message, data bytes lose
     // their top bit, and what went out is followed.
     template <typename Send>
-    MMRESULT SendShort(std::uint32_t packed, Send send) {
-        const TShortMessage m = ShortMessage::Unpack(packed);
+    MMRESULT SendShort(const TShortMessage& m, Send send) {
         if (m.status < 0x80) return MMSYSERR_NOERROR; // no running status to continue
         if (ShortMessage::Length(m.status) == 0) return MMSYSERR_INVALPARAM;
         const std::uint8_t data1 = m.data1 & 0x7F, data2 = m.data2 & 0x7F;

@@ -36,10 +36,10 @@ MMRESULT TMidiOutWithSynth::Open(MidiHandle& handle, std::int32_t deviceId) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TMidiOutWithSynth::ShortMsg(MidiHandle handle, std::uint32_t packed) {
-    if (handle != SynthHandle()) return system_.ShortMsg(handle, packed);
+MMRESULT TMidiOutWithSynth::ShortMsg(MidiHandle handle, const TShortMessage& message) {
+    if (handle != SynthHandle()) return system_.ShortMsg(handle, message);
     if (!synth_) return MMSYSERR_INVALHANDLE;
-    synth_->Send(packed);
+    synth_->Send(ShortMessage::Pack(message));
     return MMSYSERR_NOERROR;
 }
 

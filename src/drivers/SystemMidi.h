@@ -26,7 +26,7 @@ public:
     std::uint32_t GetNumDevs() override { return Real().GetNumDevs(); }
     MMRESULT GetDevCaps(std::int32_t id, std::string& name) override { return Real().GetDevCaps(id, name); }
     MMRESULT Open(MidiHandle& handle, std::int32_t id) override { return Real().Open(handle, id); }
-    MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) override { return Real().ShortMsg(handle, packed); }
+    MMRESULT ShortMsg(MidiHandle handle, const TShortMessage& message) override { return Real().ShortMsg(handle, message); }
     MMRESULT Reset(MidiHandle handle) override { return Real().Reset(handle); }
     MMRESULT Close(MidiHandle handle) override { return Real().Close(handle); }
     MMRESULT GetErrorText(MMRESULT code, std::string& text) override { return Real().GetErrorText(code, text); }

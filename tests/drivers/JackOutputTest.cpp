@@ -49,10 +49,10 @@ TEST_F(JackOutputTest, MapperDeliversNotesAndPitchBendByteForByte) {
     ASSERT_TRUE(port.Open());
     ConnectOwnPortTo(sink.Client(), client, sink.PortName());
 
-    port.SendShortMsg(0x90, 60, 100);
-    port.SendShortMsg(0x90, 60, 0);
-    port.SendShortMsg(0xE3, 0x12, 0x34);
-    port.SendShortMsg(0xC5, 9, 0); // two bytes on the wire
+    port.SendShortMsg({0x90, 60, 100});
+    port.SendShortMsg({0x90, 60, 0});
+    port.SendShortMsg({0xE3, 0x12, 0x34});
+    port.SendShortMsg({0xC5, 9, 0}); // two bytes on the wire
     const auto& got = sink.Collect(4);
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0], (Message{0x90, 60, 100}));
@@ -68,10 +68,10 @@ TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
     port.SetDeviceID(MIDI_MAPPER);
     ASSERT_TRUE(port.Open());
     ConnectOwnPortTo(sink.Client(), client, sink.PortName());
-    port.SendShortMsg(0x91, 64, 90);
+    port.SendShortMsg({0x91, 64, 90});
     ASSERT_EQ(sink.Collect(1).size(), 1u);
     port.Close();
-    port.SendShortMsg(0x90, 61, 100);
+    port.SendShortMsg({0x90, 61, 100});
     const auto& got = sink.Collect(100, 1000);
     ASSERT_GE(got.size(), 2u);
     std::string all;
@@ -108,7 +108,7 @@ TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
     port.SetDeviceID(sinkDevice);
     EXPECT_EQ(port.DeviceName(), sink.PortName());
     ASSERT_TRUE(port.Open());
-    port.SendShortMsg(0xB2, 7, 99);
+    port.SendShortMsg({0xB2, 7, 99});
     const auto& got = sink.Collect(1);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0], (Message{0xB2, 7, 99}));

@@ -134,14 +134,14 @@ TEST(SynthDeviceTest, TheSynthesizerComesFirstAndTheSystemsDevicesFollow) {
     EXPECT_EQ(out.Open(second, 0), MMSYSERR_ALLOCATED);
     ASSERT_EQ(out.Open(other, 2), MMSYSERR_NOERROR);
     ASSERT_NE(out.Synth(), nullptr);
-    EXPECT_EQ(out.ShortMsg(synth, Pack(0x90, 60, 100)), MMSYSERR_NOERROR);
-    EXPECT_EQ(out.ShortMsg(other, Pack(0x90, 61, 100)), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.ShortMsg(synth, TShortMessage{0x90, 60, 100}), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.ShortMsg(other, TShortMessage{0x90, 61, 100}), MMSYSERR_NOERROR);
     ASSERT_EQ(system.sent.size(), 1u); // only the system's device got a message
     EXPECT_EQ(system.sent[0].packed, Pack(0x90, 61, 100));
     EXPECT_EQ(out.Reset(synth), MMSYSERR_NOERROR);
     EXPECT_EQ(out.Close(synth), MMSYSERR_NOERROR);
     EXPECT_EQ(out.Synth(), nullptr);
-    EXPECT_EQ(out.ShortMsg(synth, Pack(0x90, 60, 100)), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(out.ShortMsg(synth, TShortMessage{0x90, 60, 100}), MMSYSERR_INVALHANDLE);
     EXPECT_EQ(out.Close(other), MMSYSERR_NOERROR);
 }
 
@@ -312,12 +312,12 @@ TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
     for (int attempt = 0; attempt < 3 && (best < 0 || best > 2 * static_cast<std::int64_t>(period)); ++attempt) {
         recorder.ResetFirstSound();
         const std::int64_t sent = jack_frame_time(recorder.Client());
-        ASSERT_EQ(out.ShortMsg(handle, Pack(0x90, 60, 110)), MMSYSERR_NOERROR);
+        ASSERT_EQ(out.ShortMsg(handle, TShortMessage{0x90, 60, 110}), MMSYSERR_NOERROR);
         for (int i = 0; i < 100 && recorder.FirstSoundFrame() < 0; ++i) Wait(5);
         ASSERT_GE(recorder.FirstSoundFrame(), 0) << "the note was never heard";
         const std::int64_t latency = recorder.FirstSoundFrame() - sent;
         if (best < 0 || latency < best) best = latency;
-        ASSERT_EQ(out.ShortMsg(handle, Pack(0x80, 60, 0)), MMSYSERR_NOERROR);
+        ASSERT_EQ(out.ShortMsg(handle, TShortMessage{0x80, 60, 0}), MMSYSERR_NOERROR);
         ASSERT_EQ(out.Reset(handle), MMSYSERR_NOERROR);
         // The next note is timed from silence, not from the reverb's tail.
         for (int i = 0; i < 100; ++i) {

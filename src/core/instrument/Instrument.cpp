@@ -15,7 +15,7 @@ void TInstrument::Play(const TShortMessage& m) {
 
 void TInstrument::Send(const TShortMessage& m) {
     try {
-        output_.SendShortMsg(m.status, m.data1, m.data2);
+        output_.SendShortMsg(m);
     } catch (const EMidiOutputError& e) {
         if (listener_) listener_->SendFailed(e.what());
     }
@@ -71,7 +71,7 @@ int TInstrument::PanicStep() {
         return -1;
     }
     try {
-        for (const TShortMessage& m : Panic::ChannelMessages(panicChannel_)) output_.SendShortMsg(m.status, m.data1, m.data2);
+        for (const TShortMessage& m : Panic::ChannelMessages(panicChannel_)) output_.SendShortMsg(m);
     } catch (const std::exception& e) {
         EndPanic();
         if (listener_) listener_->SendFailed(e.what());

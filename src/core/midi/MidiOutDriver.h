@@ -1,6 +1,8 @@
 #pragma once
 // The MIDI system as the ports see it: device numbers, result codes and
 // packed short messages, the same shapes on every backend.
+#include "midi/ShortMessage.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -59,7 +61,8 @@ public:
     virtual std::uint32_t GetNumDevs() = 0;
     virtual MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) = 0;
     virtual MMRESULT Open(MidiHandle& handle, std::int32_t deviceId) = 0;
-    virtual MMRESULT ShortMsg(MidiHandle handle, std::uint32_t packed) = 0;
+    // The message as sent; the driver alone turns it into bytes.
+    virtual MMRESULT ShortMsg(MidiHandle handle, const TShortMessage& message) = 0;
     virtual MMRESULT Reset(MidiHandle handle) = 0;
     virtual MMRESULT Close(MidiHandle handle) = 0;
     virtual MMRESULT GetErrorText(MMRESULT code, std::string& text) {

@@ -44,7 +44,7 @@ bool TMidiOutput::Open() {
     MMRESULT r = driver_.Open(handle_, deviceId_);
     if (r != MMSYSERR_NOERROR) {
         // Some drivers report an error but hand out a working handle.
-        if (driver_.ShortMsg(handle_, 0) == MMSYSERR_INVALHANDLE) {
+        if (driver_.ShortMsg(handle_, TShortMessage{}) == MMSYSERR_INVALHANDLE) {
             handle_ = 0;
             throw ErrorFrom(r);
         }
@@ -70,8 +70,8 @@ bool TMidiOutput::Close() {
     return true;
 }
 
-void TMidiOutput::SendShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+void TMidiOutput::SendShortMsg(const TShortMessage& message) {
     if (handle_ == 0) return;
-    MMRESULT r = driver_.ShortMsg(handle_, ShortMessage::Pack(status, data1, data2));
+    MMRESULT r = driver_.ShortMsg(handle_, message);
     if (r != MMSYSERR_NOERROR) throw ErrorFrom(r);
 }

@@ -53,7 +53,7 @@ public:
     bool Close();
     bool IsClosed() const { return closed_; }
     bool Holds(MidiHandle handle) const { return !closed_ && handle == handle_; }
-    void SendShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    void SendShortMsg(const TShortMessage& message);
 
 
 private:

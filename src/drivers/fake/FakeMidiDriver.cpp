@@ -26,11 +26,11 @@ MMRESULT FakeMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
     return openResult;
 }
 
-MMRESULT FakeMidiOutDriver::ShortMsg(MidiHandle handle, std::uint32_t packed) {
+MMRESULT FakeMidiOutDriver::ShortMsg(MidiHandle handle, const TShortMessage& message) {
     calls.push_back("send");
     if (!openHandles.count(handle)) return MMSYSERR_INVALHANDLE;
     if (sendResult != MMSYSERR_NOERROR) return sendResult;
-    sent.push_back({handle, packed});
+    sent.push_back({handle, ShortMessage::Pack(message)});
     return MMSYSERR_NOERROR;
 }
 

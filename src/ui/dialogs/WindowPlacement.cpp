@@ -79,3 +79,10 @@ void SaveDialogPosition(QWidget* dialog, const TSettingsOpener& open, const std:
     } catch (const EStoreError&) {
     }
 }
+
+void PresentDialog(QWidget* dialog) {
+    if (dialog->isMinimized()) dialog->showNormal();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}

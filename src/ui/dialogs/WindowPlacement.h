@@ -17,3 +17,6 @@ void RestoreFormPlacement(QWidget* window, TIniStore& store, const std::string& 
 using TSettingsOpener = std::function<std::unique_ptr<TIniStore>()>;
 void RestoreDialogPosition(QWidget* dialog, const TSettingsOpener& open, const std::string& section);
 void SaveDialogPosition(QWidget* dialog, const TSettingsOpener& open, const std::string& section);
+
+// A modeless dialog brought up: restored when minimised, shown, in front.
+void PresentDialog(QWidget* dialog);

@@ -13,6 +13,7 @@
 #include "dialogs/PatchWarningsDialog.h"
 #include "patches/PatchSet.h"
 #include "dialogs/PatchSetChooserDialog.h"
+#include "mainwindow/ProgramPanel.h"
 #include "dialogs/ChordEditorDialog.h"
 #include "dialogs/TransposeDialog.h"
 #include "dialogs/SettingsDialog.h"
@@ -44,11 +45,8 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
       joystickDriver_(joysticks ? *joysticks : noJoysticks_) {
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
-    ErrForm1 = new TPatchWarningsDialog(this);
-    ErrForm1->hide();
     CreateMenus(midiOut, midiIn);
     CreateStatusBar();
-    CreateProgramControls();
     CreateKnobRow();
     CreateJoysticks();
     LoadBackground(ScreenDepth());
@@ -108,7 +106,7 @@ void TMainWindow::NoteReceived(const TShortMessage& m) {
     if (m.data2 != 0 && Keyboard1->OnNoteHover) Keyboard1->OnNoteHover(Keyboard1, Keyboard1->DisplayName(m.data1));
 }
 
-void TMainWindow::ProgramBankChanged() { ShowProgramAndBank(); }
+void TMainWindow::ProgramBankChanged() { programPanel_->ShowProgramAndBank(); }
 
 // In the status bar, not a box: a box would take the key or button whose
 // release ends the note.
@@ -199,7 +197,7 @@ void TMainWindow::FormShow() {
     LoadSettings(store);
     RefreshPresetsMenu(store);
     SelectKnobPreset(store, knobPreset_);
-    ShowProgramAndBank();
+    programPanel_->ShowProgramAndBank();
     if (firstTime_ && knobRow_->Count() == 0) knobRow_->AddKnob("Volume", 7, 0, 100);
     stage_ = TStage::Shown;
     Keyboard1->setFocus();
@@ -251,8 +249,8 @@ void TMainWindow::DeferredStart() {
         auto store = names_.OpenRegistryStore();
         const TSettingsSection section(*store, MainWindowSettings::Section);
         const std::string script = section.Read(MainWindowSettings::PatchScript);
-        if (!script.empty() && !ApplyPatchSet(script) && instrument_.PatchSet())
-            SelectPatch(instrument_.PatchSet()->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
+        if (!script.empty() && !programPanel_->ApplyPatchSet(script) && instrument_.PatchSet())
+            programPanel_->SelectPatch(instrument_.PatchSet()->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
     }
     SetStatusText(0, QString());
     // The MIDI system is first asked for its devices here, once the window is on screen.
@@ -261,18 +259,10 @@ void TMainWindow::DeferredStart() {
     MidiInMenu1->LoadFromRegPath();
     MidiOutMenu1->LoadFromRegPath();
     errorsInBox_ = false; // later errors appear in the status bar
-    SendProgramAndBank();
+    programPanel_->SendProgramAndBank();
     ApplyJoystickSetup();
     stage_ = TStage::Running;
 }
-
-void TMainWindow::PresentDialog(QWidget* dialog) {
-    if (dialog->isMinimized()) dialog->showNormal();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-}
-
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
     FormClose();
@@ -294,10 +284,10 @@ void TMainWindow::FormClose() {
             if (firstError.isEmpty()) firstError = QString::fromStdString(e.what());
         }
     };
-    EndPanic(); // its remaining channels are silenced by the close itself
+    programPanel_->EndPanic(); // its remaining channels are silenced by the close itself
     // Open dialogs close first and keep their own settings.
     step([this] {
-        for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(patchSetChooser_.data()),
+        for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(programPanel_->PatchSetChooser()),
                                 static_cast<QWidget*>(transposeForm_.data()), static_cast<QWidget*>(chordEditor_.data()),
                                 static_cast<QWidget*>(knobEditor_.data())})
             if (dialog) dialog->close();

@@ -9,6 +9,7 @@
 #include "instrument/Instrument.h"
 #include "mainwindow/InstrumentForm.h"
 #include "mainwindow/MidiDeviceMenu.h"
+#include "mainwindow/ProgramPanel.h"
 #include "instrument/JoystickDriver.h"
 
 #include <QEvent>
@@ -24,17 +25,12 @@ class QScreen;
 class QLabel;
 class QTimer;
 class TElidingLabel;
-class TPatchWarningsDialog;
-class TPatchSet;
-class TPatchSetChooserDialog;
 class TChordEditorDialog;
 class TTransposeDialog;
 class TSettingsDialog;
 class TKnobEditorDialog;
 class TKnobList;
 class TJoystick;
-class TPatchModeGroup;
-class TPatchProgram;
 class QComboBox;
 class QKeyEvent;
 class QLineEdit;
@@ -63,8 +59,10 @@ public:
     TMidiOutput& MidiOutput() { return instrument_.Output(); }
     TMidiInput& MidiInput() { return instrument_.Input(); }
     TInstrument& Instrument() { return instrument_; }
+    // Program, bank and patch: by number in the three fields, by name in the
+    // patch combo and the Patches menu; Panic!.
+    TProgramPanel& ProgramPanel() { return *programPanel_; }
 
-    TPatchWarningsDialog* ErrForm1; // the warnings window, hidden until a patch set has something to say
     TMidiInMenu* MidiInMenu1;
     TMidiOutMenu* MidiOutMenu1;
     QMenu* MidiInItem;  // "Midi &In"
@@ -116,39 +114,6 @@ public:
     void DefineSnapshot(int slot);
     void RecallSnapshot(int slot);
 
-    // Program, bank and patch: by number in the three fields, by name in the
-    // patch combo and the Patches menu.
-    QLineEdit* EProgram;
-    TUpDown* UDProgram;
-    QLineEdit* EMSB;
-    TUpDown* UDMSB;
-    QLineEdit* ELSB;
-    TUpDown* UDLSB;
-    QLabel* LMSB;
-    QLabel* LLSB;
-    QComboBox* CBProgramPatch;
-    TUpDown* UDProgramPatch;
-    QLabel* PPanic;
-    QMenu* PatchesItem;          // "&Patches"
-    QAction* PatchesSeparator;
-    QAction* ChoosePatchSetItem; // "&Choose Patch Set..."
-
-    int Program() const { return instrument_.ProgramBank().Program(); }
-    int BankMsb() const { return instrument_.ProgramBank().BankMsb(); }
-    int BankLsb() const { return instrument_.ProgramBank().BankLsb(); }
-    void SendProgramAndBank();
-    void SelectPatch(TPatchProgram* patch, bool rebuild, bool send);
-    // Takes a loaded patch set (or none), dropping the one before.
-    void SetPatchSet(std::unique_ptr<TPatchSet> list);
-    // Loads a patch script and makes it the patch set; true when it failed,
-    // the warnings window then tells why and the previous set stays.
-    bool ApplyPatchSet(const std::string& fileName);
-    const TPatchSet* PatchSet() const { return instrument_.PatchSet(); }
-    TPatchProgram* CurrentPatch() const { return instrument_.CurrentPatch(); }
-    // Silences every channel, one channel every 150 ms on the event loop's timer: the
-    // window keeps answering meanwhile. A press while it runs changes nothing.
-    void Panic();
-    bool PanicRunning() const { return instrument_.PanicRunning(); }
     // The mouse wheel and two joysticks as controllers.
     TJoystick* Joystick1; // device 0
     TJoystick* Joystick2; // device 1
@@ -172,12 +137,6 @@ public:
     void OpenTranspose();
     TChordEditorDialog* ChordEditor() const;
     TTransposeDialog* TransposeForm() const;
-    // Creates the patch set chooser once and shows it.
-    void ChoosePatchSet();
-    TPatchSetChooserDialog* PatchSetChooser() const;
-    // Page Up / Page Down over the patch combo, Shift+Page Up / Down over the program.
-    void StepPatch(int delta);
-    void StepProgram(int delta);
     bool FirstTime() const { return firstTime_; }
 
     // The five panels of the status bar: 0 messages, 1 note, 2 base note,
@@ -196,6 +155,7 @@ protected:
 
 private:
     TInstrument instrument_; // before the menus, which open its ports
+    TProgramPanel* programPanel_ = nullptr;
     void FormShow();
     void DeferredStart();
     void FormClose();
@@ -223,7 +183,6 @@ private:
     // A hint for the first status panel; false while a control holds the mouse.
     bool ShowHint(const QString& hint);
     void ShowSnapshot(int slot);
-    void CreateProgramControls();
     // The keys the window answers itself; the focused control gets them too.
     void FormKeyDown(const QKeyEvent& key);
     // Whether a wheel turned over this widget moves the window's wheel controller.
@@ -233,22 +192,6 @@ private:
     void RestoreCustomChord(int index);
     // A played note on reaches a visible chord editor.
     void TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity);
-    void CreatePatchesMenu();
-    // The three fields, their up-downs and the bank hint from the state.
-    void ShowProgramAndBank();
-    void UserBankChange(int which, int value);
-    void ProgramEdited();
-    void BankEdited(int which);
-    void RebuildPatchCombo();
-    void ResetPatchCombo();
-    void SelectInCombo();
-    void PatchChosen(int index);
-    void ApplyPatch(bool send);
-    void FillPatchMenu(QMenu* menu, const TPatchModeGroup& group);
-    // A modeless dialog brought up: restored when minimised, shown, in front.
-    static void PresentDialog(QWidget* dialog);
-    QLineEdit* BankEdit(int which) const { return which == TProgramBank::Msb ? EMSB : ELSB; }
-    TUpDown* BankUpDown(int which) const { return which == TProgramBank::Msb ? UDMSB : UDLSB; }
     // What the instrument tells: the controls follow it.
     void MessageShown(const TShortMessage& m) override;
     void MessagePlayed(const TShortMessage& m) override;
@@ -277,17 +220,11 @@ private:
     TStage stage_ = TStage::Created;
     bool shownOnce_ = false;
     bool closed_ = false;
-    void PanicStep();
-    void EndPanic();
-    QTimer* panicTimer_ = nullptr;
-    bool panicShown_ = false; // the red panel and the wait cursor
-    QPalette panicNormal_;
 
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
     bool applicationActive_ = false;
     std::array<QString, ExportImport::KindCount> exImFiles_; // chosen this run, per kind
     std::array<QString, 2> exImFolders_;                     // of the last file chosen: [export, import]
-    QPointer<TPatchSetChooserDialog> patchSetChooser_;
     QPointer<TChordEditorDialog> chordEditor_;
     QPointer<TTransposeDialog> transposeForm_;
     QPointer<TSettingsDialog> settingsDialog_;
@@ -301,8 +238,6 @@ private:
     TChordList chordList_;
     int customChord_ = 0;
     std::array<bool, MainWindowSettings::DialogFlagCount> dialogFlags_{};
-    const TPatchModeGroup* shownPatchGroup_ = nullptr;
-    bool sendMsbFirst_ = false;
     bool firstTime_ = true;
 
     std::unique_ptr<TKnobRow> knobRow_;

@@ -1,6 +1,8 @@
 // The main window's custom chords, the chord editor and the transpose dialog.
 #include "mainwindow/MainWindow.h"
 
+#include "dialogs/WindowPlacement.h"
+
 #include "dialogs/ChordEditorDialog.h"
 #include "dialogs/TransposeDialog.h"
 #include "widgets/PianoKeyboard.h"

@@ -1,6 +1,9 @@
 // The main window's knob row, its presets and its snapshots.
 #include "mainwindow/MainWindow.h"
 
+#include "dialogs/WindowPlacement.h"
+#include "mainwindow/ProgramPanel.h"
+
 #include "dialogs/KnobEditorDialog.h"
 #include "widgets/KnobRow.h"
 #include "widgets/UpDown.h"
@@ -51,7 +54,8 @@ void TMainWindow::CreateKnobRow() {
 
 void TMainWindow::LayoutKnobRow() {
     if (!knobRow_) return;
-    const int left = UDProgramPatch->x() + UDProgramPatch->width();
+    const TUpDown* patchUpDown = programPanel_->UDProgramPatch;
+    const int left = patchUpDown->x() + patchUpDown->width();
     knobRow_->SetArea(left + 6, form_->width() - (left + 2));
 }
 

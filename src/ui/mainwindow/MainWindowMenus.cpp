@@ -1,6 +1,9 @@
 // The main window's menus, their hints in the status bar, stay on top and help.
 #include "mainwindow/MainWindow.h"
 
+#include "dialogs/WindowPlacement.h"
+#include "mainwindow/ProgramPanel.h"
+
 #include "widgets/KnobRow.h"
 #include "widgets/PianoKeyboard.h"
 #include "store/ProgramNames.h"
@@ -36,7 +39,10 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     file->addAction("E&xit", this, &QWidget::close);
     MidiInItem = menuBar()->addMenu("Midi &In");
     MidiOutItem = menuBar()->addMenu("Midi &Out");
-    CreatePatchesMenu();
+    TProgramPanel::TServices programServices;
+    programServices.status = [this](int panel, const QString& text) { SetStatusText(panel, text); };
+    programServices.openSettings = [this] { return names_.OpenRegistryStore(); };
+    programPanel_ = new TProgramPanel(form_, menuBar(), instrument_, Keyboard1, std::move(programServices));
     CreateKnobsMenu();
     QMenu* options = menuBar()->addMenu("Op&tions");
     const QString octaveHint = "Change the octave when play with the computer keyboard";

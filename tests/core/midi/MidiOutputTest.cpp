@@ -84,8 +84,8 @@ TEST_F(MidiOutTest, OpenSendCloseInOrder) {
     port.SetDeviceID(0);
     ASSERT_TRUE(port.Open());
     EXPECT_TRUE(open.Contains(TMidiDeviceKind::Output, "synth a"));
-    port.SendShortMsg(0x90, 60, 100);
-    port.SendShortMsg(0x95, 0xFF, 0x80); // not checked: sent as given
+    port.SendShortMsg({0x90, 60, 100});
+    port.SendShortMsg({0x95, 0xFF, 0x80}); // not checked: sent as given
     ASSERT_EQ(driver.sent.size(), 2u);
     EXPECT_EQ(driver.sent[0].packed, 0x643C90u);
     EXPECT_EQ(driver.sent[1].packed, 0x80FF95u);
@@ -99,7 +99,7 @@ TEST_F(MidiOutTest, OpenSendCloseInOrder) {
 TEST_F(MidiOutTest, SendingOnAClosedPortDoesNothing) {
     TMidiOutput port(driver, open);
     port.SetDeviceID(0);
-    port.SendShortMsg(0x90, 60, 100);
+    port.SendShortMsg({0x90, 60, 100});
     EXPECT_TRUE(driver.calls.size() == 1 && driver.calls[0] == "caps 0");
     EXPECT_TRUE(driver.sent.empty());
 }
@@ -110,7 +110,7 @@ TEST_F(MidiOutTest, RefusedSendRaises) {
     port.Open();
     driver.sendResult = MIDIERR_NOTREADY;
     try {
-        port.SendShortMsg(0x90, 60, 1);
+        port.SendShortMsg({0x90, 60, 1});
         FAIL();
     } catch (const EMidiOutputError& e) {
         EXPECT_EQ(e.ErrorCode, MIDIERR_NOTREADY);
@@ -124,7 +124,7 @@ TEST_F(MidiOutTest, FailedOpenWhoseHandleAnswersStaysOpen) {
     driver.openGivesHandle = true;
     EXPECT_TRUE(port.Open());
     EXPECT_FALSE(port.IsClosed());
-    port.SendShortMsg(0xB0, 7, 100);
+    port.SendShortMsg({0xB0, 7, 100});
     ASSERT_EQ(driver.sent.size(), 2u); // the zero message that probed the handle, then ours
     EXPECT_EQ(driver.sent[0].packed, 0u);
     EXPECT_EQ(driver.sent[1].packed, 0x6407B0u);
@@ -143,7 +143,7 @@ TEST_F(MidiOutTest, FailedOpenWithDeadHandleRaisesTheOpenCode) {
     }
     EXPECT_TRUE(port.IsClosed());
     EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
-    port.SendShortMsg(0x90, 1, 1);
+    port.SendShortMsg({0x90, 1, 1});
     EXPECT_TRUE(driver.sent.empty());
 }
 

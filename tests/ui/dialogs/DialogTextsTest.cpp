@@ -96,10 +96,10 @@ TEST_P(DialogTextsTest, EveryTextShowsWhole) {
     check(w->KnobEditor());
     w->SettingsItem->trigger();
     check(w->SettingsDialog());
-    w->ChoosePatchSetItem->trigger();
-    check(w->PatchSetChooser());
-    w->ErrForm1->show();
-    check(w->ErrForm1);
+    w->ProgramPanel().ChoosePatchSetItem->trigger();
+    check(w->ProgramPanel().PatchSetChooser());
+    w->ProgramPanel().ErrForm1->show();
+    check(w->ProgramPanel().ErrForm1);
     for (int page = 0; page < 8; ++page) {
         TExportImportHelpDialog help(w.get());
         bool flag = false;

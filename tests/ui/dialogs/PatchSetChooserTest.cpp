@@ -51,8 +51,8 @@ protected:
         WriteFile(scripts.File("warned.txt"), Script("A", "B", "Warned", "[p2, 0, 1, 2 junk] Grand"));
         WriteFile(scripts.File("broken.txt"), Script("A", "B", "Broken", "[p2, 200, -1] Grand"));
         window = Start();
-        window->ChoosePatchSetItem->trigger();
-        chooser = window->PatchSetChooser();
+        window->ProgramPanel().ChoosePatchSetItem->trigger();
+        chooser = window->ProgramPanel().PatchSetChooser();
         ASSERT_NE(chooser, nullptr);
         chooser->SetDirectory(QString::fromStdString(scripts.Path().string()));
         WaitForListing();
@@ -76,8 +76,8 @@ protected:
     // Closes the warnings window when it shows, keeping what it listed.
     void CloseWarningsWhenShown() {
         QTimer::singleShot(0, [this] {
-            warnings.push_back(window->ErrForm1->Memo()->toPlainText().toStdString());
-            window->ErrForm1->close();
+            warnings.push_back(window->ProgramPanel().ErrForm1->Memo()->toPlainText().toStdString());
+            window->ProgramPanel().ErrForm1->close();
         });
     }
 
@@ -97,9 +97,9 @@ TEST_F(WindowFixture, TheChooserStartsAtTheScriptOrAtHomeNotInTheWorkingFolder) 
     std::filesystem::current_path(elsewhere.Path());
     const auto startFolder = [&] {
         auto w = Start();
-        w->ChoosePatchSetItem->trigger();
-        const std::string shown = w->PatchSetChooser()->Directory().toStdString();
-        w->PatchSetChooser()->close(); // remembers the folder: forgotten below
+        w->ProgramPanel().ChoosePatchSetItem->trigger();
+        const std::string shown = w->ProgramPanel().PatchSetChooser()->Directory().toStdString();
+        w->ProgramPanel().PatchSetChooser()->close(); // remembers the folder: forgotten below
         StoreSettings([](TIniStore& s) { s.DeleteValue(TPatchSetChooserDialog::Section, "DlgDirectory"); });
         w->close();
         return shown;
@@ -146,8 +146,8 @@ TEST_F(PatchSetChooserTest, DescribesScriptsAndRefusesWhatIsNone) {
 
 TEST_F(PatchSetChooserTest, ADoubleClickAppliesAndApplyStaysOffUntilAnotherScript) {
     DoubleClick("jane.txt");
-    ASSERT_NE(window->PatchSet(), nullptr);
-    EXPECT_EQ(window->PatchSet()->ScriptName, "Janes Set");
+    ASSERT_NE(window->Instrument().PatchSet(), nullptr);
+    EXPECT_EQ(window->Instrument().PatchSet()->ScriptName, "Janes Set");
     EXPECT_FALSE(chooser->BApply->isEnabled());
     EXPECT_TRUE(chooser->BOK->isEnabled());
     Select("john.txt");
@@ -157,13 +157,13 @@ TEST_F(PatchSetChooserTest, ADoubleClickAppliesAndApplyStaysOffUntilAnotherScrip
 
     // OK with Apply off only closes.
     chooser->BApply->click();
-    const TPatchSet* applied = window->PatchSet();
+    const TPatchSet* applied = window->Instrument().PatchSet();
     QPointer<TPatchSetChooserDialog> alive(chooser);
     chooser->BOK->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(window->PatchSet(), applied);
+    EXPECT_EQ(window->Instrument().PatchSet(), applied);
     EXPECT_TRUE(alive.isNull()) << "a closed chooser is released";
-    EXPECT_EQ(window->PatchSetChooser(), nullptr);
+    EXPECT_EQ(window->ProgramPanel().PatchSetChooser(), nullptr);
 }
 
 TEST_F(PatchSetChooserTest, WarningsAreListedAndAFailingScriptKeepsThePreviousSet) {
@@ -171,36 +171,36 @@ TEST_F(PatchSetChooserTest, WarningsAreListedAndAFailingScriptKeepsThePreviousSe
     DoubleClick("warned.txt");
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("Line 12: Warning: Ignoring remaining \"junk\""), std::string::npos) << warnings[0];
-    ASSERT_NE(window->PatchSet(), nullptr);
-    EXPECT_EQ(window->PatchSet()->ScriptName, "Warned");
+    ASSERT_NE(window->Instrument().PatchSet(), nullptr);
+    EXPECT_EQ(window->Instrument().PatchSet()->ScriptName, "Warned");
     EXPECT_FALSE(chooser->BApply->isEnabled());
 
-    const TPatchSet* before = window->PatchSet();
+    const TPatchSet* before = window->Instrument().PatchSet();
     Select("broken.txt");
     EXPECT_EQ(chooser->EScriptName->text(), "Broken"); // its header reads fine
     CloseWarningsWhenShown();
     chooser->BApply->click();
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_NE(warnings[1].find("Error: Program number out of bounds"), std::string::npos) << warnings[1];
-    EXPECT_EQ(window->PatchSet(), before);
+    EXPECT_EQ(window->Instrument().PatchSet(), before);
     EXPECT_TRUE(chooser->BApply->isEnabled()) << "a failed apply may be tried again";
 }
 
 TEST_F(PatchSetChooserTest, OneChooserWhosePlaceAndPanelWidthComeBack) {
-    window->ChoosePatchSetItem->trigger();
-    EXPECT_EQ(window->PatchSetChooser(), chooser); // at most one
+    window->ProgramPanel().ChoosePatchSetItem->trigger();
+    EXPECT_EQ(window->ProgramPanel().PatchSetChooser(), chooser); // at most one
     chooser->move(120, 90);
     chooser->resize(700, 400);
     chooser->BCancel->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_EQ(window->PatchSetChooser(), nullptr);
+    ASSERT_EQ(window->ProgramPanel().PatchSetChooser(), nullptr);
     const std::string settings = SettingsText();
     EXPECT_NE(settings.find("PatchSetDialog]"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"RightPanelWidth\"=dword:"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"DlgWidth\"=dword:000002bc"), std::string::npos) << settings;
 
-    window->ChoosePatchSetItem->trigger();
-    TPatchSetChooserDialog* again = window->PatchSetChooser();
+    window->ProgramPanel().ChoosePatchSetItem->trigger();
+    TPatchSetChooserDialog* again = window->ProgramPanel().PatchSetChooser();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->width(), 700);
     EXPECT_EQ(again->Directory().toStdString(), scripts.Path().string());

@@ -114,7 +114,7 @@ protected:
 TEST_F(InputsWindowTest, TheWheelOverAListOrFieldWithoutTheFocusMovesTheController) {
     auto w = Start(&joysticks);
     w->Keyboard1->setFocus();
-    for (QWidget* control : std::initializer_list<QWidget*>{w->CBChord, w->CBProgramPatch, w->EProgram}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{w->CBChord, w->ProgramPanel().CBProgramPatch, w->ProgramPanel().EProgram}) {
         SCOPED_TRACE(control->metaObject()->className());
         out.sent.clear();
         const int chord = w->CBChord->currentIndex();

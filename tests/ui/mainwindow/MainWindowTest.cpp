@@ -84,15 +84,15 @@ TEST_F(MainWindowTest, PlaySendsThenReflects) {
     window.Instrument().Play({0xC0, 12, 0});
     ASSERT_EQ(driver.sent.size(), 3u);
     EXPECT_EQ(driver.sent[2].packed, 0x0CC0u);
-    EXPECT_EQ(window.Program(), 12);
-    EXPECT_EQ(window.BankMsb(), 5);
-    EXPECT_EQ(window.BankLsb(), 6);
+    EXPECT_EQ(window.Instrument().ProgramBank().Program(), 12);
+    EXPECT_EQ(window.Instrument().ProgramBank().BankMsb(), 5);
+    EXPECT_EQ(window.Instrument().ProgramBank().BankLsb(), 6);
     // Only controller 0 before the program: the bank stays, the MSB is forgotten.
     window.Instrument().Show({0xB3, 0, 9});
     window.Instrument().Show({0xC3, 4, 0});
     window.Instrument().Show({0xC3, 5, 0});
-    EXPECT_EQ(window.Program(), 5);
-    EXPECT_EQ(window.BankMsb(), 5);
+    EXPECT_EQ(window.Instrument().ProgramBank().Program(), 5);
+    EXPECT_EQ(window.Instrument().ProgramBank().BankMsb(), 5);
     window.close();
 }
 
@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, WithoutADeviceNothingIsSent) {
     window.Instrument().Play({0x90, 60, 100});
     window.Instrument().Play({0xC0, 7, 0});
     EXPECT_TRUE(driver.sent.empty());
-    EXPECT_EQ(window.Program(), 7);
+    EXPECT_EQ(window.Instrument().ProgramBank().Program(), 7);
     window.close();
 }
 

@@ -100,9 +100,9 @@ TEST_F(MidiInputFlowTest, ProgramAndBankArriveFromAnyChannel) {
     Inject(0xB5, 32, 4);
     Inject(0xC5, 10, 0);
     Output();
-    EXPECT_EQ(window->Program(), 10);
-    EXPECT_EQ(window->BankMsb(), 3);
-    EXPECT_EQ(window->BankLsb(), 4);
+    EXPECT_EQ(window->Instrument().ProgramBank().Program(), 10);
+    EXPECT_EQ(window->Instrument().ProgramBank().BankMsb(), 3);
+    EXPECT_EQ(window->Instrument().ProgramBank().BankLsb(), 4);
 }
 
 TEST_F(MidiInputFlowTest, ClosingTheOutputReleasesNotesFirst) {

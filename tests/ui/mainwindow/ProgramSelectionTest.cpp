@@ -55,7 +55,7 @@ protected:
     }
     std::vector<QString> ComboTexts(TMainWindow& w) {
         std::vector<QString> texts;
-        for (int i = 0; i < w.CBProgramPatch->count(); ++i) texts.push_back(w.CBProgramPatch->itemText(i));
+        for (int i = 0; i < w.ProgramPanel().CBProgramPatch->count(); ++i) texts.push_back(w.ProgramPanel().CBProgramPatch->itemText(i));
         return texts;
     }
 
@@ -63,21 +63,21 @@ protected:
 
 TEST_F(ProgramSelectionTest, ProgramUpDownFromNoneToOneAndBackToNone) {
     auto w = Start();
-    EXPECT_EQ(w->EProgram->text(), "none");
-    EXPECT_FALSE(w->EMSB->isEnabled());
+    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "none");
+    EXPECT_FALSE(w->ProgramPanel().EMSB->isEnabled());
     EXPECT_TRUE(sentAtStart.empty()) << "a first start sent a program";
-    w->UDProgram->UpButton()->click();
-    EXPECT_EQ(w->EProgram->text(), "1");
-    EXPECT_TRUE(w->EMSB->isEnabled());
-    EXPECT_EQ(w->EMSB->text(), "none");
+    w->ProgramPanel().UDProgram->UpButton()->click();
+    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "1");
+    EXPECT_TRUE(w->ProgramPanel().EMSB->isEnabled());
+    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "none");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 0, 0}}));
     out.sent.clear();
-    w->UDProgram->DownButton()->click();
-    EXPECT_EQ(w->EProgram->text(), "none");
-    EXPECT_FALSE(w->ELSB->isEnabled());
+    w->ProgramPanel().UDProgram->DownButton()->click();
+    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "none");
+    EXPECT_FALSE(w->ProgramPanel().ELSB->isEnabled());
     EXPECT_TRUE(SentMessages(out).empty());
-    w->UDProgram->DownButton()->click(); // wraps to the top
-    EXPECT_EQ(w->EProgram->text(), "128");
+    w->ProgramPanel().UDProgram->DownButton()->click(); // wraps to the top
+    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "128");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 127, 0}}));
     w->close();
 }
@@ -85,41 +85,41 @@ TEST_F(ProgramSelectionTest, ProgramUpDownFromNoneToOneAndBackToNone) {
 TEST_F(ProgramSelectionTest, TypedNumbersAndNoneInTheFields) {
     auto w = Start();
     w->Keyboard1->SetChannel(4);
-    Type(w->EProgram, "10");
+    Type(w->ProgramPanel().EProgram, "10");
     out.sent.clear();
-    Type(w->EMSB, "5");
+    Type(w->ProgramPanel().EMSB, "5");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB4, 0, 5}, {0xB4, 32, 0}, {0xC4, 9, 0}}));
-    EXPECT_EQ(w->ELSB->text(), "0");
-    EXPECT_EQ(w->EMSB->toolTip(), "Bank: 640");
+    EXPECT_EQ(w->ProgramPanel().ELSB->text(), "0");
+    EXPECT_EQ(w->ProgramPanel().EMSB->toolTip(), "Bank: 640");
     out.sent.clear();
-    Type(w->ELSB, "none");
-    EXPECT_EQ(w->BankMsb(), -1);
-    EXPECT_EQ(w->EMSB->text(), "none");
-    EXPECT_EQ(w->EMSB->toolTip(), "");
+    Type(w->ProgramPanel().ELSB, "none");
+    EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), -1);
+    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "none");
+    EXPECT_EQ(w->ProgramPanel().EMSB->toolTip(), "");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC4, 9, 0}}));
     // Text that is no number, or out of range, is dropped.
     for (const char* bad : {"abc", "129", "0", "-3", ""}) {
         out.sent.clear();
-        Type(w->EProgram, bad);
-        EXPECT_EQ(w->EProgram->text(), "10") << bad;
+        Type(w->ProgramPanel().EProgram, bad);
+        EXPECT_EQ(w->ProgramPanel().EProgram->text(), "10") << bad;
         EXPECT_TRUE(SentMessages(out).empty()) << bad;
     }
-    Type(w->EMSB, "128");
-    EXPECT_EQ(w->EMSB->text(), "none");
+    Type(w->ProgramPanel().EMSB, "128");
+    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "none");
     // Esc drops the typed text and is consumed.
-    w->EProgram->setText("77");
-    Key(w->EProgram, Qt::Key_Escape);
-    EXPECT_EQ(w->EProgram->text(), "10");
-    EXPECT_EQ(w->Program(), 9);
+    w->ProgramPanel().EProgram->setText("77");
+    Key(w->ProgramPanel().EProgram, Qt::Key_Escape);
+    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "10");
+    EXPECT_EQ(w->Instrument().ProgramBank().Program(), 9);
     w->close();
 }
 
 // Enter on the number already chosen sends the sound again, as any other number does.
 TEST_F(ProgramSelectionTest, EnterOnTheCurrentProgramOrBankSendsItAgain) {
     auto w = Start();
-    Type(w->EProgram, "10");
-    Type(w->EMSB, "2");
-    for (QLineEdit* field : {w->EProgram, w->EMSB, w->ELSB}) {
+    Type(w->ProgramPanel().EProgram, "10");
+    Type(w->ProgramPanel().EMSB, "2");
+    for (QLineEdit* field : {w->ProgramPanel().EProgram, w->ProgramPanel().EMSB, w->ProgramPanel().ELSB}) {
         SCOPED_TRACE(field->objectName().toStdString());
         field->setFocus(); // leaving the field before is a send of its own
         out.sent.clear();
@@ -134,24 +134,24 @@ TEST_F(ProgramSelectionTest, AReceivedProgramChangeShowsInTheFields) {
     w->Instrument().Show({0xB3, 0, 2});
     w->Instrument().Show({0xB3, 32, 1});
     w->Instrument().Show({0xC3, 41, 0});
-    EXPECT_EQ(w->EProgram->text(), "42");
-    EXPECT_EQ(w->EMSB->text(), "2");
-    EXPECT_EQ(w->ELSB->text(), "1");
-    EXPECT_EQ(w->ELSB->toolTip(), "Bank: 257");
+    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "42");
+    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "2");
+    EXPECT_EQ(w->ProgramPanel().ELSB->text(), "1");
+    EXPECT_EQ(w->ProgramPanel().ELSB->toolTip(), "Bank: 257");
     w->close();
 }
 
 TEST_F(ProgramSelectionTest, PatchesFromTheComboTheMenuAndThePageKeys) {
     auto w = Start();
-    EXPECT_FALSE(w->PatchesSeparator->isVisible());
-    ASSERT_FALSE(w->ApplyPatchSet(WriteScript("small.txt", SmallScript)));
-    EXPECT_TRUE(w->PatchesSeparator->isVisible());
+    EXPECT_FALSE(w->ProgramPanel().PatchesSeparator->isVisible());
+    ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(WriteScript("small.txt", SmallScript)));
+    EXPECT_TRUE(w->ProgramPanel().PatchesSeparator->isVisible());
     // The combo shows the group of the first patch the menu meets, with none chosen.
     EXPECT_EQ(ComboTexts(*w), (std::vector<QString>{"(none)", "Rhodes"}));
-    EXPECT_EQ(w->CBProgramPatch->currentIndex(), 0);
-    EXPECT_EQ(w->CurrentPatch(), nullptr);
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0);
+    EXPECT_EQ(w->Instrument().CurrentPatch(), nullptr);
 
-    QMenu* gm = w->PatchesItem->actions().front()->menu();
+    QMenu* gm = w->ProgramPanel().PatchesItem->actions().front()->menu();
     ASSERT_NE(gm, nullptr);
     EXPECT_TRUE(gm->isEmpty()); // filled when first shown
     emit gm->aboutToShow();
@@ -166,23 +166,23 @@ TEST_F(ProgramSelectionTest, PatchesFromTheComboTheMenuAndThePageKeys) {
     bright->trigger(); // program 10, no bank: only the program change
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 10, 0}}));
     EXPECT_EQ(ComboTexts(*w), (std::vector<QString>{"(none)", "Grand", "Bright", "Rhodes"}));
-    EXPECT_EQ(w->CBProgramPatch->currentIndex(), 2);
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 2);
     EXPECT_EQ(w->StatusText(4), "Pianos");
 
     out.sent.clear();
     Key(w->Keyboard1, Qt::Key_PageDown); // Rhodes: MSB 3 without LSB leaves no bank
-    EXPECT_EQ(w->CBProgramPatch->currentText(), "Rhodes");
-    EXPECT_EQ(w->BankMsb(), -1);
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentText(), "Rhodes");
+    EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), -1);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 4, 0}}));
     Key(w->Keyboard1, Qt::Key_PageDown); // past the last: "(none)", nothing sent
-    EXPECT_EQ(w->CBProgramPatch->currentIndex(), 0);
-    EXPECT_EQ(w->CurrentPatch(), nullptr);
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0);
+    EXPECT_EQ(w->Instrument().CurrentPatch(), nullptr);
     EXPECT_EQ(SentMessages(out).size(), 1u);
     Key(w->Keyboard1, Qt::Key_PageUp); // and back to the last patch
-    EXPECT_EQ(w->CBProgramPatch->currentText(), "Rhodes");
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentText(), "Rhodes");
 
     Key(w->Keyboard1, Qt::Key_PageDown, Qt::ShiftModifier); // the program up by one
-    EXPECT_EQ(w->Program(), 5);
+    EXPECT_EQ(w->Instrument().ProgramBank().Program(), 5);
     Key(w->Keyboard1, Qt::Key_End); // the chord box, wrapping
     Key(w->Keyboard1, Qt::Key_Home);
     Key(w->Keyboard1, Qt::Key_Home);
@@ -192,34 +192,34 @@ TEST_F(ProgramSelectionTest, PatchesFromTheComboTheMenuAndThePageKeys) {
 
 TEST_F(ProgramSelectionTest, AFailingScriptKeepsThePreviousSetAndShowsWhy) {
     auto w = Start();
-    ASSERT_FALSE(w->ApplyPatchSet(WriteScript("small.txt", SmallScript)));
-    const TPatchSet* before = w->PatchSet();
+    ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(WriteScript("small.txt", SmallScript)));
+    const TPatchSet* before = w->Instrument().PatchSet();
     std::vector<std::string> shown;
     QTimer::singleShot(0, [&] {
-        shown.push_back(w->ErrForm1->Memo()->toPlainText().toStdString());
-        w->ErrForm1->close();
+        shown.push_back(w->ProgramPanel().ErrForm1->Memo()->toPlainText().toStdString());
+        w->ProgramPanel().ErrForm1->close();
     });
-    EXPECT_TRUE(w->ApplyPatchSet(WriteScript("bad.txt", "[cubase parse file]\n[parser version 0002]\n")));
-    EXPECT_EQ(w->PatchSet(), before);
+    EXPECT_TRUE(w->ProgramPanel().ApplyPatchSet(WriteScript("bad.txt", "[cubase parse file]\n[parser version 0002]\n")));
+    EXPECT_EQ(w->Instrument().PatchSet(), before);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].find("Line 2: Error:"), std::string::npos) << shown[0];
-    EXPECT_TRUE(w->ErrForm1->Memo()->toPlainText().isEmpty());
-    EXPECT_TRUE(w->ApplyPatchSet(""));
+    EXPECT_TRUE(w->ProgramPanel().ErrForm1->Memo()->toPlainText().isEmpty());
+    EXPECT_TRUE(w->ProgramPanel().ApplyPatchSet(""));
     w->close();
 }
 
 TEST_F(ProgramSelectionTest, PanicSilencesEveryChannelAndShowsItsProgress) {
     auto w = Start();
     out.sent.clear();
-    const QPalette normal = w->PPanic->palette();
+    const QPalette normal = w->ProgramPanel().PPanic->palette();
     Key(w->Keyboard1, Qt::Key_Space, Qt::ControlModifier);
     // Paced by the event loop: the window answers while the channels go out.
-    EXPECT_TRUE(w->PanicRunning());
+    EXPECT_TRUE(w->Instrument().PanicRunning());
     EXPECT_LT(SentMessages(out).size(), 2080u);
     EXPECT_EQ(w->StatusText(0), "Panic: 6%");
     QElapsedTimer t;
     t.start();
-    while (w->PanicRunning() && t.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (w->Instrument().PanicRunning() && t.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_GE(t.elapsed(), 15 * 150) << "the channels were not paced";
     const auto sent = SentMessages(out);
     ASSERT_EQ(sent.size(), 2080u);
@@ -228,7 +228,7 @@ TEST_F(ProgramSelectionTest, PanicSilencesEveryChannelAndShowsItsProgress) {
     EXPECT_EQ(sent[129], (M{0xB0, 123, 0}));
     EXPECT_EQ(sent[2079], (M{0xBF, 123, 0}));
     EXPECT_EQ(w->StatusText(0), "Panic: 100%");
-    EXPECT_EQ(w->PPanic->palette().color(QPalette::Window), normal.color(QPalette::Window));
+    EXPECT_EQ(w->ProgramPanel().PPanic->palette().color(QPalette::Window), normal.color(QPalette::Window));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     w->close();
 }
@@ -246,9 +246,9 @@ TEST_F(ProgramSelectionTest, TheRememberedPatchIsSentOnceTheOutputIsOpen) {
         s.WriteString("KeyboardForm", "Patch", patch->Path());
     });
     auto w = Start();
-    ASSERT_NE(w->CurrentPatch(), nullptr);
-    EXPECT_EQ(w->CurrentPatch()->Name(), "User2 - 12");
-    EXPECT_EQ(w->CBProgramPatch->currentText(), "User2 - 12");
+    ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
+    EXPECT_EQ(w->Instrument().CurrentPatch()->Name(), "User2 - 12");
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentText(), "User2 - 12");
     const auto& sent = sentAtStart;
     ASSERT_GE(sent.size(), 3u);
     EXPECT_EQ(std::vector<M>(sent.begin(), sent.begin() + 3), (std::vector<M>{{0xB0, 0, 1}, {0xB0, 32, 16}, {0xC0, 11, 0}}));
@@ -257,7 +257,7 @@ TEST_F(ProgramSelectionTest, TheRememberedPatchIsSentOnceTheOutputIsOpen) {
     const std::string settings = SettingsText();
     EXPECT_NE(settings.find("\"Program\"=dword:0000000b"), std::string::npos) << settings;
     w = Start();
-    EXPECT_EQ(w->CurrentPatch()->Name(), "User2 - 12");
+    EXPECT_EQ(w->Instrument().CurrentPatch()->Name(), "User2 - 12");
     w->close();
 }
 

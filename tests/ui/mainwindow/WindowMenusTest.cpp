@@ -106,17 +106,17 @@ TEST_F(WindowMenusTest, MidiThruTogglesOnlyItsCheckMark) {
 
 TEST_F(WindowMenusTest, TheWindowKeysWrapAndStillReachTheFocusedControl) {
     auto w = Start();
-    ASSERT_FALSE(w->ApplyPatchSet(std::string(TONECAST_TEST_DATA) + "/patchscripts/technics-wsa1.txt"));
-    ASSERT_EQ(w->CBProgramPatch->currentIndex(), 0); // "(none)"
+    ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(std::string(TONECAST_TEST_DATA) + "/patchscripts/technics-wsa1.txt"));
+    ASSERT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0); // "(none)"
     // Else the wrap below would hold for an empty box as well.
-    ASSERT_GT(w->CBProgramPatch->count(), 2) << "the patch box holds none of the script's programs";
+    ASSERT_GT(w->ProgramPanel().CBProgramPatch->count(), 2) << "the patch box holds none of the script's programs";
     QWidget* focus = w->Keyboard1;
     focus->setFocus();
     Key(focus, Qt::Key_PageUp);
-    EXPECT_EQ(w->CBProgramPatch->currentIndex(), w->CBProgramPatch->count() - 1);
-    EXPECT_NE(w->CBProgramPatch->currentText(), "(none)");
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), w->ProgramPanel().CBProgramPatch->count() - 1);
+    EXPECT_NE(w->ProgramPanel().CBProgramPatch->currentText(), "(none)");
     Key(focus, Qt::Key_PageDown);
-    EXPECT_EQ(w->CBProgramPatch->currentIndex(), 0);
+    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0);
 
     // The chord box: End past the last entry comes back to "None".
     w->CBChord->setCurrentIndex(w->CBChord->count() - 1);
@@ -130,14 +130,14 @@ TEST_F(WindowMenusTest, TheWindowKeysWrapAndStillReachTheFocusedControl) {
     EXPECT_EQ(w->CBChord->currentText(), "Power");
 
     // The program: Shift+Page Down past 128 gives "none", and on to 1.
-    for (int i = 0; i < 129 && w->Program() != 127; ++i) Key(focus, Qt::Key_PageDown, Qt::ShiftModifier);
-    ASSERT_EQ(w->Program(), 127);
+    for (int i = 0; i < 129 && w->Instrument().ProgramBank().Program() != 127; ++i) Key(focus, Qt::Key_PageDown, Qt::ShiftModifier);
+    ASSERT_EQ(w->Instrument().ProgramBank().Program(), 127);
     out.sent.clear();
     Key(focus, Qt::Key_PageDown, Qt::ShiftModifier);
-    EXPECT_EQ(w->Program(), -1);
-    EXPECT_EQ(w->EProgram->text(), "none");
+    EXPECT_EQ(w->Instrument().ProgramBank().Program(), -1);
+    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "none");
     Key(focus, Qt::Key_PageUp, Qt::ShiftModifier);
-    EXPECT_EQ(w->Program(), 127);
+    EXPECT_EQ(w->Instrument().ProgramBank().Program(), 127);
     w->close();
 }
 

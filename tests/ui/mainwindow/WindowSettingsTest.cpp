@@ -54,9 +54,9 @@ TEST_F(WindowSettingsTest, AFirstStartHasTheDefaultsAndEndsFirstTime) {
     const QRect area = w->screen()->availableGeometry();
     EXPECT_EQ(w->x(), area.left() + area.width() / 2 - w->width() / 2);
     EXPECT_EQ(w->y(), area.top() + area.height() / 2 - w->height() / 2);
-    EXPECT_EQ(w->Program(), -1);
-    EXPECT_EQ(w->BankMsb(), -1);
-    EXPECT_EQ(w->BankLsb(), -1);
+    EXPECT_EQ(w->Instrument().ProgramBank().Program(), -1);
+    EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), -1);
+    EXPECT_EQ(w->Instrument().ProgramBank().BankLsb(), -1);
     EXPECT_EQ(w->ModulationController(), 1);
     EXPECT_EQ(w->MouseWheelController(), 1);
     EXPECT_EQ(w->MouseWheelSensitivity, 4);
@@ -90,9 +90,9 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         w->SetArrowsVisible(false);
         w->MidiThru->setChecked(true);
         w->SetStayOnTop(true);
-        ASSERT_FALSE(w->ApplyPatchSet(script));
-        w->SelectPatch(w->PatchSet()->FindProgram("WSA-1\\User2\\User2 - 12"), true, true);
-        ASSERT_NE(w->CurrentPatch(), nullptr);
+        ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(script));
+        w->ProgramPanel().SelectPatch(w->Instrument().PatchSet()->FindProgram("WSA-1\\User2\\User2 - 12"), true, true);
+        ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
         w->SetMouseWheelController(74);
         w->MouseWheelSensitivity = 9;
         for (QAction* a : w->PresetsItem->actions())
@@ -136,11 +136,11 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_TRUE(w->MidiThru->isChecked());
     EXPECT_TRUE(w->StayOnTopItem->isChecked());
     EXPECT_FALSE(w->FirstTime());
-    EXPECT_EQ(w->Program(), 11);
-    EXPECT_EQ(w->BankMsb(), 1);
-    EXPECT_EQ(w->BankLsb(), 16);
-    ASSERT_NE(w->CurrentPatch(), nullptr);
-    EXPECT_EQ(w->CurrentPatch()->Name(), "User2 - 12");
+    EXPECT_EQ(w->Instrument().ProgramBank().Program(), 11);
+    EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), 1);
+    EXPECT_EQ(w->Instrument().ProgramBank().BankLsb(), 16);
+    ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
+    EXPECT_EQ(w->Instrument().CurrentPatch()->Name(), "User2 - 12");
     EXPECT_EQ(w->MouseWheelController(), 74);
     EXPECT_EQ(w->MouseWheelSensitivity, 9);
     EXPECT_EQ(w->KnobPreset(), "Filter");
@@ -178,7 +178,7 @@ TEST_F(WindowSettingsTest, ClosingEndsTheDialogsFirstAndTheDevicesLast) {
     auto w = Start();
     w->OpenChordEditor();
     w->OpenTranspose();
-    w->ChoosePatchSet();
+    w->ProgramPanel().ChoosePatchSet();
     QApplication::processEvents();
     // What the file holds when the output device closes.
     std::vector<std::string> saved;
@@ -190,7 +190,7 @@ TEST_F(WindowSettingsTest, ClosingEndsTheDialogsFirstAndTheDevicesLast) {
     w->close();
     EXPECT_EQ(saved, (std::vector<std::string>{"ChordEditForm", "TransposeForm", "PatchSetDialog", "KeyboardForm"}));
     for (QWidget* dialog : {static_cast<QWidget*>(w->ChordEditor()), static_cast<QWidget*>(w->TransposeForm()),
-                            static_cast<QWidget*>(w->PatchSetChooser())})
+                            static_cast<QWidget*>(w->ProgramPanel().PatchSetChooser())})
         EXPECT_TRUE(!dialog || dialog->isHidden());
     EXPECT_TRUE(out.openHandles.empty());
 }

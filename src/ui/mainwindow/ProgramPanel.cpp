@@ -1,5 +1,6 @@
-// The main window's program, bank and patch selection, the Patches menu and Panic!.
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ProgramPanel.h"
+
+#include "dialogs/WindowPlacement.h"
 
 #include "widgets/UpDown.h"
 #include "widgets/PianoKeyboard.h"
@@ -75,12 +76,24 @@ private:
 };
 } // namespace
 
-void TMainWindow::CreateProgramControls() {
-    CBProgramPatch = new QComboBox(form_);
+TProgramPanel::TProgramPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TPianoKeyboard* keyboard,
+                             TServices services)
+    : QObject(form), instrument_(instrument), keyboard_(keyboard), services_(std::move(services)), window_(form->window()) {
+    ErrForm1 = new TPatchWarningsDialog(window_);
+    ErrForm1->hide();
+    CreatePatchesMenu(bar);
+    CreateProgramControls(form);
+}
+
+QLineEdit* TProgramPanel::BankEdit(int which) const { return which == TProgramBank::Msb ? EMSB : ELSB; }
+TUpDown* TProgramPanel::BankUpDown(int which) const { return which == TProgramBank::Msb ? UDMSB : UDLSB; }
+
+void TProgramPanel::CreateProgramControls(QWidget* form) {
+    CBProgramPatch = new QComboBox(form);
     CBProgramPatch->setGeometry(290, Row1, 150, FieldHeight);
     SetHint(CBProgramPatch, "Current Patch (Page Up/Page Down)");
     CBProgramPatch->setFocusPolicy(Qt::ClickFocus);
-    UDProgramPatch = new TUpDown(form_);
+    UDProgramPatch = new TUpDown(form);
     UDProgramPatch->setGeometry(440, Row1, 16, FieldHeight);
     UDProgramPatch->Wrap = true;
     UDProgramPatch->Accelerated = true;
@@ -93,33 +106,33 @@ void TMainWindow::CreateProgramControls() {
         PatchChosen(sender->Position());
     };
 
-    FieldLabel(form_, "Program", 8, 54);
-    EProgram = new QLineEdit(form_);
+    FieldLabel(form, "Program", 8, 54);
+    EProgram = new QLineEdit(form);
     EProgram->setGeometry(62, Row2, 40, FieldHeight);
-    UDProgram = NumberUpDown(form_, EProgram, 0, 128);
+    UDProgram = NumberUpDown(form, EProgram, 0, 128);
     for (QWidget* w : {static_cast<QWidget*>(EProgram), static_cast<QWidget*>(UDProgram)})
         SetHint(w, "Current Program number (Shift+PageUp/PageDown)");
     UDProgram->OnClick = [this](TUpDown* sender, bool) {
         instrument_.ProgramBank().SetProgram(sender->Position() - 1);
         SendProgramAndBank();
     };
-    connect(EProgram, &QLineEdit::editingFinished, this, &TMainWindow::ProgramEdited);
+    connect(EProgram, &QLineEdit::editingFinished, this, &TProgramPanel::ProgramEdited);
 
-    LMSB = FieldLabel(form_, "MSB", 126, 30);
-    EMSB = new QLineEdit(form_);
+    LMSB = FieldLabel(form, "MSB", 126, 30);
+    EMSB = new QLineEdit(form);
     EMSB->setGeometry(156, Row2, 36, FieldHeight);
-    UDMSB = NumberUpDown(form_, EMSB, -1, 127);
-    LLSB = FieldLabel(form_, "LSB", 216, 28);
-    ELSB = new QLineEdit(form_);
+    UDMSB = NumberUpDown(form, EMSB, -1, 127);
+    LLSB = FieldLabel(form, "LSB", 216, 28);
+    ELSB = new QLineEdit(form);
     ELSB->setGeometry(244, Row2, 36, FieldHeight);
-    UDLSB = NumberUpDown(form_, ELSB, -1, 127);
+    UDLSB = NumberUpDown(form, ELSB, -1, 127);
     for (int which : {TProgramBank::Msb, TProgramBank::Lsb}) {
         BankUpDown(which)->OnClick = [this, which](TUpDown* sender, bool) { UserBankChange(which, sender->Position()); };
         connect(BankEdit(which), &QLineEdit::editingFinished, this, [this, which] { BankEdited(which); });
     }
     for (QLineEdit* e : {EProgram, EMSB, ELSB}) e->installEventFilter(this);
 
-    PPanic = new TPanicPanel("Panic!", form_, [this] { Panic(); });
+    PPanic = new TPanicPanel("Panic!", form, [this] { Panic(); });
     PPanic->setGeometry(306, Row2, 56, FieldHeight);
     PPanic->setAlignment(Qt::AlignCenter);
     PPanic->setFrameShape(QFrame::Panel);
@@ -132,7 +145,7 @@ void TMainWindow::CreateProgramControls() {
     ShowProgramAndBank();
 }
 
-void TMainWindow::ShowProgramAndBank() {
+void TProgramPanel::ShowProgramAndBank() {
     const int program = instrument_.ProgramBank().Program();
     UDProgram->SetPosition(program + 1);
     EProgram->setText(UDProgram->Position() == 0 ? QString("none") : QString::number(UDProgram->Position()));
@@ -149,21 +162,21 @@ void TMainWindow::ShowProgramAndBank() {
     }
 }
 
-void TMainWindow::SendProgramAndBank() {
+void TProgramPanel::SendProgramAndBank() {
     if (instrument_.ProgramBank().Program() != TProgramBank::None) {
-        Keyboard1->ClearExternalMarks();
-        Keyboard1->ReleaseAll();
+        keyboard_->ClearExternalMarks();
+        keyboard_->ReleaseAll();
     }
     ShowProgramAndBank();
-    if (instrument_.SendProgramAndBank(Keyboard1->Channel())) Keyboard1->RestrikeHeldNote();
+    if (instrument_.SendProgramAndBank(keyboard_->Channel())) keyboard_->RestrikeHeldNote();
 }
 
-void TMainWindow::UserBankChange(int which, int value) {
+void TProgramPanel::UserBankChange(int which, int value) {
     instrument_.ProgramBank().UserBankChange(which, value);
     SendProgramAndBank();
 }
 
-void TMainWindow::ProgramEdited() {
+void TProgramPanel::ProgramEdited() {
     int value = 0;
     // Text that is no program number is dropped: the field shows the program again.
     // The same number sends again: a synthesizer that restarted gets its sound back.
@@ -174,74 +187,23 @@ void TMainWindow::ProgramEdited() {
     ShowProgramAndBank();
 }
 
-void TMainWindow::BankEdited(int which) {
+void TProgramPanel::BankEdited(int which) {
     int value = 0;
     if (ParseField(BankEdit(which)->text(), TProgramBank::None, value) && value >= -1 && value <= 127)
         UserBankChange(which, value);
     ShowProgramAndBank();
 }
 
-bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == form_ && event->type() == QEvent::Paint) {
-        PaintBackground(static_cast<QPaintEvent*>(event)->rect());
-        return false; // the form paints nothing of its own over it
-    }
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        const QWidget* focus = QApplication::focusWidget();
-        if (widget->window() == this && (widget == focus || (!focus && widget == this)))
-            FormKeyDown(*static_cast<QKeyEvent*>(event));
-    }
-    if (event->type() == QEvent::Wheel && watched->isWidgetType() && WheelBelongsToWindow(static_cast<QWidget*>(watched))) {
-        wheelEvent(static_cast<QWheelEvent*>(event));
-        return true;
-    }
+bool TProgramPanel::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == EProgram || watched == EMSB || watched == ELSB) && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         ShowProgramAndBank(); // the typed text is dropped
         return true;
     }
-    return TInstrumentForm::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
 }
 
-bool TMainWindow::WheelBelongsToWindow(QWidget* widget) const {
-    if (widget->window() != this) return false;
-    // The outermost list or field the wheel is over: without the focus it
-    // leaves the wheel to the window's controller; with it, it scrolls.
-    QWidget* control = nullptr;
-    for (QWidget* w = widget; w && w != this; w = w->parentWidget())
-        if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w)) control = w;
-    if (!control) return false;
-    const QWidget* focus = QApplication::focusWidget();
-    return !(control == focus || (focus && control->isAncestorOf(focus)));
-}
-
-void TMainWindow::FormKeyDown(const QKeyEvent& key) {
-    const Qt::KeyboardModifiers mods = key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    switch (key.key()) {
-    case Qt::Key_Space:
-        if (mods == Qt::ControlModifier) Panic();
-        break;
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-        const int delta = key.key() == Qt::Key_PageUp ? -1 : 1;
-        if (mods == Qt::NoModifier) StepPatch(delta);
-        else if (mods == Qt::ShiftModifier) StepProgram(delta);
-        break;
-    }
-    case Qt::Key_Home:
-    case Qt::Key_End:
-        if (mods == Qt::NoModifier) {
-            const int index = PatchCombo::Wrap(CBChord->currentIndex(), key.key() == Qt::Key_Home ? -1 : 1, CBChord->count());
-            CBChord->setCurrentIndex(index);
-            CBChordClick(index);
-        }
-        break;
-    default: break;
-    }
-}
-
-void TMainWindow::StepProgram(int delta) {
+void TProgramPanel::StepProgram(int delta) {
     int position = UDProgram->Position() + delta;
     if (position < UDProgram->Min()) position = UDProgram->Max();
     else if (position > UDProgram->Max()) position = UDProgram->Min();
@@ -250,7 +212,7 @@ void TMainWindow::StepProgram(int delta) {
     SendProgramAndBank();
 }
 
-void TMainWindow::StepPatch(int delta) {
+void TProgramPanel::StepPatch(int delta) {
     const int index = PatchCombo::Wrap(CBProgramPatch->currentIndex(), delta, CBProgramPatch->count());
     CBProgramPatch->setCurrentIndex(index);
     UDProgramPatch->SetPosition(index);
@@ -259,12 +221,12 @@ void TMainWindow::StepPatch(int delta) {
 
 // --- patches -------------------------------------------------------------------
 
-void TMainWindow::PatchChosen(int index) {
+void TProgramPanel::PatchChosen(int index) {
     auto* patch = index > 0 ? static_cast<TPatchProgram*>(CBProgramPatch->itemData(index).value<void*>()) : nullptr;
     SelectPatch(patch, false, true);
 }
 
-void TMainWindow::ResetPatchCombo() {
+void TProgramPanel::ResetPatchCombo() {
     if (CBProgramPatch->count() != 1) {
         CBProgramPatch->clear();
         CBProgramPatch->addItem("(none)");
@@ -274,12 +236,12 @@ void TMainWindow::ResetPatchCombo() {
     UDProgramPatch->setEnabled(false);
 }
 
-void TMainWindow::RebuildPatchCombo() {
+void TProgramPanel::RebuildPatchCombo() {
     if (!instrument_.CurrentPatch()) {
         ResetPatchCombo();
         shownPatchGroup_ = nullptr;
         CBProgramPatch->setCurrentIndex(0);
-        SetStatusText(4, QString());
+        services_.status(4, QString());
         return;
     }
     const TPatchModeGroup* group = instrument_.CurrentPatch()->Parent();
@@ -290,10 +252,10 @@ void TMainWindow::RebuildPatchCombo() {
         CBProgramPatch->addItem(QString::fromStdString(patch->Name()), QVariant::fromValue(static_cast<void*>(patch)));
     UDProgramPatch->setEnabled(true);
     UDProgramPatch->SetRange(0, CBProgramPatch->count() - 1);
-    SetStatusText(4, QString::fromStdString(group->Name()));
+    services_.status(4, QString::fromStdString(group->Name()));
 }
 
-void TMainWindow::SelectInCombo() {
+void TProgramPanel::SelectInCombo() {
     int index = 0;
     if (instrument_.CurrentPatch()) {
         const int found = CBProgramPatch->findData(QVariant::fromValue(static_cast<void*>(instrument_.CurrentPatch())));
@@ -303,45 +265,42 @@ void TMainWindow::SelectInCombo() {
     UDProgramPatch->SetPosition(index);
 }
 
-void TMainWindow::SelectPatch(TPatchProgram* patch, bool rebuild, bool send) {
+void TProgramPanel::SelectPatch(TPatchProgram* patch, bool rebuild, bool send) {
     instrument_.SetCurrentPatch(patch);
     if (rebuild) {
         RebuildPatchCombo();
         SelectInCombo();
     }
     ApplyPatch(send);
-    Keyboard1->SetNoteNames(patch ? patch->KeyNames() : nullptr);
+    keyboard_->SetNoteNames(patch ? patch->KeyNames() : nullptr);
 }
 
-void TMainWindow::ApplyPatch(bool send) {
+void TProgramPanel::ApplyPatch(bool send) {
     if (!instrument_.CurrentPatch()) return;
     const bool sending = instrument_.ProgramBank().ApplyPatch(*instrument_.CurrentPatch(), send);
     ShowProgramAndBank();
     if (sending) SendProgramAndBank();
 }
 
-void TMainWindow::CreatePatchesMenu() {
-    PatchesItem = menuBar()->addMenu("&Patches");
+void TProgramPanel::CreatePatchesMenu(QMenuBar* bar) {
+    PatchesItem = bar->addMenu("&Patches");
     PatchesSeparator = PatchesItem->addSeparator();
     PatchesSeparator->setVisible(false);
     ChoosePatchSetItem = PatchesItem->addAction("&Choose Patch Set...");
     ChoosePatchSetItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    connect(ChoosePatchSetItem, &QAction::triggered, this, &TMainWindow::ChoosePatchSet);
+    connect(ChoosePatchSetItem, &QAction::triggered, this, &TProgramPanel::ChoosePatchSet);
 }
 
-TPatchSetChooserDialog* TMainWindow::PatchSetChooser() const { return patchSetChooser_; }
-
-void TMainWindow::ChoosePatchSet() {
+void TProgramPanel::ChoosePatchSet() {
     if (!patchSetChooser_) {
         patchSetChooser_ = new TPatchSetChooserDialog(
-            this, [this](const std::string& file) { return ApplyPatchSet(file); },
-            [this] { return names_.OpenRegistryStore(); },
+            window_, [this](const std::string& file) { return ApplyPatchSet(file); }, services_.openSettings,
             [this] { return instrument_.PatchSet() ? instrument_.PatchSet()->FileName : std::string(); });
     }
     PresentDialog(patchSetChooser_.data());
 }
 
-void TMainWindow::FillPatchMenu(QMenu* menu, const TPatchModeGroup& group) {
+void TProgramPanel::FillPatchMenu(QMenu* menu, const TPatchModeGroup& group) {
     // Filled when first shown: a set of thousands of patches opens at once.
     connect(menu, &QMenu::aboutToShow, menu, [this, menu, &group] {
         if (!menu->isEmpty()) return;
@@ -357,7 +316,7 @@ void TMainWindow::FillPatchMenu(QMenu* menu, const TPatchModeGroup& group) {
     });
 }
 
-void TMainWindow::SetPatchSet(std::unique_ptr<TPatchSet> list) {
+void TProgramPanel::SetPatchSet(std::unique_ptr<TPatchSet> set) {
     instrument_.SetCurrentPatch(nullptr);
     shownPatchGroup_ = nullptr;
     for (QAction* item : PatchesItem->actions()) {
@@ -368,10 +327,9 @@ void TMainWindow::SetPatchSet(std::unique_ptr<TPatchSet> list) {
     }
     PatchesSeparator->setVisible(false);
     RebuildPatchCombo();
-    Keyboard1->SetNoteNames(nullptr);
-    instrument_.SetPatchSet(std::move(list));
+    keyboard_->SetNoteNames(nullptr);
+    instrument_.SetPatchSet(std::move(set));
     if (!instrument_.PatchSet()) return;
-    sendMsbFirst_ = instrument_.PatchSet()->SendMsbFirst;
     TPatchProgram* first = nullptr;
     for (std::size_t i = 0; i < instrument_.PatchSet()->ModeCount(); ++i) {
         const TPatchModeGroup& mode = *instrument_.PatchSet()->Mode(i);
@@ -390,7 +348,7 @@ void TMainWindow::SetPatchSet(std::unique_ptr<TPatchSet> list) {
     PatchesSeparator->setVisible(instrument_.PatchSet()->ModeCount() > 0);
 }
 
-bool TMainWindow::ApplyPatchSet(const std::string& fileName) {
+bool TProgramPanel::ApplyPatchSet(const std::string& fileName) {
     if (fileName.empty()) return true;
     ErrForm1->Memo()->clear();
     TWarnings warnings;
@@ -413,7 +371,7 @@ bool TMainWindow::ApplyPatchSet(const std::string& fileName) {
 
 // --- panic ---------------------------------------------------------------------
 
-void TMainWindow::Panic() {
+void TProgramPanel::Panic() {
     if (!instrument_.StartPanic()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     panicShown_ = true;
@@ -421,29 +379,29 @@ void TMainWindow::Panic() {
     QPalette red = panicNormal_;
     red.setColor(QPalette::Window, Qt::red);
     PPanic->setPalette(red);
-    SetStatusText(0, "Panic: 0%");
-    Keyboard1->ReleaseThruNotes();
-    Keyboard1->ReleaseAll();
-    Keyboard1->ClearExternalMarks();
+    services_.status(0, "Panic: 0%");
+    keyboard_->ReleaseThruNotes();
+    keyboard_->ReleaseAll();
+    keyboard_->ClearExternalMarks();
     if (!panicTimer_) {
         panicTimer_ = new QTimer(this);
         panicTimer_->setSingleShot(true);
-        connect(panicTimer_, &QTimer::timeout, this, &TMainWindow::PanicStep);
+        connect(panicTimer_, &QTimer::timeout, this, &TProgramPanel::PanicStep);
     }
     PanicStep();
 }
 
-void TMainWindow::PanicStep() {
+void TProgramPanel::PanicStep() {
     const int percent = instrument_.PanicStep();
     if (percent < 0) {
         EndPanic(); // after the pause that follows the last channel, or at once when a send failed
         return;
     }
-    SetStatusText(0, QString("Panic: %1%").arg(percent));
+    services_.status(0, QString("Panic: %1%").arg(percent));
     panicTimer_->start(150);
 }
 
-void TMainWindow::EndPanic() {
+void TProgramPanel::EndPanic() {
     if (!panicShown_) return;
     panicShown_ = false;
     instrument_.EndPanic();
