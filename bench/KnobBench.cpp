@@ -53,10 +53,10 @@ void BM_RecallSnapshotOf20Pairs(benchmark::State& state) {
     window.MidiOutput().SetDeviceID(MIDI_MAPPER);
     window.MidiOutput().Open();
     driver.sent.clear();
-    window.RecallSnapshot(1);
+    window.KnobPanel().RecallSnapshot(1);
     if (driver.sent.size() != 20) state.SkipWithError("the snapshot did not reach the port");
     for (auto _ : state) {
-        window.RecallSnapshot(1);
+        window.KnobPanel().RecallSnapshot(1);
         if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
     }
     state.SetItemsProcessed(state.iterations() * 20);

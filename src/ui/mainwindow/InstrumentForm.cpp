@@ -69,7 +69,7 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     Keyboard1->SetBaseNote(36);
     Keyboard1->RegPath = names_.ComponentRegPath();
     Keyboard1->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        if (OutputEvent) OutputEvent(s, d1, d2);
+        if (OutputEvent) OutputEvent(TShortMessage{s, d1, d2});
     };
 
     CreateWheelsAndArrows();
@@ -141,14 +141,12 @@ void TInstrumentForm::CreateWheelsAndArrows() {
 
     ICPitch->OnScroll = [this](TImageStripControl*, int& v) {
         if (!OutputEvent) return;
-        const TShortMessage m = ShortMessage::PitchBend(Keyboard1->Channel(), v);
-        OutputEvent(m.status, m.data1, m.data2);
+        OutputEvent(ShortMessage::PitchBend(Keyboard1->Channel(), v));
     };
     ICPitch->OnMouseUp = [this](TImageStripControl*, Qt::MouseButton, Qt::KeyboardModifiers shift) { ICPitchMouseUp(shift); };
     ICMW->OnScroll = [this](TImageStripControl*, int& v) {
         if (OutputEvent) {
-            const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), modulationController_, v);
-            OutputEvent(m.status, m.data1, m.data2);
+            OutputEvent(ShortMessage::ControlChange(Keyboard1->Channel(), modulationController_, v));
         } else {
             Keyboard1->SetControllerValue(modulationController_, v);
         }

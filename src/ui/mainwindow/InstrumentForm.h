@@ -3,6 +3,7 @@
 // output event. It knows nothing about MIDI devices.
 #include "dialogs/SettingsDialog.h"
 #include "instrument/KeyTable.h"
+#include "midi/ShortMessage.h"
 #include "store/ProgramNames.h"
 #include "store/IniStore.h"
 
@@ -24,8 +25,7 @@ class TInstrumentForm : public QMainWindow {
 public:
     explicit TInstrumentForm(TProgramNames names = {}, QWidget* parent = nullptr);
 
-    using TOutputEvent = std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)>;
-    TOutputEvent OutputEvent; // where every produced message goes
+    std::function<void(const TShortMessage&)> OutputEvent; // where every produced message goes
 
     TPianoKeyboard* Keyboard1;
     QComboBox* CBChord;

@@ -10,6 +10,7 @@
 #include "widgets/TonecastApplication.h"
 #include "dialogs/KnobEditorDialog.h"
 #include "widgets/KnobRow.h"
+#include "widgets/UpDown.h"
 #include "dialogs/PatchWarningsDialog.h"
 #include "patches/PatchSet.h"
 #include "dialogs/PatchSetChooserDialog.h"
@@ -47,13 +48,12 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
     QApplication::setApplicationDisplayName(QString());
     CreateMenus(midiOut, midiIn);
     CreateStatusBar();
-    CreateKnobRow();
     CreateJoysticks();
     LoadBackground(ScreenDepth());
     form_->installEventFilter(this); // its background
     qApp->installEventFilter(this); // the window's own keys, ahead of the focused control
     instrument_.SetListener(this);
-    OutputEvent = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { instrument_.Play(TShortMessage{s, d1, d2}); };
+    OutputEvent = [this](const TShortMessage& m) { instrument_.Play(m); };
     Keyboard1->OnDisplayEvent = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         instrument_.Show(TShortMessage{s, d1, d2});
     };
@@ -89,8 +89,7 @@ void TMainWindow::MessageShown(const TShortMessage& m) {
         if (m.data1 == modulationController_) ICMW->SetPosition(m.data2);
         if (m.data1 == mouseWheelController_) mouseWheelValue_ = m.data2;
         Keyboard1->SetControllerValue(m.data1, m.data2);
-        knobRow_->ReflectController(m.data1, m.data2);
-        if (knobEditor_ && knobEditor_->isVisible()) knobEditor_->ControllerSeen(m.data1);
+        knobPanel_->ReflectController(m.data1, m.data2);
         break;
     default: break;
     }
@@ -145,7 +144,7 @@ void TMainWindow::MeasureStatusPanels() {
 
 void TMainWindow::LayoutControls() {
     TInstrumentForm::LayoutControls();
-    LayoutKnobRow();
+    if (knobPanel_) knobPanel_->Layout(programPanel_->UDProgramPatch->x() + programPanel_->UDProgramPatch->width());
     MeasureStatusPanels();
 }
 
@@ -195,10 +194,10 @@ void TMainWindow::FormShow() {
     chordList_.LoadFrom(store, false);
     RefillChordBox();
     LoadSettings(store);
-    RefreshPresetsMenu(store);
-    SelectKnobPreset(store, knobPreset_);
+    knobPanel_->RefreshPresetsMenu(store);
+    knobPanel_->SelectKnobPreset(store, knobPanel_->KnobPreset());
     programPanel_->ShowProgramAndBank();
-    if (firstTime_ && knobRow_->Count() == 0) knobRow_->AddKnob("Volume", 7, 0, 100);
+    if (firstTime_ && knobPanel_->KnobRow().Count() == 0) knobPanel_->KnobRow().AddKnob("Volume", 7, 0, 100);
     stage_ = TStage::Shown;
     Keyboard1->setFocus();
     ShowOctave();
@@ -289,7 +288,7 @@ void TMainWindow::FormClose() {
     step([this] {
         for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(programPanel_->PatchSetChooser()),
                                 static_cast<QWidget*>(transposeForm_.data()), static_cast<QWidget*>(chordEditor_.data()),
-                                static_cast<QWidget*>(knobEditor_.data())})
+                                static_cast<QWidget*>(knobPanel_->KnobEditor())})
             if (dialog) dialog->close();
     });
     step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open
@@ -310,12 +309,12 @@ void TMainWindow::FormClose() {
 
 void TMainWindow::LoadSettings(TIniStore& store) {
     LoadWindowSettings(store);
-    LoadSnapshots(store);
+    knobPanel_->LoadSnapshots(store);
 }
 
 void TMainWindow::SaveSettings(TIniStore& store) {
     SaveWindowSettings(store);
-    snapshots_.Save(store, TKnobSnapshots::Section);
+    knobPanel_->Snapshots().Save(store, TKnobSnapshots::Section);
 }
 
 void TMainWindow::LoadWindowSettings(TIniStore& store) {
@@ -327,7 +326,7 @@ void TMainWindow::LoadWindowSettings(TIniStore& store) {
     instrument_.ProgramBank().Restore(values.program, values.bankMsb, values.bankLsb);
     SetMouseWheelController(values.mouseWheelController);
     MouseWheelSensitivity = values.mouseWheelSensitivity;
-    knobPreset_ = values.knobPreset;
+    knobPanel_->SetKnobPreset(values.knobPreset);
     SetStayOnTop(values.stayOnTop);
     if (values.customChord) RestoreCustomChord(*values.customChord);
     dialogFlags_ = values.dialogFlags;
@@ -341,7 +340,7 @@ void TMainWindow::SaveWindowSettings(TIniStore& store) {
         MidiInMenu1->SaveToRegistry(store);
         MidiOutMenu1->SaveToRegistry(store);
     }
-    knobPreset_ = SaveKnobPresetChoice(store);
+    knobPanel_->SetKnobPreset(knobPanel_->SaveKnobPresetChoice(store));
     Values().Save(store);
     joystickTable_.Save(store);
     firstTime_ = false;
@@ -356,7 +355,7 @@ TMainWindowValues TMainWindow::Values() const {
     values.bankLsb = instrument_.ProgramBank().BankLsb();
     values.mouseWheelController = mouseWheelController_;
     values.mouseWheelSensitivity = MouseWheelSensitivity;
-    values.knobPreset = knobPreset_;
+    values.knobPreset = knobPanel_->KnobPreset();
     values.stayOnTop = StayOnTopItem->isChecked();
     if (Keyboard1->Chord() == TChord::chCustom) values.customChord = customChord_;
     values.dialogFlags = dialogFlags_;

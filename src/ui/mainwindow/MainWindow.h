@@ -9,6 +9,7 @@
 #include "instrument/Instrument.h"
 #include "mainwindow/InstrumentForm.h"
 #include "mainwindow/MidiDeviceMenu.h"
+#include "mainwindow/KnobPanel.h"
 #include "mainwindow/ProgramPanel.h"
 #include "instrument/JoystickDriver.h"
 
@@ -28,15 +29,10 @@ class TElidingLabel;
 class TChordEditorDialog;
 class TTransposeDialog;
 class TSettingsDialog;
-class TKnobEditorDialog;
-class TKnobList;
 class TJoystick;
 class QComboBox;
 class QKeyEvent;
 class QLineEdit;
-class TKnobRow;
-class TKnobLabel;
-class TRotaryKnob;
 
 class TMainWindow : public TInstrumentForm, private TInstrumentListener {
     Q_OBJECT
@@ -90,29 +86,8 @@ public:
     // The export and import dialogs' "don't show" and "overwrite" choices.
     std::array<bool, MainWindowSettings::DialogFlagCount>& DialogFlags() { return dialogFlags_; }
 
-    // The knob row and its templates: caption label, knob, value label.
-    TKnobLabel* LKnob1;
-    TRotaryKnob* Wheel1;
-    TKnobLabel* LKnobCap1;
-    TKnobRow& KnobRow() { return *knobRow_; }
-    QMenu* KnobsItem;    // "&Knobs"
-    QMenu* PresetsItem;  // "&Presets"
-    QAction* SetUpKnobsItem; // "Set &up...": the knob editor
-    void OpenKnobEditor();
-    TKnobEditorDialog* KnobEditor() const;
-    // The knob row takes knobs of no preset, current preset "Current".
-    void UseKnobs(const TKnobList& knobs);
-    std::array<QAction*, TKnobSnapshots::SlotCount> SnapshotItems{}; // recall, F5..F12
-    std::array<QAction*, TKnobSnapshots::SlotCount> DefineItems{};   // Ctrl+F5..Ctrl+F12
-    const TKnobSnapshots& Snapshots() const { return snapshots_; }
-    const std::string& KnobPreset() const { return knobPreset_; }
-    // Makes the named preset current and loads it (or the Volume knob for "Default").
-    void SelectKnobPreset(const std::string& name);
-    void SelectKnobPreset(TIniStore& root, const std::string& name);
-    // Rebuilds the Presets menu from the stored presets.
-    void RefreshPresetsMenu(TIniStore& root);
-    void DefineSnapshot(int slot);
-    void RecallSnapshot(int slot);
+    // The knob row with its presets, snapshots and editor.
+    TKnobPanel& KnobPanel() { return *knobPanel_; }
 
     // The mouse wheel and two joysticks as controllers.
     TJoystick* Joystick1; // device 0
@@ -156,25 +131,21 @@ protected:
 private:
     TInstrument instrument_; // before the menus, which open its ports
     TProgramPanel* programPanel_ = nullptr;
+    TKnobPanel* knobPanel_ = nullptr;
     void FormShow();
     void DeferredStart();
     void FormClose();
     void CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn);
-    void CreateKnobRow();
     void CreateJoysticks();
     void JoystickXYMove(TJoystick* sender, int x, int y, unsigned buttons);
     void JoystickZMove(TJoystick* sender, int z, unsigned buttons);
-    void CreateKnobsMenu();
     void LayoutKnobRow();
-    void LoadSnapshots(TIniStore& store);
     // The settings without the knob snapshots: what an export file holds.
     void LoadWindowSettings(TIniStore& store);
     void SaveWindowSettings(TIniStore& store);
     // An INI file chosen in the export or import file dialog, or none.
     std::unique_ptr<TIniStore> OpenExportImportFile(ExportImport::TCommand command);
     int DoExportImport(ExportImport::TCommand command, TIniStore& file, bool overwrite, int& skipped);
-    // The checked preset's name, or "Current" with the knobs saved under it.
-    std::string SaveKnobPresetChoice(TIniStore& store);
     // The window's values beyond the instrument form, as they stand.
     TMainWindowValues Values() const;
     TSettingsActions SettingsActions();
@@ -182,7 +153,6 @@ private:
     void UpdateExportMenu();
     // A hint for the first status panel; false while a control holds the mouse.
     bool ShowHint(const QString& hint);
-    void ShowSnapshot(int slot);
     // The keys the window answers itself; the focused control gets them too.
     void FormKeyDown(const QKeyEvent& key);
     // Whether a wheel turned over this widget moves the window's wheel controller.
@@ -228,7 +198,6 @@ private:
     QPointer<TChordEditorDialog> chordEditor_;
     QPointer<TTransposeDialog> transposeForm_;
     QPointer<TSettingsDialog> settingsDialog_;
-    QPointer<TKnobEditorDialog> knobEditor_;
     NoJoystickDriver noJoysticks_;
     JoystickDriver& joystickDriver_;
     int mouseWheelController_ = 1;
@@ -240,8 +209,4 @@ private:
     std::array<bool, MainWindowSettings::DialogFlagCount> dialogFlags_{};
     bool firstTime_ = true;
 
-    std::unique_ptr<TKnobRow> knobRow_;
-    std::string knobPreset_ = "Default";
-    std::vector<std::string> presetNames_;
-    TKnobSnapshots snapshots_;
 };

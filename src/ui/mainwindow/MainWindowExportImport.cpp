@@ -41,8 +41,8 @@ void TMainWindow::RunExportImport(TCommand command) {
     if (command.import && command.kind == ExportImport::KnobPresets) {
         // The row shows the stored version of its preset, or "Default" when it is gone.
         if (auto root = names_.OpenRegistryStore()) {
-            RefreshPresetsMenu(*root);
-            SelectKnobPreset(*root, knobPreset_);
+            knobPanel_->RefreshPresetsMenu(*root);
+            knobPanel_->SelectKnobPreset(*root, knobPanel_->KnobPreset());
         }
     }
 }
@@ -91,10 +91,8 @@ int TMainWindow::DoExportImport(TCommand command, TIniStore& file, bool overwrit
         return count;
     }
     case ExportImport::KnobSnapshots: {
-        if (!command.import) return snapshots_.Save(file, TKnobSnapshots::Section);
-        const int count = snapshots_.Load(file, TKnobSnapshots::Section);
-        for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) ShowSnapshot(slot);
-        return count;
+        if (!command.import) return knobPanel_->Snapshots().Save(file, TKnobSnapshots::Section);
+        return knobPanel_->LoadSnapshots(file);
     }
     case ExportImport::Chords: {
         if (!command.import) return chordList_.SaveTo(file);

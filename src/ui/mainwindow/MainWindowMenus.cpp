@@ -43,7 +43,7 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     programServices.status = [this](int panel, const QString& text) { SetStatusText(panel, text); };
     programServices.openSettings = [this] { return names_.OpenRegistryStore(); };
     programPanel_ = new TProgramPanel(form_, menuBar(), instrument_, Keyboard1, std::move(programServices));
-    CreateKnobsMenu();
+    knobPanel_ = new TKnobPanel(form_, menuBar(), instrument_, Keyboard1, [this] { return names_.OpenRegistryStore(); });
     QMenu* options = menuBar()->addMenu("Op&tions");
     const QString octaveHint = "Change the octave when play with the computer keyboard";
     QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
@@ -164,7 +164,7 @@ TSettingsActions TMainWindow::SettingsActions() {
 
 // Presets, snapshots and chords are offered for export only when there are some.
 void TMainWindow::UpdateExportMenu() {
-    const bool worthExporting[] = {true, knobRow_->Count() > 0, snapshots_.UsedCount() > 0, chordList_.Count() > 0};
+    const bool worthExporting[] = {true, knobPanel_->KnobRow().Count() > 0, knobPanel_->Snapshots().UsedCount() > 0, chordList_.Count() > 0};
     for (std::size_t i = 0; i < ExportItems.size(); ++i)
         ExportItems[i]->setEnabled(worthExporting[i]);
 }

@@ -92,8 +92,8 @@ TEST_P(DialogTextsTest, EveryTextShowsWhole) {
     check(w->TransposeForm());
     w->ChordEditorItem->trigger();
     check(w->ChordEditor());
-    w->SetUpKnobsItem->trigger();
-    check(w->KnobEditor());
+    w->KnobPanel().SetUpKnobsItem->trigger();
+    check(w->KnobPanel().KnobEditor());
     w->SettingsItem->trigger();
     check(w->SettingsDialog());
     w->ProgramPanel().ChoosePatchSetItem->trigger();

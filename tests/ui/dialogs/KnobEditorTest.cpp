@@ -40,9 +40,9 @@ protected:
         });
     }
     TKnobEditorDialog* Open(TMainWindow& w) {
-        w.SetUpKnobsItem->trigger();
+        w.KnobPanel().SetUpKnobsItem->trigger();
         QApplication::processEvents();
-        return w.KnobEditor();
+        return w.KnobPanel().KnobEditor();
     }
     static std::vector<std::string> Items(QComboBox* box) {
         std::vector<std::string> items;
@@ -50,7 +50,7 @@ protected:
         return items;
     }
     static QAction* PresetItem(TMainWindow& w, const QString& name) {
-        for (QAction* a : w.PresetsItem->actions())
+        for (QAction* a : w.KnobPanel().PresetsItem->actions())
             if (a->data().toString() == name) return a;
         return nullptr;
     }
@@ -88,8 +88,8 @@ TEST_F(KnobEditorTest, ShowsACopyOfTheRowAndThePresetsWithTheCurrentOneSelected)
     EXPECT_TRUE(e->Modified());
     e->BCancel->click(); // nothing applied
     QApplication::processEvents();
-    EXPECT_EQ(w->KnobRow().Caption(0), "Brass 1");
-    EXPECT_EQ(w->KnobEditor(), nullptr);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Brass 1");
+    EXPECT_EQ(w->KnobPanel().KnobEditor(), nullptr);
     w->close();
 }
 
@@ -104,11 +104,11 @@ TEST_F(KnobEditorTest, EditedKnobsOfNoPresetAreOfferedAsANewPresetAtOK) {
     EXPECT_EQ(answers.asked, (std::vector<std::string>{
                                  "You have changed the knobs. Do you want to save them as a preset ?",
                                  "Enter New Preset|Enter the name of the new knob preset:|New Preset"}));
-    EXPECT_EQ(w->KnobEditor(), nullptr);
-    ASSERT_EQ(w->KnobRow().Count(), 1);
-    EXPECT_EQ(w->KnobRow().Caption(0), "Loudness");
+    EXPECT_EQ(w->KnobPanel().KnobEditor(), nullptr);
+    ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Loudness");
     // Saved, so no longer modified: the window selects the new preset.
-    EXPECT_EQ(w->KnobPreset(), "Mine");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Mine");
     ASSERT_NE(PresetItem(*w, "Mine"), nullptr);
     EXPECT_TRUE(PresetItem(*w, "Mine")->isChecked());
     w->close();
@@ -121,8 +121,8 @@ TEST_F(KnobEditorTest, EditedKnobsOfNoPresetAreOfferedAsANewPresetAtOK) {
     EXPECT_EQ(stored.Controller(0), 7);
     EXPECT_EQ(stored.DefaultValue(0), 100);
     w = Start();
-    EXPECT_EQ(w->KnobPreset(), "Mine");
-    EXPECT_EQ(w->KnobRow().Caption(0), "Loudness");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Mine");
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Loudness");
     w->close();
 }
 
@@ -289,8 +289,8 @@ TEST_F(KnobEditorTest, TheKnobCountAddsAndDeletesAtTheEnd) {
     QApplication::processEvents();
     EXPECT_EQ(answers.asked, (std::vector<std::string>{
                                  "You have made changes to knob preset \"Five\". Do you want to save it ?"}));
-    EXPECT_EQ(w->KnobRow().Count(), 0);
-    EXPECT_EQ(w->KnobPreset(), "Current");
+    EXPECT_EQ(w->KnobPanel().KnobRow().Count(), 0);
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Current");
     w->close();
 }
 
@@ -301,9 +301,9 @@ TEST_F(KnobEditorTest, ApplyTwiceAndAnUnmodifiedPresetChosenInTheEditor) {
     e->EKnobName->setText("Gain");
     e->BApply->click();
     e->BApply->click();
-    EXPECT_EQ(w->KnobRow().Caption(0), "Gain");
-    EXPECT_EQ(w->KnobRow().Count(), 1);
-    EXPECT_EQ(w->KnobPreset(), "Current");
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Gain");
+    EXPECT_EQ(w->KnobPanel().KnobRow().Count(), 1);
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Current");
     EXPECT_TRUE(e->Modified()); // Apply leaves it
 
     // Choosing a preset while modified asks first; Cancel keeps the selection.
@@ -324,7 +324,7 @@ TEST_F(KnobEditorTest, ApplyTwiceAndAnUnmodifiedPresetChosenInTheEditor) {
     EXPECT_EQ(e->WorkingList().Caption(1), "Lead 2");
     EXPECT_FALSE(e->Modified());
     e->BApply->click(); // not modified, a preset chosen: the window selects it
-    EXPECT_EQ(w->KnobPreset(), "Lead");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Lead");
     EXPECT_TRUE(PresetItem(*w, "Lead")->isChecked());
     e->close();
     w->close();

@@ -256,9 +256,9 @@ TEST_F(SettingsDialogTest, ControllersSentPickTheCodeInTheFocusedOrPagesCombo) {
 
     s->PageControl->setCurrentWidget(s->ControllerTab);
     s->CBModWheel->setFocus();
-    w->KnobRow().AddKnob("Cutoff", 74, 0, 64);
+    w->KnobPanel().KnobRow().AddKnob("Cutoff", 74, 0, 64);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(w->KnobRow().Knob(1), &down); // the knob turned a step
+    QApplication::sendEvent(w->KnobPanel().KnobRow().Knob(1), &down); // the knob turned a step
     ASSERT_FALSE(out.sent.empty());
     EXPECT_EQ(s->CBModWheel->currentIndex(), 74);
     bend(); // no pitch wheel for the modulation wheel

@@ -142,11 +142,11 @@ TEST_F(InputsWindowTest, TheWheelOverTheWindowMovesItsController) {
     // A knob on the wheel's controller moved by hand is where the next step starts.
     w->SetMouseWheelController(7);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(w->KnobRow().Knob(0), &down); // Volume: 100 to 99
+    QApplication::sendEvent(w->KnobPanel().KnobRow().Knob(0), &down); // Volume: 100 to 99
     out.sent.clear();
     Wheel(w.get(), -120);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB0, 7, 91}}));
-    EXPECT_EQ(w->KnobRow().Knob(0)->Position(), 91);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 91);
 
     w->SetMouseWheelController(129);
     out.sent.clear();

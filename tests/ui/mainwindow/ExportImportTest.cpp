@@ -113,7 +113,7 @@ TEST_F(ExportImportTest, KnobPresetsAlwaysAskAndOverwriteLeavesTheFilesPresets) 
     WriteFile(dir.File("presets.ini"), "[B]\r\nCaption1=new B\r\nDisplayMode1=0\r\nDefaultValue1=5\r\nIUser1=10\r\n"
                                        "[C]\r\nCaption1=new C\r\nDisplayMode1=0\r\nDefaultValue1=5\r\nIUser1=11\r\n");
     auto w = Start();
-    for (QAction* a : w->PresetsItem->actions())
+    for (QAction* a : w->KnobPanel().PresetsItem->actions())
         if (a->data().toString() == "B") a->trigger();
     bool addWasChecked = false;
     const auto asked = Run(*w, ExportImport::KnobPresets, true,
@@ -123,11 +123,11 @@ TEST_F(ExportImportTest, KnobPresetsAlwaysAskAndOverwriteLeavesTheFilesPresets) 
     EXPECT_EQ(asked[2], "2 knob presets loaded successfully.");
     EXPECT_TRUE(addWasChecked) << "the first time offers adding";
     std::vector<QString> menu;
-    for (QAction* a : w->PresetsItem->actions()) menu.push_back(a->data().toString());
+    for (QAction* a : w->KnobPanel().PresetsItem->actions()) menu.push_back(a->data().toString());
     EXPECT_EQ(menu, (std::vector<QString>{"B", "C", "Default"}));
     // The row shows the imported version of its preset.
-    EXPECT_EQ(w->KnobPreset(), "B");
-    EXPECT_EQ(w->KnobRow().Caption(0), "new B");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "B");
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "new B");
     EXPECT_TRUE(w->DialogFlags()[MainWindowSettings::dfImKnobPresetsOverwrite]);
     // The next time the last choice is offered again.
     bool addChecked = true;
@@ -168,9 +168,9 @@ TEST_F(ExportImportTest, SnapshotsAndChordsByTheirSlotsAndNames) {
                   {A::Accept(), A::File(File("two.ini")), A::Button(QMessageBox::Ok)})
                   .back(),
               "1 knob snapshots loaded successfully.");
-    EXPECT_EQ(w->Snapshots().Caption(2), "Two");
-    EXPECT_EQ(w->Snapshots().Caption(3), "Three");
-    EXPECT_TRUE(w->SnapshotItems[1]->isEnabled());
+    EXPECT_EQ(w->KnobPanel().Snapshots().Caption(2), "Two");
+    EXPECT_EQ(w->KnobPanel().Snapshots().Caption(3), "Three");
+    EXPECT_TRUE(w->KnobPanel().SnapshotItems[1]->isEnabled());
 
     // Chords: an export into a file of an earlier export leaves only its own chords there.
     WriteFile(dir.File("chords.ini"), "[Chords]\r\nName1=X\r\nChord1=3C04\r\nName2=Y\r\nChord2=3C07\r\n[Other]\r\nKept=1\r\n");

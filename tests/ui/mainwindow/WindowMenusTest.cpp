@@ -79,7 +79,7 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
     emit w->ExportItem->aboutToShow();
     EXPECT_EQ(Items(w->ExportItem),
               (std::vector<std::string>{"&Settings||on", "Knob &Presets||on", "&Knob Snapshots||off", "&Chords||off"}));
-    w->KnobRow().Clear();
+    w->KnobPanel().KnobRow().Clear();
     emit w->ExportItem->aboutToShow();
     EXPECT_FALSE(w->ExportItems[ExportImport::KnobPresets]->isEnabled());
 
@@ -190,11 +190,11 @@ TEST_F(WindowMenusTest, HintsGoToTheFirstPanelUnlessAControlHoldsTheMouse) {
     QApplication::sendEvent(w.get(), &tip);
     EXPECT_EQ(w->StatusText(0), "Export to an ini file.");
     w->SetStatusText(0, "Knob: 64");
-    w->KnobRow().Knob(0)->grabMouse();
+    w->KnobPanel().KnobRow().Knob(0)->grabMouse();
     QStatusTipEvent other("Import previously exported ini file.");
     QApplication::sendEvent(w.get(), &other);
     EXPECT_EQ(w->StatusText(0), "Knob: 64");
-    w->KnobRow().Knob(0)->releaseMouse();
+    w->KnobPanel().KnobRow().Knob(0)->releaseMouse();
     w->close();
 }
 

@@ -60,10 +60,10 @@ TEST_F(WindowSettingsTest, AFirstStartHasTheDefaultsAndEndsFirstTime) {
     EXPECT_EQ(w->ModulationController(), 1);
     EXPECT_EQ(w->MouseWheelController(), 1);
     EXPECT_EQ(w->MouseWheelSensitivity, 4);
-    ASSERT_EQ(w->KnobRow().Count(), 1);
-    EXPECT_EQ(w->KnobRow().Caption(0), "Volume");
-    EXPECT_EQ(w->KnobRow().Controller(0), 7);
-    EXPECT_EQ(w->KnobRow().Knob(0)->Position(), 100);
+    ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Volume");
+    EXPECT_EQ(w->KnobPanel().KnobRow().Controller(0), 7);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 100);
     EXPECT_TRUE(w->ArrowsVisible());
     EXPECT_FALSE(w->StayOnTopItem->isChecked());
     EXPECT_FALSE(w->MidiThru->isChecked());
@@ -95,7 +95,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
         w->SetMouseWheelController(74);
         w->MouseWheelSensitivity = 9;
-        for (QAction* a : w->PresetsItem->actions())
+        for (QAction* a : w->KnobPanel().PresetsItem->actions())
             if (a->data().toString() == "Filter") a->trigger();
         emit w->CBChord->activated(9); // the second custom chord
         w->DialogFlags() = {true, false, true, false, false, true, false, true};
@@ -143,9 +143,9 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_EQ(w->Instrument().CurrentPatch()->Name(), "User2 - 12");
     EXPECT_EQ(w->MouseWheelController(), 74);
     EXPECT_EQ(w->MouseWheelSensitivity, 9);
-    EXPECT_EQ(w->KnobPreset(), "Filter");
-    ASSERT_EQ(w->KnobRow().Count(), 1);
-    EXPECT_EQ(w->KnobRow().Caption(0), "Cutoff");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Filter");
+    ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Cutoff");
     EXPECT_EQ(w->CBChord->currentText(), "Add9");
     EXPECT_EQ(w->CustomChord(), 1);
     EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);

@@ -172,13 +172,13 @@ protected:
         });
     }
     static QAction* PresetItem(TMainWindow& w, const QString& name) {
-        for (QAction* a : w.PresetsItem->actions())
+        for (QAction* a : w.KnobPanel().PresetsItem->actions())
             if (a->data().toString() == name) return a;
         return nullptr;
     }
     static std::vector<std::string> Captions(TMainWindow& w) {
         std::vector<std::string> c;
-        for (int i = 0; i < w.KnobRow().Count(); ++i) c.push_back(w.KnobRow().Caption(i));
+        for (int i = 0; i < w.KnobPanel().KnobRow().Count(); ++i) c.push_back(w.KnobPanel().KnobRow().Caption(i));
         return c;
     }
     // Answers the next input box with a name, or cancels it when the name is empty.
@@ -202,95 +202,95 @@ protected:
 
 TEST_F(KnobWindowTest, FirstStartShowsTheVolumeKnobThatSendsController7) {
     auto w = Start();
-    ASSERT_EQ(w->KnobRow().Count(), 1);
-    EXPECT_EQ(w->KnobRow().Caption(0), "Volume");
-    EXPECT_EQ(w->KnobRow().Controller(0), 7);
-    EXPECT_EQ(w->KnobRow().Knob(0)->Position(), 100);
-    EXPECT_FALSE(w->KnobRow().Knob(0)->isHidden());
+    ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Volume");
+    EXPECT_EQ(w->KnobPanel().KnobRow().Controller(0), 7);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 100);
+    EXPECT_FALSE(w->KnobPanel().KnobRow().Knob(0)->isHidden());
     EXPECT_TRUE(PresetItem(*w, "Default")->isChecked());
     EXPECT_TRUE(out.sent.empty());
     w->Keyboard1->SetChannel(3);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(w->KnobRow().Knob(0), &down);
+    QApplication::sendEvent(w->KnobPanel().KnobRow().Knob(0), &down);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB3, 7, 99}}));
     // The band follows the window's width.
-    const int before = w->KnobRow().AreaWidth();
+    const int before = w->KnobPanel().KnobRow().AreaWidth();
     w->resize(w->width() + 100, w->height());
-    EXPECT_EQ(w->KnobRow().AreaWidth(), before + 100);
+    EXPECT_EQ(w->KnobPanel().KnobRow().AreaWidth(), before + 100);
     w->close();
 }
 
 TEST_F(KnobWindowTest, ControlChangesOnAnyChannelMoveEveryKnobOnThatController) {
     in.devices = {"Keys"};
     auto w = Start();
-    w->KnobRow().AddKnob("Expression", 11, 0, 127);
-    w->KnobRow().AddKnob("Volume 2", 7, 0, 0);
+    w->KnobPanel().KnobRow().AddKnob("Expression", 11, 0, 127);
+    w->KnobPanel().KnobRow().AddKnob("Volume 2", 7, 0, 0);
     ASSERT_TRUE(in.IsStarted());
     in.InjectShort(0xB4 | (7 << 8) | (55 << 16), 0);
     QElapsedTimer t;
     t.start();
-    while (w->KnobRow().Knob(0)->Position() != 55 && t.elapsed() < 1000) QApplication::processEvents();
-    EXPECT_EQ(w->KnobRow().Knob(0)->Position(), 55);
-    EXPECT_EQ(w->KnobRow().Knob(2)->Position(), 55);
-    EXPECT_EQ(w->KnobRow().Knob(1)->Position(), 127);
+    while (w->KnobPanel().KnobRow().Knob(0)->Position() != 55 && t.elapsed() < 1000) QApplication::processEvents();
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 55);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(2)->Position(), 55);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(1)->Position(), 127);
     EXPECT_TRUE(out.sent.empty()) << "input moved the knobs and was sent";
     // A knob turned by hand moves its twin through what is sent.
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
-    QApplication::sendEvent(w->KnobRow().Knob(2), &up);
-    EXPECT_EQ(w->KnobRow().Knob(0)->Position(), 56);
+    QApplication::sendEvent(w->KnobPanel().KnobRow().Knob(2), &up);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 56);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB0, 7, 56}}));
     w->close();
 }
 
 TEST_F(KnobWindowTest, ASnapshotIsDefinedByNameAndRecalledInStoredOrder) {
     auto w = Start();
-    w->KnobRow().AddKnob("Pan", 10, 1, 64);
-    w->KnobRow().AddKnob("Volume 2", 7, 0, 3);
+    w->KnobPanel().KnobRow().AddKnob("Pan", 10, 1, 64);
+    w->KnobPanel().KnobRow().AddKnob("Volume 2", 7, 0, 3);
     w->Keyboard1->SetChannel(1);
-    EXPECT_FALSE(w->SnapshotItems[1]->isEnabled());
+    EXPECT_FALSE(w->KnobPanel().SnapshotItems[1]->isEnabled());
 
     AnswerInputBox(""); // cancelled: nothing changes
-    w->DefineItems[1]->trigger();
+    w->KnobPanel().DefineItems[1]->trigger();
     EXPECT_EQ(asked, (std::vector<std::string>{"Snapshot name|Please enter a name for this Snapshot:|Snapshot 2"}));
-    EXPECT_FALSE(w->SnapshotItems[1]->isEnabled());
-    EXPECT_EQ(w->SnapshotItems[1]->text(), "&2 Snapshot 2");
+    EXPECT_FALSE(w->KnobPanel().SnapshotItems[1]->isEnabled());
+    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->text(), "&2 Snapshot 2");
 
     AnswerInputBox("Strings");
-    w->DefineItems[1]->trigger();
-    EXPECT_EQ(w->SnapshotItems[1]->text(), "&2 Strings");
-    EXPECT_EQ(w->SnapshotItems[1]->statusTip(), "07640A40");
-    EXPECT_TRUE(w->SnapshotItems[1]->isEnabled());
-    EXPECT_EQ(w->SnapshotItems[1]->shortcut(), QKeySequence(Qt::Key_F6));
-    EXPECT_EQ(w->DefineItems[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
+    w->KnobPanel().DefineItems[1]->trigger();
+    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->text(), "&2 Strings");
+    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->statusTip(), "07640A40");
+    EXPECT_TRUE(w->KnobPanel().SnapshotItems[1]->isEnabled());
+    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(w->KnobPanel().DefineItems[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
     EXPECT_TRUE(out.sent.empty());
 
-    w->KnobRow().SetKnobValue(0, 1);
-    w->KnobRow().SetKnobValue(1, 2);
-    w->SnapshotItems[1]->trigger();
+    w->KnobPanel().KnobRow().SetKnobValue(0, 1);
+    w->KnobPanel().KnobRow().SetKnobValue(1, 2);
+    w->KnobPanel().SnapshotItems[1]->trigger();
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB1, 7, 100}, {0xB1, 10, 64}}));
-    EXPECT_EQ(w->KnobRow().Knob(0)->Position(), 100);
-    EXPECT_EQ(w->KnobRow().Knob(1)->Position(), 64);
-    EXPECT_EQ(w->KnobRow().Knob(2)->Position(), 100); // moved with its controller
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 100);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(1)->Position(), 64);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(2)->Position(), 100); // moved with its controller
 
     // The snapshots come back after a restart, and a free slot leaves nothing behind.
     w->close();
     w.reset();
     EXPECT_EQ(SettingsText().find("Values1"), std::string::npos);
     w = Start();
-    EXPECT_EQ(w->SnapshotItems[1]->text(), "&2 Strings");
-    EXPECT_TRUE(w->SnapshotItems[1]->isEnabled());
-    EXPECT_FALSE(w->SnapshotItems[0]->isEnabled());
-    w->SnapshotItems[1]->trigger(); // on the channel of this run: the keyboard's saved one
+    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->text(), "&2 Strings");
+    EXPECT_TRUE(w->KnobPanel().SnapshotItems[1]->isEnabled());
+    EXPECT_FALSE(w->KnobPanel().SnapshotItems[0]->isEnabled());
+    w->KnobPanel().SnapshotItems[1]->trigger(); // on the channel of this run: the keyboard's saved one
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB1, 7, 100}, {0xB1, 10, 64}}));
 
     // Without knobs, defining asks nothing.
-    w->KnobRow().Clear();
+    w->KnobPanel().KnobRow().Clear();
     asked.clear();
     AnswerInputBox("Never");
-    w->DefineItems[0]->trigger();
+    w->KnobPanel().DefineItems[0]->trigger();
     QApplication::processEvents();
     EXPECT_TRUE(asked.empty());
-    EXPECT_FALSE(w->SnapshotItems[0]->isEnabled());
+    EXPECT_FALSE(w->KnobPanel().SnapshotItems[0]->isEnabled());
     w->close();
 }
 
@@ -300,25 +300,25 @@ TEST_F(KnobWindowTest, APresetChosenInTheMenuComesBackAfterARestart) {
     StorePreset("brass", {{"Bright", 74, 90}});
     auto w = Start();
     std::vector<QString> items;
-    for (QAction* a : w->PresetsItem->actions()) items.push_back(a->text());
+    for (QAction* a : w->KnobPanel().PresetsItem->actions()) items.push_back(a->text());
     EXPECT_EQ(items, (std::vector<QString>{"brass", "Default", "Strings"}));
     EXPECT_EQ(Captions(*w), (std::vector<std::string>{"Volume"}));
 
     PresetItem(*w, "Strings")->trigger();
     EXPECT_EQ(Captions(*w), (std::vector<std::string>{"Attack", "Release"}));
-    EXPECT_EQ(w->KnobRow().Knob(1)->Position(), 30);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(1)->Position(), 30);
     EXPECT_TRUE(PresetItem(*w, "Strings")->isChecked());
     EXPECT_FALSE(PresetItem(*w, "Default")->isChecked());
     EXPECT_TRUE(out.sent.empty()) << "loading a preset sent its values";
     // A checked item does nothing; the knobs keep their values.
-    w->KnobRow().SetKnobValue(0, 5);
+    w->KnobPanel().KnobRow().SetKnobValue(0, 5);
     PresetItem(*w, "Strings")->trigger();
-    EXPECT_EQ(w->KnobRow().Knob(0)->Position(), 5);
+    EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 5);
     w->close();
     w.reset();
 
     w = Start();
-    EXPECT_EQ(w->KnobPreset(), "Strings");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Strings");
     EXPECT_EQ(Captions(*w), (std::vector<std::string>{"Attack", "Release"}));
     EXPECT_TRUE(PresetItem(*w, "Strings")->isChecked());
     w->close();
@@ -329,7 +329,7 @@ TEST_F(KnobWindowTest, APresetWhoseKeyIsGoneSelectsDefault) {
     auto w = Start();
     StoreSettings([](TIniStore& store) { store.EraseSection("KnobPresets\\Strings"); });
     PresetItem(*w, "Strings")->trigger(); // a stale menu item
-    EXPECT_EQ(w->KnobPreset(), "Default");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Default");
     EXPECT_TRUE(PresetItem(*w, "Default")->isChecked());
     EXPECT_FALSE(PresetItem(*w, "Strings")->isChecked());
     EXPECT_EQ(Captions(*w), (std::vector<std::string>{"Volume"}));
@@ -338,8 +338,8 @@ TEST_F(KnobWindowTest, APresetWhoseKeyIsGoneSelectsDefault) {
 
 TEST_F(KnobWindowTest, KnobsOfNoPresetComeBackAsCurrent) {
     auto w = Start();
-    for (QAction* a : w->PresetsItem->actions()) a->setChecked(false); // as the knob editor leaves it
-    w->KnobRow().AddKnob("Cutoff", 74, 0, 64);
+    for (QAction* a : w->KnobPanel().PresetsItem->actions()) a->setChecked(false); // as the knob editor leaves it
+    w->KnobPanel().KnobRow().AddKnob("Cutoff", 74, 0, 64);
     w->close();
     w.reset();
     const std::string settings = SettingsText();
@@ -347,9 +347,9 @@ TEST_F(KnobWindowTest, KnobsOfNoPresetComeBackAsCurrent) {
     EXPECT_NE(settings.find("KnobPresets\\Current]"), std::string::npos) << settings;
 
     w = Start();
-    EXPECT_EQ(w->KnobPreset(), "Current");
+    EXPECT_EQ(w->KnobPanel().KnobPreset(), "Current");
     EXPECT_EQ(Captions(*w), (std::vector<std::string>{"Volume", "Cutoff"}));
-    for (QAction* a : w->PresetsItem->actions()) EXPECT_FALSE(a->isChecked()) << a->text().toStdString();
+    for (QAction* a : w->KnobPanel().PresetsItem->actions()) EXPECT_FALSE(a->isChecked()) << a->text().toStdString();
     EXPECT_EQ(PresetItem(*w, "Current"), nullptr); // never listed
     w->close();
 }

@@ -1,10 +1,6 @@
-// The main window's knob row, its presets and its snapshots.
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/KnobPanel.h"
 
 #include "dialogs/WindowPlacement.h"
-#include "mainwindow/ProgramPanel.h"
-
-#include "dialogs/KnobEditorDialog.h"
 #include "widgets/KnobRow.h"
 #include "widgets/UpDown.h"
 #include "widgets/RotaryKnob.h"
@@ -30,11 +26,20 @@ TKnobLabel* KnobRowLabel(QWidget* parent, int left, int top, int width) {
 }
 } // namespace
 
-void TMainWindow::CreateKnobRow() {
+TKnobPanel::TKnobPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TPianoKeyboard* keyboard,
+                       TSettingsOpener openSettings)
+    : QObject(form), instrument_(instrument), keyboard_(keyboard), openSettings_(std::move(openSettings)), form_(form) {
+    CreateKnobsMenu(bar);
+    CreateKnobRow(form);
+}
+
+TKnobPanel::~TKnobPanel() = default;
+
+void TKnobPanel::CreateKnobRow(QWidget* form) {
     // Two rows of knobs fill the band above the keyboard: a caption over each knob.
-    LKnob1 = KnobRowLabel(form_, 0, 1, 60);
+    LKnob1 = KnobRowLabel(form, 0, 1, 60);
     LKnob1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Wheel1 = new TRotaryKnob(form_);
+    Wheel1 = new TRotaryKnob(form);
     Wheel1->hide();
     Wheel1->SetPositionMax(127);
     // A light pointer and scale: the disc is dark and the window black.
@@ -43,24 +48,23 @@ void TMainWindow::CreateKnobRow() {
     Wheel1->SetScaleLength(2);
     Wheel1->SetFocusAction(TFocusAction::faFocusColor);
     Wheel1->SetBounds(0, 13, 23, 23);
-    LKnobCap1 = KnobRowLabel(form_, 0, 24, 24);
+    LKnobCap1 = KnobRowLabel(form, 0, 24, 24);
     knobRow_ = std::make_unique<TKnobRow>(LKnob1, Wheel1, LKnobCap1);
     knobRow_->OnKnobChange = [this](TKnobRow*, int controller, int value) {
-        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
+        const TShortMessage m = ShortMessage::ControlChange(keyboard_->Channel(), controller, value);
         instrument_.Play(m);
     };
-    LayoutKnobRow();
 }
 
-void TMainWindow::LayoutKnobRow() {
-    if (!knobRow_) return;
-    const TUpDown* patchUpDown = programPanel_->UDProgramPatch;
-    const int left = patchUpDown->x() + patchUpDown->width();
-    knobRow_->SetArea(left + 6, form_->width() - (left + 2));
+void TKnobPanel::Layout(int left) { knobRow_->SetArea(left + 6, form_->width() - (left + 2)); }
+
+void TKnobPanel::ReflectController(int controller, int value) {
+    knobRow_->ReflectController(controller, value);
+    if (knobEditor_ && knobEditor_->isVisible()) knobEditor_->ControllerSeen(controller);
 }
 
-void TMainWindow::CreateKnobsMenu() {
-    KnobsItem = menuBar()->addMenu("&Knobs");
+void TKnobPanel::CreateKnobsMenu(QMenuBar* bar) {
+    KnobsItem = bar->addMenu("&Knobs");
     PresetsItem = KnobsItem->addMenu("&Presets");
     QMenu* snapshots = KnobsItem->addMenu("&Snapshots");
     for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) {
@@ -79,36 +83,34 @@ void TMainWindow::CreateKnobsMenu() {
         DefineItems[static_cast<std::size_t>(slot - 1)] = item;
     }
     KnobsItem->addSeparator();
-    SetUpKnobsItem = KnobsItem->addAction("Set &up...", this, &TMainWindow::OpenKnobEditor);
+    SetUpKnobsItem = KnobsItem->addAction("Set &up...", this, &TKnobPanel::OpenKnobEditor);
     SetUpKnobsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
 }
 
-TKnobEditorDialog* TMainWindow::KnobEditor() const { return knobEditor_; }
-
-void TMainWindow::OpenKnobEditor() {
+void TKnobPanel::OpenKnobEditor() {
     if (!knobEditor_) {
         TKnobEditorDialog::TServices services;
         services.knobRow = [this]() -> const TKnobList& { return *knobRow_; };
         services.currentPreset = [this] { return knobPreset_; };
-        services.openSettings = [this] { return names_.OpenRegistryStore(); };
+        services.openSettings = [this] { return openSettings_(); };
         services.refreshPresetsMenu = [this] {
-            if (auto root = names_.OpenRegistryStore()) RefreshPresetsMenu(*root);
+            if (auto root = openSettings_()) RefreshPresetsMenu(*root);
         };
         services.selectPreset = [this](const std::string& name) { SelectKnobPreset(name); };
         services.useKnobs = [this](const TKnobList& knobs) { UseKnobs(knobs); };
-        knobEditor_ = new TKnobEditorDialog(this, std::move(services));
+        knobEditor_ = new TKnobEditorDialog(form_->window(), std::move(services));
     }
     PresentDialog(knobEditor_.data());
 }
 
 // Knobs set up by hand belong to no preset: they are kept as "Current".
-void TMainWindow::UseKnobs(const TKnobList& knobs) {
+void TKnobPanel::UseKnobs(const TKnobList& knobs) {
     knobRow_->Assign(knobs);
     for (QAction* item : PresetsItem->actions()) item->setChecked(false);
     knobPreset_ = KnobPresets::Current;
 }
 
-void TMainWindow::RefreshPresetsMenu(TIniStore& root) {
+void TKnobPanel::RefreshPresetsMenu(TIniStore& root) {
     presetNames_ = KnobPresets::MenuNames(root);
     knobPreset_ = KnobPresets::AfterRefresh(knobPreset_, presetNames_);
     PresetsItem->clear();
@@ -126,12 +128,12 @@ void TMainWindow::RefreshPresetsMenu(TIniStore& root) {
     }
 }
 
-void TMainWindow::SelectKnobPreset(const std::string& name) {
-    auto root = names_.OpenRegistryStore();
+void TKnobPanel::SelectKnobPreset(const std::string& name) {
+    auto root = openSettings_();
     if (root) SelectKnobPreset(*root, name);
 }
 
-void TMainWindow::SelectKnobPreset(TIniStore& root, const std::string& name) {
+void TKnobPanel::SelectKnobPreset(TIniStore& root, const std::string& name) {
     const KnobPresets::TSelection selection =
         KnobPresets::Select(name, presetNames_, root.SectionExists(KnobPresets::Section(name)));
     knobPreset_ = selection.current;
@@ -144,10 +146,10 @@ void TMainWindow::SelectKnobPreset(TIniStore& root, const std::string& name) {
     }
 }
 
-void TMainWindow::DefineSnapshot(int slot) {
+void TKnobPanel::DefineSnapshot(int slot) {
     if (knobRow_->Count() == 0) return;
     bool ok = false;
-    const QString name = QInputDialog::getText(this, "Snapshot name", "Please enter a name for this Snapshot:",
+    const QString name = QInputDialog::getText(form_->window(), "Snapshot name", "Please enter a name for this Snapshot:",
                                                QLineEdit::Normal, QString::fromStdString(snapshots_.Name(slot)), &ok);
     if (!ok) return;
     std::vector<TControllerValue> knobs;
@@ -156,7 +158,7 @@ void TMainWindow::DefineSnapshot(int slot) {
     ShowSnapshot(slot);
 }
 
-void TMainWindow::ShowSnapshot(int slot) {
+void TKnobPanel::ShowSnapshot(int slot) {
     QAction* item = SnapshotItems[static_cast<std::size_t>(slot - 1)];
     item->setText(QString::fromStdString(snapshots_.Caption(slot)));
     const QString values = QString::fromStdString(snapshots_.Values(slot));
@@ -165,26 +167,27 @@ void TMainWindow::ShowSnapshot(int slot) {
     item->setEnabled(snapshots_.Used(slot));
 }
 
-void TMainWindow::RecallSnapshot(int slot) {
+void TKnobPanel::RecallSnapshot(int slot) {
     for (const auto& [controller, value] : KnobSnapshot::Decode(snapshots_.Values(slot))) {
-        const TShortMessage m = ShortMessage::ControlChange(Keyboard1->Channel(), controller, value);
+        const TShortMessage m = ShortMessage::ControlChange(keyboard_->Channel(), controller, value);
         instrument_.Play(m);
     }
 }
 
-void TMainWindow::LoadSnapshots(TIniStore& store) {
-    snapshots_.Load(store, TKnobSnapshots::Section);
+int TKnobPanel::LoadSnapshots(TIniStore& store) {
+    const int count = snapshots_.Load(store, TKnobSnapshots::Section);
     for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) ShowSnapshot(slot);
+    return count;
 }
 
-std::string TMainWindow::SaveKnobPresetChoice(TIniStore& store) {
+std::string TKnobPanel::SaveKnobPresetChoice(TIniStore& store) {
     for (const QAction* item : PresetsItem->actions())
         if (item->isChecked()) return item->data().toString().toStdString();
     // Knobs set up by hand come back at the next start as a preset of their own,
     // kept in the registry also when the settings go to an export file.
     if (store.IsRegistry()) {
         knobRow_->Save(store, KnobPresets::Section(KnobPresets::Current));
-    } else if (auto registry = names_.OpenRegistryStore()) {
+    } else if (auto registry = openSettings_()) {
         knobRow_->Save(*registry, KnobPresets::Section(KnobPresets::Current));
         registry->Close();
     }

@@ -1,0 +1,86 @@
+#pragma once
+// The knob row of the main window with its Knobs menu: presets, snapshots and
+// the knob editor. A knob turned plays its controller on the keyboard's channel.
+#include "dialogs/KnobEditorDialog.h"
+#include "instrument/Instrument.h"
+#include "instrument/KnobSnapshots.h"
+#include "store/IniStore.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class TKnobLabel;
+class TKnobList;
+class TKnobRow;
+class TPianoKeyboard;
+class TRotaryKnob;
+
+class TKnobPanel : public QObject {
+    Q_OBJECT
+public:
+    using TSettingsOpener = std::function<std::unique_ptr<TIniStore>()>;
+    // The row goes on the form, the Knobs menu on the bar.
+    TKnobPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TPianoKeyboard* keyboard, TSettingsOpener openSettings);
+    ~TKnobPanel() override;
+
+    // The knob row and its templates: caption label, knob, value label.
+    TKnobLabel* LKnob1;
+    TRotaryKnob* Wheel1;
+    TKnobLabel* LKnobCap1;
+    TKnobRow& KnobRow() { return *knobRow_; }
+    QMenu* KnobsItem;    // "&Knobs"
+    QMenu* PresetsItem;  // "&Presets"
+    QAction* SetUpKnobsItem; // "Set &up...": the knob editor
+    std::array<QAction*, TKnobSnapshots::SlotCount> SnapshotItems{}; // recall, F5..F12
+    std::array<QAction*, TKnobSnapshots::SlotCount> DefineItems{};   // Ctrl+F5..Ctrl+F12
+
+    // The row between the given left edge and the form's right edge.
+    void Layout(int left);
+    // A controller sent or received: the knob of that controller follows, and
+    // a visible knob editor hears of it.
+    void ReflectController(int controller, int value);
+
+    void OpenKnobEditor();
+    TKnobEditorDialog* KnobEditor() const { return knobEditor_; }
+    // The knob row takes knobs of no preset, current preset "Current".
+    void UseKnobs(const TKnobList& knobs);
+    const std::string& KnobPreset() const { return knobPreset_; }
+    void SetKnobPreset(const std::string& name) { knobPreset_ = name; }
+    // Makes the named preset current and loads it (or the Volume knob for "Default").
+    void SelectKnobPreset(const std::string& name);
+    void SelectKnobPreset(TIniStore& root, const std::string& name);
+    // Rebuilds the Presets menu from the stored presets.
+    void RefreshPresetsMenu(TIniStore& root);
+    // The checked preset's name, or "Current" with the knobs saved under it.
+    std::string SaveKnobPresetChoice(TIniStore& store);
+
+    TKnobSnapshots& Snapshots() { return snapshots_; }
+    void DefineSnapshot(int slot);
+    void RecallSnapshot(int slot);
+    // The snapshots from a store, and the menu showing them.
+    int LoadSnapshots(TIniStore& store);
+
+private:
+    void CreateKnobRow(QWidget* form);
+    void CreateKnobsMenu(QMenuBar* bar);
+    void ShowSnapshot(int slot);
+
+    TInstrument& instrument_;
+    TPianoKeyboard* keyboard_;
+    TSettingsOpener openSettings_;
+    QWidget* form_;
+    std::unique_ptr<TKnobRow> knobRow_;
+    QPointer<TKnobEditorDialog> knobEditor_;
+    std::string knobPreset_ = "Default";
+    std::vector<std::string> presetNames_;
+    TKnobSnapshots snapshots_;
+};
