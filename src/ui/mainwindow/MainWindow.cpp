@@ -95,14 +95,18 @@ void TMainWindow::MessageShown(const TShortMessage& m) {
     }
 }
 
-void TMainWindow::MessagePlayed(const TShortMessage& m) { TellChordEditor(m.status, m.data1, m.data2); }
+void TMainWindow::MessagePlayed(const TShortMessage& m) { chordPanel_->TellChordEditor(m); }
 
 void TMainWindow::ThruReceived(const TShortMessage& m) { Keyboard1->PlayMessage(m.status, m.data1, m.data2, true); }
 
 void TMainWindow::NoteReceived(const TShortMessage& m) {
-    TellChordEditor(m.status, m.data1, m.data2);
+    chordPanel_->TellChordEditor(m);
     Keyboard1->MarkExternalNote(m.data1, m.data2);
     if (m.data2 != 0 && Keyboard1->OnNoteHover) Keyboard1->OnNoteHover(Keyboard1, Keyboard1->DisplayName(m.data1));
+}
+
+void TMainWindow::CBChordClick(int index) {
+    if (!chordPanel_->ChordChosen(index)) TInstrumentForm::CBChordClick(index);
 }
 
 void TMainWindow::ProgramBankChanged() { programPanel_->ShowProgramAndBank(); }
@@ -191,8 +195,8 @@ void TMainWindow::ScreenChanged(QScreen* screen) {
 void TMainWindow::FormShow() {
     settings_ = names_.OpenRegistryStore();
     TIniStore& store = *settings_;
-    chordList_.LoadFrom(store, false);
-    RefillChordBox();
+    chordPanel_->Chords().LoadFrom(store, false);
+    chordPanel_->RefillChordBox();
     LoadSettings(store);
     knobPanel_->RefreshPresetsMenu(store);
     knobPanel_->SelectKnobPreset(store, knobPanel_->KnobPreset());
@@ -287,7 +291,7 @@ void TMainWindow::FormClose() {
     // Open dialogs close first and keep their own settings.
     step([this] {
         for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(programPanel_->PatchSetChooser()),
-                                static_cast<QWidget*>(transposeForm_.data()), static_cast<QWidget*>(chordEditor_.data()),
+                                static_cast<QWidget*>(chordPanel_->TransposeForm()), static_cast<QWidget*>(chordPanel_->ChordEditor()),
                                 static_cast<QWidget*>(knobPanel_->KnobEditor())})
             if (dialog) dialog->close();
     });
@@ -328,7 +332,7 @@ void TMainWindow::LoadWindowSettings(TIniStore& store) {
     MouseWheelSensitivity = values.mouseWheelSensitivity;
     knobPanel_->SetKnobPreset(values.knobPreset);
     SetStayOnTop(values.stayOnTop);
-    if (values.customChord) RestoreCustomChord(*values.customChord);
+    if (values.customChord) chordPanel_->RestoreCustomChord(*values.customChord);
     dialogFlags_ = values.dialogFlags;
     joystickTable_.Load(store);
 }
@@ -357,7 +361,7 @@ TMainWindowValues TMainWindow::Values() const {
     values.mouseWheelSensitivity = MouseWheelSensitivity;
     values.knobPreset = knobPanel_->KnobPreset();
     values.stayOnTop = StayOnTopItem->isChecked();
-    if (Keyboard1->Chord() == TChord::chCustom) values.customChord = customChord_;
+    if (Keyboard1->Chord() == TChord::chCustom) values.customChord = chordPanel_->CustomChord();
     values.dialogFlags = dialogFlags_;
     if (instrument_.PatchSet()) {
         values.patchScript = instrument_.PatchSet()->FileName;

@@ -9,6 +9,7 @@
 #include "instrument/Instrument.h"
 #include "mainwindow/InstrumentForm.h"
 #include "mainwindow/MidiDeviceMenu.h"
+#include "mainwindow/ChordPanel.h"
 #include "mainwindow/KnobPanel.h"
 #include "mainwindow/ProgramPanel.h"
 #include "instrument/JoystickDriver.h"
@@ -26,8 +27,6 @@ class QScreen;
 class QLabel;
 class QTimer;
 class TElidingLabel;
-class TChordEditorDialog;
-class TTransposeDialog;
 class TSettingsDialog;
 class TJoystick;
 class QComboBox;
@@ -100,18 +99,10 @@ public:
     // Each joystick watched exactly while its half of the table maps something.
     void ApplyJoystickSetup();
 
-    // Custom chords: the window's list, offered in the chord box after the built-in ones.
     QAction* TransposeItem;   // "T&ranspose..."
     QAction* ChordEditorItem; // "Chord &Editor..."
-    const TChordList& Chords() const { return chordList_; }
-    int CustomChord() const { return customChord_; }
-    // Reloads the custom chords from the settings and refills the chord box.
-    void ReloadChords();
-    void RefillChordBox();
-    void OpenChordEditor();
-    void OpenTranspose();
-    TChordEditorDialog* ChordEditor() const;
-    TTransposeDialog* TransposeForm() const;
+    // The custom chords, the chord editor and the transpose dialog.
+    TChordPanel& ChordPanel() { return *chordPanel_; }
     bool FirstTime() const { return firstTime_; }
 
     // The five panels of the status bar: 0 messages, 1 note, 2 base note,
@@ -132,6 +123,7 @@ private:
     TInstrument instrument_; // before the menus, which open its ports
     TProgramPanel* programPanel_ = nullptr;
     TKnobPanel* knobPanel_ = nullptr;
+    TChordPanel* chordPanel_ = nullptr;
     void FormShow();
     void DeferredStart();
     void FormClose();
@@ -158,10 +150,6 @@ private:
     // Whether a wheel turned over this widget moves the window's wheel controller.
     bool WheelBelongsToWindow(QWidget* widget) const;
     void CBChordClick(int index) override;
-    // The stored custom chord in use, or chord 0, or no chord when neither exists.
-    void RestoreCustomChord(int index);
-    // A played note on reaches a visible chord editor.
-    void TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity);
     // What the instrument tells: the controls follow it.
     void MessageShown(const TShortMessage& m) override;
     void MessagePlayed(const TShortMessage& m) override;
@@ -195,8 +183,6 @@ private:
     bool applicationActive_ = false;
     std::array<QString, ExportImport::KindCount> exImFiles_; // chosen this run, per kind
     std::array<QString, 2> exImFolders_;                     // of the last file chosen: [export, import]
-    QPointer<TChordEditorDialog> chordEditor_;
-    QPointer<TTransposeDialog> transposeForm_;
     QPointer<TSettingsDialog> settingsDialog_;
     NoJoystickDriver noJoysticks_;
     JoystickDriver& joystickDriver_;
@@ -204,8 +190,6 @@ private:
     int mouseWheelValue_ = 0;
     TJoystickTable joystickTable_;
     TJoystickMapper joystickMapper_;
-    TChordList chordList_;
-    int customChord_ = 0;
     std::array<bool, MainWindowSettings::DialogFlagCount> dialogFlags_{};
     bool firstTime_ = true;
 

@@ -95,15 +95,15 @@ int TMainWindow::DoExportImport(TCommand command, TIniStore& file, bool overwrit
         return knobPanel_->LoadSnapshots(file);
     }
     case ExportImport::Chords: {
-        if (!command.import) return chordList_.SaveTo(file);
-        if (overwrite) chordList_.Clear();
-        const int count = chordList_.LoadFrom(file, true);
+        if (!command.import) return chordPanel_->Chords().SaveTo(file);
+        if (overwrite) chordPanel_->Chords().Clear();
+        const int count = chordPanel_->Chords().LoadFrom(file, true);
         // The window's chords live in the registry: they are kept there at once.
         auto root = names_.OpenRegistryStore();
-        chordList_.SaveTo(*root);
+        chordPanel_->Chords().SaveTo(*root);
         root->Close();
-        RefillChordBox();
-        if (chordEditor_) chordEditor_->ChordsChangedElsewhere();
+        chordPanel_->RefillChordBox();
+        if (chordPanel_->ChordEditor()) chordPanel_->ChordEditor()->ChordsChangedElsewhere();
         return count;
     }
     case ExportImport::KindCount: break;

@@ -43,6 +43,7 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     programServices.status = [this](int panel, const QString& text) { SetStatusText(panel, text); };
     programServices.openSettings = [this] { return names_.OpenRegistryStore(); };
     programPanel_ = new TProgramPanel(form_, menuBar(), instrument_, Keyboard1, std::move(programServices));
+    chordPanel_ = new TChordPanel(CBChord, Keyboard1, keyTable_, instrument_, [this] { return names_.OpenRegistryStore(); });
     knobPanel_ = new TKnobPanel(form_, menuBar(), instrument_, Keyboard1, [this] { return names_.OpenRegistryStore(); });
     QMenu* options = menuBar()->addMenu("Op&tions");
     const QString octaveHint = "Change the octave when play with the computer keyboard";
@@ -68,9 +69,9 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     connect(MidiThru, &QAction::toggled, this, [this](bool on) {
         if (!on) Keyboard1->ReleaseThruNotes();
     });
-    TransposeItem = options->addAction("T&ranspose...", this, &TMainWindow::OpenTranspose);
+    TransposeItem = options->addAction("T&ranspose...", chordPanel_, &TChordPanel::OpenTranspose);
     TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    ChordEditorItem = options->addAction("Chord &Editor...", this, &TMainWindow::OpenChordEditor);
+    ChordEditorItem = options->addAction("Chord &Editor...", chordPanel_, &TChordPanel::OpenChordEditor);
     ChordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     SettingsItem = options->addAction("&Settings...", this, &TMainWindow::OpenSettings);
     SettingsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -164,7 +165,7 @@ TSettingsActions TMainWindow::SettingsActions() {
 
 // Presets, snapshots and chords are offered for export only when there are some.
 void TMainWindow::UpdateExportMenu() {
-    const bool worthExporting[] = {true, knobPanel_->KnobRow().Count() > 0, knobPanel_->Snapshots().UsedCount() > 0, chordList_.Count() > 0};
+    const bool worthExporting[] = {true, knobPanel_->KnobRow().Count() > 0, knobPanel_->Snapshots().UsedCount() > 0, chordPanel_->Chords().Count() > 0};
     for (std::size_t i = 0; i < ExportItems.size(); ++i)
         ExportItems[i]->setEnabled(worthExporting[i]);
 }

@@ -89,7 +89,7 @@ TEST_F(ChordDialogsTest, ACustomChordChosenInTheBoxPlaysAndComesBackAfterARestar
 
     w = Start();
     EXPECT_EQ(w->CBChord->currentText(), "Octaves");
-    EXPECT_EQ(w->CustomChord(), 1);
+    EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
     Click(w->Keyboard1, 50);
     EXPECT_EQ(NotesOn(), (std::vector<int>{50, 62, 74}));
     w->close();
@@ -119,7 +119,7 @@ TEST_F(ChordDialogsTest, AStoredCustomChordBeyondTheListFallsBack) {
 TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAddedNote) {
     auto w = Start();
     w->ChordEditorItem->trigger();
-    TChordEditorDialog* editor = w->ChordEditor();
+    TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->windowTitle(), "Chord Editor");
     EXPECT_EQ(editor->Keyboard->size(), QSize(593, 41));
@@ -166,7 +166,7 @@ TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
     for (const auto& [how, closeIt] : closers) {
         SCOPED_TRACE(how);
         w->ChordEditorItem->trigger();
-        QPointer<TChordEditorDialog> editor = w->ChordEditor();
+        QPointer<TChordEditorDialog> editor = w->ChordPanel().ChordEditor();
         ASSERT_NE(editor, nullptr);
         out.sent.clear();
         Press(editor->Keyboard, KeyPoint(editor->Keyboard, 62));
@@ -189,7 +189,7 @@ TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
     auto w = StartWithSus4Chosen();
     ASSERT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
     w->ChordEditorItem->trigger();
-    TChordEditorDialog* editor = w->ChordEditor();
+    TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
     editor->SelectRow(0);
     editor->BDelete->click();
     editor->BApply->click();
@@ -204,7 +204,7 @@ TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
 TEST_F(ChordDialogsTest, AnEditDragStrikesTheChordOncePerKeyCrossed) {
     auto w = Start();
     w->ChordEditorItem->trigger();
-    TChordEditorDialog* editor = w->ChordEditor();
+    TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
     editor->BNew->click();
     editor->CBEdit->click();
     TPianoKeyboard* kb = editor->Keyboard;
@@ -228,7 +228,7 @@ TEST_F(ChordDialogsTest, AnEditDragStrikesTheChordOncePerKeyCrossed) {
 TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
     auto w = StartWithSus4Chosen();
     w->ChordEditorItem->trigger();
-    TChordEditorDialog* editor = w->ChordEditor();
+    TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
     editor->BNew->click();
     QTreeWidgetItem* row = editor->LVChords->topLevelItem(1);
     row->setText(0, "SUS4");
@@ -252,12 +252,12 @@ TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepin
     ASSERT_EQ(w->CBChord->count(), 10);
     EXPECT_EQ(w->CBChord->itemText(8), "Power");
     EXPECT_EQ(w->CBChord->currentText(), "Sus4");
-    EXPECT_EQ(w->CustomChord(), 1);
+    EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
     EXPECT_EQ(w->Keyboard1->State().CustomChord()[0], 5);
 
     editor->BCancel->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(w->ChordEditor(), nullptr);
+    EXPECT_EQ(w->ChordPanel().ChordEditor(), nullptr);
     w->close();
 }
 
@@ -265,7 +265,7 @@ TEST_F(ChordDialogsTest, TheTransposeNumberFieldAndItsRules) {
     auto w = Start();
     w->Keyboard1->State().SetTranspose(3);
     w->TransposeItem->trigger();
-    TTransposeDialog* t = w->TransposeForm();
+    TTransposeDialog* t = w->ChordPanel().TransposeForm();
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->ETranspose->text(), "3");
     t->ETranspose->setText("150");
@@ -293,12 +293,12 @@ TEST_F(ChordDialogsTest, TheTransposeNumberFieldAndItsRules) {
     t->BClose->click(); // not kept: back to 0
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(w->Keyboard1->State().Transpose(), 0);
-    EXPECT_EQ(w->TransposeForm(), nullptr);
+    EXPECT_EQ(w->ChordPanel().TransposeForm(), nullptr);
 
     w->Keyboard1->State().SetTranspose(7);
     w->TransposeItem->trigger();
-    w->TransposeForm()->CBKeepTranspose->click();
-    w->TransposeForm()->BClose->click();
+    w->ChordPanel().TransposeForm()->CBKeepTranspose->click();
+    w->ChordPanel().TransposeForm()->BClose->click();
     EXPECT_EQ(w->Keyboard1->State().Transpose(), 7);
     w->close();
 }
@@ -306,7 +306,7 @@ TEST_F(ChordDialogsTest, TheTransposeNumberFieldAndItsRules) {
 TEST_F(ChordDialogsTest, HelpHiddenAtCloseComesBackHiddenWithTheButtonsMovedUp) {
     auto w = Start();
     w->TransposeItem->trigger();
-    TTransposeDialog* t = w->TransposeForm();
+    TTransposeDialog* t = w->ChordPanel().TransposeForm();
     EXPECT_TRUE(t->HelpShown());
     const int shownHeight = t->height();
     const int shownTop = t->BClose->y();
@@ -320,7 +320,7 @@ TEST_F(ChordDialogsTest, HelpHiddenAtCloseComesBackHiddenWithTheButtonsMovedUp) 
     EXPECT_NE(SettingsText().find("\"ShowHelp\"=\"0\""), std::string::npos);
 
     w->TransposeItem->trigger();
-    t = w->TransposeForm();
+    t = w->ChordPanel().TransposeForm();
     EXPECT_FALSE(t->HelpShown());
     EXPECT_EQ(t->BHelp->text(), "Show Help");
     EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());

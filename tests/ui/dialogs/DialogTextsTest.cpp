@@ -89,9 +89,9 @@ TEST_P(DialogTextsTest, EveryTextShowsWhole) {
         QApplication::processEvents();
     };
     w->TransposeItem->trigger();
-    check(w->TransposeForm());
+    check(w->ChordPanel().TransposeForm());
     w->ChordEditorItem->trigger();
-    check(w->ChordEditor());
+    check(w->ChordPanel().ChordEditor());
     w->KnobPanel().SetUpKnobsItem->trigger();
     check(w->KnobPanel().KnobEditor());
     w->SettingsItem->trigger();

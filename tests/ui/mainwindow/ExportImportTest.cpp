@@ -194,7 +194,7 @@ TEST_F(ExportImportTest, SnapshotsAndChordsByTheirSlotsAndNames) {
     w->close();
     w.reset();
     w = Start();
-    EXPECT_EQ(w->Chords().Count(), 2) << "the imported chords were not kept";
+    EXPECT_EQ(w->ChordPanel().Chords().Count(), 2) << "the imported chords were not kept";
     w->close();
 }
 
@@ -219,7 +219,7 @@ TEST_F(ExportImportTest, TheOpenChordEditorFollowsAnImportAndAsksBeforeDroppingI
         StoreSettings([](TIniStore& s) { s.EraseSection("Chords"); });
         auto w = Start();
         w->ChordEditorItem->trigger();
-        TChordEditorDialog* editor = w->ChordEditor();
+        TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
         ASSERT_NE(editor, nullptr);
         if (c.edit) editor->BNew->click();
         std::deque<A::TAnswer> answers{Choose(true), A::File(File("more.ini"))};
@@ -232,7 +232,7 @@ TEST_F(ExportImportTest, TheOpenChordEditorFollowsAnImportAndAsksBeforeDroppingI
         EXPECT_EQ(shown, c.shown);
         editor->BOK->click();
         QApplication::processEvents();
-        EXPECT_EQ(w->Chords().Count(), c.keptAtOk) << "OK in the editor wrote another list";
+        EXPECT_EQ(w->ChordPanel().Chords().Count(), c.keptAtOk) << "OK in the editor wrote another list";
         w->close();
     }
 }
@@ -275,7 +275,7 @@ TEST_F(ExportImportTest, CancelAtEitherDialogChangesNothing) {
     EXPECT_EQ(Run(*w, ExportImport::Chords, true, {A::Cancel()}).size(), 1u);
     EXPECT_EQ(Run(*w, ExportImport::Chords, true, {A::Accept(), A::Cancel()}).size(), 2u);
     EXPECT_EQ(Run(*w, ExportImport::Settings, false, {A::Accept(), A::Cancel()}).size(), 2u);
-    EXPECT_EQ(w->Chords().Count(), 0);
+    EXPECT_EQ(w->ChordPanel().Chords().Count(), 0);
     EXPECT_EQ(w->CBChord->count(), 8);
     EXPECT_FALSE(std::filesystem::exists(dir.File("KeyboardSettings.ini")));
     EXPECT_EQ(SettingsText(), before);

@@ -147,7 +147,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Cutoff");
     EXPECT_EQ(w->CBChord->currentText(), "Add9");
-    EXPECT_EQ(w->CustomChord(), 1);
+    EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
     EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
     EXPECT_EQ(w->DialogFlags(), (std::array<bool, 8>{true, false, true, false, false, true, false, true}));
     EXPECT_EQ(w->JoystickTable().Code(1, TJoystickAxis::Y, 2), 128);
@@ -176,8 +176,8 @@ TEST_F(WindowSettingsTest, HiddenArrowsGiveTheKeyboardTheirPlace) {
 // then the settings, and the devices last.
 TEST_F(WindowSettingsTest, ClosingEndsTheDialogsFirstAndTheDevicesLast) {
     auto w = Start();
-    w->OpenChordEditor();
-    w->OpenTranspose();
+    w->ChordPanel().OpenChordEditor();
+    w->ChordPanel().OpenTranspose();
     w->ProgramPanel().ChoosePatchSet();
     QApplication::processEvents();
     // What the file holds when the output device closes.
@@ -189,7 +189,7 @@ TEST_F(WindowSettingsTest, ClosingEndsTheDialogsFirstAndTheDevicesLast) {
     };
     w->close();
     EXPECT_EQ(saved, (std::vector<std::string>{"ChordEditForm", "TransposeForm", "PatchSetDialog", "KeyboardForm"}));
-    for (QWidget* dialog : {static_cast<QWidget*>(w->ChordEditor()), static_cast<QWidget*>(w->TransposeForm()),
+    for (QWidget* dialog : {static_cast<QWidget*>(w->ChordPanel().ChordEditor()), static_cast<QWidget*>(w->ChordPanel().TransposeForm()),
                             static_cast<QWidget*>(w->ProgramPanel().PatchSetChooser())})
         EXPECT_TRUE(!dialog || dialog->isHidden());
     EXPECT_TRUE(out.openHandles.empty());

@@ -1,10 +1,6 @@
-// The main window's custom chords, the chord editor and the transpose dialog.
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ChordPanel.h"
 
 #include "dialogs/WindowPlacement.h"
-
-#include "dialogs/ChordEditorDialog.h"
-#include "dialogs/TransposeDialog.h"
 #include "widgets/PianoKeyboard.h"
 
 #include <QComboBox>
@@ -13,10 +9,12 @@ namespace {
 constexpr int BuiltInChords = static_cast<int>(TChord::chCustom);
 } // namespace
 
-TChordEditorDialog* TMainWindow::ChordEditor() const { return chordEditor_; }
-TTransposeDialog* TMainWindow::TransposeForm() const { return transposeForm_; }
+TChordPanel::TChordPanel(QComboBox* chordBox, TPianoKeyboard* keyboard, TKeyTable& keyTable, TInstrument& instrument,
+                         TSettingsOpener openSettings)
+    : QObject(chordBox), CBChord(chordBox), keyboard_(keyboard), keyTable_(keyTable), instrument_(instrument),
+      openSettings_(std::move(openSettings)) {}
 
-void TMainWindow::RefillChordBox() {
+void TChordPanel::RefillChordBox() {
     // A built-in chord stays selected; a custom one is found again by its name.
     const int index = CBChord->currentIndex();
     const QString customName = index >= BuiltInChords ? CBChord->currentText() : QString();
@@ -31,63 +29,61 @@ void TMainWindow::RefillChordBox() {
     const int found = chordList_.IndexOfName(customName.toStdString());
     const int target = found >= 0 ? found + BuiltInChords : 0;
     CBChord->setCurrentIndex(target);
-    CBChordClick(target);
+    if (!ChordChosen(target)) keyboard_->SetChord(static_cast<TChord>(target));
 }
 
-void TMainWindow::ReloadChords() {
-    auto store = names_.OpenRegistryStore();
+void TChordPanel::ReloadChords() {
+    auto store = openSettings_();
     chordList_.LoadFrom(*store, false);
     RefillChordBox();
 }
 
-void TMainWindow::CBChordClick(int index) {
-    if (index >= 0 && index < BuiltInChords) {
-        TInstrumentForm::CBChordClick(index);
-        return;
-    }
+bool TChordPanel::ChordChosen(int index) {
+    if (index >= 0 && index < BuiltInChords) return false;
     const int custom = index - BuiltInChords;
     if (custom >= 0 && custom < chordList_.Count()) {
-        Keyboard1->SetCustomChord(chordList_.Items(custom).IntervalList(), true);
+        keyboard_->SetCustomChord(chordList_.Items(custom).IntervalList(), true);
         customChord_ = custom;
         CBChord->setCurrentIndex(index);
     } else {
-        Keyboard1->SetChord(TChord::chNone);
+        keyboard_->SetChord(TChord::chNone);
         CBChord->setCurrentIndex(0);
     }
+    return true;
 }
 
-void TMainWindow::RestoreCustomChord(int index) {
+void TChordPanel::RestoreCustomChord(int index) {
     if (index >= chordList_.Count()) index = 0;
     if (index >= 0 && index < chordList_.Count() && CBChord->count() > index + BuiltInChords) {
         CBChord->setCurrentIndex(index + BuiltInChords);
-        Keyboard1->SetCustomChord(chordList_.Items(index).IntervalList(), true);
+        keyboard_->SetCustomChord(chordList_.Items(index).IntervalList(), true);
         customChord_ = index;
     } else {
-        Keyboard1->SetChord(TChord::chNone);
+        keyboard_->SetChord(TChord::chNone);
         CBChord->setCurrentIndex(0);
     }
 }
 
-void TMainWindow::TellChordEditor(std::uint8_t status, std::uint8_t note, std::uint8_t velocity) {
-    if (chordEditor_ && chordEditor_->isVisible() && ShortMessage::IsNoteOn(status)) chordEditor_->NoteOn(note, velocity);
+void TChordPanel::TellChordEditor(const TShortMessage& m) {
+    if (chordEditor_ && chordEditor_->isVisible() && ShortMessage::IsNoteOn(m.status)) chordEditor_->NoteOn(m.data1, m.data2);
 }
 
-void TMainWindow::OpenChordEditor() {
+void TChordPanel::OpenChordEditor() {
     if (!chordEditor_) {
         TChordEditorDialog::TServices services;
         services.keyTable = &keyTable_;
         services.send = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
             instrument_.Send(TShortMessage{s, d1, d2});
         };
-        services.openSettings = [this] { return names_.OpenRegistryStore(); };
+        services.openSettings = openSettings_;
         services.applied = [this] { ReloadChords(); };
-        chordEditor_ = new TChordEditorDialog(this, Keyboard1->Language(), Keyboard1->Channel(), std::move(services));
+        chordEditor_ = new TChordEditorDialog(CBChord->window(), keyboard_->Language(), keyboard_->Channel(), std::move(services));
     }
     PresentDialog(chordEditor_.data());
 }
 
-void TMainWindow::OpenTranspose() {
+void TChordPanel::OpenTranspose() {
     if (!transposeForm_)
-        transposeForm_ = new TTransposeDialog(this, *Keyboard1, [this] { return names_.OpenRegistryStore(); });
+        transposeForm_ = new TTransposeDialog(CBChord->window(), *keyboard_, [this] { return openSettings_(); });
     PresentDialog(transposeForm_.data());
 }

@@ -1,0 +1,53 @@
+#pragma once
+// The custom chords of the main window: the list offered in the chord box
+// after the built-in chords, the chord editor and the transpose dialog.
+#include "dialogs/ChordEditorDialog.h"
+#include "dialogs/TransposeDialog.h"
+#include "instrument/ChordList.h"
+#include "instrument/Instrument.h"
+#include "instrument/KeyTable.h"
+#include "store/IniStore.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class TPianoKeyboard;
+
+class TChordPanel : public QObject {
+    Q_OBJECT
+public:
+    using TSettingsOpener = std::function<std::unique_ptr<TIniStore>()>;
+    TChordPanel(QComboBox* chordBox, TPianoKeyboard* keyboard, TKeyTable& keyTable, TInstrument& instrument,
+                TSettingsOpener openSettings);
+
+    TChordList& Chords() { return chordList_; }
+    int CustomChord() const { return customChord_; }
+    // Reloads the custom chords from the settings and refills the chord box.
+    void ReloadChords();
+    void RefillChordBox();
+    // A custom chord chosen in the box; false for a built-in one, which is not its to play.
+    bool ChordChosen(int index);
+    // The stored custom chord in use, or chord 0, or no chord when neither exists.
+    void RestoreCustomChord(int index);
+    // A played note on reaches a visible chord editor.
+    void TellChordEditor(const TShortMessage& m);
+    void OpenChordEditor();
+    void OpenTranspose();
+    TChordEditorDialog* ChordEditor() const { return chordEditor_; }
+    TTransposeDialog* TransposeForm() const { return transposeForm_; }
+
+private:
+    QComboBox* CBChord;
+    TPianoKeyboard* keyboard_;
+    TKeyTable& keyTable_;
+    TInstrument& instrument_;
+    TSettingsOpener openSettings_;
+    QPointer<TChordEditorDialog> chordEditor_;
+    QPointer<TTransposeDialog> transposeForm_;
+    TChordList chordList_;
+    int customChord_ = 0;
+};
