@@ -333,7 +333,7 @@ void TMainWindow::LoadWindowSettings(TIniStore& store) {
     knobPanel_->SetKnobPreset(values.knobPreset);
     SetStayOnTop(values.stayOnTop);
     if (values.customChord) chordPanel_->RestoreCustomChord(*values.customChord);
-    dialogFlags_ = values.dialogFlags;
+    exportImport_->DialogFlags() = values.dialogFlags;
     joystickTable_.Load(store);
 }
 
@@ -362,7 +362,7 @@ TMainWindowValues TMainWindow::Values() const {
     values.knobPreset = knobPanel_->KnobPreset();
     values.stayOnTop = StayOnTopItem->isChecked();
     if (Keyboard1->Chord() == TChord::chCustom) values.customChord = chordPanel_->CustomChord();
-    values.dialogFlags = dialogFlags_;
+    values.dialogFlags = exportImport_->DialogFlags();
     if (instrument_.PatchSet()) {
         values.patchScript = instrument_.PatchSet()->FileName;
         values.patch = instrument_.CurrentPatch() ? instrument_.CurrentPatch()->Path() : std::string();

@@ -10,6 +10,7 @@
 #include "mainwindow/InstrumentForm.h"
 #include "mainwindow/MidiDeviceMenu.h"
 #include "mainwindow/ChordPanel.h"
+#include "mainwindow/ExportImportCommands.h"
 #include "mainwindow/KnobPanel.h"
 #include "mainwindow/ProgramPanel.h"
 #include "instrument/JoystickDriver.h"
@@ -65,12 +66,8 @@ public:
     QAction* MidiThru;  // "Midi &Thru"
     QAction* StayOnTopItem; // "Stay &on Top"
     QAction* SettingsItem;  // "&Settings..."
-    QMenu* ExportItem;      // "&Export": settings, knob presets, knob snapshots, chords
-    std::array<QAction*, ExportImport::KindCount> ExportItems{};
-    std::array<QAction*, ExportImport::KindCount> ImportItems{};
-    // One command of the File menu: the explanation (unless turned off), the
-    // file dialog, the work, the result.
-    void RunExportImport(ExportImport::TCommand command);
+    // The File menu's export and import.
+    TExportImportCommands& ExportImportCommands() { return *exportImport_; }
     void SetStayOnTop(bool on);
     // What the About box says beyond name, version and maker: the MIDI system
     // and the libraries in use, one fact per line.
@@ -83,7 +80,6 @@ public:
     void ShowAbout();
     static QString ReadmePath();
     // The export and import dialogs' "don't show" and "overwrite" choices.
-    std::array<bool, MainWindowSettings::DialogFlagCount>& DialogFlags() { return dialogFlags_; }
 
     // The knob row with its presets, snapshots and editor.
     TKnobPanel& KnobPanel() { return *knobPanel_; }
@@ -124,6 +120,7 @@ private:
     TProgramPanel* programPanel_ = nullptr;
     TKnobPanel* knobPanel_ = nullptr;
     TChordPanel* chordPanel_ = nullptr;
+    TExportImportCommands* exportImport_ = nullptr;
     void FormShow();
     void DeferredStart();
     void FormClose();
@@ -135,14 +132,10 @@ private:
     // The settings without the knob snapshots: what an export file holds.
     void LoadWindowSettings(TIniStore& store);
     void SaveWindowSettings(TIniStore& store);
-    // An INI file chosen in the export or import file dialog, or none.
-    std::unique_ptr<TIniStore> OpenExportImportFile(ExportImport::TCommand command);
-    int DoExportImport(ExportImport::TCommand command, TIniStore& file, bool overwrite, int& skipped);
     // The window's values beyond the instrument form, as they stand.
     TMainWindowValues Values() const;
     TSettingsActions SettingsActions();
     void ApplyStayOnTop();
-    void UpdateExportMenu();
     // A hint for the first status panel; false while a control holds the mouse.
     bool ShowHint(const QString& hint);
     // The keys the window answers itself; the focused control gets them too.
@@ -181,8 +174,6 @@ private:
 
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
     bool applicationActive_ = false;
-    std::array<QString, ExportImport::KindCount> exImFiles_; // chosen this run, per kind
-    std::array<QString, 2> exImFolders_;                     // of the last file chosen: [export, import]
     QPointer<TSettingsDialog> settingsDialog_;
     NoJoystickDriver noJoysticks_;
     JoystickDriver& joystickDriver_;
@@ -190,7 +181,6 @@ private:
     int mouseWheelValue_ = 0;
     TJoystickTable joystickTable_;
     TJoystickMapper joystickMapper_;
-    std::array<bool, MainWindowSettings::DialogFlagCount> dialogFlags_{};
     bool firstTime_ = true;
 
 };

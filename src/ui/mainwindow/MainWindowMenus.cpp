@@ -23,18 +23,6 @@
 
 void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     QMenu* file = menuBar()->addMenu("&File");
-    QMenu* import = file->addMenu("&Import");
-    import->menuAction()->setStatusTip("Import previously exported ini file.");
-    ExportItem = file->addMenu("&Export");
-    ExportItem->menuAction()->setStatusTip("Export to an ini file.");
-    const char* const importCaptions[] = {"&Settings", "Knob &Presets...", "&Knob Snapshots", "&Chords..."};
-    const char* const exportCaptions[] = {"&Settings", "Knob &Presets", "&Knob Snapshots", "&Chords"};
-    for (int kind = 0; kind < ExportImport::KindCount; ++kind) {
-        const auto k = static_cast<ExportImport::TKind>(kind);
-        ImportItems[kind] = import->addAction(importCaptions[kind], this, [this, k] { RunExportImport({k, true}); });
-        ExportItems[kind] = ExportItem->addAction(exportCaptions[kind], this, [this, k] { RunExportImport({k, false}); });
-    }
-    connect(ExportItem, &QMenu::aboutToShow, this, &TMainWindow::UpdateExportMenu);
     file->addSeparator();
     file->addAction("E&xit", this, &QWidget::close);
     MidiInItem = menuBar()->addMenu("Midi &In");
@@ -45,6 +33,11 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     programPanel_ = new TProgramPanel(form_, menuBar(), instrument_, Keyboard1, std::move(programServices));
     chordPanel_ = new TChordPanel(CBChord, Keyboard1, keyTable_, instrument_, [this] { return names_.OpenRegistryStore(); });
     knobPanel_ = new TKnobPanel(form_, menuBar(), instrument_, Keyboard1, [this] { return names_.OpenRegistryStore(); });
+    TExportImportCommands::TServices exportImportServices;
+    exportImportServices.openSettings = [this] { return names_.OpenRegistryStore(); };
+    exportImportServices.loadSettings = [this](TIniStore& store) { LoadWindowSettings(store); };
+    exportImportServices.saveSettings = [this](TIniStore& store) { SaveWindowSettings(store); };
+    exportImport_ = new TExportImportCommands(file, *knobPanel_, *chordPanel_, std::move(exportImportServices));
     QMenu* options = menuBar()->addMenu("Op&tions");
     const QString octaveHint = "Change the octave when play with the computer keyboard";
     QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
@@ -161,13 +154,6 @@ TSettingsActions TMainWindow::SettingsActions() {
     };
     a.arrows = [this](bool visible) { SetArrowsVisible(visible); };
     return a;
-}
-
-// Presets, snapshots and chords are offered for export only when there are some.
-void TMainWindow::UpdateExportMenu() {
-    const bool worthExporting[] = {true, knobPanel_->KnobRow().Count() > 0, knobPanel_->Snapshots().UsedCount() > 0, chordPanel_->Chords().Count() > 0};
-    for (std::size_t i = 0; i < ExportItems.size(); ++i)
-        ExportItems[i]->setEnabled(worthExporting[i]);
 }
 
 void TMainWindow::SetStayOnTop(bool on) {

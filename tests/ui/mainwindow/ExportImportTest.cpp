@@ -35,7 +35,7 @@ protected:
     // Runs a command with the given answers; what was asked comes back.
     std::vector<std::string> Run(TMainWindow& w, ExportImport::TKind kind, bool import, std::deque<A::TAnswer> answers) {
         ModalAnswers modal(std::move(answers));
-        (import ? w.ImportItems : w.ExportItems)[kind]->trigger();
+        (import ? w.ExportImportCommands().ImportItems : w.ExportImportCommands().ExportItems)[kind]->trigger();
         QApplication::processEvents();
         EXPECT_TRUE(modal.Done()) << "not every expected box came up";
         return modal.asked;
@@ -77,7 +77,7 @@ TEST_F(ExportImportTest, SettingsGoOutAndComeBackAndTheExplanationCanBeTurnedOff
     EXPECT_NE(text.find("Channel=6\r\n"), std::string::npos);
     EXPECT_EQ(text.find("MidiDevices"), std::string::npos);
     EXPECT_EQ(text.find("[Snapshots]"), std::string::npos);
-    EXPECT_TRUE(w->DialogFlags()[MainWindowSettings::dfDontShowExSettings]);
+    EXPECT_TRUE(w->ExportImportCommands().DialogFlags()[MainWindowSettings::dfDontShowExSettings]);
 
     // The second export goes straight to the file dialog, on the file chosen before.
     EXPECT_EQ(Run(*w, ExportImport::Settings, false,
@@ -98,7 +98,7 @@ TEST_F(ExportImportTest, SettingsGoOutAndComeBackAndTheExplanationCanBeTurnedOff
     w->close();
     w.reset();
     w = Start();
-    EXPECT_TRUE(w->DialogFlags()[MainWindowSettings::dfDontShowExSettings]) << "the flag did not survive a restart";
+    EXPECT_TRUE(w->ExportImportCommands().DialogFlags()[MainWindowSettings::dfDontShowExSettings]) << "the flag did not survive a restart";
     w->close();
 }
 
@@ -128,7 +128,7 @@ TEST_F(ExportImportTest, KnobPresetsAlwaysAskAndOverwriteLeavesTheFilesPresets) 
     // The row shows the imported version of its preset.
     EXPECT_EQ(w->KnobPanel().KnobPreset(), "B");
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "new B");
-    EXPECT_TRUE(w->DialogFlags()[MainWindowSettings::dfImKnobPresetsOverwrite]);
+    EXPECT_TRUE(w->ExportImportCommands().DialogFlags()[MainWindowSettings::dfImKnobPresetsOverwrite]);
     // The next time the last choice is offered again.
     bool addChecked = true;
     Run(*w, ExportImport::KnobPresets, true, {Choose(true, &addChecked), A::Cancel()});

@@ -76,12 +76,12 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
     EXPECT_EQ(file->actions()[1]->statusTip(), "Export to an ini file.");
     // Opening Export offers presets only with knobs, snapshots only with a
     // filled slot and chords only with a custom chord.
-    emit w->ExportItem->aboutToShow();
-    EXPECT_EQ(Items(w->ExportItem),
+    emit w->ExportImportCommands().ExportItem->aboutToShow();
+    EXPECT_EQ(Items(w->ExportImportCommands().ExportItem),
               (std::vector<std::string>{"&Settings||on", "Knob &Presets||on", "&Knob Snapshots||off", "&Chords||off"}));
     w->KnobPanel().KnobRow().Clear();
-    emit w->ExportItem->aboutToShow();
-    EXPECT_FALSE(w->ExportItems[ExportImport::KnobPresets]->isEnabled());
+    emit w->ExportImportCommands().ExportItem->aboutToShow();
+    EXPECT_FALSE(w->ExportImportCommands().ExportItems[ExportImport::KnobPresets]->isEnabled());
 
     EXPECT_EQ(Items(Menu(*w, "&Patches")), (std::vector<std::string>{"(-)", "&Choose Patch Set...|Ctrl+P|on"}));
     const std::vector<std::string> knobs = Items(Menu(*w, "&Knobs"));

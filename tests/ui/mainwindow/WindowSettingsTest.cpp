@@ -98,7 +98,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         for (QAction* a : w->KnobPanel().PresetsItem->actions())
             if (a->data().toString() == "Filter") a->trigger();
         emit w->CBChord->activated(9); // the second custom chord
-        w->DialogFlags() = {true, false, true, false, false, true, false, true};
+        w->ExportImportCommands().DialogFlags() = {true, false, true, false, false, true, false, true};
         w->JoystickTable().SetCode(1, TJoystickAxis::Y, 2, 128);
         w->Keyboard1->SetChannel(5);
         w->close();
@@ -149,7 +149,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_EQ(w->CBChord->currentText(), "Add9");
     EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
     EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
-    EXPECT_EQ(w->DialogFlags(), (std::array<bool, 8>{true, false, true, false, false, true, false, true}));
+    EXPECT_EQ(w->ExportImportCommands().DialogFlags(), (std::array<bool, 8>{true, false, true, false, false, true, false, true}));
     EXPECT_EQ(w->JoystickTable().Code(1, TJoystickAxis::Y, 2), 128);
     EXPECT_EQ(w->Keyboard1->Channel(), 5);
     w->close();
