@@ -25,7 +25,10 @@ void TInstrument::Show(const TShortMessage& message) {
     const TShortMessage m{message.status, static_cast<std::uint8_t>(message.data1 & 0x7F),
                           static_cast<std::uint8_t>(message.data2 & 0x7F)};
     switch (m.status >> 4) {
-    case 0xB: receivedBank_.Controller(m.data1, m.data2); break;
+    case 0xB:
+        receivedBank_.Controller(m.data1, m.data2);
+        if (m.data1 == mouseWheelController_) mouseWheelValue_ = m.data2;
+        break;
     case 0xC: receivedBank_.ProgramChange(programBank_, m.data1); break;
     default: break;
     }
@@ -57,6 +60,28 @@ bool TInstrument::SendProgramAndBank(int channel) {
 void TInstrument::SetPatchSet(std::unique_ptr<TPatchSet> set) {
     currentPatch_ = nullptr;
     patchSet_ = std::move(set);
+}
+
+void TInstrument::SetMouseWheelController(int code, int startValue) {
+    if (code == mouseWheelController_) return;
+    mouseWheelController_ = code;
+    mouseWheelValue_ = startValue;
+}
+
+bool TInstrument::WheelTurned(int delta, bool shift, int pitchPosition, int channel) {
+    const auto message = MouseWheel::Step(mouseWheelController_, delta, shift, MouseWheelSensitivity, pitchPosition,
+                                          mouseWheelValue_, channel);
+    if (!message) return false;
+    Play(*message);
+    return true;
+}
+
+void TInstrument::JoystickXYMove(int joystick, const TAxisRanges& ranges, int x, int y, unsigned buttons, int channel) {
+    for (const TShortMessage& m : joystickMapper_.XYMove(joystickTable_, joystick, ranges, x, y, buttons, channel)) Play(m);
+}
+
+void TInstrument::JoystickZMove(int joystick, const TAxisRanges& ranges, int z, unsigned buttons, int channel) {
+    for (const TShortMessage& m : joystickMapper_.ZMove(joystickTable_, joystick, ranges, z, buttons, channel)) Play(m);
 }
 
 bool TInstrument::StartPanic() {

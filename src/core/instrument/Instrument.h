@@ -1,8 +1,10 @@
 #pragma once
 // The instrument: what the window's controls play goes out here, and what
 // comes in is handed back to them. It owns the output and input ports, the
-// program and bank, the patch set and its current patch, and Panic. Messages
+// program and bank, the patch set and its current patch, Panic, and the mouse
+// wheel and joysticks as controllers. Messages
 // travel as TShortMessage; only the driver below the port turns them into bytes.
+#include "instrument/ControllerInputs.h"
 #include "instrument/ProgramBank.h"
 #include "midi/MidiInput.h"
 #include "midi/MidiOutput.h"
@@ -64,6 +66,21 @@ public:
     TPatchProgram* CurrentPatch() const { return currentPatch_; }
     void SetCurrentPatch(TPatchProgram* patch) { currentPatch_ = patch; }
 
+    // The mouse wheel as a controller: a controller, the pitch wheel or nothing.
+    int MouseWheelController() const { return mouseWheelController_; }
+    // A new code goes on from the value its control shows now.
+    void SetMouseWheelController(int code, int startValue);
+    int MouseWheelValue() const { return mouseWheelValue_; }
+    int MouseWheelSensitivity = 4;
+    // Plays one wheel step (120 a notch) on a channel; false when the wheel controls nothing.
+    bool WheelTurned(int delta, bool shift, int pitchPosition, int channel);
+
+    // Two joysticks as controllers, through their table.
+    TJoystickTable& JoystickTable() { return joystickTable_; }
+    const TJoystickTable& JoystickTable() const { return joystickTable_; }
+    void JoystickXYMove(int joystick, const TAxisRanges& ranges, int x, int y, unsigned buttons, int channel);
+    void JoystickZMove(int joystick, const TAxisRanges& ranges, int z, unsigned buttons, int channel);
+
     // Panic silences one channel per step; the caller paces the steps.
     bool PanicRunning() const { return panicChannel_ >= 0; }
     // False while one runs already.
@@ -83,4 +100,8 @@ private:
     std::unique_ptr<TPatchSet> patchSet_;
     TPatchProgram* currentPatch_ = nullptr;
     int panicChannel_ = -1; // the next channel to silence while Panic runs
+    int mouseWheelController_ = 1;
+    int mouseWheelValue_ = 0;
+    TJoystickTable joystickTable_;
+    TJoystickMapper joystickMapper_;
 };

@@ -1,5 +1,7 @@
 #include "dialogs/PatchSetChooserDialog.h"
 
+#include "store/StoredSetting.h"
+
 #include "dialogs/WindowPlacement.h"
 #include "dialogs/FolderPicker.h"
 #include "patches/PatchScriptDescription.h"
@@ -243,6 +245,13 @@ bool TPatchSetChooserDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+namespace {
+// The chooser's own stored values beside its placement.
+constexpr TIntSetting RightPanelWidth{"RightPanelWidth", 0};
+constexpr TStringSetting ListView{"DlgListView", ""}; // the file list's columns
+constexpr TStringSetting Folder{"DlgDirectory", ""};
+} // namespace
+
 void TPatchSetChooserDialog::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
@@ -250,13 +259,15 @@ void TPatchSetChooserDialog::showEvent(QShowEvent* event) {
         QString remembered;
         if (auto store = openSettings_()) {
             RestoreFormPlacement(this, *store, Section, 7, "Dlg");
-            const int rightWidth = store->ReadInteger(Section, "RightPanelWidth", MainRightPanel->width() > 0 ? MainRightPanel->width() : RightPanelDesignWidth);
+            const TSettingsSection section(*store, Section);
+            const int rightWidth =
+                section.Read(RightPanelWidth, MainRightPanel->width() > 0 ? MainRightPanel->width() : RightPanelDesignWidth);
             const QList<int> sizes = splitter_->sizes();
             const int total = sizes.value(0) + sizes.value(1);
             splitter_->setSizes({std::max(total - rightWidth, 50), rightWidth});
-            const QString view = QString::fromStdString(store->ReadString(Section, "DlgListView", ""));
+            const QString view = QString::fromStdString(section.Read(ListView));
             if (!view.isEmpty()) SystemListView->header()->restoreState(QByteArray::fromBase64(view.toLatin1()));
-            remembered = QString::fromStdString(store->ReadString(Section, "DlgDirectory", ""));
+            remembered = QString::fromStdString(section.Read(Folder));
         }
         // Never the folder the program happened to be started from: the remembered
         // folder, else the current script's, else home, else the program's own.
@@ -277,9 +288,10 @@ void TPatchSetChooserDialog::SaveSettings() {
     try {
         if (auto store = openSettings_()) {
             SaveFormPlacement(this, *store, Section, 7, "Dlg");
-            store->WriteInteger(Section, "RightPanelWidth", splitter_->sizes().value(1));
-            store->WriteString(Section, "DlgListView", SystemListView->header()->saveState().toBase64().toStdString());
-            store->WriteString(Section, "DlgDirectory", Directory().toStdString());
+            const TSettingsSection section(*store, Section);
+            section.Write(RightPanelWidth, splitter_->sizes().value(1));
+            section.Write(ListView, SystemListView->header()->saveState().toBase64().toStdString());
+            section.Write(Folder, Directory().toStdString());
             store->Close();
         }
     } catch (const EStoreError&) {

@@ -1,5 +1,7 @@
 #include "dialogs/TransposeDialog.h"
 
+#include "store/StoredSetting.h"
+
 #include "widgets/UpDown.h"
 #include "widgets/PianoKeyboard.h"
 #include "dialogs/WindowPlacement.h"
@@ -16,6 +18,9 @@
 #include <algorithm>
 
 namespace {
+// Whether the dialog shows its explanation, stored beside its placement.
+constexpr TBoolSetting ShowHelpSetting{"ShowHelp", true};
+
 constexpr int Width = 330, Margin = 8;
 
 QLabel* Paragraph(QWidget* parent, const char* text) {
@@ -146,7 +151,7 @@ void TTransposeDialog::showEvent(QShowEvent* event) {
         bool showHelp = HelpShown();
         if (auto store = openSettings_()) {
             RestoreFormPlacement(this, *store, Section, 2, "Form");
-            showHelp = store->ReadBool(Section, "ShowHelp", showHelp);
+            showHelp = TSettingsSection(*store, Section).Read(ShowHelpSetting, showHelp);
         }
         ShowHelp(showHelp);
         ETranspose->setFocus();
@@ -160,7 +165,7 @@ void TTransposeDialog::done(int result) {
         try {
             if (auto store = openSettings_()) {
                 SaveFormPlacement(this, *store, Section, 2, "Form");
-                store->WriteBool(Section, "ShowHelp", HelpShown());
+                TSettingsSection(*store, Section).Write(ShowHelpSetting, HelpShown());
                 store->Close();
             }
         } catch (const EStoreError&) {

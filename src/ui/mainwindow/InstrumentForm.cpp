@@ -3,6 +3,8 @@
 #include "midi/ShortMessage.h"
 
 #include "widgets/ImageStripControl.h"
+#include "widgets/PictureDepth.h"
+#include "widgets/QtServices.h"
 #include "widgets/UpDown.h"
 #include "widgets/PianoKeyboard.h"
 #include "dialogs/WindowPlacement.h"
@@ -14,9 +16,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPalette>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
+#include <QWindow>
 
 #include <cmath>
 
@@ -73,6 +79,8 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     };
 
     CreateWheelsAndArrows();
+    LoadBackground(ScreenDepth());
+    form_->installEventFilter(this); // its background
 
     form_->setFixedHeight(KeyboardTop + Keyboard1->ImageHeight() + FormBottomMargin);
     designWidth_ = FormDesignWidth;
@@ -243,12 +251,55 @@ void TInstrumentForm::EChannelExit() {
 }
 
 bool TInstrumentForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == form_ && event->type() == QEvent::Paint) {
+        PaintBackground(static_cast<QPaintEvent*>(event)->rect());
+        return false; // the form paints nothing of its own over it
+    }
     if (watched == EChannel && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         ShowChannel();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TInstrumentForm::ScreenChanged(QScreen* screen) {
+    if (!screen) return;
+    // Each control keeps its own pictures; the pixel ratio is taken up as they paint.
+    const int depth = screen->depth();
+    if (PictureDepth::ChangeReloads(backgroundDepth_, depth)) LoadBackground(depth);
+    Keyboard1->DisplayChanged(depth);
+    for (TImageStripControl* c : {ICPitch, ICMW, ICLeftArrow, ICRightArrow}) c->DisplayChanged(depth);
+    update();
+}
+
+void TInstrumentForm::LoadBackground(int depth) {
+    backgroundDepth_ = depth;
+    const bool fullColour = PictureDepth::UsesFullColour(depth);
+    if (fullColour && devicePixelRatio() > 1.0) {
+        background_ = QPixmap(":/bitmaps/BACKGROUND@2x.png");
+        background_.setDevicePixelRatio(2.0);
+    } else {
+        background_ = QPixmap(fullColour ? ":/bitmaps/BACKGROUND.png" : ":/bitmaps/BACKGROUND256.png");
+    }
+    form_->update();
+}
+
+// Tiles at multiples of their size from the client origin, so a partial
+// repaint continues the pattern seamlessly.
+void TInstrumentForm::PaintBackground(const QRect& area) {
+    const QSize tile = background_.deviceIndependentSize().toSize();
+    if (tile.isEmpty()) return;
+    QPainter painter(form_);
+    painter.drawTiledPixmap(area, background_, QPoint(area.x() % tile.width(), area.y() % tile.height()));
+}
+
+void TInstrumentForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!screenWatched_) {
+        if (QWindow* handle = windowHandle())
+            screenWatched_ = connect(handle, &QWindow::screenChanged, this, &TInstrumentForm::ScreenChanged);
+    }
 }
 
 void TInstrumentForm::LoadSettings(TIniStore& store) {

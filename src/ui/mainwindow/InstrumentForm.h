@@ -8,11 +8,13 @@
 #include "store/IniStore.h"
 
 #include <QMainWindow>
+#include <QPixmap>
 
 #include <cstdint>
 #include <functional>
 
 class QComboBox;
+class QScreen;
 class QLabel;
 class QLineEdit;
 class TFrameImage;
@@ -78,7 +80,17 @@ protected:
     std::uint8_t modulationController_ = 1;
     int placementFlags_ = 7;
 
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // The window moved to another screen: its pictures follow the screen's depth.
+    void ScreenChanged(QScreen* screen);
+    // The background tile for a colour depth; reloaded when the depth crosses 8 bits.
+    void LoadBackground(int depth);
+    void PaintBackground(const QRect& area);
+    QPixmap background_;
+    int backgroundDepth_ = 0;
+    QMetaObject::Connection screenWatched_;
     void CreateWheelsAndArrows();
     void ICPitchMouseUp(Qt::KeyboardModifiers shift);
 

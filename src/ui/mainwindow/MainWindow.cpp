@@ -43,14 +43,11 @@ public:
 TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks,
                        QWidget* parent)
     : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMessageWindows()),
-      joystickDriver_(joysticks ? *joysticks : noJoysticks_) {
+      joysticks_(this, joysticks, instrument_, [this] { return Keyboard1->Channel(); }) {
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
     CreateMenus(midiOut, midiIn);
-    CreateStatusBar();
-    CreateJoysticks();
-    LoadBackground(ScreenDepth());
-    form_->installEventFilter(this); // its background
+    statusPanels_ = std::make_unique<TStatusPanels>(statusBar());
     qApp->installEventFilter(this); // the window's own keys, ahead of the focused control
     instrument_.SetListener(this);
     OutputEvent = [this](const TShortMessage& m) { instrument_.Play(m); };
@@ -87,7 +84,6 @@ void TMainWindow::MessageShown(const TShortMessage& m) {
     case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2)); break;
     case 0xB:
         if (m.data1 == modulationController_) ICMW->SetPosition(m.data2);
-        if (m.data1 == mouseWheelController_) mouseWheelValue_ = m.data2;
         Keyboard1->SetControllerValue(m.data1, m.data2);
         knobPanel_->ReflectController(m.data1, m.data2);
         break;
@@ -115,55 +111,14 @@ void TMainWindow::ProgramBankChanged() { programPanel_->ShowProgramAndBank(); }
 // release ends the note.
 void TMainWindow::SendFailed(const std::string& text) { SetStatusText(0, QString::fromStdString(text)); }
 
-void TMainWindow::CreateStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setSizeGripEnabled(false);
-    const int designWidths[5] = {200, 50, 50, 50, 50};
-    for (int i = 0; i < 5; ++i) {
-        // Panel 0's messages name devices of any length: what does not fit leaves out its middle.
-        auto* panel = i == 0 ? statusMessage_ = new TElidingLabel(bar) : new QLabel(bar);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        if (i == 0) {
-            panel->setMinimumWidth(1);
-            bar->addWidget(panel, 1); // panel 0 takes the rest
-        } else {
-            panel->setFixedWidth(designWidths[i]);
-            bar->addPermanentWidget(panel);
-        }
-        statusPanels_[static_cast<std::size_t>(i)] = panel;
-    }
-}
-
-void TMainWindow::MeasureStatusPanels() {
-    if (statusWidthsMeasured_) return;
-    const QFontMetrics metrics(statusBar()->font());
-    const char* const samples[5] = {nullptr, "WWWWWWWWW", "Base: WWW", "Octave: 122", "WWWWWWWWWW"};
-    int widths[5] = {};
-    for (int i = 1; i < 5; ++i) widths[i] = metrics.horizontalAdvance(samples[i]) + 8; // frame and margin
-    if (widths[1] < 2 || widths[2] < 2 || widths[3] < 2) return;
-    for (int i = 1; i < 5; ++i) statusPanels_[static_cast<std::size_t>(i)]->setFixedWidth(widths[i]);
-    statusWidthsMeasured_ = true;
-}
-
 void TMainWindow::LayoutControls() {
     TInstrumentForm::LayoutControls();
     if (knobPanel_) knobPanel_->Layout(programPanel_->UDProgramPatch->x() + programPanel_->UDProgramPatch->width());
-    MeasureStatusPanels();
+    if (statusPanels_) statusPanels_->Measure();
 }
 
-void TMainWindow::SetStatusText(int panel, const QString& text) {
-    if (panel == 0) statusMessage_->SetFullText(text);
-    else statusPanels_[static_cast<std::size_t>(panel)]->setText(text);
-}
-
-QString TMainWindow::StatusText(int panel) const {
-    return panel == 0 ? statusMessage_->FullText() : statusPanels_[static_cast<std::size_t>(panel)]->text();
-}
-
-int TMainWindow::StatusPanelWidth(int panel) const {
-    return statusPanels_[static_cast<std::size_t>(panel)]->width();
-}
+void TMainWindow::SetStatusText(int panel, const QString& text) { statusPanels_->SetText(panel, text); }
+QString TMainWindow::StatusText(int panel) const { return statusPanels_->Text(panel); }
 
 TMainWindow::~TMainWindow() {
     if (!closed_) FormClose();
@@ -176,20 +131,8 @@ void TMainWindow::showEvent(QShowEvent* event) {
     TInstrumentForm::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        if (QWindow* handle = windowHandle())
-            connect(handle, &QWindow::screenChanged, this, &TMainWindow::ScreenChanged);
         FormShow();
     }
-}
-
-void TMainWindow::ScreenChanged(QScreen* screen) {
-    if (!screen) return;
-    // Each control keeps its own pictures; the pixel ratio is taken up as they paint.
-    const int depth = screen->depth();
-    if (PictureDepth::ChangeReloads(backgroundDepth_, depth)) LoadBackground(depth);
-    Keyboard1->DisplayChanged(depth);
-    for (TImageStripControl* c : {ICPitch, ICMW, ICLeftArrow, ICRightArrow}) c->DisplayChanged(depth);
-    update();
 }
 
 void TMainWindow::FormShow() {
@@ -206,27 +149,6 @@ void TMainWindow::FormShow() {
     Keyboard1->setFocus();
     ShowOctave();
     QApplication::postEvent(this, new TDeferredStartEvent);
-}
-
-void TMainWindow::LoadBackground(int depth) {
-    backgroundDepth_ = depth;
-    const bool fullColour = PictureDepth::UsesFullColour(depth);
-    if (fullColour && devicePixelRatio() > 1.0) {
-        background_ = QPixmap(":/bitmaps/BACKGROUND@2x.png");
-        background_.setDevicePixelRatio(2.0);
-    } else {
-        background_ = QPixmap(fullColour ? ":/bitmaps/BACKGROUND.png" : ":/bitmaps/BACKGROUND256.png");
-    }
-    form_->update();
-}
-
-// Tiles at multiples of their size from the client origin, so a partial
-// repaint continues the pattern seamlessly.
-void TMainWindow::PaintBackground(const QRect& area) {
-    const QSize tile = background_.deviceIndependentSize().toSize();
-    if (tile.isEmpty()) return;
-    QPainter painter(form_);
-    painter.drawTiledPixmap(area, background_, QPoint(area.x() % tile.width(), area.y() % tile.height()));
 }
 
 bool TMainWindow::event(QEvent* event) {
@@ -263,7 +185,7 @@ void TMainWindow::DeferredStart() {
     MidiOutMenu1->LoadFromRegPath();
     errorsInBox_ = false; // later errors appear in the status bar
     programPanel_->SendProgramAndBank();
-    ApplyJoystickSetup();
+    joysticks_.Apply();
     stage_ = TStage::Running;
 }
 
@@ -329,12 +251,12 @@ void TMainWindow::LoadWindowSettings(TIniStore& store) {
     firstTime_ = values.firstTime;
     instrument_.ProgramBank().Restore(values.program, values.bankMsb, values.bankLsb);
     SetMouseWheelController(values.mouseWheelController);
-    MouseWheelSensitivity = values.mouseWheelSensitivity;
+    instrument_.MouseWheelSensitivity = values.mouseWheelSensitivity;
     knobPanel_->SetKnobPreset(values.knobPreset);
-    SetStayOnTop(values.stayOnTop);
+    stayOnTop_->Set(values.stayOnTop);
     if (values.customChord) chordPanel_->RestoreCustomChord(*values.customChord);
     exportImport_->DialogFlags() = values.dialogFlags;
-    joystickTable_.Load(store);
+    instrument_.JoystickTable().Load(store);
 }
 
 void TMainWindow::SaveWindowSettings(TIniStore& store) {
@@ -346,7 +268,7 @@ void TMainWindow::SaveWindowSettings(TIniStore& store) {
     }
     knobPanel_->SetKnobPreset(knobPanel_->SaveKnobPresetChoice(store));
     Values().Save(store);
-    joystickTable_.Save(store);
+    instrument_.JoystickTable().Save(store);
     firstTime_ = false;
 }
 
@@ -357,10 +279,10 @@ TMainWindowValues TMainWindow::Values() const {
     values.program = instrument_.ProgramBank().Program();
     values.bankMsb = instrument_.ProgramBank().BankMsb();
     values.bankLsb = instrument_.ProgramBank().BankLsb();
-    values.mouseWheelController = mouseWheelController_;
-    values.mouseWheelSensitivity = MouseWheelSensitivity;
+    values.mouseWheelController = instrument_.MouseWheelController();
+    values.mouseWheelSensitivity = instrument_.MouseWheelSensitivity;
     values.knobPreset = knobPanel_->KnobPreset();
-    values.stayOnTop = StayOnTopItem->isChecked();
+    values.stayOnTop = stayOnTop_->Item()->isChecked();
     if (Keyboard1->Chord() == TChord::chCustom) values.customChord = chordPanel_->CustomChord();
     values.dialogFlags = exportImport_->DialogFlags();
     if (instrument_.PatchSet()) {

@@ -11,8 +11,11 @@
 #include "mainwindow/MidiDeviceMenu.h"
 #include "mainwindow/ChordPanel.h"
 #include "mainwindow/ExportImportCommands.h"
+#include "mainwindow/JoystickPolling.h"
 #include "mainwindow/KnobPanel.h"
 #include "mainwindow/ProgramPanel.h"
+#include "mainwindow/StatusPanels.h"
+#include "mainwindow/StayOnTop.h"
 #include "instrument/JoystickDriver.h"
 
 #include <QEvent>
@@ -27,7 +30,6 @@ class QAction;
 class QScreen;
 class QLabel;
 class QTimer;
-class TElidingLabel;
 class TSettingsDialog;
 class TJoystick;
 class QComboBox;
@@ -64,11 +66,10 @@ public:
     QMenu* MidiInItem;  // "Midi &In"
     QMenu* MidiOutItem; // "Midi &Out"
     QAction* MidiThru;  // "Midi &Thru"
-    QAction* StayOnTopItem; // "Stay &on Top"
     QAction* SettingsItem;  // "&Settings..."
     // The File menu's export and import.
     TExportImportCommands& ExportImportCommands() { return *exportImport_; }
-    void SetStayOnTop(bool on);
+    TStayOnTop& StayOnTop() { return *stayOnTop_; } // "Stay &on Top"
     // What the About box says beyond name, version and maker: the MIDI system
     // and the libraries in use, one fact per line.
     std::function<std::string()> AboutDetails;
@@ -76,24 +77,13 @@ public:
     void OpenSettings();
     TSettingsDialog* SettingsDialog() const;
     TSettingsValues SettingsValues() const;
-    void ShowReadme();
-    void ShowAbout();
-    static QString ReadmePath();
-    // The export and import dialogs' "don't show" and "overwrite" choices.
 
     // The knob row with its presets, snapshots and editor.
     TKnobPanel& KnobPanel() { return *knobPanel_; }
 
     // The mouse wheel and two joysticks as controllers.
-    TJoystick* Joystick1; // device 0
-    TJoystick* Joystick2; // device 1
-    int MouseWheelController() const { return mouseWheelController_; }
     void SetMouseWheelController(int code);
-    int MouseWheelValue() const { return mouseWheelValue_; }
-    int MouseWheelSensitivity = 4;
-    TJoystickTable& JoystickTable() { return joystickTable_; }
-    // Each joystick watched exactly while its half of the table maps something.
-    void ApplyJoystickSetup();
+    TJoystickPolling& Joysticks() { return joysticks_; }
 
     QAction* TransposeItem;   // "T&ranspose..."
     QAction* ChordEditorItem; // "Chord &Editor..."
@@ -103,9 +93,9 @@ public:
 
     // The five panels of the status bar: 0 messages, 1 note, 2 base note,
     // 3 octave, 4 patch group.
+    TStatusPanels& StatusPanels() { return *statusPanels_; }
     void SetStatusText(int panel, const QString& text);
     QString StatusText(int panel) const;
-    int StatusPanelWidth(int panel) const;
 
 protected:
     bool event(QEvent* event) override;
@@ -121,13 +111,11 @@ private:
     TKnobPanel* knobPanel_ = nullptr;
     TChordPanel* chordPanel_ = nullptr;
     TExportImportCommands* exportImport_ = nullptr;
+    TStayOnTop* stayOnTop_ = nullptr;
     void FormShow();
     void DeferredStart();
     void FormClose();
     void CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn);
-    void CreateJoysticks();
-    void JoystickXYMove(TJoystick* sender, int x, int y, unsigned buttons);
-    void JoystickZMove(TJoystick* sender, int z, unsigned buttons);
     void LayoutKnobRow();
     // The settings without the knob snapshots: what an export file holds.
     void LoadWindowSettings(TIniStore& store);
@@ -135,7 +123,6 @@ private:
     // The window's values beyond the instrument form, as they stand.
     TMainWindowValues Values() const;
     TSettingsActions SettingsActions();
-    void ApplyStayOnTop();
     // A hint for the first status panel; false while a control holds the mouse.
     bool ShowHint(const QString& hint);
     // The keys the window answers itself; the focused control gets them too.
@@ -152,20 +139,9 @@ private:
     void SendFailed(const std::string& text) override;
     void ShowError(const std::string& text);
     void ShowOctave();
-    void CreateStatusBar();
-    void MeasureStatusPanels();
     void LayoutControls() override;
-    // The window moved to another screen: its pictures follow the screen's depth.
-    void ScreenChanged(QScreen* screen);
-    // The background tile for a colour depth; reloaded when the depth crosses 8 bits.
-    void LoadBackground(int depth);
-    void PaintBackground(const QRect& area);
-    QPixmap background_;
-    int backgroundDepth_ = 0;
 
-    std::array<QLabel*, 5> statusPanels_{};
-    TElidingLabel* statusMessage_ = nullptr; // panel 0
-    bool statusWidthsMeasured_ = false;
+    std::unique_ptr<TStatusPanels> statusPanels_;
 
     bool errorsInBox_ = true; // while the remembered devices open
     TStage stage_ = TStage::Created;
@@ -173,14 +149,8 @@ private:
     bool closed_ = false;
 
     std::unique_ptr<TIniStore> settings_; // as read at start, until saved at close
-    bool applicationActive_ = false;
     QPointer<TSettingsDialog> settingsDialog_;
-    NoJoystickDriver noJoysticks_;
-    JoystickDriver& joystickDriver_;
-    int mouseWheelController_ = 1;
-    int mouseWheelValue_ = 0;
-    TJoystickTable joystickTable_;
-    TJoystickMapper joystickMapper_;
+    TJoystickPolling joysticks_;
     bool firstTime_ = true;
 
 };

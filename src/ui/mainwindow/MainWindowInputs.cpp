@@ -1,10 +1,9 @@
-// The main window's own keys, the mouse wheel and the joysticks as controllers.
+// The main window's own keys and the mouse wheel as a controller.
 #include "mainwindow/MainWindow.h"
 
 #include "mainwindow/ProgramPanel.h"
 #include "patches/PatchCombo.h"
 #include "widgets/ImageStripControl.h"
-#include "widgets/Joystick.h"
 #include "widgets/PianoKeyboard.h"
 
 #include <QAbstractSpinBox>
@@ -15,63 +14,20 @@
 #include <QPaintEvent>
 #include <QWheelEvent>
 
-void TMainWindow::CreateJoysticks() {
-    Joystick1 = new TJoystick(joystickDriver_, this);
-    Joystick2 = new TJoystick(joystickDriver_, this);
-    Joystick2->SetDevice(1);
-    for (TJoystick* j : {Joystick1, Joystick2}) {
-        j->SetPollFreq(30); // milliseconds between polls
-        j->OnXYMove = [this](TJoystick* sender, int x, int y, unsigned buttons) { JoystickXYMove(sender, x, y, buttons); };
-        j->OnZMove = [this](TJoystick* sender, int z, unsigned buttons) { JoystickZMove(sender, z, buttons); };
-    }
-}
-
 void TMainWindow::SetMouseWheelController(int code) {
-    if (code == mouseWheelController_) return;
-    mouseWheelController_ = code;
-    if (code == modulationController_) mouseWheelValue_ = ICMW->Position();
-    else if (code == ControllerCode::PitchBend) mouseWheelValue_ = ICPitch->Position();
-    else mouseWheelValue_ = 0;
+    const int start = code == modulationController_ ? ICMW->Position() : code == ControllerCode::PitchBend ? ICPitch->Position() : 0;
+    instrument_.SetMouseWheelController(code, start);
 }
 
 void TMainWindow::wheelEvent(QWheelEvent* event) {
-    const auto message =
-        MouseWheel::Step(mouseWheelController_, event->angleDelta().y(), event->modifiers() & Qt::ShiftModifier,
-                         MouseWheelSensitivity, ICPitch->Position(), mouseWheelValue_, Keyboard1->Channel());
-    if (!message) {
+    if (instrument_.WheelTurned(event->angleDelta().y(), event->modifiers() & Qt::ShiftModifier, ICPitch->Position(),
+                                Keyboard1->Channel()))
+        event->accept();
+    else
         event->ignore(); // not ours: the system's default handling
-        return;
-    }
-    instrument_.Play(*message);
-    event->accept();
-}
-
-void TMainWindow::ApplyJoystickSetup() {
-    Joystick1->SetEnabled(joystickTable_.Maps(0));
-    Joystick2->SetEnabled(joystickTable_.Maps(1));
-}
-
-namespace {
-TAxisRanges RangesOf(const TJoystick& j) { return {j.XMin(), j.XMax(), j.YMin(), j.YMax(), j.ZMin(), j.ZMax()}; }
-} // namespace
-
-void TMainWindow::JoystickXYMove(TJoystick* sender, int x, int y, unsigned buttons) {
-    for (const TShortMessage& m :
-         joystickMapper_.XYMove(joystickTable_, sender->Device(), RangesOf(*sender), x, y, buttons, Keyboard1->Channel()))
-        instrument_.Play(m);
-}
-
-void TMainWindow::JoystickZMove(TJoystick* sender, int z, unsigned buttons) {
-    for (const TShortMessage& m :
-         joystickMapper_.ZMove(joystickTable_, sender->Device(), RangesOf(*sender), z, buttons, Keyboard1->Channel()))
-        instrument_.Play(m);
 }
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == form_ && event->type() == QEvent::Paint) {
-        PaintBackground(static_cast<QPaintEvent*>(event)->rect());
-        return false; // the form paints nothing of its own over it
-    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         const QWidget* focus = QApplication::focusWidget();

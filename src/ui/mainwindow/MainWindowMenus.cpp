@@ -1,7 +1,9 @@
 // The main window's menus, their hints in the status bar, stay on top and help.
 #include "mainwindow/MainWindow.h"
 
+#include "dialogs/HelpBoxes.h"
 #include "dialogs/WindowPlacement.h"
+#include "mainwindow/StayOnTop.h"
 #include "mainwindow/ProgramPanel.h"
 
 #include "widgets/KnobRow.h"
@@ -47,16 +49,7 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     up->setShortcut(Qt::Key_F4);
     up->setStatusTip(octaveHint);
     options->addSeparator();
-    StayOnTopItem = options->addAction("Stay &on Top");
-    StayOnTopItem->setCheckable(true);
-    if (QGuiApplication::platformName().startsWith("wayland"))
-        StayOnTopItem->setStatusTip("This window system does not let a program keep its window on top.");
-    connect(StayOnTopItem, &QAction::toggled, this, &TMainWindow::ApplyStayOnTop);
-    applicationActive_ = QGuiApplication::applicationState() == Qt::ApplicationActive;
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        applicationActive_ = state == Qt::ApplicationActive;
-        ApplyStayOnTop();
-    });
+    stayOnTop_ = new TStayOnTop(this, options);
     MidiThru = options->addAction("Midi &Thru");
     MidiThru->setCheckable(true);
     connect(MidiThru, &QAction::toggled, this, [this](bool on) {
@@ -69,8 +62,8 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     SettingsItem = options->addAction("&Settings...", this, &TMainWindow::OpenSettings);
     SettingsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QMenu* help = menuBar()->addMenu("&Help");
-    help->addAction("&Readme", this, &TMainWindow::ShowReadme);
-    help->addAction("&About", this, &TMainWindow::ShowAbout);
+    help->addAction("&Readme", this, [this] { ShowReadme(this); });
+    help->addAction("&About", this, [this] { ShowAbout(this, names_.Program, AboutDetails ? AboutDetails() : std::string()); });
 
     // The keyboard listens to the computer keys only while no menu is open.
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
@@ -124,9 +117,9 @@ TSettingsValues TMainWindow::SettingsValues() const {
     v.upDownController = Keyboard1->State().UpDownController();
     v.leftRightController = Keyboard1->State().LeftRightController();
     v.modulationController = ModulationController();
-    v.mouseWheelController = MouseWheelController();
-    v.mouseWheelSensitivity = MouseWheelSensitivity;
-    v.joystickTable = joystickTable_;
+    v.mouseWheelController = instrument_.MouseWheelController();
+    v.mouseWheelSensitivity = instrument_.MouseWheelSensitivity;
+    v.joystickTable = instrument_.JoystickTable();
     return v;
 }
 
@@ -140,9 +133,9 @@ TSettingsActions TMainWindow::SettingsActions() {
         Keyboard1->SetLowerCScanCode(v.lowerCScanCode);
         SetModulationController(v.modulationController);
         SetMouseWheelController(v.mouseWheelController);
-        MouseWheelSensitivity = v.mouseWheelSensitivity;
-        joystickTable_ = v.joystickTable;
-        ApplyJoystickSetup();
+        instrument_.MouseWheelSensitivity = v.mouseWheelSensitivity;
+        instrument_.JoystickTable() = v.joystickTable;
+        joysticks_.Apply();
         Keyboard1->SetLanguage(v.language);
         state.SetVelocityShiftFactor(v.velocityShiftFactor);
         state.SetVelocity(v.velocity);
@@ -156,21 +149,6 @@ TSettingsActions TMainWindow::SettingsActions() {
     return a;
 }
 
-void TMainWindow::SetStayOnTop(bool on) {
-    StayOnTopItem->setChecked(on);
-    ApplyStayOnTop();
-}
-
-// Above other programs only while the user works in them: topmost when the
-// application goes inactive with the item checked, never while it is active.
-void TMainWindow::ApplyStayOnTop() {
-    QWindow* handle = windowHandle();
-    if (!handle) return;
-    const bool topmost = StayOnTopItem->isChecked() && !applicationActive_;
-    // On the handle, so the window is neither hidden nor created again.
-    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != topmost) handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
-}
-
 // A menu's hint goes to the first panel, unless a control holds the mouse:
 // a knob or wheel being dragged keeps its own text there.
 bool TMainWindow::ShowHint(const QString& hint) {
@@ -179,24 +157,3 @@ bool TMainWindow::ShowHint(const QString& hint) {
     return true;
 }
 
-void TMainWindow::ShowReadme() {
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ReadmePath())))
-        TTonecastApplication::ShowMessage(this, "Error showing Readme.txt.");
-}
-
-// Beside the program, or where an installation keeps documents.
-QString TMainWindow::ReadmePath() {
-    const QDir folder(QCoreApplication::applicationDirPath());
-    const QString beside = folder.filePath("Readme.txt");
-    const QString installed = folder.filePath("../share/doc/tonecast/Readme.txt");
-    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : QFileInfo(installed).canonicalFilePath();
-}
-
-void TMainWindow::ShowAbout() {
-    QString text = QString("<b>%1</b><br>Version %2<br>Morwent")
-                       .arg(QString::fromStdString(names_.Program).toHtmlEscaped(),
-                            QString::fromStdString(FileVersionText()).toHtmlEscaped());
-    if (AboutDetails) text += "<br><br>" + QString::fromStdString(AboutDetails()).toHtmlEscaped().replace("\n", "<br>");
-    text += QString("<br>Qt %1").arg(qVersion());
-    QMessageBox::about(this, QString("About %1").arg(QString::fromStdString(names_.Program)), text);
-}

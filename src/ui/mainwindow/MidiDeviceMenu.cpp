@@ -1,5 +1,7 @@
 #include "mainwindow/MidiDeviceMenu.h"
 
+#include "store/StoredSetting.h"
+
 #include "midi/MidiPortNames.h"
 
 #include <QAction>
@@ -280,16 +282,24 @@ void TMidiInMenu::SetTimingClock(bool value) {
     port_.SetPassTimingClock(value);
 }
 
+namespace {
+// Whether active sensing and timing clock pass the input, stored beside its device.
+constexpr TBoolSetting ActiveSensingSetting{"ActiveSensing", false};
+constexpr TBoolSetting TimingClockSetting{"TimingClock", false};
+} // namespace
+
 void TMidiInMenu::LoadFromRegistry(TIniStore& store) {
     TMidiMenuBase::LoadFromRegistry(store);
-    SetActiveSensing(store.ReadBool(RegKey, "ActiveSensing", activeSensing_));
-    SetTimingClock(store.ReadBool(RegKey, "TimingClock", timingClock_));
+    const TSettingsSection section(store, RegKey);
+    SetActiveSensing(section.Read(ActiveSensingSetting, activeSensing_));
+    SetTimingClock(section.Read(TimingClockSetting, timingClock_));
 }
 
 void TMidiInMenu::SaveToRegistry(TIniStore& store) {
     TMidiMenuBase::SaveToRegistry(store);
-    store.WriteBool(RegKey, "ActiveSensing", activeSensing_);
-    store.WriteBool(RegKey, "TimingClock", timingClock_);
+    const TSettingsSection section(store, RegKey);
+    section.Write(ActiveSensingSetting, activeSensing_);
+    section.Write(TimingClockSetting, timingClock_);
 }
 
 // --- output -----------------------------------------------------------------

@@ -102,17 +102,17 @@ TEST_F(SettingsDialogTest, ShowsTheOwnersValuesAndApplyWritesThemBack) {
     emit s->EVelocity->editingFinished();
     s->CBJoystickAction->setCurrentIndex(6); // joystick 0 left/right with button 1
     s->CBJoystickController->setCurrentIndex(12); // controller 10
-    EXPECT_EQ(w->JoystickTable().Code(0, TJoystickAxis::X, 1), 129) << "the main window's table before Apply";
+    EXPECT_EQ(w->Instrument().JoystickTable().Code(0, TJoystickAxis::X, 1), 129) << "the main window's table before Apply";
     s->BApply->click();
     EXPECT_EQ(w->Keyboard1->State().UpDownController(), 7);
     EXPECT_EQ(w->Keyboard1->State().LeftRightController(), 129);
     EXPECT_EQ(w->ModulationController(), 11);
-    EXPECT_EQ(w->MouseWheelController(), 128);
-    EXPECT_EQ(w->MouseWheelSensitivity, 7);
+    EXPECT_EQ(w->Instrument().MouseWheelController(), 128);
+    EXPECT_EQ(w->Instrument().MouseWheelSensitivity, 7);
     EXPECT_EQ(w->Keyboard1->Language(), TLanguage::German);
     EXPECT_EQ(w->Keyboard1->State().Velocity(), 90);
     EXPECT_FLOAT_EQ(w->Keyboard1->State().VelocityShiftFactor(), 0.01f); // 0, kept at the keyboard's least
-    EXPECT_EQ(w->JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
+    EXPECT_EQ(w->Instrument().JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
     // The action list shows each slot's code.
     s->CBJoystickAction->setCurrentIndex(0);
     EXPECT_EQ(s->CBJoystickController->currentText(), "(none)");
@@ -129,11 +129,11 @@ TEST_F(SettingsDialogTest, ShowsTheOwnersValuesAndApplyWritesThemBack) {
     EXPECT_EQ(w->Keyboard1->State().UpDownController(), 7);
     EXPECT_EQ(w->Keyboard1->State().LeftRightController(), 129);
     EXPECT_EQ(w->ModulationController(), 11);
-    EXPECT_EQ(w->MouseWheelController(), 128);
-    EXPECT_EQ(w->MouseWheelSensitivity, 7);
+    EXPECT_EQ(w->Instrument().MouseWheelController(), 128);
+    EXPECT_EQ(w->Instrument().MouseWheelSensitivity, 7);
     EXPECT_EQ(w->Keyboard1->Language(), TLanguage::German);
     EXPECT_EQ(w->Keyboard1->State().Velocity(), 90);
-    EXPECT_EQ(w->JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
+    EXPECT_EQ(w->Instrument().JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
     s = Open(*w);
     EXPECT_TRUE(s->RBQuieter->isChecked());
     EXPECT_EQ(s->EShiftPercent->text(), "99");

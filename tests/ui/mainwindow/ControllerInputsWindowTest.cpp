@@ -167,17 +167,17 @@ TEST_F(InputsWindowTest, AMappedJoystickIsEnabledAtStartAndDrivesItsControllers)
     joysticks.caps[1] = Caps(10, 1000);
     joysticks.positions[1] = {32768, 32768, 0, 0};
     auto w = Start(&joysticks);
-    EXPECT_FALSE(w->Joystick1->Enabled());
-    ASSERT_TRUE(w->Joystick2->Enabled());
-    EXPECT_EQ(w->Joystick2->PollInterval(), 30);
-    w->Joystick2->Poll(); // at rest
+    EXPECT_FALSE(w->Joysticks().Joystick1->Enabled());
+    ASSERT_TRUE(w->Joysticks().Joystick2->Enabled());
+    EXPECT_EQ(w->Joysticks().Joystick2->PollInterval(), 30);
+    w->Joysticks().Joystick2->Poll(); // at rest
     EXPECT_TRUE(out.sent.empty());
     joysticks.positions[1].x = 65535;
-    w->Joystick2->Poll();
+    w->Joysticks().Joystick2->Poll();
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB0, 7, 127}}));
     out.sent.clear();
     joysticks.positions[1] = {65535, 0, 0, 0b10}; // button 2 held, Y up: the pitch bend at the top
-    w->Joystick2->Poll();
+    w->Joysticks().Joystick2->Poll();
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xE0, 0x7F, 0x7F}}));
     EXPECT_EQ(w->ICPitch->Position(), 8191);
     w->close();

@@ -230,8 +230,8 @@ TEST_F(MainWindowTest, StatusBarShowsBaseNoteAndHoveredNote) {
     window.Keyboard1->SetBaseNoteWhiteIndex(window.Keyboard1->BaseNoteWhiteIndex() + 1);
     EXPECT_EQ(window.StatusText(2), "Base: D1");
     const QFontMetrics metrics(window.statusBar()->font());
-    EXPECT_GE(window.StatusPanelWidth(1), metrics.horizontalAdvance("WWWWWWWWW"));
-    EXPECT_GE(window.StatusPanelWidth(3), metrics.horizontalAdvance("Octave: 122"));
+    EXPECT_GE(window.StatusPanels().Width(1), metrics.horizontalAdvance("WWWWWWWWW"));
+    EXPECT_GE(window.StatusPanels().Width(3), metrics.horizontalAdvance("Octave: 122"));
     window.close();
 }
 

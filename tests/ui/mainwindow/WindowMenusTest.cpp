@@ -6,6 +6,7 @@
 #include "widgets/RotaryKnob.h"
 #include "widgets/PianoKeyboard.h"
 #include "mainwindow/MainWindow.h"
+#include "dialogs/HelpBoxes.h"
 
 #include "WindowFixture.h"
 
@@ -54,6 +55,11 @@ protected:
     static QMenu* SubMenu(QMenu* menu, const QString& caption) {
         for (QAction* a : menu->actions())
             if (a->text() == caption) return a->menu();
+        return nullptr;
+    }
+    static QAction* HelpItem(QWidget& w, const QString& caption) {
+        for (QAction* a : Menu(w, "&Help")->actions())
+            if (a->text() == caption) return a;
         return nullptr;
     }
     static void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
@@ -174,13 +180,13 @@ TEST_F(WindowMenusTest, StatusPanelsAreAsWideAsTheirSampleTexts) {
     auto w = Start();
     const QFontMetrics metrics(w->statusBar()->font());
     const char* const samples[] = {nullptr, "WWWWWWWWW", "Base: WWW", "Octave: 122", "WWWWWWWWWW"};
-    for (int i = 1; i < 5; ++i) EXPECT_EQ(w->StatusPanelWidth(i), metrics.horizontalAdvance(samples[i]) + 8) << i;
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(w->StatusPanels().Width(i), metrics.horizontalAdvance(samples[i]) + 8) << i;
     // Panel 0 takes the rest, whatever the width.
     w->resize(900, w->height());
     QApplication::processEvents();
     int others = 0;
-    for (int i = 1; i < 5; ++i) others += w->StatusPanelWidth(i);
-    EXPECT_GT(w->StatusPanelWidth(0), 900 - others - 60);
+    for (int i = 1; i < 5; ++i) others += w->StatusPanels().Width(i);
+    EXPECT_GT(w->StatusPanels().Width(0), 900 - others - 60);
     w->close();
 }
 
@@ -205,7 +211,7 @@ TEST_F(WindowMenusTest, StayOnTopOnlyWhileTheApplicationIsInactive) {
     application(Qt::ApplicationActive);
     application(Qt::ApplicationInactive);
     EXPECT_FALSE(topmost()) << "not checked";
-    w->StayOnTopItem->trigger(); // checked while inactive: at once
+    w->StayOnTop().Item()->trigger(); // checked while inactive: at once
     EXPECT_TRUE(topmost());
     application(Qt::ApplicationActive);
     EXPECT_FALSE(topmost());
@@ -213,7 +219,7 @@ TEST_F(WindowMenusTest, StayOnTopOnlyWhileTheApplicationIsInactive) {
     application(Qt::ApplicationInactive);
     EXPECT_TRUE(topmost());
     EXPECT_TRUE(w->isVisible()) << "setting the flag hid the window";
-    w->StayOnTopItem->trigger();
+    w->StayOnTop().Item()->trigger();
     EXPECT_FALSE(topmost());
     application(Qt::ApplicationActive);
     w->close();
@@ -241,9 +247,9 @@ TEST_F(WindowMenusTest, TheBackgroundTilesFromTheClientOrigin) {
 
 TEST_F(WindowMenusTest, ReadmeAndAbout) {
     auto w = Start();
-    EXPECT_TRUE(w->ReadmePath().endsWith("/Readme.txt"));
+    EXPECT_TRUE(ReadmePath().endsWith("/Readme.txt"));
     // The offscreen platform opens nothing: the failure is reported.
-    w->ShowReadme();
+    HelpItem(*w, "&Readme")->trigger();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Error showing Readme.txt.");
 
@@ -255,7 +261,7 @@ TEST_F(WindowMenusTest, ReadmeAndAbout) {
             box->accept();
         }
     });
-    w->ShowAbout();
+    HelpItem(*w, "&About")->trigger();
     EXPECT_TRUE(shown.contains("Fendrel's Tonecast")) << shown.toStdString();
     EXPECT_TRUE(shown.contains("Version " + QString::fromStdString(FileVersionText()))) << shown.toStdString();
     EXPECT_TRUE(shown.contains("Morwent")) << shown.toStdString();

@@ -58,14 +58,14 @@ TEST_F(WindowSettingsTest, AFirstStartHasTheDefaultsAndEndsFirstTime) {
     EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), -1);
     EXPECT_EQ(w->Instrument().ProgramBank().BankLsb(), -1);
     EXPECT_EQ(w->ModulationController(), 1);
-    EXPECT_EQ(w->MouseWheelController(), 1);
-    EXPECT_EQ(w->MouseWheelSensitivity, 4);
+    EXPECT_EQ(w->Instrument().MouseWheelController(), 1);
+    EXPECT_EQ(w->Instrument().MouseWheelSensitivity, 4);
     ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Volume");
     EXPECT_EQ(w->KnobPanel().KnobRow().Controller(0), 7);
     EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 100);
     EXPECT_TRUE(w->ArrowsVisible());
-    EXPECT_FALSE(w->StayOnTopItem->isChecked());
+    EXPECT_FALSE(w->StayOnTop().Item()->isChecked());
     EXPECT_FALSE(w->MidiThru->isChecked());
     EXPECT_TRUE(w->FirstTime());
     w->close();
@@ -89,17 +89,17 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         w->SetModulationController(11);
         w->SetArrowsVisible(false);
         w->MidiThru->setChecked(true);
-        w->SetStayOnTop(true);
+        w->StayOnTop().Set(true);
         ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(script));
         w->ProgramPanel().SelectPatch(w->Instrument().PatchSet()->FindProgram("WSA-1\\User2\\User2 - 12"), true, true);
         ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
         w->SetMouseWheelController(74);
-        w->MouseWheelSensitivity = 9;
+        w->Instrument().MouseWheelSensitivity = 9;
         for (QAction* a : w->KnobPanel().PresetsItem->actions())
             if (a->data().toString() == "Filter") a->trigger();
         emit w->CBChord->activated(9); // the second custom chord
         w->ExportImportCommands().DialogFlags() = {true, false, true, false, false, true, false, true};
-        w->JoystickTable().SetCode(1, TJoystickAxis::Y, 2, 128);
+        w->Instrument().JoystickTable().SetCode(1, TJoystickAxis::Y, 2, 128);
         w->Keyboard1->SetChannel(5);
         w->close();
     }
@@ -134,15 +134,15 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_FALSE(w->ArrowsVisible());
     EXPECT_EQ(w->Keyboard1->x(), w->ICLeftArrow->x());
     EXPECT_TRUE(w->MidiThru->isChecked());
-    EXPECT_TRUE(w->StayOnTopItem->isChecked());
+    EXPECT_TRUE(w->StayOnTop().Item()->isChecked());
     EXPECT_FALSE(w->FirstTime());
     EXPECT_EQ(w->Instrument().ProgramBank().Program(), 11);
     EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), 1);
     EXPECT_EQ(w->Instrument().ProgramBank().BankLsb(), 16);
     ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
     EXPECT_EQ(w->Instrument().CurrentPatch()->Name(), "User2 - 12");
-    EXPECT_EQ(w->MouseWheelController(), 74);
-    EXPECT_EQ(w->MouseWheelSensitivity, 9);
+    EXPECT_EQ(w->Instrument().MouseWheelController(), 74);
+    EXPECT_EQ(w->Instrument().MouseWheelSensitivity, 9);
     EXPECT_EQ(w->KnobPanel().KnobPreset(), "Filter");
     ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Cutoff");
@@ -150,7 +150,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
     EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
     EXPECT_EQ(w->ExportImportCommands().DialogFlags(), (std::array<bool, 8>{true, false, true, false, false, true, false, true}));
-    EXPECT_EQ(w->JoystickTable().Code(1, TJoystickAxis::Y, 2), 128);
+    EXPECT_EQ(w->Instrument().JoystickTable().Code(1, TJoystickAxis::Y, 2), 128);
     EXPECT_EQ(w->Keyboard1->Channel(), 5);
     w->close();
 }
@@ -223,7 +223,7 @@ TEST_F(WindowSettingsTest, TwoCopiesClosedInTurnKeepEachOthersChanges) {
     auto again = Start();
     EXPECT_EQ(again->Keyboard1->Channel(), 7);
     EXPECT_TRUE(again->MidiThru->isChecked());
-    EXPECT_EQ(again->MouseWheelController(), 10);
+    EXPECT_EQ(again->Instrument().MouseWheelController(), 10);
     again->close();
 }
 

@@ -1,0 +1,48 @@
+#include "mainwindow/StatusPanels.h"
+
+#include "widgets/ElidingLabel.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QStatusBar>
+
+TStatusPanels::TStatusPanels(QStatusBar* bar) : bar_(bar) {
+    bar->setSizeGripEnabled(false);
+    const int designWidths[5] = {200, 50, 50, 50, 50};
+    for (int i = 0; i < 5; ++i) {
+        // Panel 0's messages name devices of any length: what does not fit leaves out its middle.
+        auto* panel = i == 0 ? message_ = new TElidingLabel(bar) : new QLabel(bar);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i == 0) {
+            panel->setMinimumWidth(1);
+            bar->addWidget(panel, 1); // panel 0 takes the rest
+        } else {
+            panel->setFixedWidth(designWidths[i]);
+            bar->addPermanentWidget(panel);
+        }
+        panels_[static_cast<std::size_t>(i)] = panel;
+    }
+}
+
+void TStatusPanels::Measure() {
+    if (measured_) return;
+    const QFontMetrics metrics(bar_->font());
+    const char* const samples[5] = {nullptr, "WWWWWWWWW", "Base: WWW", "Octave: 122", "WWWWWWWWWW"};
+    int widths[5] = {};
+    for (int i = 1; i < 5; ++i) widths[i] = metrics.horizontalAdvance(samples[i]) + 8; // frame and margin
+    if (widths[1] < 2 || widths[2] < 2 || widths[3] < 2) return;
+    for (int i = 1; i < 5; ++i) panels_[static_cast<std::size_t>(i)]->setFixedWidth(widths[i]);
+    measured_ = true;
+}
+
+void TStatusPanels::SetText(int panel, const QString& text) {
+    if (panel == 0) message_->SetFullText(text);
+    else panels_[static_cast<std::size_t>(panel)]->setText(text);
+}
+
+QString TStatusPanels::Text(int panel) const {
+    return panel == 0 ? message_->FullText() : panels_[static_cast<std::size_t>(panel)]->text();
+}
+
+int TStatusPanels::Width(int panel) const { return panels_[static_cast<std::size_t>(panel)]->width(); }

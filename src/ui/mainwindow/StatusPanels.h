@@ -1,0 +1,29 @@
+#pragma once
+// The five panels of the main window's status bar: 0 messages, 1 note,
+// 2 base note, 3 octave, 4 patch group. Panel 0 takes the rest of the width
+// and leaves out the middle of what does not fit; the others are as wide as
+// their longest text in the bar's font.
+#include <QString>
+
+#include <array>
+
+class QLabel;
+class QStatusBar;
+class TElidingLabel;
+
+class TStatusPanels {
+public:
+    explicit TStatusPanels(QStatusBar* bar);
+
+    void SetText(int panel, const QString& text);
+    QString Text(int panel) const; // panel 0's whole text, also where it is elided
+    int Width(int panel) const;
+    // Once the font is known: the widths of panels 1 to 4 from their sample texts.
+    void Measure();
+
+private:
+    QStatusBar* bar_;
+    std::array<QLabel*, 5> panels_{};
+    TElidingLabel* message_ = nullptr; // panel 0
+    bool measured_ = false;
+};
