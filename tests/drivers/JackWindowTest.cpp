@@ -84,11 +84,11 @@ protected:
 TEST_F(JackWindowTest, TheSourceIsListedAndOpenedAtFirstStart) {
     EXPECT_TRUE(messages.empty()) << messages.front();
     std::vector<std::string> captions;
-    for (QAction* a : window->MidiInItem->actions()) captions.push_back(a->text().toStdString());
+    for (QAction* a : window->DeviceMenus().MidiInItem->actions()) captions.push_back(a->text().toStdString());
     EXPECT_NE(std::find(captions.begin(), captions.end(), source->PortName()), captions.end());
     EXPECT_EQ(window->MidiInput().DeviceName(), source->PortName());
     EXPECT_EQ(window->MidiOutput().DeviceID(), MIDI_MAPPER);
-    for (QAction* a : window->MidiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), names.Program));
+    for (QAction* a : window->DeviceMenus().MidiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), names.Program));
 }
 
 TEST_F(JackWindowTest, WithoutThruNothingPassesAndTheKeyIsMarked) {
@@ -126,8 +126,8 @@ bool Lists(QMenu* menu, const std::string& name) {
 
 TEST_F(JackWindowTest, APortAddedLaterAppearsInTheMenus) {
     Sink late("tonecast-late-sink");
-    for (int i = 0; i < 100 && !Lists(window->MidiOutItem, late.PortName()); ++i) Wait(20);
-    EXPECT_TRUE(Lists(window->MidiOutItem, late.PortName()));
+    for (int i = 0; i < 100 && !Lists(window->DeviceMenus().MidiOutItem, late.PortName()); ++i) Wait(20);
+    EXPECT_TRUE(Lists(window->DeviceMenus().MidiOutItem, late.PortName()));
 }
 
 TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
@@ -137,7 +137,7 @@ TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
     for (int i = 0; i < 100 && !window->MidiInput().IsClosed(); ++i) Wait(20);
     EXPECT_TRUE(window->MidiInput().IsClosed());
     EXPECT_EQ(window->StatusText(0).toStdString(), name + " is no longer available.");
-    EXPECT_TRUE(window->MidiInItem->actions().front()->isChecked()); // "none"
+    EXPECT_TRUE(window->DeviceMenus().MidiInItem->actions().front()->isChecked()); // "none"
 
     source = std::make_unique<Source>(); // and starts again
     for (int i = 0; i < 100 && window->MidiInput().IsClosed(); ++i) Wait(20);
@@ -153,12 +153,12 @@ TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
 // The program's own ports are no devices: listening to its own output with
 // Midi Thru on would loop every note for ever.
 TEST_F(JackWindowTest, TheProgramsOwnPortsAreNeitherOfferedNorOpened) {
-    for (QMenu* menu : {window->MidiInItem, window->MidiOutItem})
+    for (QMenu* menu : {window->DeviceMenus().MidiInItem, window->DeviceMenus().MidiOutItem})
         for (const std::string& caption : Captions(menu))
             EXPECT_FALSE(IsOwnPortName(caption, names.Program)) << caption;
     TMemoryStore store;
     store.WriteString("MidiDevices", "MidiIn", names.Program + ":" + names.Program);
-    window->MidiInMenu1->LoadFromRegistry(store);
+    window->DeviceMenus().MidiInMenu1->LoadFromRegistry(store);
     EXPECT_TRUE(window->MidiInput().IsClosed());
 }
 

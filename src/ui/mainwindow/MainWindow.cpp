@@ -122,9 +122,7 @@ QString TMainWindow::StatusText(int panel) const { return statusPanels_->Text(pa
 
 TMainWindow::~TMainWindow() {
     if (!closed_) FormClose();
-    // The menus go before the instrument whose ports they open.
-    delete MidiInMenu1;
-    delete MidiOutMenu1;
+    delete deviceMenus_; // before the instrument whose ports its menus open
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {
@@ -179,10 +177,7 @@ void TMainWindow::DeferredStart() {
     }
     SetStatusText(0, QString());
     // The MIDI system is first asked for its devices here, once the window is on screen.
-    MidiInMenu1->SetBaseMenu(MidiInItem);
-    MidiOutMenu1->SetBaseMenu(MidiOutItem);
-    MidiInMenu1->LoadFromRegPath();
-    MidiOutMenu1->LoadFromRegPath();
+    deviceMenus_->Start();
     errorsInBox_ = false; // later errors appear in the status bar
     programPanel_->SendProgramAndBank();
     joysticks_.Apply();
@@ -228,8 +223,8 @@ void TMainWindow::FormClose() {
             store->Close();
         });
     }
-    step([this] { MidiInMenu1->Close(); });
-    step([this] { MidiOutMenu1->Close(); });
+    step([this] { deviceMenus_->MidiInMenu1->Close(); });
+    step([this] { deviceMenus_->MidiOutMenu1->Close(); });
     if (!firstError.isEmpty()) TTonecastApplication::ShowMessage(this, firstError);
 }
 
@@ -263,8 +258,8 @@ void TMainWindow::SaveWindowSettings(TIniStore& store) {
     TInstrumentForm::SaveSettings(store);
     // Device choices belong to this computer: they stay out of export files.
     if (store.IsRegistry()) {
-        MidiInMenu1->SaveToRegistry(store);
-        MidiOutMenu1->SaveToRegistry(store);
+        deviceMenus_->MidiInMenu1->SaveToRegistry(store);
+        deviceMenus_->MidiOutMenu1->SaveToRegistry(store);
     }
     knobPanel_->SetKnobPreset(knobPanel_->SaveKnobPresetChoice(store));
     Values().Save(store);

@@ -10,6 +10,7 @@
 #include "mainwindow/InstrumentForm.h"
 #include "mainwindow/MidiDeviceMenu.h"
 #include "mainwindow/ChordPanel.h"
+#include "mainwindow/DeviceMenus.h"
 #include "mainwindow/ExportImportCommands.h"
 #include "mainwindow/JoystickPolling.h"
 #include "mainwindow/KnobPanel.h"
@@ -61,10 +62,7 @@ public:
     // patch combo and the Patches menu; Panic!.
     TProgramPanel& ProgramPanel() { return *programPanel_; }
 
-    TMidiInMenu* MidiInMenu1;
-    TMidiOutMenu* MidiOutMenu1;
-    QMenu* MidiInItem;  // "Midi &In"
-    QMenu* MidiOutItem; // "Midi &Out"
+    TDeviceMenus& DeviceMenus() { return *deviceMenus_; } // "Midi &In", "Midi &Out"
     QAction* MidiThru;  // "Midi &Thru"
     QAction* SettingsItem;  // "&Settings..."
     // The File menu's export and import.
@@ -112,6 +110,7 @@ private:
     TChordPanel* chordPanel_ = nullptr;
     TExportImportCommands* exportImport_ = nullptr;
     TStayOnTop* stayOnTop_ = nullptr;
+    TDeviceMenus* deviceMenus_ = nullptr;
     void FormShow();
     void DeferredStart();
     void FormClose();

@@ -27,8 +27,11 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     QMenu* file = menuBar()->addMenu("&File");
     file->addSeparator();
     file->addAction("E&xit", this, &QWidget::close);
-    MidiInItem = menuBar()->addMenu("Midi &In");
-    MidiOutItem = menuBar()->addMenu("Midi &Out");
+    TDeviceMenus::TServices deviceServices;
+    deviceServices.thru = [this] { return MidiThru->isChecked(); };
+    deviceServices.error = [this](const std::string& text) { ShowError(text); };
+    deviceServices.status = [this](const std::string& text) { SetStatusText(0, QString::fromStdString(text)); };
+    deviceMenus_ = new TDeviceMenus(menuBar(), instrument_, midiOut, midiIn, Keyboard1, names_, std::move(deviceServices));
     TProgramPanel::TServices programServices;
     programServices.status = [this](int panel, const QString& text) { SetStatusText(panel, text); };
     programServices.openSettings = [this] { return names_.OpenRegistryStore(); };
@@ -70,29 +73,6 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
         connect(menu, &QMenu::aboutToShow, this, [this] { Keyboard1->SetCaptureKeyboard(false); });
         connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
     }
-
-    MidiInMenu1 = new TMidiInMenu(instrument_.Input(), midiIn, this);
-    MidiOutMenu1 = new TMidiOutMenu(instrument_.Output(), midiOut, this);
-    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
-        menu->DefaultMidiMapper = true;
-        menu->RegPath = names_.ComponentRegPath();
-        menu->OpenRegistry = [this](const std::string& keyPath) { return names_.OpenRegistryStore(keyPath); };
-        menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
-        menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) {
-            SetStatusText(0, QString::fromStdString(text));
-        };
-    }
-    MidiInMenu1->SetOnMidiData([this](TMidiInput*) { instrument_.ReadInput(MidiThru->isChecked()); });
-    // Notes passed through end with their input, or they would hang.
-    MidiInMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
-        Keyboard1->ReleaseThruNotes();
-        Keyboard1->ClearExternalMarks();
-    };
-    MidiOutMenu1->OnBeforeClose = [this](TMidiMenuBase*) {
-        Keyboard1->ReleaseThruNotes();
-        Keyboard1->ReleaseAll();
-        Keyboard1->ClearExternalMarks();
-    };
 }
 
 TSettingsDialog* TMainWindow::SettingsDialog() const { return settingsDialog_; }

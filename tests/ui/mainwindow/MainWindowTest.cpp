@@ -390,9 +390,9 @@ TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
     EXPECT_EQ(up->shortcut(), QKeySequence(Qt::Key_F4));
     up->trigger();
     EXPECT_EQ(window.StatusText(3), "Octave: 3");
-    emit window.MidiInItem->aboutToShow(); // the menu loop
+    emit window.DeviceMenus().MidiInItem->aboutToShow(); // the menu loop
     EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
-    emit window.MidiInItem->aboutToHide();
+    emit window.DeviceMenus().MidiInItem->aboutToHide();
     EXPECT_TRUE(window.Keyboard1->CaptureKeyboard());
     QWidget other;
     other.show();

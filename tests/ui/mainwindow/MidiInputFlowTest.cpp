@@ -111,7 +111,7 @@ TEST_F(MidiInputFlowTest, ClosingTheOutputReleasesNotesFirst) {
     window->Keyboard1->PlayNote(0, 60, 90, true);
     out.sent.clear();
     out.calls.clear();
-    window->MidiOutMenu1->SelectNone();
+    window->DeviceMenus().MidiOutMenu1->SelectNone();
     EXPECT_EQ(Output(), (std::vector<Message>{{0x90, 60, 0}}));
     EXPECT_EQ(out.calls, (std::vector<std::string>{"send", "reset", "close"}));
     EXPECT_EQ(window->Keyboard1->State().ExternalCount(50), 0);

@@ -1,0 +1,36 @@
+#pragma once
+// The "Midi In" and "Midi Out" menus over the instrument's ports: what is
+// received is read by the instrument, and notes end with the port that carried them.
+#include "instrument/Instrument.h"
+#include "mainwindow/MidiDeviceMenu.h"
+#include "store/ProgramNames.h"
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+
+class QMenu;
+class QMenuBar;
+class TPianoKeyboard;
+
+class TDeviceMenus : public QObject {
+    Q_OBJECT
+public:
+    struct TServices {
+        std::function<bool()> thru; // Options > Midi Thru
+        std::function<void(const std::string&)> error;
+        std::function<void(const std::string&)> status;
+    };
+    TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in, TPianoKeyboard* keyboard,
+                 const TProgramNames& names, TServices services);
+
+    QMenu* MidiInItem;  // "Midi &In"
+    QMenu* MidiOutItem; // "Midi &Out"
+    TMidiInMenu* MidiInMenu1;
+    TMidiOutMenu* MidiOutMenu1;
+
+    // The MIDI system is first asked for its devices here: the menus fill and
+    // the remembered devices open.
+    void Start();
+};
