@@ -50,8 +50,8 @@ void BM_RecallSnapshotOf20Pairs(benchmark::State& state) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    window.MidiOutput().SetDeviceID(MIDI_MAPPER);
-    window.MidiOutput().Open();
+    window.Instrument().Output().SetDeviceID(MIDI_MAPPER);
+    window.Instrument().Output().Open();
     driver.sent.clear();
     window.KnobPanel().RecallSnapshot(1);
     if (driver.sent.size() != 20) state.SkipWithError("the snapshot did not reach the port");

@@ -15,8 +15,8 @@ void BM_PlayMessage(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
     TMainWindow window(TProgramNames{}, driver, inDriver);
-    window.MidiOutput().SetDeviceID(MIDI_MAPPER);
-    window.MidiOutput().Open();
+    window.Instrument().Output().SetDeviceID(MIDI_MAPPER);
+    window.Instrument().Output().Open();
     std::uint8_t note = 0;
     for (auto _ : state) {
         window.Instrument().Play({0x90, note, 100});
@@ -24,7 +24,7 @@ void BM_PlayMessage(benchmark::State& state) {
         if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
     }
     state.SetItemsProcessed(state.iterations());
-    window.MidiOutput().Close();
+    window.Instrument().Output().Close();
 }
 BENCHMARK(BM_PlayMessage);
 

@@ -38,8 +38,8 @@ void BM_SendProgramAndBank(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
     TMainWindow window(TProgramNames{}, driver, inDriver);
-    window.MidiOutput().SetDeviceID(MIDI_MAPPER);
-    window.MidiOutput().Open();
+    window.Instrument().Output().SetDeviceID(MIDI_MAPPER);
+    window.Instrument().Output().Open();
     window.Instrument().Show({0xB0, 0, 5});
     window.Instrument().Show({0xB0, 32, 6});
     window.Instrument().Show({0xC0, 10, 0});
@@ -48,7 +48,7 @@ void BM_SendProgramAndBank(benchmark::State& state) {
         if (driver.sent.size() > 100000) driver.sent.clear(), driver.calls.clear();
     }
     if (driver.sent.empty()) state.SkipWithError("nothing reached the port");
-    window.MidiOutput().Close();
+    window.Instrument().Output().Close();
 }
 BENCHMARK(BM_SendProgramAndBank);
 

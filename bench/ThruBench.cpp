@@ -44,12 +44,12 @@ void BM_ThruThroughput(benchmark::State& state) {
         std::thread producer([&] {
             for (std::uint32_t i = 0; i < batch; ++i) rig.in.InjectShort(0xB0 | (7u << 8) | ((i & 0x7F) << 16), i);
         });
-        while (rig.out.sent.size() + rig.window->MidiInput().DroppedCount() < batch)
+        while (rig.out.sent.size() + rig.window->Instrument().Input().DroppedCount() < batch)
             QApplication::processEvents();
         producer.join();
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
-    state.counters["dropped"] = static_cast<double>(rig.window->MidiInput().DroppedCount());
+    state.counters["dropped"] = static_cast<double>(rig.window->Instrument().Input().DroppedCount());
 }
 BENCHMARK(BM_ThruThroughput)->Unit(benchmark::kMillisecond);
 

@@ -86,8 +86,8 @@ TEST_F(JackWindowTest, TheSourceIsListedAndOpenedAtFirstStart) {
     std::vector<std::string> captions;
     for (QAction* a : window->DeviceMenus().MidiInItem->actions()) captions.push_back(a->text().toStdString());
     EXPECT_NE(std::find(captions.begin(), captions.end(), source->PortName()), captions.end());
-    EXPECT_EQ(window->MidiInput().DeviceName(), source->PortName());
-    EXPECT_EQ(window->MidiOutput().DeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(window->Instrument().Input().DeviceName(), source->PortName());
+    EXPECT_EQ(window->Instrument().Output().DeviceID(), MIDI_MAPPER);
     for (QAction* a : window->DeviceMenus().MidiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), names.Program));
 }
 
@@ -132,17 +132,17 @@ TEST_F(JackWindowTest, APortAddedLaterAppearsInTheMenus) {
 
 TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
     const std::string name = source->PortName();
-    ASSERT_EQ(window->MidiInput().DeviceName(), name);
+    ASSERT_EQ(window->Instrument().Input().DeviceName(), name);
     source.reset(); // the other program quits
-    for (int i = 0; i < 100 && !window->MidiInput().IsClosed(); ++i) Wait(20);
-    EXPECT_TRUE(window->MidiInput().IsClosed());
+    for (int i = 0; i < 100 && !window->Instrument().Input().IsClosed(); ++i) Wait(20);
+    EXPECT_TRUE(window->Instrument().Input().IsClosed());
     EXPECT_EQ(window->StatusText(0).toStdString(), name + " is no longer available.");
     EXPECT_TRUE(window->DeviceMenus().MidiInItem->actions().front()->isChecked()); // "none"
 
     source = std::make_unique<Source>(); // and starts again
-    for (int i = 0; i < 100 && window->MidiInput().IsClosed(); ++i) Wait(20);
-    ASSERT_FALSE(window->MidiInput().IsClosed());
-    EXPECT_EQ(window->MidiInput().DeviceName(), name);
+    for (int i = 0; i < 100 && window->Instrument().Input().IsClosed(); ++i) Wait(20);
+    ASSERT_FALSE(window->Instrument().Input().IsClosed());
+    EXPECT_EQ(window->Instrument().Input().DeviceName(), name);
     window->MidiThru->setChecked(true);
     source->Send({0x90, 62, 80});
     const auto& got = sink->Collect(1, 5000, Idle);
@@ -159,13 +159,13 @@ TEST_F(JackWindowTest, TheProgramsOwnPortsAreNeitherOfferedNorOpened) {
     TMemoryStore store;
     store.WriteString("MidiDevices", "MidiIn", names.Program + ":" + names.Program);
     window->DeviceMenus().MidiInMenu1->LoadFromRegistry(store);
-    EXPECT_TRUE(window->MidiInput().IsClosed());
+    EXPECT_TRUE(window->Instrument().Input().IsClosed());
 }
 
 // A connection made by another program from our output straight into our
 // input is undone before it can feed anything back.
 TEST_F(JackWindowTest, AConnectionFromTheOwnOutputToTheOwnInputIsUndone) {
-    ASSERT_FALSE(window->MidiInput().IsClosed());
+    ASSERT_FALSE(window->Instrument().Input().IsClosed());
     const std::string out = names.Program + ":" + names.Program;
     const std::string in = names.Program + ":" + names.Program + InputClientSuffix;
     ASSERT_EQ(jack_connect(sink->Client(), out.c_str(), in.c_str()), 0);

@@ -1,12 +1,13 @@
 #include "mainwindow/DeviceMenus.h"
 
 #include "widgets/PianoKeyboard.h"
+#include "widgets/TonecastApplication.h"
 
 #include <QMenuBar>
 
 TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in,
                            TPianoKeyboard* keyboard, const TProgramNames& names, TServices services)
-    : QObject(bar) {
+    : QObject(bar), window_(bar->window()), services_(std::move(services)) {
     MidiInItem = bar->addMenu("Midi &In");
     MidiOutItem = bar->addMenu("Midi &Out");
     MidiInMenu1 = new TMidiInMenu(instrument.Input(), in, this);
@@ -15,10 +16,10 @@ TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver
         menu->DefaultMidiMapper = true;
         menu->RegPath = names.ComponentRegPath();
         menu->OpenRegistry = [names](const std::string& keyPath) { return names.OpenRegistryStore(keyPath); };
-        menu->OnError = [error = services.error](TMidiMenuBase*, const std::string& text) { error(text); };
-        menu->OnTextMessage = [status = services.status](TMidiMenuBase*, const std::string& text) { status(text); };
+        menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
+        menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) { services_.status(text); };
     }
-    MidiInMenu1->SetOnMidiData([&instrument, thru = services.thru](TMidiInput*) { instrument.ReadInput(thru()); });
+    MidiInMenu1->SetOnMidiData([this, &instrument](TMidiInput*) { instrument.ReadInput(services_.thru()); });
     // Notes passed through end with their input, or they would hang.
     MidiInMenu1->OnBeforeClose = [keyboard](TMidiMenuBase*) {
         keyboard->ReleaseThruNotes();
@@ -32,8 +33,15 @@ TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver
 }
 
 void TDeviceMenus::Start() {
+    errorsInBox_ = true;
     MidiInMenu1->SetBaseMenu(MidiInItem);
     MidiOutMenu1->SetBaseMenu(MidiOutItem);
     MidiInMenu1->LoadFromRegPath();
     MidiOutMenu1->LoadFromRegPath();
+    errorsInBox_ = false;
+}
+
+void TDeviceMenus::ShowError(const std::string& text) {
+    if (errorsInBox_) TTonecastApplication::ShowMessage(window_, QString::fromStdString(text));
+    else services_.status(text);
 }

@@ -19,7 +19,6 @@ class TDeviceMenus : public QObject {
 public:
     struct TServices {
         std::function<bool()> thru; // Options > Midi Thru
-        std::function<void(const std::string&)> error;
         std::function<void(const std::string&)> status;
     };
     TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in, TPianoKeyboard* keyboard,
@@ -31,6 +30,14 @@ public:
     TMidiOutMenu* MidiOutMenu1;
 
     // The MIDI system is first asked for its devices here: the menus fill and
-    // the remembered devices open.
+    // the remembered devices open. Until then a failure is told in a box, later
+    // in the status bar.
     void Start();
+
+private:
+    void ShowError(const std::string& text);
+
+    QWidget* window_;
+    TServices services_;
+    bool errorsInBox_ = true;
 };

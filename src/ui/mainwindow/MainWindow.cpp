@@ -1,34 +1,17 @@
 #include "mainwindow/MainWindow.h"
 
-#include "widgets/ElidingLabel.h"
-
-#include "midi/ShortMessage.h"
-
-#include "widgets/ImageStripControl.h"
-#include "widgets/PictureDepth.h"
-#include "widgets/PianoKeyboard.h"
-#include "widgets/TonecastApplication.h"
-#include "dialogs/KnobEditorDialog.h"
-#include "widgets/KnobRow.h"
-#include "widgets/UpDown.h"
-#include "dialogs/PatchWarningsDialog.h"
-#include "patches/PatchSet.h"
 #include "dialogs/PatchSetChooserDialog.h"
-#include "mainwindow/ProgramPanel.h"
-#include "dialogs/ChordEditorDialog.h"
-#include "dialogs/TransposeDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "patches/PatchSet.h"
+#include "widgets/ImageStripControl.h"
+#include "widgets/KnobRow.h"
+#include "widgets/PianoKeyboard.h"
 #include "widgets/QtMessageWindow.h"
-#include "widgets/QtServices.h"
+#include "widgets/TonecastApplication.h"
+#include "widgets/UpDown.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLabel>
-#include <QMenuBar>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QScreen>
-#include <QWindow>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
@@ -48,7 +31,7 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
     QApplication::setApplicationDisplayName(QString());
     CreateMenus(midiOut, midiIn);
     statusPanels_ = std::make_unique<TStatusPanels>(statusBar());
-    qApp->installEventFilter(this); // the window's own keys, ahead of the focused control
+    new TWindowKeys(this, KeyActions());
     instrument_.SetListener(this);
     OutputEvent = [this](const TShortMessage& m) { instrument_.Play(m); };
     Keyboard1->OnDisplayEvent = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
@@ -72,14 +55,10 @@ void TMainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange) Keyboard1->SetCaptureKeyboard(isActiveWindow());
 }
 
-void TMainWindow::ShowError(const std::string& text) {
-    if (errorsInBox_) TTonecastApplication::ShowMessage(this, QString::fromStdString(text));
-    else SetStatusText(0, QString::fromStdString(text));
-}
-
 void TMainWindow::MessageShown(const TShortMessage& m) {
-    if (settingsDialog_ && settingsDialog_->isVisible() && (m.status >> 4 == 0xB || m.status >> 4 == 0xE))
-        settingsDialog_->LearnController(m.status >> 4 == 0xE ? ControllerCode::PitchBend : m.data1);
+    TSettingsDialog* settings = settingsLink_->Dialog();
+    if (settings && settings->isVisible() && (m.status >> 4 == 0xB || m.status >> 4 == 0xE))
+        settings->LearnController(m.status >> 4 == 0xE ? ControllerCode::PitchBend : m.data1);
     switch (m.status >> 4) {
     case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2)); break;
     case 0xB:
@@ -151,7 +130,7 @@ void TMainWindow::FormShow() {
 
 bool TMainWindow::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        statusPanels_->ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     if (event->type() == DeferredStartEvent &&
@@ -165,7 +144,6 @@ bool TMainWindow::event(QEvent* event) {
 void TMainWindow::DeferredStart() {
     if (stage_ != TStage::Shown) return;
     repaint();
-    errorsInBox_ = true;
     SetStatusText(0, "Reading patch list...");
     statusBar()->repaint();
     {
@@ -178,7 +156,6 @@ void TMainWindow::DeferredStart() {
     SetStatusText(0, QString());
     // The MIDI system is first asked for its devices here, once the window is on screen.
     deviceMenus_->Start();
-    errorsInBox_ = false; // later errors appear in the status bar
     programPanel_->SendProgramAndBank();
     joysticks_.Apply();
     stage_ = TStage::Running;
@@ -207,7 +184,7 @@ void TMainWindow::FormClose() {
     programPanel_->EndPanic(); // its remaining channels are silenced by the close itself
     // Open dialogs close first and keep their own settings.
     step([this] {
-        for (QWidget* dialog : {static_cast<QWidget*>(settingsDialog_.data()), static_cast<QWidget*>(programPanel_->PatchSetChooser()),
+        for (QWidget* dialog : {static_cast<QWidget*>(settingsLink_->Dialog()), static_cast<QWidget*>(programPanel_->PatchSetChooser()),
                                 static_cast<QWidget*>(chordPanel_->TransposeForm()), static_cast<QWidget*>(chordPanel_->ChordEditor()),
                                 static_cast<QWidget*>(knobPanel_->KnobEditor())})
             if (dialog) dialog->close();

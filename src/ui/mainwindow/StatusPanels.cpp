@@ -2,6 +2,7 @@
 
 #include "widgets/ElidingLabel.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QStatusBar>
@@ -39,6 +40,12 @@ void TStatusPanels::Measure() {
 void TStatusPanels::SetText(int panel, const QString& text) {
     if (panel == 0) message_->SetFullText(text);
     else panels_[static_cast<std::size_t>(panel)]->setText(text);
+}
+
+bool TStatusPanels::ShowHint(const QString& hint) {
+    if (QWidget::mouseGrabber() || QApplication::mouseButtons() != Qt::NoButton) return false;
+    SetText(0, hint);
+    return true;
 }
 
 QString TStatusPanels::Text(int panel) const {

@@ -16,6 +16,9 @@ public:
     explicit TStatusPanels(QStatusBar* bar);
 
     void SetText(int panel, const QString& text);
+    // A menu's hint goes to panel 0, unless a control holds the mouse: a knob
+    // or wheel being dragged keeps its own text there. False when it did not.
+    bool ShowHint(const QString& hint);
     QString Text(int panel) const; // panel 0's whole text, also where it is elided
     int Width(int panel) const;
     // Once the font is known: the widths of panels 1 to 4 from their sample texts.

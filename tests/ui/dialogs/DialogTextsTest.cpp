@@ -95,7 +95,7 @@ TEST_P(DialogTextsTest, EveryTextShowsWhole) {
     w->KnobPanel().SetUpKnobsItem->trigger();
     check(w->KnobPanel().KnobEditor());
     w->SettingsItem->trigger();
-    check(w->SettingsDialog());
+    check(w->Settings().Dialog());
     w->ProgramPanel().ChoosePatchSetItem->trigger();
     check(w->ProgramPanel().PatchSetChooser());
     w->ProgramPanel().ErrForm1->show();

@@ -33,7 +33,7 @@ protected:
     TSettingsDialog* Open(TMainWindow& w) {
         w.SettingsItem->trigger();
         QApplication::processEvents();
-        return w.SettingsDialog();
+        return w.Settings().Dialog();
     }
     static void Key(QWidget* to, int key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -64,7 +64,7 @@ TEST_F(SettingsDialogTest, OpensOnceOnGeneralWithItsOwnKeyWidthSlider) {
 
     s->close();
     QApplication::processEvents();
-    EXPECT_EQ(w->SettingsDialog(), nullptr);
+    EXPECT_EQ(w->Settings().Dialog(), nullptr);
     w->close();
 }
 
@@ -120,7 +120,7 @@ TEST_F(SettingsDialogTest, ShowsTheOwnersValuesAndApplyWritesThemBack) {
     EXPECT_EQ(s->CBJoystickController->currentText(), "010 Pan");
     s->BOK->click();
     QApplication::processEvents();
-    EXPECT_EQ(w->SettingsDialog(), nullptr);
+    EXPECT_EQ(w->Settings().Dialog(), nullptr);
     w->close();
     w.reset();
 
@@ -168,7 +168,7 @@ TEST_F(SettingsDialogTest, CancelUndoesTheAppearanceBackToTheLastApply) {
     s->TBKeyWidth->setValue(width);
     Key(s, Qt::Key_Escape);
     QApplication::processEvents();
-    EXPECT_EQ(w->SettingsDialog(), nullptr);
+    EXPECT_EQ(w->Settings().Dialog(), nullptr);
     EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::psDraw);
     EXPECT_EQ(w->KeyWidthPosition(), width + 2);
     EXPECT_TRUE(w->ArrowsVisible());

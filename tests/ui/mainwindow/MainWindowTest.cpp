@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, StartsInThreeStagesAndOffersTheMapper) {
     EXPECT_EQ(window.Stage(), TMainWindow::TStage::Running);
     ASSERT_EQ(driver.openHandles.size(), 1u);
     EXPECT_EQ(driver.openHandles.begin()->second, MIDI_MAPPER);
-    EXPECT_EQ(window.MidiOutput().DeviceName(), "Fendrel's Tonecast");
+    EXPECT_EQ(window.Instrument().Output().DeviceName(), "Fendrel's Tonecast");
     EXPECT_TRUE(messages.empty());
     window.close();
 }
@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementBeforeThePortCloses) {
         window.resize(700, window.height());
         QApplication::processEvents();
         window.close();
-        EXPECT_TRUE(window.MidiOutput().IsClosed());
+        EXPECT_TRUE(window.Instrument().Output().IsClosed());
     }
     EXPECT_TRUE(savedBeforeClose);
     TRegistryFileStore store(RegFile(), Root());

@@ -130,14 +130,14 @@ TEST_F(MidiInputFlowTest, AFloodKeepsTheProgramResponsiveAndLosesNothingUncounte
     // Responsive: no turn of the event loop takes long, however fast input comes.
     qint64 longestTurn = 0;
     QElapsedTimer clock;
-    while (!done || window->MidiInput().EventCount() > 0) {
+    while (!done || window->Instrument().Input().EventCount() > 0) {
         clock.start();
         QApplication::processEvents(QEventLoop::AllEvents, 5);
         longestTurn = std::max(longestTurn, clock.elapsed());
     }
     producer.join();
     QApplication::processEvents();
-    const std::uint64_t dropped = window->MidiInput().DroppedCount();
+    const std::uint64_t dropped = window->Instrument().Input().DroppedCount();
     EXPECT_EQ(out.sent.size() + dropped, total);
     EXPECT_GT(out.sent.size(), 1000u);
     EXPECT_LT(longestTurn, 250);

@@ -1,0 +1,34 @@
+#pragma once
+// Options > Settings...: the settings dialog, opened once with the values of
+// the keyboard, the form and the instrument, and what it gives back put in place.
+#include "dialogs/SettingsDialog.h"
+#include "instrument/Instrument.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class TInstrumentForm;
+class TJoystickPolling;
+
+class TSettingsLink : public QObject {
+    Q_OBJECT
+public:
+    TSettingsLink(TInstrumentForm& form, TInstrument& instrument, TJoystickPolling& joysticks,
+                  std::function<void(int code)> setMouseWheelController);
+
+    // Creates the dialog once, on its "General" page, and shows it.
+    void Open();
+    TSettingsDialog* Dialog() const { return dialog_; }
+    TSettingsValues Values() const;
+
+private:
+    TSettingsActions Actions();
+
+    TInstrumentForm& form_;
+    TInstrument& instrument_;
+    TJoystickPolling& joysticks_;
+    std::function<void(int)> setMouseWheelController_;
+    QPointer<TSettingsDialog> dialog_;
+};
