@@ -1,16 +1,14 @@
 #include "mainwindow/ProgramPanel.h"
 
-#include "dialogs/WindowPlacement.h"
-
-#include "widgets/UpDown.h"
-#include "widgets/PianoKeyboard.h"
-#include "patches/PatchCombo.h"
-#include "dialogs/PatchWarningsDialog.h"
-#include "patches/PatchScriptParser.h"
 #include "dialogs/PatchSetChooserDialog.h"
+#include "dialogs/PatchWarningsDialog.h"
+#include "dialogs/WindowPlacement.h"
+#include "patches/PatchCombo.h"
+#include "patches/PatchScriptParser.h"
 #include "patches/PatchSet.h"
+#include "widgets/PianoKeyboard.h"
+#include "widgets/UpDown.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -19,9 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 #include <QTimer>
-#include <QWheelEvent>
 
 namespace {
 constexpr int Row1 = 6, Row2 = 40, FieldHeight = 24;
