@@ -5,6 +5,13 @@
 #include <jack/midiport.h>
 #include <jack/thread.h>
 
+#include <filesystem>
+#include <string>
+
+#include <pthread.h>
+#include <sys/types.h>
+#include <unistd.h>
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -15,10 +22,24 @@ constexpr int ProcessPriority = 10;
 constexpr auto RetryPeriod = std::chrono::seconds(1);
 // A wake-up of the watcher may come a little early; it still gets its try.
 constexpr auto RetryGap = std::chrono::milliseconds(900);
+// How long the thread that reported a loss may take to end before the client is closed anyway.
+constexpr auto ReporterEndWait = std::chrono::seconds(3);
 
 // libjack reports a server that is not there on stderr at every try; a
 // client looking for one once a second keeps that to itself.
 void Quiet(const char*) {}
+
+// jack_client_close cancels libjack's notification thread, maybe while one of
+// our callbacks waits in a cancellation point (the wake-up's write). Unwinding
+// from inside a noexcept frame would end the program, so the cancel is held
+// off until the callback's work is done and acted on here.
+template <typename F>
+void Uncancelled(F work) {
+    int old = PTHREAD_CANCEL_ENABLE;
+    ::pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &old);
+    work();
+    ::pthread_setcancelstate(old, nullptr);
+}
 
 } // namespace
 
@@ -51,7 +72,7 @@ void TJackClient::Detach(TUser* user) {
 }
 
 jack_client_t* TJackClient::Client() {
-    if (lost_.load()) CloseClient(); // the first libjack call after a loss is this close
+    if (lost_.load() && !CloseLostClient()) return nullptr; // the first libjack call after a loss is this close
     if (client_) return client_;
     const auto now = Clock::now();
     if (attempted_ && now - lastAttempt_ < RetryGap) return nullptr;
@@ -72,6 +93,7 @@ bool TJackClient::Connect() {
     jack_client_t* client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
     jack_set_error_function(loud);
     if (!client) return false;
+    shutdownThread_.store(0);
     ++generation_; // before the first cycle: ports of an earlier client are skipped from here
     jack_set_process_callback(client, &TJackClient::Process, this);
     jack_on_info_shutdown(client, &TJackClient::Shutdown, this);
@@ -99,6 +121,20 @@ void TJackClient::CloseClient() {
     jack_client_close(client);
 }
 
+bool TJackClient::CloseLostClient() {
+    const auto now = Clock::now();
+    if (lostSeen_ == Clock::time_point{}) lostSeen_ = now;
+    if (!ShutdownThreadEnded() && now - lostSeen_ < ReporterEndWait) return false;
+    lostSeen_ = {};
+    CloseClient();
+    return true;
+}
+
+bool TJackClient::ShutdownThreadEnded() const {
+    const int tid = shutdownThread_.load();
+    return tid == 0 || !std::filesystem::exists("/proc/self/task/" + std::to_string(tid));
+}
+
 bool TJackClient::Alive(std::uint64_t generation) const {
     return client_ && !lost_.load() && generation == generation_.load();
 }
@@ -106,7 +142,11 @@ bool TJackClient::Alive(std::uint64_t generation) const {
 void TJackClient::HandleWake() {
     bool changed = changed_.exchange(false);
     if (lost_.load()) {
-        CloseClient();
+        const bool firstSight = lostSeen_ == Clock::time_point{};
+        if (!CloseLostClient()) { // the watcher comes back until the client's threads have ended
+            if (firstSight) Notify();
+            return;
+        }
         changed = true;
     }
     if (!client_) {
@@ -188,17 +228,19 @@ int TJackClient::Process(jack_nframes_t frames, void* arg) {
 
 void TJackClient::Shutdown(jack_status_t, const char*, void* arg) {
     auto* self = static_cast<TJackClient*>(arg);
+    self->shutdownThread_.store(static_cast<int>(::gettid()));
     self->lost_.store(true);
-    self->window_->Post(TMessageWindow::DataMessage);
+    self->connected_.store(false);
+    Uncancelled([self] { self->window_->Post(TMessageWindow::DataMessage); });
 }
 
 void TJackClient::Registration(jack_port_id_t, int, void* arg) {
     auto* self = static_cast<TJackClient*>(arg);
     self->changed_.store(true);
-    self->window_->Post(TMessageWindow::DataMessage);
+    Uncancelled([self] { self->window_->Post(TMessageWindow::DataMessage); });
 }
 
 void TJackClient::Connection(jack_port_id_t, jack_port_id_t, int, void* arg) {
     auto* self = static_cast<TJackClient*>(arg);
-    self->window_->Post(TMessageWindow::DataMessage);
+    Uncancelled([self] { self->window_->Post(TMessageWindow::DataMessage); });
 }

@@ -3,9 +3,12 @@
 // every port-list query. libjack tears its shared state down when the server
 // goes away, so the loss is handled in one place: the shutdown callback only
 // marks the client lost and wakes the GUI thread, which closes it once before
-// anything else calls libjack. While there is no client, the GUI thread is
-// woken about once a second to look for a server (never starting one) and
-// reconnects by itself; the users then hear that the ports changed.
+// anything else calls libjack, and only after the libjack thread that reported
+// the loss has ended: closing cancels the client's threads asynchronously, and
+// one caught in its error path may hold a lock the close then waits for
+// forever. While there is no client, the GUI thread is woken about once a
+// second to look for a server (never starting one) and reconnects by itself;
+// the users then hear that the ports changed.
 #include "midi/MessageWindow.h"
 
 #include <jack/jack.h>
@@ -67,6 +70,9 @@ private:
 
     bool Connect();
     void CloseClient();
+    // Closes a lost client once the thread that reported it has ended (or took too long).
+    bool CloseLostClient();
+    bool ShutdownThreadEnded() const;
     void Notify();
     void Watch();
     // Ports of ours connected to each other would feed our output back into
@@ -88,6 +94,8 @@ private:
     std::atomic<bool> connected_{false};
     std::atomic<bool> changed_{false};
     std::atomic<bool> inProcess_{false};
+    std::atomic<int> shutdownThread_{0};
+    std::chrono::steady_clock::time_point lostSeen_{};
     bool attempted_ = false;
     std::chrono::steady_clock::time_point lastAttempt_;
 

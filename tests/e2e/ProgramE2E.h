@@ -109,6 +109,8 @@ protected:
         server.reset();
         Stop(xvfb);
         ::unsetenv("TONECAST_MIDI_API");
+        // The folder goes with the test: what the program said is only kept here.
+        if (HasFailure()) std::fprintf(stderr, "--- tonecast.log ---\n%s\n", ReadFile(dir.File("tonecast.log")).c_str());
     }
     void Keys(const std::string& keys) { ASSERT_EQ(Shell("xdotool " + keys), 0); }
     // The output of a command, without its last line break.
