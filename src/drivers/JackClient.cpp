@@ -143,7 +143,7 @@ void TJackClient::HandleWake() {
     bool changed = changed_.exchange(false);
     if (lost_.load()) {
         const bool firstSight = lostSeen_ == Clock::time_point{};
-        if (!CloseLostClient()) { // the watcher comes back until the client's threads have ended
+        if (!CloseLostClient()) { // the watcher comes back until the thread that reported the loss has ended
             if (firstSight) Notify();
             return;
         }
