@@ -6,18 +6,20 @@ namespace {
 
 class ExportImportE2ETest : public ProgramE2ETest {
 protected:
-    // Waits for a window of that title to be shown; false after five seconds.
+    // Waits for a window of that title to be shown and gives it the focus, so
+    // the next key reaches it even on a loaded machine; false after 15 seconds.
     bool WaitFor(const std::string& title) {
-        for (int i = 0; i < 100; ++i) {
-            if (!Output("xdotool search --onlyvisible --name \"^" + title + "$\" 2>/dev/null | head -1").empty())
-                return true;
+        const std::string search = "xdotool search --onlyvisible --name \"^" + title + "$\"";
+        for (int i = 0; i < 300; ++i) {
+            if (!Output(search + " 2>/dev/null | head -1").empty())
+                return Shell(search + " windowfocus --sync >/dev/null 2>&1") == 0;
             Sleep(50);
         }
         return false;
     }
     // The result box, captioned like the main window: two such windows shown.
     bool WaitForResultBox() {
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < 300; ++i) {
             if (Output("xdotool search --onlyvisible --name \"^Fendrel's Tonecast$\" 2>/dev/null | wc -l") == "2") return true;
             Sleep(50);
         }
