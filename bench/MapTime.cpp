@@ -1,14 +1,44 @@
 // Starts a program and prints the microseconds from its launch to the first
-// top-level window it maps on the X display, then ends it.
+// top-level window it maps on the X display, and its resident memory in KiB
+// three seconds later (JACK's shared memory left out: it is the server's),
+// then ends it.
 #include <X11/Xlib.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
 
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+
+long long ResidentKiB(pid_t pid) {
+    std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
+    long long total = 0;
+    bool jack = false;
+    for (std::string line; std::getline(smaps, line);) {
+        std::istringstream fields(line);
+        std::string first, second;
+        fields >> first >> second;
+        if (first == "Rss:") {
+            if (!jack) total += std::stoll(second);
+        } else if (first.find('-') != std::string::npos && first.back() != ':') {
+            // A mapping's first line: its path is the sixth field.
+            std::string offset, device, inode, path;
+            fields >> offset >> device >> inode >> path;
+            jack = path.rfind("/dev/shm/jack", 0) == 0;
+        }
+    }
+    return total;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -42,6 +72,11 @@ int main(int argc, char** argv) {
             micros = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
                          .count();
     }
+    long long kib = -1;
+    if (micros >= 0) {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        kib = ResidentKiB(pid);
+    }
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
     XCloseDisplay(display);
@@ -49,6 +84,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "map_time: %s mapped no window\n", argv[1]);
         return 1;
     }
-    std::printf("%lld\n", micros);
+    std::printf("%lld %lld\n", micros, kib);
     return 0;
 }

@@ -3,7 +3,8 @@
 #include "widgets/TonecastApplication.h"
 #include "widgets/QtMessageWindow.h"
 #include "widgets/QtServices.h"
-#include "SdlJoystickDriver.h"
+#include "widgets/Bitmaps.h"
+#include "JoystickModule.h"
 #include "SynthMidiOut.h"
 #include "SystemMidi.h"
 
@@ -15,7 +16,8 @@ int main(int argc, char** argv) {
     app.setApplicationName(QString::fromStdString(names.Program));
     app.setDesktopFileName("tonecast");
     QIcon icon;
-    for (const char* size : {"64", "256"}) icon.addFile(QString(":/bitmaps/ICON%1.png").arg(size));
+    // As pixmaps: QIcon::addFile would load every image plugin to ask for the format.
+    for (const char* size : {"64", "256"}) icon.addPixmap(LoadBitmap(QString("ICON") + size));
     app.setWindowIcon(icon);
     UseDetectableAutoRepeat();
 
@@ -25,9 +27,9 @@ int main(int argc, char** argv) {
     // The synthesizer starts only when chosen.
     TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMessageWindows());
     TSystemMidiIn midiIn(names.Program, jack);
-    SdlJoystickDriver joysticks; // SDL starts only when a joystick is enabled
+    TJoystickModule joysticks; // SDL is loaded only when a joystick is enabled
     TMainWindow mainWindow(names, midiOut, midiIn, &joysticks);
-    mainWindow.AboutDetails = [] { return MidiSystemDescription() + "\n" + SdlJoystickDriver::VersionText(); };
+    mainWindow.AboutDetails = [] { return MidiSystemDescription() + "\n" + TJoystickModule::VersionText(); };
     OnTerminationSignal([&mainWindow] { mainWindow.close(); });
     mainWindow.show();
     return app.exec();

@@ -16,35 +16,35 @@ std::string FindSoundFont(const std::string& folder = "/usr/share/sounds/sf2");
 // no SoundFont 2 file, cut short), or "" when it looks whole.
 std::string SoundFontProblem(const std::string& path);
 
+// The synthesizer lives in a module of its own (FluidSynth), loaded by the
+// first Create: a start that never opens it maps none of its libraries.
 class TBuiltInSynth {
 public:
     enum class TOutput {
         Audio,  // where the desktop plays sound: JACK, else PulseAudio/PipeWire, else ALSA
         Memory, // nothing plays; Render gives the samples
     };
-    // Null with a reason in "error" when the font is unusable or no audio
-    // output opens. A font that fails to load later is told through
-    // loadFailed, on the loading thread.
+    // Null with a reason in "error" when the font is unusable, the module
+    // does not load or no audio output opens. A font that fails to load
+    // later is told through loadFailed, on the loading thread.
     static std::unique_ptr<TBuiltInSynth> Create(const std::string& soundFont, TOutput output, std::string& error,
                                                  std::function<void()> loadFailed = {});
-    ~TBuiltInSynth(); // silent at once; a font still loading is called off, its thread joined
+    virtual ~TBuiltInSynth() = default; // silent at once; a font still loading is called off, its thread joined
 
     // Any thread; never waits for the font.
-    void Send(std::uint32_t packed);
+    virtual void Send(std::uint32_t packed) = 0;
     // Every note released, every sound cut.
-    void Silence();
+    virtual void Silence() = 0;
     // True once the font is in; waits up to the given time.
-    bool WaitLoaded(int milliseconds);
+    virtual bool WaitLoaded(int milliseconds) = 0;
     // Why the font did not load, once it failed; else "".
-    std::string LoadError() const;
+    virtual std::string LoadError() const = 0;
     // Memory output only: stereo frames into the two buffers (silence until loaded).
-    void Render(float* left, float* right, int frames);
+    virtual void Render(float* left, float* right, int frames) = 0;
     // The audio system in use: "jack", "pulseaudio", "alsa" or "memory".
-    const std::string& AudioDriver() const;
-
-    struct TState;
-
-private:
-    explicit TBuiltInSynth(std::unique_ptr<TState> state);
-    std::unique_ptr<TState> state_;
+    virtual const std::string& AudioDriver() const = 0;
 };
+
+// What the synthesizer's module exports as TonecastCreateSynth: Create once the font is checked.
+using TSynthFactory = TBuiltInSynth* (*)(const std::string& soundFont, TBuiltInSynth::TOutput output,
+                                         std::string& error, std::function<void()> loadFailed);

@@ -1,7 +1,7 @@
 // The main window driven through the real SDL joystick path by SDL's own
 // virtual joysticks: what a test moves reaches the output port.
 #include "widgets/Joystick.h"
-#include "SdlJoystickDriver.h"
+#include "JoystickModule.h"
 
 #include "WindowFixture.h"
 
@@ -58,7 +58,7 @@ TEST_F(SdlJoystickTest, AVirtualStickMovesTheMappedControllersAndAButtonSwitches
         store.WriteInteger("Joystick", "X00", 7);  // X, no button: volume
         store.WriteInteger("Joystick", "X01", 10); // X with the first button: pan
     });
-    SdlJoystickDriver driver;
+    TJoystickModule driver;
     auto window = Start(&driver);
     ASSERT_TRUE(window->Joysticks().Joystick1->Enabled()) << "the virtual stick was not found";
     EXPECT_EQ(window->Joysticks().Joystick1->ProductName(), "Test Stick");
@@ -81,7 +81,7 @@ TEST_F(SdlJoystickTest, AVirtualStickMovesTheMappedControllersAndAButtonSwitches
 // A stick pulled out while deflected: what it moved goes back to rest.
 TEST_F(SdlJoystickTest, UnpluggingADeflectedStickReturnsThePitchBendToCentre) {
     StoreSettings([](TIniStore& store) { store.WriteInteger("Joystick", "X00", 128); }); // X: pitch bend
-    SdlJoystickDriver driver;
+    TJoystickModule driver;
     auto window = Start(&driver);
     ASSERT_TRUE(window->Joysticks().Joystick1->Enabled());
     QElapsedTimer settle;
@@ -124,7 +124,7 @@ TEST(SdlJoystickPlugTest, DevicesKeepTheirSticksAcrossAnUnplugAndAReplug) {
     SDL_Joystick* a = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&first));
     SDL_Joystick* b = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&second));
     ASSERT_TRUE(a && b) << SDL_GetError();
-    SdlJoystickDriver driver;
+    TJoystickModule driver;
     ASSERT_TRUE(driver.Start());
     const auto name = [&](int device) {
         TJoystickCaps caps;

@@ -2,6 +2,7 @@
 // device among the system's, and playing into a real JACK server.
 #include "BuiltInSynth.h"
 #include "fake/FakeMidiDriver.h"
+#include "ModuleLoader.h"
 #include "SynthMidiOut.h"
 
 #include "TempDir.h"
@@ -336,3 +337,25 @@ TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
 }
 
 } // namespace
+
+// The synthesizer's module is found beside the tests as beside the program; a
+// module or function that is not there is an error that names it.
+TEST(ModuleLoaderTest, AMissingModuleOrFunctionIsAnErrorThatNamesIt) {
+    const struct {
+        const char* module;
+        const char* function;
+        const char* error; // "" when found
+    } cases[] = {
+        {"tonecast-synth", "TonecastCreateSynth", ""},
+        {"tonecast-synth", "TonecastNoSuchFunction", "The module \"tonecast-synth\" has no TonecastNoSuchFunction."},
+        {"tonecast-none", "TonecastCreateSynth", "The module \"tonecast-none.so\" is not installed beside the program."},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        void* function = LoadModuleSymbol(c.module, c.function, error);
+        EXPECT_EQ(function != nullptr, *c.error == 0) << c.module << " " << c.function;
+        EXPECT_EQ(error, c.error);
+    }
+    EXPECT_TRUE(ModuleLoaded("tonecast-synth"));
+    EXPECT_FALSE(ModuleLoaded("tonecast-none"));
+}

@@ -124,6 +124,11 @@ protected:
         if (!out.empty() && out.back() == '\n') out.pop_back();
         return out;
     }
+    // Whether the running program has a library whose file name starts so mapped.
+    bool Maps(const std::string& library) const {
+        const std::string maps = ReadFile("/proc/" + std::to_string(program) + "/maps");
+        return maps.find("/" + library) != std::string::npos;
+    }
     std::string SettingsFile() const { return dir.File("Morwent/Fendrel's Tonecast/tonecast.reg"); }
 
     // The registry file the program finds at its start, when not empty.

@@ -32,6 +32,7 @@ TEST_F(SynthE2ETest, TheRememberedSynthesizerOpensAndAKeySounds) {
         Sleep(100);
     }
     EXPECT_GE(recorder.FirstSoundFrame(), 0) << "the key was not heard";
+    EXPECT_TRUE(Maps("libfluidsynth")) << "the synthesizer's library is loaded when it is chosen";
     StopProgram();
     EXPECT_NE(ReadFile(SettingsFile()).find("\"MidiOut\"=\"Built-in Synthesizer\""), std::string::npos);
 }

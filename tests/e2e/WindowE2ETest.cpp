@@ -22,6 +22,18 @@ TEST_F(ProgramE2ETest, TheMenuCaptionsAreDrawnReadably) {
     EXPECT_GT(std::stod(mean), 0.3) << "the menu bar is dark";
 }
 
+// The synthesizer and SDL are loaded only when chosen: a plain start that plays
+// a key maps neither.
+TEST_F(ProgramE2ETest, APlainStartMapsNeitherTheSynthesizerNorSdl) {
+    Keys("keydown q");
+    Sleep(100);
+    Keys("keyup q");
+    ASSERT_EQ(sink->Collect(2, 5000).size(), 2u);
+    for (const char* library : {"libfluidsynth", "libSDL2", "tonecast-synth", "tonecast-joystick"})
+        EXPECT_FALSE(Maps(library)) << library;
+    EXPECT_TRUE(Maps("libjack")) << "the check reads the program's own maps";
+}
+
 TEST_F(ProgramE2ETest, TheWindowKeepsAnsweringWhenTheJackServerStops) {
     Keys("keydown q");
     ASSERT_EQ(sink->Collect(1, 5000).size(), 1u);

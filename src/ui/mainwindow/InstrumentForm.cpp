@@ -1,4 +1,5 @@
 #include "mainwindow/InstrumentForm.h"
+#include "widgets/Bitmaps.h"
 
 #include "midi/ShortMessage.h"
 
@@ -277,10 +278,10 @@ void TInstrumentForm::LoadBackground(int depth) {
     backgroundDepth_ = depth;
     const bool fullColour = PictureDepth::UsesFullColour(depth);
     if (fullColour && devicePixelRatio() > 1.0) {
-        background_ = QPixmap(":/bitmaps/BACKGROUND@2x.png");
+        background_ = LoadBitmap("BACKGROUND@2x");
         background_.setDevicePixelRatio(2.0);
     } else {
-        background_ = QPixmap(fullColour ? ":/bitmaps/BACKGROUND.png" : ":/bitmaps/BACKGROUND256.png");
+        background_ = LoadBitmap(fullColour ? "BACKGROUND" : "BACKGROUND256");
     }
     form_->update();
 }

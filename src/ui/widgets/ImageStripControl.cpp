@@ -1,5 +1,6 @@
 #include "widgets/ImageStripControl.h"
 
+#include "widgets/Bitmaps.h"
 #include "widgets/PictureDepth.h"
 #include "widgets/QtServices.h"
 
@@ -51,13 +52,13 @@ QPixmap TSharedImage::LoadChosen() const {
     if (name.isEmpty()) return {};
     // The 256-colour sets exist at one size only.
     if (fullColour && ratio_ > 1.0) {
-        QPixmap sharp(":/bitmaps/" + name + "@2x.png");
+        QPixmap sharp = LoadBitmap(name + "@2x");
         if (!sharp.isNull()) {
             sharp.setDevicePixelRatio(2.0);
             return sharp;
         }
     }
-    return QPixmap(":/bitmaps/" + name + ".png");
+    return LoadBitmap(name);
 }
 
 void TSharedImage::LoadResBitmap() {

@@ -2,6 +2,7 @@
 
 #include "instrument/KeyboardSettings.h"
 
+#include "widgets/Bitmaps.h"
 #include "widgets/PictureDepth.h"
 #include "widgets/QtServices.h"
 
@@ -349,7 +350,7 @@ bool TPianoKeyboard::LoadImages() {
         const auto& g = ImageGeometry(imageSize_);
         auto load = [&](const char* kind, int ratio) {
             const QString atRatio = ratio > 1 ? QString("@%1x").arg(ratio) : QString();
-            QImage image(QString(":/bitmaps/%1%2%3%4.png").arg(kind, SizeWord(imageSize_), suffix, atRatio));
+            QImage image = LoadBitmapImage(QString("%1%2%3%4").arg(kind, SizeWord(imageSize_), suffix, atRatio));
             image = image.convertToFormat(QImage::Format_RGB32);
             image.setDevicePixelRatio(ratio);
             return image;

@@ -1,3 +1,5 @@
+// Joysticks over SDL 2: a module of its own, loaded when a joystick is first
+// enabled, so that SDL is not mapped before.
 #include "SdlJoystickDriver.h"
 
 #include <SDL.h>
@@ -81,4 +83,12 @@ std::string SdlJoystickDriver::VersionText() {
     SDL_version v;
     SDL_GetVersion(&v);
     return "SDL " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
+}
+
+extern "C" __attribute__((visibility("default"))) JoystickDriver* TonecastCreateJoystickDriver() {
+    return new SdlJoystickDriver;
+}
+
+extern "C" __attribute__((visibility("default"))) void TonecastJoystickVersion(std::string& text) {
+    text = SdlJoystickDriver::VersionText();
 }
