@@ -12,6 +12,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
+
 
 namespace {
 
@@ -33,6 +36,39 @@ void BM_LargeScriptUpToItsMenu(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LargeScriptUpToItsMenu)->Unit(benchmark::kMillisecond);
+
+// A script of n programs in groups of 128, each group a bank of its own.
+std::string GeneratedScript(int n) {
+    std::string text = "[cubase parse file]\n[parser version 0001]\n[define patchnames]\n[mode] Generated\n";
+    for (int i = 0; i < n; ++i) {
+        const int bank = i / 128;
+        if (i % 128 == 0) text += "[g1] Bank " + std::to_string(bank) + "\n";
+        text += "[p2, " + std::to_string(i % 128) + ", " + std::to_string(bank / 128) + ", " + std::to_string(bank % 128) +
+                "] Sound " + std::to_string(i) + "\n";
+    }
+    const std::string path = (std::filesystem::temp_directory_path() / ("tonecast-bench-" + std::to_string(n) + ".txt")).string();
+    std::ofstream(path, std::ios::binary) << text << "[end]\n";
+    return path;
+}
+
+// The same with 10,000 and 100,000 programs: the time should grow about tenfold.
+void BM_GeneratedScriptUpToItsMenu(benchmark::State& state) {
+    const std::string script = GeneratedScript(static_cast<int>(state.range(0)));
+    FakeMidiOutDriver driver;
+    FakeMidiInDriver inDriver;
+    TMainWindow window(TProgramNames{}, driver, inDriver);
+    for (auto _ : state) {
+        if (window.ProgramPanel().ApplyPatchSet(script)) {
+            state.SkipWithError("the script did not load");
+            break;
+        }
+        QMenu* first = window.ProgramPanel().PatchesItem->actions().front()->menu();
+        emit first->aboutToShow();
+        benchmark::DoNotOptimize(first->actions().size());
+    }
+    std::filesystem::remove(script);
+}
+BENCHMARK(BM_GeneratedScriptUpToItsMenu)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_SendProgramAndBank(benchmark::State& state) {
     FakeMidiOutDriver driver;

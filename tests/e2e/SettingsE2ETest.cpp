@@ -16,7 +16,7 @@ const std::string Root = "HKEY_CURRENT_USER\\Software\\Morwent\\Fendrel's Toneca
 // The value names a complete save puts into a key.
 std::size_t ValueCount(TRegistryData& data, const std::string& key) {
     TRegKey* k = data.FindKey(Root + key);
-    return k ? k->values.size() : 0;
+    return k ? k->Values().size() : 0;
 }
 
 class SettingsE2ETest : public ProgramE2ETest {

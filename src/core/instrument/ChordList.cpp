@@ -4,6 +4,8 @@
 #include "store/Names.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 
 int TChordEntry::IntervalCount() const {
@@ -81,8 +83,10 @@ int TChordList::IndexOfName(const std::string& name) const {
 }
 
 TChordEntry& TChordList::AddNew() {
+    std::unordered_set<std::string> taken;
+    for (const auto& entry : entries_) taken.insert(FoldedName(entry->Name));
     std::string name = "New chord";
-    for (int n = 2; IndexOfName(name) >= 0; ++n) name = "New chord " + std::to_string(n);
+    for (int n = 2; taken.count(FoldedName(name)); ++n) name = "New chord " + std::to_string(n);
     entries_.push_back(std::make_unique<TChordEntry>(name));
     return *entries_.back();
 }
@@ -96,20 +100,28 @@ bool TChordList::Remove(const TChordEntry* entry) {
 
 int TChordList::LoadFrom(TIniStore& store, bool keepExisting) {
     if (!keepExisting) Clear();
+    // Each loaded chord removes the first one of its name before it; the
+    // removed ones are only marked here and dropped at the end, in one pass.
+    std::unordered_map<std::string, std::vector<std::size_t>> byName; // folded name: positions still kept, in order
+    for (std::size_t i = 0; i < entries_.size(); ++i) byName[FoldedName(entries_[i]->Name)].push_back(i);
     int added = 0;
     for (int i = 1;; ++i) {
-        const std::string name = store.ReadString(Section, "Name" + std::to_string(i), "");
+        std::string name = store.ReadString(Section, "Name" + std::to_string(i), "");
         const std::string chord = store.ReadString(Section, "Chord" + std::to_string(i), "");
         if (name.empty() || chord.empty()) break;
-        const int existing = IndexOfName(name);
-        const TChordEntry* old = existing >= 0 ? &Items(existing) : nullptr;
-        auto entry = std::make_unique<TChordEntry>(name, chord);
+        auto& positions = byName[FoldedName(name)];
+        if (!positions.empty()) {
+            entries_[positions.front()].reset();
+            positions.erase(positions.begin()); // a name is rarely taken more than once
+        }
+        auto entry = std::make_unique<TChordEntry>(std::move(name), chord);
         if (entry->IntervalCount() > 0) {
+            positions.push_back(entries_.size());
             entries_.push_back(std::move(entry));
             ++added;
         }
-        if (old) Remove(old);
     }
+    std::erase(entries_, nullptr);
     return added;
 }
 

@@ -97,13 +97,21 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, TDur
     if (durable) SyncFolderOf(target.string()); // the rename itself
 }
 
-void AppendToFile(const std::string& path, const std::string& bytes) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) throw EStoreError(Reason("Cannot open", path));
-    const bool written = WriteAll(fd, bytes);
-    const std::string reason = written ? std::string() : Reason("Cannot write", path);
-    ::close(fd);
-    if (!written) throw EStoreError(reason);
+void TAppendingFile::Append(const std::string& bytes) {
+    if (fd_ < 0) {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (fd_ < 0) throw EStoreError(Reason("Cannot open", path_));
+    }
+    if (!WriteAll(fd_, bytes)) {
+        const std::string reason = Reason("Cannot write", path_);
+        Release();
+        throw EStoreError(reason);
+    }
+}
+
+void TAppendingFile::Release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 void SyncFile(const std::string& path) {

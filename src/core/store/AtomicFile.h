@@ -11,8 +11,24 @@
 enum class TDurability { Durable, Visible };
 void WriteFileAtomically(const std::string& path, const std::string& bytes,
                          TDurability durability = TDurability::Durable);
-// Appends the bytes to a file in one write, creating it when it is missing.
-void AppendToFile(const std::string& path, const std::string& bytes);
+// A file kept open for appending, so that a long series of small appends
+// costs one open: each Append reaches the file in one write, creating it
+// when it is missing. Throws EStoreError with the reason on failure.
+class TAppendingFile {
+public:
+    explicit TAppendingFile(std::string path) : path_(std::move(path)) {}
+    ~TAppendingFile() { Release(); }
+    TAppendingFile(TAppendingFile&& other) noexcept : path_(std::move(other.path_)), fd_(other.fd_) { other.fd_ = -1; }
+    TAppendingFile& operator=(TAppendingFile&&) = delete;
+
+    void Append(const std::string& bytes);
+    // Closes it: before the file is replaced, the next Append opens the new one.
+    void Release();
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
 // Brings a file and the folder entry naming it to the disk.
 void SyncFile(const std::string& path);
 

@@ -5,6 +5,7 @@
 #include "store/AtomicFile.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -68,10 +69,9 @@ bool IsBelow(const std::string& name, const std::string& parent, std::string& ch
 
 } // namespace
 
-TIniFileStore::TIniFileStore(std::string filePath) {
+TIniFileStore::TIniFileStore(std::string filePath) : filePath_(std::move(filePath)), appender_(filePath_) {
     std::string bytes;
-    if (ReadWholeFile(filePath, bytes)) lines_ = FromText(bytes).lines_;
-    filePath_ = std::move(filePath);
+    if (ReadWholeFile(filePath_, bytes)) lines_ = FromText(bytes).lines_;
 }
 
 TIniFileStore TIniFileStore::FromText(const std::string& text) {
@@ -98,48 +98,61 @@ std::string TIniFileStore::Text() const {
     return out;
 }
 
-bool TIniFileStore::FindSection(const std::string& section, Range& range) const {
-    std::string wanted = Trim(section), name; // as header names are read
-    std::size_t from = 0;
-    if (lastSection_ && SameName(lastSection_->name, wanted)) from = lastSection_->header;
-    for (std::size_t i = from; i < lines_.size(); ++i) {
-        if (!HeaderName(lines_[i].text, name) || !SameName(name, wanted)) continue;
-        lastSection_ = TFound{wanted, i};
-        range.header = i;
-        range.first = i + 1;
-        range.last = range.first;
-        while (range.last < lines_.size() && !HeaderName(lines_[range.last].text, name))
-            ++range.last;
-        return true;
+std::string TIniFileStore::KeyOf(std::size_t header, const std::string& name) {
+    return std::to_string(header) + '\n' + FoldedName(name);
+}
+
+const TIniFileStore::TIndex& TIniFileStore::Index() const {
+    if (!index_) index_.emplace();
+    TIndex& index = *index_;
+    std::string name, key, value;
+    for (; index.lines < lines_.size(); ++index.lines) {
+        const std::string& text = lines_[index.lines].text;
+        if (HeaderName(text, name)) {
+            index.headers.push_back(index.lines);
+            index.sections.emplace(FoldedName(name), index.lines);
+        } else if (!index.headers.empty() && KeyLine(text, key, value)) {
+            index.keys.emplace(KeyOf(index.headers.back(), key), index.lines);
+        }
     }
-    return false;
+    return index;
+}
+
+bool TIniFileStore::FindSection(const std::string& section, Range& range) const {
+    const TIndex& index = Index();
+    const auto found = index.sections.find(FoldedName(Trim(section))); // as header names are read
+    if (found == index.sections.end()) return false;
+    range.header = found->second;
+    range.first = range.header + 1;
+    const auto next = std::upper_bound(index.headers.begin(), index.headers.end(), range.header);
+    range.last = next == index.headers.end() ? lines_.size() : *next;
+    return true;
 }
 
 bool TIniFileStore::FindKey(const Range& range, const std::string& name, std::size_t& index) const {
-    std::string wanted = Trim(name), key, value;
-    for (std::size_t i = range.first; i < range.last; ++i) {
-        if (KeyLine(lines_[i].text, key, value) && SameName(key, wanted)) {
-            index = i;
-            return true;
-        }
-    }
-    return false;
+    const TIndex& all = Index();
+    const auto found = all.keys.find(KeyOf(range.header, Trim(name)));
+    if (found == all.keys.end()) return false;
+    index = found->second;
+    return true;
 }
 
 void TIniFileStore::Save() {
     LinesMoved();
     if (filePath_.empty()) return;
+    appender_.Release(); // the file is replaced: later appends go to the new one
     WriteFileAtomically(filePath_, Text(), TDurability::Visible);
     unsynced_ = true;
 }
 
 void TIniFileStore::Append(const std::string& bytes) {
     if (filePath_.empty()) return;
-    AppendToFile(filePath_, bytes);
+    appender_.Append(bytes);
     unsynced_ = true;
 }
 
 void TIniFileStore::Close() {
+    appender_.Release();
     if (!unsynced_) return;
     unsynced_ = false;
     SyncFile(filePath_);
@@ -256,12 +269,11 @@ std::vector<std::string> TIniFileStore::ReadValueNames(const std::string& sectio
 
 std::vector<std::string> TIniFileStore::ReadSubsections(const std::string& section) {
     std::vector<std::string> names;
+    std::unordered_set<std::string> known;
     std::string parent = TrimSpaces(section), name, child;
-    for (const auto& line : lines_) {
-        if (!HeaderName(line.text, name) || !IsBelow(name, parent, child)) continue;
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return SameName(n, child); }))
-            names.push_back(child);
+    for (const std::size_t header : Index().headers) {
+        HeaderName(lines_[header].text, name);
+        if (IsBelow(name, parent, child) && known.insert(FoldedName(child)).second) names.push_back(child);
     }
     return names;
 }

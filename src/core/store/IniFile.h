@@ -7,10 +7,12 @@
 // never sees half a line or half a file. The disk itself is brought up to date
 // once, by Close (or the destructor): writing many values costs one sync, not
 // one per value, and no rewrite of the file per value.
+#include "store/AtomicFile.h"
 #include "store/IniStore.h"
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TIniFileStore : public TIniStore {
@@ -55,15 +57,23 @@ private:
     bool FindKey(const Range& range, const std::string& name, std::size_t& index) const;
     void Save();                             // the whole file anew
     void Append(const std::string& bytes);   // bytes added at the end of the file
-    void LinesMoved() { lastSection_.reset(); } // line numbers before the end changed
+    void LinesMoved() { index_.reset(); } // line numbers before the end changed
+
+    // Where the sections and keys are, by folded name: the first of each
+    // name counts. Built when first asked; lines added at the end are added
+    // to it, any other change of lines drops it.
+    struct TIndex {
+        std::vector<std::size_t> headers;                       // every header line, in order
+        std::unordered_map<std::string, std::size_t> sections;  // name: header line
+        std::unordered_map<std::string, std::size_t> keys;      // header line, '\n', key name: key line
+        std::size_t lines = 0;                                  // lines taken in so far
+    };
+    const TIndex& Index() const; // up to date with every line
+    static std::string KeyOf(std::size_t header, const std::string& name);
 
     std::string filePath_; // empty: memory only
+    TAppendingFile appender_{filePath_};
     std::vector<Line> lines_;
     bool unsynced_ = false;
-    // The last section found: exports write one section many times.
-    struct TFound {
-        std::string name;
-        std::size_t header;
-    };
-    mutable std::optional<TFound> lastSection_;
+    mutable std::optional<TIndex> index_;
 };

@@ -30,6 +30,17 @@ int CompareNames(std::string_view a, std::string_view b) {
     return i == a.size() ? -1 : 1;
 }
 
+std::string FoldedName(std::string_view name) {
+    std::string folded;
+    folded.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const std::uint32_t unit = FoldedUnit(name, i);
+        if (unit > 0xFF) folded += static_cast<char>(unit >> 8);
+        folded += static_cast<char>(unit & 0xFF);
+    }
+    return folded;
+}
+
 std::string TrimBlanks(const std::string& s) {
     std::size_t b = s.find_first_not_of(" \t");
     if (b == std::string::npos) return "";

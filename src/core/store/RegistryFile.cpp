@@ -9,14 +9,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <unordered_set>
 
 namespace {
 
-bool PathIsAtOrBelow(const std::string& path, const std::string& top) {
-    if (path.size() < top.size()) return false;
-    if (!SameName(path.substr(0, top.size()), top)) return false;
-    return path.size() == top.size() || path[top.size()] == '\\';
-}
+// The folded paths below a key's, in the order of keys_: from "<path>\" up to "<path>]".
+std::string FirstBelow(const std::string& folded) { return folded + '\\'; }
+std::string PastBelow(const std::string& folded) { return folded + static_cast<char>('\\' + 1); }
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -79,20 +78,34 @@ std::string HexString(const std::string& s) {
     return out + "00";
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// One pass: the digits pair up across the separators and line breaks.
 bool DecodeHexString(const std::string& raw, std::string& out) {
     const std::string prefix = "hex(1):";
     if (!SameName(raw.substr(0, prefix.size()), prefix)) return false;
     out.clear();
-    std::string digits;
+    out.reserve(raw.size() / 3);
+    int high = -1;
     for (std::size_t i = prefix.size(); i < raw.size(); ++i) {
-        char c = raw[i];
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-        else if (c == ',' || c == '\\' || c == '\r' || c == '\n' || c == ' ' || c == '\t') continue;
-        else return false;
+        const char c = raw[i];
+        if (const int digit = HexDigit(c); digit >= 0) {
+            if (high < 0) {
+                high = digit;
+            } else {
+                out += static_cast<char>(high << 4 | digit);
+                high = -1;
+            }
+        } else if (c != ',' && c != '\\' && c != '\r' && c != '\n' && c != ' ' && c != '\t') {
+            return false;
+        }
     }
-    if (digits.size() % 2) return false;
-    for (std::size_t i = 0; i < digits.size(); i += 2)
-        out += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+    if (high >= 0) return false;
     if (!out.empty() && out.back() == '\0') out.pop_back(); // the terminator
     return true;
 }
@@ -140,8 +153,9 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
                 return false;
             }
             ++index;
-            raw += "\r\n" + lines[index];
-            raw = TrimBlanks(raw);
+            raw += "\r\n";
+            raw += lines[index];
+            while (raw.back() == ' ' || raw.back() == '\t') raw.pop_back(); // its start is trimmed already
         }
         std::string text;
         if (DecodeHexString(raw, text)) {
@@ -159,9 +173,28 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
 } // namespace
 
 TRegValue* TRegKey::Find(const std::string& name) {
-    for (auto& v : values)
-        if (v.kind != TRegValue::Kind::Unreadable && SameName(v.name, name)) return &v;
-    return nullptr;
+    const auto found = index_.find(FoldedName(name));
+    return found == index_.end() ? nullptr : &values_[found->second];
+}
+
+TRegValue& TRegKey::Add(TRegValue value) {
+    if (value.kind != TRegValue::Kind::Unreadable) index_.emplace(FoldedName(value.name), values_.size());
+    values_.push_back(std::move(value));
+    return values_.back();
+}
+
+bool TRegKey::Erase(const std::string& name) {
+    const auto found = index_.find(FoldedName(name));
+    if (found == index_.end()) return false;
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(found->second));
+    Reindex();
+    return true;
+}
+
+void TRegKey::Reindex() {
+    index_.clear();
+    for (std::size_t i = 0; i < values_.size(); ++i)
+        if (values_[i].kind != TRegValue::Kind::Unreadable) index_.emplace(FoldedName(values_[i].name), i);
 }
 
 bool TRegistryData::Parse(const std::string& input) {
@@ -205,21 +238,20 @@ bool TRegistryData::Parse(const std::string& input) {
             if (skipping) continue;
             std::string raw;
             for (std::size_t k = first; k <= i && k < lines.size(); ++k) raw += (k == first ? "" : "\r\n") + lines[k];
-            if (current) current->values.push_back(TRegValue{{}, TRegValue::Kind::Unreadable, {}, 0, raw});
+            if (current) current->Add(TRegValue{{}, TRegValue::Kind::Unreadable, {}, 0, raw});
             else preamble_.push_back(raw);
             continue;
         }
         if (skipping) continue;
         TRegValue* existing = current->Find(value.name);
         if (deletion) {
-            if (existing)
-                current->values.erase(current->values.begin() + (existing - current->values.data()));
+            current->Erase(value.name);
         } else if (existing) {
             std::string spelling = existing->name;
             *existing = value;
             existing->name = spelling;
         } else {
-            current->values.push_back(value);
+            current->Add(std::move(value));
         }
     }
     return true;
@@ -229,13 +261,14 @@ std::string TRegistryData::Serialize() const {
     std::string out = "REGEDIT4\r\n\r\n";
     for (const auto& line : preamble_) out += line + "\r\n";
     if (!preamble_.empty()) out += "\r\n";
-    for (const auto& key : keys_) {
+    for (const TRegKey* k : InOrder()) {
+        const TRegKey& key = *k;
         out += "[" + key.path + "]\r\n";
         // What is written must read as it was read: lines after a broken key
         // line belong to no key until the key is opened again, and a blank
         // line keeps a trailing "\" from running on into the next value.
         bool orphaned = false;
-        for (const TRegValue& v : key.values) {
+        for (const TRegValue& v : key.Values()) {
             if (v.kind == TRegValue::Kind::Unreadable) {
                 out += v.raw + "\r\n";
                 const std::string line = TrimBlanks(v.raw);
@@ -270,36 +303,47 @@ std::string TRegistryData::Serialize() const {
 }
 
 TRegKey* TRegistryData::FindKey(const std::string& path) {
-    for (auto& k : keys_)
-        if (SameName(k.path, path)) return &k;
-    return nullptr;
+    const auto found = keys_.find(FoldedName(path));
+    return found == keys_.end() ? nullptr : &found->second;
 }
 
 TRegKey& TRegistryData::CreateKey(const std::string& path) {
-    if (TRegKey* k = FindKey(path)) return *k;
-    keys_.push_back(TRegKey{path, {}});
-    return keys_.back();
+    return keys_.try_emplace(FoldedName(path), path, made_++).first->second;
 }
 
 bool TRegistryData::KeyExists(const std::string& path) const {
-    return std::any_of(keys_.begin(), keys_.end(),
-                       [&](const TRegKey& k) { return PathIsAtOrBelow(k.path, path); });
+    const std::string folded = FoldedName(path);
+    if (keys_.count(folded)) return true;
+    const auto below = keys_.lower_bound(FirstBelow(folded));
+    return below != keys_.end() && below->first < PastBelow(folded);
 }
 
 void TRegistryData::EraseKey(const std::string& path) {
-    std::erase_if(keys_, [&](const TRegKey& k) { return PathIsAtOrBelow(k.path, path); });
+    const std::string folded = FoldedName(path);
+    keys_.erase(folded);
+    keys_.erase(keys_.lower_bound(FirstBelow(folded)), keys_.lower_bound(PastBelow(folded)));
+}
+
+std::vector<const TRegKey*> TRegistryData::InOrder() const {
+    std::vector<const TRegKey*> keys;
+    keys.reserve(keys_.size());
+    for (const auto& [folded, key] : keys_) keys.push_back(&key);
+    std::sort(keys.begin(), keys.end(), [](const TRegKey* a, const TRegKey* b) { return a->order < b->order; });
+    return keys;
 }
 
 std::vector<std::string> TRegistryData::Subkeys(const std::string& path) const {
+    const std::string folded = FoldedName(path);
+    std::vector<const TRegKey*> below;
+    for (auto it = keys_.lower_bound(FirstBelow(folded)); it != keys_.end() && it->first < PastBelow(folded); ++it)
+        below.push_back(&it->second);
+    std::sort(below.begin(), below.end(), [](const TRegKey* a, const TRegKey* b) { return a->order < b->order; });
     std::vector<std::string> names;
-    for (const auto& k : keys_) {
-        if (k.path.size() <= path.size() + 1 || !PathIsAtOrBelow(k.path, path)) continue;
-        std::string rest = k.path.substr(path.size() + 1);
+    std::unordered_set<std::string> known;
+    for (const TRegKey* k : below) {
+        std::string rest = k->path.substr(path.size() + 1);
         std::string child = rest.substr(0, rest.find('\\'));
-        if (child.empty()) continue;
-        bool known = std::any_of(names.begin(), names.end(),
-                                 [&](const std::string& n) { return SameName(n, child); });
-        if (!known) names.push_back(child);
+        if (!child.empty() && known.insert(FoldedName(child)).second) names.push_back(child);
     }
     return names;
 }
@@ -352,10 +396,7 @@ bool TRegistryStore::Apply(TRegistryData& data, const Change& c) {
         TRegKey& key = data.CreateKey(c.path);
         TRegValue* v = key.Find(c.name);
         if (v && v->kind == TRegValue::Kind::String && v->text == c.text) return false;
-        if (!v) {
-            key.values.push_back(TRegValue{c.name, TRegValue::Kind::String, {}, 0, {}});
-            v = &key.values.back();
-        }
+        if (!v) v = &key.Add(TRegValue{c.name, TRegValue::Kind::String, {}, 0, {}});
         v->kind = TRegValue::Kind::String;
         v->text = c.text;
         return true;
@@ -371,21 +412,14 @@ bool TRegistryStore::Apply(TRegistryData& data, const Change& c) {
         }
         const auto number = static_cast<std::uint32_t>(c.number);
         if (v && v->kind == TRegValue::Kind::Dword && v->dword == number) return false;
-        if (!v) {
-            key.values.push_back(TRegValue{c.name, TRegValue::Kind::Dword, {}, 0, {}});
-            v = &key.values.back();
-        }
+        if (!v) v = &key.Add(TRegValue{c.name, TRegValue::Kind::Dword, {}, 0, {}});
         v->kind = TRegValue::Kind::Dword;
         v->dword = number;
         v->raw.clear();
         return true;
     }
     case Change::Op::DeleteValue:
-        if (TRegKey* key = data.FindKey(c.path)) {
-            return std::erase_if(key->values, [&](const TRegValue& v) {
-                       return v.kind != TRegValue::Kind::Unreadable && SameName(v.name, c.name);
-                   }) > 0;
-        }
+        if (TRegKey* key = data.FindKey(c.path)) return key->Erase(c.name);
         return false;
     case Change::Op::EraseSection: {
         const bool existed = data.KeyExists(c.path);
@@ -501,7 +535,7 @@ void TRegistryStore::DeleteValue(const std::string& section, const std::string& 
 std::vector<std::string> TRegistryStore::ReadValueNames(const std::string& section) {
     std::vector<std::string> names;
     if (TRegKey* key = data_.FindKey(KeyPath(section)))
-        for (const auto& v : key->values)
+        for (const auto& v : key->Values())
             if (v.kind != TRegValue::Kind::Unreadable) names.push_back(v.name);
     return names;
 }

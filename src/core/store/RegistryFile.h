@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <map>
+#include <unordered_map>
 #include <vector>
 
 struct TRegValue {
@@ -18,10 +20,22 @@ struct TRegValue {
     std::string raw;         // Other: the text after '=', kept as read; Unreadable: the lines
 };
 
-struct TRegKey {
-    std::string path; // full path, e.g. HKEY_CURRENT_USER\Software\...
-    std::vector<TRegValue> values;
+class TRegKey {
+public:
+    TRegKey(std::string path, std::uint64_t order) : path(std::move(path)), order(order) {}
+
+    std::string path;    // full path, e.g. HKEY_CURRENT_USER\Software\...
+    std::uint64_t order; // keys are written in the order they were made
+
+    const std::vector<TRegValue>& Values() const { return values_; }
     TRegValue* Find(const std::string& name); // never an unreadable line
+    TRegValue& Add(TRegValue value);          // at the end; a readable one must be new
+    bool Erase(const std::string& name);      // the readable value of the name
+
+private:
+    void Reindex();
+    std::vector<TRegValue> values_;
+    std::unordered_map<std::string, std::size_t> index_; // folded name: its readable value
 };
 
 // The keys of one file in file order. Paths and names compare
@@ -38,10 +52,11 @@ public:
     bool KeyExists(const std::string& path) const; // the key or anything below it
     void EraseKey(const std::string& path);        // with its subkeys
     std::vector<std::string> Subkeys(const std::string& path) const;
-    const std::vector<TRegKey>& Keys() const { return keys_; }
 
 private:
-    std::vector<TRegKey> keys_;
+    std::vector<const TRegKey*> InOrder() const;
+    std::map<std::string, TRegKey> keys_; // by folded path, so a key's subkeys follow it
+    std::uint64_t made_ = 0;
     std::vector<std::string> preamble_; // unreadable lines before the first key
 };
 

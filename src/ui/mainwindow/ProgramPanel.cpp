@@ -359,7 +359,7 @@ bool TProgramPanel::ApplyPatchSet(const std::string& fileName) {
         failed = true;
     }
     QApplication::restoreOverrideCursor();
-    for (const std::string& line : warnings) ErrForm1->Memo()->appendPlainText(QString::fromStdString(line));
+    ErrForm1->SetWarnings(warnings);
     if (!warnings.empty()) ErrForm1->exec();
     ErrForm1->Memo()->clear();
     return failed;

@@ -98,16 +98,26 @@ TEST(ChordListTest, KeepingExistingChordsLoadedOnesReplaceThoseOfTheirName) {
     list.Items(1).ParseChordString("Gone", "3C05");
     list.AddNew();
     list.Items(2).ParseChordString("Stays", "3C02");
+    list.AddNew().ParseChordString("Twin", "3C03"); // renamed by hand: two of a name
+    list.AddNew().ParseChordString("Twin", "3C04");
     TMemoryStore store;
-    store.WriteString("Chords", "Name1", "power");
-    store.WriteString("Chords", "Chord1", "3C070C");
-    store.WriteString("Chords", "Name2", "GONE");
-    store.WriteString("Chords", "Chord2", "3C"); // no intervals: deletes the old one
-    EXPECT_EQ(list.LoadFrom(store, true), 1);
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Items(0).Name, "Stays");
-    EXPECT_EQ(list.Items(1).Name, "power");
-    EXPECT_EQ(list.Items(1).IntervalList(), (std::vector<int>{7, 12}));
+    const char* loaded[][2] = {
+        {"power", "3C070C"},
+        {"GONE", "3C"}, // no intervals: deletes the old one
+        {"twin", "3C05"}, // replaces the first twin only
+        {"Again", "3C01"},
+        {"again", "3C02"}, // replaces the one loaded just before
+    };
+    for (int i = 0; i < 5; ++i) {
+        store.WriteString("Chords", "Name" + std::to_string(i + 1), loaded[i][0]);
+        store.WriteString("Chords", "Chord" + std::to_string(i + 1), loaded[i][1]);
+    }
+    EXPECT_EQ(list.LoadFrom(store, true), 4);
+    std::vector<std::string> names;
+    for (int i = 0; i < list.Count(); ++i) names.push_back(list.Items(i).Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Stays", "Twin", "power", "twin", "again"}));
+    EXPECT_EQ(list.Items(1).IntervalList(), (std::vector<int>{4}));
+    EXPECT_EQ(list.Items(2).IntervalList(), (std::vector<int>{7, 12}));
 }
 
 TEST(ChordListTest, SaveErasesTheSectionAndRoundTripsThroughAnIniFile) {

@@ -79,6 +79,15 @@ TEST(CompareNamesTest, CaseDoesNotCountInAnyLocale) {
     std::setlocale(LC_ALL, before.c_str());
 }
 
+// An index keyed by the folded name finds exactly what SameName matches.
+TEST(CompareNamesTest, FoldedNamesAreEqualExactlyWhenTheNamesAreTheSame) {
+    const char* names[] = {"piano", "PIANO", "Piano ", "Gl\xC3\xB6" "ckchen", "GL\xC3\x96" "CKCHEN", "\xC3\x97", "\xC3\xB7",
+                           "\xC3" "A", "\xC3" "a", "\xC3", "", "New chord 2", "new CHORD 2"};
+    for (const char* a : names)
+        for (const char* b : names)
+            EXPECT_EQ(FoldedName(a) == FoldedName(b), SameName(a, b)) << a << " / " << b;
+}
+
 // A pipe that holds its first bytes and stays open until the reader is done,
 // so a reader that wanted the whole file would still be waiting.
 class HeldOpenFile {

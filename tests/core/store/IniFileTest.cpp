@@ -147,7 +147,14 @@ TEST(IniFileWriteTest, TheFileAlwaysHoldsWhatTheStoreHolds) {
     TIniFileStore store(file);
     auto check = [&](const char* step) {
         EXPECT_EQ(ReadFile(file), store.Text()) << step;
-        EXPECT_EQ(TIniFileStore(file).Text(), store.Text()) << step;
+        TIniFileStore fresh(file);
+        EXPECT_EQ(fresh.Text(), store.Text()) << step;
+        // What the store finds after its own changes is what a new reader finds.
+        for (const char* section : {"First", "second", "Third"})
+            for (const char* key : {"a", "B", "c", "d", "e", "f", "g"})
+                EXPECT_EQ(store.ReadString(section, key, "-"), fresh.ReadString(section, key, "-"))
+                    << step << " " << section << " " << key;
+        EXPECT_EQ(store.ReadSubsections(""), fresh.ReadSubsections("")) << step;
     };
     store.WriteString("First", "b", "2"); // appended after a last line without its break
     check("append to the last section");

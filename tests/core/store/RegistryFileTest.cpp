@@ -89,18 +89,22 @@ TEST_F(RegistryFileTest, EraseSectionTakesSubkeysDeleteValueListsInOrder) {
     store.WriteInteger("Other", "B", 1);
     store.WriteInteger("Other", "A", 2);
     store.WriteInteger("Other", "C", 3);
+    store.WriteInteger("KnobPresets2", "K", 4); // a name that only starts alike is no subkey
     EXPECT_EQ(store.ReadSubsections("KnobPresets"), (std::vector<std::string>{"Strings", "Drums"}));
     EXPECT_EQ(store.ReadValueNames("KnobPresets\\Strings"), (std::vector<std::string>{"Knob1", "Knob2"}));
     store.DeleteValue("Other", "a");
     store.DeleteValue("Other", "missing");
     store.DeleteValue("Missing", "x");
     EXPECT_EQ(store.ReadValueNames("Other"), (std::vector<std::string>{"B", "C"}));
+    store.WriteInteger("Other", "c", 9); // found again after a delete moved it
+    EXPECT_EQ(store.ReadInteger("Other", "C", 0), 9);
+    EXPECT_EQ(store.ReadValueNames("Other"), (std::vector<std::string>{"B", "C"}));
     store.EraseSection("KnobPresets\\Drums");
     EXPECT_EQ(store.ReadSubsections("KnobPresets"), (std::vector<std::string>{"Strings"}));
     EXPECT_FALSE(store.SectionExists("KnobPresets\\Drums\\Deep"));
     store.EraseSection("KnobPresets");
     EXPECT_FALSE(store.SectionExists("KnobPresets\\Strings"));
-    EXPECT_EQ(store.ReadSubsections(""), (std::vector<std::string>{"Other"}));
+    EXPECT_EQ(store.ReadSubsections(""), (std::vector<std::string>{"Other", "KnobPresets2"}));
 }
 
 TEST_F(RegistryFileTest, EveryTypeRoundTripsThroughTheFile) {

@@ -208,6 +208,23 @@ TEST_F(ProgramSelectionTest, AFailingScriptKeepsThePreviousSetAndShowsWhy) {
     w->close();
 }
 
+// Thousands of faulty lines: the window lists the first thousand and counts the rest.
+TEST_F(ProgramSelectionTest, TheWarningsWindowKeepsTheFirstThousandAndCountsTheRest) {
+    auto w = Start();
+    std::string script = "[cubase parse file]\n[parser version 0001]\n[define patchnames]\n[mode] M\n";
+    for (int i = 0; i < 1500; ++i) script += "[nonsense] text\n";
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+        lines = w->ProgramPanel().ErrForm1->Memo()->toPlainText().split('\n');
+        w->ProgramPanel().ErrForm1->close();
+    });
+    w->ProgramPanel().ApplyPatchSet(WriteScript("faulty.txt", script + "[end]\n"));
+    ASSERT_EQ(lines.size(), 1001) << lines.join("|").left(300).toStdString();
+    EXPECT_TRUE(lines[999].startsWith("Line 1004:")) << lines[999].toStdString();
+    EXPECT_EQ(lines[1000], "... and 500 more.");
+    w->close();
+}
+
 TEST_F(ProgramSelectionTest, PanicSilencesEveryChannelAndShowsItsProgress) {
     auto w = Start();
     out.sent.clear();

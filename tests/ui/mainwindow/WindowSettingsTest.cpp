@@ -38,7 +38,7 @@ protected:
         const std::string path = "HKEY_CURRENT_USER" + names.RegistryRoot() + "\\KeyboardForm";
         TRegKey* key = data.FindKey(path);
         if (!key) return values;
-        for (const TRegValue& v : key->values) {
+        for (const TRegValue& v : key->Values()) {
             if (v.name == "Top" || v.name == "Left" || v.name == "Height" || v.name == "Width" || v.name == "State")
                 continue; // the placement has tests of its own
             values.push_back(v.name + "=" + (v.kind == TRegValue::Kind::Dword ? "dword:" + std::to_string(v.dword)
