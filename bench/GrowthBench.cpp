@@ -135,4 +135,24 @@ void BM_ImportKnobPresets(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportKnobPresets)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond);
 
+// Opening the settings of a user with 10,000 custom chords and 3,000 knob
+// presets (and ten times that), as the program does at its start.
+void BM_OpenLargeSettings(benchmark::State& state) {
+    const int chords = static_cast<int>(state.range(0)), presets = chords * 3 / 10;
+    const std::string file = PresetRegistry(presets);
+    {
+        TRegistryFileStore store(file, Root);
+        for (int i = 1; i <= chords; ++i) {
+            store.WriteString("Chords", "Name" + std::to_string(i), "Chord " + std::to_string(i));
+            store.WriteString("Chords", "Chord" + std::to_string(i), "3C0407");
+        }
+    }
+    for (auto _ : state) {
+        TRegistryFileStore store(file, Root);
+        if (store.ReadString("Chords", "Name" + std::to_string(chords), "").empty()) state.SkipWithError("not read");
+    }
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_OpenLargeSettings)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 } // namespace

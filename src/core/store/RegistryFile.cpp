@@ -19,18 +19,16 @@ std::string PastBelow(const std::string& folded) { return folded + static_cast<c
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.emplace_back(text, start); // a last line without its break
+            break;
         }
+        lines.emplace_back(text, start, end - start);
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
-    if (!line.empty()) lines.push_back(line);
     return lines;
 }
 
@@ -183,6 +181,17 @@ TRegValue& TRegKey::Add(TRegValue value) {
     return values_.back();
 }
 
+void TRegKey::Set(TRegValue value) {
+    const auto [at, added] = index_.try_emplace(FoldedName(value.name), values_.size());
+    if (added) {
+        values_.push_back(std::move(value));
+        return;
+    }
+    TRegValue& existing = values_[at->second];
+    value.name = std::move(existing.name); // the first spelling stays
+    existing = std::move(value);
+}
+
 bool TRegKey::Erase(const std::string& name) {
     const auto found = index_.find(FoldedName(name));
     if (found == index_.end()) return false;
@@ -243,16 +252,8 @@ bool TRegistryData::Parse(const std::string& input) {
             continue;
         }
         if (skipping) continue;
-        TRegValue* existing = current->Find(value.name);
-        if (deletion) {
-            current->Erase(value.name);
-        } else if (existing) {
-            std::string spelling = existing->name;
-            *existing = value;
-            existing->name = spelling;
-        } else {
-            current->Add(std::move(value));
-        }
+        if (deletion) current->Erase(value.name);
+        else current->Set(std::move(value));
     }
     return true;
 }

@@ -30,6 +30,7 @@ public:
     const std::vector<TRegValue>& Values() const { return values_; }
     TRegValue* Find(const std::string& name); // never an unreadable line
     TRegValue& Add(TRegValue value);          // at the end; a readable one must be new
+    void Set(TRegValue value);                // a readable one: replaces the value of its name, or is added
     bool Erase(const std::string& name);      // the readable value of the name
 
 private:

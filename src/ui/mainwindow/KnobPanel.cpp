@@ -121,11 +121,13 @@ void TKnobPanel::RefreshPresetsMenu(TIniStore& root) {
         item->setCheckable(true);
         item->setChecked(name == knobPreset_);
         group->addAction(item);
-        connect(item, &QAction::triggered, this, [this, name] {
-            // A radio item is checked before it reports: compare with the name in use.
-            if (name != knobPreset_) SelectKnobPreset(name);
-        });
     }
+    // One connection for the whole menu: thousands of presets are common.
+    connect(group, &QActionGroup::triggered, this, [this](QAction* item) {
+        // A radio item is checked before it reports: compare with the name in use.
+        const std::string name = item->data().toString().toStdString();
+        if (name != knobPreset_) SelectKnobPreset(name);
+    });
 }
 
 void TKnobPanel::SelectKnobPreset(const std::string& name) {
