@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <string_view>
 #include <unordered_set>
 
 namespace {
@@ -17,16 +18,15 @@ namespace {
 std::string FirstBelow(const std::string& folded) { return folded + '\\'; }
 std::string PastBelow(const std::string& folded) { return folded + static_cast<char>('\\' + 1); }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
+// The lines as views into the text, which must outlive them.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.emplace_back(text, start); // a last line without its break
-            break;
-        }
-        lines.emplace_back(text, start, end - start);
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+        lines.emplace_back(text.data() + start, end - start);
+        if (end == text.size()) break; // a last line without its break
         start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
     return lines;
@@ -108,7 +108,13 @@ bool DecodeHexString(const std::string& raw, std::string& out) {
     return true;
 }
 
-bool ParseValue(const std::string& line, const std::vector<std::string>& lines, std::size_t& index,
+std::string_view Trimmed(std::string_view s) {
+    const std::size_t b = s.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return {};
+    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
+}
+
+bool ParseValue(const std::string& line, const std::vector<std::string_view>& lines, std::size_t& index,
                 TRegValue& value, bool& isDeletion) {
     std::size_t pos = 0;
     isDeletion = false;
@@ -146,7 +152,7 @@ bool ParseValue(const std::string& line, const std::vector<std::string>& lines, 
         while (!raw.empty() && raw.back() == '\\') {
             // Cut off inside the value, at the end or where a blank line follows:
             // only its first line is unreadable, the others are read on their own.
-            if (index + 1 >= lines.size() || TrimBlanks(lines[index + 1]).empty()) {
+            if (index + 1 >= lines.size() || Trimmed(lines[index + 1]).empty()) {
                 index = first;
                 return false;
             }
@@ -209,20 +215,20 @@ void TRegKey::Reindex() {
 bool TRegistryData::Parse(const std::string& input) {
     keys_.clear();
     preamble_.clear();
-    std::string text = input;
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-    std::vector<std::string> lines = SplitLines(text);
+    std::string_view text = input;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const std::vector<std::string_view> lines = SplitLines(text);
     std::size_t i = 0;
-    while (i < lines.size() && TrimBlanks(lines[i]).empty()) ++i;
+    while (i < lines.size() && Trimmed(lines[i]).empty()) ++i;
     if (i >= lines.size()) return true; // an empty file holds nothing
-    std::string header = TrimBlanks(lines[i]);
+    const std::string_view header = Trimmed(lines[i]);
     if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") return false;
     TRegKey* current = nullptr;
     bool skipping = false;  // inside a [-key] block
     bool orphaned = false;  // after a key line that could not be read
     for (++i; i < lines.size(); ++i) {
         const std::size_t first = i;
-        std::string line = TrimBlanks(lines[i]);
+        std::string line(Trimmed(lines[i]));
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[' && line.back() == ']' && line.size() >= 3) {
             std::string path = line.substr(1, line.size() - 2);
@@ -246,7 +252,10 @@ bool TRegistryData::Parse(const std::string& input) {
             if (line[0] == '[') orphaned = true;
             if (skipping) continue;
             std::string raw;
-            for (std::size_t k = first; k <= i && k < lines.size(); ++k) raw += (k == first ? "" : "\r\n") + lines[k];
+            for (std::size_t k = first; k <= i && k < lines.size(); ++k) {
+                if (k != first) raw += "\r\n";
+                raw += lines[k];
+            }
             if (current) current->Add(TRegValue{{}, TRegValue::Kind::Unreadable, {}, 0, raw});
             else preamble_.push_back(raw);
             continue;
