@@ -66,7 +66,7 @@ private:
         std::vector<std::size_t> headers;                       // every header line, in order
         std::unordered_map<std::string, std::size_t> sections;  // name: header line
         std::unordered_map<std::string, std::size_t> keys;      // header line, '\n', key name: key line
-        std::size_t lines = 0;                                  // lines taken in so far
+        std::size_t lines;                                      // lines taken in so far (0 when made)
     };
     const TIndex& Index() const; // up to date with every line
     static std::string KeyOf(std::size_t header, const std::string& name);
