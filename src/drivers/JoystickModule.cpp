@@ -12,10 +12,11 @@ constexpr const char* Module = "tonecast-joystick";
 
 bool TJoystickModule::Start() {
     if (!driver_) {
-        const auto create = LoadModuleFunction<TJoystickFactory>(Module, "TonecastCreateJoystickDriver", error_);
+        std::string error;
+        const auto create = LoadModuleFunction<TJoystickFactory>(Module, "TonecastCreateJoystickDriver", error);
         if (!create) {
-            // As if no joystick were attached; the log says why.
-            std::fprintf(stderr, "Fendrel's Tonecast: no joysticks: %s\n", error_.c_str());
+            // As if no joystick were attached.
+            std::fprintf(stderr, "Fendrel's Tonecast: no joysticks: %s\n", error.c_str());
             return false;
         }
         driver_.reset(create());

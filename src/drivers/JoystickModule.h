@@ -8,7 +8,7 @@
 
 class TJoystickModule : public JoystickDriver {
 public:
-    // False, with the reason in Error(), when the module does not load.
+    // False when the module does not load; the log says why.
     bool Start() override;
     bool Started() const override { return driver_ && driver_->Started(); }
     int Count() override { return driver_ ? driver_->Count() : 0; }
@@ -16,14 +16,12 @@ public:
     bool Position(int device, TJoystickPosition& position) override {
         return driver_ && driver_->Position(device, position);
     }
-    const std::string& Error() const { return error_; }
 
     // "SDL 2.26.5": the library's version once loaded, else the one built against.
     static std::string VersionText();
 
 private:
     std::unique_ptr<JoystickDriver> driver_;
-    std::string error_;
 };
 
 // What the module exports as TonecastCreateJoystickDriver and TonecastJoystickVersion.

@@ -15,5 +15,6 @@ inline bool StartsWithName(std::string_view name, std::string_view prefix) {
     return name.size() >= prefix.size() && CompareNames(name.substr(0, prefix.size()), prefix) == 0;
 }
 
-// The text without the blanks and tabs around it.
-std::string TrimBlanks(const std::string& s);
+// The text without the blanks and tabs around it; as a view into the text, or a copy.
+std::string_view TrimmedBlanks(std::string_view s);
+inline std::string TrimBlanks(std::string_view s) { return std::string(TrimmedBlanks(s)); }

@@ -1,5 +1,6 @@
 #include "store/RegistryFile.h"
 
+#include "store/HexBytes.h"
 #include "store/Names.h"
 
 #include "store/AtomicFile.h"
@@ -76,13 +77,6 @@ std::string HexString(const std::string& s) {
     return out + "00";
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // One pass: the digits pair up across the separators and line breaks.
 bool DecodeHexString(const std::string& raw, std::string& out) {
     const std::string prefix = "hex(1):";
@@ -92,7 +86,7 @@ bool DecodeHexString(const std::string& raw, std::string& out) {
     int high = -1;
     for (std::size_t i = prefix.size(); i < raw.size(); ++i) {
         const char c = raw[i];
-        if (const int digit = HexDigit(c); digit >= 0) {
+        if (const int digit = HexBytes::DigitValue(c); digit >= 0) {
             if (high < 0) {
                 high = digit;
             } else {
@@ -106,12 +100,6 @@ bool DecodeHexString(const std::string& raw, std::string& out) {
     if (high >= 0) return false;
     if (!out.empty() && out.back() == '\0') out.pop_back(); // the terminator
     return true;
-}
-
-std::string_view Trimmed(std::string_view s) {
-    const std::size_t b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
 }
 
 bool ParseValue(const std::string& line, const std::vector<std::string_view>& lines, std::size_t& index,
@@ -152,7 +140,7 @@ bool ParseValue(const std::string& line, const std::vector<std::string_view>& li
         while (!raw.empty() && raw.back() == '\\') {
             // Cut off inside the value, at the end or where a blank line follows:
             // only its first line is unreadable, the others are read on their own.
-            if (index + 1 >= lines.size() || Trimmed(lines[index + 1]).empty()) {
+            if (index + 1 >= lines.size() || TrimmedBlanks(lines[index + 1]).empty()) {
                 index = first;
                 return false;
             }
@@ -219,16 +207,16 @@ bool TRegistryData::Parse(const std::string& input) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     const std::vector<std::string_view> lines = SplitLines(text);
     std::size_t i = 0;
-    while (i < lines.size() && Trimmed(lines[i]).empty()) ++i;
+    while (i < lines.size() && TrimmedBlanks(lines[i]).empty()) ++i;
     if (i >= lines.size()) return true; // an empty file holds nothing
-    const std::string_view header = Trimmed(lines[i]);
+    const std::string_view header = TrimmedBlanks(lines[i]);
     if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") return false;
     TRegKey* current = nullptr;
     bool skipping = false;  // inside a [-key] block
     bool orphaned = false;  // after a key line that could not be read
     for (++i; i < lines.size(); ++i) {
         const std::size_t first = i;
-        std::string line(Trimmed(lines[i]));
+        std::string line(TrimmedBlanks(lines[i]));
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[' && line.back() == ']' && line.size() >= 3) {
             std::string path = line.substr(1, line.size() - 2);
@@ -334,23 +322,19 @@ void TRegistryData::EraseKey(const std::string& path) {
     keys_.erase(keys_.lower_bound(FirstBelow(folded)), keys_.lower_bound(PastBelow(folded)));
 }
 
-std::vector<const TRegKey*> TRegistryData::InOrder() const {
+std::vector<const TRegKey*> TRegistryData::InOrder(const std::string& from, const std::string& past) const {
     std::vector<const TRegKey*> keys;
-    keys.reserve(keys_.size());
-    for (const auto& [folded, key] : keys_) keys.push_back(&key);
+    const auto end = past.empty() ? keys_.end() : keys_.lower_bound(past);
+    for (auto it = keys_.lower_bound(from); it != end; ++it) keys.push_back(&it->second);
     std::sort(keys.begin(), keys.end(), [](const TRegKey* a, const TRegKey* b) { return a->order < b->order; });
     return keys;
 }
 
 std::vector<std::string> TRegistryData::Subkeys(const std::string& path) const {
     const std::string folded = FoldedName(path);
-    std::vector<const TRegKey*> below;
-    for (auto it = keys_.lower_bound(FirstBelow(folded)); it != keys_.end() && it->first < PastBelow(folded); ++it)
-        below.push_back(&it->second);
-    std::sort(below.begin(), below.end(), [](const TRegKey* a, const TRegKey* b) { return a->order < b->order; });
     std::vector<std::string> names;
     std::unordered_set<std::string> known;
-    for (const TRegKey* k : below) {
+    for (const TRegKey* k : InOrder(FirstBelow(folded), PastBelow(folded))) {
         std::string rest = k->path.substr(path.size() + 1);
         std::string child = rest.substr(0, rest.find('\\'));
         if (!child.empty() && known.insert(FoldedName(child)).second) names.push_back(child);

@@ -55,7 +55,8 @@ public:
     std::vector<std::string> Subkeys(const std::string& path) const;
 
 private:
-    std::vector<const TRegKey*> InOrder() const;
+    // The keys whose folded paths lie in [from, past), or all of them, in the order they were made.
+    std::vector<const TRegKey*> InOrder(const std::string& from = {}, const std::string& past = {}) const;
     std::map<std::string, TRegKey> keys_; // by folded path, so a key's subkeys follow it
     std::uint64_t made_ = 0;
     std::vector<std::string> preamble_; // unreadable lines before the first key
