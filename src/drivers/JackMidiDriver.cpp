@@ -12,7 +12,9 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <thread>
 #include <vector>
@@ -27,14 +29,12 @@ constexpr std::size_t SlotCount = 16;
 // notifications, attached for as long as this lives.
 class TJackUse {
 public:
-    template <typename Driver>
-    TJackUse(std::shared_ptr<TJackClient> client, void (*process)(jack_nframes_t, void*), void* owner, Driver& driver)
+    TJackUse(std::shared_ptr<TJackClient> client, void (*process)(jack_nframes_t, void*), void* owner,
+             std::function<void()> changed)
         : client_(std::move(client)) {
         user_.process = process;
         user_.owner = owner;
-        user_.changed = [&driver] {
-            if (driver.OnPortsChanged) driver.OnPortsChanged();
-        };
+        user_.changed = std::move(changed);
         client_->Attach(&user_);
     }
     ~TJackUse() { client_->Detach(&user_); }
@@ -45,6 +45,20 @@ public:
 private:
     std::shared_ptr<TJackClient> client_;
     TJackClient::TUser user_;
+};
+
+// The connection a port of ours is opened with. A client's ports are listed
+// as soon as it registers them but take connections only once it is active,
+// so a connection refused at the open is made when the server next reports
+// a change (the peer's activation among them).
+struct TJackLink {
+    std::string from, to;
+    bool pending = false;
+
+    void Make(jack_client_t* client) {
+        const int result = jack_connect(client, from.c_str(), to.c_str());
+        pending = result != 0 && result != EEXIST;
+    }
 };
 
 // The open ports of one side by handle, and the slots through which the
@@ -80,6 +94,10 @@ public:
         jack.WaitOutsideProcess();
     }
     void Erase(MidiHandle handle) { ports_.erase(handle); }
+    void MakePendingLinks(TJackClient& jack) {
+        for (auto& [handle, port] : ports_)
+            if (port->link.pending && jack.Alive(port->generation)) port->link.Make(jack.Client());
+    }
     template <typename F>
     void ForEach(F f) {
         for (auto& [handle, port] : ports_) f(*port);
@@ -89,6 +107,16 @@ private:
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
     MidiHandle nextHandle_ = 1;
 };
+
+// What a driver does when the server reports a change: links waiting for
+// their peer are tried, then the driver's users hear of it.
+template <typename Impl, typename Driver>
+std::function<void()> WhenPortsChange(Impl* impl, Driver& driver) {
+    return [impl, &driver] {
+        impl->open.MakePendingLinks(impl->jack);
+        if (driver.OnPortsChanged) driver.OnPortsChanged();
+    };
+}
 
 } // namespace
 
@@ -102,6 +130,7 @@ struct JackMidiOutDriver::Impl {
         jack_port_t* port = nullptr;
         jack_ringbuffer_t* ring = nullptr;
         std::uint64_t generation = 0;
+        TJackLink link;
         TSoundingNotes sounding;
         bool failureReported = false;
         // Cycles that left the port's buffer empty. The buffer keeps what was
@@ -110,7 +139,7 @@ struct JackMidiOutDriver::Impl {
     };
 
     Impl(std::shared_ptr<TJackClient> client, MidiOutDriver& driver)
-        : use(std::move(client), &Impl::Process, this, driver), jack(use.Client()) {}
+        : use(std::move(client), &Impl::Process, this, WhenPortsChange(this, driver)), jack(use.Client()) {}
 
     static void Process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<Impl*>(arg);
@@ -184,9 +213,9 @@ MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
     port->generation = impl_->jack.Generation();
     port->port = impl_->jack.Register(impl_->jack.Name(), JackPortIsOutput);
     if (!port->port) return MMSYSERR_NOTENABLED;
-    if (!target.empty() && jack_connect(client, jack_port_name(port->port), target.c_str()) != 0) {
-        impl_->jack.Unregister(port->port, port->generation);
-        return MMSYSERR_NOTENABLED;
+    if (!target.empty()) {
+        port->link = {jack_port_name(port->port), target};
+        port->link.Make(client);
     }
     port->ring = jack_ringbuffer_create(Impl::RingBytes);
     handle = impl_->open.NextHandle();
@@ -235,10 +264,11 @@ struct JackMidiInDriver::Impl {
     struct Port : TDriverInputPort {
         jack_port_t* port = nullptr;
         std::uint64_t generation = 0;
+        TJackLink link;
     };
 
     Impl(std::shared_ptr<TJackClient> client, MidiInDriver& driver)
-        : use(std::move(client), &Impl::Process, this, driver), jack(use.Client()) {}
+        : use(std::move(client), &Impl::Process, this, WhenPortsChange(this, driver)), jack(use.Client()) {}
 
     // The server's thread: one message at a time to the port's callback.
     static void Process(jack_nframes_t frames, void* arg) {
@@ -305,10 +335,8 @@ MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiI
     port->instance = instance;
     port->port = impl_->jack.Register(impl_->jack.Name() + InputClientSuffix, JackPortIsInput);
     if (!port->port) return MMSYSERR_NOTENABLED;
-    if (jack_connect(client, source.c_str(), jack_port_name(port->port)) != 0) {
-        impl_->jack.Unregister(port->port, port->generation);
-        return MMSYSERR_NOTENABLED;
-    }
+    port->link = {source, jack_port_name(port->port)};
+    port->link.Make(client);
     handle = port->handle = impl_->open.NextHandle();
     impl_->open.Publish(handle, std::move(port));
     return MMSYSERR_NOERROR;

@@ -71,12 +71,16 @@ const std::vector<Message>& Sink::Collect(std::size_t count, int timeoutMs, void
     return received_;
 }
 
-Source::Source(const char* name) {
+Source::Source(const char* name, bool active) {
     client_ = jack_client_open(name, JackNoStartServer, nullptr);
     if (!client_) throw std::runtime_error("source cannot connect");
     port_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     ring_ = jack_ringbuffer_create(1 << 16);
     jack_set_process_callback(client_, &Source::Process, this);
+    if (active) Activate();
+}
+
+void Source::Activate() {
     jack_activate(client_);
     KeepUp(client_);
 }

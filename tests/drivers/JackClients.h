@@ -33,8 +33,10 @@ private:
 
 class Source {
 public:
-    explicit Source(const char* name = "tonecast-source");
+    // An inactive source has its port listed but takes no connection yet.
+    explicit Source(const char* name = "tonecast-source", bool active = true);
     ~Source();
+    void Activate();
     std::string PortName() const { return jack_port_name(port_); }
     void Send(const Message& message); // goes out in the next cycle
 

@@ -150,6 +150,29 @@ TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
     EXPECT_EQ(got[0], (Message{0x90, 62, 80}));
 }
 
+// A client lists its port as it registers it, but takes connections only
+// once it is active: a remembered input seen in between still comes back.
+TEST_F(JackWindowTest, TheInputComesBackWithASourceThatActivatesLate) {
+    const std::string name = source->PortName();
+    source.reset();
+    for (int i = 0; i < 100 && !window->Instrument().Input().IsClosed(); ++i) Wait(20);
+    ASSERT_TRUE(window->Instrument().Input().IsClosed());
+
+    source = std::make_unique<Source>("tonecast-source", false);
+    Sink other("tonecast-other-sink"); // a change the program hears while the source is not active
+    for (int i = 0; i < 100 && window->Instrument().Input().IsClosed(); ++i) Wait(20);
+    ASSERT_EQ(window->Instrument().Input().DeviceName(), name);
+    source->Activate();
+    window->MidiThru->setChecked(true);
+    const auto& got = sink->Collect(0, 0);
+    for (int i = 0; i < 100 && got.empty(); ++i) {
+        source->Send({0x90, 62, 80});
+        sink->Collect(1, 50, Idle);
+    }
+    ASSERT_FALSE(got.empty()) << "the input was not connected once its source became active";
+    EXPECT_EQ(got[0], (Message{0x90, 62, 80}));
+}
+
 // The program's own ports are no devices: listening to its own output with
 // Midi Thru on would loop every note for ever.
 TEST_F(JackWindowTest, TheProgramsOwnPortsAreNeitherOfferedNorOpened) {
@@ -207,7 +230,7 @@ TEST_F(JackWindowTest, ThruLosesNothingWhenTheMachineIsBusy) {
     for (int i = 0; i < 2; ++i)
         burners.emplace_back([&busy] {
             volatile unsigned long spin = 0;
-            while (busy.load(std::memory_order_relaxed)) ++spin;
+            while (busy.load(std::memory_order_relaxed)) spin = spin + 1;
         });
     constexpr int Count = 2000;
     std::thread player([this] {
