@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -117,4 +119,11 @@ void JackServer::Kill() {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
+    // A killed server leaves its clients' wake-up files behind, and the next
+    // server of its name would take them over as they are: gone, as after a
+    // stop, so that each round starts from what a stopped server leaves.
+    const std::string prefix = "jack_sem." + std::to_string(::getuid()) + "_" + name_ + "_";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove(entry.path(), error);
 }

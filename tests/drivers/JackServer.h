@@ -13,7 +13,7 @@ public:
     ~JackServer();
     const std::string& Name() const { return name_; }
     void Stop(); // as when the user stops the server; the destructor does it too
-    void Kill(); // as when the server crashes: SIGKILL, nothing cleaned up
+    void Kill(); // as when the server crashes: SIGKILL; only its wake-up files are removed
 
 private:
     std::string name_;

@@ -69,6 +69,14 @@ public:
         if (connections) jack_free(connections);
         return found;
     }
+    // Whether the sink itself works on this server, for a failure's message.
+    std::string SinkHearsTheSource() {
+        jack_connect(sink->Client(), source->PortName().c_str(), sink->PortName().c_str());
+        const std::size_t before = sink->Collect(0, 0).size();
+        source->Send({0x91, 60, 1});
+        return sink->Collect(before + 1, 2000).size() > before ? "the sink hears the source\n"
+                                                               : "the sink does not hear the source either\n";
+    }
     // The program's ports and their connections, for a failure's message.
     std::string ProgramPorts() {
         std::string text;
@@ -129,7 +137,7 @@ TEST_F(ServerLossE2ETest, TheProgramSurvivesTheServerGoingAwayAndReconnects) {
             sink->Collect(1, 1000);
         }
         ASSERT_FALSE(got.empty()) << "keys played after the server came back were not heard; the program's ports:\n"
-                                  << ProgramPorts();
+                                  << ProgramPorts() << SinkHearsTheSource();
         EXPECT_EQ(got.front()[0], 0x90);
     }
     StopProgram();
