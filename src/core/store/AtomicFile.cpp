@@ -134,6 +134,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
         throw EStoreError(Reason("Cannot open", path));
     }
     bytes.clear();
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);

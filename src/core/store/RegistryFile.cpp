@@ -34,10 +34,18 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 // Reads a quoted string at s[pos] == '"'; pos ends after the closing quote.
-bool ReadQuoted(const std::string& s, std::size_t& pos, std::string& out) {
+bool ReadQuoted(std::string_view s, std::size_t& pos, std::string& out) {
     if (pos >= s.size() || s[pos] != '"') return false;
+    ++pos;
+    // Most strings hold no escape: taken whole.
+    const std::size_t special = s.find_first_of("\\\"", pos);
+    if (special != std::string_view::npos && s[special] == '"') {
+        out.assign(s.substr(pos, special - pos));
+        pos = special + 1;
+        return true;
+    }
     out.clear();
-    for (++pos; pos < s.size(); ++pos) {
+    for (; pos < s.size(); ++pos) {
         char c = s[pos];
         if (c == '\\') {
             if (++pos >= s.size()) return false;
@@ -102,7 +110,7 @@ bool DecodeHexString(const std::string& raw, std::string& out) {
     return true;
 }
 
-bool ParseValue(const std::string& line, const std::vector<std::string_view>& lines, std::size_t& index,
+bool ParseValue(std::string_view line, const std::vector<std::string_view>& lines, std::size_t& index,
                 TRegValue& value, bool& isDeletion) {
     std::size_t pos = 0;
     isDeletion = false;
@@ -114,7 +122,7 @@ bool ParseValue(const std::string& line, const std::vector<std::string_view>& li
     }
     while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
     if (pos >= line.size() || line[pos] != '=') return false;
-    std::string rest = TrimBlanks(line.substr(pos + 1));
+    const std::string_view rest = TrimmedBlanks(line.substr(pos + 1));
     if (rest == "-") {
         isDeletion = true;
         return true;
@@ -125,17 +133,17 @@ bool ParseValue(const std::string& line, const std::vector<std::string_view>& li
         value.kind = TRegValue::Kind::String;
         return true;
     }
-    if (SameName(rest.substr(0, 6), "dword:")) {
-        std::string hex = rest.substr(6);
+    if (StartsWithName(rest, "dword:")) {
+        const std::string_view hex = rest.substr(6);
         if (hex.empty() || hex.size() > 8 ||
-            hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            hex.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos)
             return false;
         value.kind = TRegValue::Kind::Dword;
-        value.dword = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+        value.dword = static_cast<std::uint32_t>(std::stoul(std::string(hex), nullptr, 16));
         return true;
     }
-    if (SameName(rest.substr(0, 3), "hex")) {
-        std::string raw = rest;
+    if (StartsWithName(rest, "hex")) {
+        std::string raw(rest);
         const std::size_t first = index;
         while (!raw.empty() && raw.back() == '\\') {
             // Cut off inside the value, at the end or where a blank line follows:
@@ -162,20 +170,85 @@ bool ParseValue(const std::string& line, const std::vector<std::string_view>& li
     return false;
 }
 
+
+bool IsKeyLine(std::string_view line) { return line.size() >= 3 && line[0] == '[' && line.back() == ']'; }
+
+// Moves i past the lines that continue the value starting at line i, as reading it would.
+void SkipContinuation(const std::vector<std::string_view>& lines, std::size_t& i) {
+    TRegValue value;
+    bool deletion = false;
+    ParseValue(TrimmedBlanks(lines[i]), lines, i, value, deletion);
+}
+
+// Reads the value lines [begin, end) of one key into it, as they stand in the file.
+void ReadValueLines(TRegKey& key, const std::vector<std::string_view>& lines, std::size_t begin, std::size_t end) {
+    bool orphaned = false; // after a key line that could not be read
+    for (std::size_t i = begin; i < end; ++i) {
+        const std::size_t first = i;
+        const std::string_view line = TrimmedBlanks(lines[i]);
+        if (line.empty() || line[0] == ';') continue;
+        TRegValue value;
+        bool deletion = false;
+        if (line[0] == '[' || orphaned || !ParseValue(line, lines, i, value, deletion)) {
+            // Kept as it stands, as regedit keeps what it does not know.
+            if (line[0] == '[') orphaned = true;
+            std::string raw;
+            for (std::size_t k = first; k <= i && k < lines.size(); ++k) {
+                if (k != first) raw += "\r\n";
+                raw += lines[k];
+            }
+            key.Add(TRegValue{{}, TRegValue::Kind::Unreadable, {}, 0, raw});
+        } else if (deletion) {
+            key.Erase(value.name);
+        } else {
+            key.Set(std::move(value));
+        }
+    }
+}
+
 } // namespace
 
+const std::vector<TRegValue>& TRegKey::Values() const {
+    ReadDeferred();
+    return values_;
+}
+
+void TRegKey::Defer(std::shared_ptr<const TRegText> text, std::size_t begin, std::size_t end) {
+    if (begin >= end) return;
+    if (text_ && text_ != text) ReadDeferred(); // lines of another text go first
+    text_ = std::move(text);
+    unread_.emplace_back(begin, end);
+}
+
+void TRegKey::ReadDeferred() const {
+    if (unread_.empty()) return;
+    const auto ranges = std::move(unread_);
+    unread_.clear();
+    const std::shared_ptr<const TRegText> text = std::move(text_);
+    text_.reset();
+    auto& self = const_cast<TRegKey&>(*this); // reading what is there already is no change
+    std::size_t lines = values_.size();
+    for (const auto& [begin, end] : ranges) lines += end - begin;
+    values_.reserve(lines);
+    index_.reserve(lines);
+    for (const auto& [begin, end] : ranges) ReadValueLines(self, text->lines, begin, end);
+}
+
 TRegValue* TRegKey::Find(const std::string& name) {
+    ReadDeferred();
     const auto found = index_.find(FoldedName(name));
     return found == index_.end() ? nullptr : &values_[found->second];
 }
 
 TRegValue& TRegKey::Add(TRegValue value) {
+    ReadDeferred();
     if (value.kind != TRegValue::Kind::Unreadable) index_.emplace(FoldedName(value.name), values_.size());
     values_.push_back(std::move(value));
     return values_.back();
 }
 
 void TRegKey::Set(TRegValue value) {
+    ReadDeferred();
     const auto [at, added] = index_.try_emplace(FoldedName(value.name), values_.size());
     if (added) {
         values_.push_back(std::move(value));
@@ -187,6 +260,7 @@ void TRegKey::Set(TRegValue value) {
 }
 
 bool TRegKey::Erase(const std::string& name) {
+    ReadDeferred();
     const auto found = index_.find(FoldedName(name));
     if (found == index_.end()) return false;
     values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(found->second));
@@ -200,26 +274,34 @@ void TRegKey::Reindex() {
         if (values_[i].kind != TRegValue::Kind::Unreadable) index_.emplace(FoldedName(values_[i].name), i);
 }
 
-bool TRegistryData::Parse(const std::string& input) {
+bool TRegistryData::Parse(std::string input) {
     keys_.clear();
     preamble_.clear();
-    std::string_view text = input;
+    auto source = std::make_shared<TRegText>();
+    source->text = std::move(input);
+    std::string_view text = source->text;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    const std::vector<std::string_view> lines = SplitLines(text);
+    source->lines = SplitLines(text);
+    const std::vector<std::string_view>& lines = source->lines;
     std::size_t i = 0;
     while (i < lines.size() && TrimmedBlanks(lines[i]).empty()) ++i;
     if (i >= lines.size()) return true; // an empty file holds nothing
     const std::string_view header = TrimmedBlanks(lines[i]);
     if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") return false;
+    // Only the key lines are read here; each key's value lines are read when it is first used.
     TRegKey* current = nullptr;
-    bool skipping = false;  // inside a [-key] block
-    bool orphaned = false;  // after a key line that could not be read
+    std::size_t valuesFrom = 0;
+    bool skipping = false; // inside a [-key] block
+    bool orphaned = false; // after a key line that could not be read
+    auto endValues = [&](std::size_t end) {
+        if (current) current->Defer(source, valuesFrom, end);
+    };
     for (++i; i < lines.size(); ++i) {
-        const std::size_t first = i;
-        std::string line(TrimmedBlanks(lines[i]));
+        const std::string_view line = TrimmedBlanks(lines[i]);
         if (line.empty() || line[0] == ';') continue;
-        if (line[0] == '[' && line.back() == ']' && line.size() >= 3) {
-            std::string path = line.substr(1, line.size() - 2);
+        if (IsKeyLine(line)) {
+            endValues(i);
+            const std::string path(line.substr(1, line.size() - 2));
             orphaned = false;
             if (path[0] == '-') {
                 EraseKey(path.substr(1));
@@ -227,31 +309,20 @@ bool TRegistryData::Parse(const std::string& input) {
                 skipping = true;
             } else {
                 current = &CreateKey(path);
+                valuesFrom = i + 1;
                 skipping = false;
             }
             continue;
         }
-        TRegValue value;
-        bool deletion = false;
-        const bool readable = line[0] != '[' && !orphaned && (current || skipping) &&
-                              ParseValue(line, lines, i, value, deletion);
-        if (!readable) {
-            // Kept as it stands, as regedit keeps what it does not know.
+        if (!current && !skipping) { // before the first key: kept as it stands
             if (line[0] == '[') orphaned = true;
-            if (skipping) continue;
-            std::string raw;
-            for (std::size_t k = first; k <= i && k < lines.size(); ++k) {
-                if (k != first) raw += "\r\n";
-                raw += lines[k];
-            }
-            if (current) current->Add(TRegValue{{}, TRegValue::Kind::Unreadable, {}, 0, raw});
-            else preamble_.push_back(raw);
+            preamble_.emplace_back(lines[i]);
             continue;
         }
-        if (skipping) continue;
-        if (deletion) current->Erase(value.name);
-        else current->Set(std::move(value));
+        if (line[0] == '[') orphaned = true;
+        else if (!orphaned && line.back() == '\\') SkipContinuation(lines, i); // its lines are no key lines
     }
+    endValues(lines.size());
     return true;
 }
 
@@ -363,7 +434,7 @@ TRegistryFileStore::TRegistryFileStore(std::string filePath, std::string rootKey
     } catch (const EStoreError& e) {
         std::cerr << e.what() << "\n";
     }
-    if (exists && !data_.Parse(text)) {
+    if (exists && !data_.Parse(std::move(text))) {
         damaged_ = true;
         KeepAsideDamaged(filePath_);
     }
@@ -375,6 +446,20 @@ TRegistryFileStore::~TRegistryFileStore() {
     } catch (const EStoreError& e) {
         std::cerr << e.what() << "\n";
     }
+}
+
+TRegKey* TRegistryStore::KeyOf(const std::string& section) {
+    if (!lastKnown_ || section != lastSection_) {
+        lastSection_ = section;
+        lastKey_ = data_.FindKey(KeyPath(section));
+        lastKnown_ = true;
+    }
+    return lastKey_;
+}
+
+void TRegistryStore::Write(Change change) {
+    lastKnown_ = false; // keys may come or go
+    Record(std::move(change));
 }
 
 std::string TRegistryStore::KeyPath(const std::string& section) const {
@@ -443,7 +528,7 @@ void TRegistryFileStore::Close() {
     TRegistryData onDisk;
     std::string text;
     if (ReadWholeFile(filePath_, text)) {
-        if (!onDisk.Parse(text)) {
+        if (!onDisk.Parse(std::move(text))) {
             // Damaged since we read it: keep it aside and write what we hold.
             KeepAsideDamaged(filePath_);
             onDisk = data_;
@@ -459,7 +544,7 @@ void TRegistryFileStore::Close() {
 
 std::string TRegistryStore::ReadString(const std::string& section, const std::string& name,
                                            const std::string& def) {
-    TRegKey* key = data_.FindKey(KeyPath(section));
+    TRegKey* key = KeyOf(section);
     TRegValue* v = key ? key->Find(name) : nullptr;
     if (!v || v->kind != TRegValue::Kind::String) return def;
     return v->text;
@@ -467,7 +552,7 @@ std::string TRegistryStore::ReadString(const std::string& section, const std::st
 
 std::int32_t TRegistryStore::ReadInteger(const std::string& section, const std::string& name,
                                              std::int32_t def) {
-    TRegKey* key = data_.FindKey(KeyPath(section));
+    TRegKey* key = KeyOf(section);
     TRegValue* v = key ? key->Find(name) : nullptr;
     if (!v) return def;
     switch (v->kind) {
@@ -498,13 +583,13 @@ void CheckChangeable(const std::string& section) {
 void TRegistryStore::WriteString(const std::string& section, const std::string& name,
                                      const std::string& value) {
     CheckChangeable(section);
-    Record({Change::Op::WriteString, KeyPath(section), name, value, 0});
+    Write({Change::Op::WriteString, KeyPath(section), name, value, 0});
 }
 
 void TRegistryStore::WriteInteger(const std::string& section, const std::string& name,
                                       std::int32_t value) {
     CheckChangeable(section);
-    Record({Change::Op::WriteInteger, KeyPath(section), name, {}, value});
+    Write({Change::Op::WriteInteger, KeyPath(section), name, {}, value});
 }
 
 bool TRegistryStore::SectionExists(const std::string& section) {
@@ -512,23 +597,23 @@ bool TRegistryStore::SectionExists(const std::string& section) {
 }
 
 bool TRegistryStore::ValueExists(const std::string& section, const std::string& name) {
-    TRegKey* key = data_.FindKey(KeyPath(section));
+    TRegKey* key = KeyOf(section);
     return key && key->Find(name);
 }
 
 void TRegistryStore::EraseSection(const std::string& section) {
     CheckChangeable(section);
-    Record({Change::Op::EraseSection, KeyPath(section), {}, {}, 0});
+    Write({Change::Op::EraseSection, KeyPath(section), {}, {}, 0});
 }
 
 void TRegistryStore::DeleteValue(const std::string& section, const std::string& name) {
     CheckChangeable(section);
-    Record({Change::Op::DeleteValue, KeyPath(section), name, {}, 0});
+    Write({Change::Op::DeleteValue, KeyPath(section), name, {}, 0});
 }
 
 std::vector<std::string> TRegistryStore::ReadValueNames(const std::string& section) {
     std::vector<std::string> names;
-    if (TRegKey* key = data_.FindKey(KeyPath(section)))
+    if (TRegKey* key = KeyOf(section))
         for (const auto& v : key->Values())
             if (v.kind != TRegValue::Kind::Unreadable) names.push_back(v.name);
     return names;

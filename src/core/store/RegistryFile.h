@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <map>
+#include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +22,12 @@ struct TRegValue {
     std::string raw;         // Other: the text after '=', kept as read; Unreadable: the lines
 };
 
+// A file's text and its lines, shared by the keys whose values are not read yet.
+struct TRegText {
+    std::string text;
+    std::vector<std::string_view> lines; // views into text
+};
+
 class TRegKey {
 public:
     TRegKey(std::string path, std::uint64_t order) : path(std::move(path)), order(order) {}
@@ -27,16 +35,23 @@ public:
     std::string path;    // full path, e.g. HKEY_CURRENT_USER\Software\...
     std::uint64_t order; // keys are written in the order they were made
 
-    const std::vector<TRegValue>& Values() const { return values_; }
+    const std::vector<TRegValue>& Values() const;
     TRegValue* Find(const std::string& name); // never an unreadable line
     TRegValue& Add(TRegValue value);          // at the end; a readable one must be new
     void Set(TRegValue value);                // a readable one: replaces the value of its name, or is added
     bool Erase(const std::string& name);      // the readable value of the name
 
+    // The file's lines [begin, end) hold values of this key, read when first asked for:
+    // a start reads only the keys it uses of a file with thousands.
+    void Defer(std::shared_ptr<const TRegText> text, std::size_t begin, std::size_t end);
+
 private:
+    void ReadDeferred() const;
     void Reindex();
-    std::vector<TRegValue> values_;
-    std::unordered_map<std::string, std::size_t> index_; // folded name: its readable value
+    mutable std::vector<TRegValue> values_;
+    mutable std::unordered_map<std::string, std::size_t> index_; // folded name: its readable value
+    mutable std::shared_ptr<const TRegText> text_;
+    mutable std::vector<std::pair<std::size_t, std::size_t>> unread_;
 };
 
 // The keys of one file in file order. Paths and names compare
@@ -45,7 +60,7 @@ class TRegistryData {
 public:
     // False when the text is not a REGEDIT4 file at all; the data is then empty.
     // Lines that cannot be read are skipped and kept for writing back.
-    bool Parse(const std::string& text);
+    bool Parse(std::string text);
     std::string Serialize() const;
 
     TRegKey* FindKey(const std::string& path);
@@ -102,7 +117,13 @@ protected:
 
 private:
     std::string KeyPath(const std::string& section) const;
+    // The key of a section; the last one found is kept, as a list is read from one section.
+    TRegKey* KeyOf(const std::string& section);
+    void Write(Change change);
     std::string root_;
+    std::string lastSection_;
+    TRegKey* lastKey_ = nullptr;
+    bool lastKnown_ = false;
 };
 
 // A store on one registry file below one root key. Opening reads the file;

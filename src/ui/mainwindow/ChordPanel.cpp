@@ -5,6 +5,8 @@
 
 #include <QComboBox>
 
+#include <utility>
+
 namespace {
 constexpr int BuiltInChords = static_cast<int>(TChord::chCustom);
 } // namespace
@@ -35,10 +37,15 @@ void TChordPanel::RefillChordBox() {
     if (!ChordChosen(target)) keyboard_->SetChord(static_cast<TChord>(target));
 }
 
-void TChordPanel::ReloadChords() {
-    auto store = openSettings_();
-    chordList_.LoadFrom(*store, false);
+void TChordPanel::LoadChords(TIniStore& store) {
+    chordList_.LoadFrom(store, false);
+    chordsLoaded_ = true;
     RefillChordBox();
+    if (const auto pending = std::exchange(pendingCustom_, std::nullopt)) RestoreCustomChord(*pending);
+}
+
+void TChordPanel::ReloadChords() {
+    if (auto store = openSettings_()) LoadChords(*store);
 }
 
 bool TChordPanel::ChordChosen(int index) {
@@ -56,6 +63,10 @@ bool TChordPanel::ChordChosen(int index) {
 }
 
 void TChordPanel::RestoreCustomChord(int index) {
+    if (!chordsLoaded_) {
+        pendingCustom_ = index;
+        return;
+    }
     if (index >= chordList_.Count()) index = 0;
     if (index >= 0 && index < chordList_.Count() && CBChord->count() > index + BuiltInChords) {
         CBChord->setCurrentIndex(index + BuiltInChords);

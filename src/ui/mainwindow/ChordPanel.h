@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class TPianoKeyboard;
@@ -25,13 +26,17 @@ public:
                 TSettingsOpener openSettings);
 
     TChordList& Chords() { return chordList_; }
-    int CustomChord() const { return customChord_; }
+    int CustomChord() const { return pendingCustom_.value_or(customChord_); }
+    // The custom chords from a store into the list and the chord box; a custom
+    // chord restored before they were there is put back now.
+    void LoadChords(TIniStore& store);
     // Reloads the custom chords from the settings and refills the chord box.
     void ReloadChords();
     void RefillChordBox();
     // A custom chord chosen in the box; false for a built-in one, which is not its to play.
     bool ChordChosen(int index);
-    // The stored custom chord in use, or chord 0, or no chord when neither exists.
+    // The stored custom chord in use, or chord 0, or no chord when neither exists;
+    // kept until the chords are loaded.
     void RestoreCustomChord(int index);
     // A played note on reaches a visible chord editor.
     void TellChordEditor(const TShortMessage& m);
@@ -50,4 +55,6 @@ private:
     QPointer<TTransposeDialog> transposeForm_;
     TChordList chordList_;
     int customChord_ = 0;
+    bool chordsLoaded_ = false;
+    std::optional<int> pendingCustom_;
 };

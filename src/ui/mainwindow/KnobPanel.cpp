@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <algorithm>
+
 namespace {
 
 TKnobLabel* KnobRowLabel(QWidget* parent, int left, int top, int width) {
@@ -66,6 +68,7 @@ void TKnobPanel::ReflectController(int controller, int value) {
 void TKnobPanel::CreateKnobsMenu(QMenuBar* bar) {
     KnobsItem = bar->addMenu("&Knobs");
     PresetsItem = KnobsItem->addMenu("&Presets");
+    connect(PresetsItem, &QMenu::aboutToShow, this, &TKnobPanel::BuildPresetsMenu);
     QMenu* snapshots = KnobsItem->addMenu("&Snapshots");
     for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) {
         QAction* recall = snapshots->addAction(QString::fromStdString(TKnobSnapshots::DefaultCaption(slot)));
@@ -113,7 +116,14 @@ void TKnobPanel::UseKnobs(const TKnobList& knobs) {
 void TKnobPanel::RefreshPresetsMenu(TIniStore& root) {
     presetNames_ = KnobPresets::MenuNames(root);
     knobPreset_ = KnobPresets::AfterRefresh(knobPreset_, presetNames_);
+    qDeleteAll(PresetsItem->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
     PresetsItem->clear();
+    presetsBuilt_ = false; // thousands of presets are common: the items are made when the menu opens
+}
+
+void TKnobPanel::BuildPresetsMenu() {
+    if (presetsBuilt_) return;
+    presetsBuilt_ = true;
     auto* group = new QActionGroup(PresetsItem);
     for (const std::string& name : presetNames_) {
         QAction* item = PresetsItem->addAction(QString::fromStdString(name).replace('&', "&&"));
@@ -122,12 +132,17 @@ void TKnobPanel::RefreshPresetsMenu(TIniStore& root) {
         item->setChecked(name == knobPreset_);
         group->addAction(item);
     }
-    // One connection for the whole menu: thousands of presets are common.
+    // One connection for the whole menu.
     connect(group, &QActionGroup::triggered, this, [this](QAction* item) {
         // A radio item is checked before it reports: compare with the name in use.
         const std::string name = item->data().toString().toStdString();
         if (name != knobPreset_) SelectKnobPreset(name);
     });
+}
+
+QList<QAction*> TKnobPanel::PresetItems() {
+    BuildPresetsMenu();
+    return PresetsItem->actions();
 }
 
 void TKnobPanel::SelectKnobPreset(const std::string& name) {
@@ -183,8 +198,12 @@ int TKnobPanel::LoadSnapshots(TIniStore& store) {
 }
 
 std::string TKnobPanel::SaveKnobPresetChoice(TIniStore& store) {
-    for (const QAction* item : PresetsItem->actions())
-        if (item->isChecked()) return item->data().toString().toStdString();
+    if (!presetsBuilt_) { // the menu would check the preset in use
+        if (std::find(presetNames_.begin(), presetNames_.end(), knobPreset_) != presetNames_.end()) return knobPreset_;
+    } else {
+        for (const QAction* item : PresetsItem->actions())
+            if (item->isChecked()) return item->data().toString().toStdString();
+    }
     // Knobs set up by hand come back at the next start as a preset of their own,
     // kept in the registry also when the settings go to an export file.
     if (store.IsRegistry()) {

@@ -58,8 +58,10 @@ public:
     // Makes the named preset current and loads it (or the Volume knob for "Default").
     void SelectKnobPreset(const std::string& name);
     void SelectKnobPreset(TIniStore& root, const std::string& name);
-    // Rebuilds the Presets menu from the stored presets.
+    // Reads the stored presets' names again; the Presets menu shows them when it next opens.
     void RefreshPresetsMenu(TIniStore& root);
+    // The Presets menu's items as it would show them now.
+    QList<QAction*> PresetItems();
     // The checked preset's name, or "Current" with the knobs saved under it.
     std::string SaveKnobPresetChoice(TIniStore& store);
 
@@ -73,6 +75,7 @@ private:
     void CreateKnobRow(QWidget* form);
     void CreateKnobsMenu(QMenuBar* bar);
     void ShowSnapshot(int slot);
+    void BuildPresetsMenu();
 
     TInstrument& instrument_;
     TPianoKeyboard* keyboard_;
@@ -82,5 +85,6 @@ private:
     QPointer<TKnobEditorDialog> knobEditor_;
     std::string knobPreset_ = "Default";
     std::vector<std::string> presetNames_;
+    bool presetsBuilt_ = false;
     TKnobSnapshots snapshots_;
 };

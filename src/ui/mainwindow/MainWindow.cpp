@@ -115,8 +115,6 @@ void TMainWindow::showEvent(QShowEvent* event) {
 void TMainWindow::FormShow() {
     settings_ = names_.OpenRegistryStore();
     TIniStore& store = *settings_;
-    chordPanel_->Chords().LoadFrom(store, false);
-    chordPanel_->RefillChordBox();
     LoadSettings(store);
     knobPanel_->RefreshPresetsMenu(store);
     knobPanel_->SelectKnobPreset(store, knobPanel_->KnobPreset());
@@ -143,6 +141,8 @@ bool TMainWindow::event(QEvent* event) {
 
 void TMainWindow::DeferredStart() {
     if (stage_ != TStage::Shown) return;
+    // Thousands of custom chords are common: they come once the window is on screen.
+    chordPanel_->LoadChords(*settings_);
     repaint();
     SetStatusText(0, "Reading patch list...");
     statusBar()->repaint();

@@ -355,6 +355,48 @@ TEST(RegistryDataTest, UnreadableLinesRoundTripInPlace) {
                                 "\"Y\"=dword:00000002\r\n\r\n");
 }
 
+// Each key's values are read when it is first used, from the lines between
+// its key line and the next: key lines must be found exactly where reading
+// the values in order would find them.
+struct KeyLinesCase {
+    const char* text;
+    std::vector<std::string> keys;   // the keys there, in file order
+    const char* key;                 // one of them
+    std::vector<std::string> values; // its readable values' names, in order
+};
+
+class KeyLinesTest : public ::testing::TestWithParam<KeyLinesCase> {};
+
+TEST_P(KeyLinesTest, AreWhereReadingInOrderFindsThem) {
+    const KeyLinesCase& c = GetParam();
+    TRegistryData data;
+    ASSERT_TRUE(data.Parse(c.text));
+    std::vector<std::string> keys;
+    for (const std::string& name : data.Subkeys("R")) keys.push_back(name);
+    EXPECT_EQ(keys, c.keys);
+    TRegKey* key = data.FindKey(std::string("R\\") + c.key);
+    ASSERT_NE(key, nullptr);
+    std::vector<std::string> values;
+    for (const TRegValue& v : key->Values())
+        if (v.kind != TRegValue::Kind::Unreadable) values.push_back(v.name);
+    EXPECT_EQ(values, c.values);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, KeyLinesTest,
+    ::testing::Values(
+        // A hex value runs on over a line that looks like a key line.
+        KeyLinesCase{"REGEDIT4\n[R\\K]\n\"Bin\"=hex:01,\\\n[R\\X]\n\"Y\"=\"1\"\n", {"K"}, "K", {"Bin", "Y"}},
+        // So it does inside a deleted key's block, whose lines are all dropped.
+        KeyLinesCase{"REGEDIT4\n[R\\K]\n[-R\\D]\n\"Bin\"=hex:01,\\\n[R\\X]\n\"Y\"=\"1\"\n", {"K"}, "K", {}},
+        // Below a broken key line nothing runs on: the next key line is one.
+        KeyLinesCase{"REGEDIT4\n[R\\K]\n[broken\n\"Bin\"=hex:01,\\\n[R\\X]\n\"Y\"=\"1\"\n", {"K", "X"}, "X", {"Y"}},
+        // A key met twice reads both blocks in order; a deletion in the second takes a value of the first.
+        KeyLinesCase{"REGEDIT4\n[R\\K]\n\"a\"=\"1\"\n\"b\"=\"1\"\n[R\\L]\n\"x\"=\"2\"\n[R\\K]\n\"a\"=-\n\"c\"=\"3\"\n",
+                     {"K", "L"}, "K", {"b", "c"}},
+        // A key deleted and made again keeps only what follows.
+        KeyLinesCase{"REGEDIT4\n[R\\K]\n\"a\"=\"1\"\n[-R\\K]\n[R\\K]\n\"b\"=\"2\"\n", {"K"}, "K", {"b"}}));
+
 TEST(RegistryDataTest, ParseThenSerializeIsStable) {
     TRegistryData data;
     ASSERT_TRUE(data.Parse("REGEDIT4\n; comment\n[HKEY_CURRENT_USER\\A]\n@=\"d\"\n\"x\"=dword:1\n"

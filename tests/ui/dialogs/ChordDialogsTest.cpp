@@ -116,6 +116,28 @@ TEST_F(ChordDialogsTest, AStoredCustomChordBeyondTheListFallsBack) {
     }
 }
 
+// Thousands of custom chords are common: they are read once the window is on
+// screen. A window closed before that keeps the stored custom chord.
+TEST_F(ChordDialogsTest, TheChordsComeAfterTheWindowShowsAndAnEarlyCloseKeepsTheChoice) {
+    StoreSettings([](TIniStore& s) {
+        s.WriteString("Chords", "Name1", "Sus4"), s.WriteString("Chords", "Chord1", "3C0507");
+        s.WriteString("Chords", "Name2", "Octaves"), s.WriteString("Chords", "Chord2", "3C0C18");
+        s.WriteInteger("Keyboard", "Chord", 8);
+        s.WriteInteger("KeyboardForm", "CustomChord", 1);
+    });
+    {
+        TMainWindow early(names, out, in);
+        early.show(); // no events: closed before its deferred start
+        EXPECT_EQ(early.ChordPanel().CustomChord(), 1);
+        early.close();
+    }
+    EXPECT_NE(SettingsText().find("\"CustomChord\"=dword:00000001"), std::string::npos);
+    auto w = Start();
+    EXPECT_EQ(w->CBChord->currentText(), "Octaves");
+    EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
+    w->close();
+}
+
 TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAddedNote) {
     auto w = Start();
     w->ChordEditorItem->trigger();

@@ -50,7 +50,7 @@ protected:
         return items;
     }
     static QAction* PresetItem(TMainWindow& w, const QString& name) {
-        for (QAction* a : w.KnobPanel().PresetsItem->actions())
+        for (QAction* a : w.KnobPanel().PresetItems())
             if (a->data().toString() == name) return a;
         return nullptr;
     }

@@ -113,7 +113,7 @@ TEST_F(ExportImportTest, KnobPresetsAlwaysAskAndOverwriteLeavesTheFilesPresets) 
     WriteFile(dir.File("presets.ini"), "[B]\r\nCaption1=new B\r\nDisplayMode1=0\r\nDefaultValue1=5\r\nIUser1=10\r\n"
                                        "[C]\r\nCaption1=new C\r\nDisplayMode1=0\r\nDefaultValue1=5\r\nIUser1=11\r\n");
     auto w = Start();
-    for (QAction* a : w->KnobPanel().PresetsItem->actions())
+    for (QAction* a : w->KnobPanel().PresetItems())
         if (a->data().toString() == "B") a->trigger();
     bool addWasChecked = false;
     const auto asked = Run(*w, ExportImport::KnobPresets, true,
@@ -123,7 +123,7 @@ TEST_F(ExportImportTest, KnobPresetsAlwaysAskAndOverwriteLeavesTheFilesPresets) 
     EXPECT_EQ(asked[2], "2 knob presets loaded successfully.");
     EXPECT_TRUE(addWasChecked) << "the first time offers adding";
     std::vector<QString> menu;
-    for (QAction* a : w->KnobPanel().PresetsItem->actions()) menu.push_back(a->data().toString());
+    for (QAction* a : w->KnobPanel().PresetItems()) menu.push_back(a->data().toString());
     EXPECT_EQ(menu, (std::vector<QString>{"B", "C", "Default"}));
     // The row shows the imported version of its preset.
     EXPECT_EQ(w->KnobPanel().KnobPreset(), "B");

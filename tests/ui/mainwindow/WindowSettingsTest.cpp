@@ -95,7 +95,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
         w->SetMouseWheelController(74);
         w->Instrument().MouseWheelSensitivity = 9;
-        for (QAction* a : w->KnobPanel().PresetsItem->actions())
+        for (QAction* a : w->KnobPanel().PresetItems())
             if (a->data().toString() == "Filter") a->trigger();
         emit w->CBChord->activated(9); // the second custom chord
         w->ExportImportCommands().DialogFlags() = {true, false, true, false, false, true, false, true};
