@@ -170,7 +170,6 @@ bool ParseValue(std::string_view line, const std::vector<std::string_view>& line
     return false;
 }
 
-
 bool IsKeyLine(std::string_view line) { return line.size() >= 3 && line[0] == '[' && line.back() == ']'; }
 
 // Moves i past the lines that continue the value starting at line i, as reading it would.
