@@ -242,5 +242,6 @@ void TJackClient::Registration(jack_port_id_t, int, void* arg) {
 
 void TJackClient::Connection(jack_port_id_t, jack_port_id_t, int, void* arg) {
     auto* self = static_cast<TJackClient*>(arg);
+    self->changed_.store(true); // the users hear of connections too: who listens to a port matters
     Uncancelled([self] { self->window_->Post(TMessageWindow::DataMessage); });
 }

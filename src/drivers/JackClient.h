@@ -28,7 +28,8 @@
 class TJackClient {
 public:
     // A driver using the client: called each cycle on the server's thread, and
-    // on the GUI thread when ports came or went or the server left or returned.
+    // on the GUI thread when ports came, went or were connected, or the server
+    // left or returned.
     struct TUser {
         void (*process)(jack_nframes_t frames, void* owner) = nullptr;
         void* owner = nullptr;

@@ -201,6 +201,12 @@ MMRESULT JackMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& produ
 
 bool JackMidiOutDriver::HasMapper() { return impl_->jack.Client() != nullptr; }
 
+int JackMidiOutDriver::Listeners(MidiHandle handle) {
+    Impl::Port* p = impl_->open.Find(handle);
+    if (!p || !impl_->jack.Alive(p->generation)) return -1;
+    return jack_port_connected(p->port);
+}
+
 MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
     handle = 0;
     jack_client_t* client = impl_->jack.Client();

@@ -29,6 +29,7 @@ public:
     MMRESULT Reset(MidiHandle handle) override;
     MMRESULT Close(MidiHandle handle) override;
     bool HasMapper() override;
+    int Listeners(MidiHandle handle) override;
 
     struct Impl;
 

@@ -30,6 +30,7 @@ public:
     MMRESULT Close(MidiHandle handle) override;
     MMRESULT GetErrorText(MMRESULT code, std::string& text) override;
     bool HasMapper() override { return system_.HasMapper(); }
+    int Listeners(MidiHandle handle) override { return handle == SynthHandle() ? -1 : system_.Listeners(handle); }
 
     TBuiltInSynth* Synth() const { return synth_.get(); } // while open
 

@@ -31,6 +31,7 @@ public:
     MMRESULT Close(MidiHandle handle) override { return Real().Close(handle); }
     MMRESULT GetErrorText(MMRESULT code, std::string& text) override { return Real().GetErrorText(code, text); }
     bool HasMapper() override { return Real().HasMapper(); }
+    int Listeners(MidiHandle handle) override { return Real().Listeners(handle); }
 
 private:
     MidiOutDriver& Real();

@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <chrono>
 #include <thread>
@@ -171,6 +172,34 @@ TEST_F(JackWindowTest, TheInputComesBackWithASourceThatActivatesLate) {
     }
     ASSERT_FALSE(got.empty()) << "the input was not connected once its source became active";
     EXPECT_EQ(got[0], (Message{0x90, 62, 80}));
+}
+
+// Nobody listening to the program's own port is a common cause of silence:
+// said once, taken back while a listener is there, said again when it left.
+TEST_F(JackWindowTest, APortWithoutAListenerIsToldAsListenersComeAndGo) {
+    const QString hint = QString::fromStdString("Nothing is connected to " + names.Program +
+                                                ". Connect a synthesizer to it, or choose Midi Out > Built-in Synthesizer.");
+    const std::string own = names.Program + ":" + names.Program;
+    auto waitFor = [this](const std::function<bool()>& done) {
+        for (int i = 0; i < 100 && !done(); ++i) Wait(20);
+        return done();
+    };
+    ASSERT_EQ(jack_port_connected_to(jack_port_by_name(sink->Client(), own.c_str()), sink->PortName().c_str()), 1);
+    EXPECT_TRUE(waitFor([&] { return window->StatusText(0) != hint; })) << "told while a listener is there";
+    for (int round = 0; round < 2; ++round) {
+        jack_disconnect(sink->Client(), own.c_str(), sink->PortName().c_str());
+        EXPECT_TRUE(waitFor([&] { return window->StatusText(0) == hint; })) << "not told in round " << round;
+        ASSERT_EQ(jack_connect(sink->Client(), own.c_str(), sink->PortName().c_str()), 0);
+        EXPECT_TRUE(waitFor([&] { return window->StatusText(0) != hint; })) << "not taken back in round " << round;
+    }
+    // Another output chosen: nobody listening to the program's own port is no news.
+    QAction* other = nullptr;
+    for (QAction* a : window->DeviceMenus().MidiOutItem->actions())
+        if (a->text().toStdString() == sink->PortName()) other = a;
+    ASSERT_NE(other, nullptr);
+    other->trigger();
+    Wait(200);
+    EXPECT_NE(window->StatusText(0), hint);
 }
 
 // The program's own ports are no devices: listening to its own output with

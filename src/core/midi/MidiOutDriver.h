@@ -71,6 +71,9 @@ public:
     // Whether the mapper (device -1) can be opened. The system's mapper exists
     // when devices do; a backend that makes its own port has one regardless.
     virtual bool HasMapper() { return GetNumDevs() > 0; }
+    // How many other ports take what the handle's port sends, on a backend
+    // that makes a port of its own for it; -1 where that cannot be told.
+    virtual int Listeners(MidiHandle) { return -1; }
 
     // GUI thread: ports appeared or disappeared, or the system went away.
     // Drivers that cannot tell leave it uncalled; their lists are read afresh

@@ -54,6 +54,8 @@ public:
     bool IsClosed() const { return closed_; }
     bool Holds(MidiHandle handle) const { return !closed_ && handle == handle_; }
     void SendShortMsg(const TShortMessage& message);
+    // Ports taking what this one sends, where the system can tell; -1 when closed.
+    int Listeners() const { return closed_ ? -1 : driver_.Listeners(handle_); }
 
 
 private:

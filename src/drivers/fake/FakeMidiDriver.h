@@ -25,6 +25,7 @@ public:
     MMRESULT closeResult = MMSYSERR_NOERROR;
     std::function<void(MidiHandle)> onClose; // runs before the handle closes
     bool mapperWithoutDevices = false;       // as a backend with a port of its own
+    int listeners = -1;                      // of every open handle; -1: the system cannot tell
 
     std::vector<std::string> calls;     // "caps 0", "open -1", "send", "reset", "close"
     int listings = 0;                   // calls that ask the system for its devices
@@ -41,6 +42,7 @@ public:
         ++listings;
         return mapperWithoutDevices || !devices.empty();
     }
+    int Listeners(MidiHandle handle) override { return openHandles.count(handle) ? listeners : -1; }
 
 private:
     MidiHandle nextHandle_ = 0x100;

@@ -7,7 +7,7 @@
 
 TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in,
                            TPianoKeyboard* keyboard, const TProgramNames& names, TServices services)
-    : QObject(bar), window_(bar->window()), services_(std::move(services)) {
+    : QObject(bar), window_(bar->window()), services_(std::move(services)), program_(names.Program) {
     MidiInItem = bar->addMenu("Midi &In");
     MidiOutItem = bar->addMenu("Midi &Out");
     MidiInMenu1 = new TMidiInMenu(instrument.Input(), in, this);
@@ -25,6 +25,7 @@ TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver
         keyboard->ReleaseThruNotes();
         keyboard->ClearExternalMarks();
     };
+    MidiOutMenu1->OnRefreshed = [this](TMidiMenuBase*) { SayIfNothingListens(); };
     MidiOutMenu1->OnBeforeClose = [keyboard](TMidiMenuBase*) {
         keyboard->ReleaseThruNotes();
         keyboard->ReleaseAll();
@@ -39,6 +40,17 @@ void TDeviceMenus::Start() {
     MidiInMenu1->LoadFromRegPath();
     MidiOutMenu1->LoadFromRegPath();
     errorsInBox_ = false;
+    started_ = true;
+    SayIfNothingListens(); // after the start's own messages
+}
+
+void TDeviceMenus::SayIfNothingListens() {
+    if (!started_) return;
+    const std::string hint =
+        "Nothing is connected to " + program_ + ". Connect a synthesizer to it, or choose Midi Out > Built-in Synthesizer.";
+    const int listeners = MidiOutMenu1->Port().Listeners();
+    if (listenerHint_.ShouldSay(listeners)) services_.status(hint);
+    else if (listeners > 0 && services_.statusText && services_.statusText() == hint) services_.status({}); // no longer true
 }
 
 void TDeviceMenus::ShowError(const std::string& text) {

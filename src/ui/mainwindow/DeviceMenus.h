@@ -2,6 +2,7 @@
 // The "Midi In" and "Midi Out" menus over the instrument's ports: what is
 // received is read by the instrument, and notes end with the port that carried them.
 #include "instrument/Instrument.h"
+#include "midi/ListenerHint.h"
 #include "mainwindow/MidiDeviceMenu.h"
 #include "store/ProgramNames.h"
 
@@ -20,6 +21,7 @@ public:
     struct TServices {
         std::function<bool()> thru; // Options > Midi Thru
         std::function<void(const std::string&)> status;
+        std::function<std::string()> statusText;
     };
     TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in, TPianoKeyboard* keyboard,
                  const TProgramNames& names, TServices services);
@@ -36,8 +38,13 @@ public:
 
 private:
     void ShowError(const std::string& text);
+    // The program's own port waiting for a listener is a common cause of silence.
+    void SayIfNothingListens();
 
     QWidget* window_;
     TServices services_;
+    std::string program_;
+    TListenerHint listenerHint_;
+    bool started_ = false;
     bool errorsInBox_ = true;
 };

@@ -30,6 +30,7 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     TDeviceMenus::TServices deviceServices;
     deviceServices.thru = [this] { return MidiThru->isChecked(); };
     deviceServices.status = [this](const std::string& text) { SetStatusText(0, QString::fromStdString(text)); };
+    deviceServices.statusText = [this] { return StatusText(0).toStdString(); };
     deviceMenus_ = new TDeviceMenus(menuBar(), instrument_, midiOut, midiIn, Keyboard1, names_, std::move(deviceServices));
     TProgramPanel::TServices programServices;
     programServices.status = [this](int panel, const QString& text) { SetStatusText(panel, text); };

@@ -104,7 +104,10 @@ void TMidiMenuBase::RefreshDevices() {
     } catch (const std::exception&) {
         // A system that does not answer has no ports.
     }
-    if (names == deviceNames_ && mapper == mapperOffered_) return;
+    if (names == deviceNames_ && mapper == mapperOffered_) {
+        if (OnRefreshed) OnRefreshed(this);
+        return;
+    }
     deviceNames_ = std::move(names);
     mapperOffered_ = mapper;
     RebuildItems();
@@ -121,6 +124,7 @@ void TMidiMenuBase::RefreshDevices() {
         }
     }
     UpdateChecks();
+    if (OnRefreshed) OnRefreshed(this);
 }
 
 void TMidiMenuBase::CloseVanished() {

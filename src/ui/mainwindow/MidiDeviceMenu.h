@@ -33,6 +33,7 @@ public:
     using TNotifyEvent = std::function<void(TMidiMenuBase* sender)>;
     using TMidiStringEvent = std::function<void(TMidiMenuBase* sender, const std::string& err)>;
     TNotifyEvent OnAfterOpen, OnBeforeClose;
+    TNotifyEvent OnRefreshed; // the system's ports were read again
     TMidiStringEvent OnError, OnTextMessage;
     // Opens the per-user registry below a key; LoadFromRegPath reads nothing without it.
     TRegistryOpener OpenRegistry;
