@@ -94,13 +94,14 @@ public:
         jack.WaitOutsideProcess();
     }
     void Erase(MidiHandle handle) { ports_.erase(handle); }
-    void MakePendingLinks(TJackClient& jack) {
-        for (auto& [handle, port] : ports_)
-            if (port->link.pending && jack.Alive(port->generation)) port->link.Make(jack.Client());
-    }
     template <typename F>
     void ForEach(F f) {
         for (auto& [handle, port] : ports_) f(*port);
+    }
+    void MakePendingLinks(TJackClient& jack) {
+        ForEach([&jack](Port& port) {
+            if (port.link.pending && jack.Alive(port.generation)) port.link.Make(jack.Client());
+        });
     }
 
 private:

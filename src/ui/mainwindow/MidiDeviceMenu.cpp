@@ -104,10 +104,11 @@ void TMidiMenuBase::RefreshDevices() {
     } catch (const std::exception&) {
         // A system that does not answer has no ports.
     }
-    if (names == deviceNames_ && mapper == mapperOffered_) {
-        if (OnRefreshed) OnRefreshed(this);
-        return;
-    }
+    if (names != deviceNames_ || mapper != mapperOffered_) RenewItems(std::move(names), mapper);
+    if (OnRefreshed) OnRefreshed(this);
+}
+
+void TMidiMenuBase::RenewItems(std::vector<std::string> names, bool mapper) {
     deviceNames_ = std::move(names);
     mapperOffered_ = mapper;
     RebuildItems();
@@ -124,7 +125,6 @@ void TMidiMenuBase::RefreshDevices() {
         }
     }
     UpdateChecks();
-    if (OnRefreshed) OnRefreshed(this);
 }
 
 void TMidiMenuBase::CloseVanished() {

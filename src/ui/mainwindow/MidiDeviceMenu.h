@@ -75,6 +75,8 @@ protected:
     bool Locate(QAction* item, std::int32_t& id);
     bool IsOpenDevice(QAction* item) const;
     void RebuildItems();
+    // The items for a new list of the system's ports: a vanished device closes, a missing one opens.
+    void RenewItems(std::vector<std::string> names, bool mapper);
     void CloseVanished();
 
     QMenu* baseMenu_ = nullptr;
