@@ -44,5 +44,21 @@ TEST_F(PatchesE2ETest, PageDownChoosesTheNextPatchAndCtrlSpaceSilencesEveryChann
     EXPECT_NE(settings.find("\"Program\"=dword:00000002"), std::string::npos) << settings;
 }
 
+// A first start finds the General MIDI script beside the program and offers its names.
+TEST_F(ProgramE2ETest, AFirstStartOffersTheGeneralMidiNames) {
+    const std::size_t start = sink->Collect(0, 0).size();
+    // Patches > General MIDI > Piano > Acoustic Grand Piano, each the first item.
+    Keys("key --delay 300 alt+p Return Return Return");
+    const auto got = sink->Collect(start + 1, 8000);
+    ASSERT_GE(got.size(), start + 1) << "see " << dir.File("tonecast.log");
+    EXPECT_EQ(got[start], (Message{0xC0, 0})); // no bank: any General MIDI module plays it
+
+    StopProgram();
+    const std::string settings = ReadFile(SettingsFile());
+    EXPECT_NE(settings.find("General-MIDI.txt\"\r\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"Patch\"=\"General MIDI\\\\Piano\\\\Acoustic Grand Piano\""), std::string::npos)
+        << settings;
+}
+
 } // namespace
 } // namespace e2e

@@ -1,21 +1,12 @@
 #include "dialogs/HelpBoxes.h"
 
+#include "dialogs/ShippedFiles.h"
 #include "store/ProgramNames.h"
 #include "widgets/TonecastApplication.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
-
-QString ReadmePath() {
-    const QDir folder(QCoreApplication::applicationDirPath());
-    const QString beside = folder.filePath("Readme.txt");
-    const QString installed = folder.filePath("../share/doc/tonecast/Readme.txt");
-    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : QFileInfo(installed).canonicalFilePath();
-}
 
 void ShowReadme(QWidget* parent) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ReadmePath())))

@@ -6,8 +6,6 @@
 
 class QWidget;
 
-// Beside the program, or where an installation keeps documents.
-QString ReadmePath();
 // Opens the Readme; a box says so when nothing could show it.
 void ShowReadme(QWidget* parent);
 // Name, version and maker, then the details one fact per line, then Qt's version.

@@ -4,6 +4,7 @@
 
 #include "dialogs/WindowPlacement.h"
 #include "dialogs/FolderPicker.h"
+#include "dialogs/ShippedFiles.h"
 #include "patches/PatchScriptDescription.h"
 
 #include <QApplication>
@@ -133,7 +134,7 @@ TPatchSetChooserDialog::TPatchSetChooserDialog(QWidget* mainWindow, std::functio
         ClearSelection();
     });
     connect(CBFileType, &QComboBox::currentIndexChanged, this, &TPatchSetChooserDialog::FileTypeChanged);
-    connect(BHome, &QPushButton::clicked, this, [this] { SetDirectory(QApplication::applicationDirPath()); });
+    connect(BHome, &QPushButton::clicked, this, [this] { SetDirectory(ShippedPatchScriptFolder()); });
     connect(BDir, &QToolButton::clicked, this, [this] {
         PathDialog1->SetDirectory(Directory());
         if (PathDialog1->Execute()) SetDirectory(PathDialog1->Directory());
@@ -270,10 +271,10 @@ void TPatchSetChooserDialog::showEvent(QShowEvent* event) {
             remembered = QString::fromStdString(section.Read(Folder));
         }
         // Never the folder the program happened to be started from: the remembered
-        // folder, else the current script's, else home, else the program's own.
+        // folder, else the current script's, else home, else the shipped scripts'.
         const QString script = currentScript_ ? QString::fromStdString(currentScript_()) : QString();
         for (const QString& folder : {remembered, script.isEmpty() ? QString() : QFileInfo(script).absolutePath(),
-                                      QDir::homePath(), QApplication::applicationDirPath()}) {
+                                      QDir::homePath(), ShippedPatchScriptFolder()}) {
             if (folder.isEmpty() || !QFileInfo(folder).isDir()) continue;
             SetDirectory(folder);
             break;

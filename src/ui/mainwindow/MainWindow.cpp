@@ -2,6 +2,7 @@
 
 #include "dialogs/PatchSetChooserDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "dialogs/ShippedFiles.h"
 #include "patches/PatchSet.h"
 #include "widgets/ImageStripControl.h"
 #include "widgets/KnobRow.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
@@ -149,7 +151,10 @@ void TMainWindow::DeferredStart() {
     {
         auto store = names_.OpenRegistryStore();
         const TSettingsSection section(*store, MainWindowSettings::Section);
-        const std::string script = section.Read(MainWindowSettings::PatchScript);
+        std::string script = section.Read(MainWindowSettings::PatchScript);
+        // A first start offers the General MIDI names at once.
+        if (script.empty() && firstTime_ && QFileInfo::exists(GeneralMidiScript()))
+            script = GeneralMidiScript().toStdString();
         if (!script.empty() && !programPanel_->ApplyPatchSet(script) && instrument_.PatchSet())
             programPanel_->SelectPatch(instrument_.PatchSet()->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
     }

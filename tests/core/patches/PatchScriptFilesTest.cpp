@@ -48,6 +48,38 @@ TEST(PatchScriptFilesTest, SpotChecks) {
     EXPECT_EQ(header->ModeCount(), 0u);
 }
 
+// Our own script: every General MIDI program once, in its family of eight, and
+// every drum kit on channel 10 with the names of keys 35 to 81 and no others.
+TEST(PatchScriptFilesTest, TheShippedGeneralMidiScriptNamesEveryProgramAndDrumKey) {
+    TWarnings warnings;
+    auto gm = LoadPatchList(TONECAST_SHIPPED_DATA "/patchscripts/General-MIDI.txt", &warnings);
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    EXPECT_EQ(CountPatchList(*gm), (TPatchSetCounts{2, 16, 137, 423}));
+    const TPatchModeGroup& melodic = *gm->Mode(0);
+    EXPECT_EQ(melodic.MidiChannel(), -1);
+    int expected = 0;
+    for (std::size_t g = 0; g < melodic.GroupCount(); ++g) {
+        ASSERT_EQ(melodic.Group(g)->ProgramCount(), 8u) << melodic.Group(g)->Name();
+        for (std::size_t p = 0; p < 8; ++p, ++expected) {
+            const TPatchProgram& program = *melodic.Group(g)->Program(p);
+            EXPECT_EQ(program.Program(), expected) << program.Name();
+            EXPECT_EQ(program.MSB(), -1);
+            EXPECT_EQ(program.LSB(), -1);
+        }
+    }
+    EXPECT_EQ(gm->FindProgram("General MIDI\\Piano\\Acoustic Grand Piano")->Program(), 0);
+    EXPECT_EQ(gm->FindProgram("General MIDI\\Sound Effects\\Gunshot")->Program(), 127);
+    const TPatchModeGroup& drums = *gm->Mode(1);
+    EXPECT_EQ(drums.MidiChannel(), 9);
+    for (std::size_t k = 0; k < drums.ProgramCount(); ++k) {
+        const TKeyNames* names = drums.Program(k)->KeyNames();
+        ASSERT_NE(names, nullptr) << drums.Program(k)->Name();
+        for (int key = 0; key < 128; ++key) EXPECT_EQ((*names)[key].empty(), key < 35 || key > 81) << key;
+        EXPECT_EQ((*names)[36], "Bass Drum 1");
+        EXPECT_EQ((*names)[81], "Open Triangle");
+    }
+}
+
 TEST(PatchScriptFilesTest, MissingFileRaisesTheSystemReason) {
     try {
         LoadPatchList("/nonexistent/file.txt", nullptr);

@@ -4,6 +4,7 @@
 #include "widgets/TonecastApplication.h"
 #include "dialogs/PatchWarningsDialog.h"
 #include "dialogs/FolderPicker.h"
+#include "dialogs/ShippedFiles.h"
 #include "patches/PatchSet.h"
 #include "dialogs/PatchSetChooserDialog.h"
 #include "fake/FakeMidiDriver.h"
@@ -86,6 +87,26 @@ protected:
     TPatchSetChooserDialog* chooser = nullptr;
     std::vector<std::string> warnings;
 };
+
+// A build folder has its files beside the program, an installation under share/.
+TEST(ShippedFilesTest, BesideTheProgramFirstThenTheInstalledFolder) {
+    struct Case {
+        bool beside, installed;
+        const char* expected; // relative to the root
+    };
+    for (const Case& c : {Case{true, false, "bin/x.txt"}, Case{false, true, "share/x.txt"},
+                          Case{true, true, "bin/x.txt"}, Case{false, false, "bin/x.txt"}}) {
+        TempDir root;
+        std::filesystem::create_directories(root.Path() / "bin");
+        std::filesystem::create_directories(root.Path() / "share");
+        if (c.beside) WriteFile(root.File("bin/x.txt"), "b");
+        if (c.installed) WriteFile(root.File("share/x.txt"), "i");
+        const QString found = ShippedFile(QString::fromStdString(root.File("bin")), "x.txt", "../share");
+        EXPECT_EQ(std::filesystem::weakly_canonical(found.toStdString()),
+                  std::filesystem::weakly_canonical(root.File(c.expected)))
+            << c.beside << c.installed;
+    }
+}
 
 // Without a remembered folder the chooser opens where the current script is,
 // else in the home folder: never where the program was started from.

@@ -7,6 +7,7 @@
 #include "widgets/PianoKeyboard.h"
 #include "mainwindow/MainWindow.h"
 #include "dialogs/HelpBoxes.h"
+#include "dialogs/ShippedFiles.h"
 
 #include "WindowFixture.h"
 
