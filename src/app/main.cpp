@@ -4,9 +4,11 @@
 #include "widgets/QtMessageWindow.h"
 #include "widgets/QtServices.h"
 #include "widgets/Bitmaps.h"
+#include "widgets/PianoKeyboard.h"
 #include "JoystickModule.h"
 #include "SynthMidiOut.h"
 #include "SystemMidi.h"
+#include "XkbKeyLayout.h"
 
 #include <QIcon>
 
@@ -28,7 +30,10 @@ int main(int argc, char** argv) {
     TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMessageWindows());
     TSystemMidiIn midiIn(names.Program, jack);
     TJoystickModule joysticks; // SDL is loaded only when a joystick is enabled
+    // Asked only when key legends are shown.
+    const auto keyLayout = TXkbKeyLayout::OfDisplay();
     TMainWindow mainWindow(names, midiOut, midiIn, &joysticks);
+    mainWindow.Keyboard1->SetKeyLayout(keyLayout.get());
     mainWindow.AboutDetails = [] { return MidiSystemDescription() + "\n" + TJoystickModule::VersionText(); };
     OnTerminationSignal([&mainWindow] { mainWindow.close(); });
     mainWindow.show();

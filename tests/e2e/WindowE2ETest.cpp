@@ -197,5 +197,43 @@ TEST_F(WideKeysE2ETest, ASavedWiderKeyWidthComesBackWithItsWindowWidth) {
     EXPECT_EQ(width, "1250");
 }
 
+class KeyLegendsE2ETest : public ProgramE2ETest {
+public:
+    KeyLegendsE2ETest() {
+        initialSettings = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\"
+                          "Keyboard]\r\n\"KeyLegends\"=\"1\"\r\n\r\n";
+    }
+    // The piano keys of the window, between the controls and the status bar, saved as name.
+    std::string KeysShot(const std::string& name) {
+        const std::string id = Output("xdotool search --name \"^Fendrel's Tonecast$\" | head -1");
+        const std::string geometry = Output("xwininfo -id " + id + " | awk '/Absolute upper-left X/{x=$4} "
+                                            "/Absolute upper-left Y/{y=$4} /Width/{w=$2} "
+                                            "END{print w-90\"x76+\"x+60\"+\"y+95}'");
+        const std::string shot = dir.File(name);
+        EXPECT_EQ(Shell("import -window root -crop " + geometry + " +repage " + shot + " 2>/dev/null"), 0);
+        return shot;
+    }
+    bool Differ(const std::string& a, const std::string& b) {
+        return Output("compare -metric AE " + a + " " + b + " null: 2>&1") != "0";
+    }
+};
+
+// The legends are drawn, follow a switch of the layout at once and go when unchecked.
+TEST_F(KeyLegendsE2ETest, TheLegendsFollowTheLayoutAndTheOptionsItem) {
+    const std::string us = KeysShot("legends-us.png");
+    ASSERT_EQ(Shell("setxkbmap fr"), 0);
+    Sleep(700);
+    const std::string fr = KeysShot("legends-fr.png");
+    EXPECT_TRUE(Differ(us, fr)) << "the French layout's caps were not drawn";
+    Keys("key --delay 300 alt+t k"); // Options > Key Legends
+    Sleep(700);
+    const std::string none = KeysShot("no-legends.png");
+    EXPECT_TRUE(Differ(fr, none)) << "the legends stayed";
+    ASSERT_EQ(Shell("setxkbmap us"), 0);
+    Keys("key --delay 300 alt+t k");
+    Sleep(700);
+    EXPECT_FALSE(Differ(us, KeysShot("legends-us-again.png"))) << "the US caps did not come back";
+}
+
 } // namespace
 } // namespace e2e

@@ -20,4 +20,5 @@ inline constexpr TIntSetting ImageSize{"ImageSize", 1};
 inline constexpr TIntSetting LowerCKey{"LowerCKey", 44};
 inline constexpr TIntSetting UpperCKey{"UpperCKey", 16};
 inline constexpr TIntSetting PaintStyle{"PaintStyle", 0};
+inline constexpr TBoolSetting KeyLegends{"KeyLegends", false};
 } // namespace KeyboardSettings

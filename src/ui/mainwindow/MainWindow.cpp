@@ -225,6 +225,7 @@ void TMainWindow::LoadWindowSettings(TIniStore& store) {
     TMainWindowValues values = Values();
     values.Load(store, Keyboard1->Chord() == TChord::chCustom);
     MidiThru->setChecked(values.midiThru);
+    KeyLegendsItem->setChecked(Keyboard1->ShowKeyLegends());
     firstTime_ = values.firstTime;
     instrument_.ProgramBank().Restore(values.program, values.bankMsb, values.bankLsb);
     SetMouseWheelController(values.mouseWheelController);

@@ -57,6 +57,7 @@ public:
     TSettingsLink& Settings() { return *settingsLink_; }
     TJoystickPolling& Joysticks() { return joysticks_; }
     QAction* MidiThru;        // "Midi &Thru"
+    QAction* KeyLegendsItem;  // "&Key Legends"
     QAction* TransposeItem;   // "T&ranspose..."
     QAction* ChordEditorItem; // "Chord &Editor..."
     QAction* SettingsItem;    // "&Settings..."

@@ -59,6 +59,10 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     connect(MidiThru, &QAction::toggled, this, [this](bool on) {
         if (!on) Keyboard1->ReleaseThruNotes();
     });
+    KeyLegendsItem = options->addAction("&Key Legends");
+    KeyLegendsItem->setCheckable(true);
+    KeyLegendsItem->setStatusTip("Show on the piano keys which computer keys play them");
+    connect(KeyLegendsItem, &QAction::toggled, this, [this](bool on) { Keyboard1->SetShowKeyLegends(on); });
     TransposeItem = options->addAction("T&ranspose...", chordPanel_, &TChordPanel::OpenTranspose);
     TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     ChordEditorItem = options->addAction("Chord &Editor...", chordPanel_, &TChordPanel::OpenChordEditor);

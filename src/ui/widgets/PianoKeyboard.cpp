@@ -40,7 +40,8 @@ const char* SizeWord(TImageSize size) {
 } // namespace
 
 TPianoKeyboard::TPianoKeyboard(TKeyTable& keys, QWidget* parent)
-    : QWidget(parent), imagesAvailable_(ScreenDepth() >= 8), imageDepth_(ScreenDepth()), keys_(keys) {
+    : QWidget(parent), imagesAvailable_(ScreenDepth() >= 8), imageDepth_(ScreenDepth()), keys_(keys),
+      legends_(keys, *this) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -272,15 +273,32 @@ void TPianoKeyboard::PaintRange(QPainter& p, int from, int to) {
             if (AbsoluteX(note, Layout()) - scrollOffset_ > width()) break;
             PaintDrawnKey(p, note);
         }
-        return;
+    } else {
+        from = std::clamp(from, 0, 127);
+        to = std::clamp(to, 0, 127);
+        for (int note = from; note < to; ++note)
+            if (!IsBlackNote(note)) PaintImageKey(p, note, 1);
+        PaintImageKey(p, to, 2);
+        const int imageHeight = ImageHeight();
+        if (imageHeight < height()) p.fillRect(0, imageHeight, width(), height() - imageHeight, Qt::black);
     }
-    from = std::clamp(from, 0, 127);
-    to = std::clamp(to, 0, 127);
-    for (int note = from; note < to; ++note)
-        if (!IsBlackNote(note)) PaintImageKey(p, note, 1);
-    PaintImageKey(p, to, 2);
-    const int imageHeight = ImageHeight();
-    if (imageHeight < height()) p.fillRect(0, imageHeight, width(), height() - imageHeight, Qt::black);
+    PaintLegends(p, from - 1, to);
+}
+
+// Over the finished keys: an image key's slice covers its neighbours' columns.
+void TPianoKeyboard::PaintLegends(QPainter& p, int from, int to) {
+    if (!legends_.Shown()) return;
+    const bool drawn = paintStyle_ == TPaintStyle::psDraw || !images_;
+    for (int note = std::max(from, 0); note <= std::min(to, 127); ++note) {
+        const bool black = IsBlackNote(note);
+        // An image's black key is narrower than the key width.
+        const QRect column = !drawn && black ? KeyRect(note)
+                                             : QRect(AbsoluteX(note, Layout()) - scrollOffset_, 0, keyWidth_, height());
+        if (column.left() > width()) break;
+        // Above the drawn keys' dot; near the bottom of an image key.
+        const int bottom = drawn ? DotRect(note).top() - 1 : KeyRect(note).height() * (black ? 8 : 13) / (black ? 9 : 14);
+        legends_.Paint(p, note, keyOctave_, column, bottom, black);
+    }
 }
 
 void TPianoKeyboard::PaintDrawnKey(QPainter& p, int note) {
@@ -623,6 +641,7 @@ void TPianoKeyboard::SetKeyOctave(int octave) {
     ReleaseExternalNotes();
     ReleaseAll();
     keyOctave_ = octave;
+    legends_.Invalidate();
     if (OnOctaveChange) OnOctaveChange(this);
 }
 
@@ -641,12 +660,14 @@ void TPianoKeyboard::SetUpperCScanCode(int scanCode) {
     if (scanCode == upperC_ || !IsValidUpperCKey(scanCode)) return;
     upperC_ = scanCode;
     keys_.Rebuild(TKeyTable::TManual::Upper, scanCode);
+    legends_.Invalidate();
 }
 
 void TPianoKeyboard::SetLowerCScanCode(int scanCode) {
     if (scanCode == lowerC_ || !IsValidLowerCKey(scanCode)) return;
     lowerC_ = scanCode;
     keys_.Rebuild(TKeyTable::TManual::Lower, scanCode);
+    legends_.Invalidate();
 }
 
 void TPianoKeyboard::SetCaptureKeyboard(bool capture) {
@@ -723,6 +744,7 @@ void TPianoKeyboard::LoadSettings(TIniStore& store) {
     if (style >= 0 && style <= static_cast<int>(TPaintStyle::psImage)) SetPaintStyle(static_cast<TPaintStyle>(style));
     // Read while the image style still held it: a drawn keyboard gets its key width now.
     SetKeyWidth(keyWidth);
+    SetShowKeyLegends(s.Read(K::KeyLegends, ShowKeyLegends()));
 }
 
 void TPianoKeyboard::SaveSettings(TIniStore& store) {
@@ -744,4 +766,5 @@ void TPianoKeyboard::SaveSettings(TIniStore& store) {
     s.Write(K::LowerCKey, lowerC_);
     s.Write(K::UpperCKey, upperC_);
     s.Write(K::PaintStyle, static_cast<int>(paintStyle_));
+    s.Write(K::KeyLegends, ShowKeyLegends());
 }

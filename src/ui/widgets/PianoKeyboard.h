@@ -4,6 +4,7 @@
 // TKeyboardState. It sends nothing itself: every message leaves by OnNote.
 #include "instrument/KeyGeometry.h"
 #include "widgets/KeyboardHook.h"
+#include "widgets/KeyLegendsView.h"
 #include "instrument/KeyTable.h"
 #include "instrument/KeyboardState.h"
 #include "store/IniStore.h"
@@ -110,6 +111,12 @@ public:
     void SetLowerCScanCode(int scanCode);
     static bool IsValidUpperCKey(int scanCode);
     static bool IsValidLowerCKey(int scanCode);
+    // The caps of the keys that play each piano key, drawn on it; off by default.
+    bool ShowKeyLegends() const { return legends_.Shown(); }
+    void SetShowKeyLegends(bool show) { legends_.SetShown(show); }
+    // Where the caps come from; lent, null for the US layout.
+    void SetKeyLayout(TKeyLayout* layout) { legends_.SetLayout(layout); }
+    const std::string& KeyLegend(int note) { return legends_.Legend(note, keyOctave_); }
     bool CaptureKeyboard() const { return captureKeyboard_; }
     void SetCaptureKeyboard(bool capture);
     void KeyHandler(const TKeyData& data, bool& handled);
@@ -141,6 +148,7 @@ private:
     void PaintDrawnKey(QPainter& p, int note);
     void PaintDot(QPainter& p, int note);
     void PaintImageKey(QPainter& p, int note, int neighbours); // 0 none, 1 left, 2 both
+    void PaintLegends(QPainter& p, int from, int to);
     bool LoadImages();
     void FreeImages();
     void Press(TMouseButton button, int shift, int x, int y);
@@ -182,6 +190,7 @@ private:
     bool captureKeyboard_ = false;
     TKeyTable& keys_;
     TKeyboardHook hook_;
+    TKeyLegendsView legends_;
     std::bitset<256> keysDown_; // by scan code: keys whose press played a note
 
     // Mouse gesture.

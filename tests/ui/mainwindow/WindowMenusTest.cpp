@@ -95,7 +95,7 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
     EXPECT_EQ(knobs, (std::vector<std::string>{"&Presets>", "&Snapshots>", "-", "Set &up...|Ctrl+K|on"}));
     EXPECT_EQ(Items(Menu(*w, "Op&tions")), (std::vector<std::string>{
                                                "Octave Down|F3|on", "Octave Up|F4|on", "-", "Stay &on Top||on",
-                                               "Midi &Thru||on", "T&ranspose...|Ctrl+T|on", "Chord &Editor...|Ctrl+E|on",
+                                               "Midi &Thru||on", "&Key Legends||on", "T&ranspose...|Ctrl+T|on", "Chord &Editor...|Ctrl+E|on",
                                                "&Settings...|Ctrl+S|on"}));
     EXPECT_EQ(Items(Menu(*w, "&Help")), (std::vector<std::string>{"&Readme||on", "&About||on"}));
     w->close();
@@ -108,6 +108,18 @@ TEST_F(WindowMenusTest, MidiThruTogglesOnlyItsCheckMark) {
     w->MidiThru->trigger();
     EXPECT_FALSE(w->MidiThru->isChecked());
     EXPECT_TRUE(out.sent.empty());
+    w->close();
+}
+
+TEST_F(WindowMenusTest, KeyLegendsAreOffAtFirstAndComeBackAsLeft) {
+    auto w = Start();
+    EXPECT_FALSE(w->KeyLegendsItem->isChecked());
+    w->KeyLegendsItem->trigger();
+    EXPECT_TRUE(w->Keyboard1->ShowKeyLegends());
+    w->close();
+    w = Start();
+    EXPECT_TRUE(w->KeyLegendsItem->isChecked());
+    EXPECT_TRUE(w->Keyboard1->ShowKeyLegends());
     w->close();
 }
 

@@ -292,6 +292,8 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     kb.State().SetVelocityShiftFactor(0.6f);
     kb.State().SetVelocity(77);
     kb.SetLanguage(TLanguage::German);
+    EXPECT_FALSE(kb.ShowKeyLegends());
+    kb.SetShowKeyLegends(true);
     kb.SaveSettings(store);
     EXPECT_EQ(store.ReadInteger("Keyboard", "VelShiftFactor", 0), 60);
     TKeyTable otherKeys;
@@ -305,6 +307,7 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     EXPECT_FLOAT_EQ(other.State().VelocityShiftFactor(), 0.6f);
     EXPECT_EQ(other.State().Velocity(), 77);
     EXPECT_EQ(other.Language(), TLanguage::German);
+    EXPECT_TRUE(other.ShowKeyLegends());
     store.WriteInteger("Keyboard", "VelShiftFactor", 0);
     other.LoadSettings(store);
     EXPECT_FLOAT_EQ(other.State().VelocityShiftFactor(), 0.01f);
