@@ -50,6 +50,8 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     auto* chordLabel = new QLabel("Chord:", form_);
     chordLabel->setGeometry(8, 8, 42, 20);
     CBChord = new QComboBox(form_);
+    CBChord->setAccessibleName("Chord");
+    chordLabel->setBuddy(CBChord);
     CBChord->setGeometry(52, 6, 110, 24);
     for (const char* name : ChordNames) CBChord->addItem(name);
     connect(CBChord, &QComboBox::activated, this, &TInstrumentForm::CBChordClick);
@@ -57,12 +59,15 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     auto* channelLabel = new QLabel("Channel:", form_);
     channelLabel->setGeometry(176, 8, 56, 20);
     EChannel = new QLineEdit(form_);
+    EChannel->setAccessibleName("Channel");
+    channelLabel->setBuddy(EChannel);
     EChannel->setGeometry(234, 6, 32, 24);
     EChannel->installEventFilter(this);
     connect(EChannel, &QLineEdit::editingFinished, this, &TInstrumentForm::EChannelExit);
     SBChannel = new TUpDown(form_);
     SBChannel->setGeometry(266, 6, 16, 24);
     SBChannel->SetRange(1, 16);
+    SBChannel->SetAccessibleNames("Channel");
     SBChannel->OnClick = [this](TUpDown* sender, bool) {
         Keyboard1->SetChannel(sender->Position() - 1);
         ShowChannel();
@@ -111,8 +116,9 @@ void TInstrumentForm::CreateWheelsAndArrows() {
     FIRightArrow->Setup(16, 76, "RIGHTARROW");
     FIRightArrow->Button = true;
 
-    auto wheel = [this](int left, int min, int max, const char* hint) {
+    auto wheel = [this](int left, int min, int max, const char* name, const char* hint) {
         auto* c = new TImageStripControl(form_);
+        c->setAccessibleName(name);
         c->SetFrameImage(FIWheel);
         c->SetMax(max);
         c->SetMin(min);
@@ -123,11 +129,11 @@ void TInstrumentForm::CreateWheelsAndArrows() {
         c->move(left, KeyboardTop);
         return c;
     };
-    ICPitch = wheel(5, ShortMessage::PitchBendMin, ShortMessage::PitchBendMax, "Pitch wheel (use SHIFT for fine mode, CTRL to disable scrollback)");
+    ICPitch = wheel(5, ShortMessage::PitchBendMin, ShortMessage::PitchBendMax, "Pitch wheel", "Pitch wheel (use SHIFT for fine mode, CTRL to disable scrollback)");
     ICPitch->SmallChange = 96;
     ICPitch->LargeChange = 512;
     ICPitch->MiddleSnap = 5;
-    ICMW = wheel(27, 0, 127, "Modulation wheel (use SHIFT for fine mode)");
+    ICMW = wheel(27, 0, 127, "Modulation wheel", "Modulation wheel (use SHIFT for fine mode)");
     ICMW->MiddleSnap = 0;
 
     auto arrow = [this](TFrameImage* image, const char* hint) {
@@ -141,6 +147,7 @@ void TInstrumentForm::CreateWheelsAndArrows() {
         c->setFocusPolicy(Qt::NoFocus);
         c->setToolTip(hint);
         c->setStatusTip(hint);
+        c->setAccessibleName(hint);
         return c;
     };
     ICLeftArrow = arrow(FILeftArrow, "Scroll visible keys down");

@@ -6,6 +6,7 @@
 #include "patches/PatchCombo.h"
 #include "patches/PatchScriptParser.h"
 #include "patches/PatchSet.h"
+#include "widgets/PanelButton.h"
 #include "widgets/PianoKeyboard.h"
 #include "widgets/UpDown.h"
 
@@ -56,20 +57,11 @@ bool ParseField(const QString& text, int noneValue, int& value) {
 
 QString NumberOrNone(int value, int none) { return value == none ? QString("none") : QString::number(value); }
 
-// A panel that reports clicks.
-class TPanicPanel : public QLabel {
-public:
-    TPanicPanel(const QString& caption, QWidget* parent, std::function<void()> onClick)
-        : QLabel(caption, parent), onClick_(std::move(onClick)) {}
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton) onClick_();
-    }
-
-private:
-    std::function<void()> onClick_;
-};
+// Assistive technology reads a field and its arrows by the field's name.
+void NameField(QLineEdit* edit, TUpDown* upDown, const QString& name) {
+    edit->setAccessibleName(name);
+    upDown->SetAccessibleNames(name);
+}
 } // namespace
 
 TProgramPanel::TProgramPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TPianoKeyboard* keyboard,
@@ -89,10 +81,12 @@ void TProgramPanel::CreateProgramControls(QWidget* form) {
     CBProgramPatch->setGeometry(290, Row1, 150, FieldHeight);
     SetHint(CBProgramPatch, "Current Patch (Page Up/Page Down)");
     CBProgramPatch->setFocusPolicy(Qt::ClickFocus);
+    CBProgramPatch->setAccessibleName("Patch");
     UDProgramPatch = new TUpDown(form);
     UDProgramPatch->setGeometry(440, Row1, 16, FieldHeight);
     UDProgramPatch->Wrap = true;
     UDProgramPatch->Accelerated = true;
+    UDProgramPatch->SetAccessibleNames("Patch");
     connect(CBProgramPatch, &QComboBox::activated, this, [this](int index) {
         UDProgramPatch->SetPosition(index);
         PatchChosen(index);
@@ -106,6 +100,7 @@ void TProgramPanel::CreateProgramControls(QWidget* form) {
     EProgram = new QLineEdit(form);
     EProgram->setGeometry(62, Row2, 40, FieldHeight);
     UDProgram = NumberUpDown(form, EProgram, 0, 128);
+    NameField(EProgram, UDProgram, "Program");
     for (QWidget* w : {static_cast<QWidget*>(EProgram), static_cast<QWidget*>(UDProgram)})
         SetHint(w, "Current Program number (Shift+PageUp/PageDown)");
     UDProgram->OnClick = [this](TUpDown* sender, bool) {
@@ -118,17 +113,19 @@ void TProgramPanel::CreateProgramControls(QWidget* form) {
     EMSB = new QLineEdit(form);
     EMSB->setGeometry(156, Row2, 36, FieldHeight);
     UDMSB = NumberUpDown(form, EMSB, -1, 127);
+    NameField(EMSB, UDMSB, "MSB");
     LLSB = FieldLabel(form, "LSB", 216, 28);
     ELSB = new QLineEdit(form);
     ELSB->setGeometry(244, Row2, 36, FieldHeight);
     UDLSB = NumberUpDown(form, ELSB, -1, 127);
+    NameField(ELSB, UDLSB, "LSB");
     for (int which : {TProgramBank::Msb, TProgramBank::Lsb}) {
         BankUpDown(which)->OnClick = [this, which](TUpDown* sender, bool) { UserBankChange(which, sender->Position()); };
         connect(BankEdit(which), &QLineEdit::editingFinished, this, [this, which] { BankEdited(which); });
     }
     for (QLineEdit* e : {EProgram, EMSB, ELSB}) e->installEventFilter(this);
 
-    PPanic = new TPanicPanel("Panic!", form, [this] { Panic(); });
+    PPanic = new TPanelButton("Panic!", form, [this] { Panic(); });
     PPanic->setGeometry(306, Row2, 56, FieldHeight);
     PPanic->setAlignment(Qt::AlignCenter);
     PPanic->setFrameShape(QFrame::Panel);

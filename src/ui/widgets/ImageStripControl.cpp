@@ -1,5 +1,7 @@
 #include "widgets/ImageStripControl.h"
 
+#include "widgets/AccessibleControls.h"
+
 #include "widgets/Bitmaps.h"
 #include "widgets/PictureDepth.h"
 #include "widgets/QtServices.h"
@@ -208,7 +210,9 @@ void TImageStripControlBase::DisplayChanged(int bitsPerPixel) {
 
 // --- TImageStripControl ------------------------------------------------------------
 
-TImageStripControl::TImageStripControl(QWidget* parent) : TImageStripControlBase(parent), hint_(std::make_unique<TMovingHint>()) {}
+TImageStripControl::TImageStripControl(QWidget* parent) : TImageStripControlBase(parent), hint_(std::make_unique<TMovingHint>()) {
+    InstallAccessibleControls();
+}
 
 TImageStripControl::~TImageStripControl() = default;
 
@@ -219,6 +223,7 @@ void TImageStripControl::SetPosition(int value) {
     value = std::clamp(value, min_, max_);
     if (value == position_) return;
     position_ = value;
+    TellValueChanged(this, value);
     if (FrameIndex() != lastFrame_ || captionShow_) update(); // only when another frame shows
     if (OnChange) OnChange(this);
     RefreshHint(false);
@@ -309,7 +314,7 @@ void TImageStripControl::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
         startPosition_ = position_;
-        if (ButtonMode()) {
+        if (IsButton()) {
             PressState(pos);
             if (AutoRepeat && !image_->TwoState) {
                 if (!repeat_) {
@@ -336,7 +341,7 @@ void TImageStripControl::mousePressEvent(QMouseEvent* event) {
 void TImageStripControl::mouseMoveEvent(QMouseEvent* event) {
     if (!pressed_ || !AllowUserControl) return;
     const QPoint pos = event->position().toPoint();
-    if (ButtonMode()) {
+    if (IsButton()) {
         PressState(pos);
         return;
     }
@@ -347,7 +352,7 @@ void TImageStripControl::mouseMoveEvent(QMouseEvent* event) {
 void TImageStripControl::mouseReleaseEvent(QMouseEvent* event) {
     if (pressed_ && event->button() == Qt::LeftButton) {
         if (hint_->IsShowing()) hint_->SetShowing(false);
-        if (ButtonMode()) {
+        if (IsButton()) {
             const QPoint pos = event->position().toPoint();
             const bool inside = pos.x() >= 0 && pos.x() < image_->Width() && pos.y() >= 0 && pos.y() < image_->Height();
             const bool repeating = AutoRepeat && repeat_;
@@ -377,7 +382,7 @@ void TImageStripControl::keyPressEvent(QKeyEvent* event) {
         StopRepeat();
         return;
     }
-    if (ButtonMode()) {
+    if (IsButton()) {
         if (event->key() == Qt::Key_Space && !event->isAutoRepeat())
             UserChange(max_ - position_ > (max_ - min_) / 2 ? max_ : min_);
         return;
@@ -396,7 +401,7 @@ void TImageStripControl::keyPressEvent(QKeyEvent* event) {
 }
 
 void TImageStripControl::keyReleaseEvent(QKeyEvent* event) {
-    if (AllowUserControl && ButtonMode() && event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+    if (AllowUserControl && IsButton() && event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
         if (!image_->TwoState) UserChange(min_);
         if (OnButtonClick) OnButtonClick(this);
         return;

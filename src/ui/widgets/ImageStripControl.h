@@ -156,6 +156,11 @@ public:
 
     int FrameIndex() const;
     bool Pressed() const { return pressed_; }
+    bool IsButton() const { return image_ && image_->Button; }
+    // A button's click, as assistive technology asks for it.
+    void Click() {
+        if (AllowUserControl && OnButtonClick) OnButtonClick(this);
+    }
     TMovingHint& Hint() { return *hint_; }
     void ImageChanged() override;
 
@@ -169,7 +174,6 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
-    bool ButtonMode() const { return image_ && image_->Button; }
     void UserChange(int value);
     void PressState(QPoint point);
     void RefreshHint(bool force);

@@ -16,7 +16,10 @@ TKnobRowEntry::TKnobRowEntry(TKnobLabel* captionLabel, TRotaryKnob* knob, TKnobL
 
 std::string TKnobRowEntry::GetCaption() const { return CaptionLabel->text().toStdString(); }
 
-void TKnobRowEntry::SetCaption(const std::string& caption) { CaptionLabel->setText(QString::fromStdString(caption)); }
+void TKnobRowEntry::SetCaption(const std::string& caption) {
+    CaptionLabel->setText(QString::fromStdString(caption));
+    Knob->setAccessibleName(CaptionLabel->text());
+}
 
 TKnobRow::TKnobRow(TKnobLabel* captionTemplate, TRotaryKnob* knobTemplate, TKnobLabel* valueTemplate)
     : captionTemplate_(captionTemplate), knobTemplate_(knobTemplate), valueTemplate_(valueTemplate) {

@@ -2,6 +2,7 @@
 
 #include "instrument/KeyboardSettings.h"
 
+#include "widgets/AccessibleControls.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/PictureDepth.h"
 #include "widgets/QtServices.h"
@@ -11,6 +12,7 @@
 
 #include <QImage>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
@@ -51,9 +53,14 @@ TPianoKeyboard::TPianoKeyboard(TKeyTable& keys, QWidget* parent)
     state_.OnDisplayEvent = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         if (OnDisplayEvent) OnDisplayEvent(this, s, d1, d2);
     };
-    state_.OnRedrawNote = [this](int note) { RedrawNote(note); };
+    state_.OnRedrawNote = [this](int note) {
+        RedrawNote(note);
+        if (note == focusNote_) TellFocusNote();
+    };
     state_.OnRepaint = [this] { update(); };
     hook_.OnKey = [this](TKeyboardHook*, const TKeyData& data, bool& handled) { KeyHandler(data, handled); };
+    InstallAccessibleControls();
+    setAccessibleName("Piano keyboard");
     UpdateLimits();
     resize(100, 30);
     ApplyBaseNote(baseNote_, true);
@@ -283,6 +290,19 @@ void TPianoKeyboard::PaintRange(QPainter& p, int from, int to) {
         if (imageHeight < height()) p.fillRect(0, imageHeight, width(), height() - imageHeight, Qt::black);
     }
     PaintLegends(p, from - 1, to);
+    if (hasFocus() && focusNote_ >= from - 1 && focusNote_ <= to + 1) {
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(FocusRect(focusNote_).adjusted(1, 1, -1, -1));
+    }
+}
+
+// A white key's part below the black keys, a black key whole.
+QRect TPianoKeyboard::FocusRect(int note) const {
+    const QRect key = KeyRect(note);
+    if (IsBlackNote(note)) return key;
+    const int top = KeyRect(note == 127 ? 126 : note + 1).height();
+    return QRect(key.left(), top, keyWidth_, std::min(key.height(), height()) - top);
 }
 
 // Over the finished keys: an image key's slice covers its neighbours' columns.
@@ -614,13 +634,82 @@ void TPianoKeyboard::leaveEvent(QEvent* event) {
 
 void TPianoKeyboard::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
+    // The cursor starts where it can be seen.
+    if (focusNote_ < baseNote_ || focusNote_ > LastVisibleNote())
+        focusNote_ = markNote_ >= baseNote_ && markNote_ <= LastVisibleNote() ? markNote_ : baseNote_;
+    TellFocusNote();
     update();
 }
 
 void TPianoKeyboard::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
+    ReleaseFocusNote();
     ReleaseExternalNotes();
     update();
+}
+
+// --- the focus cursor -------------------------------------------------------
+
+void TPianoKeyboard::SetFocusNote(int note) {
+    note = std::clamp(note, 0, 127);
+    if (note == focusNote_) return;
+    const int held = focusNoteHeld_;
+    ReleaseFocusNote();
+    focusNote_ = note;
+    // Scrolled so that the cursor stays in sight.
+    if (note < baseNote_) SetBaseNote(note);
+    for (int guard = 0; note > LastVisibleNote() && guard < 128; ++guard) {
+        const int before = baseNote_;
+        SetBaseNoteWhiteIndex(BaseNoteWhiteIndex() + 1);
+        if (baseNote_ == before) break;
+    }
+    if (held >= 0) {
+        focusNoteHeld_ = focusNote_;
+        state_.PlayNote(state_.Channel(), focusNote_, state_.GestureVelocity(false), true);
+    }
+    TellFocusNote();
+    update();
+}
+
+std::string TPianoKeyboard::FocusNoteText() const {
+    return DisplayName(focusNote_) + (state_.IsPressed(focusNote_) ? ", sounding" : "");
+}
+
+void TPianoKeyboard::TellFocusNote() { TellValueChanged(this, focusNote_, true); }
+
+void TPianoKeyboard::ReleaseFocusNote() {
+    if (focusNoteHeld_ < 0) return;
+    const int note = focusNoteHeld_;
+    focusNoteHeld_ = -1;
+    state_.PlayNote(state_.Channel(), note, 0, true);
+}
+
+// Only keys that mean nothing else here: the window's own keys reach the
+// window, the manuals' keys the keyboard hook.
+void TPianoKeyboard::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const int steps = event->key() == Qt::Key_Left ? -1 : event->key() == Qt::Key_Right ? 1
+                      : event->key() == Qt::Key_Down ? -12 : event->key() == Qt::Key_Up ? 12 : 0;
+    if (steps != 0 && mods == Qt::NoModifier) {
+        SetFocusNote(focusNote_ + steps);
+        return;
+    }
+    if (event->key() == Qt::Key_Space && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
+        if (!event->isAutoRepeat() && focusNoteHeld_ < 0) {
+            focusNoteHeld_ = focusNote_;
+            state_.PlayNote(state_.Channel(), focusNote_, state_.GestureVelocity(mods == Qt::ShiftModifier), true);
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TPianoKeyboard::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        ReleaseFocusNote();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
 }
 
 void TPianoKeyboard::hideEvent(QHideEvent* event) {

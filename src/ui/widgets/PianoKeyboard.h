@@ -100,6 +100,13 @@ public:
     void RestrikeHeldNote() { state_.RestrikeHeldNote(); }
     void SetCustomChord(const std::vector<int>& intervals, bool select) { state_.SetCustomChord(intervals, select); }
 
+    // The focus cursor: arrow keys move it, Space plays its note while held.
+    int FocusNote() const { return focusNote_; }
+    void SetFocusNote(int note);
+    // Its note's name, and whether it sounds, as assistive technology reads it.
+    std::string FocusNoteText() const;
+    QRect FocusRect(int note) const;
+
     // The computer-keyboard manuals.
     int KeyOctave() const { return keyOctave_; }
     void SetKeyOctave(int octave);
@@ -135,6 +142,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -149,6 +158,8 @@ private:
     void PaintDot(QPainter& p, int note);
     void PaintImageKey(QPainter& p, int note, int neighbours); // 0 none, 1 left, 2 both
     void PaintLegends(QPainter& p, int from, int to);
+    void ReleaseFocusNote();
+    void TellFocusNote();
     bool LoadImages();
     void FreeImages();
     void Press(TMouseButton button, int shift, int x, int y);
@@ -192,6 +203,9 @@ private:
     TKeyboardHook hook_;
     TKeyLegendsView legends_;
     std::bitset<256> keysDown_; // by scan code: keys whose press played a note
+
+    int focusNote_ = 60;
+    int focusNoteHeld_ = -1; // the note Space plays, -1 when none
 
     // Mouse gesture.
     std::vector<TMouseButton> buttonsDown_;

@@ -1,5 +1,7 @@
 #include "widgets/RotaryKnob.h"
 
+#include "widgets/AccessibleControls.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,8 +21,10 @@ TRotaryKnob::TRotaryKnob(QWidget* parent) : TTransparentWidget(parent), hint_(st
     disabledColor_ = pal.color(QPalette::Disabled, QPalette::WindowText);
     focusColor_ = pal.color(QPalette::Highlight);
     setFocusPolicy(Qt::StrongFocus);
+    InstallAccessibleControls();
     model_.OnMoved = [this](int old) {
         Changed();
+        TellValueChanged(this, Position());
         // Only the pointer's old and new places are painted again.
         const QRectF r = QRectF(PointerLine(old).p1(), PointerLine(old).p2()).normalized() |
                          QRectF(PointerLine(Position()).p1(), PointerLine(Position()).p2()).normalized();

@@ -42,3 +42,9 @@ void TUpDown::Step(int delta) {
     else SetPosition(next);
     if (OnClick) OnClick(this, delta > 0);
 }
+
+void TUpDown::SetAccessibleNames(const QString& field) {
+    setAccessibleName(field);
+    up_->setAccessibleName(field + " up");
+    down_->setAccessibleName(field + " down");
+}

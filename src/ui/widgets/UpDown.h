@@ -29,6 +29,8 @@ public:
     // The step of a held arrow after so many milliseconds.
     static int AcceleratedStep(qint64 heldMs);
 
+    // Names itself and its arrows after the field it steps ("Program up").
+    void SetAccessibleNames(const QString& field);
     QToolButton* UpButton() const { return up_; }
     QToolButton* DownButton() const { return down_; }
 

@@ -1,0 +1,118 @@
+// The window as assistive technology reads it, and the piano keyboard played
+// from the keyboard focus alone.
+#include "mainwindow/ProgramPanel.h"
+#include "mainwindow/KnobPanel.h"
+#include "widgets/ImageStripControl.h"
+#include "widgets/KnobRow.h"
+#include "widgets/PianoKeyboard.h"
+#include "widgets/RotaryKnob.h"
+#include "widgets/UpDown.h"
+
+#include "WindowFixture.h"
+
+#include <QAccessible>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+class AccessibilityTest : public WindowFixture {
+protected:
+    static QAccessibleInterface* Read(QWidget* w) { return QAccessible::queryAccessibleInterface(w); }
+    static void Key(QWidget* to, QEvent::Type type, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent event(type, key, mods, key == Qt::Key_Space ? " " : "");
+        QApplication::sendEvent(to, &event);
+    }
+    static int Value(QWidget* w) { return Read(w)->valueInterface()->currentValue().toInt(); }
+};
+
+TEST_F(AccessibilityTest, EveryControlHasItsRoleAndName) {
+    auto w = Start();
+    TProgramPanel& program = w->ProgramPanel();
+    struct Expected {
+        QWidget* control;
+        QAccessible::Role role;
+        const char* name;
+    };
+    for (const Expected& e : std::initializer_list<Expected>{
+             {w->Keyboard1, QAccessible::Slider, "Piano keyboard"},
+             {w->ICPitch, QAccessible::Slider, "Pitch wheel"},
+             {w->ICMW, QAccessible::Slider, "Modulation wheel"},
+             {w->ICLeftArrow, QAccessible::Button, "Scroll visible keys down"},
+             {w->ICRightArrow, QAccessible::Button, "Scroll visible keys up"},
+             {w->KnobPanel().KnobRow().Knob(0), QAccessible::Dial, "Volume"},
+             {w->EChannel, QAccessible::EditableText, "Channel"},
+             {w->SBChannel->UpButton(), QAccessible::Button, "Channel up"},
+             {w->SBChannel->DownButton(), QAccessible::Button, "Channel down"},
+             {program.EProgram, QAccessible::EditableText, "Program"},
+             {program.UDProgram->UpButton(), QAccessible::Button, "Program up"},
+             {program.EMSB, QAccessible::EditableText, "MSB"},
+             {program.UDLSB->DownButton(), QAccessible::Button, "LSB down"},
+             {program.UDProgramPatch->UpButton(), QAccessible::Button, "Patch up"},
+             {program.PPanic, QAccessible::Button, "Panic!"}}) {
+        QAccessibleInterface* read = Read(e.control);
+        ASSERT_NE(read, nullptr) << e.name;
+        EXPECT_EQ(read->role(), e.role) << e.name;
+        EXPECT_EQ(read->text(QAccessible::Name).toStdString(), e.name);
+    }
+    // Wheels and knobs carry their values and ranges.
+    EXPECT_EQ(Read(w->ICPitch)->valueInterface()->minimumValue().toInt(), -8192);
+    EXPECT_EQ(Read(w->ICMW)->valueInterface()->maximumValue().toInt(), 127);
+    EXPECT_EQ(Value(w->KnobPanel().KnobRow().Knob(0)), 100);
+    // Pressing Panic! through assistive technology is a click.
+    QAccessibleInterface* panic = Read(program.PPanic);
+    ASSERT_NE(panic->actionInterface(), nullptr);
+    panic->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(out.sent.empty());
+    w->close();
+}
+
+TEST_F(AccessibilityTest, AKnobTurnedWithAKeyReportsItsNewValue) {
+    auto w = Start();
+    TRotaryKnob* knob = w->KnobPanel().KnobRow().Knob(0);
+    knob->setFocus();
+    Key(knob, QEvent::KeyPress, Qt::Key_Down);
+    EXPECT_EQ(Value(knob), 99);
+    w->close();
+}
+
+// Arrows move the cursor (and scroll to keep it seen), Space plays its note
+// while held; the window's own keys keep their meaning.
+TEST_F(AccessibilityTest, ThePianoIsPlayedFromItsFocusCursor) {
+    auto w = Start();
+    TPianoKeyboard* kb = w->Keyboard1;
+    kb->setFocus();
+    kb->SetFocusNote(60);
+    Key(kb, QEvent::KeyPress, Qt::Key_Right);
+    Key(kb, QEvent::KeyPress, Qt::Key_Up);
+    EXPECT_EQ(kb->FocusNote(), 73);
+    EXPECT_EQ(Value(kb), 73);
+    const std::string name = kb->NoteName(73);
+    EXPECT_EQ(Read(kb)->text(QAccessible::Description).toStdString(), name);
+
+    Key(kb, QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_EQ(Read(kb)->text(QAccessible::Description).toStdString(), name + ", sounding");
+    Key(kb, QEvent::KeyPress, Qt::Key_Left); // a held Space follows the cursor
+    Key(kb, QEvent::KeyRelease, Qt::Key_Space);
+    const auto sent = SentMessages(out);
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0], std::make_tuple(0x90, 73, 100));
+    EXPECT_EQ(sent[1], std::make_tuple(0x90, 73, 0));
+    EXPECT_EQ(sent[2], std::make_tuple(0x90, 72, 100));
+    EXPECT_EQ(sent[3], std::make_tuple(0x90, 72, 0));
+
+    // Far to the right, the keyboard scrolls after the cursor.
+    for (int i = 0; i < 4; ++i) Key(kb, QEvent::KeyPress, Qt::Key_Up);
+    EXPECT_EQ(kb->FocusNote(), 120);
+    EXPECT_LE(kb->BaseNote(), 120);
+    EXPECT_GE(kb->LastVisibleNote(), 120);
+
+    // Ctrl+Space is the panic, never a note of the cursor.
+    out.sent.clear();
+    Key(kb, QEvent::KeyPress, Qt::Key_Space, Qt::ControlModifier);
+    for (const auto& m : SentMessages(out)) EXPECT_NE(m, std::make_tuple(0x90, 120, 100));
+    w->close();
+}
+
+} // namespace
