@@ -30,6 +30,7 @@ TChordEditorDialog::TChordEditorDialog(QWidget* mainWindow, TLanguage language, 
     for (QLabel* l : {help1, help2}) l->setWordWrap(true);
 
     LVChords = new QTreeWidget(this);
+    LVChords->setAccessibleName("Chords");
     LVChords->setHeaderLabels({"Chord Name", "Chord Notes"});
     LVChords->setColumnWidth(0, 100);
     LVChords->setColumnWidth(1, 400);

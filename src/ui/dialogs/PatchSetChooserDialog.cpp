@@ -44,6 +44,7 @@ TPatchSetChooserDialog::TPatchSetChooserDialog(QWidget* mainWindow, std::functio
     setSizeGripEnabled(true);
 
     EDir = new QLineEdit(this);
+    EDir->setAccessibleName("Directory");
     EDir->installEventFilter(this);
     BDir = new QToolButton(this);
     BDir->setText("...");
@@ -60,6 +61,7 @@ TPatchSetChooserDialog::TPatchSetChooserDialog(QWidget* mainWindow, std::functio
     model_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDot);
     model_->setNameFilterDisables(false);
     SystemListView = new QTreeView(this);
+    SystemListView->setAccessibleName("Files");
     SystemListView->setModel(model_);
     SystemListView->setRootIsDecorated(false);
     SystemListView->setItemsExpandable(false);

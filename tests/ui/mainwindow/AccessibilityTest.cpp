@@ -1,7 +1,9 @@
 // The window as assistive technology reads it, and the piano keyboard played
 // from the keyboard focus alone.
 #include "mainwindow/ProgramPanel.h"
+#include "mainwindow/ChordPanel.h"
 #include "mainwindow/KnobPanel.h"
+#include "mainwindow/SettingsLink.h"
 #include "widgets/ImageStripControl.h"
 #include "widgets/KnobRow.h"
 #include "widgets/PianoKeyboard.h"
@@ -112,6 +114,40 @@ TEST_F(AccessibilityTest, ThePianoIsPlayedFromItsFocusCursor) {
     out.sent.clear();
     Key(kb, QEvent::KeyPress, Qt::Key_Space, Qt::ControlModifier);
     for (const auto& m : SentMessages(out)) EXPECT_NE(m, std::make_tuple(0x90, 120, 100));
+    w->close();
+}
+
+// Every field of every dialog is named, by its own text or by a label that
+// points at it; the first one has the focus when the dialog opens.
+TEST_F(AccessibilityTest, TheDialogsFieldsAreNamedAndTheFirstHasTheFocus) {
+    auto w = Start();
+    struct Opened {
+        QAction* item;
+        std::function<QWidget*()> dialog;
+    };
+    for (const Opened& o : std::initializer_list<Opened>{
+             {w->SettingsItem, [&] { return static_cast<QWidget*>(w->Settings().Dialog()); }},
+             {w->TransposeItem, [&] { return static_cast<QWidget*>(w->ChordPanel().TransposeForm()); }},
+             {w->ChordEditorItem, [&] { return static_cast<QWidget*>(w->ChordPanel().ChordEditor()); }},
+             {w->KnobPanel().SetUpKnobsItem, [&] { return static_cast<QWidget*>(w->KnobPanel().KnobEditor()); }},
+             {w->ProgramPanel().ChoosePatchSetItem,
+              [&] { return static_cast<QWidget*>(w->ProgramPanel().PatchSetChooser()); }}}) {
+        o.item->trigger();
+        QApplication::processEvents();
+        QWidget* dialog = o.dialog();
+        ASSERT_NE(dialog, nullptr) << o.item->text().toStdString();
+        const std::string title = dialog->windowTitle().toStdString();
+        EXPECT_TRUE(dialog->focusWidget() && dialog->isAncestorOf(dialog->focusWidget())) << title;
+        for (QWidget* field : dialog->findChildren<QWidget*>()) {
+            if (!field->isVisibleTo(dialog) || !(field->focusPolicy() & Qt::TabFocus)) continue;
+            QAccessibleInterface* read = Read(field);
+            if (!read || read->role() == QAccessible::Client || read->role() == QAccessible::Grouping) continue;
+            const bool labelled = !read->relations(QAccessible::Label).isEmpty();
+            EXPECT_TRUE(labelled || !read->text(QAccessible::Name).isEmpty())
+                << title << ": a " << field->metaObject()->className() << " without a name";
+        }
+        dialog->close();
+    }
     w->close();
 }
 
