@@ -1,17 +1,22 @@
 #pragma once
 // A folder of its own for each test, removed afterwards.
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tonecast-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        std::random_device random;
+        const auto base = std::filesystem::temp_directory_path();
+        do {
+            char name[32];
+            std::snprintf(name, sizeof name, "tonecast-%08x", static_cast<unsigned>(random()));
+            path_ = base / name;
+        } while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ec;

@@ -21,4 +21,10 @@ char VirtualKeyToChar(std::uint8_t virtualKey);
 std::uint8_t EvdevToScanCode(std::uint32_t evdev, bool& extended);
 std::uint32_t ScanCodeToEvdev(std::uint8_t scanCode, bool extended);
 
+// The scan code of the key code a key event carries, as the system in use
+// reports it (X11 and Wayland: the evdev code + 8; Windows: the scan code with
+// the extended flag in bit 8); 0 for keys outside the table. One for each platform.
+std::uint8_t NativeToScanCode(std::uint32_t native, bool& extended);
+std::uint32_t ScanCodeToNative(std::uint8_t scanCode, bool extended);
+
 } // namespace KeyMap

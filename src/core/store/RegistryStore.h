@@ -9,6 +9,13 @@
 
 std::string RegistryFilePath(const std::string& company, const std::string& program, const std::string& copy);
 
+// The program copy a key belongs to, and the key without its leading "\";
+// false for a key outside the program's own.
+bool SplitProgramKey(const std::string& company, const std::string& program, const std::string& keyPath,
+                     std::string& copy, std::string& key);
+
+// The system's side, one for each platform:
+
 // Opens the store below a key of HKEY_CURRENT_USER such as
 // "\Software\Morwent\Fendrel's Tonecast\tonecast"; none for a key outside
 // the program's own.

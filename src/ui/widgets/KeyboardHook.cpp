@@ -108,8 +108,7 @@ bool TKeyboardHook::IsActive() const {
 
 TKeyData KeyDataFromEvent(const QKeyEvent& event) {
     TKeyData d;
-    const quint32 native = event.nativeScanCode();
-    if (native > 8) d.scanCode = KeyMap::EvdevToScanCode(native - 8, d.extended);
+    d.scanCode = KeyMap::NativeToScanCode(event.nativeScanCode(), d.extended);
     const bool repeat = event.isAutoRepeat();
     d.keyUp = event.type() == QEvent::KeyRelease && !repeat;
     // An auto-repeat comes as a release and a press of a key that stays down.
@@ -142,7 +141,7 @@ TKeyStrokeSender QtKeyStrokes() {
         if (!target || !key) return;
         bool ext = false;
         const std::uint8_t scan = KeyMap::VirtualKeyToScanCode(vk, &ext);
-        const quint32 native = KeyMap::ScanCodeToEvdev(scan, extended || ext) + 8;
+        const quint32 native = KeyMap::ScanCodeToNative(scan, extended || ext);
         const char c = KeyMap::VirtualKeyToChar(vk);
         const QString text = c ? QString(QChar(static_cast<unsigned char>(std::tolower(c)))) : QString();
         QApplication::postEvent(target, new QKeyEvent(keyUp ? QEvent::KeyRelease : QEvent::KeyPress, *key,

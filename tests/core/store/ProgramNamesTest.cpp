@@ -1,6 +1,7 @@
 #include "store/ProgramNames.h"
 #include "store/RegistryStore.h"
 
+#include "Env.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +22,15 @@ TEST(ProgramNamesTest, RootIsBuiltFromTheNames) {
 
 TEST(ProgramNamesTest, CopiesWithOtherNamesKeepSeparateSettings) {
     TempDir dir;
-    ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    SetEnv("XDG_CONFIG_HOME", dir.Path().string());
     const auto first = TProgramNames::ForExecutable("/x/tonecast");
     const auto live = TProgramNames::ForExecutable("/x/tonecast-live");
+    // A registry outlives the test: the copies start without their keys.
+    for (const auto* names : {&first, &live}) {
+        auto store = names->OpenRegistryStore();
+        store->EraseSection("KeyboardForm");
+        store->Close();
+    }
     {
         auto store = first.OpenRegistryStore();
         store->WriteInteger("KeyboardForm", "Top", 1);
@@ -44,7 +51,7 @@ TEST(ProgramNamesTest, CopiesWithOtherNamesKeepSeparateSettings) {
     EXPECT_FALSE(exists("HKEY_CURRENT_USER", "\\Software\\Morwent\\Fendrel's Tonecast\\nocopy\\KeyboardForm"));
     EXPECT_FALSE(exists("HKEY_LOCAL_MACHINE", "\\Software\\Morwent\\Fendrel's Tonecast\\tonecast\\KeyboardForm"));
     EXPECT_EQ(first.OpenRegistryStore("\\Software\\Other\\Program\\x"), nullptr);
-    ::unsetenv("XDG_CONFIG_HOME");
+    UnsetEnv("XDG_CONFIG_HOME");
 }
 
 TEST(ProgramNamesTest, VersionTexts) {

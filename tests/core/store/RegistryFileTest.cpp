@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sys/resource.h>
 
 #include <filesystem>
 
@@ -255,31 +254,6 @@ TEST_F(RegistryFileTest, ValuesBeforeAnyKeyAndBelowABrokenKeyLineAreKept) {
     EXPECT_EQ(again.ReadString("B", "Z", ""), "4");
 }
 
-TEST_F(RegistryFileTest, CloseThatCannotWriteKeepsTheOldFileAndReports) {
-    {
-        TRegistryFileStore store(file, Root);
-        store.WriteInteger("S", "A", 1);
-    }
-    std::string before = ReadFile(file);
-    // No file may grow beyond a few bytes: the new contents cannot be written.
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit tiny = old;
-    tiny.rlim_cur = 16;
-    ::setrlimit(RLIMIT_FSIZE, &tiny);
-    TRegistryFileStore store(file, Root);
-    store.WriteInteger("S", "A", 2);
-    EXPECT_THROW(store.Close(), EStoreError);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(ReadFile(file), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::path(file).parent_path()),
-                            std::filesystem::directory_iterator()),
-              2)
-        << "the temporary file was left behind"; // the file and its lock
-}
-
 // A program saves all its values at close; those it did not change must not
 // undo what another copy wrote meanwhile, whatever the kind of write.
 TEST_F(RegistryFileTest, WritingWhatIsThereLeavesAnotherStoresChange) {
@@ -311,22 +285,6 @@ TEST_F(RegistryFileTest, WritingWhatIsThereLeavesAnotherStoresChange) {
     EXPECT_EQ(check.ReadString("S", "Text", ""), "b");
     EXPECT_EQ(check.ReadString("S", "Number", ""), "6");
     EXPECT_FALSE(check.ValueExists("S", "Kept"));
-}
-
-TEST_F(RegistryFileTest, CloseInAReadOnlyFolderKeepsTheOldFileAndReports) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-    {
-        TRegistryFileStore store(file, Root);
-        store.WriteInteger("S", "A", 1);
-    }
-    std::string before = ReadFile(file);
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
-    TRegistryFileStore store(file, Root);
-    store.WriteInteger("S", "A", 2);
-    EXPECT_THROW(store.Close(), EStoreError);
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(ReadFile(file), before);
 }
 
 // Unreadable lines stay in their place and read the same when written back,

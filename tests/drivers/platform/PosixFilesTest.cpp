@@ -1,13 +1,17 @@
-// Whole-file writes where the settings folder holds links: planted at the
-// temporary name, or the settings file itself kept as a link.
+// Whole-file writes on a POSIX system: links in the settings folder, planted
+// at the temporary name or the settings file itself kept as a link; the
+// file's permissions; a save that cannot be written.
 #include "store/AtomicFile.h"
+#include "store/RegistryFile.h"
 
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,6 +79,56 @@ TEST(AtomicFileTest, ALinkedFileIsWrittenThroughItsLinks) {
         for (const auto& link : c.links) EXPECT_TRUE(fs::is_symlink(link.first));
         EXPECT_EQ(FolderEntries(dir.Path() / "dotfiles"), std::vector<std::string>{"tonecast.reg"});
     }
+}
+
+
+const std::string Root = "HKEY_CURRENT_USER\\Software\\Morwent\\Fendrel's Tonecast\\tonecast";
+
+class PosixRegistryFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string file = dir.File("tonecast.reg");
+};
+
+TEST_F(PosixRegistryFileTest, CloseThatCannotWriteKeepsTheOldFileAndReports) {
+    {
+        TRegistryFileStore store(file, Root);
+        store.WriteInteger("S", "A", 1);
+    }
+    std::string before = ReadFile(file);
+    // No file may grow beyond a few bytes: the new contents cannot be written.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = old;
+    tiny.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    TRegistryFileStore store(file, Root);
+    store.WriteInteger("S", "A", 2);
+    EXPECT_THROW(store.Close(), EStoreError);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::path(file).parent_path()),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "the temporary file was left behind"; // the file and its lock
+}
+
+TEST_F(PosixRegistryFileTest, CloseInAReadOnlyFolderKeepsTheOldFileAndReports) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    {
+        TRegistryFileStore store(file, Root);
+        store.WriteInteger("S", "A", 1);
+    }
+    std::string before = ReadFile(file);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+    TRegistryFileStore store(file, Root);
+    store.WriteInteger("S", "A", 2);
+    EXPECT_THROW(store.Close(), EStoreError);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(ReadFile(file), before);
 }
 
 } // namespace
