@@ -273,11 +273,50 @@ void TRegKey::Reindex() {
         if (values_[i].kind != TRegValue::Kind::Unreadable) index_.emplace(FoldedName(values_[i].name), i);
 }
 
+namespace {
+
+// What Windows' registry editor exports: UTF-16, little-endian, after its byte order mark.
+std::string Utf8FromUtf16Le(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    auto unit = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        std::uint32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD; // half a pair
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 bool TRegistryData::Parse(std::string input) {
     keys_.clear();
     preamble_.clear();
     auto source = std::make_shared<TRegText>();
-    source->text = std::move(input);
+    source->text = input.starts_with("\xFF\xFE") ? Utf8FromUtf16Le(std::string_view(input).substr(2)) : std::move(input);
     std::string_view text = source->text;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     source->lines = SplitLines(text);

@@ -39,6 +39,8 @@ MMRESULT TWinMmMidiOut::Reset(MidiHandle handle) { return WinMm::OutReset(handle
 MMRESULT TWinMmMidiOut::Close(MidiHandle handle) { return WinMm::OutClose(handle); }
 MMRESULT TWinMmMidiOut::GetErrorText(MMRESULT code, std::string& text) { return WinMm::OutErrorText(code, text); }
 
+TWinMmMidiIn::TWinMmMidiIn() = default;
+
 TWinMmMidiIn::~TWinMmMidiIn() {
     for (auto& [handle, port] : ports_) {
         WinMm::InReset(handle);

@@ -23,6 +23,7 @@ public:
 
 class TWinMmMidiIn final : public MidiInDriver {
 public:
+    TWinMmMidiIn();
     ~TWinMmMidiIn() override;
     std::uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;

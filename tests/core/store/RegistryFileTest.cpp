@@ -367,4 +367,33 @@ TEST(RegistryDataTest, ParseThenSerializeIsStable) {
                     "[HKEY_CURRENT_USER\\A\\C]\r\n\r\n");
 }
 
+// What Windows' registry editor exports: version 5 in UTF-16 with its byte
+// order mark, read as the same keys and values.
+TEST(RegistryDataTest, ARegistryEditorExportInUtf16Reads) {
+    const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"
+                             "\"Name\"=\"caf\u00E9 \U0001F3B9\"\r\n\"N\"=dword:0000002a\r\n\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (std::size_t i = 0; i < text.size();) { // UTF-8 to UTF-16LE, pairs for the keyboard's emoji
+        const auto c0 = static_cast<unsigned char>(text[i]);
+        const int length = c0 < 0x80 ? 1 : c0 < 0xE0 ? 2 : c0 < 0xF0 ? 3 : 4;
+        std::uint32_t c = length == 1 ? c0 : c0 & (0xFF >> (length + 1));
+        for (int k = 1; k < length; ++k) c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += static_cast<std::size_t>(length);
+        auto unit = [&](std::uint32_t u) { utf16 += static_cast<char>(u & 0xFF), utf16 += static_cast<char>(u >> 8); };
+        if (c >= 0x10000) {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            unit(c);
+        }
+    }
+    TRegistryData data;
+    ASSERT_TRUE(data.Parse(utf16));
+    TRegKey* key = data.FindKey("HKEY_CURRENT_USER\\A");
+    ASSERT_NE(key, nullptr);
+    ASSERT_NE(key->Find("Name"), nullptr);
+    EXPECT_EQ(key->Find("Name")->text, "caf\u00E9 \U0001F3B9");
+    EXPECT_EQ(key->Find("N")->dword, 42u);
+}
+
 } // namespace
