@@ -1,20 +1,15 @@
 #include "WinMmCalls.h"
 
+#include "WindowsText.h"
+
 #include <windows.h>
 
 #include <mmsystem.h>
 
+#include <cwchar>
+
 namespace WinMm {
 namespace {
-
-std::string Utf8(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), n, nullptr, nullptr);
-    utf8.pop_back();
-    return utf8;
-}
 
 HMIDIOUT Out(std::uintptr_t h) { return reinterpret_cast<HMIDIOUT>(h); }
 HMIDIIN In(std::uintptr_t h) { return reinterpret_cast<HMIDIIN>(h); }
@@ -27,7 +22,7 @@ std::uint32_t OutCount() { return midiOutGetNumDevs(); }
 std::uint32_t OutName(std::int32_t deviceId, std::string& name) {
     MIDIOUTCAPSW caps{};
     const MMRESULT r = midiOutGetDevCapsW(static_cast<UINT_PTR>(static_cast<UINT>(deviceId)), &caps, sizeof caps);
-    if (r == MMSYSERR_NOERROR) name = Utf8(caps.szPname);
+    if (r == MMSYSERR_NOERROR) name = Utf8(caps.szPname, wcslen(caps.szPname));
     return r;
 }
 
@@ -45,7 +40,7 @@ std::uint32_t OutClose(std::uintptr_t handle) { return midiOutClose(Out(handle))
 std::uint32_t OutErrorText(std::uint32_t code, std::string& text) {
     wchar_t buffer[MAXERRORLENGTH] = {};
     const MMRESULT r = midiOutGetErrorTextW(code, buffer, MAXERRORLENGTH);
-    if (r == MMSYSERR_NOERROR) text = Utf8(buffer);
+    if (r == MMSYSERR_NOERROR) text = Utf8(buffer, wcslen(buffer));
     return r;
 }
 
@@ -54,7 +49,7 @@ std::uint32_t InCount() { return midiInGetNumDevs(); }
 std::uint32_t InName(std::int32_t deviceId, std::string& name) {
     MIDIINCAPSW caps{};
     const MMRESULT r = midiInGetDevCapsW(static_cast<UINT_PTR>(static_cast<UINT>(deviceId)), &caps, sizeof caps);
-    if (r == MMSYSERR_NOERROR) name = Utf8(caps.szPname);
+    if (r == MMSYSERR_NOERROR) name = Utf8(caps.szPname, wcslen(caps.szPname));
     return r;
 }
 
@@ -105,7 +100,7 @@ std::uint32_t InClose(std::uintptr_t handle) { return midiInClose(In(handle)); }
 std::uint32_t InErrorText(std::uint32_t code, std::string& text) {
     wchar_t buffer[MAXERRORLENGTH] = {};
     const MMRESULT r = midiInGetErrorTextW(code, buffer, MAXERRORLENGTH);
-    if (r == MMSYSERR_NOERROR) text = Utf8(buffer);
+    if (r == MMSYSERR_NOERROR) text = Utf8(buffer, wcslen(buffer));
     return r;
 }
 
