@@ -301,7 +301,7 @@ void TPianoKeyboard::PaintRange(QPainter& p, int from, int to) {
 QRect TPianoKeyboard::FocusRect(int note) const {
     const QRect key = KeyRect(note);
     if (IsBlackNote(note)) return key;
-    const int top = KeyRect(note == 127 ? 126 : note + 1).height();
+    const int top = KeyRect(1).height(); // any black key's
     return QRect(key.left(), top, keyWidth_, std::min(key.height(), height()) - top);
 }
 

@@ -89,6 +89,7 @@ TEST_F(AccessibilityTest, ThePianoIsPlayedFromItsFocusCursor) {
     Key(kb, QEvent::KeyPress, Qt::Key_Right);
     Key(kb, QEvent::KeyPress, Qt::Key_Up);
     EXPECT_EQ(kb->FocusNote(), 73);
+    for (const int note : {64, 65, 73}) EXPECT_GT(kb->FocusRect(note).height(), 4) << note; // E, F and a black key
     EXPECT_EQ(Value(kb), 73);
     const std::string name = kb->NoteName(73);
     EXPECT_EQ(Read(kb)->text(QAccessible::Description).toStdString(), name);
