@@ -2,6 +2,7 @@
 
 void TElidingLabel::SetFullText(const QString& text) {
     full_ = text;
+    setAccessibleName(text); // a screen reader reads it whole
     Elide();
 }
 

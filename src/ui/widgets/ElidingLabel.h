@@ -1,6 +1,6 @@
 #pragma once
 // A label that shows a text too long for it with its middle left out, and
-// the whole text as its tooltip.
+// the whole text as its tooltip and to assistive technology.
 #include <QLabel>
 
 class TElidingLabel : public QLabel {

@@ -14,6 +14,8 @@
 
 #include <QAccessible>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -58,6 +60,14 @@ TEST_F(AccessibilityTest, EveryControlHasItsRoleAndName) {
         EXPECT_EQ(read->role(), e.role) << e.name;
         EXPECT_EQ(read->text(QAccessible::Name).toStdString(), e.name);
     }
+    // A status text too long for its panel is read whole.
+    const QString hint = "Nothing is connected to Fendrel's Tonecast. Connect a synthesizer to it.";
+    w->SetStatusText(0, hint);
+    QLabel* panel = nullptr;
+    for (QLabel* label : w->statusBar()->findChildren<QLabel*>())
+        if (label->toolTip() == hint) panel = label;
+    ASSERT_NE(panel, nullptr) << "the text was not elided";
+    EXPECT_EQ(Read(panel)->text(QAccessible::Name), hint);
     // Wheels and knobs carry their values and ranges.
     EXPECT_EQ(Read(w->ICPitch)->valueInterface()->minimumValue().toInt(), -8192);
     EXPECT_EQ(Read(w->ICMW)->valueInterface()->maximumValue().toInt(), 127);
