@@ -67,7 +67,7 @@ TEST_F(AccessibilityTest, EveryControlHasItsRoleAndName) {
     for (QLabel* label : w->statusBar()->findChildren<QLabel*>())
         if (label->toolTip() == hint) panel = label;
     ASSERT_NE(panel, nullptr) << "the text was not elided";
-    EXPECT_EQ(Read(panel)->text(QAccessible::Name), hint);
+    EXPECT_EQ(Read(panel)->text(QAccessible::Name).toStdString(), hint.toStdString());
     // Wheels and knobs carry their values and ranges.
     EXPECT_EQ(Read(w->ICPitch)->valueInterface()->minimumValue().toInt(), -8192);
     EXPECT_EQ(Read(w->ICMW)->valueInterface()->maximumValue().toInt(), 127);
