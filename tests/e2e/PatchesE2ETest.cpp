@@ -47,9 +47,14 @@ TEST_F(PatchesE2ETest, PageDownChoosesTheNextPatchAndCtrlSpaceSilencesEveryChann
 // A first start finds the General MIDI script beside the program and offers its names.
 TEST_F(ProgramE2ETest, AFirstStartOffersTheGeneralMidiNames) {
     const std::size_t start = sink->Collect(0, 0).size();
-    // Patches > General MIDI > Piano > Acoustic Grand Piano, each the first item.
-    Keys("key --delay 300 alt+p Return Return Return");
-    const auto got = sink->Collect(start + 1, 8000);
+    // Patches > General MIDI > Piano > Acoustic Grand Piano, each the first item;
+    // again when a busy machine let the keys pass a menu by.
+    std::vector<Message> got;
+    for (int attempt = 0; attempt < 3 && got.size() <= start; ++attempt) {
+        Keys("key --delay 300 alt+p Return Return Return");
+        got = sink->Collect(start + 1, 3000);
+        if (got.size() <= start) Keys("key Escape Escape Escape Escape");
+    }
     ASSERT_GE(got.size(), start + 1) << "see " << dir.File("tonecast.log");
     EXPECT_EQ(got[start], (Message{0xC0, 0})); // no bank: any General MIDI module plays it
 
