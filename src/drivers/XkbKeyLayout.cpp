@@ -135,7 +135,7 @@ bool TXkbKeyLayout::TakeChanges() {
             const std::uint8_t kind = reinterpret_cast<const std::uint8_t*>(event)[1];
             if (kind == XCB_XKB_NEW_KEYBOARD_NOTIFY || kind == XCB_XKB_MAP_NOTIFY) {
                 changed = s_->ReadServerKeymap() || changed;
-            } else if (kind == XCB_XKB_STATE_NOTIFY) {
+            } else if (kind == XCB_XKB_STATE_NOTIFY && s_->state) { // none while a new keymap failed to read
                 const auto* e = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event);
                 const xkb_layout_index_t before = xkb_state_serialize_layout(s_->state, XKB_STATE_LAYOUT_EFFECTIVE);
                 xkb_state_update_mask(s_->state, e->baseMods, e->latchedMods, e->lockedMods,
