@@ -2,6 +2,7 @@
 
 #include "store/HexBytes.h"
 #include "store/Names.h"
+#include "store/RegistryStore.h"
 
 #include "store/AtomicFile.h"
 
@@ -500,12 +501,7 @@ void TRegistryStore::Write(Change change) {
     Record(std::move(change));
 }
 
-std::string TRegistryStore::KeyPath(const std::string& section) const {
-    std::size_t b = section.find_first_not_of('\\');
-    if (b == std::string::npos) return root_;
-    std::size_t e = section.find_last_not_of('\\');
-    return root_ + "\\" + section.substr(b, e - b + 1);
-}
+std::string TRegistryStore::KeyPath(const std::string& section) const { return SectionKeyPath(root_, section); }
 
 bool TRegistryStore::Apply(TRegistryData& data, const Change& c) {
     switch (c.op) {
@@ -605,28 +601,15 @@ std::int32_t TRegistryStore::ReadInteger(const std::string& section, const std::
     return def;
 }
 
-namespace {
-
-// A key written or erased must name itself: an empty path, or one ending in or
-// holding an empty part, would land on its parent, and an erase there takes
-// every sibling along.
-void CheckChangeable(const std::string& section) {
-    const std::size_t start = section.find_first_not_of('\\');
-    if (start == std::string::npos || section.back() == '\\' || section.find("\\\\", start) != std::string::npos)
-        throw EStoreError("Invalid key name \"" + section + "\"");
-}
-
-} // namespace
-
 void TRegistryStore::WriteString(const std::string& section, const std::string& name,
                                      const std::string& value) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     Write({Change::Op::WriteString, KeyPath(section), name, value, 0});
 }
 
 void TRegistryStore::WriteInteger(const std::string& section, const std::string& name,
                                       std::int32_t value) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     Write({Change::Op::WriteInteger, KeyPath(section), name, {}, value});
 }
 
@@ -640,12 +623,12 @@ bool TRegistryStore::ValueExists(const std::string& section, const std::string& 
 }
 
 void TRegistryStore::EraseSection(const std::string& section) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     Write({Change::Op::EraseSection, KeyPath(section), {}, {}, 0});
 }
 
 void TRegistryStore::DeleteValue(const std::string& section, const std::string& name) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     Write({Change::Op::DeleteValue, KeyPath(section), name, {}, 0});
 }
 

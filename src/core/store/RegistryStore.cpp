@@ -25,3 +25,16 @@ bool SplitProgramKey(const std::string& company, const std::string& program, con
     copy = rest.substr(0, rest.find('\\'));
     return !copy.empty();
 }
+
+std::string SectionKeyPath(const std::string& root, const std::string& section) {
+    const std::size_t b = section.find_first_not_of('\\');
+    if (b == std::string::npos) return root;
+    const std::size_t e = section.find_last_not_of('\\');
+    return root + "\\" + section.substr(b, e - b + 1);
+}
+
+void CheckChangeableSection(const std::string& section) {
+    const std::size_t start = section.find_first_not_of('\\');
+    if (start == std::string::npos || section.back() == '\\' || section.find("\\\\", start) != std::string::npos)
+        throw EStoreError("Invalid key name \"" + section + "\"");
+}

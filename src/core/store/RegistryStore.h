@@ -14,6 +14,13 @@ std::string RegistryFilePath(const std::string& company, const std::string& prog
 bool SplitProgramKey(const std::string& company, const std::string& program, const std::string& keyPath,
                      std::string& copy, std::string& key);
 
+// The registry's rules for a section below a root key, for every backing: its
+// key's path ("" is the root), and a check for writes and erasures. A section
+// that is empty, ends in "\" or holds an empty part would land on its parent,
+// and an erase there takes every sibling along: EStoreError.
+std::string SectionKeyPath(const std::string& root, const std::string& section);
+void CheckChangeableSection(const std::string& section);
+
 // The system's side, one for each platform:
 
 // Opens the store below a key of HKEY_CURRENT_USER such as

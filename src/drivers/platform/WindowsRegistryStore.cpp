@@ -10,6 +10,8 @@
 
 namespace {
 
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
 struct TKeyCloser {
     void operator()(HKEY key) const { RegCloseKey(key); }
 };
@@ -38,7 +40,7 @@ bool QueryValue(HKEY key, const std::string& name, DWORD& type, std::wstring& te
         size = sizeof dword;
         return RegQueryValueExW(key, wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&dword), &size) == ERROR_SUCCESS;
     }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return true;
+    if (!IsText(type)) return true;
     text.assign(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     if (RegQueryValueExW(key, wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
@@ -60,14 +62,6 @@ void WriteText(const std::string& path, const std::string& name, const std::stri
     SetValue(key.get(), path, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-// A section that is empty, ends in "\" or holds an empty part would land on
-// its parent, and an erase there takes every sibling along.
-void CheckChangeable(const std::string& section) {
-    const std::size_t start = section.find_first_not_of('\\');
-    if (start == std::string::npos || section.back() == '\\' || section.find("\\\\", start) != std::string::npos)
-        throw EStoreError("Invalid key name \"" + section + "\"");
-}
-
 const std::string HiveName = "HKEY_CURRENT_USER";
 
 } // namespace
@@ -76,19 +70,14 @@ TWindowsRegistryStore::TWindowsRegistryStore(std::string rootKey) : root_(std::m
     if (!root_.empty() && root_[0] == '\\') root_.erase(0, 1);
 }
 
-std::string TWindowsRegistryStore::KeyPath(const std::string& section) const {
-    const std::size_t b = section.find_first_not_of('\\');
-    if (b == std::string::npos) return root_;
-    const std::size_t e = section.find_last_not_of('\\');
-    return root_ + "\\" + section.substr(b, e - b + 1);
-}
+std::string TWindowsRegistryStore::KeyPath(const std::string& section) const { return SectionKeyPath(root_, section); }
 
 std::string TWindowsRegistryStore::ReadString(const std::string& section, const std::string& name, const std::string& def) {
     const TKey key = OpenKey(KeyPath(section), KEY_READ);
     DWORD type = 0, dword = 0;
     std::wstring text;
     // A value of another type reads as missing: a hand-edited value never stops the program.
-    if (!key || !QueryValue(key.get(), name, type, text, dword) || (type != REG_SZ && type != REG_EXPAND_SZ)) return def;
+    if (!key || !QueryValue(key.get(), name, type, text, dword) || !IsText(type)) return def;
     return Utf8(text.data(), text.size());
 }
 
@@ -99,23 +88,23 @@ std::int32_t TWindowsRegistryStore::ReadInteger(const std::string& section, cons
     if (!key || !QueryValue(key.get(), name, type, text, dword)) return def;
     if (type == REG_DWORD) return static_cast<std::int32_t>(dword);
     std::int32_t value = def;
-    if ((type == REG_SZ || type == REG_EXPAND_SZ) && ParseStoredInteger(Utf8(text.data(), text.size()), value)) return value;
+    if (IsText(type) && ParseStoredInteger(Utf8(text.data(), text.size()), value)) return value;
     return def;
 }
 
 void TWindowsRegistryStore::WriteString(const std::string& section, const std::string& name, const std::string& value) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     WriteText(KeyPath(section), name, value);
 }
 
 void TWindowsRegistryStore::WriteInteger(const std::string& section, const std::string& name, std::int32_t value) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     const std::string path = KeyPath(section);
     const TKey key = CreateKey(path);
     DWORD type = 0, dword = 0;
     std::wstring text;
     // A string of the name stays a string.
-    if (QueryValue(key.get(), name, type, text, dword) && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    if (QueryValue(key.get(), name, type, text, dword) && IsText(type)) {
         WriteText(path, name, std::to_string(value));
         return;
     }
@@ -131,7 +120,7 @@ bool TWindowsRegistryStore::ValueExists(const std::string& section, const std::s
 }
 
 void TWindowsRegistryStore::EraseSection(const std::string& section) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     const std::string path = KeyPath(section);
     const LSTATUS result = RegDeleteTreeW(HKEY_CURRENT_USER, Wide(path).c_str());
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
@@ -139,7 +128,7 @@ void TWindowsRegistryStore::EraseSection(const std::string& section) {
 }
 
 void TWindowsRegistryStore::DeleteValue(const std::string& section, const std::string& name) {
-    CheckChangeable(section);
+    CheckChangeableSection(section);
     const TKey key = OpenKey(KeyPath(section), KEY_SET_VALUE);
     if (!key) return;
     const LSTATUS result = RegDeleteValueW(key.get(), Wide(name).c_str());

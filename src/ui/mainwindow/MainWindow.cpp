@@ -153,8 +153,10 @@ void TMainWindow::DeferredStart() {
         const TSettingsSection section(*store, MainWindowSettings::Section);
         std::string script = section.Read(MainWindowSettings::PatchScript);
         // A first start offers the General MIDI names at once.
-        if (script.empty() && firstTime_ && QFileInfo::exists(GeneralMidiScript()))
-            script = GeneralMidiScript().toStdString();
+        if (script.empty() && firstTime_) {
+            const QString generalMidi = GeneralMidiScript();
+            if (QFileInfo::exists(generalMidi)) script = generalMidi.toStdString();
+        }
         if (!script.empty() && !programPanel_->ApplyPatchSet(script) && instrument_.PatchSet())
             programPanel_->SelectPatch(instrument_.PatchSet()->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
     }
