@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     const auto jack = MakeJackClient(names.Program, QtMessageWindows());
     TSystemMidiOut systemOut(names.Program, jack);
     // The synthesizer starts only when chosen.
-    TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMessageWindows());
+    TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMessageWindows(),
+                              SynthHostsOf(jack));
     TSystemMidiIn midiIn(names.Program, jack);
     TJoystickModule joysticks; // SDL is loaded only when a joystick is enabled
     // Asked only when key legends are shown.

@@ -42,7 +42,7 @@ std::string SoundFontProblem(const std::string& path) {
 }
 
 std::unique_ptr<TBuiltInSynth> TBuiltInSynth::Create(const std::string& soundFont, TOutput output, std::string& error,
-                                                     std::function<void()> loadFailed) {
+                                                     std::function<void()> loadFailed, double sampleRate) {
     std::error_code ec;
     if (soundFont.empty() || !std::filesystem::is_regular_file(soundFont, ec)) {
         error = "The built-in synthesizer has no General MIDI sound font.";
@@ -57,5 +57,5 @@ std::unique_ptr<TBuiltInSynth> TBuiltInSynth::Create(const std::string& soundFon
         error = "The built-in synthesizer cannot start. " + error;
         return nullptr;
     }
-    return std::unique_ptr<TBuiltInSynth>(create(soundFont, output, error, std::move(loadFailed)));
+    return std::unique_ptr<TBuiltInSynth>(create(soundFont, output, error, std::move(loadFailed), sampleRate));
 }

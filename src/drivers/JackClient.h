@@ -1,107 +1,131 @@
 #pragma once
-// The one client of the JACK server in this process, shared by every port and
-// every port-list query. libjack tears its shared state down when the server
-// goes away, so the loss is handled in one place: the shutdown callback only
-// marks the client lost and wakes the GUI thread, which closes it once before
-// anything else calls libjack, and only after the libjack thread that reported
-// the loss has ended: closing cancels the client's threads asynchronously, and
-// one caught in its error path may hold a lock the close then waits for
-// forever. While there is no client, the GUI thread is woken about once a
-// second to look for a server (never starting one) and reconnects by itself;
-// the users then hear that the ports changed.
+// The one client of the JACK server in this process, shared by every port of
+// ours (MIDI in and out, the synthesizer's audio) and every port-list query.
+//
+// Threads: every libjack call that can wait on the server (open, activate,
+// register, connect, port lists, unregister, close) runs on the client's own
+// thread, never on the caller's. The GUI thread states what it wants (the
+// ports of ours there should be) and reads the last snapshot of the server
+// (its ports, whether it answers); it hears of changes through its message
+// window. The server's process thread runs each port's cycle; sends reach it
+// through rings of the ports' own and never wait.
+//
+// Generations: each server the client meets is a generation. Every port of
+// ours is made again on each new one from what it was asked to be, and its
+// links are made once their peers are there. The loss is learnt from both
+// jack_on_info_shutdown (libjack of JACK 2) and jack_on_shutdown (PipeWire's
+// libjack calls only this one); the lost client is closed on the client's
+// thread once the thread that reported the loss let go of it.
 #include "midi/MessageWindow.h"
 
 #include <jack/jack.h>
 
 #include <array>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+// What a port of ours is to be on every server.
+struct TJackPortSpec {
+    bool audio = false;             // else MIDI
+    unsigned long flags = 0;        // JackPortIsInput or JackPortIsOutput
+    std::vector<std::string> names; // a short name per channel (1 or 2); a taken one gets a number
+    std::string peer;               // MIDI: the other client's port it is linked with; "" for none
+    bool toPlayback = false;        // audio: linked to the system's playback ports
+};
+
+// One cycle of one port: the buffers of its channels.
+struct TJackCycle {
+    void* const* buffers;
+    jack_nframes_t frames;
+    std::uint64_t generation; // of the server running it
+    jack_nframes_t sampleRate;
+};
+
+// What a port does in a cycle, on the server's thread; nothing here may wait.
+class TJackPortWork {
+public:
+    virtual ~TJackPortWork() = default;
+    virtual void Process(const TJackCycle& cycle) = 0;
+};
+
+class TJackPort {
+public:
+    static constexpr std::size_t MaxChannels = 2;
+
+    TJackPort(TJackPortSpec spec, std::shared_ptr<TJackPortWork> work) : spec_(std::move(spec)), work_(std::move(work)) {}
+    const TJackPortSpec& Spec() const { return spec_; }
+    // The generation of the server it is registered on; 0 while on none.
+    std::uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
+    // Other ports connected to its first channel, as last seen; -1 while on no server.
+    int Listeners() const { return listeners_.load(); }
+    // The server refused to register it.
+    bool Failed() const { return failed_.load(); }
+
+private:
+    friend class TJackCore;
+    TJackPortSpec spec_;
+    std::shared_ptr<TJackPortWork> work_;
+    std::array<jack_port_t*, MaxChannels> handles_{}; // the client's thread writes them before the generation
+    std::atomic<std::uint64_t> generation_{0};
+    std::atomic<int> listeners_{-1};
+    std::atomic<bool> failed_{false};
+    bool linkPending_ = false; // the client's thread only
+};
+
+// The server as last seen by the client's thread.
+struct TJackSnapshot {
+    bool answered = false; // a server was looked for at least once
+    bool connected = false;
+    std::vector<std::string> sources; // other clients' MIDI outputs, in the server's order
+    std::vector<std::string> sinks;   // other clients' MIDI inputs
+    jack_nframes_t sampleRate = 0;
+};
+
+class TJackCore;
 
 class TJackClient {
 public:
-    // A driver using the client: called each cycle on the server's thread, and
-    // on the GUI thread when ports came, went or were connected, or the server
-    // left or returned.
-    struct TUser {
-        void (*process)(jack_nframes_t frames, void* owner) = nullptr;
-        void* owner = nullptr;
-        std::function<void()> changed;
-    };
+    // GUI thread: called when the snapshot, a port's state or its connections changed.
+    using TChanged = std::function<void()>;
 
     TJackClient(std::string name, TMessageWindowFactory windows = {});
+    // Never hangs: a client thread stuck in a server that does not answer is
+    // left behind once the exit's time is up.
     ~TJackClient();
     TJackClient(const TJackClient&) = delete;
     TJackClient& operator=(const TJackClient&) = delete;
 
-    const std::string& Name() const { return name_; }
+    const std::string& Name() const;
 
-    // GUI thread. A detached user's process is not running once Detach returns.
-    void Attach(TUser* user);
-    void Detach(TUser* user);
+    // GUI thread. The first use starts the client's thread, which looks for a
+    // server about once a second while there is none (never starting one).
+    void Attach(TChanged* user);
+    void Detach(TChanged* user);
+    TJackSnapshot Snapshot() const;
+    // Whether the live server takes sends now, and its generation.
+    bool Connected() const;
+    std::uint64_t Generation() const;
 
-    // The live client, connecting when there is none and the last try is a
-    // second old; nullptr when no server answers.
-    jack_client_t* Client();
-    // Whether ports made under this generation still belong to the live client.
-    bool Alive(std::uint64_t generation) const;
-    std::uint64_t Generation() const { return generation_.load(); }
-
-    // Other clients' MIDI ports with these flags, in the server's order.
-    std::vector<std::string> ForeignPorts(unsigned long flags);
-    // A port of our own under a short name not yet taken.
-    jack_port_t* Register(const std::string& shortName, unsigned long flags);
-    void Unregister(jack_port_t* port, std::uint64_t generation);
-    // Returns once no process callback is running.
+    // A port of ours, made on the live server and on every later one.
+    std::shared_ptr<TJackPort> Add(TJackPortSpec spec, std::shared_ptr<TJackPortWork> work);
+    // Takes the port away: its cycles go on until drained() (asked on the
+    // client's thread) holds and one more cycle has ended, then it is
+    // unregistered. Its work is not called once the port is withdrawn.
+    void Remove(const std::shared_ptr<TJackPort>& port, std::function<bool()> drained = {});
+    // Any thread but the server's: returns once no cycle is running.
     void WaitOutsideProcess() const;
 
+    // Tests: waits until the client's thread has done all it was asked and
+    // has tried a server once; true when connected then.
+    bool Settle(int timeoutMs = 5000) const;
     // GUI thread: what a wake-up of the client's window does; public for
     // tests without an event loop.
     void HandleWake();
 
 private:
-    static constexpr std::size_t MaxUsers = 4;
-
-    bool Connect();
-    void CloseClient();
-    // Closes a lost client once the thread that reported it has ended (or took too long).
-    bool CloseLostClient();
-    bool ShutdownThreadEnded() const;
-    void Notify();
-    void Watch();
-    // Ports of ours connected to each other would feed our output back into
-    // our input: such connections are undone.
-    void UndoSelfConnections();
-
-    static int Process(jack_nframes_t frames, void* arg);
-    static void Shutdown(jack_status_t, const char*, void* arg);
-    static void Registration(jack_port_id_t, int, void* arg);
-    static void Connection(jack_port_id_t, jack_port_id_t, int, void* arg);
-
-    std::string name_;
-    TMessageWindowFactory windows_;
-    std::unique_ptr<TMessageWindow> window_;
-    std::array<std::atomic<TUser*>, MaxUsers> users_{};
-    jack_client_t* client_ = nullptr;
-    std::atomic<std::uint64_t> generation_{0};
-    std::atomic<bool> lost_{false};
-    std::atomic<bool> connected_{false};
-    std::atomic<bool> changed_{false};
-    std::atomic<bool> inProcess_{false};
-    std::atomic<int> shutdownThread_{0};
-    std::chrono::steady_clock::time_point lostSeen_{};
-    bool attempted_ = false;
-    std::chrono::steady_clock::time_point lastAttempt_;
-
-    std::mutex watchLock_;
-    std::condition_variable watchWake_;
-    bool stopping_ = false;
-    std::thread watcher_;
+    std::shared_ptr<TJackCore> core_;
 };

@@ -1,10 +1,12 @@
 #pragma once
 // The MIDI system over JACK, straight on libjack: the devices are other
 // clients' MIDI ports, the mapper is the program's own output port. Nothing
-// here blocks the GUI thread: messages go through a ring that the process
-// callback empties, and when the server stops or drops the client, sends fail
-// at once. Ports that appear or disappear, and a server that goes away, are
-// told through OnPortsChanged on the GUI thread.
+// here waits on the server: device lists are the client's last snapshot,
+// ports are made and removed by the client's own thread, and messages go
+// through a ring that the process callback empties. An open port lives on
+// through the server's generations: it is made again on every new server.
+// Ports that appear or disappear, and a server that goes away, are told
+// through OnPortsChanged on the GUI thread.
 #include "midi/MidiOutDriver.h"
 #include "midi/MessageWindow.h"
 #include "midi/MidiInDriver.h"
@@ -22,6 +24,8 @@ public:
     explicit JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows = {});
     ~JackMidiOutDriver() override;
 
+    TJackClient& Client() const;
+
     std::uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
     MMRESULT Open(MidiHandle& handle, std::int32_t deviceId) override;
@@ -29,6 +33,7 @@ public:
     MMRESULT Reset(MidiHandle handle) override;
     MMRESULT Close(MidiHandle handle) override;
     bool HasMapper() override;
+    bool DevicesKnown() override;
     int Listeners(MidiHandle handle) override;
 
     struct Impl;
@@ -43,6 +48,8 @@ public:
     explicit JackMidiInDriver(std::string clientName, TMessageWindowFactory windows = {});
     ~JackMidiInDriver() override;
 
+    TJackClient& Client() const;
+
     std::uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
     MMRESULT Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
@@ -55,6 +62,7 @@ public:
     MMRESULT Stop(MidiHandle handle) override;
     MMRESULT Reset(MidiHandle handle) override;
     MMRESULT Close(MidiHandle handle) override;
+    bool DevicesKnown() override;
 
     struct Impl;
 

@@ -1,8 +1,9 @@
 #include "SynthMidiOut.h"
 
 TMidiOutWithSynth::TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont, TBuiltInSynth::TOutput output,
-                                     TMessageWindowFactory windows)
-    : system_(system), soundFont_(std::move(soundFont)), output_(output), window_(MakeMessageWindow(windows)) {
+                                     TMessageWindowFactory windows, TSynthHostFactory hosts)
+    : system_(system), soundFont_(std::move(soundFont)), output_(output), hosts_(std::move(hosts)),
+      window_(MakeMessageWindow(windows)) {
     system_.OnPortsChanged = [this] {
         if (OnPortsChanged) OnPortsChanged();
     };
@@ -29,9 +30,14 @@ MMRESULT TMidiOutWithSynth::Open(MidiHandle& handle, std::int32_t deviceId) {
     if (deviceId > 0) return system_.Open(handle, deviceId - 1);
     if (synth_) return MMSYSERR_ALLOCATED;
     TMessageWindow* window = window_.get();
-    synth_ = TBuiltInSynth::Create(soundFont_, output_, openError_,
-                                   [window] { window->Post(TMessageWindow::DataMessage); });
+    std::unique_ptr<TSynthHost> host = hosts_ ? hosts_() : nullptr;
+    synth_ = TBuiltInSynth::Create(
+        soundFont_, host ? TBuiltInSynth::TOutput::Memory : output_, openError_,
+        [window] { window->Post(TMessageWindow::DataMessage); },
+        host ? host->SampleRate() : TBuiltInSynth::DefaultSampleRate);
     if (!synth_) return SynthOpenFailed;
+    if (host) host->Play(*synth_);
+    host_ = std::move(host);
     handle = SynthHandle();
     return MMSYSERR_NOERROR;
 }
@@ -39,20 +45,23 @@ MMRESULT TMidiOutWithSynth::Open(MidiHandle& handle, std::int32_t deviceId) {
 MMRESULT TMidiOutWithSynth::ShortMsg(MidiHandle handle, const TShortMessage& message) {
     if (handle != SynthHandle()) return system_.ShortMsg(handle, message);
     if (!synth_) return MMSYSERR_INVALHANDLE;
-    synth_->Send(ShortMessage::Pack(message));
+    if (host_) host_->Send(ShortMessage::Pack(message));
+    else synth_->Send(ShortMessage::Pack(message));
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT TMidiOutWithSynth::Reset(MidiHandle handle) {
     if (handle != SynthHandle()) return system_.Reset(handle);
     if (!synth_) return MMSYSERR_INVALHANDLE;
-    synth_->Silence();
+    if (host_) host_->Silence();
+    else synth_->Silence();
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT TMidiOutWithSynth::Close(MidiHandle handle) {
     if (handle != SynthHandle()) return system_.Close(handle);
     if (!synth_) return MMSYSERR_INVALHANDLE;
+    host_.reset();
     synth_.reset();
     return MMSYSERR_NOERROR;
 }

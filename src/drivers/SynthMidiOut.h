@@ -16,9 +16,11 @@ public:
 
     // No sound font (empty): the system's devices alone. A font that fails
     // after the open is told through OnDeviceFailed, on the GUI thread woken
-    // through a window from the factory.
+    // through a window from the factory. Where the host factory gives a host
+    // at the open, the synthesizer plays there, else through its own drivers.
     TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont,
-                      TBuiltInSynth::TOutput output = TBuiltInSynth::TOutput::Audio, TMessageWindowFactory windows = {});
+                      TBuiltInSynth::TOutput output = TBuiltInSynth::TOutput::Audio, TMessageWindowFactory windows = {},
+                      TSynthHostFactory hosts = {});
     // Tests without an event loop: what a wake-up of the window does.
     void DeliverNotices() { window_->Deliver(); }
 
@@ -30,6 +32,7 @@ public:
     MMRESULT Close(MidiHandle handle) override;
     MMRESULT GetErrorText(MMRESULT code, std::string& text) override;
     bool HasMapper() override { return system_.HasMapper(); }
+    bool DevicesKnown() override { return system_.DevicesKnown(); }
     int Listeners(MidiHandle handle) override { return handle == SynthHandle() ? -1 : system_.Listeners(handle); }
 
     TBuiltInSynth* Synth() const { return synth_.get(); } // while open
@@ -42,8 +45,10 @@ private:
     MidiOutDriver& system_;
     std::string soundFont_;
     TBuiltInSynth::TOutput output_;
+    TSynthHostFactory hosts_;
     std::unique_ptr<TMessageWindow> window_;
     std::unique_ptr<TBuiltInSynth> synth_; // after the window: it may post to it until it is gone
+    std::unique_ptr<TSynthHost> host_;     // after the synthesizer: it stops playing it first
     std::string openError_;
     std::string loadError_;
 };

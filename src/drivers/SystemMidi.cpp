@@ -2,6 +2,7 @@
 
 #include "JackClient.h"
 #include "JackMidiDriver.h"
+#include "JackSynthHost.h"
 #include "RtMidiDriver.h"
 
 #include <jack/jack.h>
@@ -46,6 +47,13 @@ MidiInDriver& TSystemMidiIn::Real() {
 
 std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMessageWindowFactory windows) {
     return std::make_shared<TJackClient>(std::move(clientName), std::move(windows));
+}
+
+TSynthHostFactory SynthHostsOf(std::shared_ptr<TJackClient> jack) {
+    return [jack]() -> std::unique_ptr<TSynthHost> {
+        if (ChosenMidiApi() != TMidiApi::Jack) return nullptr;
+        return std::make_unique<TJackSynthHost>(jack);
+    };
 }
 
 std::string MidiSystemDescription() {

@@ -2,6 +2,7 @@
 // The program's MIDI system, chosen and contacted on first use rather than at
 // start, so that nothing on the way to the first window waits for it: the
 // ALSA sequencer through RtMidi when it opens, else JACK.
+#include "BuiltInSynth.h"
 #include "midi/MidiOutDriver.h"
 #include "midi/MessageWindow.h"
 #include "midi/MidiInDriver.h"
@@ -17,6 +18,8 @@ class TJackClient;
 
 // The process's one JACK client, for both directions; it connects only when JACK is the system used.
 std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMessageWindowFactory windows);
+// Where JACK is the system used, the built-in synthesizer plays in its client.
+TSynthHostFactory SynthHostsOf(std::shared_ptr<TJackClient> jack);
 
 class TSystemMidiOut : public MidiOutDriver {
 public:
@@ -31,6 +34,7 @@ public:
     MMRESULT Close(MidiHandle handle) override { return Real().Close(handle); }
     MMRESULT GetErrorText(MMRESULT code, std::string& text) override { return Real().GetErrorText(code, text); }
     bool HasMapper() override { return Real().HasMapper(); }
+    bool DevicesKnown() override { return Real().DevicesKnown(); }
     int Listeners(MidiHandle handle) override { return Real().Listeners(handle); }
 
 private:
@@ -59,6 +63,7 @@ public:
     MMRESULT Reset(MidiHandle handle) override { return Real().Reset(handle); }
     MMRESULT Close(MidiHandle handle) override { return Real().Close(handle); }
     MMRESULT GetErrorText(MMRESULT code, std::string& text) override { return Real().GetErrorText(code, text); }
+    bool DevicesKnown() override { return Real().DevicesKnown(); }
 
 private:
     MidiInDriver& Real();

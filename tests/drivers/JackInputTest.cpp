@@ -5,6 +5,7 @@
 #include "JackServer.h"
 
 #include "midi/MidiInput.h"
+#include "JackClient.h"
 #include "JackMidiDriver.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,7 @@ TEST(JackInputTest, ClosingDuringASystemExclusiveFloodIsSafe) {
     JackServer server;
     Source source("tonecast-flood");
     JackMidiInDriver driver("Fendrel's Tonecast");
+    ASSERT_TRUE(driver.Client().Settle());
     const std::int32_t device = DeviceOf(driver, source.PortName());
     ASSERT_GE(device, 0);
 

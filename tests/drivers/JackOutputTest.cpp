@@ -4,6 +4,7 @@
 #include "JackServer.h"
 
 #include "midi/MidiOutput.h"
+#include "JackClient.h"
 #include "JackMidiDriver.h"
 #include "midi/MidiPortNames.h"
 
@@ -36,13 +37,20 @@ protected:
 
 JackServer* JackOutputTest::server = nullptr;
 
+// The port is made on the client's own thread, soon after the open.
 void ConnectOwnPortTo(jack_client_t* jack, const std::string& client, const std::string& sinkPort) {
-    ASSERT_TRUE(ConnectClientTo(jack, client, sinkPort)) << "the program's port is not visible to other clients";
+    bool connected = false;
+    for (int i = 0; i < 100 && !connected; ++i) {
+        connected = ConnectClientTo(jack, client, sinkPort);
+        if (!connected) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(connected) << "the program's port is not visible to other clients";
 }
 
 TEST_F(JackOutputTest, MapperDeliversNotesAndPitchBendByteForByte) {
     Sink sink;
     JackMidiOutDriver driver(client);
+    ASSERT_TRUE(driver.Client().Settle());
     TMidiOutput port(driver, open);
     port.SetDeviceID(MIDI_MAPPER);
     EXPECT_EQ(port.DeviceName(), client);
@@ -64,6 +72,7 @@ TEST_F(JackOutputTest, MapperDeliversNotesAndPitchBendByteForByte) {
 TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
     Sink sink;
     JackMidiOutDriver driver(client);
+    ASSERT_TRUE(driver.Client().Settle());
     TMidiOutput port(driver, open);
     port.SetDeviceID(MIDI_MAPPER);
     ASSERT_TRUE(port.Open());
@@ -91,6 +100,7 @@ TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
 TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
     Sink sink;
     JackMidiOutDriver driver(client);
+    ASSERT_TRUE(driver.Client().Settle());
     TMidiOutput mapper(driver, open);
     mapper.SetDeviceID(MIDI_MAPPER);
     mapper.Open();
@@ -116,6 +126,7 @@ TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
 
 TEST_F(JackOutputTest, TheMapperIsThereWithoutAnyOtherPort) {
     JackMidiOutDriver driver(client);
+    ASSERT_TRUE(driver.Client().Settle());
     EXPECT_EQ(driver.GetNumDevs(), 0u);
     EXPECT_TRUE(driver.HasMapper());
     TMidiOutput port(driver, open);

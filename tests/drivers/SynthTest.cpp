@@ -4,6 +4,8 @@
 #include "fake/FakeMidiDriver.h"
 #include "ModuleLoader.h"
 #include "SynthMidiOut.h"
+#include "JackClient.h"
+#include "JackSynthHost.h"
 
 #include "TempDir.h"
 #include "JackClients.h"
@@ -294,15 +296,18 @@ TEST(SynthDeviceTest, NoAudioOutputIsAClearOpenFailure) {
 TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
     JackServer server;
     FakeMidiOutDriver system;
-    TMidiOutWithSynth out(system, FindSoundFont());
+    auto jack = std::make_shared<TJackClient>("Fendrel's Tonecast");
+    TMidiOutWithSynth out(system, FindSoundFont(), TBuiltInSynth::TOutput::Audio, {},
+                          [jack] { return std::make_unique<TJackSynthHost>(jack); });
     MidiHandle handle = 0;
     ASSERT_EQ(out.Open(handle, 0), MMSYSERR_NOERROR) << MidiResultText(out, TMidiOutWithSynth::SynthOpenFailed);
-    EXPECT_EQ(out.Synth()->AudioDriver(), "jack");
+    EXPECT_EQ(out.Synth()->AudioDriver(), "memory") << "rendered in the program's own client";
     ASSERT_TRUE(out.Synth()->WaitLoaded(20000));
+    ASSERT_TRUE(jack->Settle());
 
     AudioRecorder recorder;
     ASSERT_NE(recorder.Client(), nullptr);
-    ASSERT_TRUE(recorder.ConnectFrom("Fendrel's Tonecast Synthesizer"));
+    ASSERT_TRUE(recorder.ConnectFrom("Fendrel's Tonecast:Synthesizer"));
     const jack_nframes_t period = jack_get_buffer_size(recorder.Client());
     Wait(100);
     EXPECT_EQ(recorder.FirstSoundFrame(), -1) << "sound before any note";

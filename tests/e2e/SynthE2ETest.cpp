@@ -19,7 +19,7 @@ TEST_F(SynthE2ETest, TheRememberedSynthesizerOpensAndAKeySounds) {
     bool connected = false;
     for (int i = 0; i < 200 && !connected; ++i) {
         Sleep(50);
-        connected = recorder.ConnectFrom("Fendrel's Tonecast Synthesizer");
+        connected = recorder.ConnectFrom("Fendrel's Tonecast:Synthesizer");
     }
     ASSERT_TRUE(connected) << "the synthesizer's audio ports did not appear; see " << dir.File("tonecast.log");
     Sleep(300);

@@ -54,6 +54,9 @@ public:
         return MidiErrorText(code, text) ? MMSYSERR_NOERROR : MMSYSERR_BADERRNUM;
     }
 
+    // As for the output: false until a system asked on a thread of its own has answered.
+    virtual bool DevicesKnown() { return true; }
+
     // GUI thread: ports appeared or disappeared, or the system went away.
     std::function<void()> OnPortsChanged;
 };

@@ -75,6 +75,11 @@ public:
     // that makes a port of its own for it; -1 where that cannot be told.
     virtual int Listeners(MidiHandle) { return -1; }
 
+    // Whether the system has answered since it was first used: a system
+    // asked on a thread of its own lists no devices until then, and tells
+    // OnPortsChanged once it answers.
+    virtual bool DevicesKnown() { return true; }
+
     // GUI thread: ports appeared or disappeared, or the system went away.
     // Drivers that cannot tell leave it uncalled; their lists are read afresh
     // whenever a device menu opens.

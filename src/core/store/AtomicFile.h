@@ -29,6 +29,9 @@ private:
     std::string path_;
     int fd_ = -1;
 };
+// The file a path finally names, following links: a settings file kept as a
+// link into a dotfiles folder is written, and kept aside, there.
+std::string FinalTarget(const std::string& path);
 // Brings a file and the folder entry naming it to the disk.
 void SyncFile(const std::string& path);
 

@@ -454,10 +454,12 @@ std::vector<std::string> TRegistryData::Subkeys(const std::string& path) const {
 
 void KeepAsideDamaged(const std::string& path) {
     std::error_code ec;
-    std::string aside = path + ".bad";
-    for (int n = 2; std::filesystem::exists(aside, ec) && n < 1000; ++n) aside = path + ".bad." + std::to_string(n);
-    std::filesystem::rename(path, aside, ec);
-    if (ec) std::cerr << "Cannot keep the damaged file " << path << " aside: " << ec.message() << "\n";
+    // Beside the file a link names; the link stays, and the new file is written through it.
+    const std::string target = FinalTarget(path);
+    std::string aside = target + ".bad";
+    for (int n = 2; std::filesystem::exists(aside, ec) && n < 1000; ++n) aside = target + ".bad." + std::to_string(n);
+    std::filesystem::rename(target, aside, ec);
+    if (ec) std::cerr << "Cannot keep the damaged file " << target << " aside: " << ec.message() << "\n";
 }
 
 TRegistryStore::TRegistryStore(std::string rootKey) : root_(std::move(rootKey)) {

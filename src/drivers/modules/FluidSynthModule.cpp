@@ -6,7 +6,6 @@
 #include "midi/ChannelMemory.h"
 
 #include <fluidsynth.h>
-#include <jack/jack.h>
 
 #include <algorithm>
 #include <atomic>
@@ -47,16 +46,6 @@ void RouteFluidLog() {
 std::string TakeFluidError() {
     std::lock_guard lock(logMutex);
     return std::exchange(lastFluidError, std::string());
-}
-
-// Asked without starting a server: a JACK server that runs is where the
-// desktop's audio goes.
-bool JackServerRuns() {
-    jack_status_t status;
-    jack_client_t* probe = jack_client_open("tonecast-probe", JackNoStartServer, &status);
-    if (!probe) return false;
-    jack_client_close(probe);
-    return true;
 }
 
 void Apply(fluid_synth_t* synth, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
@@ -195,6 +184,7 @@ public:
     bool WaitLoaded(int milliseconds) override;
     std::string LoadError() const override;
     void Render(float* left, float* right, int frames) override;
+    void SetSampleRate(double rate) override;
     const std::string& AudioDriver() const override { return state_->audioDriver; }
 
 private:
@@ -205,24 +195,21 @@ private:
 
 extern "C" __attribute__((visibility("default"))) TBuiltInSynth*
 TonecastCreateSynth(const std::string& soundFont, TBuiltInSynth::TOutput output, std::string& error,
-                    std::function<void()> loadFailed) {
+                    std::function<void()> loadFailed, double sampleRate) {
     RouteFluidLog();
     auto state = std::make_unique<TState>();
     state->onLoadFailed = std::move(loadFailed);
     fluid_settings_t* s = state->settings = new_fluid_settings();
-    // Two periods of 256 frames at 48 kHz where the audio system lets us choose.
-    fluid_settings_setnum(s, "synth.sample-rate", 48000.0);
+    // Two periods of 256 frames where the audio system lets us choose.
+    fluid_settings_setnum(s, "synth.sample-rate", sampleRate);
     fluid_settings_setint(s, "audio.period-size", 256);
     fluid_settings_setint(s, "audio.periods", 2);
-    fluid_settings_setint(s, "audio.jack.autoconnect", 1);
-    fluid_settings_setstr(s, "audio.jack.id", "Fendrel's Tonecast Synthesizer");
     fluid_settings_setint(s, "synth.threadsafe-api", 1);
     if (output == TBuiltInSynth::TOutput::Memory) {
         state->audioDriver = "memory";
     } else {
-        const bool jack = JackServerRuns();
-        for (const char* name : {"jack", "pipewire", "pulseaudio", "alsa"}) {
-            if (std::strcmp(name, "jack") == 0 && !jack) continue; // would start a server of its own
+        // Not FluidSynth's JACK driver: with JACK the program plays the synthesizer in its own client.
+        for (const char* name : {"pipewire", "pulseaudio", "alsa"}) {
             if (fluid_settings_setstr(s, "audio.driver", name) != FLUID_OK) continue; // not built in
             state->driver = new_fluid_audio_driver2(s, Process, state.get());
             if (state->driver) {
@@ -232,7 +219,7 @@ TonecastCreateSynth(const std::string& soundFont, TBuiltInSynth::TOutput output,
         }
         if (!state->driver) {
             const std::string why = TakeFluidError();
-            error = "The built-in synthesizer found no audio output (JACK, PipeWire, PulseAudio or ALSA)." +
+            error = "The built-in synthesizer found no audio output (PipeWire, PulseAudio or ALSA)." +
                     (why.empty() ? std::string() : " " + why);
             return nullptr;
         }
@@ -288,3 +275,15 @@ void TFluidSynth::Render(float* left, float* right, int frames) {
     fluid_synth_write_float(synth, frames, left, 0, 1, right, 0, 1);
 }
 
+
+void TFluidSynth::SetSampleRate(double rate) {
+    fluid_synth_t* synth = state_->synth.load(std::memory_order_acquire);
+    if (!synth) {
+        fluid_settings_setnum(state_->settings, "synth.sample-rate", rate); // a synthesizer still loading is made at it
+        return;
+    }
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // its successor is not in FluidSynth 2.3
+    fluid_synth_set_sample_rate(synth, static_cast<float>(rate));
+#pragma GCC diagnostic pop
+}

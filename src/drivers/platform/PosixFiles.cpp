@@ -44,19 +44,6 @@ void SyncFolderOf(const std::string& path) {
 
 namespace {
 
-// The file a path finally names: a settings file kept as a link into a
-// dotfiles folder is written there, and the link stays.
-std::filesystem::path RealTarget(const std::string& path) {
-    std::filesystem::path target(path);
-    std::error_code error;
-    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, error); ++hops) {
-        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
-        if (error) break;
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return target;
-}
-
 // A new temporary file beside the target under a name nobody could foresee,
 // made exclusively: a link planted there is never followed.
 int CreateTemporary(const std::filesystem::path& target, std::string& temp) {
@@ -73,9 +60,20 @@ int CreateTemporary(const std::filesystem::path& target, std::string& temp) {
 
 } // namespace
 
+std::string FinalTarget(const std::string& path) {
+    std::filesystem::path target(path);
+    std::error_code error;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, error); ++hops) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error) break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target.string();
+}
+
 void WriteFileAtomically(const std::string& path, const std::string& bytes, TDurability durability) {
     const bool durable = durability == TDurability::Durable;
-    const std::filesystem::path target = RealTarget(path);
+    const std::filesystem::path target = FinalTarget(path);
     std::string temp;
     int fd = CreateTemporary(target, temp);
     if (fd < 0) throw EStoreError(Reason("Cannot create", temp));

@@ -17,6 +17,8 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
+#include <cstdio>
+
 namespace {
 class TDeferredStartEvent : public QEvent {
 public:
@@ -177,15 +179,19 @@ void TMainWindow::FormClose() {
     if (closed_) return;
     closed_ = true;
     stage_ = TStage::Closing;
-    // Every step runs even when an earlier one fails; the first error is shown at the end.
-    QString firstError;
-    auto step = [&firstError](const std::function<void()>& run) {
+    // Every step runs even when an earlier one fails. Nothing at exit asks the
+    // user: a logout, or a MIDI server gone at the same moment, must not wait
+    // on a box, so what failed goes to standard error.
+    auto step = [this](const std::function<void()>& run) {
+        const auto report = [this](const std::string& text) {
+            std::fprintf(stderr, "%s: %s\n", names_.Program.c_str(), text.c_str());
+        };
         try {
             run();
         } catch (const EStoreError& e) {
-            if (firstError.isEmpty()) firstError = QString("The settings could not be saved: %1").arg(e.what());
+            report(std::string("The settings could not be saved: ") + e.what());
         } catch (const std::exception& e) {
-            if (firstError.isEmpty()) firstError = QString::fromStdString(e.what());
+            report(e.what());
         }
     };
     programPanel_->EndPanic(); // its remaining channels are silenced by the close itself
@@ -209,7 +215,6 @@ void TMainWindow::FormClose() {
     }
     step([this] { deviceMenus_->MidiInMenu1->Close(); });
     step([this] { deviceMenus_->MidiOutMenu1->Close(); });
-    if (!firstError.isEmpty()) TTonecastApplication::ShowMessage(this, firstError);
 }
 
 void TMainWindow::LoadSettings(TIniStore& store) {

@@ -105,6 +105,7 @@ void TMidiMenuBase::RefreshDevices() {
         // A system that does not answer has no ports.
     }
     if (names != deviceNames_ || mapper != mapperOffered_) RenewItems(std::move(names), mapper);
+    OpenDefaultWhenKnown();
     if (OnRefreshed) OnRefreshed(this);
 }
 
@@ -188,6 +189,7 @@ bool TMidiMenuBase::Locate(QAction* item, std::int32_t& id) {
 
 void TMidiMenuBase::SelectDevice(QAction* item) {
     missingDevice_.clear();
+    defaultPending_ = false;
     if (IsOpenDevice(item)) {
         UpdateChecks(); // the click toggled the check off
         return;
@@ -213,6 +215,7 @@ void TMidiMenuBase::SelectDevice(QAction* item) {
 
 void TMidiMenuBase::SelectNone() {
     missingDevice_.clear();
+    defaultPending_ = false;
     try {
         TWaitCursor wait;
         Close();
@@ -254,9 +257,18 @@ void TMidiMenuBase::LoadFromRegistry(TIniStore& store) {
         }
         // A remembered device that is not there now opens when it appears.
         if (!found || IsClosed()) missingDevice_ = stored;
-    } else if (stored.empty() && DefaultMidiMapper && items.size() > 2) {
-        SelectDevice(items[2]);
+    } else if (stored.empty() && DefaultMidiMapper) {
+        defaultPending_ = true;
+        OpenDefaultWhenKnown();
     }
+}
+
+void TMidiMenuBase::OpenDefaultWhenKnown() {
+    // A system still being asked for its devices gives the first one when it answers.
+    if (!defaultPending_ || !DevicesKnown()) return;
+    defaultPending_ = false;
+    const auto items = baseMenu_->actions();
+    if (IsClosed() && items.size() > 2) SelectDevice(items[2]);
 }
 
 void TMidiMenuBase::SaveToRegistry(TIniStore& store) {

@@ -61,6 +61,7 @@ public:
 
 protected:
     virtual std::vector<std::string> DeviceNames() = 0; // the system's ports now
+    virtual bool DevicesKnown() = 0;                    // the system has answered
     virtual bool OffersMapper() { return false; }
     virtual std::string GetRegValueName() const = 0;
     virtual bool OpenPort() = 0; // true when open afterwards
@@ -78,11 +79,13 @@ protected:
     // The items for a new list of the system's ports: a vanished device closes, a missing one opens.
     void RenewItems(std::vector<std::string> names, bool mapper);
     void CloseVanished();
+    void OpenDefaultWhenKnown();
 
     QMenu* baseMenu_ = nullptr;
     std::vector<std::string> deviceNames_; // the snapshot the items show
     bool mapperOffered_ = false;
     std::string missingDevice_;
+    bool defaultPending_ = false; // the first device opens once there is one
     std::function<void()>* portsChanged_ = nullptr; // the driver's notification, ours while we live
 };
 
@@ -108,6 +111,7 @@ public:
 
 protected:
     std::vector<std::string> DeviceNames() override;
+    bool DevicesKnown() override { return driver_.DevicesKnown(); }
     std::string GetRegValueName() const override { return "MidiIn"; }
     bool OpenPort() override { return port_.Open(); }
     void StartPort() override { port_.Start(); }
@@ -137,6 +141,7 @@ public:
 
 protected:
     std::vector<std::string> DeviceNames() override;
+    bool DevicesKnown() override { return driver_.DevicesKnown(); }
     bool OffersMapper() override;
     std::string GetRegValueName() const override { return "MidiOut"; }
     bool OpenPort() override { return port_.Open(); }

@@ -194,6 +194,27 @@ TEST_F(RegistryFileTest, ASecondDamagedFileDoesNotOverwriteTheFirstCopy) {
     EXPECT_EQ(ReadFile(file + ".bad.2"), "second garbage");
 }
 
+// A settings file kept as a link into a dotfiles folder: the damaged target
+// is kept aside beside itself, and the link stays and names the new file.
+TEST_F(RegistryFileTest, ADamagedFileBehindALinkIsKeptAsideBesideItsTarget) {
+    const std::filesystem::path dotfiles = std::filesystem::path(file).parent_path() / "dotfiles";
+    std::filesystem::create_directories(dotfiles);
+    const std::string target = (dotfiles / "tonecast.reg").string();
+    WriteFile(target, "garbage");
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink(std::filesystem::relative(target, std::filesystem::path(file).parent_path()), file);
+    {
+        TRegistryFileStore store(file, Root);
+        EXPECT_TRUE(store.WasDamaged());
+        store.WriteInteger("KeyboardForm", "Top", 5);
+        store.Close();
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(file)) << "the link was replaced";
+    EXPECT_EQ(ReadFile(target + ".bad"), "garbage");
+    EXPECT_FALSE(std::filesystem::exists(file + ".bad")) << "kept aside beside the link, not the target";
+    EXPECT_EQ(TRegistryFileStore(target, Root).ReadInteger("KeyboardForm", "Top", 0), 5);
+}
+
 TEST_F(RegistryFileTest, ALastLineWithoutItsLineBreakIsRead) {
     WriteFile(file, "REGEDIT4\r\n\r\n[" + Root + "\\KeyboardForm]\r\n\"Left\"=dword:00000007\r\n\"Top\"=dword:00000005");
     TRegistryFileStore store(file, Root);

@@ -1,0 +1,156 @@
+// The JACK layer through a server's whole life, against real servers: a
+// server killed or stopped and started again, quickly or slowly, while the
+// program's ports are open; a server that does not answer; a close during a
+// loss. Every port of ours comes back on each new server by itself.
+#include "JackClients.h"
+#include "JackServer.h"
+
+#include "JackClient.h"
+#include "JackMidiDriver.h"
+#include "midi/MidiInput.h"
+#include "midi/MidiOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Asks until done says yes (asked once more only while it says no: it may be a step, not a question).
+template <typename F>
+bool WaitFor(F done, int ms = 5000) {
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) {
+        if (done()) return true;
+        Wait(10);
+    }
+    return done();
+}
+
+long long MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+const std::string Program = "Fendrel's Tonecast";
+
+// How a server goes away and comes back.
+struct TLoss {
+    friend void PrintTo(const TLoss& loss, std::ostream* os) { *os << loss.name; }
+    const char* name;
+    bool kill;     // SIGKILL, else SIGTERM
+    int awayMs;    // until the new server starts
+    bool held;     // the program's threads stand still meanwhile, as under SIGSTOP
+};
+
+class JackServerLifeTest : public ::testing::TestWithParam<TLoss> {
+protected:
+    void SetUp() override {
+        server = std::make_unique<JackServer>();
+        sink = std::make_unique<Sink>("tonecast-life-sink");
+        source = std::make_unique<Source>("tonecast-life-source");
+        jack = std::make_shared<TJackClient>(Program);
+        out = std::make_unique<JackMidiOutDriver>(jack);
+        in = std::make_unique<JackMidiInDriver>(jack);
+        ASSERT_TRUE(jack->Settle());
+    }
+    void TearDown() override {
+        in.reset();
+        out.reset();
+        jack.reset();
+        source.reset();
+        sink.reset();
+        server.reset();
+    }
+
+    std::int32_t SourceDevice() {
+        for (std::uint32_t i = 0; i < in->GetNumDevs(); ++i) {
+            std::string name;
+            if (in->GetDevCaps(static_cast<std::int32_t>(i), name) == MMSYSERR_NOERROR && name == source->PortName())
+                return static_cast<std::int32_t>(i);
+        }
+        return -1;
+    }
+    bool OwnPortReachesTheSink() {
+        return WaitFor([this] { return ConnectClientTo(sink->Client(), Program, sink->PortName()); });
+    }
+    // A note sent now arrives at the sink.
+    bool Heard(TMidiOutput& port, std::uint8_t note) {
+        const std::size_t before = sink->Collect(0, 0).size();
+        port.SendShortMsg({0x90, note, 100});
+        const auto& got = sink->Collect(before + 1, 3000);
+        return got.size() > before && got[before] == (Message{0x90, note, 100});
+    }
+    // A note from the source arrives at the input port.
+    bool Received(TMidiInput& port, std::uint8_t note) {
+        for (int i = 0; i < 50; ++i) {
+            source->Send({0x90, note, 64});
+            Wait(40);
+            while (auto event = port.GetEvent())
+                if (!event->IsLong() && event->data1 == note) return true;
+        }
+        return false;
+    }
+
+    // The server goes the given way; the test's own clients go first and come back after.
+    void LoseTheServer(const TLoss& loss) {
+        source.reset();
+        sink.reset();
+        if (loss.held) jack->WaitOutsideProcess(); // nothing of ours runs while the server goes
+        if (loss.kill) server->Kill();
+        else server->Stop();
+        server.reset();
+        Wait(loss.awayMs);
+        server = std::make_unique<JackServer>();
+        sink = std::make_unique<Sink>("tonecast-life-sink");
+        source = std::make_unique<Source>("tonecast-life-source");
+    }
+
+    std::unique_ptr<JackServer> server;
+    std::unique_ptr<Sink> sink;
+    std::unique_ptr<Source> source;
+    std::shared_ptr<TJackClient> jack;
+    std::unique_ptr<JackMidiOutDriver> out;
+    std::unique_ptr<JackMidiInDriver> in;
+    TOpenMidiDevices open;
+};
+
+// The open output and input are made again on the new server, under the
+// same names, whatever the device lists did meanwhile.
+TEST_P(JackServerLifeTest, OpenPortsComeBackOnTheNewServer) {
+    TMidiOutput output(*out, open);
+    output.SetDeviceID(MIDI_MAPPER);
+    ASSERT_TRUE(output.Open());
+    TMidiInput input(*in, open);
+    input.SetDeviceID(SourceDevice());
+    ASSERT_TRUE(input.Open());
+    input.Start();
+    ASSERT_TRUE(OwnPortReachesTheSink());
+    ASSERT_TRUE(Heard(output, 60));
+    ASSERT_TRUE(Received(input, 61));
+    const std::uint64_t first = jack->Generation();
+
+    LoseTheServer(GetParam());
+    ASSERT_TRUE(WaitFor([&] { return jack->Connected() && jack->Generation() > first; }, 8000))
+        << "no client on the new server";
+    ASSERT_TRUE(OwnPortReachesTheSink()) << "the program's own port did not come back";
+    EXPECT_TRUE(Heard(output, 62)) << "a note on the new server was not heard";
+    EXPECT_TRUE(Received(input, 63)) << "the input did not come back with its source";
+    EXPECT_GE(output.Listeners(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Losses, JackServerLifeTest,
+                         ::testing::Values(TLoss{"KilledQuickReturn", true, 200, false},
+                                           TLoss{"KilledSlowReturn", true, 2500, false},
+                                           TLoss{"StoppedQuickReturn", false, 200, false},
+                                           TLoss{"StoppedSlowReturn", false, 2500, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
