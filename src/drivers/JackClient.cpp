@@ -38,6 +38,13 @@ constexpr auto ExitWait = std::chrono::milliseconds(1500);
 // client looking for one once a second keeps that to itself.
 void Quiet(const char*) {}
 
+// What is known while no server answers: that it was looked for.
+TJackSnapshot NoServer() {
+    TJackSnapshot snapshot;
+    snapshot.answered = true;
+    return snapshot;
+}
+
 bool ThreadRuns(int tid) { return tid != 0 && std::filesystem::exists("/proc/self/task/" + std::to_string(tid)); }
 
 } // namespace
@@ -193,7 +200,7 @@ private:
         jack_client_t* client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
         jack_set_error_function(loud);
         if (!client) {
-            if (!tried_) Publish(TJackSnapshot{.answered = true}); // the first answer: no server
+            if (!tried_) Publish(NoServer()); // the first answer: no server
             tried_ = true;
             return;
         }
@@ -235,7 +242,7 @@ private:
 
     void CloseLost() {
         connected_.store(false);
-        Publish(TJackSnapshot{.answered = true});
+        Publish(NoServer());
         const auto since = Clock::now();
         while (!ReporterDone() && Clock::now() - since < ReporterWait && !Stopping())
             std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -53,7 +53,8 @@ void ForgetDeadServers() {
 
 } // namespace
 
-JackServer::JackServer() : name_("tonecast-test-" + std::to_string(::getpid())) {
+JackServer::JackServer(int sampleRate, int period) : name_("tonecast-test-" + std::to_string(::getpid())) {
+    const std::string rate = std::to_string(sampleRate), frames = std::to_string(period);
     lock_ = ::open("/tmp/tonecast-jack-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (lock_ >= 0) ::flock(lock_, LOCK_EX); // released when this server is gone
     ForgetDeadServers();
@@ -67,8 +68,8 @@ JackServer::JackServer() : name_("tonecast-test-" + std::to_string(::getpid())) 
             ::dup2(out, 1);
             ::dup2(out, 2);
         }
-        ::execlp("jackd", "jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", "48000",
-                 "-p", "256", static_cast<char*>(nullptr));
+        ::execlp("jackd", "jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", rate.c_str(),
+                 "-p", frames.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
@@ -106,12 +107,21 @@ void JackServer::Stop() {
     const pid_t pid = pid_;
     pid_ = -1;
     ::kill(pid, SIGTERM);
+    ::kill(pid, SIGCONT); // a paused server takes the signal too
     for (int i = 0; i < 50; ++i) {
         if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
+}
+
+void JackServer::Pause() {
+    if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void JackServer::Resume() {
+    if (pid_ > 0) ::kill(pid_, SIGCONT);
 }
 
 void JackServer::Kill() {

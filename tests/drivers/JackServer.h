@@ -9,11 +9,14 @@
 
 class JackServer {
 public:
-    JackServer(); // starts and waits until clients can connect; throws on failure
+    // Starts and waits until clients can connect; throws on failure.
+    explicit JackServer(int sampleRate = 48000, int period = 256);
     ~JackServer();
     const std::string& Name() const { return name_; }
     void Stop(); // as when the user stops the server; the destructor does it too
     void Kill(); // as when the server crashes: SIGKILL; only its wake-up files are removed
+    void Pause();  // a server that is there but does not answer: SIGSTOP
+    void Resume(); // SIGCONT
 
 private:
     std::string name_;

@@ -146,11 +146,106 @@ TEST_P(JackServerLifeTest, OpenPortsComeBackOnTheNewServer) {
     EXPECT_GE(output.Listeners(), 1);
 }
 
+TEST_P(JackServerLifeTest, PortsClosedDuringTheLossAndOpenedAfter) {
+    TMidiOutput output(*out, open);
+    output.SetDeviceID(MIDI_MAPPER);
+    ASSERT_TRUE(output.Open());
+    ASSERT_TRUE(OwnPortReachesTheSink());
+    ASSERT_TRUE(Heard(output, 60));
+    const std::uint64_t first = jack->Generation();
+    source.reset();
+    sink.reset();
+    server->Kill();
+    server.reset();
+    ASSERT_TRUE(WaitFor([&] { return !jack->Snapshot().connected; }));
+    try { output.Close(); } catch (const std::exception&) {}
+    Wait(GetParam().awayMs);
+    server = std::make_unique<JackServer>();
+    ASSERT_TRUE(WaitFor([&] { return jack->Snapshot().connected && jack->Generation() > first; }, 8000));
+    output.SetDeviceID(MIDI_MAPPER);
+    ASSERT_TRUE(output.Open());
+    sink = std::make_unique<Sink>("tonecast-life-sink");
+    ASSERT_TRUE(OwnPortReachesTheSink()) << "the program's own port did not come back";
+    EXPECT_TRUE(Heard(output, 62)) << "a note on the new server was not heard";
+}
+
 INSTANTIATE_TEST_SUITE_P(Losses, JackServerLifeTest,
                          ::testing::Values(TLoss{"KilledQuickReturn", true, 200, false},
                                            TLoss{"KilledSlowReturn", true, 2500, false},
                                            TLoss{"StoppedQuickReturn", false, 200, false},
                                            TLoss{"StoppedSlowReturn", false, 2500, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A server that is there but does not answer holds up nothing the caller
+// does: device lists, opening, sending and closing come back at once, while
+// the client's own thread waits on the server.
+TEST(JackSilentServerTest, HoldsUpNothingOfTheCallerAndTheExit) {
+    JackServer server;
+    Sink sink("tonecast-silent-sink");
+    TOpenMidiDevices open;
+    auto jack = std::make_shared<TJackClient>(Program);
+    auto out = std::make_unique<JackMidiOutDriver>(jack);
+    ASSERT_TRUE(jack->Settle());
+    TMidiOutput port(*out, open);
+    port.SetDeviceID(MIDI_MAPPER);
+    ASSERT_TRUE(port.Open());
+    ASSERT_TRUE(WaitFor([&] { return ConnectClientTo(sink.Client(), Program, sink.PortName()); }));
+
+    server.Pause();
+    // A second client of ours meets the server while it does not answer.
+    auto other = std::make_shared<TJackClient>("Fendrel's Tonecast Other");
+    auto otherOut = std::make_unique<JackMidiOutDriver>(other);
+    const auto start = Clock::now();
+    for (int i = 0; i < 20; ++i) {
+        port.SendShortMsg({0x90, 60, 100});
+        port.SendShortMsg({0x80, 60, 0});
+        EXPECT_GE(out->GetNumDevs(), 1u);
+        TMidiOutput second(*out, open);
+        second.SetDeviceID(MIDI_MAPPER);
+        EXPECT_TRUE(second.Open());
+        second.Close();
+        EXPECT_FALSE(otherOut->DevicesKnown() && otherOut->HasMapper());
+    }
+    const long long took = MillisecondsSince(start);
+    EXPECT_LT(took, 1000) << "the caller waited on the server";
+
+    // The exit of a client whose thread is stuck in the server comes within its time.
+    const auto exit = Clock::now();
+    otherOut.reset();
+    other.reset();
+    const long long exitTook = MillisecondsSince(exit);
+    EXPECT_LT(exitTook, 2500) << "the exit waited on the server";
+    port.Close();
+    const auto last = Clock::now();
+    out.reset();
+    jack.reset();
+    EXPECT_LT(MillisecondsSince(last), 2500) << "the exit waited on the server";
+    server.Resume();
+}
+
+// The note offs of a close leave before the port goes, counted in the
+// server's cycles: a long period (8192 frames at 22,050 Hz is 370 ms) gets
+// them out too.
+TEST(JackLongPeriodTest, ClosingLetsTheNoteOffsOutInCycles) {
+    JackServer server(22050, 8192);
+    Sink sink("tonecast-long-sink");
+    TOpenMidiDevices open;
+    auto jack = std::make_shared<TJackClient>(Program);
+    JackMidiOutDriver out(jack);
+    ASSERT_TRUE(jack->Settle());
+    TMidiOutput port(out, open);
+    port.SetDeviceID(MIDI_MAPPER);
+    ASSERT_TRUE(port.Open());
+    ASSERT_TRUE(WaitFor([&] { return ConnectClientTo(sink.Client(), Program, sink.PortName()); }));
+    port.SendShortMsg({0x90, 64, 100});
+    port.SendShortMsg({0x91, 67, 100});
+    ASSERT_EQ(sink.Collect(2, 5000).size(), 2u);
+    port.Close();
+    const auto& got = sink.Collect(2 + 2 + 16, 5000);
+    ASSERT_GE(got.size(), 4u) << "the note offs were cut off";
+    EXPECT_EQ(got[2], (Message{0x90, 64, 0}));
+    EXPECT_EQ(got[3], (Message{0x91, 67, 0}));
+    EXPECT_EQ(got.size(), 2u + 2u + 16u) << "every channel's sustain off";
+}
 
 } // namespace

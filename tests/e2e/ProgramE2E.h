@@ -4,6 +4,7 @@
 // output, settings read from the file on disk.
 #include "JackClients.h"
 #include "JackServer.h"
+#include "PipeWireSession.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +74,8 @@ protected:
             std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());
             WriteFile(SettingsFile(), initialSettings);
         }
-        server = std::make_unique<JackServer>();
+        if (onPipeWire) pipewire = std::make_unique<PipeWireSession>();
+        else server = std::make_unique<JackServer>();
         sink = std::make_unique<Sink>("tonecast-e2e-sink");
         if (withSource) source = std::make_unique<Source>("tonecast-e2e-source");
         StartProgram();
@@ -107,6 +109,7 @@ protected:
         source.reset();
         sink.reset();
         server.reset();
+        pipewire.reset();
         Stop(xvfb);
         ::unsetenv("TONECAST_MIDI_API");
         // The folder goes with the test: what the program said is only kept here.
@@ -137,10 +140,13 @@ protected:
     bool outputToSink = true;
     // Whether another program offers a MIDI output before the program starts (its first input).
     bool withSource = false;
+    // A PipeWire session instead of a JACK server (the test runs under pw-jack).
+    bool onPipeWire = false;
     TempDir dir;
     std::string display;
     pid_t xvfb = -1, program = -1;
     std::unique_ptr<JackServer> server;
+    std::unique_ptr<PipeWireSession> pipewire;
     std::unique_ptr<Sink> sink;
     std::unique_ptr<Source> source;
 };

@@ -50,9 +50,28 @@ TEST_F(ProgramE2ETest, TheWindowKeepsAnsweringWhenTheJackServerStops) {
     EXPECT_NE(settings.find("\"First Time\"=\"0\""), std::string::npos) << "settings were not saved";
 }
 
+// How the server goes away in one round, and how it comes back.
+struct TLossRound {
+    const char* name;
+    bool kill;         // SIGKILL, else SIGTERM
+    int awayMs;        // until a new server starts
+    bool programHeld;  // the program stands still (SIGSTOP) over the loss and the return
+    bool silentReturn; // the new server does not answer at first, while the window is used
+};
+
+constexpr TLossRound LossRounds[] = {
+    {"killed, slow return", true, 2500, false, false},
+    {"stopped, quick return", false, 300, false, false},
+    {"killed while the program is held, back before it looks", true, 2500, true, false},
+    {"stopped while the program is held, quick return", false, 300, true, false},
+    {"killed, and the new server does not answer at first", true, 300, false, true},
+};
+
 class ServerLossE2ETest : public ProgramE2ETest {
 public:
     ServerLossE2ETest() { withSource = true; }
+
+    const std::string window = "$(xdotool search --name \"^Fendrel's Tonecast$\" | head -1)";
 
     bool ProgramRuns() {
         int status = 0;
@@ -78,18 +97,11 @@ public:
         jack_disconnect(sink->Client(), source->PortName().c_str(), sink->PortName().c_str());
         return heard;
     }
-    // The test's own sink and source on a server that came back, seen to work:
-    // now and then a client of the test process never runs there, and what it
-    // would then miss says nothing of the program.
+    // The test's own sink and source on the new server, seen to work before the program is judged.
     void MakeWorkingPeers() {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            source.reset();
-            sink.reset();
-            sink = std::make_unique<Sink>("tonecast-e2e-sink");
-            source = std::make_unique<Source>("tonecast-e2e-source");
-            if (SinkHearsTheSource()) return;
-        }
-        FAIL() << "the test's own sink does not hear its source on the new server";
+        sink = std::make_unique<Sink>("tonecast-e2e-sink");
+        source = std::make_unique<Source>("tonecast-e2e-source");
+        ASSERT_TRUE(SinkHearsTheSource()) << "the test's own sink does not hear its source on the new server";
     }
     // The program's ports and their connections, for a failure's message.
     std::string ProgramPorts() {
@@ -105,36 +117,53 @@ public:
         if (ports) jack_free(ports);
         return text;
     }
-};
-
-// The server crashes, then is stopped, under a held key: the
-// window keeps answering, and each new server gets the program's port back
-// with the remembered input and output, without the user doing anything.
-TEST_F(ServerLossE2ETest, TheProgramSurvivesTheServerGoingAwayAndReconnects) {
-    const std::string window = "$(xdotool search --name \"^Fendrel's Tonecast$\" | head -1)";
-    // Two rounds, not more: on a server that came back, a client (the test's
-    // own as well as the program's) now and then gets nothing through, the more
-    // often the more often the server came back.
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
+    // The window answers: the settings dialog opens and closes.
+    bool WindowAnswers() {
+        Keys("windowfocus --sync " + window + " key ctrl+s");
+        std::string found;
+        for (int i = 0; i < 60 && found.empty(); ++i) {
+            Sleep(50);
+            found = Output("xdotool search --onlyvisible --name \"^Settings$\" 2>/dev/null | head -1");
+        }
+        if (found.empty()) return false;
+        Keys("windowfocus --sync " + found + " key Escape");
+        return true;
+    }
+    void Play(const TLossRound& round) {
         ASSERT_TRUE(SourceConnected()) << "the remembered input is not open";
         const std::size_t before = sink->Collect(0, 0).size();
-        Keys("keydown q");
+        Keys("windowfocus --sync " + window + " keydown q");
         ASSERT_GT(sink->Collect(before + 1, 5000).size(), before) << "the key was not heard";
         // The test's own clients leave first: they share libjack with nothing of the program.
         source.reset();
         sink.reset();
-        if (round % 2 == 0) server->Kill();
+        if (round.programHeld) ::kill(program, SIGSTOP);
+        if (round.kill) server->Kill();
         else server->Stop();
         server.reset();
-        Sleep(300);
-        Keys("keyup q");
-        Keys("mousemove --window " + window + " 20 80 click 1");
-        Keys("key w e r");
-        Sleep(300);
-        ASSERT_TRUE(ProgramRuns()) << "the program ended when the server went away; see " << dir.File("tonecast.log");
-
+        if (!round.programHeld) {
+            // Play on over the loss: the held key ends, more keys, a click into the window.
+            Sleep(100);
+            Keys("keyup q");
+            Keys("mousemove --window " + window + " 20 80 click 1");
+            Keys("key w e r");
+        }
+        Sleep(round.awayMs);
         server = std::make_unique<JackServer>();
+        if (round.silentReturn) {
+            server->Pause();
+            // The program meets the server while it does not answer: menus and dialogs still work.
+            Keys("windowfocus --sync " + window + " key alt+o");
+            Sleep(200);
+            Keys("key Escape Escape");
+            EXPECT_TRUE(WindowAnswers()) << "the window froze on a server that does not answer";
+            server->Resume();
+        }
+        if (round.programHeld) {
+            ::kill(program, SIGCONT);
+            Keys("keyup q");
+        }
+        ASSERT_TRUE(ProgramRuns()) << "the program ended when the server went away";
         ASSERT_NO_FATAL_FAILURE(MakeWorkingPeers());
         bool connected = false;
         for (int i = 0; i < 200 && !connected; ++i) {
@@ -143,15 +172,64 @@ TEST_F(ServerLossE2ETest, TheProgramSurvivesTheServerGoingAwayAndReconnects) {
         }
         ASSERT_TRUE(connected) << "the program's port did not come back";
         for (int i = 0; i < 100 && !SourceConnected(); ++i) Sleep(50);
-        ASSERT_TRUE(ProgramRuns());
-        const std::size_t heard = sink->Collect(0, 0).size();
-        Keys("windowfocus --sync " + window + " key e");
-        const auto& got = sink->Collect(heard + 1, 5000);
-        ASSERT_GT(got.size(), heard) << "a key played after the server came back was not heard; the program's ports:\n"
-                                     << ProgramPorts();
-        EXPECT_EQ(got[heard][0], 0x90);
+        EXPECT_TRUE(SourceConnected()) << "the remembered input did not come back";
+        bool noteOn = false, stray = false;
+        for (int attempt = 0; attempt < 3 && !noteOn; ++attempt) {
+            if (attempt > 0) {
+                // libjack of JACK 2 may keep the wake-up of a client that came and went
+                // while ours connected (the server's own probe) for the next client given
+                // its number, the test's sink: that sink is then never run ("not
+                // finished" in the server's log). A sink of another number is.
+                auto stale = std::move(sink);
+                sink = std::make_unique<Sink>(("tonecast-e2e-sink-" + std::to_string(attempt)).c_str());
+                ConnectClientTo(sink->Client(), "Fendrel's Tonecast", sink->PortName());
+            }
+            const std::size_t heard = sink->Collect(0, 0).size();
+            Keys("windowfocus --sync " + window + " key e");
+            for (int i = 0; i < 30 && !noteOn; ++i) {
+                const auto& got = sink->Collect(heard + 1, 100);
+                for (std::size_t m = heard; m < got.size(); ++m) {
+                    noteOn = noteOn || got[m] == Message{0x90, 64, 100};
+                    stray = stray || (got[m][0] == 0x90 && got[m][1] == 60 && got[m][2] != 0);
+                }
+            }
+        }
+        EXPECT_TRUE(noteOn) << "a key played after the server came back was not heard; the program's ports:\n"
+                            << ProgramPorts();
+        EXPECT_FALSE(stray) << "the key held over the loss sounded again on the new server";
+    }
+};
+
+// The server crashes or is stopped, comes back quickly or slowly, maybe while
+// the program stands still, maybe silent at first: the window keeps
+// answering, and each new server gets the program's ports back with the
+// remembered input and output, without the user doing anything.
+TEST_F(ServerLossE2ETest, TheProgramSurvivesTheServerGoingAwayAndReconnects) {
+    for (const TLossRound& round : LossRounds) {
+        SCOPED_TRACE(round.name);
+        ASSERT_NO_FATAL_FAILURE(Play(round));
     }
     StopProgram();
+}
+
+// A logout while the server is lost: nothing waits on the user, the settings
+// are saved and the program ends at once.
+TEST_F(ServerLossE2ETest, AnExitDuringALossEndsAtOnceAndSavesTheSettings) {
+    source.reset();
+    sink.reset();
+    server->Kill();
+    const auto start = std::chrono::steady_clock::now();
+    ::kill(program, SIGTERM);
+    int status = -1;
+    while (::waitpid(program, &status, WNOHANG) != program &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+        Sleep(10);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    program = -1;
+    ASSERT_TRUE(WIFEXITED(status)) << "the program did not end; see " << dir.File("tonecast.log");
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LE(took.count(), 1000) << "the exit took " << took.count() << " ms";
+    EXPECT_NE(ReadFile(SettingsFile()).find("\"First Time\"=\"0\""), std::string::npos) << "settings were not saved";
 }
 
 TEST_F(ProgramE2ETest, TheMouseWheelOverTheKeyboardMovesTheModulationController) {
