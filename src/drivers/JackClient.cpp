@@ -5,6 +5,7 @@
 #include <jack/midiport.h>
 #include <jack/thread.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -83,9 +84,12 @@ public:
     }
 
     void HandleWake() {
-        const auto users = users_; // a user may detach while told
-        for (TJackClient::TChanged* user : users)
+        const auto users = users_;
+        for (TJackClient::TChanged* user : users) {
+            // One told before may have taken another away (a menu closing the synthesizer).
+            if (std::find(users_.begin(), users_.end(), user) == users_.end()) continue;
             if (*user) (*user)();
+        }
     }
 
     std::vector<TJackClient::TChanged*> users_;
