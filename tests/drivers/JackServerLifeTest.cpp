@@ -10,6 +10,8 @@
 #include "midi/MidiInput.h"
 #include "midi/MidiOutput.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,6 +19,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -175,6 +180,53 @@ INSTANTIATE_TEST_SUITE_P(Losses, JackServerLifeTest,
                                            TLoss{"StoppedQuickReturn", false, 200, false},
                                            TLoss{"StoppedSlowReturn", false, 2500, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The control run: a plain program of two clients (JackControlPair, no
+// Tonecast) through the same losses, so that what fails on a new server can
+// be told apart from what the program does. It must hear itself on each one.
+TEST(JackControlRunTest, APlainSourceAndSinkHearEachOtherOnEveryNewServer) {
+    auto server = std::make_unique<JackServer>();
+    TempDir dir;
+    const std::string status = dir.File("status");
+    const pid_t pair = ::fork();
+    if (pair == 0) {
+        ::execl(TONECAST_CONTROL_PAIR, TONECAST_CONTROL_PAIR, status.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Notes heard on the server met in the given round, once some are.
+    const auto heardOn = [&](long servers) {
+        return WaitFor([&] {
+            long met = 0, heard = 0;
+            return std::sscanf(ReadFile(status).c_str(), "%ld %ld", &met, &heard) == 2 && met == servers && heard > 0;
+        }, 8000);
+    };
+    const TLoss losses[] = {{"killed, slow", true, 2500, false}, {"stopped, quick", false, 300, false},
+                            {"killed, quick", true, 300, false}, {"stopped, slow", false, 2500, false},
+                            {"killed, slow again", true, 2500, false}};
+    // And a sink of this process, downstream of the pair's source, as the end-to-end tests listen.
+    int unheard = 0;
+    const auto heardHere = [&] {
+        Sink sink("tonecast-control-sink");
+        jack_connect(sink.Client(), "control-source:out", sink.PortName().c_str());
+        if (sink.Collect(1, 2000).empty()) ++unheard;
+    };
+    long servers = 1;
+    EXPECT_TRUE(heardOn(servers)) << "the pair does not hear itself on the first server";
+    heardHere();
+    for (const TLoss& loss : losses) {
+        SCOPED_TRACE(loss.name);
+        if (loss.kill) server->Kill();
+        else server->Stop();
+        server.reset();
+        Wait(loss.awayMs);
+        server = std::make_unique<JackServer>();
+        EXPECT_TRUE(heardOn(++servers)) << "a plain program got nothing through on a new server";
+        heardHere();
+    }
+    std::printf("a sink of another process heard nothing on %d of %zu servers\n", unheard, std::size(losses) + 1);
+    ::kill(pair, SIGKILL);
+    ::waitpid(pair, nullptr, 0);
+}
 
 // A server that is there but does not answer holds up nothing the caller
 // does: device lists, opening, sending and closing come back at once, while

@@ -176,10 +176,11 @@ public:
         bool noteOn = false, stray = false;
         for (int attempt = 0; attempt < 3 && !noteOn; ++attempt) {
             if (attempt > 0) {
-                // libjack of JACK 2 may keep the wake-up of a client that came and went
-                // while ours connected (the server's own probe) for the next client given
-                // its number, the test's sink: that sink is then never run ("not
-                // finished" in the server's log). A sink of another number is.
+                // Now and then a sink connected to the program on a new server is never
+                // run ("not finished" in the server's log), while a sink made beside it
+                // is. A plain program's pair does not show it (JackControlRunTest): a
+                // fault still to be found, said here whenever it happens.
+                std::printf("[ NOTE ] the sink on the new server was never run; another one tried\n");
                 auto stale = std::move(sink);
                 sink = std::make_unique<Sink>(("tonecast-e2e-sink-" + std::to_string(attempt)).c_str());
                 ConnectClientTo(sink->Client(), "Fendrel's Tonecast", sink->PortName());
