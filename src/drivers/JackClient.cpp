@@ -30,6 +30,8 @@ constexpr auto RetryPeriod = std::chrono::seconds(1);
 constexpr auto RetryGap = std::chrono::milliseconds(900);
 // How long the thread that reported a loss may hold on before the client is closed anyway.
 constexpr auto ReporterWait = std::chrono::seconds(3);
+// After a change, the lists are read once more this much later.
+constexpr auto SettleDelay = std::chrono::milliseconds(100);
 // A server whose cycles stopped this long is not waited for.
 constexpr auto StallLimit = std::chrono::seconds(1);
 // How long an exit waits for the client's thread to close the client.
@@ -174,7 +176,7 @@ private:
             guard.lock();
             idle_ = !asked_ && tried_;
             settled_.notify_all();
-            wake_.wait_for(guard, RetryPeriod,
+            wake_.wait_for(guard, NextWait(),
                            [this] { return stopping_ || asked_ || lost_.load() || changed_.load(); });
         }
         guard.unlock();
@@ -192,7 +194,20 @@ private:
         Retire();
         if (!client_ || lost_.load()) return;
         const bool made = RegisterWanted();
-        if (changed_.exchange(false) || made) Refresh();
+        if (changed_.exchange(false) || made) {
+            Refresh();
+            // A port that goes is told before the server's lists lose it: looked at again soon.
+            settleAt_ = Clock::now() + SettleDelay;
+        } else if (settleAt_ != Clock::time_point{} && Clock::now() >= settleAt_) {
+            settleAt_ = {};
+            Refresh();
+        }
+    }
+
+    // How long the client's thread may sleep before its next step.
+    Clock::duration NextWait() const {
+        if (settleAt_ == Clock::time_point{}) return RetryPeriod;
+        return std::max<Clock::duration>(settleAt_ - Clock::now(), Clock::duration::zero());
     }
 
     void TryConnect() {
@@ -497,6 +512,7 @@ private:
     jack_client_t* client_ = nullptr;
     bool tried_ = false;
     Clock::time_point lastAttempt_{};
+    Clock::time_point settleAt_{}; // when the lists are read again after a change
 };
 
 TJackClient::TJackClient(std::string name, TMessageWindowFactory windows)

@@ -279,13 +279,15 @@ TEST_F(MainWindowTest, EveryShutdownStepRunsWhenTheDeviceFails) {
     Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
     driver.sendResult = MMSYSERR_NODRIVER; // the device went away under the held note
     driver.resetResult = MMSYSERR_NODRIVER;
+    testing::internal::CaptureStderr();
     window.close();
+    const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(ReadFile(RegFile()).find("\"First Time\"=\"0\""), std::string::npos) << "the settings were not saved";
     EXPECT_TRUE(driver.openHandles.empty()) << "the device was left open";
     std::string text;
     MidiErrorText(MMSYSERR_NODRIVER, text);
-    ASSERT_EQ(messages.size(), 1u); // the first error, once everything was done
-    EXPECT_EQ(messages[0], text);
+    EXPECT_TRUE(messages.empty()) << "nothing at exit waits on the user";
+    EXPECT_NE(said.find(": " + text + "\n"), std::string::npos) << said;
 }
 
 TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
