@@ -197,6 +197,9 @@ TEST_F(RegistryFileTest, ASecondDamagedFileDoesNotOverwriteTheFirstCopy) {
 // A settings file kept as a link into a dotfiles folder: the damaged target
 // is kept aside beside itself, and the link stays and names the new file.
 TEST_F(RegistryFileTest, ADamagedFileBehindALinkIsKeptAsideBesideItsTarget) {
+#ifdef _WIN32
+    GTEST_SKIP() << "settings files are followed through links on POSIX systems";
+#endif
     const std::filesystem::path dotfiles = std::filesystem::path(file).parent_path() / "dotfiles";
     std::filesystem::create_directories(dotfiles);
     const std::string target = (dotfiles / "tonecast.reg").string();
