@@ -272,6 +272,12 @@ private:
         changed_.store(false);
     }
 
+    // The ports there should be, as the GUI thread last said.
+    std::vector<std::shared_ptr<TJackPort>> Wanted() const {
+        std::lock_guard guard(lock_);
+        return wanted_;
+    }
+
     bool Stopping() const {
         std::lock_guard guard(lock_);
         return stopping_;
@@ -279,11 +285,7 @@ private:
 
     bool RegisterWanted() {
         const std::uint64_t generation = Generation();
-        std::vector<std::shared_ptr<TJackPort>> wanted;
-        {
-            std::lock_guard guard(lock_);
-            wanted = wanted_;
-        }
+        const auto wanted = Wanted();
         bool made = false;
         for (const auto& port : wanted) {
             if (port->Generation() == generation || port->Failed()) continue;
@@ -368,11 +370,7 @@ private:
         snapshot.sampleRate = sampleRate_.load();
         snapshot.sources = ForeignMidi(JackPortIsOutput);
         snapshot.sinks = ForeignMidi(JackPortIsInput);
-        std::vector<std::shared_ptr<TJackPort>> wanted;
-        {
-            std::lock_guard guard(lock_);
-            wanted = wanted_;
-        }
+        const auto wanted = Wanted();
         const std::uint64_t generation = Generation();
         for (const auto& port : wanted) {
             if (port->Generation() != generation) continue;
@@ -384,12 +382,10 @@ private:
     }
 
     void Publish(TJackSnapshot snapshot) {
-        if (!snapshot.connected) {
-            std::lock_guard guard(lock_);
-            for (const auto& port : wanted_) port->listeners_.store(-1);
-        }
         {
             std::lock_guard guard(lock_);
+            if (!snapshot.connected)
+                for (const auto& port : wanted_) port->listeners_.store(-1);
             snapshot_ = std::move(snapshot);
         }
         Post();
@@ -412,11 +408,11 @@ private:
         if (spec.toPlayback) {
             const char** playback =
                 jack_get_ports(client_, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
-            for (std::size_t i = 0; playback && playback[0] && i < spec.names.size(); ++i) {
-                const char* to = playback[i] ? playback[i] : playback[0];
-                jack_connect(client_, jack_port_name(port.handles_[i]), to);
-                if (!playback[i]) break;
-            }
+            std::size_t count = 0;
+            while (playback && playback[count]) ++count;
+            // A channel past the last playback port goes to the last one (mono).
+            for (std::size_t i = 0; count > 0 && i < spec.names.size(); ++i)
+                jack_connect(client_, jack_port_name(port.handles_[i]), playback[std::min(i, count - 1)]);
             if (playback) jack_free(playback);
             port.linkPending_ = false;
             return;

@@ -5,6 +5,7 @@
 #include "JackClients.h"
 #include "JackServer.h"
 #include "PipeWireSession.h"
+#include "Processes.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,36 +26,6 @@
 namespace e2e {
 
 inline void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-inline pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        FILE* out = std::fopen(log.c_str(), "w");
-        if (out) {
-            ::dup2(fileno(out), 1);
-            ::dup2(fileno(out), 2);
-        }
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return pid;
-}
-
-inline int Stop(pid_t pid, int signal = SIGTERM) {
-    if (pid <= 0) return -1;
-    ::kill(pid, signal);
-    int status = 0;
-    for (int i = 0; i < 100; ++i) {
-        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        Sleep(50);
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    return -1;
-}
 
 inline int Shell(const std::string& command) { return std::system(command.c_str()); }
 
