@@ -171,6 +171,7 @@ private:
         std::unique_lock guard(lock_);
         while (!stopping_) {
             asked_ = false;
+            idle_ = false; // a step of its own (a retry, a change) is waited for too
             guard.unlock();
             Step();
             guard.lock();
@@ -235,12 +236,14 @@ private:
         jack_on_shutdown(client, &TJackCore::PlainShutdown, this);
         jack_set_port_registration_callback(client, &TJackCore::Registration, this);
         jack_set_port_connect_callback(client, &TJackCore::Connection, this);
+        client_ = client;
         if (jack_activate(client) != 0) {
-            jack_client_close(client);
-            lost_.store(false); // a loss of that client is no loss of the next one
+            // Told of a loss meanwhile: closed like any lost client, once the teller let go.
+            if (lost_.load()) return CloseLost();
+            jack_client_close(client_);
+            client_ = nullptr;
             return;
         }
-        client_ = client;
         sampleRate_.store(jack_get_sample_rate(client));
         connected_.store(true);
         changed_.store(true);

@@ -4,13 +4,14 @@
 #include "BuiltInSynth.h"
 #include "midi/MessageWindow.h"
 #include "midi/MidiOutDriver.h"
+#include "midi/MidiPortNames.h"
 
 #include <memory>
 #include <string>
 
 class TMidiOutWithSynth : public MidiOutDriver {
 public:
-    static constexpr const char* DeviceName = "Built-in Synthesizer";
+    static constexpr const char* DeviceName = BuiltInSynthesizerName;
     static constexpr MMRESULT SynthOpenFailed = 0x10000; // text: why, from the synthesizer
     static constexpr MMRESULT SynthLoadFailed = 0x10001; // the font failed after the open; text: why
 

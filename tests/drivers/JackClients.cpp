@@ -48,7 +48,21 @@ int Sink::Process(jack_nframes_t frames, void* arg) {
         jack_ringbuffer_write(self->ring_, reinterpret_cast<char*>(&size), 1);
         jack_ringbuffer_write(self->ring_, reinterpret_cast<char*>(ev.buffer), ev.size);
     }
+    self->cycles_.fetch_add(1);
     return 0;
+}
+
+bool Sink::ListenTo(const std::string& client) { return ConnectClientTo(client_, client, PortName()) && AwaitLinks(); }
+
+bool Sink::AwaitLinks(int timeoutMs) const {
+    // The cycle running now may have begun before the link: it and one whole cycle after it.
+    const unsigned long long until = cycles_.load() + 2;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (cycles_.load() < until) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 void Sink::Drain() {

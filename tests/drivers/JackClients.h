@@ -20,10 +20,18 @@ public:
     // Waits until at least count messages have arrived in all, or the timeout;
     // idle runs while waiting (an event loop, say).
     const std::vector<Message>& Collect(std::size_t count, int timeoutMs = 5000, void (*idle)() = nullptr);
+    // Links the first MIDI output of a client to this sink; true once the link carries.
+    bool ListenTo(const std::string& client);
+    // Returns once two of the sink's cycles have begun and ended since the call:
+    // JACK makes a link live at the start of a cycle after jack_connect returns,
+    // so a message sent at once may still go out on the graph without it.
+    bool AwaitLinks(int timeoutMs = 2000) const;
 
 private:
     static int Process(jack_nframes_t frames, void* arg);
     void Drain();
+
+    std::atomic<unsigned long long> cycles_{0};
 
     jack_client_t* client_;
     jack_port_t* port_;

@@ -84,7 +84,7 @@ protected:
         return -1;
     }
     bool OwnPortReachesTheSink() {
-        return WaitFor([this] { return ConnectClientTo(sink->Client(), Program, sink->PortName()); });
+        return WaitFor([this] { return sink->ListenTo(Program); });
     }
     // A note sent now arrives at the sink.
     bool Heard(TMidiOutput& port, std::uint8_t note) {
@@ -241,7 +241,7 @@ TEST(JackSilentServerTest, HoldsUpNothingOfTheCallerAndTheExit) {
     TMidiOutput port(*out, open);
     port.SetDeviceID(MIDI_MAPPER);
     ASSERT_TRUE(port.Open());
-    ASSERT_TRUE(WaitFor([&] { return ConnectClientTo(sink.Client(), Program, sink.PortName()); }));
+    ASSERT_TRUE(WaitFor([&] { return sink.ListenTo(Program); }));
 
     server.Pause();
     // A second client of ours meets the server while it does not answer.
@@ -288,7 +288,7 @@ TEST(JackLongPeriodTest, ClosingLetsTheNoteOffsOutInCycles) {
     TMidiOutput port(out, open);
     port.SetDeviceID(MIDI_MAPPER);
     ASSERT_TRUE(port.Open());
-    ASSERT_TRUE(WaitFor([&] { return ConnectClientTo(sink.Client(), Program, sink.PortName()); }));
+    ASSERT_TRUE(WaitFor([&] { return sink.ListenTo(Program); }));
     port.SendShortMsg({0x90, 64, 100});
     port.SendShortMsg({0x91, 67, 100});
     ASSERT_EQ(sink.Collect(2, 5000).size(), 2u);

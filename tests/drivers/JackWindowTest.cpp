@@ -55,7 +55,7 @@ protected:
         window = std::make_unique<TMainWindow>(names, *midiOut, *midiIn);
         window->show();
         Wait(100);
-        ASSERT_TRUE(ConnectClientTo(sink->Client(), names.Program, sink->PortName()));
+        ASSERT_TRUE(sink->ListenTo(names.Program));
     }
     void TearDown() override {
         if (window) window->close();

@@ -48,7 +48,7 @@ TEST_P(PipeWireTest, TheProgramsPortComesBackAfterARestart) {
     ASSERT_TRUE(port.Open());
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        ASSERT_TRUE(WaitFor([&] { return ConnectClientTo(sink->Client(), Program, sink->PortName()); }, 5000))
+        ASSERT_TRUE(WaitFor([&] { return sink->ListenTo(Program); }, 5000))
             << "the program's port is not there";
         // PipeWire makes a link live a little after jack_connect returns: the note is sent until heard.
         const std::size_t before = sink->Collect(0, 0).size();

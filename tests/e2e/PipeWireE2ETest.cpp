@@ -36,7 +36,7 @@ TEST_F(PipeWireE2ETest, ARestartOfPipeWireGivesTheProgramsPortBack) {
         bool connected = false;
         for (int i = 0; i < 200 && !connected; ++i) {
             Sleep(50);
-            connected = ConnectClientTo(sink->Client(), "Fendrel's Tonecast", sink->PortName());
+            connected = sink->ListenTo("Fendrel's Tonecast");
         }
         ASSERT_TRUE(connected) << "the program's port did not come back; see " << dir.File("tonecast.log");
         EXPECT_TRUE(Heard("e", 64)) << "a key after the restart was not heard";

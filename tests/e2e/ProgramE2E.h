@@ -62,7 +62,7 @@ protected:
         bool connected = false;
         for (int i = 0; i < 200 && !connected; ++i) {
             Sleep(50);
-            connected = ConnectClientTo(sink->Client(), "Fendrel's Tonecast", sink->PortName());
+            connected = sink->ListenTo("Fendrel's Tonecast");
         }
         ASSERT_TRUE(connected) << "the program's port did not appear";
         ASSERT_EQ(Shell("xdotool search --name \"^Fendrel's Tonecast$\" windowfocus >/dev/null 2>&1"), 0);

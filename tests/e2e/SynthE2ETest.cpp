@@ -72,5 +72,42 @@ TEST_F(SynthE2ETest, TheSynthesizerSoundsAgainOnANewServerAndTheProgramEndsClean
     StopProgram();
 }
 
+// A first start with nobody listening to the program's port: the hint in the
+// status bar is one step from sound, by a click on it or by its key.
+class FirstSoundE2ETest : public ProgramE2ETest, public ::testing::WithParamInterface<const char*> {
+public:
+    FirstSoundE2ETest() { outputToSink = false; }
+};
+
+TEST_P(FirstSoundE2ETest, TheHintsStepChoosesTheSynthesizerAndAKeySounds) {
+    const std::string window = "$(xdotool search --name \"^Fendrel's Tonecast$\" | head -1)";
+    AudioRecorder recorder;
+    EXPECT_FALSE(recorder.ConnectFrom("Fendrel's Tonecast:Synthesizer")) << "the synthesizer is there before it is chosen";
+    const std::string step = GetParam();
+    if (step == "click") {
+        // The status bar is the window's bottom line; the hint spans it.
+        const std::string geometry = Output("xdotool getwindowgeometry --shell " + window + " | grep HEIGHT");
+        const int height = std::atoi(geometry.substr(geometry.find('=') + 1).c_str());
+        ASSERT_GT(height, 40) << geometry;
+        Keys("mousemove --window " + window + " 100 " + std::to_string(height - 10) + " click 1");
+    } else {
+        Keys("windowfocus --sync " + window + " " + step);
+    }
+    bool connected = false;
+    for (int i = 0; i < 200 && !connected; ++i) {
+        Sleep(50);
+        connected = recorder.ConnectFrom("Fendrel's Tonecast:Synthesizer");
+    }
+    ASSERT_TRUE(connected) << "the synthesizer was not chosen; see " << dir.File("tonecast.log");
+    Keys("windowfocus --sync " + window);
+    EXPECT_TRUE(Sounds(recorder)) << "the key was not heard";
+    StopProgram();
+    EXPECT_NE(ReadFile(SettingsFile()).find("\"MidiOut\"=\"Built-in Synthesizer\""), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, FirstSoundE2ETest,
+                         ::testing::Values("click", "key ctrl+b"),
+                         [](const auto& info) { return info.index == 0 ? "Click" : "CtrlB"; });
+
 } // namespace
 } // namespace e2e

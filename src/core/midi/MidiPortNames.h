@@ -22,5 +22,8 @@ bool NamesDevice(const std::string& portName, const std::string& stored);
 // "-01", "-02", ...
 bool IsOwnPortName(const std::string& portName, const std::string& clientName);
 
+// The device of the synthesizer built into the program, in the "Midi Out" menu.
+inline constexpr const char* BuiltInSynthesizerName = "Built-in Synthesizer";
+
 inline constexpr const char* InputClientSuffix = " In";
 inline constexpr const char* ListerClientSuffix = " (list)";

@@ -1,8 +1,10 @@
 #include "mainwindow/DeviceMenus.h"
 
+#include "midi/MidiPortNames.h"
 #include "widgets/PianoKeyboard.h"
 #include "widgets/TonecastApplication.h"
 
+#include <QAction>
 #include <QMenuBar>
 
 TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in,
@@ -31,6 +33,11 @@ TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver
         keyboard->ReleaseAll();
         keyboard->ClearExternalMarks();
     };
+    // The window's key for what the hint offers: a note key with Ctrl plays nothing.
+    auto* chooseSynth = new QAction(window_);
+    chooseSynth->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    window_->addAction(chooseSynth);
+    connect(chooseSynth, &QAction::triggered, this, &TDeviceMenus::ChooseBuiltInSynthesizer);
 }
 
 void TDeviceMenus::Start() {
@@ -46,11 +53,19 @@ void TDeviceMenus::Start() {
 
 void TDeviceMenus::SayIfNothingListens() {
     if (!started_) return;
+    const std::string synth = BuiltInSynthesizerName;
     const std::string hint =
-        "Nothing is connected to " + program_ + ". Connect a synthesizer to it, or choose Midi Out > Built-in Synthesizer.";
+        "Nothing is connected to " + program_ + ". Connect a synthesizer to it, or choose Midi Out > " + synth + ".";
+    // What is drawn fits the bar of a window of the default size, and ends with where to click.
+    const std::string drawn = "Nothing is connected. For the " + synth + ", press Ctrl+B or click here.";
     const int listeners = MidiOutMenu1->Port().Listeners();
-    if (listenerHint_.ShouldSay(listeners)) services_.status(hint);
+    if (listenerHint_.ShouldSay(listeners)) services_.offer(hint, drawn, [this] { ChooseBuiltInSynthesizer(); });
     else if (listeners > 0 && services_.statusText && services_.statusText() == hint) services_.status({}); // no longer true
+}
+
+void TDeviceMenus::ChooseBuiltInSynthesizer() {
+    if (!MidiOutMenu1->SelectDeviceNamed(BuiltInSynthesizerName))
+        services_.status(std::string("Midi Out has no ") + BuiltInSynthesizerName + ": no sound font was found.");
 }
 
 void TDeviceMenus::ShowError(const std::string& text) {

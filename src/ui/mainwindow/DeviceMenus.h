@@ -22,6 +22,8 @@ public:
         std::function<bool()> thru; // Options > Midi Thru
         std::function<void(const std::string&)> status;
         std::function<std::string()> statusText;
+        // Panel 0 offers an action: the whole text, its short drawn form, what a click does.
+        std::function<void(const std::string&, const std::string&, std::function<void()>)> offer;
     };
     TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in, TPianoKeyboard* keyboard,
                  const TProgramNames& names, TServices services);
@@ -35,6 +37,8 @@ public:
     // the remembered devices open. Until then a failure is told in a box, later
     // in the status bar.
     void Start();
+    // Midi Out > "Built-in Synthesizer", as the hint offers it (Ctrl+B).
+    void ChooseBuiltInSynthesizer();
 
 private:
     void ShowError(const std::string& text);

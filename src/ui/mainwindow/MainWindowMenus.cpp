@@ -31,6 +31,9 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     deviceServices.thru = [this] { return MidiThru->isChecked(); };
     deviceServices.status = [this](const std::string& text) { SetStatusText(0, QString::fromStdString(text)); };
     deviceServices.statusText = [this] { return StatusText(0).toStdString(); };
+    deviceServices.offer = [this](const std::string& whole, const std::string& drawn, std::function<void()> act) {
+        statusPanels_->Offer(QString::fromStdString(whole), QString::fromStdString(drawn), std::move(act));
+    };
     deviceMenus_ = new TDeviceMenus(menuBar(), instrument_, midiOut, midiIn, Keyboard1, names_, std::move(deviceServices));
     TProgramPanel::TServices programServices;
     programServices.status = [this](int panel, const QString& text) { SetStatusText(panel, text); };

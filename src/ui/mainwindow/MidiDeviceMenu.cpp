@@ -239,6 +239,16 @@ void TMidiMenuBase::LoadFromRegPath() {
     if (store) LoadFromRegistry(*store);
 }
 
+bool TMidiMenuBase::SelectDeviceNamed(const std::string& name) {
+    if (!baseMenu_) return false;
+    for (QAction* item : baseMenu_->actions())
+        if (!item->isSeparator() && CaptionOf(item) == name) {
+            SelectDevice(item);
+            return true;
+        }
+    return false;
+}
+
 bool TMidiMenuBase::Names(QAction* item, const std::string& stored) const {
     return NamesDevice(CaptionOf(item), stored);
 }

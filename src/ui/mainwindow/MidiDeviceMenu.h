@@ -58,6 +58,8 @@ public:
     virtual void SaveToRegistry(TIniStore& store);
     void SelectNone();
     void SelectDevice(QAction* item);
+    // As a click on the item of that device; false when there is none.
+    bool SelectDeviceNamed(const std::string& name);
 
 protected:
     virtual std::vector<std::string> DeviceNames() = 0; // the system's ports now

@@ -38,8 +38,21 @@ void TStatusPanels::Measure() {
 }
 
 void TStatusPanels::SetText(int panel, const QString& text) {
+    if (panel == 0 && offering_) {
+        offering_ = false;
+        message_->SetClickAction({});
+        for (std::size_t i = 1; i < panels_.size(); ++i) panels_[i]->show();
+    }
     if (panel == 0) message_->SetFullText(text);
     else panels_[static_cast<std::size_t>(panel)]->setText(text);
+}
+
+void TStatusPanels::Offer(const QString& whole, const QString& drawn, std::function<void()> act) {
+    SetText(0, {});
+    offering_ = true;
+    for (std::size_t i = 1; i < panels_.size(); ++i) panels_[i]->hide();
+    message_->SetClickAction(std::move(act));
+    message_->SetFullText(whole, drawn);
 }
 
 bool TStatusPanels::ShowHint(const QString& hint) {

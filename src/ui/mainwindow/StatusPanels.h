@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QStatusBar;
@@ -16,6 +17,10 @@ public:
     explicit TStatusPanels(QStatusBar* bar);
 
     void SetText(int panel, const QString& text);
+    // Panel 0 offers an action: it spans the whole bar and draws the short
+    // form, the whole text a hover away and read by assistive technology; a
+    // click acts. Any later text of panel 0 ends the offer.
+    void Offer(const QString& whole, const QString& drawn, std::function<void()> act);
     // A menu's hint goes to panel 0, unless a control holds the mouse: a knob
     // or wheel being dragged keeps its own text there. False when it did not.
     bool ShowHint(const QString& hint);
@@ -28,5 +33,6 @@ private:
     QStatusBar* bar_;
     std::array<QLabel*, 5> panels_{};
     TElidingLabel* message_ = nullptr; // panel 0
+    bool offering_ = false;
     bool measured_ = false;
 };

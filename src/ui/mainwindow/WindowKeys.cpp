@@ -12,6 +12,12 @@ TWindowKeys::TWindowKeys(QWidget* window, TActions actions) : QObject(window), w
 }
 
 bool TWindowKeys::eventFilter(QObject* watched, QEvent* event) {
+    // Qt gives a wheel-focus control the focus as a wheel reaches it, before
+    // any filter sees the event: the wheel would never be the window's.
+    if (event->type() == QEvent::Polish && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == window_ && widget->focusPolicy() == Qt::WheelFocus) widget->setFocusPolicy(Qt::StrongFocus);
+    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         const QWidget* focus = QApplication::focusWidget();

@@ -2,7 +2,8 @@
 // The keys the main window answers itself, ahead of the focused control, which
 // gets them too: Ctrl+Space is Panic!, Page Up/Down steps the patch,
 // Shift+Page Up/Down the program, Home/End the chord. A wheel turned over a
-// list or field without the focus turns the window's wheel controller instead.
+// list or field without the focus turns the window's wheel controller instead,
+// and does not give it the focus.
 #include <QObject>
 
 #include <functional>
