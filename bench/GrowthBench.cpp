@@ -110,6 +110,68 @@ void BM_ExportKnobPresets(benchmark::State& state) {
 }
 BENCHMARK(BM_ExportKnobPresets)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond);
 
+// The same into the file of an earlier export, as a user refreshing a backup:
+// each round starts from that earlier file.
+void BM_ExportKnobPresetsIntoExisting(benchmark::State& state) {
+    const std::string registry = PresetRegistry(static_cast<int>(state.range(0)));
+    const std::string earlier = TempFile("presets-earlier.ini"), file = TempFile("presets.ini");
+    {
+        std::filesystem::remove(earlier);
+        TRegistryFileStore root(registry, Root);
+        TIniFileStore ini(earlier);
+        ExportImport::ExportKnobPresets(root, ini);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::copy_file(earlier, file, std::filesystem::copy_options::overwrite_existing);
+        state.ResumeTiming();
+        TRegistryFileStore root(registry, Root);
+        TIniFileStore ini(file);
+        if (ExportImport::ExportKnobPresets(root, ini) != state.range(0)) state.SkipWithError("presets lost");
+        ini.Close();
+    }
+    for (const auto& f : {registry, earlier, file}) std::filesystem::remove(f);
+}
+BENCHMARK(BM_ExportKnobPresetsIntoExisting)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond);
+
+// A list of n chords, every one its own.
+TChordList Chords(int n) {
+    TChordList list;
+    TIniFileStore source = TIniFileStore::FromText([n] {
+        std::string text = "[Chords]\r\n";
+        for (int i = 1; i <= n; ++i)
+            text += "Name" + std::to_string(i) + "=Chord " + std::to_string(i) + "\r\nChord" + std::to_string(i) + "=3C0407\r\n";
+        return text;
+    }());
+    list.LoadFrom(source, false);
+    return list;
+}
+
+// File > Export > Chords, into a new file and into the file of an earlier export.
+void ExportChords(benchmark::State& state, bool intoExisting) {
+    const TChordList list = Chords(static_cast<int>(state.range(0)));
+    const std::string earlier = TempFile("chords-earlier.ini"), file = TempFile("chords-export.ini");
+    {
+        std::filesystem::remove(earlier);
+        TIniFileStore ini(earlier);
+        list.SaveTo(ini);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (intoExisting) std::filesystem::copy_file(earlier, file, std::filesystem::copy_options::overwrite_existing);
+        else std::filesystem::remove(file);
+        state.ResumeTiming();
+        TIniFileStore ini(file);
+        if (list.SaveTo(ini) != state.range(0)) state.SkipWithError("chords lost");
+        ini.Close();
+    }
+    for (const auto& f : {earlier, file}) std::filesystem::remove(f);
+}
+void BM_ExportChords(benchmark::State& state) { ExportChords(state, false); }
+void BM_ExportChordsIntoExisting(benchmark::State& state) { ExportChords(state, true); }
+BENCHMARK(BM_ExportChords)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportChordsIntoExisting)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 // File > Import > Knob presets: an export file into a registry file that has none.
 void BM_ImportKnobPresets(benchmark::State& state) {
     const std::string file = TempFile("presets.ini");

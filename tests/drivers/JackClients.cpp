@@ -1,6 +1,7 @@
 #include "JackClients.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include <jack/midiport.h>
@@ -135,7 +136,8 @@ int Source::Process(jack_nframes_t frames, void* arg) {
 bool ConnectClientTo(jack_client_t* jack, const std::string& client, const std::string& port) {
     const char** ports = jack_get_ports(jack, (client + ":").c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
     if (!ports || !ports[0]) return false;
-    const bool ok = jack_connect(jack, ports[0], port.c_str()) == 0;
+    const int result = jack_connect(jack, ports[0], port.c_str());
+    const bool ok = result == 0 || result == EEXIST;
     jack_free(ports);
     return ok;
 }

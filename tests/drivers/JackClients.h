@@ -80,5 +80,5 @@ private:
     std::atomic<float> recentPeak_{0};
 };
 
-// Connects the first MIDI output port of a client to a port.
+// Connects the first MIDI output port of a client to a port; true when connected now.
 bool ConnectClientTo(jack_client_t* jack, const std::string& client, const std::string& port);

@@ -62,7 +62,7 @@ JackServer::JackServer(int sampleRate, int period) : name_("tonecast-test-" + st
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         // The server's own words, for when a test cannot reach it.
-        const std::string log = "/tmp/" + name_ + ".log";
+        const std::string log = LogFile();
         int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out >= 0) {
             ::dup2(out, 1);

@@ -13,6 +13,8 @@ public:
     explicit JackServer(int sampleRate = 48000, int period = 256);
     ~JackServer();
     const std::string& Name() const { return name_; }
+    // What the server said, for when a test cannot reach it.
+    std::string LogFile() const { return "/tmp/" + name_ + ".log"; }
     void Stop(); // as when the user stops the server; the destructor does it too
     void Kill(); // as when the server crashes: SIGKILL; only its wake-up files are removed
     void Pause();  // a server that is there but does not answer: SIGSTOP

@@ -2,6 +2,9 @@
 // keeps answering when the JACK server goes away under it.
 #include "ProgramE2E.h"
 
+#include <set>
+#include <sstream>
+
 namespace e2e {
 namespace {
 
@@ -118,6 +121,21 @@ public:
         if (ports) jack_free(ports);
         return text;
     }
+    // For a failure: the server's words on clients not run, and the wake-up
+    // files the program has mapped (one of an earlier server would be stale).
+    std::string Diagnosis() const {
+        std::string text = "the server's log:\n", line;
+        std::istringstream log(ReadFile(server->LogFile()));
+        while (std::getline(log, line))
+            if (line.find("not finished") != std::string::npos || line.find("rror") != std::string::npos) text += line + "\n";
+        text += "the program's wake-up files:\n";
+        std::istringstream maps(ReadFile("/proc/" + std::to_string(program) + "/maps"));
+        std::set<std::string> files;
+        while (std::getline(maps, line))
+            if (const auto at = line.find("/dev/shm/jack_sem"); at != std::string::npos) files.insert(line.substr(at));
+        for (const std::string& f : files) text += f + "\n";
+        return text;
+    }
     // The window answers: the settings dialog opens and closes.
     bool WindowAnswers() {
         Keys("windowfocus --sync " + window + " key ctrl+s");
@@ -171,7 +189,7 @@ public:
             Sleep(50);
             connected = sink->ListenTo("Fendrel's Tonecast");
         }
-        ASSERT_TRUE(connected) << "the program's port did not come back";
+        ASSERT_TRUE(connected) << "the program's port did not come back\n" << Diagnosis();
         for (int i = 0; i < 100 && !SourceConnected(); ++i) Sleep(50);
         EXPECT_TRUE(SourceConnected()) << "the remembered input did not come back";
         bool noteOn = false, stray = false;
@@ -185,7 +203,7 @@ public:
             }
         }
         EXPECT_TRUE(noteOn) << "a key played after the server came back was not heard; the program's ports:\n"
-                            << ProgramPorts();
+                            << ProgramPorts() << Diagnosis();
         EXPECT_FALSE(stray) << "the key held over the loss sounded again on the new server";
     }
 };

@@ -5,6 +5,7 @@
 #include "store/AtomicFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <unordered_set>
 
 namespace {
@@ -69,110 +70,123 @@ bool IsBelow(const std::string& name, const std::string& parent, std::string& ch
 
 } // namespace
 
-TIniFileStore::TIniFileStore(std::string filePath) : filePath_(std::move(filePath)), appender_(filePath_) {
+TIniFileStore::TIniFileStore() { sections_.push_back(std::make_unique<Section>()); }
+
+TIniFileStore::TIniFileStore(std::string filePath) : TIniFileStore() {
+    filePath_ = std::move(filePath);
     std::string bytes;
-    if (ReadWholeFile(filePath_, bytes)) lines_ = FromText(bytes).lines_;
+    if (ReadWholeFile(filePath_, bytes)) {
+        TIniFileStore read = FromText(bytes);
+        sections_ = std::move(read.sections_);
+        byName_ = std::move(read.byName_);
+    }
+}
+
+TIniFileStore::TIniFileStore(TIniFileStore&& other) noexcept
+    : filePath_(std::move(other.filePath_)), sections_(std::move(other.sections_)), byName_(std::move(other.byName_)),
+      pending_(other.pending_) {
+    other.filePath_.clear();
+    other.pending_ = false;
 }
 
 TIniFileStore TIniFileStore::FromText(const std::string& text) {
     TIniFileStore store;
     Line line;
+    std::string name;
+    const auto take = [&] {
+        if (HeaderName(line.text, name)) {
+            auto section = std::make_unique<Section>();
+            section->header = std::move(line);
+            store.sections_.push_back(std::move(section));
+        } else {
+            store.sections_.back()->lines.push_back(std::move(line));
+        }
+        line = Line{};
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
+        const char c = text[i];
         if (c == '\r' || c == '\n') {
             line.end = c;
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') line.end = "\r\n", ++i;
-            store.lines_.push_back(line);
-            line = Line{};
+            take();
         } else {
             line.text += c;
         }
     }
-    if (!line.text.empty()) store.lines_.push_back(line);
+    if (!line.text.empty()) take();
+    for (std::size_t i = 1; i < store.sections_.size(); ++i) store.sections_[i]->IndexKeys();
+    store.IndexNames();
     return store;
+}
+
+void TIniFileStore::Section::IndexKeys() {
+    keys.clear();
+    keyEnd = 0;
+    std::string key, value;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (KeyLine(lines[i].text, key, value)) {
+            keys.emplace(FoldedName(key), i);
+            keyEnd = i + 1;
+        }
+}
+
+void TIniFileStore::IndexNames() {
+    byName_.clear();
+    std::string name;
+    for (std::size_t i = 1; i < sections_.size(); ++i) {
+        Section& section = *sections_[i];
+        HeaderName(section.header.text, name);
+        section.name = FoldedName(name);
+        byName_[section.name].push_back(&section);
+    }
 }
 
 std::string TIniFileStore::Text() const {
     std::string out;
-    for (const auto& l : lines_) out += l.text + l.end;
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        const Section& section = *sections_[i];
+        if (i > 0) out += section.header.text + section.header.end;
+        for (const Line& l : section.lines) out += l.text + l.end;
+    }
     return out;
 }
 
-std::string TIniFileStore::KeyOf(std::size_t header, const std::string& name) {
-    return std::to_string(header) + '\n' + FoldedName(name);
+TIniFileStore::Section* TIniFileStore::Find(const std::string& section) const {
+    const auto found = byName_.find(FoldedName(Trim(section))); // as header names are read
+    return found == byName_.end() || found->second.empty() ? nullptr : found->second.front();
 }
 
-const TIniFileStore::TIndex& TIniFileStore::Index() const {
-    if (!index_) index_.emplace();
-    TIndex& index = *index_;
-    std::string name, key, value;
-    for (; index.lines < lines_.size(); ++index.lines) {
-        const std::string& text = lines_[index.lines].text;
-        if (HeaderName(text, name)) {
-            index.headers.push_back(index.lines);
-            index.sections.emplace(FoldedName(name), index.lines);
-        } else if (!index.headers.empty() && KeyLine(text, key, value)) {
-            index.keys.emplace(KeyOf(index.headers.back(), key), index.lines);
-        }
+TIniFileStore::Line* TIniFileStore::LastLine() {
+    for (std::size_t i = sections_.size(); i-- > 0;) {
+        Section& section = *sections_[i];
+        if (!section.lines.empty()) return &section.lines.back();
+        if (i > 0) return &section.header;
     }
-    return index;
-}
-
-bool TIniFileStore::FindSection(const std::string& section, Range& range) const {
-    const TIndex& index = Index();
-    const auto found = index.sections.find(FoldedName(Trim(section))); // as header names are read
-    if (found == index.sections.end()) return false;
-    range.header = found->second;
-    range.first = range.header + 1;
-    const auto next = std::upper_bound(index.headers.begin(), index.headers.end(), range.header);
-    range.last = next == index.headers.end() ? lines_.size() : *next;
-    return true;
-}
-
-bool TIniFileStore::FindKey(const Range& range, const std::string& name, std::size_t& index) const {
-    const TIndex& all = Index();
-    const auto found = all.keys.find(KeyOf(range.header, Trim(name)));
-    if (found == all.keys.end()) return false;
-    index = found->second;
-    return true;
-}
-
-void TIniFileStore::Save() {
-    LinesMoved();
-    if (filePath_.empty()) return;
-    appender_.Release(); // the file is replaced: later appends go to the new one
-    WriteFileAtomically(filePath_, Text(), TDurability::Visible);
-    unsynced_ = true;
-}
-
-void TIniFileStore::Append(const std::string& bytes) {
-    if (filePath_.empty()) return;
-    appender_.Append(bytes);
-    unsynced_ = true;
+    return nullptr;
 }
 
 void TIniFileStore::Close() {
-    appender_.Release();
-    if (!unsynced_) return;
-    unsynced_ = false;
-    SyncFile(filePath_);
+    if (!pending_ || filePath_.empty()) return;
+    WriteFileAtomically(filePath_, Text());
+    pending_ = false;
 }
 
 TIniFileStore::~TIniFileStore() {
     try {
         Close();
-    } catch (const EStoreError&) {
-        // The values are in the file already; only the sync to the disk failed.
+    } catch (const EStoreError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
     }
 }
 
 std::string TIniFileStore::ReadString(const std::string& section, const std::string& name,
                                       const std::string& def) {
-    Range range;
-    std::size_t index;
-    std::string key, value;
-    if (!FindSection(section, range) || !FindKey(range, name, index)) return def;
-    KeyLine(lines_[index].text, key, value);
+    const Section* found = Find(section);
+    if (!found) return def;
+    const auto key = found->keys.find(FoldedName(Trim(name)));
+    if (key == found->keys.end()) return def;
+    std::string keyName, value;
+    KeyLine(found->lines[key->second].text, keyName, value);
     value = Unquote(value);
     if (value.size() > ValueBufferSize - 1) value.resize(ValueBufferSize - 1);
     return value;
@@ -187,38 +201,40 @@ std::int32_t TIniFileStore::ReadInteger(const std::string& section, const std::s
 void TIniFileStore::WriteString(const std::string& section, const std::string& name,
                                 const std::string& value) {
     // A line break inside a value would turn its rest into lines of their own.
-    std::string safe = value.substr(0, value.find_first_of("\r\n"));
-    std::string sectionName = TrimSpaces(section), keyName = TrimSpaces(name);
-    Range range;
-    if (!FindSection(sectionName, range)) {
-        // A new section goes at the end: only its lines reach the file.
-        std::string added;
-        if (!lines_.empty() && lines_.back().end.empty()) added = lines_.back().end = "\r\n";
-        lines_.push_back({"[" + sectionName + "]", "\r\n"});
-        lines_.push_back({keyName + "=" + safe, "\r\n"});
-        Append(added + lines_[lines_.size() - 2].text + "\r\n" + lines_.back().text + "\r\n");
+    const std::string safe = value.substr(0, value.find_first_of("\r\n"));
+    const std::string sectionName = TrimSpaces(section), keyName = TrimSpaces(name);
+    pending_ = true;
+    Section* found = Find(sectionName);
+    if (!found) {
+        // A new section goes at the end of the file.
+        if (Line* last = LastLine(); last && last->end.empty()) last->end = "\r\n";
+        auto added = std::make_unique<Section>();
+        added->header = {"[" + sectionName + "]", "\r\n"};
+        added->lines.push_back({keyName + "=" + safe, "\r\n"});
+        added->IndexKeys();
+        std::string headerName;
+        HeaderName(added->header.text, headerName);
+        added->name = FoldedName(headerName);
+        byName_[added->name].push_back(added.get());
+        sections_.push_back(std::move(added));
         return;
     }
-    std::size_t index;
-    std::string key, old;
-    if (FindKey(range, keyName, index)) {
-        KeyLine(lines_[index].text, key, old);
-        lines_[index].text = key + "=" + safe;
-        if (lines_[index].end.empty()) lines_[index].end = "\r\n";
-    } else {
-        std::size_t after = range.header;
-        for (std::size_t i = range.first; i < range.last; ++i)
-            if (KeyLine(lines_[i].text, key, old)) after = i;
-        std::string added;
-        if (lines_[after].end.empty()) added = lines_[after].end = "\r\n";
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after + 1),
-                      Line{keyName + "=" + safe, "\r\n"});
-        if (after + 2 == lines_.size()) { // the new last line of the file
-            Append(added + lines_.back().text + "\r\n");
-            return;
-        }
+    const std::string folded = FoldedName(Trim(keyName));
+    if (const auto key = found->keys.find(folded); key != found->keys.end()) {
+        Line& line = found->lines[key->second];
+        std::string spelled, old;
+        KeyLine(line.text, spelled, old);
+        line.text = spelled + "=" + safe;
+        if (line.end.empty()) line.end = "\r\n";
+        return;
     }
-    Save();
+    // A new key goes right after the last key line of its section, or its header.
+    Line& before = found->keyEnd == 0 ? found->header : found->lines[found->keyEnd - 1];
+    if (before.end.empty()) before.end = "\r\n";
+    const std::size_t at = found->keyEnd;
+    found->lines.insert(found->lines.begin() + static_cast<std::ptrdiff_t>(at), Line{keyName + "=" + safe, "\r\n"});
+    found->keys.emplace(folded, at);
+    found->keyEnd = at + 1;
 }
 
 void TIniFileStore::WriteInteger(const std::string& section, const std::string& name,
@@ -226,44 +242,45 @@ void TIniFileStore::WriteInteger(const std::string& section, const std::string& 
     WriteString(section, name, std::to_string(value));
 }
 
-bool TIniFileStore::SectionExists(const std::string& section) {
-    Range range;
-    return FindSection(section, range);
-}
+bool TIniFileStore::SectionExists(const std::string& section) { return Find(section) != nullptr; }
 
 bool TIniFileStore::ValueExists(const std::string& section, const std::string& name) {
-    Range range;
-    std::size_t index;
-    return FindSection(section, range) && FindKey(range, name, index);
+    const Section* found = Find(section);
+    return found && found->keys.count(FoldedName(Trim(name))) > 0;
 }
 
 void TIniFileStore::EraseSection(const std::string& section) {
-    Range range;
-    if (!FindSection(section, range)) return;
+    Section* found = Find(section);
+    if (!found) return;
+    pending_ = true;
+    const auto at = std::find_if(sections_.begin(), sections_.end(), [found](const auto& s) { return s.get() == found; });
+    // Its header and keys go; its other lines stay where they are, after the section before it.
+    std::vector<Line>& before = (*(at - 1))->lines;
     std::string key, value;
-    std::vector<Line> kept(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(range.header));
-    for (std::size_t i = range.first; i < range.last; ++i)
-        if (!KeyLine(lines_[i].text, key, value)) kept.push_back(lines_[i]);
-    kept.insert(kept.end(), lines_.begin() + static_cast<std::ptrdiff_t>(range.last), lines_.end());
-    lines_ = std::move(kept);
-    Save();
+    for (Line& line : found->lines)
+        if (!KeyLine(line.text, key, value)) before.push_back(std::move(line));
+    auto& named = byName_[found->name];
+    named.erase(named.begin());
+    sections_.erase(at);
 }
 
 void TIniFileStore::DeleteValue(const std::string& section, const std::string& name) {
-    Range range;
-    std::size_t index;
-    if (!FindSection(section, range) || !FindKey(range, name, index)) return;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
-    Save();
+    Section* found = Find(section);
+    if (!found) return;
+    const auto key = found->keys.find(FoldedName(Trim(name)));
+    if (key == found->keys.end()) return;
+    pending_ = true;
+    found->lines.erase(found->lines.begin() + static_cast<std::ptrdiff_t>(key->second));
+    found->IndexKeys(); // a later key of the same name comes forward
 }
 
 std::vector<std::string> TIniFileStore::ReadValueNames(const std::string& section) {
     std::vector<std::string> names;
-    Range range;
+    const Section* found = Find(section);
+    if (!found) return names;
     std::string key, value;
-    if (!FindSection(section, range)) return names;
-    for (std::size_t i = range.first; i < range.last; ++i)
-        if (KeyLine(lines_[i].text, key, value)) names.push_back(key);
+    for (const Line& line : found->lines)
+        if (KeyLine(line.text, key, value)) names.push_back(key);
     return names;
 }
 
@@ -271,8 +288,8 @@ std::vector<std::string> TIniFileStore::ReadSubsections(const std::string& secti
     std::vector<std::string> names;
     std::unordered_set<std::string> known;
     std::string parent = TrimSpaces(section), name, child;
-    for (const std::size_t header : Index().headers) {
-        HeaderName(lines_[header].text, name);
+    for (std::size_t i = 1; i < sections_.size(); ++i) {
+        HeaderName(sections_[i]->header.text, name);
         if (IsBelow(name, parent, child) && known.insert(FoldedName(child)).second) names.push_back(child);
     }
     return names;

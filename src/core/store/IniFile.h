@@ -1,16 +1,16 @@
 #pragma once
 // An INI file with the semantics of the Windows private-profile functions:
 // first section and first key of a name win, names compare case-insensitively,
-// untouched lines stay byte for byte, and every write reaches the file at once:
-// a value that ends the file (as every value of an export does) is appended in
-// one write, any other change replaces the whole file by a rename, so a reader
-// never sees half a line or half a file. The disk itself is brought up to date
-// once, by Close (or the destructor): writing many values costs one sync, not
-// one per value, and no rewrite of the file per value.
+// and untouched lines stay byte for byte. Writes change the text in memory;
+// the file is replaced once, atomically, when a command ends (Close, or the
+// destructor for a store that never ends one), so a crash leaves the old file
+// or the new one, never half of one, and a large file costs one write, not one
+// per value. Each section keeps its own lines and the places of its keys, so
+// a change costs about the line it changes.
 #include "store/AtomicFile.h"
 #include "store/IniStore.h"
 
-#include <optional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,8 +21,12 @@ public:
     explicit TIniFileStore(std::string filePath);
     // A store on text in memory that never writes (for readers of given bytes).
     static TIniFileStore FromText(const std::string& text);
+    // Writes what is pending; an error goes to standard error.
     ~TIniFileStore() override;
-    TIniFileStore(TIniFileStore&&) = default;
+    TIniFileStore(TIniFileStore&& other) noexcept;
+    TIniFileStore& operator=(TIniFileStore&&) = delete;
+    // Replaces the file with the store's text when anything changed; throws
+    // EStoreError with the reason, the old file then untouched.
     void Close() override;
 
     std::string ReadString(const std::string& section, const std::string& name,
@@ -49,31 +53,23 @@ private:
         std::string text;
         std::string end; // "\r\n", "\n", "\r" or "" for a last line without one
     };
-    struct Range {
-        std::size_t header, first, last; // key lines are in [first, last)
+    // A header and the lines up to the next one; the first section of the
+    // file has no header (what stands before the first one).
+    struct Section {
+        Line header;
+        std::string name;                                // folded
+        std::vector<Line> lines;
+        std::unordered_map<std::string, std::size_t> keys; // folded key name: its first line
+        std::size_t keyEnd = 0;                           // one past the last key line; 0 for none
+        void IndexKeys();
     };
-    TIniFileStore() = default;
-    bool FindSection(const std::string& section, Range& range) const;
-    bool FindKey(const Range& range, const std::string& name, std::size_t& index) const;
-    void Save();                             // the whole file anew
-    void Append(const std::string& bytes);   // bytes added at the end of the file
-    void LinesMoved() { index_.reset(); } // line numbers before the end changed
-
-    // Where the sections and keys are, by folded name: the first of each
-    // name counts. Built when first asked; lines added at the end are added
-    // to it, any other change of lines drops it.
-    struct TIndex {
-        std::vector<std::size_t> headers;                       // every header line, in order
-        std::unordered_map<std::string, std::size_t> sections;  // name: header line
-        std::unordered_map<std::string, std::size_t> keys;      // header line, '\n', key name: key line
-        std::size_t lines;                                      // lines taken in so far (0 when made)
-    };
-    const TIndex& Index() const; // up to date with every line
-    static std::string KeyOf(std::size_t header, const std::string& name);
+    TIniFileStore();
+    Section* Find(const std::string& section) const; // the first of the name, or null
+    Line* LastLine();                                // of the file, or null when empty
+    void IndexNames();
 
     std::string filePath_; // empty: memory only
-    TAppendingFile appender_{filePath_};
-    std::vector<Line> lines_;
-    bool unsynced_ = false;
-    mutable std::optional<TIndex> index_;
+    std::vector<std::unique_ptr<Section>> sections_; // [0]: the lines before the first header
+    std::unordered_map<std::string, std::vector<Section*>> byName_; // folded name: sections in file order
+    bool pending_ = false; // changes not yet in the file
 };

@@ -66,6 +66,11 @@ INSTANTIATE_TEST_SUITE_P(Values, IniIntegerTest,
 
 class IniWriteTest : public ::testing::Test {
 protected:
+    // The file once the command that wrote it ended.
+    std::string Written(TIniFileStore& store) {
+        store.Close();
+        return ReadFile(file);
+    }
     TempDir dir;
     std::string file = dir.File("export.ini");
 };
@@ -86,13 +91,13 @@ TEST_F(IniWriteTest, UntouchedLinesStayByteForByte) {
     WriteFile(file, original);
     TIniFileStore store(file);
     store.WriteString("MAIN", "key", "new");
-    EXPECT_EQ(ReadFile(file), "; header comment\n[Main]\nkeep = this\n\nOdd line\n"
+    EXPECT_EQ(Written(store), "; header comment\n[Main]\nkeep = this\n\nOdd line\n"
                               "Key=new\n; trailing comment\n[Next]\r\nx=1");
     store.WriteString("main", "Added", "a");
-    EXPECT_EQ(ReadFile(file), "; header comment\n[Main]\nkeep = this\n\nOdd line\n"
+    EXPECT_EQ(Written(store), "; header comment\n[Main]\nkeep = this\n\nOdd line\n"
                               "Key=new\nAdded=a\r\n; trailing comment\n[Next]\r\nx=1");
     store.WriteString("Next", "y", "2");
-    EXPECT_EQ(ReadFile(file), "; header comment\n[Main]\nkeep = this\n\nOdd line\n"
+    EXPECT_EQ(Written(store), "; header comment\n[Main]\nkeep = this\n\nOdd line\n"
                               "Key=new\nAdded=a\r\n; trailing comment\n[Next]\r\nx=1\r\ny=2\r\n");
 }
 
@@ -100,20 +105,20 @@ TEST_F(IniWriteTest, NewKeyInAnEmptySectionFollowsItsHeader) {
     WriteFile(file, "[Empty]\r\n[Full]\r\na=1\r\n");
     TIniFileStore store(file);
     store.WriteString("Empty", "k", "v");
-    EXPECT_EQ(ReadFile(file), "[Empty]\r\nk=v\r\n[Full]\r\na=1\r\n");
+    EXPECT_EQ(Written(store), "[Empty]\r\nk=v\r\n[Full]\r\na=1\r\n");
 }
 
 TEST_F(IniWriteTest, DeletingKeepsCommentsAndSucceedsOnNothing) {
     WriteFile(file, "[A]\r\n; note\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
     TIniFileStore store(file);
     store.DeleteValue("A", "y");
-    EXPECT_EQ(ReadFile(file), "[A]\r\n; note\r\nx=1\r\n[B]\r\nz=3\r\n");
+    EXPECT_EQ(Written(store), "[A]\r\n; note\r\nx=1\r\n[B]\r\nz=3\r\n");
     store.EraseSection("a");
-    EXPECT_EQ(ReadFile(file), "; note\r\n[B]\r\nz=3\r\n");
+    EXPECT_EQ(Written(store), "; note\r\n[B]\r\nz=3\r\n");
     store.EraseSection("Missing");
     store.DeleteValue("B", "missing");
     store.DeleteValue("B", "z");
-    EXPECT_EQ(ReadFile(file), "; note\r\n[B]\r\n");
+    EXPECT_EQ(Written(store), "; note\r\n[B]\r\n");
     EXPECT_TRUE(store.SectionExists("B"));
     EXPECT_FALSE(store.ValueExists("B", "z"));
 }
@@ -121,7 +126,7 @@ TEST_F(IniWriteTest, DeletingKeepsCommentsAndSucceedsOnNothing) {
 TEST_F(IniWriteTest, ALineBreakInAValueCannotAddLines) {
     TIniFileStore store(file);
     store.WriteString("S", "k", "first\r\n[Injected]\r\nx=1");
-    EXPECT_EQ(ReadFile(file), "[S]\r\nk=first\r\n");
+    EXPECT_EQ(Written(store), "[S]\r\nk=first\r\n");
     EXPECT_FALSE(store.SectionExists("Injected"));
 }
 
@@ -135,17 +140,19 @@ TEST_F(IniWriteTest, ListsKeysAndSections) {
 
 TEST_F(IniWriteTest, WritingIntoAMissingFolderFails) {
     TIniFileStore store(dir.File("no/such/folder.ini"));
-    EXPECT_THROW(store.WriteString("S", "k", "v"), EStoreError);
+    store.WriteString("S", "k", "v");
+    EXPECT_THROW(store.Close(), EStoreError);
 }
 
-// Appends at the end and rewrites elsewhere must leave the same bytes as the
-// store holds, and every value must be in the file when the write returns.
+// Changes at the end and elsewhere leave the same bytes as the store holds
+// once each command ends, and what the store finds is what a new reader finds.
 TEST(IniFileWriteTest, TheFileAlwaysHoldsWhatTheStoreHolds) {
     TempDir dir;
     const std::string file = dir.File("export.ini");
     WriteFile(file, "; made by hand\r\n[First]\r\na=1"); // no line break at the end
     TIniFileStore store(file);
     auto check = [&](const char* step) {
+        store.Close();
         EXPECT_EQ(ReadFile(file), store.Text()) << step;
         TIniFileStore fresh(file);
         EXPECT_EQ(fresh.Text(), store.Text()) << step;
@@ -183,6 +190,7 @@ TEST(IniFileWriteTest, ARepeatedSectionNameStillFindsTheFirst) {
     TIniFileStore store(file);
     store.WriteString("T", "x", "1");
     store.WriteString("S", "y", "2"); // the first [S], not the last
+    store.Close();
     EXPECT_EQ(ReadFile(file), "[S]\r\na=1\r\ny=2\r\n[T]\r\nb=2\r\nx=1\r\n[S]\r\nc=3\r\n");
 }
 
