@@ -11,7 +11,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -37,8 +36,6 @@ constexpr auto SettleDelay = std::chrono::milliseconds(100);
 constexpr auto StallLimit = std::chrono::seconds(1);
 // How long an exit waits for the client's thread to close the client.
 constexpr auto ExitWait = std::chrono::milliseconds(1500);
-// After a client is made, its process is looked at once for stale wake-ups this much later.
-constexpr auto WakeupCheckDelay = std::chrono::milliseconds(200);
 
 // libjack reports a server that is not there on stderr at every try; a
 // client looking for one once a second keeps that to itself.
@@ -52,19 +49,6 @@ TJackSnapshot NoServer() {
 }
 
 bool ThreadRuns(int tid) { return tid != 0 && std::filesystem::exists("/proc/self/task/" + std::to_string(tid)); }
-
-// libjack of JACK 2 wakes each client after the one before it in the graph
-// through a semaphore file per client, kept by client number. A client that
-// came and went while ours was being made leaves its file mapped here (its
-// removal is ignored before our client is set up), and a later client given
-// its number is then never woken by ours: it stays silent. Such a file has
-// been deleted by the server.
-bool HoldsStaleWakeups() {
-    std::ifstream maps("/proc/self/maps");
-    for (std::string line; std::getline(maps, line);)
-        if (line.find("/dev/shm/jack_sem.") != std::string::npos && line.ends_with(" (deleted)")) return true;
-    return false;
-}
 
 } // namespace
 
@@ -210,10 +194,6 @@ private:
         if (!client_) TryConnect();
         Retire();
         if (!client_ || lost_.load()) return;
-        if (wakeupCheckAt_ != Clock::time_point{} && Clock::now() >= wakeupCheckAt_) {
-            wakeupCheckAt_ = {};
-            if (HoldsStaleWakeups() && !reconnectedForWakeups_) return Reconnect();
-        }
         const bool made = RegisterWanted();
         if (changed_.exchange(false) || made) {
             Refresh();
@@ -227,25 +207,8 @@ private:
 
     // How long the client's thread may sleep before its next step.
     Clock::duration NextWait() const {
-        Clock::duration wait = RetryPeriod;
-        for (const Clock::time_point at : {settleAt_, wakeupCheckAt_})
-            if (at != Clock::time_point{}) wait = std::min<Clock::duration>(wait, at - Clock::now());
-        return std::max(wait, Clock::duration::zero());
-    }
-
-    // A client whose libjack holds a stale wake-up is made again: with the
-    // last client of the process closed, libjack starts afresh. The lists
-    // stay as published meanwhile; the ports follow to the new client.
-    void Reconnect() {
-        std::fprintf(stderr, "%s: libjack kept the wake-up of a client that left while ours was made; connecting again\n",
-                     name_.c_str());
-        reconnectedForWakeups_ = true; // once: where other clients of this process keep libjack, it stays
-        connected_.store(false);
-        jack_client_close(client_);
-        client_ = nullptr;
-        lastAttempt_ = {}; // at once, not a second later
-        TryConnect();
-        if (client_) changed_.store(true);
+        if (settleAt_ == Clock::time_point{}) return RetryPeriod;
+        return std::max<Clock::duration>(settleAt_ - Clock::now(), Clock::duration::zero());
     }
 
     void TryConnect() {
@@ -284,7 +247,6 @@ private:
         sampleRate_.store(jack_get_sample_rate(client));
         connected_.store(true);
         changed_.store(true);
-        wakeupCheckAt_ = Clock::now() + WakeupCheckDelay;
         // A server without real-time scheduling leaves our process thread to
         // compete with every busy thread, the window's among them, and a cycle
         // it misses loses that cycle's MIDI. Where the system refuses, it stays.
@@ -311,7 +273,6 @@ private:
         client_ = nullptr;
         lost_.store(false);
         changed_.store(false);
-        reconnectedForWakeups_ = false;
     }
 
     // The ports there should be, as the GUI thread last said.
@@ -551,8 +512,6 @@ private:
     bool tried_ = false;
     Clock::time_point lastAttempt_{};
     Clock::time_point settleAt_{}; // when the lists are read again after a change
-    Clock::time_point wakeupCheckAt_{}; // when a new client's process is looked at for stale wake-ups
-    bool reconnectedForWakeups_ = false; // on this server
 };
 
 TJackClient::TJackClient(std::string name, TMessageWindowFactory windows)

@@ -15,6 +15,8 @@
 #include <string>
 
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -43,6 +45,18 @@ bool EditJackRegistry(const std::function<void(JackRegistryEntry (&servers)[8])>
 }
 
 namespace {
+
+// Whether a Unix socket takes a connection.
+bool Accepts(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const bool accepted = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return accepted;
+}
 
 void ForgetDeadServers() {
     EditJackRegistry([](JackRegistryEntry (&servers)[8]) {
@@ -82,13 +96,8 @@ JackServer::JackServer(int sampleRate, int period) : name_("tonecast-test-" + st
             ::close(lock_);
             throw std::runtime_error("jackd exited at start");
         }
-        jack_status_t s;
-        jack_client_t* probe = jack_client_open("tonecast-probe", JackNoStartServer, &s);
-        if (probe) {
-            jack_client_close(probe);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (Answers()) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
@@ -114,6 +123,16 @@ void JackServer::Stop() {
     }
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
+}
+
+// Without a client of its own: a client that comes and goes while another
+// one is being made leaves libjack of JACK 2 in that other one's process with
+// a stale wake-up, and a later client never hears from it.
+bool JackServer::Answers() const {
+    const std::string prefix = "/dev/shm/jack_";
+    const std::string uid = std::to_string(::getuid());
+    return std::filesystem::exists(prefix + "sem." + uid + "_" + name_ + "_system") &&
+           Accepts(prefix + name_ + "_" + uid + "_0");
 }
 
 void JackServer::Pause() {

@@ -21,6 +21,7 @@ public:
     void Resume(); // SIGCONT
 
 private:
+    bool Answers() const; // it takes clients
     std::string name_;
     pid_t pid_ = -1;
     // Two servers starting at once disturb each other's clients, whatever the

@@ -103,17 +103,19 @@ TIniFileStore TIniFileStore::FromText(const std::string& text) {
         }
         line = Line{};
     };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            line.end = c;
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') line.end = "\r\n", ++i;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t stop = text.find_first_of("\r\n", at);
+        if (stop == std::string::npos) { // a last line without its end
+            line.text.assign(text, at);
             take();
-        } else {
-            line.text += c;
+            break;
         }
+        line.text.assign(text, at, stop - at);
+        const bool crlf = text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n';
+        line.end = crlf ? "\r\n" : text[stop] == '\r' ? "\r" : "\n";
+        at = stop + (crlf ? 2 : 1);
+        take();
     }
-    if (!line.text.empty()) take();
     for (std::size_t i = 1; i < store.sections_.size(); ++i) store.sections_[i]->IndexKeys();
     store.IndexNames();
     return store;
@@ -145,8 +147,14 @@ std::string TIniFileStore::Text() const {
     std::string out;
     for (std::size_t i = 0; i < sections_.size(); ++i) {
         const Section& section = *sections_[i];
-        if (i > 0) out += section.header.text + section.header.end;
-        for (const Line& l : section.lines) out += l.text + l.end;
+        if (i > 0) {
+            out += section.header.text;
+            out += section.header.end;
+        }
+        for (const Line& l : section.lines) {
+            out += l.text;
+            out += l.end;
+        }
     }
     return out;
 }
@@ -181,6 +189,7 @@ TIniFileStore::~TIniFileStore() {
 
 std::string TIniFileStore::ReadString(const std::string& section, const std::string& name,
                                       const std::string& def) {
+    Tick();
     const Section* found = Find(section);
     if (!found) return def;
     const auto key = found->keys.find(FoldedName(Trim(name)));
@@ -200,6 +209,7 @@ std::int32_t TIniFileStore::ReadInteger(const std::string& section, const std::s
 
 void TIniFileStore::WriteString(const std::string& section, const std::string& name,
                                 const std::string& value) {
+    Tick();
     // A line break inside a value would turn its rest into lines of their own.
     const std::string safe = value.substr(0, value.find_first_of("\r\n"));
     const std::string sectionName = TrimSpaces(section), keyName = TrimSpaces(name);
@@ -207,7 +217,7 @@ void TIniFileStore::WriteString(const std::string& section, const std::string& n
     Section* found = Find(sectionName);
     if (!found) {
         // A new section goes at the end of the file.
-        if (Line* last = LastLine(); last && last->end.empty()) last->end = "\r\n";
+        if (Line* last = LastLine(); last && !last->Ended()) last->end = "\r\n";
         auto added = std::make_unique<Section>();
         added->header = {"[" + sectionName + "]", "\r\n"};
         added->lines.push_back({keyName + "=" + safe, "\r\n"});
@@ -225,12 +235,12 @@ void TIniFileStore::WriteString(const std::string& section, const std::string& n
         std::string spelled, old;
         KeyLine(line.text, spelled, old);
         line.text = spelled + "=" + safe;
-        if (line.end.empty()) line.end = "\r\n";
+        if (!line.Ended()) line.end = "\r\n";
         return;
     }
     // A new key goes right after the last key line of its section, or its header.
     Line& before = found->keyEnd == 0 ? found->header : found->lines[found->keyEnd - 1];
-    if (before.end.empty()) before.end = "\r\n";
+    if (!before.Ended()) before.end = "\r\n";
     const std::size_t at = found->keyEnd;
     found->lines.insert(found->lines.begin() + static_cast<std::ptrdiff_t>(at), Line{keyName + "=" + safe, "\r\n"});
     found->keys.emplace(folded, at);
@@ -242,7 +252,10 @@ void TIniFileStore::WriteInteger(const std::string& section, const std::string& 
     WriteString(section, name, std::to_string(value));
 }
 
-bool TIniFileStore::SectionExists(const std::string& section) { return Find(section) != nullptr; }
+bool TIniFileStore::SectionExists(const std::string& section) {
+    Tick();
+    return Find(section) != nullptr;
+}
 
 bool TIniFileStore::ValueExists(const std::string& section, const std::string& name) {
     const Section* found = Find(section);
@@ -250,6 +263,7 @@ bool TIniFileStore::ValueExists(const std::string& section, const std::string& n
 }
 
 void TIniFileStore::EraseSection(const std::string& section) {
+    Tick();
     Section* found = Find(section);
     if (!found) return;
     pending_ = true;

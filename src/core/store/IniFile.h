@@ -10,6 +10,7 @@
 #include "store/AtomicFile.h"
 #include "store/IniStore.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -45,13 +46,16 @@ public:
     std::vector<std::string> ReadSubsections(const std::string& section) override;
 
     std::string Text() const; // the file's bytes as they are written
+    // Called every so many reads and writes, for work that shows its progress.
+    void SetProgress(std::function<void()> tick) { tick_ = std::move(tick); }
 
     static constexpr std::size_t ValueBufferSize = 2048;
 
 private:
     struct Line {
         std::string text;
-        std::string end; // "\r\n", "\n", "\r" or "" for a last line without one
+        const char* end = ""; // "\r\n", "\n", "\r" or "" for a last line without one
+        bool Ended() const { return *end != '\0'; }
     };
     // A header and the lines up to the next one; the first section of the
     // file has no header (what stands before the first one).
@@ -72,4 +76,9 @@ private:
     std::vector<std::unique_ptr<Section>> sections_; // [0]: the lines before the first header
     std::unordered_map<std::string, std::vector<Section*>> byName_; // folded name: sections in file order
     bool pending_ = false; // changes not yet in the file
+    std::function<void()> tick_;
+    unsigned calls_ = 0;
+    void Tick() {
+        if (tick_ && ++calls_ % 1024 == 0) tick_();
+    }
 };

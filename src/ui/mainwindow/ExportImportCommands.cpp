@@ -3,6 +3,7 @@
 #include "mainwindow/ChordPanel.h"
 #include "mainwindow/KnobPanel.h"
 #include "widgets/KnobRow.h"
+#include "widgets/LongWork.h"
 
 #include "widgets/TonecastApplication.h"
 #include "dialogs/ExportImportHelpDialog.h"
@@ -55,9 +56,11 @@ void TExportImportCommands::RunExportImport(TCommand command) {
     int count = 0, skipped = 0;
     QString fileName;
     try {
-        std::unique_ptr<TIniStore> file = OpenExportImportFile(command);
+        std::unique_ptr<TIniFileStore> file = OpenExportImportFile(command);
         if (!file) return;
         fileName = exImFiles_[command.kind];
+        TLongWork work;
+        file->SetProgress([&work] { work.Tick(); });
         count = DoExportImport(command, *file, command.AsksChoice() && flag, skipped);
         file->Close(); // before the message
     } catch (const EStoreError& e) {
@@ -75,7 +78,7 @@ void TExportImportCommands::RunExportImport(TCommand command) {
     }
 }
 
-std::unique_ptr<TIniStore> TExportImportCommands::OpenExportImportFile(TCommand command) {
+std::unique_ptr<TIniFileStore> TExportImportCommands::OpenExportImportFile(TCommand command) {
     QFileDialog dialog(window_, command.import ? "Select import file" : "Select export file");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters({"Ini files (*.ini)", "All files (*)"});

@@ -15,6 +15,7 @@
 
 class QAction;
 class QMenu;
+class TIniFileStore;
 class TChordPanel;
 class TKnobPanel;
 
@@ -40,7 +41,7 @@ private:
     // Presets, snapshots and chords are offered for export only when there are some.
     void UpdateExportMenu();
     // An INI file chosen in the export or import file dialog, or none.
-    std::unique_ptr<TIniStore> OpenExportImportFile(ExportImport::TCommand command);
+    std::unique_ptr<TIniFileStore> OpenExportImportFile(ExportImport::TCommand command);
     int DoExportImport(ExportImport::TCommand command, TIniStore& file, bool overwrite, int& skipped);
 
     QWidget* window_;
