@@ -1,20 +1,18 @@
 // An INI file written as commands: the bytes each edit leaves are the bytes
-// the store always left, an export over an earlier export gives the file it
-// always gave, and a command killed half way leaves the old file or the new.
+// the store always left, and an export over an earlier export gives the file
+// it always gave.
 #include "instrument/ChordList.h"
 #include "instrument/ExportImport.h"
 #include "store/IniFile.h"
 #include "store/MemoryStore.h"
 
+#include "StoredPresets.h"
+
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -78,19 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "[A]\r\na=2\r\n[B]\r\nb=1\r\nb2=2\r\n[C]\r\nc=3\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Six knob presets of two knobs in the registry, as the golden files were made from.
-void StorePresets(TIniStore& root, int count = 6, int knobs = 2) {
-    for (int p = 0; p < count; ++p) {
-        const std::string section = "KnobPresets\\Preset " + std::to_string(p);
-        for (int k = 1; k <= knobs; ++k) {
-            root.WriteString(section, "Caption" + std::to_string(k), "Knob " + std::to_string(p * 10 + k));
-            root.WriteInteger(section, "DisplayMode" + std::to_string(k), k - 1);
-            root.WriteInteger(section, "DefaultValue" + std::to_string(k), 64 + p);
-            root.WriteInteger(section, "IUser" + std::to_string(k), k);
-        }
-    }
-}
-
 std::string Golden(const char* name) { return ReadFile(std::string(TONECAST_TEST_DATA "/store/") + name); }
 
 // Golden files: made by the store that replaced the file at every value.
@@ -119,56 +104,6 @@ TEST(IniExportOverEarlierTest, ChordsGiveTheFileTheyAlwaysGave) {
     ini.Close();
     EXPECT_EQ(ReadFile(file), Golden("chords-over-earlier.ini"));
 }
-
-// A large export over an earlier one, killed at some moment of it: the file
-// is the earlier one or the whole new one, never a part or a mix.
-class IniKilledExportTest : public ::testing::TestWithParam<int> {
-protected:
-    // The registry, the earlier export and the file the new export gives, made once.
-    static void SetUpTestSuite() {
-        root = new TMemoryStore;
-        StorePresets(*root, 30000, 4);
-        TMemoryStore earlierRoot;
-        StorePresets(earlierRoot, 20000, 1);
-        TIniFileStore earlier = TIniFileStore::FromText("");
-        ExportImport::ExportKnobPresets(earlierRoot, earlier);
-        old = earlier.Text();
-        ExportImport::ExportKnobPresets(*root, earlier);
-        expected = earlier.Text();
-    }
-    static void TearDownTestSuite() { delete root; }
-    static inline TMemoryStore* root = nullptr;
-    static inline std::string old, expected;
-};
-
-TEST_P(IniKilledExportTest, LeavesTheOldFileOrTheNew) {
-    TempDir dir;
-    const std::string file = dir.File("presets.ini");
-    WriteFile(file, old);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        TIniFileStore ini(file);
-        ExportImport::ExportKnobPresets(*root, ini);
-        ini.Close();
-        ::_exit(0);
-    }
-    if (GetParam() >= 0) {
-        ::usleep(static_cast<useconds_t>(GetParam()) * 1000);
-        ::kill(child, SIGKILL);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    const std::string now = ReadFile(file);
-    if (now != old) EXPECT_TRUE(now == expected) << "neither the old file nor the new one";
-    if (GetParam() < 0) EXPECT_TRUE(now == expected) << "the export did not finish";
-}
-
-// Milliseconds until the kill; -1: none.
-INSTANTIATE_TEST_SUITE_P(KilledAfter, IniKilledExportTest, ::testing::Values(0, 30, 100, 300, 600, 1000, -1),
-                         [](const auto& info) {
-                             return info.param < 0 ? std::string("Never") : std::to_string(info.param) + "ms";
-                         });
 
 // A store that is never closed keeps what was written when it goes.
 TEST(IniUnclosedStoreTest, TheDestructorWritesWhatIsPending) {
