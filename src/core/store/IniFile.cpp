@@ -116,8 +116,10 @@ TIniFileStore TIniFileStore::FromText(const std::string& text) {
         at = stop + (crlf ? 2 : 1);
         take();
     }
-    for (std::size_t i = 1; i < store.sections_.size(); ++i) store.sections_[i]->IndexKeys();
-    store.IndexNames();
+    for (std::size_t i = 1; i < store.sections_.size(); ++i) {
+        store.sections_[i]->IndexKeys();
+        store.IndexName(*store.sections_[i]);
+    }
     return store;
 }
 
@@ -132,15 +134,11 @@ void TIniFileStore::Section::IndexKeys() {
         }
 }
 
-void TIniFileStore::IndexNames() {
-    byName_.clear();
+void TIniFileStore::IndexName(Section& section) {
     std::string name;
-    for (std::size_t i = 1; i < sections_.size(); ++i) {
-        Section& section = *sections_[i];
-        HeaderName(section.header.text, name);
-        section.name = FoldedName(name);
-        byName_[section.name].push_back(&section);
-    }
+    HeaderName(section.header.text, name);
+    section.name = FoldedName(name);
+    byName_[section.name].push_back(&section);
 }
 
 std::string TIniFileStore::Text() const {
@@ -222,10 +220,7 @@ void TIniFileStore::WriteString(const std::string& section, const std::string& n
         added->header = {"[" + sectionName + "]", "\r\n"};
         added->lines.push_back({keyName + "=" + safe, "\r\n"});
         added->IndexKeys();
-        std::string headerName;
-        HeaderName(added->header.text, headerName);
-        added->name = FoldedName(headerName);
-        byName_[added->name].push_back(added.get());
+        IndexName(*added);
         sections_.push_back(std::move(added));
         return;
     }

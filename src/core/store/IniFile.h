@@ -70,7 +70,7 @@ private:
     TIniFileStore();
     Section* Find(const std::string& section) const; // the first of the name, or null
     Line* LastLine();                                // of the file, or null when empty
-    void IndexNames();
+    void IndexName(Section& section); // its folded name, and its place under that name
 
     std::string filePath_; // empty: memory only
     std::vector<std::unique_ptr<Section>> sections_; // [0]: the lines before the first header

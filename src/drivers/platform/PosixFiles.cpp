@@ -71,16 +71,14 @@ std::string FinalTarget(const std::string& path) {
     return target.string();
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& bytes, TDurability durability) {
-    const bool durable = durability == TDurability::Durable;
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     const std::filesystem::path target = FinalTarget(path);
     std::string temp;
     int fd = CreateTemporary(target, temp);
     if (fd < 0) throw EStoreError(Reason("Cannot create", temp));
     struct stat existing {};
     const bool keepMode = ::stat(target.c_str(), &existing) == 0;
-    if ((keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) || !WriteAll(fd, bytes) ||
-        (durable && ::fsync(fd) != 0)) {
+    if ((keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
         std::string reason = Reason("Cannot write", temp);
         ::close(fd);
         ::unlink(temp.c_str());
@@ -92,37 +90,7 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, TDur
         ::unlink(temp.c_str());
         throw EStoreError(reason);
     }
-    if (durable) SyncFolderOf(target.string()); // the rename itself
-}
-
-void TAppendingFile::Append(const std::string& bytes) {
-    if (fd_ < 0) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (fd_ < 0) throw EStoreError(Reason("Cannot open", path_));
-    }
-    if (!WriteAll(fd_, bytes)) {
-        const std::string reason = Reason("Cannot write", path_);
-        Release();
-        throw EStoreError(reason);
-    }
-}
-
-void TAppendingFile::Release() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-}
-
-void SyncFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return;
-        throw EStoreError(Reason("Cannot open", path));
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const std::string reason = synced ? std::string() : Reason("Cannot write", path);
-    ::close(fd);
-    if (!synced) throw EStoreError(reason);
-    SyncFolderOf(path);
+    SyncFolderOf(target.string()); // the rename itself
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {

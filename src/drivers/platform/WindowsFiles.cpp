@@ -66,13 +66,12 @@ HANDLE CreateTemporary(const std::string& target, std::string& temp) {
 
 std::string FinalTarget(const std::string& path) { return path; } // links are rare here and written over
 
-void WriteFileAtomically(const std::string& path, const std::string& bytes, TDurability durability) {
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     std::string temp;
     {
         THandle file(CreateTemporary(path, temp));
         if (!file.Valid()) throw EStoreError(Reason("Cannot create", temp));
-        if (!WriteAll(file.Get(), bytes) ||
-            (durability == TDurability::Durable && !FlushFileBuffers(file.Get()))) {
+        if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) {
             const std::string reason = Reason("Cannot write", temp);
             CloseHandle(file.Get());
             DeleteFileW(Wide(temp).c_str());
@@ -88,40 +87,6 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, TDur
         DeleteFileW(from.c_str());
         throw EStoreError(reason);
     }
-}
-
-void TAppendingFile::Append(const std::string& bytes) {
-    if (fd_ < 0) {
-        // Append access only: every write goes to the end, whoever else writes.
-        const HANDLE h = CreateFileW(Wide(path_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) throw EStoreError(Reason("Cannot open", path_));
-        fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_APPEND | _O_BINARY);
-        if (fd_ < 0) {
-            CloseHandle(h);
-            throw EStoreError("Cannot open \"" + path_ + "\"");
-        }
-    }
-    if (!WriteAll(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)), bytes)) {
-        const std::string reason = Reason("Cannot write", path_);
-        Release();
-        throw EStoreError(reason);
-    }
-}
-
-void TAppendingFile::Release() {
-    if (fd_ >= 0) _close(fd_);
-    fd_ = -1;
-}
-
-void SyncFile(const std::string& path) {
-    THandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
-        throw EStoreError(Reason("Cannot open", path));
-    }
-    if (!FlushFileBuffers(file.Get())) throw EStoreError(Reason("Cannot write", path));
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
