@@ -65,7 +65,10 @@ public:
             std::lock_guard guard(windowLock_);
             postTo_ = window_.get();
         }
-        thread_ = std::thread([self] { self->Run(); }); // the thread keeps what it works on
+        // The thread keeps what it works on, and so does a client it had to leave open.
+        thread_ = std::thread([self] {
+            if (!self->Run()) OutliveLibjack(self);
+        });
     }
 
     void Stop() {
@@ -143,6 +146,15 @@ public:
     const std::string name_;
 
 private:
+    // A client left open may call back until the process ends: what its
+    // callbacks reach is kept for that long, reachable, and never destroyed.
+    static void OutliveLibjack(std::shared_ptr<TJackCore> core) {
+        static auto* const lock = new std::mutex;
+        static auto* const kept = new std::vector<std::shared_ptr<TJackCore>>;
+        std::lock_guard guard(*lock);
+        kept->push_back(std::move(core));
+    }
+
     struct TRetiring {
         std::shared_ptr<TJackPort> port;
         std::function<bool()> drained;
@@ -167,7 +179,8 @@ private:
     }
 
     // --- the client's thread ----------------------------------------------------
-    void Run() {
+    // False when a client stays open: its libjack threads may still call us.
+    bool Run() {
         std::unique_lock guard(lock_);
         while (!stopping_) {
             asked_ = false;
@@ -182,11 +195,13 @@ private:
         }
         guard.unlock();
         Retire(); // what was closed at the exit still gets its note offs
-        if (client_ && (!lost_.load() || ReporterDone())) jack_client_close(client_);
+        const bool closes = !client_ || !lost_.load() || ReporterDone();
+        if (client_ && closes) jack_client_close(client_);
         client_ = nullptr;
         guard.lock();
         finished_ = true;
         settled_.notify_all();
+        return closes;
     }
 
     void Step() {
