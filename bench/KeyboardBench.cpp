@@ -15,8 +15,8 @@ void BM_FullRepaint(benchmark::State& state) {
     TPianoKeyboard kb{kbKeys};
     kb.SetKeyWidth(15);
     if (state.range(0)) {
-        kb.SetImageSize(TImageSize::isSmall);
-        kb.SetPaintStyle(TPaintStyle::psImage);
+        kb.SetImageSize(TImageSize::Small);
+        kb.SetPaintStyle(TPaintStyle::Image);
     }
     kb.resize(1125, 76);
     kb.SetBaseNote(0);
@@ -31,7 +31,7 @@ void BM_PlayFourNoteChord(benchmark::State& state) {
     TPianoKeyboard kb{kbKeys};
     int count = 0;
     kb.OnNote = [&](TPianoKeyboard*, std::uint8_t, std::uint8_t, std::uint8_t) { ++count; };
-    kb.State().StoreChord(TChord::chMajor7);
+    kb.State().StoreChord(TChord::Major7);
     for (auto _ : state) {
         kb.PlayNote(0, 60, 100, true);
         kb.PlayNote(0, 60, 0, true);
@@ -44,8 +44,8 @@ BENCHMARK(BM_PlayFourNoteChord);
 void BM_ScrollStep(benchmark::State& state) {
     TKeyTable kbKeys;
     TPianoKeyboard kb{kbKeys};
-    kb.SetImageSize(TImageSize::isSmall);
-    kb.SetPaintStyle(TPaintStyle::psImage);
+    kb.SetImageSize(TImageSize::Small);
+    kb.SetPaintStyle(TPaintStyle::Image);
     kb.resize(1000, 76);
     kb.show();
     QApplication::processEvents();

@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
     struct Size {
         TImageSize size;
         const char* word;
-    } sizes[] = {{TImageSize::isSmall, "SMALL"}, {TImageSize::isNormal, "NORMAL"}, {TImageSize::isBig, "BIG"}};
+    } sizes[] = {{TImageSize::Small, "SMALL"}, {TImageSize::Normal, "NORMAL"}, {TImageSize::Big, "BIG"}};
     bool ok = true;
     for (const auto& s : sizes) {
         for (bool pressed : {false, true}) {

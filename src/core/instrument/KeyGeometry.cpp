@@ -39,7 +39,7 @@ const TImageGeometry& ImageGeometry(TImageSize size) { return Images[static_cast
 int AbsoluteX(int note, const TLayout& layout) {
     const int o = FloorDiv(note, 12), s = note - o * 12, i = ColourIndices[s], k = layout.keyWidth;
     if (!Black[s]) return (o * 7 + i) * k;
-    if (layout.style == TPaintStyle::psDraw) return (o * 7 + DrawnBlackStart[i]) * k + k / 2;
+    if (layout.style == TPaintStyle::Drawn) return (o * 7 + DrawnBlackStart[i]) * k + k / 2;
     return o * 7 * k + ImageGeometry(layout.imageSize).blackLeft[static_cast<std::size_t>(i)];
 }
 

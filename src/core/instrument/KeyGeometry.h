@@ -7,8 +7,8 @@
 #include <vector>
 
 enum class TLanguage { International, German, Italian };
-enum class TPaintStyle { psDraw, psImage };
-enum class TImageSize { isSmall, isNormal, isBig };
+enum class TPaintStyle { Drawn, Image };
+enum class TImageSize { Small, Normal, Big };
 
 namespace KeyGeometry {
 
@@ -32,8 +32,8 @@ const TImageGeometry& ImageGeometry(TImageSize size);
 
 struct TLayout {
     int keyWidth = 15;
-    TPaintStyle style = TPaintStyle::psDraw;
-    TImageSize imageSize = TImageSize::isNormal;
+    TPaintStyle style = TPaintStyle::Drawn;
+    TImageSize imageSize = TImageSize::Normal;
 };
 
 // Absolute x of a note's left edge before scrolling.

@@ -8,14 +8,14 @@
 
 const std::vector<int>& ChordIntervals(TChord chord) {
     static const std::vector<int> tables[] = {
-        {},            // chNone
-        {4, 7},        // chMajor
-        {3, 7},        // chMinor
-        {4, 7, 10},    // chMajor7
-        {3, 7, 10},    // chMinor7
-        {7},           // chFifths
-        {12},          // chOctave
-        {7, 12, -12},  // chPower
+        {},            // None
+        {4, 7},        // Major
+        {3, 7},        // Minor
+        {4, 7, 10},    // Major7
+        {3, 7, 10},    // Minor7
+        {7},           // Fifths
+        {12},          // Octave
+        {7, 12, -12},  // Power
         {},            // chCustom: the custom intervals
     };
     return tables[static_cast<int>(chord)];
@@ -55,7 +55,7 @@ void TKeyboardState::CountKey(int shown, bool local, bool down) {
 
 void TKeyboardState::PlayNote(int channel, int note, int velocity, bool local) {
     SendNote(channel, note, velocity, local);
-    if (chord_ == TChord::chCustom) {
+    if (chord_ == TChord::Custom) {
         for (std::int8_t interval : customChord_) {
             if (interval == 0) break;
             SendNote(channel, note + interval, velocity, local);
@@ -208,7 +208,7 @@ void TKeyboardState::SetCustomChord(const std::vector<int>& intervals, bool sele
         if (std::find(customChord_.begin(), copied, interval) != copied) continue;
         customChord_[count++] = static_cast<std::int8_t>(interval);
     }
-    if (select) SetChord(TChord::chCustom);
+    if (select) SetChord(TChord::Custom);
 }
 
 void TKeyboardState::SetChannel(int channel) {

@@ -2,6 +2,7 @@
 // What the piano keyboard plays: the note path with chords, velocity and
 // transposition, the counters that decide which keys show pressed, and the
 // hold-mode controllers. The control draws it and feeds it mouse gestures.
+#include "instrument/KeyboardSettings.h"
 #include "midi/ControllerCode.h"
 
 #include <array>
@@ -11,7 +12,7 @@
 #include <map>
 #include <vector>
 
-enum class TChord { chNone, chMajor, chMinor, chMajor7, chMinor7, chFifths, chOctave, chPower, chCustom };
+enum class TChord { None, Major, Minor, Major7, Minor7, Fifths, Octave, Power, Custom };
 
 
 enum class TMouseMode { Idle, Normal, Hold, BaseNoteDrag };
@@ -102,11 +103,11 @@ private:
     void SendController(int index, int value);
     void Redraw(int note);
 
-    std::uint8_t channel_ = 0;
-    TChord chord_ = TChord::chNone;
-    std::uint8_t velocity_ = 100;
-    float shiftFactor_ = 0.5f;
-    std::array<int, 2> controllers_ = {1, ControllerCode::PitchBend};
+    std::uint8_t channel_ = KeyboardSettings::Channel.def;
+    TChord chord_ = static_cast<TChord>(KeyboardSettings::Chord.def);
+    std::uint8_t velocity_ = KeyboardSettings::Velocity.def;
+    float shiftFactor_ = KeyboardSettings::VelShiftFactor.def / 100.0f;
+    std::array<int, 2> controllers_ = {KeyboardSettings::UpDownController.def, KeyboardSettings::LeftRightController.def};
     std::array<int, 2> values_ = {0, 0};
     std::array<int, 2> valuesAtPress_ = {0, 0};
     int pressX_ = 0, pressY_ = 0;

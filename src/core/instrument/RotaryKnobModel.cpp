@@ -98,13 +98,6 @@ double ScaleAngle(double percent, int scaleDegrees) {
     return (360.0 - scaleDegrees) / 2.0 + scaleDegrees * percent / 100.0 - 360.0 + 90.0;
 }
 
-int FrameAllowance(int faceStyle) {
-    switch (faceStyle) {
-    case 0: return 2; // fsWin95
-    case 1: return 3; // fsWin31
-    case 2: return 2; // fsSpeedButton
-    default: return 0; // fsSingleBevel
-    }
-}
+int FrameAllowance(TKnobFrame frame) { return frame == TKnobFrame::SingleBevel ? 0 : 2; }
 
 } // namespace WheelGeometry

@@ -38,11 +38,14 @@ private:
     bool balance_ = false;
 };
 
+// How a knob's disc is framed: two bevels, an outline with a bevel inside, or one bevel.
+enum class TKnobFrame { DoubleBevel, OutlinedBevel, SingleBevel };
+
 namespace WheelGeometry {
 // Odd sizes, and with forceSquare equal ones: the size a knob takes.
 void Bounds(int currentWidth, int currentHeight, int& width, int& height, bool forceSquare);
 // The angle in degrees of a percentage of the scale, clockwise on screen from +x.
 double ScaleAngle(double percent, int scaleDegrees);
-// The frame allowance of a bevel style (fsWin95, fsWin31, fsSpeedButton, fsSingleBevel).
-int FrameAllowance(int faceStyle);
+// The pixels a frame takes from the disc's edge.
+int FrameAllowance(TKnobFrame frame);
 } // namespace WheelGeometry

@@ -40,7 +40,7 @@ TChordEditorDialog::TChordEditorDialog(QWidget* mainWindow, TLanguage language, 
     LVChords->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
     Keyboard = new TPianoKeyboard(*services_.keyTable, this);
-    Keyboard->SetPaintStyle(TPaintStyle::psDraw);
+    Keyboard->SetPaintStyle(TPaintStyle::Drawn);
     Keyboard->SetKeyWidth(10);
     Keyboard->SetBaseNote(10);
     Keyboard->SetMarkNote(60);
@@ -52,15 +52,15 @@ TChordEditorDialog::TChordEditorDialog(QWidget* mainWindow, TLanguage language, 
     Keyboard->SetChannel(channel);
     Keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { services_.send(s, d1, d2); };
     Keyboard->OnMousePress = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
-        if (!CBEdit->isChecked() || button != TMouseButton::mbLeft) return;
+        if (!CBEdit->isChecked() || button != TMouseButton::Left) return;
         lastToggled_ = -1;
         ToggleStep(note);
     };
     Keyboard->OnMouseDrag = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
-        if (CBEdit->isChecked() && button == TMouseButton::mbLeft) ToggleStep(note);
+        if (CBEdit->isChecked() && button == TMouseButton::Left) ToggleStep(note);
     };
     Keyboard->OnMouseRelease = [this](TPianoKeyboard*, int&, TMouseButton button, int) {
-        if (!CBEdit->isChecked() || button != TMouseButton::mbLeft) return;
+        if (!CBEdit->isChecked() || button != TMouseButton::Left) return;
         ShowEntry(SelectedEntry());
         lastToggled_ = -1;
     };
@@ -171,7 +171,7 @@ void TChordEditorDialog::ShowEntry(const TChordEntry* entry) {
 void TChordEditorDialog::SelectionChanged() {
     TChordEntry* entry = SelectedEntry();
     if (!entry) {
-        Keyboard->SetChord(TChord::chNone);
+        Keyboard->SetChord(TChord::None);
         Keyboard->ResetAll();
         Keyboard->SetMarkNote(60);
         return;

@@ -22,7 +22,7 @@ void TFolderPicker::SetStatusText(const QString& text) {
 }
 
 bool TFolderPicker::Execute() {
-    const QString root = RootItem == TRootItem::riDesktop
+    const QString root = RootItem == TRootItem::Desktop
                              ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
                              : QDir::rootPath();
     if (root.isEmpty()) return false;

@@ -10,7 +10,7 @@
 
 class QWidget;
 
-enum class TRootItem { riMyComputer, riDesktop };
+enum class TRootItem { MyComputer, Desktop };
 
 class TFolderPicker : public QObject {
     Q_OBJECT
@@ -19,7 +19,7 @@ public:
 
     QString Title;
     bool ShowStatus = false;
-    TRootItem RootItem = TRootItem::riMyComputer;
+    TRootItem RootItem = TRootItem::MyComputer;
     bool NewStyle = true;
     int Tag = 0;
     std::function<void(TFolderPicker* sender)> OnShow;

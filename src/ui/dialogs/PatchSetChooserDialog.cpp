@@ -126,7 +126,7 @@ TPatchSetChooserDialog::TPatchSetChooserDialog(QWidget* mainWindow, std::functio
 
     PathDialog1 = new TFolderPicker(this);
     PathDialog1->Title = "Choose a directory";
-    PathDialog1->RootItem = TRootItem::riDesktop;
+    PathDialog1->RootItem = TRootItem::Desktop;
 
     connect(SystemListView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { SelectionChanged(current); });

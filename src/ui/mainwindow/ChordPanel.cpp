@@ -8,7 +8,7 @@
 #include <utility>
 
 namespace {
-constexpr int BuiltInChords = static_cast<int>(TChord::chCustom);
+constexpr int BuiltInChords = static_cast<int>(TChord::Custom);
 } // namespace
 
 TChordPanel::TChordPanel(QComboBox* chordBox, TPianoKeyboard* keyboard, TKeyTable& keyTable, TInstrument& instrument,
@@ -56,7 +56,7 @@ bool TChordPanel::ChordChosen(int index) {
         customChord_ = custom;
         CBChord->setCurrentIndex(index);
     } else {
-        keyboard_->SetChord(TChord::chNone);
+        keyboard_->SetChord(TChord::None);
         CBChord->setCurrentIndex(0);
     }
     return true;
@@ -73,7 +73,7 @@ void TChordPanel::RestoreCustomChord(int index) {
         keyboard_->SetCustomChord(chordList_.Items(index).IntervalList(), true);
         customChord_ = index;
     } else {
-        keyboard_->SetChord(TChord::chNone);
+        keyboard_->SetChord(TChord::None);
         CBChord->setCurrentIndex(0);
     }
 }

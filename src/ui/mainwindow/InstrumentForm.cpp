@@ -74,12 +74,11 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     };
 
     Keyboard1 = new TPianoKeyboard(keyTable_, form_);
-    Keyboard1->SetImageSize(TImageSize::isSmall);
-    Keyboard1->SetPaintStyle(TPaintStyle::psImage);
+    Keyboard1->SetImageSize(TImageSize::Small);
+    Keyboard1->SetPaintStyle(TPaintStyle::Image);
     Keyboard1->move(KeyboardLeft, KeyboardTop);
     Keyboard1->resize(FormDesignWidth - KeyboardLeft - 5, Keyboard1->ImageHeight());
     Keyboard1->SetBaseNote(36);
-    Keyboard1->RegPath = names_.ComponentRegPath();
     Keyboard1->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         if (OutputEvent) OutputEvent(TShortMessage{s, d1, d2});
     };
@@ -194,8 +193,8 @@ void TInstrumentForm::ICPitchMouseUp(Qt::KeyboardModifiers shift) {
 void TInstrumentForm::SetKeyWidthPosition(int position) {
     const int r = KeyWidthMax - KeyWidthMin, p = position - KeyWidthMin;
     Keyboard1->SetKeyWidth(static_cast<int>(std::lround(std::exp(position / 3.0))) + 6);
-    Keyboard1->SetImageSize(r / 3 > p ? TImageSize::isSmall : (2 * r) / 3 <= p ? TImageSize::isBig : TImageSize::isNormal);
-    if (Keyboard1->PaintStyle() == TPaintStyle::psImage) Keyboard1->resize(Keyboard1->width(), Keyboard1->ImageHeight());
+    Keyboard1->SetImageSize(r / 3 > p ? TImageSize::Small : (2 * r) / 3 <= p ? TImageSize::Big : TImageSize::Normal);
+    if (Keyboard1->PaintStyle() == TPaintStyle::Image) Keyboard1->resize(Keyboard1->width(), Keyboard1->ImageHeight());
     for (QWidget* w : {static_cast<QWidget*>(ICPitch), static_cast<QWidget*>(ICMW), static_cast<QWidget*>(ICLeftArrow),
                        static_cast<QWidget*>(ICRightArrow)})
         w->move(w->x(), Keyboard1->y());
@@ -225,18 +224,18 @@ void TInstrumentForm::resizeEvent(QResizeEvent* event) {
 }
 
 int TInstrumentForm::KeyWidthPosition() const {
-    if (Keyboard1->PaintStyle() != TPaintStyle::psImage)
+    if (Keyboard1->PaintStyle() != TPaintStyle::Image)
         return std::clamp(static_cast<int>(std::lround(3 * std::log(std::max(Keyboard1->KeyWidth() - 6, 1)))), KeyWidthMin,
                           KeyWidthMax);
-    if (Keyboard1->ImageSize() == TImageSize::isSmall) return KeyWidthMin;
-    if (Keyboard1->ImageSize() == TImageSize::isBig) return KeyWidthMax;
+    if (Keyboard1->ImageSize() == TImageSize::Small) return KeyWidthMin;
+    if (Keyboard1->ImageSize() == TImageSize::Big) return KeyWidthMax;
     return KeyWidthMin + (KeyWidthMax - KeyWidthMin) / 2;
 }
 
 void TInstrumentForm::UpdateFromKeyboard() {
     ApplySizeLimits();
     const int chord = static_cast<int>(Keyboard1->Chord());
-    if (chord < static_cast<int>(TChord::chCustom)) CBChord->setCurrentIndex(chord);
+    if (chord < static_cast<int>(TChord::Custom)) CBChord->setCurrentIndex(chord);
     ShowChannel();
 }
 
@@ -246,7 +245,7 @@ void TInstrumentForm::ShowChannel() {
 }
 
 void TInstrumentForm::CBChordClick(int index) {
-    if (index >= 0 && index < static_cast<int>(TChord::chCustom)) Keyboard1->SetChord(static_cast<TChord>(index));
+    if (index >= 0 && index < static_cast<int>(TChord::Custom)) Keyboard1->SetChord(static_cast<TChord>(index));
 }
 
 void TInstrumentForm::EChannelExit() {

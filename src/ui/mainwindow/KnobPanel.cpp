@@ -48,7 +48,7 @@ void TKnobPanel::CreateKnobRow(QWidget* form) {
     Wheel1->SetWheelColor(QColor(96, 96, 96));
     Wheel1->SetScaleColor(Qt::white);
     Wheel1->SetScaleLength(2);
-    Wheel1->SetFocusAction(TFocusAction::faFocusColor);
+    Wheel1->SetFocusAction(TFocusAction::FocusColor);
     Wheel1->SetBounds(0, 13, 23, 23);
     LKnobCap1 = KnobRowLabel(form, 0, 24, 24);
     knobRow_ = std::make_unique<TKnobRow>(LKnob1, Wheel1, LKnobCap1);

@@ -230,7 +230,7 @@ void TMainWindow::SaveSettings(TIniStore& store) {
 void TMainWindow::LoadWindowSettings(TIniStore& store) {
     TInstrumentForm::LoadSettings(store);
     TMainWindowValues values = Values();
-    values.Load(store, Keyboard1->Chord() == TChord::chCustom);
+    values.Load(store, Keyboard1->Chord() == TChord::Custom);
     MidiThru->setChecked(values.midiThru);
     KeyLegendsItem->setChecked(Keyboard1->ShowKeyLegends());
     firstTime_ = values.firstTime;
@@ -268,7 +268,7 @@ TMainWindowValues TMainWindow::Values() const {
     values.mouseWheelSensitivity = instrument_.MouseWheelSensitivity;
     values.knobPreset = knobPanel_->KnobPreset();
     values.stayOnTop = stayOnTop_->Item()->isChecked();
-    if (Keyboard1->Chord() == TChord::chCustom) values.customChord = chordPanel_->CustomChord();
+    if (Keyboard1->Chord() == TChord::Custom) values.customChord = chordPanel_->CustomChord();
     values.dialogFlags = exportImport_->DialogFlags();
     if (instrument_.PatchSet()) {
         values.patchScript = instrument_.PatchSet()->FileName;

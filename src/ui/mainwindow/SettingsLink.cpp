@@ -21,7 +21,7 @@ TSettingsValues TSettingsLink::Values() const {
     TSettingsValues v;
     v.keyWidthPosition = form_.KeyWidthPosition();
     v.imagesAvailable = keyboard->ImagesAvailable();
-    v.oldStyle = keyboard->PaintStyle() == TPaintStyle::psDraw;
+    v.oldStyle = keyboard->PaintStyle() == TPaintStyle::Drawn;
     v.arrowsVisible = form_.ArrowsVisible();
     v.language = keyboard->Language();
     v.upperCScanCode = keyboard->UpperCScanCode();
@@ -57,7 +57,7 @@ TSettingsActions TSettingsLink::Actions() {
     };
     a.keyWidth = [this](int position) { form_.SetKeyWidthPosition(position); };
     a.oldStyle = [this, keyboard](bool old) {
-        keyboard->SetPaintStyle(old ? TPaintStyle::psDraw : TPaintStyle::psImage);
+        keyboard->SetPaintStyle(old ? TPaintStyle::Drawn : TPaintStyle::Image);
         form_.UpdateFromKeyboard();
     };
     a.arrows = [this](bool visible) { form_.SetArrowsVisible(visible); };

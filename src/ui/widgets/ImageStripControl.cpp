@@ -33,18 +33,8 @@ void TSharedImage::Changed() {
     for (TImageStripControlBase* c : clients_) c->ImageChanged();
 }
 
-void TSharedImage::SetAlwaysDisplayEmpty(bool value) {
-    alwaysDisplayEmpty_ = value;
-    Changed();
-}
-
 void TSharedImage::SetResBitmap(const QString& name) {
     resBitmap_ = name;
-    LoadResBitmap();
-}
-
-void TSharedImage::SetResBitmap256(const QString& name) {
-    resBitmap256_ = name;
     LoadResBitmap();
 }
 
@@ -100,7 +90,7 @@ void TSharedImage::DrawEmpty(QPainter& p, int x, int y, int w, int h) {
 }
 
 void TSharedImage::Draw(QPainter& p, int x, int y, int) {
-    if (!bitmap_.isNull() && !alwaysDisplayEmpty_) p.drawPixmap(x, y, bitmap_);
+    if (!bitmap_.isNull()) p.drawPixmap(x, y, bitmap_);
     else DrawEmpty(p, x, y, std::max(Width(), 16), std::max(Height(), 16));
 }
 
@@ -111,11 +101,10 @@ void TFrameImage::SyncBitmapSize() {
     strip_.bitmapHeight = TSharedImage::Height();
 }
 
-void TFrameImage::Recompute(bool clip, bool countFirst) {
+void TFrameImage::Recount() {
     SyncBitmapSize();
     if (!bitmap_.isNull()) {
-        if (clip) strip_.Clip();
-        if (countFirst) strip_.FrameSizeFromCount();
+        strip_.Clip();
         strip_.CountFromFrameSize();
     }
     Changed();
@@ -132,23 +121,13 @@ void TFrameImage::SetCount(int value) {
 void TFrameImage::SetWidth(int value) {
     if (value < 0) return;
     strip_.width = value;
-    Recompute(true, false);
+    Recount();
 }
 
 void TFrameImage::SetHeight(int value) {
     if (value < 0) return;
     strip_.height = value;
-    Recompute(true, false);
-}
-
-void TFrameImage::SetOrientation(TScrollBarKind value) {
-    strip_.vertical = value == TScrollBarKind::sbVertical;
-    Recompute(false, true);
-}
-
-void TFrameImage::SetSeparatorSize(int value) {
-    strip_.separator = value;
-    Recompute(false, true);
+    Recount();
 }
 
 void TFrameImage::BitmapChanged() {
@@ -172,7 +151,7 @@ void TFrameImage::Setup(int width, int height, const QString& resBitmap, const Q
 }
 
 void TFrameImage::Draw(QPainter& p, int x, int y, int frameIndex) {
-    if (bitmap_.isNull() || alwaysDisplayEmpty_ || strip_.count <= 0) {
+    if (bitmap_.isNull() || strip_.count <= 0) {
         DrawEmpty(p, x, y, std::max(strip_.width, 16), std::max(strip_.height, 16));
         return;
     }
@@ -224,7 +203,7 @@ void TImageStripControl::SetPosition(int value) {
     if (value == position_) return;
     position_ = value;
     TellValueChanged(this, value);
-    if (FrameIndex() != lastFrame_ || captionShow_) update(); // only when another frame shows
+    if (FrameIndex() != lastFrame_) update(); // only when another frame shows
     if (OnChange) OnChange(this);
     RefreshHint(false);
 }
@@ -243,29 +222,15 @@ void TImageStripControl::SetMin(int value) {
     update();
 }
 
-void TImageStripControl::SetAutoSize(bool value) {
-    autoSize_ = value;
-    AdjustSize();
-}
-
-void TImageStripControl::SetCaptionShow(bool value) {
-    captionShow_ = value;
-    AdjustSize();
-}
-
-void TImageStripControl::ImageChanged() {
-    AdjustSize();
-    if (!autoSize_) update();
-}
+void TImageStripControl::ImageChanged() { AdjustSize(); }
 
 void TImageStripControl::AdjustSize() {
-    if (!autoSize_ || !image_ || image_->Width() <= 0 || image_->Height() <= 0) {
+    if (!image_ || image_->Width() <= 0 || image_->Height() <= 0) {
         update();
         return;
     }
-    int h = image_->Height();
-    if (captionShow_) h += fontMetrics().height();
-    if (size() != QSize(image_->Width(), h)) resize(image_->Width(), h);
+    const QSize frame(image_->Width(), image_->Height());
+    if (size() != frame) resize(frame);
     else update();
 }
 
@@ -275,12 +240,6 @@ void TImageStripControl::paintEvent(QPaintEvent*) {
         image_->UsePixelRatio(PaintedPixelRatio(p));
         lastFrame_ = FrameIndex();
         image_->Draw(p, 0, 0, lastFrame_);
-    }
-    if (captionShow_) {
-        QRect r = rect();
-        r.setTop(image_ ? image_->Height() : 0);
-        p.setPen(isEnabled() ? palette().color(QPalette::WindowText) : palette().color(QPalette::Disabled, QPalette::WindowText));
-        p.drawText(r, static_cast<int>(Alignment), QString::number(position_));
     }
 }
 
@@ -345,7 +304,7 @@ void TImageStripControl::mouseMoveEvent(QMouseEvent* event) {
         PressState(pos);
         return;
     }
-    drag_.Move(pos.x(), pos.y(), event->modifiers() & Qt::ShiftModifier, Kind == TScrollBarKind::sbVertical, position_, MiddlePos, MiddleSnap,
+    drag_.Move(pos.x(), pos.y(), event->modifiers() & Qt::ShiftModifier, Kind == TScrollBarKind::Vertical, position_, MiddlePos, MiddleSnap,
                SmallChange, [this](int v) { UserChange(v); });
 }
 

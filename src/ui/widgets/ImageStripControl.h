@@ -15,8 +15,7 @@
 class QTimer;
 class TImageStripControlBase;
 
-enum class TScrollBarKind { sbHorizontal, sbVertical };
-enum class TCaptionLayout { caLeft, caRight, caTop, caBottom };
+enum class TScrollBarKind { Horizontal, Vertical };
 
 class TSharedImage : public QObject {
     Q_OBJECT
@@ -27,12 +26,8 @@ public:
     const QPixmap& Bitmap() const { return bitmap_; }
     void SetBitmap(const QPixmap& bitmap);
     std::function<void(TSharedImage* sender)> OnChange;
-    bool AlwaysDisplayEmpty() const { return alwaysDisplayEmpty_; }
-    void SetAlwaysDisplayEmpty(bool value);
     const QString& ResBitmap() const { return resBitmap_; }
     void SetResBitmap(const QString& name);
-    const QString& ResBitmap256() const { return resBitmap256_; }
-    void SetResBitmap256(const QString& name);
     // In logical pixels, whatever the pixel ratio of the bitmap.
     virtual int Width() const { return static_cast<int>(bitmap_.deviceIndependentSize().width()); }
     virtual int Height() const { return static_cast<int>(bitmap_.deviceIndependentSize().height()); }
@@ -55,7 +50,6 @@ protected:
 
     QPixmap bitmap_;
     std::vector<TImageStripControlBase*> clients_;
-    bool alwaysDisplayEmpty_ = false;
     QString resBitmap_, resBitmap256_;
     int depth_;          // bits per pixel the colour set is chosen for
     qreal ratio_ = 1.0;  // device pixel ratio the pictures were chosen for
@@ -73,12 +67,6 @@ public:
     void SetWidth(int value);
     int Height() const override { return strip_.height; }
     void SetHeight(int value);
-    TScrollBarKind Orientation() const {
-        return strip_.vertical ? TScrollBarKind::sbVertical : TScrollBarKind::sbHorizontal;
-    }
-    void SetOrientation(TScrollBarKind value);
-    int SeparatorSize() const { return strip_.separator; }
-    void SetSeparatorSize(int value);
     bool Button = false;
     bool TwoState = false;
 
@@ -91,9 +79,8 @@ protected:
 
 private:
     void SyncBitmapSize();
-    // After a change of the strip: clip to the bitmap and count the frames, or
-    // size the frames from the count and count them again.
-    void Recompute(bool clip, bool countFirst);
+    // After a change of the frame size: clip to the bitmap and count the frames.
+    void Recount();
     ImgModel::TStrip strip_;
 };
 
@@ -138,21 +125,11 @@ public:
     int MiddleSnap = 5;
     int SmallChange = 1;
     int LargeChange = 10;
-    TScrollBarKind Kind = TScrollBarKind::sbVertical; // the drag direction
+    TScrollBarKind Kind = TScrollBarKind::Vertical; // the drag direction
     bool ShowScrollHint = false;
     bool AutoRepeat = false;
     int AutoRepeatInitDelay = 700;
     int AutoRepeatDelay = 200;
-    bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool value);
-    bool CaptionShow() const { return captionShow_; }
-    void SetCaptionShow(bool value);
-    Qt::Alignment Alignment = Qt::AlignLeft;
-    TCaptionLayout CaptionLayout() const { return captionLayout_; }
-    void SetCaptionLayout(TCaptionLayout value) {
-        captionLayout_ = value; // the caption always stands below the frame
-        update();
-    }
 
     int FrameIndex() const;
     bool Pressed() const { return pressed_; }
@@ -181,8 +158,6 @@ private:
     void StopRepeat();
 
     int position_ = 0, min_ = 0, max_ = 100;
-    bool autoSize_ = true, captionShow_ = false;
-    TCaptionLayout captionLayout_ = TCaptionLayout::caBottom;
     bool pressed_ = false;
     int startPosition_ = 0;
     int lastFrame_ = -1;

@@ -32,9 +32,9 @@ bool IsBlackNote(int note) { return IsBlack(note % 12); }
 
 const char* SizeWord(TImageSize size) {
     switch (size) {
-    case TImageSize::isSmall: return "SMALL";
-    case TImageSize::isBig: return "BIG";
-    case TImageSize::isNormal: break;
+    case TImageSize::Small: return "SMALL";
+    case TImageSize::Big: return "BIG";
+    case TImageSize::Normal: break;
     }
     return "NORMAL";
 }
@@ -119,7 +119,7 @@ void TPianoKeyboard::SetShadowWidth(int width) {
 }
 
 void TPianoKeyboard::SetKeyWidth(int width) {
-    if (paintStyle_ == TPaintStyle::psImage) return;
+    if (paintStyle_ == TPaintStyle::Image) return;
     width = std::clamp(width, 4, 100);
     if (width == keyWidth_) return;
     keyWidth_ = width;
@@ -145,11 +145,11 @@ void TPianoKeyboard::SetImageSize(TImageSize size) {
 }
 
 void TPianoKeyboard::SetPaintStyle(TPaintStyle style) {
-    if (!imagesAvailable_) style = TPaintStyle::psDraw;
+    if (!imagesAvailable_) style = TPaintStyle::Drawn;
     if (style == paintStyle_) return;
     paintStyle_ = style;
     const int oldWidth = keyWidth_;
-    if (style == TPaintStyle::psDraw) FreeImages();
+    if (style == TPaintStyle::Drawn) FreeImages();
     else LoadImages();
     ApplyBaseNote(baseNote_, keyWidth_ != oldWidth);
     UpdateLimits();
@@ -160,7 +160,7 @@ void TPianoKeyboard::SetTabStop(bool tabStop) { setFocusPolicy(tabStop ? Qt::Str
 
 int TPianoKeyboard::NoteAt(int x, int y) {
     const int a = scrollOffset_ + x;
-    if (paintStyle_ == TPaintStyle::psImage && images_)
+    if (paintStyle_ == TPaintStyle::Image && images_)
         lastHoveredNote_ = NoteAtImage(a, y, keyWidth_, images_->hitMap);
     else
         lastHoveredNote_ = NoteAtDraw(a, y, keyWidth_, height());
@@ -169,7 +169,7 @@ int TPianoKeyboard::NoteAt(int x, int y) {
 
 int TPianoKeyboard::LastVisibleNote() const {
     const int a = scrollOffset_ + width() - 1;
-    int note = paintStyle_ == TPaintStyle::psImage && images_
+    int note = paintStyle_ == TPaintStyle::Image && images_
                    ? NoteAtImage(a, BlackKeyHeight + 1, keyWidth_, images_->hitMap)
                    : NoteAtDraw(a, height(), keyWidth_, height());
     if (note < 127 && IsBlackNote(note + 1)) ++note; // its left half may show
@@ -199,7 +199,7 @@ int TPianoKeyboard::ImageHeight() const { return images_ ? LogicalSize(images_->
 QRect TPianoKeyboard::KeyRect(int note) const {
     const int x = AbsoluteX(note, Layout()) - scrollOffset_;
     const bool black = IsBlackNote(note);
-    if (paintStyle_ == TPaintStyle::psImage && images_) {
+    if (paintStyle_ == TPaintStyle::Image && images_) {
         const QPixmap& p = black ? images_->blackUp : images_->whiteUp[0];
         return QRect(QPoint(x, 0), LogicalSize(p));
     }
@@ -222,7 +222,7 @@ void TPianoKeyboard::DisplayChanged(int bitsPerPixel) {
     if (bitsPerPixel < 8 && imagesAvailable_) {
         // Too few colours for the pictures: the keys are drawn from now on.
         imagesAvailable_ = false;
-        SetPaintStyle(TPaintStyle::psDraw);
+        SetPaintStyle(TPaintStyle::Drawn);
         return;
     }
     if (!crossed || !images_) return;
@@ -232,7 +232,7 @@ void TPianoKeyboard::DisplayChanged(int bitsPerPixel) {
 }
 
 void TPianoKeyboard::RedrawNote(int note) {
-    if (paintStyle_ == TPaintStyle::psDraw || !images_) update(DotRect(note).adjusted(-1, -1, 1, 1));
+    if (paintStyle_ == TPaintStyle::Drawn || !images_) update(DotRect(note).adjusted(-1, -1, 1, 1));
     else update(KeyRect(note));
 }
 
@@ -256,7 +256,7 @@ void TPianoKeyboard::paintEvent(QPaintEvent* event) {
         const int bottom = std::max(height(), BlackKeyHeight + 1);
         auto at = [&](int x) {
             const int a = scrollOffset_ + x;
-            return paintStyle_ == TPaintStyle::psImage && images_
+            return paintStyle_ == TPaintStyle::Image && images_
                        ? NoteAtImage(a, bottom, keyWidth_, images_->hitMap)
                        : NoteAtDraw(a, bottom, keyWidth_, height());
         };
@@ -265,7 +265,7 @@ void TPianoKeyboard::paintEvent(QPaintEvent* event) {
     }
     PaintRange(p, from, to);
     // Only on drawn keys: scrolled image keys would carry it along.
-    if (TabStop() && hasFocus() && paintStyle_ == TPaintStyle::psDraw) {
+    if (TabStop() && hasFocus() && paintStyle_ == TPaintStyle::Drawn) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
         option.backgroundColor = palette().color(QPalette::Window);
@@ -274,7 +274,7 @@ void TPianoKeyboard::paintEvent(QPaintEvent* event) {
 }
 
 void TPianoKeyboard::PaintRange(QPainter& p, int from, int to) {
-    if (paintStyle_ == TPaintStyle::psDraw || !images_) {
+    if (paintStyle_ == TPaintStyle::Drawn || !images_) {
         const int end = std::clamp(to, 0, 127);
         for (int note = std::max(from - 1, 0); note <= end; ++note) {
             if (AbsoluteX(note, Layout()) - scrollOffset_ > width()) break;
@@ -308,7 +308,7 @@ QRect TPianoKeyboard::FocusRect(int note) const {
 // Over the finished keys: an image key's slice covers its neighbours' columns.
 void TPianoKeyboard::PaintLegends(QPainter& p, int from, int to) {
     if (!legends_.Shown()) return;
-    const bool drawn = paintStyle_ == TPaintStyle::psDraw || !images_;
+    const bool drawn = paintStyle_ == TPaintStyle::Drawn || !images_;
     for (int note = std::max(from, 0); note <= std::min(to, 127); ++note) {
         const bool black = IsBlackNote(note);
         // An image's black key is narrower than the key width.
@@ -435,7 +435,7 @@ bool TPianoKeyboard::LoadImages() {
     }
     // A picture that cannot be loaded: draw the keys from now on.
     imagesAvailable_ = false;
-    paintStyle_ = TPaintStyle::psDraw;
+    paintStyle_ = TPaintStyle::Drawn;
     return false;
 }
 
@@ -451,9 +451,9 @@ int TPianoKeyboard::ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons bu
 
 static std::optional<TMouseButton> ButtonOf(Qt::MouseButton button) {
     switch (button) {
-    case Qt::LeftButton: return TMouseButton::mbLeft;
-    case Qt::RightButton: return TMouseButton::mbRight;
-    case Qt::MiddleButton: return TMouseButton::mbMiddle;
+    case Qt::LeftButton: return TMouseButton::Left;
+    case Qt::RightButton: return TMouseButton::Right;
+    case Qt::MiddleButton: return TMouseButton::Middle;
     default: return std::nullopt;
     }
 }
@@ -470,7 +470,7 @@ void TPianoKeyboard::Press(TMouseButton button, int shift, int x, int y) {
     auto addButton = [this](TMouseButton b) {
         if (std::find(buttonsDown_.begin(), buttonsDown_.end(), b) == buttonsDown_.end()) buttonsDown_.push_back(b);
     };
-    if (button == TMouseButton::mbLeft && EnableBaseNoteDrag && (shift & ssAlt) &&
+    if (button == TMouseButton::Left && EnableBaseNoteDrag && (shift & ssAlt) &&
         state_.MouseMode() == TMouseMode::Idle) {
         addButton(button);
         dragStartX_ = x;
@@ -485,10 +485,10 @@ void TPianoKeyboard::Press(TMouseButton button, int shift, int x, int y) {
     if (OnMousePress) OnMousePress(this, note, button, shift);
     if (note < 0 || note > 127) return;
     const int velocity = state_.GestureVelocity(shift & ssShift);
-    if (button == TMouseButton::mbLeft || (button == TMouseButton::mbRight && state_.EnableSpecialMode)) {
+    if (button == TMouseButton::Left || (button == TMouseButton::Right && state_.EnableSpecialMode)) {
         const TMouseMode oldMode = state_.MouseMode();
         addButton(button);
-        state_.SetMouseMode(button == TMouseButton::mbLeft ? TMouseMode::Normal : TMouseMode::Hold);
+        state_.SetMouseMode(button == TMouseButton::Left ? TMouseMode::Normal : TMouseMode::Hold);
         if (oldMode == TMouseMode::Idle) {
             state_.PlayNote(state_.Channel(), note, velocity, true);
             state_.PlayingNote = note;
@@ -506,8 +506,8 @@ void TPianoKeyboard::ForgetLostButtons(const QMouseEvent& event) {
     // the event's own button is its caller's.
     const bool press = event.type() == QEvent::MouseButtonPress || event.type() == QEvent::MouseButtonDblClick;
     for (TMouseButton b : held) {
-        const Qt::MouseButton qt = b == TMouseButton::mbLeft    ? Qt::LeftButton
-                                   : b == TMouseButton::mbRight ? Qt::RightButton
+        const Qt::MouseButton qt = b == TMouseButton::Left    ? Qt::LeftButton
+                                   : b == TMouseButton::Right ? Qt::RightButton
                                                                 : Qt::MiddleButton;
         if (qt == event.button() ? !press : (event.buttons() & qt) != 0) continue;
         Release(b, ShiftOf(event.modifiers(), event.buttons()), pos.x(), pos.y());
@@ -548,7 +548,7 @@ void TPianoKeyboard::DragBaseNote(int x) {
     const int oldOffset = scrollOffset_;
     const int leftNote = NoteAtDraw(offset, height(), keyWidth_, height());
     const int leftImageNote =
-        images_ && paintStyle_ == TPaintStyle::psImage ? NoteAtImage(offset, height(), keyWidth_, images_->hitMap)
+        images_ && paintStyle_ == TPaintStyle::Image ? NoteAtImage(offset, height(), keyWidth_, images_->hitMap)
                                                        : leftNote;
     ApplyBaseNote(leftImageNote, false);
     ScrollRepaint(oldOffset, offset);
@@ -573,7 +573,7 @@ void TPianoKeyboard::mouseMoveEvent(QMouseEvent* event) {
     // what a later move is compared with, so each key crossed is one step.
     int played = note;
     if ((mode == TMouseMode::Normal || mode == TMouseMode::Hold) && OnMouseDrag)
-        OnMouseDrag(this, played, mode == TMouseMode::Normal ? TMouseButton::mbLeft : TMouseButton::mbRight, shift);
+        OnMouseDrag(this, played, mode == TMouseMode::Normal ? TMouseButton::Left : TMouseButton::Right, shift);
     if (mode == TMouseMode::Normal && played >= 0 && played <= 127) {
         const int velocity = state_.GestureVelocity(shift & ssShift);
         state_.PlayNote(state_.Channel(), state_.PlayingNote, 0, true); // glissando: off before on
@@ -614,10 +614,10 @@ void TPianoKeyboard::Release(TMouseButton button, int shift, int x, int y) {
     auto down = [this](TMouseButton b) {
         return std::find(buttonsDown_.begin(), buttonsDown_.end(), b) != buttonsDown_.end();
     };
-    if (button == TMouseButton::mbRight && down(TMouseButton::mbLeft))
-        Press(TMouseButton::mbLeft, shift, pos.x(), pos.y());
-    else if (button == TMouseButton::mbLeft && down(TMouseButton::mbRight))
-        Press(TMouseButton::mbRight, shift, pos.x(), pos.y());
+    if (button == TMouseButton::Right && down(TMouseButton::Left))
+        Press(TMouseButton::Left, shift, pos.x(), pos.y());
+    else if (button == TMouseButton::Left && down(TMouseButton::Right))
+        Press(TMouseButton::Right, shift, pos.x(), pos.y());
     else if (buttonsDown_.empty())
         state_.SetMouseMode(TMouseMode::Idle);
 }
@@ -812,7 +812,7 @@ void TPianoKeyboard::LoadSettings(TIniStore& store) {
     SetBaseNote(s.Read(K::BaseNote, baseNote_));
     SetChannel(s.Read(K::Channel, Channel()));
     const int chord = s.Read(K::Chord, static_cast<int>(Chord()));
-    if (chord >= 0 && chord <= static_cast<int>(TChord::chCustom)) state_.StoreChord(static_cast<TChord>(chord));
+    if (chord >= 0 && chord <= static_cast<int>(TChord::Custom)) state_.StoreChord(static_cast<TChord>(chord));
     const int keyWidth = s.Read(K::KeyWidth, keyWidth_);
     SetKeyWidth(keyWidth);
     const int language = s.Read(K::Language, static_cast<int>(language_));
@@ -826,11 +826,11 @@ void TPianoKeyboard::LoadSettings(TIniStore& store) {
     state_.SetLeftRightController(s.Read(K::LeftRightController, state_.LeftRightController()) & 0xFF);
     SetKeyOctave(s.Read(K::KeyOctave, keyOctave_));
     const int size = s.Read(K::ImageSize, static_cast<int>(imageSize_));
-    if (size >= 0 && size <= static_cast<int>(TImageSize::isBig)) SetImageSize(static_cast<TImageSize>(size));
+    if (size >= 0 && size <= static_cast<int>(TImageSize::Big)) SetImageSize(static_cast<TImageSize>(size));
     SetLowerCScanCode(s.Read(K::LowerCKey, lowerC_));
     SetUpperCScanCode(s.Read(K::UpperCKey, upperC_));
     const int style = s.Read(K::PaintStyle, static_cast<int>(paintStyle_));
-    if (style >= 0 && style <= static_cast<int>(TPaintStyle::psImage)) SetPaintStyle(static_cast<TPaintStyle>(style));
+    if (style >= 0 && style <= static_cast<int>(TPaintStyle::Image)) SetPaintStyle(static_cast<TPaintStyle>(style));
     // Read while the image style still held it: a drawn keyboard gets its key width now.
     SetKeyWidth(keyWidth);
     SetShowKeyLegends(s.Read(K::KeyLegends, ShowKeyLegends()));

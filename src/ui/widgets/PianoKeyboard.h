@@ -6,6 +6,7 @@
 #include "widgets/KeyboardHook.h"
 #include "widgets/KeyLegendsView.h"
 #include "instrument/KeyTable.h"
+#include "instrument/KeyboardSettings.h"
 #include "instrument/KeyboardState.h"
 #include "store/IniStore.h"
 
@@ -20,7 +21,7 @@
 #include <string>
 #include <vector>
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+enum class TMouseButton { Left, Right, Middle };
 
 class TPianoKeyboard : public QWidget {
     Q_OBJECT
@@ -41,7 +42,6 @@ public:
     TMouseNoteEvent OnMousePress, OnMouseDrag, OnMouseRelease;
 
     std::string RegKey = "Keyboard";
-    std::string RegPath = "Company\\Program Name";
     bool EnableBaseNoteDrag = true;
 
     // Layout and drawing.
@@ -173,14 +173,14 @@ private:
     static int ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 
     TKeyboardState state_;
-    int baseNote_ = 28;
+    int baseNote_ = KeyboardSettings::BaseNote.def;
     int scrollOffset_ = 0;
-    int markNote_ = 60;
-    int shadowWidth_ = 1;
-    int keyWidth_ = 15;
-    TLanguage language_ = TLanguage::International;
-    TPaintStyle paintStyle_ = TPaintStyle::psDraw;
-    TImageSize imageSize_ = TImageSize::isNormal;
+    int markNote_ = KeyboardSettings::MarkNote.def;
+    int shadowWidth_ = KeyboardSettings::ShadowWidth.def;
+    int keyWidth_ = KeyboardSettings::KeyWidth.def;
+    TLanguage language_ = static_cast<TLanguage>(KeyboardSettings::Language.def);
+    TPaintStyle paintStyle_ = static_cast<TPaintStyle>(KeyboardSettings::PaintStyle.def);
+    TImageSize imageSize_ = static_cast<TImageSize>(KeyboardSettings::ImageSize.def);
     bool imagesAvailable_;
     int lastHoveredNote_ = 0;
     std::unique_ptr<std::array<std::string, 128>> patchNoteNames_;
@@ -195,9 +195,9 @@ private:
     int imageDepth_;           // bits per pixel the colour set is chosen for
     qreal imageRatio_ = 1.0;   // device pixel ratio of the screen last painted on
 
-    int keyOctave_ = 4;
-    int upperC_ = 16;
-    int lowerC_ = 44;
+    int keyOctave_ = KeyboardSettings::KeyOctave.def;
+    int upperC_ = KeyboardSettings::UpperCKey.def;
+    int lowerC_ = KeyboardSettings::LowerCKey.def;
     bool captureKeyboard_ = false;
     TKeyTable& keys_;
     TKeyboardHook hook_;

@@ -18,7 +18,6 @@ QRect Box(int l, int t, int r, int b) { return QRect(QPoint(l, t), QPoint(r - 1,
 TRotaryKnob::TRotaryKnob(QWidget* parent) : TTransparentWidget(parent), hint_(std::make_unique<TMovingHint>()) {
     const QPalette& pal = QApplication::palette();
     wheelColor_ = pal.color(QPalette::Button);
-    disabledColor_ = pal.color(QPalette::Disabled, QPalette::WindowText);
     focusColor_ = pal.color(QPalette::Highlight);
     setFocusPolicy(Qt::StrongFocus);
     InstallAccessibleControls();
@@ -28,7 +27,7 @@ TRotaryKnob::TRotaryKnob(QWidget* parent) : TTransparentWidget(parent), hint_(st
         // Only the pointer's old and new places are painted again.
         const QRectF r = QRectF(PointerLine(old).p1(), PointerLine(old).p2()).normalized() |
                          QRectF(PointerLine(Position()).p1(), PointerLine(Position()).p2()).normalized();
-        update(r.toAlignedRect().adjusted(-scaleWidth_ - 1, -scaleWidth_ - 1, scaleWidth_ + 1, scaleWidth_ + 1));
+        update(r.toAlignedRect().adjusted(-ScaleWidth - 1, -ScaleWidth - 1, ScaleWidth + 1, ScaleWidth + 1));
     };
     model_.OnPosChange = [this] {
         if (OnPosChange) OnPosChange(this);
@@ -70,26 +69,18 @@ void TRotaryKnob::SetScaleTicks(int value) {
 
 void TRotaryKnob::SetScaleLength(int value) {
     if (value == scaleLength_ || value <= 0) return;
-    const int f = WheelGeometry::FrameAllowance(static_cast<int>(wheelFrame_));
-    const int limit = DiscSize() - f - pointerDistance_ - static_cast<int>(std::nearbyint(1.5 * scaleWidth_));
+    const int f = WheelGeometry::FrameAllowance(wheelFrame_);
+    const int limit = DiscSize() - f - pointerDistance_ - static_cast<int>(std::nearbyint(1.5 * ScaleWidth));
     scaleLength_ = std::min(value, limit);
     Changed();
     if (scale_) update();
 }
 
-void TRotaryKnob::SetScaleWidth(int value) {
-    if (value == scaleWidth_ || value <= 0) return;
-    const int f = WheelGeometry::FrameAllowance(static_cast<int>(wheelFrame_));
-    const int l = std::min(width(), height()) / 2 - scaleLength_ - f - pointerDistance_;
-    scaleWidth_ = scaleLength_ < l ? std::min(value, l) : std::min(value, scaleLength_);
-    Look();
-}
-
 void TRotaryKnob::SetPointerDistance(int value) {
-    const int f = WheelGeometry::FrameAllowance(static_cast<int>(wheelFrame_));
+    const int f = WheelGeometry::FrameAllowance(wheelFrame_);
     const int s = DiscSize();
-    const int limit = scale_ ? s - f - static_cast<int>(std::nearbyint(1.5 * scaleWidth_ + scaleLength_))
-                             : s - f - static_cast<int>(std::nearbyint(0.5 * scaleWidth_));
+    const int limit = scale_ ? s - f - static_cast<int>(std::nearbyint(1.5 * ScaleWidth + scaleLength_))
+                             : s - f - static_cast<int>(std::nearbyint(0.5 * ScaleWidth));
     value = std::clamp(std::min(value, limit), 0, 255);
     if (value == pointerDistance_) return;
     pointerDistance_ = value;
@@ -109,7 +100,7 @@ void TRotaryKnob::SetScale(bool value) {
     Look();
 }
 
-void TRotaryKnob::SetWheelFrame(TFaceStyle value) {
+void TRotaryKnob::SetWheelFrame(TKnobFrame value) {
     if (value == wheelFrame_) return;
     wheelFrame_ = value;
     ReapplyPointerDistance();
@@ -127,11 +118,6 @@ void TRotaryKnob::SetFocusAction(TFocusAction value) {
     focusAction_ = value;
     Look();
 }
-void TRotaryKnob::SetWheelStyle(TFillScheme value) {
-    if (value == wheelStyle_) return;
-    wheelStyle_ = value;
-    Look();
-}
 void TRotaryKnob::SetScaleColor(const QColor& c) {
     if (c == scaleColor_) return;
     scaleColor_ = c;
@@ -140,11 +126,6 @@ void TRotaryKnob::SetScaleColor(const QColor& c) {
 void TRotaryKnob::SetWheelColor(const QColor& c) {
     if (c == wheelColor_) return;
     wheelColor_ = c;
-    Look();
-}
-void TRotaryKnob::SetDisabledColor(const QColor& c) {
-    if (c == disabledColor_) return;
-    disabledColor_ = c;
     Look();
 }
 void TRotaryKnob::SetFocusColor(const QColor& c) {
@@ -160,7 +141,7 @@ void TRotaryKnob::SetBounds(int left, int top, int w, int h) {
 
 QLineF TRotaryKnob::PointerLine(int position) const {
     const int cx = width() / 2, cy = height() / 2;
-    const int inset = scaleLength_ + pointerDistance_ + 3 + scaleWidth_ / 2;
+    const int inset = scaleLength_ + pointerDistance_ + 3 + ScaleWidth / 2;
     const double range = static_cast<double>(model_.Max()) - model_.Min();
     const double percent = range > 0 ? 100.0 * (position - model_.Min()) / range : 0.0;
     const double a = WheelGeometry::ScaleAngle(percent, scaleDegrees_) * std::numbers::pi / 180.0;
@@ -168,18 +149,18 @@ QLineF TRotaryKnob::PointerLine(int position) const {
 }
 
 QColor TRotaryKnob::DiscColor() const {
-    if (!isEnabled()) return disabledColor_;
-    if ((focusAction_ == TFocusAction::faFocusColor || focusAction_ == TFocusAction::faBoth) && hasFocus())
+    if (!isEnabled()) return palette().color(QPalette::Disabled, QPalette::WindowText);
+    if ((focusAction_ == TFocusAction::FocusColor || focusAction_ == TFocusAction::Both) && hasFocus())
         return focusColor_;
     return wheelColor_;
 }
 
 void TRotaryKnob::DrawScale(QPainter& p) {
     const int cx = width() / 2, cy = height() / 2;
-    p.setPen(QPen(scaleColor_, scaleWidth_));
+    p.setPen(QPen(scaleColor_, ScaleWidth));
     auto tick = [&](double percent) {
         const double a = WheelGeometry::ScaleAngle(percent, scaleDegrees_) * std::numbers::pi / 180.0;
-        const int ri = scaleLength_ - scaleWidth_ / 2;
+        const int ri = scaleLength_ - ScaleWidth / 2;
         p.drawLine(QPointF(cx + std::trunc(std::cos(a) * (cx - ri)), cy + std::trunc(std::sin(a) * (cy - ri))),
                    QPointF(cx + std::trunc(std::cos(a) * cx), cy + std::trunc(std::sin(a) * cy)));
     };
@@ -194,7 +175,6 @@ void TRotaryKnob::DrawDisc(QPainter& p) {
     const QPalette& pal = palette();
     const QColor face = pal.color(QPalette::Button), shadow = pal.color(QPalette::Dark),
                  light = pal.color(QPalette::Light), frame = pal.color(QPalette::Shadow);
-    const bool raised = wheelStyle_ == TFillScheme::Raised;
     p.setBrush(DiscColor());
     auto upperLeft = [&](const QRect& box, const QColor& c) {
         p.setPen(c);
@@ -205,30 +185,23 @@ void TRotaryKnob::DrawDisc(QPainter& p) {
         p.drawArc(box, 225 * 16, 180 * 16);
     };
     const QRect outer = Box(l, l, w - l, h - l), inner = Box(l + 1, l + 1, w - l - 1, h - l - 1);
-    if (wheelStyle_ == TFillScheme::Flat) {
-        p.setPen(frame);
-        p.drawEllipse(outer);
-    } else if (wheelFrame_ == TFaceStyle::fsWin95) {
+    // Raised: lit from the upper left.
+    if (wheelFrame_ == TKnobFrame::DoubleBevel) {
         p.setPen(wheelColor_);
         p.drawEllipse(Box(l + 2, l + 2, w - l - 2, h - l - 2));
-        upperLeft(outer, raised ? face : shadow);
-        upperLeft(inner, raised ? light : frame);
-        lowerRight(outer, raised ? frame : light);
-        lowerRight(inner, raised ? shadow : face);
-    } else if (wheelFrame_ == TFaceStyle::fsSingleBevel) {
+        upperLeft(outer, face);
+        upperLeft(inner, light);
+        lowerRight(outer, frame);
+        lowerRight(inner, shadow);
+    } else if (wheelFrame_ == TKnobFrame::SingleBevel) {
         p.setBrush(Qt::NoBrush);
-        upperLeft(outer, raised ? light : shadow);
-        lowerRight(outer, raised ? shadow : light);
+        upperLeft(outer, light);
+        lowerRight(outer, shadow);
     } else {
         p.setPen(frame);
         p.drawEllipse(outer);
-        upperLeft(inner, raised ? light : shadow);
-        lowerRight(inner, raised ? shadow : light);
-        if (wheelFrame_ == TFaceStyle::fsWin31) {
-            const QRect in2 = inner.adjusted(2, 2, -2, -2);
-            upperLeft(in2, raised ? light : shadow);
-            lowerRight(in2, raised ? shadow : light);
-        }
+        upperLeft(inner, light);
+        lowerRight(inner, shadow);
     }
     p.setBrush(Qt::NoBrush);
 }
@@ -238,9 +211,9 @@ void TRotaryKnob::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     if (scale_) DrawScale(p);
     DrawDisc(p);
-    p.setPen(QPen(scaleColor_, scaleWidth_, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(scaleColor_, ScaleWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(PointerLine(Position()));
-    if ((focusAction_ == TFocusAction::faFocusRect || focusAction_ == TFocusAction::faBoth) && hasFocus()) {
+    if ((focusAction_ == TFocusAction::FocusRect || focusAction_ == TFocusAction::Both) && hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
@@ -264,8 +237,6 @@ void TRotaryKnob::DoSelect() {
 }
 
 void TRotaryKnob::mousePressEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), at.x(), at.y());
     startPosition_ = Position();
     if (focusPolicy() != Qt::NoFocus && !hasFocus()) setFocus(Qt::MouseFocusReason);
     dragging_ = true;
@@ -274,16 +245,12 @@ void TRotaryKnob::mousePressEvent(QMouseEvent* event) {
 }
 
 void TRotaryKnob::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    if (OnMouseMove) OnMouseMove(this, event->modifiers(), at.x(), at.y());
     if (!dragging_) return;
     SetPosition(startPosition_ + (startY_ - static_cast<int>(event->position().y())));
     DoTrack();
 }
 
-void TRotaryKnob::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), at.x(), at.y());
+void TRotaryKnob::mouseReleaseEvent(QMouseEvent*) {
     if (!dragging_) return;
     dragging_ = false;
     DoSelect();
@@ -295,23 +262,8 @@ void TRotaryKnob::mouseDoubleClickEvent(QMouseEvent* event) {
     startPosition_ = Position(); // a drag that follows starts from where the double-click left the knob
 }
 
-void TRotaryKnob::keyReleaseEvent(QKeyEvent* event) {
-    int key = event->key();
-    if (OnKeyUp) OnKeyUp(this, key, event->modifiers());
-    if (key == 0) return;
-    TTransparentWidget::keyReleaseEvent(event);
-}
-
 void TRotaryKnob::keyPressEvent(QKeyEvent* event) {
-    int key = event->key();
-    if (OnKeyDown) OnKeyDown(this, key, event->modifiers());
-    if (key == 0) return; // the handler took it
-    if (OnKeyPress && !event->text().isEmpty()) {
-        QChar c = event->text().front();
-        OnKeyPress(this, c);
-        if (c.isNull()) return;
-    }
-    switch (key) {
+    switch (event->key()) {
     case Qt::Key_Escape:
         if (dragging_) {
             SetPosition(startPosition_);
@@ -349,13 +301,11 @@ void TRotaryKnob::wheelEvent(QWheelEvent* event) {
 void TRotaryKnob::focusInEvent(QFocusEvent* event) {
     TTransparentWidget::focusInEvent(event);
     update();
-    if (OnEnter) OnEnter(this);
 }
 
 void TRotaryKnob::focusOutEvent(QFocusEvent* event) {
     TTransparentWidget::focusOutEvent(event);
     update();
-    if (OnExit) OnExit(this);
 }
 
 void TRotaryKnob::changeEvent(QEvent* event) {

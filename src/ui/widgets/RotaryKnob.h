@@ -10,9 +10,8 @@
 #include <functional>
 #include <memory>
 
-enum class TFocusAction { faNone, faFocusRect, faFocusColor, faBoth };
-enum class TFillScheme { Raised, Lowered, Flat };
-enum class TFaceStyle { fsWin95, fsWin31, fsSpeedButton, fsSingleBevel };
+// How a knob shows that it has the focus.
+enum class TFocusAction { None, FocusRect, FocusColor, Both };
 
 class TRotaryKnob : public TTransparentWidget {
     Q_OBJECT
@@ -22,15 +21,8 @@ public:
     using TNotifyEvent = std::function<void(TRotaryKnob* sender)>;
     TNotifyEvent OnTrack, OnSelect, OnPosChange;
     std::function<void(TRotaryKnob* sender, QString& caption)> OnGetTrackHint;
-    // The framework's events, for the knob row: a double-click resets a knob.
-    using TMouseEvent = std::function<void(TRotaryKnob* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
-                                           int x, int y)>;
-    using TKeyEvent = std::function<void(TRotaryKnob* sender, int& key, Qt::KeyboardModifiers shift)>;
-    TNotifyEvent OnDblClick, OnEnter, OnExit;
-    TMouseEvent OnMouseDown, OnMouseUp;
-    std::function<void(TRotaryKnob* sender, Qt::KeyboardModifiers shift, int x, int y)> OnMouseMove;
-    TKeyEvent OnKeyDown, OnKeyUp;
-    std::function<void(TRotaryKnob* sender, QChar& key)> OnKeyPress;
+    // For the knob row: a double-click resets a knob.
+    TNotifyEvent OnDblClick;
 
     int Position() const { return model_.Position(); }
     void SetPosition(int value) { model_.SetPosition(value); }
@@ -51,26 +43,20 @@ public:
     void SetScaleTicks(int value);
     int ScaleLength() const { return scaleLength_; }
     void SetScaleLength(int value);
-    int ScaleWidth() const { return scaleWidth_; }
-    void SetScaleWidth(int value);
     int PointerDistance() const { return pointerDistance_; }
     void SetPointerDistance(int value);
     bool Scale() const { return scale_; }
     void SetScale(bool value);
     bool ForceSquare() const { return forceSquare_; }
     void SetForceSquare(bool value);
-    TFaceStyle WheelFrame() const { return wheelFrame_; }
-    void SetWheelFrame(TFaceStyle value);
+    TKnobFrame WheelFrame() const { return wheelFrame_; }
+    void SetWheelFrame(TKnobFrame value);
     TFocusAction FocusAction() const { return focusAction_; }
     void SetFocusAction(TFocusAction value);
-    TFillScheme WheelStyle() const { return wheelStyle_; }
-    void SetWheelStyle(TFillScheme value);
     QColor ScaleColor() const { return scaleColor_; }
     void SetScaleColor(const QColor& c);
     QColor WheelColor() const { return wheelColor_; }
     void SetWheelColor(const QColor& c);
-    QColor DisabledColor() const { return disabledColor_; }
-    void SetDisabledColor(const QColor& c);
     QColor FocusColor() const { return focusColor_; }
     void SetFocusColor(const QColor& c);
 
@@ -87,13 +73,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    static constexpr int ScaleWidth = 1; // of the scale's ticks and the pointer
     void DoTrack();
     void DoSelect();
     void Look(); // a property that alters the look changed
@@ -109,18 +95,15 @@ private:
     int startY_ = 0;
     double wheelRemainder_ = 0; // steps turned by the wheel but not yet made
     int scaleDegrees_ = 320;
-    TFocusAction focusAction_ = TFocusAction::faFocusRect;
+    TFocusAction focusAction_ = TFocusAction::FocusRect;
     bool forceSquare_ = true;
-    TFaceStyle wheelFrame_ = TFaceStyle::fsWin95;
+    TKnobFrame wheelFrame_ = TKnobFrame::DoubleBevel;
     int pointerDistance_ = 1;
     bool scale_ = true;
     QColor scaleColor_ = Qt::black;
     int scaleLength_ = 5;
-    int scaleWidth_ = 1;
-    TFillScheme wheelStyle_ = TFillScheme::Raised;
     int scaleTicks_ = 10;
     QColor wheelColor_;
-    QColor disabledColor_;
     QColor focusColor_;
     std::unique_ptr<TMovingHint> hint_;
 };

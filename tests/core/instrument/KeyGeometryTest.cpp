@@ -16,8 +16,8 @@ TEST(KeyGeometryTest, VisibleRangeAndBaseNoteLimit) {
 }
 
 TEST(KeyGeometryTest, AbsolutePositionsInBothStyles) {
-    TLayout drawn{15, TPaintStyle::psDraw, TImageSize::isSmall};
-    TLayout image{15, TPaintStyle::psImage, TImageSize::isSmall};
+    TLayout drawn{15, TPaintStyle::Drawn, TImageSize::Small};
+    TLayout image{15, TPaintStyle::Image, TImageSize::Small};
     EXPECT_EQ(AbsoluteX(0, drawn), 0);
     EXPECT_EQ(AbsoluteX(2, drawn), 15);
     EXPECT_EQ(AbsoluteX(1, drawn), 7);        // C# starts in the middle of C
@@ -57,7 +57,7 @@ TEST(KeyGeometryTest, NegativeColumnsFloorIntoTheOctaveBelow) {
 }
 
 TEST(KeyGeometryTest, HitMapOfTheImages) {
-    auto map = BuildHitMap(TImageSize::isSmall, 15);
+    auto map = BuildHitMap(TImageSize::Small, 15);
     ASSERT_EQ(map.size(), 105u);
     EXPECT_EQ(map[0], 0);
     EXPECT_EQ(map[8], 0);
@@ -69,7 +69,7 @@ TEST(KeyGeometryTest, HitMapOfTheImages) {
     EXPECT_EQ(map[96], 11);
     EXPECT_EQ(NoteAtImage(5 * 105 + 10, 41, 15, map), 61); // upper part: C#
     EXPECT_EQ(NoteAtImage(5 * 105 + 10, 42, 15, map), 60); // lower part: middle of its white key
-    auto big = BuildHitMap(TImageSize::isBig, 27);
+    auto big = BuildHitMap(TImageSize::Big, 27);
     EXPECT_EQ(big[158], 10);
     EXPECT_EQ(big[172], 10);
     EXPECT_EQ(big[173], 11);

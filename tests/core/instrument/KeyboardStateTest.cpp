@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(KeyboardStateTest, PowerChordOnNote5DropsTheNoteBelowZero) {
-    k.SetChord(TChord::chPower);
+    k.SetChord(TChord::Power);
     k.PlayNote(0, 5, 100, true);
     EXPECT_EQ(sent, (std::vector<Message>{{0x90, 5, 100}, {0x90, 12, 100}, {0x90, 17, 100}}));
 }
@@ -50,7 +50,7 @@ struct ThruCase {
 class ThruHeldTest : public KeyboardStateTest, public ::testing::WithParamInterface<ThruCase> {};
 
 TEST_P(ThruHeldTest, EveryNoteSentAtNoteOnEndsOnce) {
-    k.SetChord(TChord::chMajor);
+    k.SetChord(TChord::Major);
     k.SetTranspose(2);
     k.PlayMessage(0x93, 60, 100, true);
     const std::vector<Message> on(sent.begin(), sent.end());
@@ -69,7 +69,7 @@ TEST_P(ThruHeldTest, EveryNoteSentAtNoteOnEndsOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, ThruHeldTest,
-    ::testing::Values(ThruCase{"chord", [](TKeyboardState& s) { s.SetChord(TChord::chMinor7); }, false},
+    ::testing::Values(ThruCase{"chord", [](TKeyboardState& s) { s.SetChord(TChord::Minor7); }, false},
                       ThruCase{"transpose", [](TKeyboardState& s) { s.SetTranspose(-5); }, false},
                       ThruCase{"displayTransposed", [](TKeyboardState& s) { s.SetDisplayTransposed(true); }, false},
                       ThruCase{"transposeThru", [](TKeyboardState& s) { s.SetTransposeThru(false); }, false},
@@ -108,17 +108,17 @@ TEST_P(ChordTest, ChordNotesInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Chords, ChordTest,
-                         ::testing::Values(ChordCase{TChord::chNone, {60}}, ChordCase{TChord::chMajor, {60, 64, 67}},
-                                           ChordCase{TChord::chMinor, {60, 63, 67}},
-                                           ChordCase{TChord::chMajor7, {60, 64, 67, 70}},
-                                           ChordCase{TChord::chMinor7, {60, 63, 67, 70}},
-                                           ChordCase{TChord::chFifths, {60, 67}},
-                                           ChordCase{TChord::chOctave, {60, 72}},
-                                           ChordCase{TChord::chPower, {60, 67, 72, 48}}));
+                         ::testing::Values(ChordCase{TChord::None, {60}}, ChordCase{TChord::Major, {60, 64, 67}},
+                                           ChordCase{TChord::Minor, {60, 63, 67}},
+                                           ChordCase{TChord::Major7, {60, 64, 67, 70}},
+                                           ChordCase{TChord::Minor7, {60, 63, 67, 70}},
+                                           ChordCase{TChord::Fifths, {60, 67}},
+                                           ChordCase{TChord::Octave, {60, 72}},
+                                           ChordCase{TChord::Power, {60, 67, 72, 48}}));
 
 TEST_F(KeyboardStateTest, CustomChordSkipsRepeatsAndStopsAtZero) {
     k.SetCustomChord({5, 5, -3, 0, 9}, true);
-    EXPECT_EQ(k.Chord(), TChord::chCustom);
+    EXPECT_EQ(k.Chord(), TChord::Custom);
     k.PlayNote(0, 60, 100, true);
     EXPECT_EQ(sent, (std::vector<Message>{{0x90, 60, 100}, {0x90, 65, 100}, {0x90, 57, 100}}));
     std::vector<int> many(20);
@@ -162,7 +162,7 @@ TEST_F(KeyboardStateTest, TransposeThruDecidesForOutsideNotes) {
 }
 
 TEST_F(KeyboardStateTest, OverlappingChordsKeepAKeyUntilBothNoteOffs) {
-    k.SetChord(TChord::chOctave);
+    k.SetChord(TChord::Octave);
     k.PlayNote(0, 48, 100, true); // 48, 60
     k.PlayNote(0, 60, 100, true); // 60, 72
     EXPECT_EQ(k.LocalCount(60), 2);
@@ -225,7 +225,7 @@ TEST_F(KeyboardStateTest, ChordChangeRestrikesAHeldNote) {
     k.PlayingVelocity = 90;
     k.SetHeld(true); // released with Ctrl
     sent.clear();
-    k.SetChord(TChord::chMajor);
+    k.SetChord(TChord::Major);
     EXPECT_EQ(sent, (std::vector<Message>{{0x90, 60, 0}, {0x90, 60, 90}, {0x90, 64, 90}, {0x90, 67, 90}}));
     EXPECT_TRUE(k.Held());
     sent.clear();

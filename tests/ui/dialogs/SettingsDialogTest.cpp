@@ -56,7 +56,7 @@ TEST_F(SettingsDialogTest, OpensOnceOnGeneralWithItsOwnKeyWidthSlider) {
     EXPECT_TRUE(s->TBKeyWidth->isVisible());
     EXPECT_EQ(s->TBKeyWidth->value(), w->KeyWidthPosition());
     s->TBKeyWidth->setValue(TMainWindow::KeyWidthMax); // acts at once
-    EXPECT_EQ(w->Keyboard1->ImageSize(), TImageSize::isBig);
+    EXPECT_EQ(w->Keyboard1->ImageSize(), TImageSize::Big);
     EXPECT_TRUE(s->BOK->isDefault());
     s->PageControl->setCurrentWidget(s->JoystickTab);
     EXPECT_EQ(Open(*w), s); // the same dialog, back on its first page
@@ -148,13 +148,13 @@ TEST_F(SettingsDialogTest, CancelUndoesTheAppearanceBackToTheLastApply) {
     const int width = w->KeyWidthPosition();
     ASSERT_TRUE(s->CBOldStyle->isEnabled());
     s->CBOldStyle->setChecked(true);
-    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::psDraw); // at once
+    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::Drawn); // at once
     s->TBKeyWidth->setValue(width + 3);
     s->CBShowArrows->setChecked(false);
     EXPECT_FALSE(w->ArrowsVisible());
     s->BCancel->click();
     QApplication::processEvents();
-    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::psImage);
+    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::Image);
     EXPECT_EQ(w->KeyWidthPosition(), width);
     EXPECT_TRUE(w->ArrowsVisible());
 
@@ -169,7 +169,7 @@ TEST_F(SettingsDialogTest, CancelUndoesTheAppearanceBackToTheLastApply) {
     Key(s, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_EQ(w->Settings().Dialog(), nullptr);
-    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::psDraw);
+    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::Drawn);
     EXPECT_EQ(w->KeyWidthPosition(), width + 2);
     EXPECT_TRUE(w->ArrowsVisible());
     w->close();

@@ -179,8 +179,8 @@ TEST_F(MainWindowTest, ClickingAKeySendsWithTheChordAndChannelOfTheControls) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    EXPECT_EQ(window.Keyboard1->PaintStyle(), TPaintStyle::psImage);
-    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isSmall);
+    EXPECT_EQ(window.Keyboard1->PaintStyle(), TPaintStyle::Image);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::Small);
     EXPECT_EQ(window.Keyboard1->BaseNote(), 36);
     ASSERT_EQ(window.CBChord->count(), 8);
     EXPECT_EQ(window.CBChord->itemText(3), "Major m7");
@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
     TMainWindow again(names, driver, inDriver);
     again.show();
     QApplication::processEvents();
-    EXPECT_EQ(again.Keyboard1->Chord(), TChord::chMinor);
+    EXPECT_EQ(again.Keyboard1->Chord(), TChord::Minor);
     EXPECT_EQ(again.CBChord->currentIndex(), 2);
     EXPECT_EQ(again.Keyboard1->Channel(), 4);
     EXPECT_EQ(again.EChannel->text(), "5");
@@ -323,7 +323,7 @@ TEST_F(MainWindowTest, TheWidthLimitFollowsTheKeyboard) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    window.Keyboard1->SetPaintStyle(TPaintStyle::psDraw);
+    window.Keyboard1->SetPaintStyle(TPaintStyle::Drawn);
     window.Keyboard1->SetKeyWidth(6);
     window.UpdateFromKeyboard();
     EXPECT_EQ(window.maximumWidth(), window.MaximumWidth());
@@ -491,11 +491,11 @@ TEST_F(MainWindowTest, KeyWidthBarMapsToKeyWidthAndImageSize) {
     TMainWindow window(names, driver, inDriver);
     EXPECT_EQ(window.KeyWidthPosition(), TMainWindow::KeyWidthMin); // small images
     window.SetKeyWidthPosition(10);
-    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isBig);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::Big);
     EXPECT_EQ(window.Keyboard1->KeyWidth(), 27);
     window.SetKeyWidthPosition(5);
-    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::isNormal);
-    window.Keyboard1->SetPaintStyle(TPaintStyle::psDraw);
+    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::Normal);
+    window.Keyboard1->SetPaintStyle(TPaintStyle::Drawn);
     window.SetKeyWidthPosition(6);
     EXPECT_EQ(window.Keyboard1->KeyWidth(), static_cast<int>(std::lround(std::exp(2.0))) + 6);
     EXPECT_EQ(window.KeyWidthPosition(), 6);

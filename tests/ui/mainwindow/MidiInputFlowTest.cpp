@@ -77,7 +77,7 @@ TEST_F(MidiInputFlowTest, ThruPassesNoteOffsAsNoteOnsOnTheIncomingChannel) {
 
 TEST_F(MidiInputFlowTest, ThruNotesAreChordedAndTransposedLikePlayedOnes) {
     window->MidiThru->setChecked(true);
-    window->Keyboard1->SetChord(TChord::chFifths);
+    window->Keyboard1->SetChord(TChord::Fifths);
     window->Keyboard1->State().SetTranspose(2);
     Inject(0x90, 60, 80);
     EXPECT_EQ(Output(2), (std::vector<Message>{{0x90, 62, 80}, {0x90, 69, 80}}));

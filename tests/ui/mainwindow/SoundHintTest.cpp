@@ -79,8 +79,8 @@ TEST_P(SoundHintTest, CtrlBChoosesTheBuiltInSynthesizerAndPlaysNothing) {
     w->close();
 }
 
-INSTANTIATE_TEST_SUITE_P(PaintStyles, SoundHintTest, ::testing::Values(TPaintStyle::psImage, TPaintStyle::psDraw),
-                         [](const auto& info) { return info.param == TPaintStyle::psImage ? "Image" : "Drawn"; });
+INSTANTIATE_TEST_SUITE_P(PaintStyles, SoundHintTest, ::testing::Values(TPaintStyle::Image, TPaintStyle::Drawn),
+                         [](const auto& info) { return info.param == TPaintStyle::Image ? "Image" : "Drawn"; });
 
 // Without a sound font there is no synthesizer to choose: the key says so.
 class NoSynthesizerTest : public WindowFixture {};

@@ -143,7 +143,7 @@ TEST_F(WindowMenusTest, TheWindowKeysWrapAndStillReachTheFocusedControl) {
     EXPECT_EQ(w->CBChord->currentText(), "None");
     Key(focus, Qt::Key_End);
     EXPECT_EQ(w->CBChord->currentText(), "Major");
-    EXPECT_EQ(w->Keyboard1->Chord(), TChord::chMajor);
+    EXPECT_EQ(w->Keyboard1->Chord(), TChord::Major);
     Key(focus, Qt::Key_Home);
     Key(focus, Qt::Key_Home);
     EXPECT_EQ(w->CBChord->currentText(), "Power");

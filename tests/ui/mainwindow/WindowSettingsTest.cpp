@@ -148,7 +148,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Cutoff");
     EXPECT_EQ(w->CBChord->currentText(), "Add9");
     EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
-    EXPECT_EQ(w->Keyboard1->Chord(), TChord::chCustom);
+    EXPECT_EQ(w->Keyboard1->Chord(), TChord::Custom);
     EXPECT_EQ(w->ExportImportCommands().DialogFlags(), (std::array<bool, 8>{true, false, true, false, false, true, false, true}));
     EXPECT_EQ(w->Instrument().JoystickTable().Code(1, TJoystickAxis::Y, 2), 128);
     EXPECT_EQ(w->Keyboard1->Channel(), 5);

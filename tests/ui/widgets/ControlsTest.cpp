@@ -256,47 +256,6 @@ TEST(KnobWheelTest, NotchesSwipesAndTouchpads) {
     EXPECT_EQ(wheel.Position(), 79);
 }
 
-TEST(KnobEventsTest, TheFrameworkEventsReachTheirHandlers) {
-    TRotaryKnob wheel;
-    wheel.show();
-    std::vector<std::string> seen;
-    wheel.OnMouseDown = [&](TRotaryKnob*, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
-        seen.push_back("down " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y));
-    };
-    wheel.OnMouseMove = [&](TRotaryKnob*, Qt::KeyboardModifiers, int x, int y) {
-        seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
-    };
-    wheel.OnMouseUp = [&](TRotaryKnob*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { seen.push_back("up"); };
-    wheel.OnDblClick = [&](TRotaryKnob*) { seen.push_back("double"); };
-    wheel.OnEnter = [&](TRotaryKnob*) { seen.push_back("enter"); };
-    wheel.OnExit = [&](TRotaryKnob*) { seen.push_back("exit"); };
-    wheel.OnKeyDown = [&](TRotaryKnob*, int& key, Qt::KeyboardModifiers) {
-        seen.push_back("key down");
-        if (key == Qt::Key_Home) key = 0; // taken: the knob does not move
-    };
-    wheel.OnKeyPress = [&](TRotaryKnob*, QChar& c) { seen.push_back(std::string("press ") + c.toLatin1()); };
-    wheel.OnKeyUp = [&](TRotaryKnob*, int&, Qt::KeyboardModifiers) { seen.push_back("key up"); };
-    wheel.SetPosition(40);
-    Press(&wheel, QPoint(3, 4));
-    Move(&wheel, QPoint(3, 6), Qt::LeftButton);
-    Release(&wheel, QPoint(3, 6));
-    SendMouse(&wheel, QEvent::MouseButtonDblClick, QPoint(3, 6), Qt::LeftButton, Qt::LeftButton);
-    Release(&wheel, QPoint(3, 6));
-    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-    QApplication::sendEvent(&wheel, &home);
-    EXPECT_EQ(wheel.Position(), 38);
-    QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
-    QApplication::sendEvent(&wheel, &a);
-    QKeyEvent aUp(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a");
-    QApplication::sendEvent(&wheel, &aUp);
-    QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
-    QApplication::sendEvent(&wheel, &in);
-    QApplication::sendEvent(&wheel, &out);
-    const std::vector<std::string> expected{"down 1 3,4", "move 3,6", "up",      "down 1 3,6", "double", "up",
-                                            "key down",   "key down", "press a", "key up",     "enter",  "exit"};
-    EXPECT_EQ(seen, expected);
-}
-
 // Pixels of a rendering at a device pixel ratio of 2: a picture drawn for one
 // pixel per point shows as blocks of 2 × 2 equal pixels, one drawn for the
 // ratio has detail inside the blocks.
@@ -328,7 +287,7 @@ TEST(PixelRatioTest, TheWheelIsDrawnSharpOnADoubleDensityScreen) {
 TEST(PixelRatioTest, TheKeysAreDrawnSharpOnADoubleDensityScreen) {
     TKeyTable kbKeys;
     TPianoKeyboard kb{kbKeys};
-    kb.SetPaintStyle(TPaintStyle::psImage);
+    kb.SetPaintStyle(TPaintStyle::Image);
     kb.resize(300, kb.ImageHeight());
     const int height = kb.ImageHeight();
     const int width = kb.KeyWidth();
@@ -340,7 +299,7 @@ TEST(PixelRatioTest, TheKeysAreDrawnSharpOnADoubleDensityScreen) {
 TEST(DisplayChangeTest, EachControlReloadsItsOwnPictures) {
     TKeyTable kbKeys;
     TPianoKeyboard kb{kbKeys};
-    kb.SetPaintStyle(TPaintStyle::psImage);
+    kb.SetPaintStyle(TPaintStyle::Image);
     TFrameImage image;
     image.Setup(20, 76, "WHEEL", "WHEEL256");
     TImageStripControl wheel;

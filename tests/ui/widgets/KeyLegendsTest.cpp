@@ -135,8 +135,8 @@ TEST_P(KeyLegendPaintTest, LegendsStandOutOnWhiteAndBlackKeys) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StylesAndRatios, KeyLegendPaintTest,
-                         ::testing::Values(PaintCase{TPaintStyle::psDraw, 1.0}, PaintCase{TPaintStyle::psDraw, 2.0},
-                                           PaintCase{TPaintStyle::psImage, 1.0},
-                                           PaintCase{TPaintStyle::psImage, 2.0}));
+                         ::testing::Values(PaintCase{TPaintStyle::Drawn, 1.0}, PaintCase{TPaintStyle::Drawn, 2.0},
+                                           PaintCase{TPaintStyle::Image, 1.0},
+                                           PaintCase{TPaintStyle::Image, 2.0}));
 
 } // namespace

@@ -95,25 +95,25 @@ TEST_F(KeyboardTest, ArrowsStepOneWhiteKey) {
 TEST(KeyboardScreenTest, ALowColourScreenNeverUsesImages) {
     TKeyTable kbKeys;
     TPianoKeyboard kb{kbKeys};
-    kb.SetPaintStyle(TPaintStyle::psImage);
+    kb.SetPaintStyle(TPaintStyle::Image);
     kb.DisplayChanged(4); // sixteen colours
-    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psDraw);
-    kb.SetPaintStyle(TPaintStyle::psImage);
-    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psDraw);
+    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::Drawn);
+    kb.SetPaintStyle(TPaintStyle::Image);
+    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::Drawn);
     EXPECT_FALSE(kb.ImagesAvailable());
-    kb.SetPaintStyle(TPaintStyle::psImage);
-    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psDraw);
+    kb.SetPaintStyle(TPaintStyle::Image);
+    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::Drawn);
 }
 
 TEST(KeyboardScreenTest, ImagesGiveTheKeyWidthOfTheirSize) {
     TKeyTable kbKeys;
     TPianoKeyboard kb{kbKeys};
-    kb.SetImageSize(TImageSize::isBig);
-    kb.SetPaintStyle(TPaintStyle::psImage);
-    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::psImage);
+    kb.SetImageSize(TImageSize::Big);
+    kb.SetPaintStyle(TPaintStyle::Image);
+    EXPECT_EQ(kb.PaintStyle(), TPaintStyle::Image);
     EXPECT_EQ(kb.KeyWidth(), 27);
     EXPECT_EQ(kb.ImageHeight(), 76);
-    kb.SetImageSize(TImageSize::isSmall);
+    kb.SetImageSize(TImageSize::Small);
     EXPECT_EQ(kb.KeyWidth(), 15);
     kb.SetKeyWidth(30); // ignored while drawn from images
     EXPECT_EQ(kb.KeyWidth(), 15);
@@ -132,7 +132,7 @@ TEST_F(KeyboardTest, GlissandoSendsNoteOffsBeforeNoteOns) {
 TEST_F(KeyboardTest, ShiftAndChannelAndChordReachTheNotes) {
     kb.SetBaseNote(60);
     kb.SetChannel(2);
-    kb.SetChord(TChord::chMajor);
+    kb.SetChord(TChord::Major);
     kb.State().SetVelocityShiftFactor(0.6f);
     Press(&kb, At(60), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(sent, (std::vector<Message>{{0x92, 60, 60}, {0x92, 64, 60}, {0x92, 67, 60}}));
@@ -214,11 +214,11 @@ TEST_F(KeyboardTest, TheFocusRectangleBelongsToTheDrawnStyleOnly) {
     QApplication::setActiveWindow(&kb);
     QApplication::processEvents();
     ASSERT_TRUE(kb.hasFocus());
-    kb.SetPaintStyle(TPaintStyle::psDraw);
+    kb.SetPaintStyle(TPaintStyle::Drawn);
     kb.repaint();
     EXPECT_GT(style->drawn, 0);
-    kb.SetPaintStyle(TPaintStyle::psImage);
-    ASSERT_EQ(kb.PaintStyle(), TPaintStyle::psImage);
+    kb.SetPaintStyle(TPaintStyle::Image);
+    ASSERT_EQ(kb.PaintStyle(), TPaintStyle::Image);
     style->drawn = 0;
     kb.repaint();
     kb.SetBaseNote(kb.BaseNote() + 7); // scrolling moves what was drawn
@@ -287,7 +287,7 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     TMemoryStore store;
     kb.SetBaseNote(48);
     kb.SetChannel(5);
-    kb.State().StoreChord(TChord::chMinor7);
+    kb.State().StoreChord(TChord::Minor7);
     kb.SetMarkNote(61);
     kb.State().SetVelocityShiftFactor(0.6f);
     kb.State().SetVelocity(77);
@@ -302,7 +302,7 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     other.LoadSettings(store);
     EXPECT_EQ(other.BaseNote(), 48);
     EXPECT_EQ(other.Channel(), 5);
-    EXPECT_EQ(other.Chord(), TChord::chMinor7);
+    EXPECT_EQ(other.Chord(), TChord::Minor7);
     EXPECT_EQ(other.MarkNote(), 61);
     EXPECT_FLOAT_EQ(other.State().VelocityShiftFactor(), 0.6f);
     EXPECT_EQ(other.State().Velocity(), 77);
@@ -340,8 +340,8 @@ TEST_F(KeyboardTest, Note127HasAFullUpperPart) {
 }
 
 TEST_F(KeyboardTest, PressedBlackKeyStaysPressedWhenItsWhiteNeighbourIsRepainted) {
-    kb.SetImageSize(TImageSize::isSmall);
-    kb.SetPaintStyle(TPaintStyle::psImage);
+    kb.SetImageSize(TImageSize::Small);
+    kb.SetPaintStyle(TPaintStyle::Image);
     kb.SetBaseNote(60);
     QRect black = kb.KeyRect(61), white = kb.KeyRect(60);
     QPoint inside(black.left() + 2, 20); // within C's slice too
@@ -358,8 +358,8 @@ TEST_F(KeyboardTest, PressedBlackKeyStaysPressedWhenItsWhiteNeighbourIsRepainted
 }
 
 TEST_F(KeyboardTest, AStateChangeRepaintsOnlyThatKey) {
-    for (TPaintStyle style : {TPaintStyle::psDraw, TPaintStyle::psImage}) {
-        kb.SetImageSize(TImageSize::isSmall);
+    for (TPaintStyle style : {TPaintStyle::Drawn, TPaintStyle::Image}) {
+        kb.SetImageSize(TImageSize::Small);
         kb.SetPaintStyle(style);
         kb.SetBaseNote(48);
         kb.show();
@@ -368,7 +368,7 @@ TEST_F(KeyboardTest, AStateChangeRepaintsOnlyThatKey) {
         kb.MarkExternalNote(64, 100);
         QApplication::processEvents();
         ASSERT_EQ(recorder.rects.size(), 1u);
-        QRect expected = style == TPaintStyle::psImage ? kb.KeyRect(64) : kb.DotRect(64).adjusted(-1, -1, 1, 1);
+        QRect expected = style == TPaintStyle::Image ? kb.KeyRect(64) : kb.DotRect(64).adjusted(-1, -1, 1, 1);
         EXPECT_EQ(recorder.rects[0], expected);
         kb.MarkExternalNote(64, 0);
         QApplication::processEvents();
@@ -444,8 +444,8 @@ TEST_P(KeyBitmapTest, BlackKeysStandWhereTheHitMapSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, KeyBitmapTest,
-                         ::testing::Values(BitmapCase{TImageSize::isSmall, "SMALL"},
-                                           BitmapCase{TImageSize::isNormal, "NORMAL"},
-                                           BitmapCase{TImageSize::isBig, "BIG"}));
+                         ::testing::Values(BitmapCase{TImageSize::Small, "SMALL"},
+                                           BitmapCase{TImageSize::Normal, "NORMAL"},
+                                           BitmapCase{TImageSize::Big, "BIG"}));
 
 } // namespace
