@@ -31,7 +31,7 @@ void LoadUpToItsMenu(benchmark::State& state, const std::string& script) {
             break;
         }
         // The first group's submenu, as a user opens it.
-        QMenu* first = window.ProgramPanel().PatchesItem->actions().front()->menu();
+        QMenu* first = window.ProgramPanel().patchesItem->actions().front()->menu();
         emit first->aboutToShow();
         benchmark::DoNotOptimize(first->actions().size());
     }

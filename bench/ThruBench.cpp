@@ -27,7 +27,7 @@ struct TThruRig {
         window = std::make_unique<TMainWindow>(TProgramNames{}, out, in);
         window->show();
         QApplication::processEvents();
-        window->MidiThru->setChecked(true);
+        window->midiThruItem->setChecked(true);
     }
     ~TThruRig() {
         window->close();

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     // Asked only when key legends are shown.
     const auto keyLayout = TXkbKeyLayout::OfDisplay();
     TMainWindow mainWindow(names, midiOut, midiIn, &joysticks);
-    mainWindow.Keyboard1->SetKeyLayout(keyLayout.get());
+    mainWindow.keyboard->SetKeyLayout(keyLayout.get());
     mainWindow.AboutDetails = [] { return MidiSystemDescription() + "\n" + TJoystickModule::VersionText(); };
     OnTerminationSignal([&mainWindow] { mainWindow.close(); });
     mainWindow.show();

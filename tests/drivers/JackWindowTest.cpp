@@ -85,23 +85,23 @@ protected:
 TEST_F(JackWindowTest, TheSourceIsListedAndOpenedAtFirstStart) {
     EXPECT_TRUE(messages.empty()) << messages.front();
     std::vector<std::string> captions;
-    for (QAction* a : window->DeviceMenus().MidiInItem->actions()) captions.push_back(a->text().toStdString());
+    for (QAction* a : window->DeviceMenus().midiInItem->actions()) captions.push_back(a->text().toStdString());
     EXPECT_NE(std::find(captions.begin(), captions.end(), source->PortName()), captions.end());
     EXPECT_EQ(window->Instrument().Input().DeviceName(), source->PortName());
     EXPECT_EQ(window->Instrument().Output().DeviceID(), MIDI_MAPPER);
-    for (QAction* a : window->DeviceMenus().MidiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), names.Program));
+    for (QAction* a : window->DeviceMenus().midiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), names.Program));
 }
 
 TEST_F(JackWindowTest, WithoutThruNothingPassesAndTheKeyIsMarked) {
     source->Send({0x92, 64, 100});
     source->Send({0xB2, 1, 50});
-    for (int i = 0; i < 100 && window->Keyboard1->State().ExternalCount(64) == 0; ++i) Wait(50);
-    EXPECT_EQ(window->Keyboard1->State().ExternalCount(64), 1);
+    for (int i = 0; i < 100 && window->keyboard->State().ExternalCount(64) == 0; ++i) Wait(50);
+    EXPECT_EQ(window->keyboard->State().ExternalCount(64), 1);
     EXPECT_TRUE(sink->Collect(1, 200, Idle).empty());
 }
 
 TEST_F(JackWindowTest, ThruPassesNotesAndControllersButNoSystemExclusive) {
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     source->Send({0x93, 60, 90});
     source->Send({0x83, 60, 40});
     source->Send({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
@@ -127,8 +127,8 @@ bool Lists(QMenu* menu, const std::string& name) {
 
 TEST_F(JackWindowTest, APortAddedLaterAppearsInTheMenus) {
     Sink late("tonecast-late-sink");
-    for (int i = 0; i < 100 && !Lists(window->DeviceMenus().MidiOutItem, late.PortName()); ++i) Wait(20);
-    EXPECT_TRUE(Lists(window->DeviceMenus().MidiOutItem, late.PortName()));
+    for (int i = 0; i < 100 && !Lists(window->DeviceMenus().midiOutItem, late.PortName()); ++i) Wait(20);
+    EXPECT_TRUE(Lists(window->DeviceMenus().midiOutItem, late.PortName()));
 }
 
 TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
@@ -137,14 +137,14 @@ TEST_F(JackWindowTest, TheInputComesBackWithItsSourcePort) {
     source.reset(); // the other program quits
     for (int i = 0; i < 100 && !window->Instrument().Input().IsClosed(); ++i) Wait(20);
     EXPECT_TRUE(window->Instrument().Input().IsClosed());
-    EXPECT_EQ(window->StatusText(0).toStdString(), name + " is no longer available.");
-    EXPECT_TRUE(window->DeviceMenus().MidiInItem->actions().front()->isChecked()); // "none"
+    EXPECT_EQ(window->StatusText().toStdString(), name + " is no longer available.");
+    EXPECT_TRUE(window->DeviceMenus().midiInItem->actions().front()->isChecked()); // "none"
 
     source = std::make_unique<Source>(); // and starts again
     for (int i = 0; i < 100 && window->Instrument().Input().IsClosed(); ++i) Wait(20);
     ASSERT_FALSE(window->Instrument().Input().IsClosed());
     EXPECT_EQ(window->Instrument().Input().DeviceName(), name);
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     source->Send({0x90, 62, 80});
     const auto& got = sink->Collect(1, 5000, Idle);
     ASSERT_EQ(got.size(), 1u);
@@ -164,7 +164,7 @@ TEST_F(JackWindowTest, TheInputComesBackWithASourceThatActivatesLate) {
     for (int i = 0; i < 100 && window->Instrument().Input().IsClosed(); ++i) Wait(20);
     ASSERT_EQ(window->Instrument().Input().DeviceName(), name);
     source->Activate();
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     const auto& got = sink->Collect(0, 0);
     for (int i = 0; i < 100 && got.empty(); ++i) {
         source->Send({0x90, 62, 80});
@@ -185,32 +185,32 @@ TEST_F(JackWindowTest, APortWithoutAListenerIsToldAsListenersComeAndGo) {
         return done();
     };
     ASSERT_EQ(jack_port_connected_to(jack_port_by_name(sink->Client(), own.c_str()), sink->PortName().c_str()), 1);
-    EXPECT_TRUE(waitFor([&] { return window->StatusText(0) != hint; })) << "told while a listener is there";
+    EXPECT_TRUE(waitFor([&] { return window->StatusText() != hint; })) << "told while a listener is there";
     for (int round = 0; round < 2; ++round) {
         jack_disconnect(sink->Client(), own.c_str(), sink->PortName().c_str());
-        EXPECT_TRUE(waitFor([&] { return window->StatusText(0) == hint; })) << "not told in round " << round;
+        EXPECT_TRUE(waitFor([&] { return window->StatusText() == hint; })) << "not told in round " << round;
         ASSERT_EQ(jack_connect(sink->Client(), own.c_str(), sink->PortName().c_str()), 0);
-        EXPECT_TRUE(waitFor([&] { return window->StatusText(0) != hint; })) << "not taken back in round " << round;
+        EXPECT_TRUE(waitFor([&] { return window->StatusText() != hint; })) << "not taken back in round " << round;
     }
     // Another output chosen: nobody listening to the program's own port is no news.
     QAction* other = nullptr;
-    for (QAction* a : window->DeviceMenus().MidiOutItem->actions())
+    for (QAction* a : window->DeviceMenus().midiOutItem->actions())
         if (a->text().toStdString() == sink->PortName()) other = a;
     ASSERT_NE(other, nullptr);
     other->trigger();
     Wait(200);
-    EXPECT_NE(window->StatusText(0), hint);
+    EXPECT_NE(window->StatusText(), hint);
 }
 
 // The program's own ports are no devices: listening to its own output with
 // Midi Thru on would loop every note for ever.
 TEST_F(JackWindowTest, TheProgramsOwnPortsAreNeitherOfferedNorOpened) {
-    for (QMenu* menu : {window->DeviceMenus().MidiInItem, window->DeviceMenus().MidiOutItem})
+    for (QMenu* menu : {window->DeviceMenus().midiInItem, window->DeviceMenus().midiOutItem})
         for (const std::string& caption : Captions(menu))
             EXPECT_FALSE(IsOwnPortName(caption, names.Program)) << caption;
     TMemoryStore store;
     store.WriteString("MidiDevices", "MidiIn", names.Program + ":" + names.Program);
-    window->DeviceMenus().MidiInMenu1->LoadFromRegistry(store);
+    window->DeviceMenus().midiInMenu->LoadFromRegistry(store);
     EXPECT_TRUE(window->Instrument().Input().IsClosed());
 }
 
@@ -230,17 +230,17 @@ TEST_F(JackWindowTest, AConnectionFromTheOwnOutputToTheOwnInputIsUndone) {
 // A key held at the input while the chord changes, and another while thru is
 // switched off: every note on that went out gets its note off.
 TEST_F(JackWindowTest, ThruNotesEndAsTheyWereSentWhateverChangedMeanwhile) {
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     source->Send({0x90, 60, 100});
     ASSERT_EQ(sink->Collect(1, 5000, Idle).size(), 1u);
-    window->CBChord->setCurrentIndex(1); // "Major", as the user picks it
-    emit window->CBChord->activated(1);
+    window->chordBox->setCurrentIndex(1); // "Major", as the user picks it
+    emit window->chordBox->activated(1);
     Wait(50);
     source->Send({0x80, 60, 0});
     source->Send({0x90, 62, 100});
     const auto& got = sink->Collect(5, 5000, Idle);
     ASSERT_GE(got.size(), 5u);
-    window->MidiThru->setChecked(false);
+    window->midiThruItem->setChecked(false);
     Wait(300);
     const auto& all = sink->Collect(0, 0);
     std::map<int, int> sounding;
@@ -253,7 +253,7 @@ TEST_F(JackWindowTest, ThruNotesEndAsTheyWereSentWhateverChangedMeanwhile) {
 // Thru on a busy machine: two threads keep both cores busy while another
 // program plays paced notes into the input; every one comes out, in order.
 TEST_F(JackWindowTest, ThruLosesNothingWhenTheMachineIsBusy) {
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     std::atomic<bool> busy{true};
     std::vector<std::thread> burners;
     for (int i = 0; i < 2; ++i)

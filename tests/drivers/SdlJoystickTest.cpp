@@ -60,9 +60,9 @@ TEST_F(SdlJoystickTest, AVirtualStickMovesTheMappedControllersAndAButtonSwitches
     });
     TJoystickModule driver;
     auto window = Start(&driver);
-    ASSERT_TRUE(window->Joysticks().Joystick1->Enabled()) << "the virtual stick was not found";
-    EXPECT_EQ(window->Joysticks().Joystick1->ProductName(), "Test Stick");
-    EXPECT_FALSE(window->Joysticks().Joystick2->Enabled());
+    ASSERT_TRUE(window->Joysticks().firstJoystick->Enabled()) << "the virtual stick was not found";
+    EXPECT_EQ(window->Joysticks().firstJoystick->ProductName(), "Test Stick");
+    EXPECT_FALSE(window->Joysticks().secondJoystick->Enabled());
     QElapsedTimer settle; // a few polls at rest: nothing is sent
     settle.start();
     while (settle.elapsed() < 150) QApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -83,7 +83,7 @@ TEST_F(SdlJoystickTest, UnpluggingADeflectedStickReturnsThePitchBendToCentre) {
     StoreSettings([](TIniStore& store) { store.WriteInteger("Joystick", "X00", 128); }); // X: pitch bend
     TJoystickModule driver;
     auto window = Start(&driver);
-    ASSERT_TRUE(window->Joysticks().Joystick1->Enabled());
+    ASSERT_TRUE(window->Joysticks().firstJoystick->Enabled());
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 100) QApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -29,82 +29,82 @@ TChordEditorDialog::TChordEditorDialog(QWidget* mainWindow, TLanguage language, 
     auto* help2 = new QLabel("To try a chord, switch \"Edit\" off and play the keyboard below.", this);
     for (QLabel* l : {help1, help2}) l->setWordWrap(true);
 
-    LVChords = new QTreeWidget(this);
-    LVChords->setAccessibleName("Chords");
-    LVChords->setHeaderLabels({"Chord Name", "Chord Notes"});
-    LVChords->setColumnWidth(0, 100);
-    LVChords->setColumnWidth(1, 400);
-    LVChords->setRootIsDecorated(false);
-    LVChords->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LVChords->setSelectionMode(QAbstractItemView::SingleSelection);
-    LVChords->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    chordList = new QTreeWidget(this);
+    chordList->setAccessibleName("Chords");
+    chordList->setHeaderLabels({"Chord Name", "Chord Notes"});
+    chordList->setColumnWidth(0, 100);
+    chordList->setColumnWidth(1, 400);
+    chordList->setRootIsDecorated(false);
+    chordList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    chordList->setSelectionMode(QAbstractItemView::SingleSelection);
+    chordList->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
-    Keyboard = new TPianoKeyboard(*services_.keyTable, this);
-    Keyboard->SetPaintStyle(TPaintStyle::Drawn);
-    Keyboard->SetKeyWidth(10);
-    Keyboard->SetBaseNote(10);
-    Keyboard->SetMarkNote(60);
-    Keyboard->SetTabStop(false);
-    Keyboard->State().EnableSpecialMode = false;
-    Keyboard->EnableBaseNoteDrag = false;
-    Keyboard->setFixedSize(593, 41);
-    Keyboard->SetLanguage(language);
-    Keyboard->SetChannel(channel);
-    Keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { services_.send(s, d1, d2); };
-    Keyboard->OnMousePress = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
-        if (!CBEdit->isChecked() || button != TMouseButton::Left) return;
+    keyboard = new TPianoKeyboard(*services_.keyTable, this);
+    keyboard->SetPaintStyle(TPaintStyle::Drawn);
+    keyboard->SetKeyWidth(10);
+    keyboard->SetBaseNote(10);
+    keyboard->SetMarkNote(60);
+    keyboard->SetTabStop(false);
+    keyboard->State().EnableSpecialMode = false;
+    keyboard->EnableBaseNoteDrag = false;
+    keyboard->setFixedSize(593, 41);
+    keyboard->SetLanguage(language);
+    keyboard->SetChannel(channel);
+    keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { services_.send(s, d1, d2); };
+    keyboard->OnMousePress = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
+        if (!editButton->isChecked() || button != TMouseButton::Left) return;
         lastToggled_ = -1;
         ToggleStep(note);
     };
-    Keyboard->OnMouseDrag = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
-        if (CBEdit->isChecked() && button == TMouseButton::Left) ToggleStep(note);
+    keyboard->OnMouseDrag = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
+        if (editButton->isChecked() && button == TMouseButton::Left) ToggleStep(note);
     };
-    Keyboard->OnMouseRelease = [this](TPianoKeyboard*, int&, TMouseButton button, int) {
-        if (!CBEdit->isChecked() || button != TMouseButton::Left) return;
+    keyboard->OnMouseRelease = [this](TPianoKeyboard*, int&, TMouseButton button, int) {
+        if (!editButton->isChecked() || button != TMouseButton::Left) return;
         ShowEntry(SelectedEntry());
         lastToggled_ = -1;
     };
 
-    BNew = new QPushButton("&New", this);
-    BDelete = new QPushButton("&Delete", this);
-    CBEdit = new QPushButton("&Edit", this);
-    CBEdit->setCheckable(true);
-    BReset = new QPushButton("&Reset", this);
-    BReset->setEnabled(false);
-    BOK = new QPushButton("&OK", this);
-    BCancel = new QPushButton("Cancel", this);
-    BApply = new QPushButton("&Apply", this);
-    for (QPushButton* b : {BNew, BDelete, CBEdit, BReset, BCancel, BApply}) b->setAutoDefault(false);
-    BOK->setDefault(true);
+    newButton = new QPushButton("&New", this);
+    deleteButton = new QPushButton("&Delete", this);
+    editButton = new QPushButton("&Edit", this);
+    editButton->setCheckable(true);
+    resetButton = new QPushButton("&Reset", this);
+    resetButton->setEnabled(false);
+    okButton = new QPushButton("&OK", this);
+    cancelButton = new QPushButton("Cancel", this);
+    applyButton = new QPushButton("&Apply", this);
+    for (QPushButton* b : {newButton, deleteButton, editButton, resetButton, cancelButton, applyButton}) b->setAutoDefault(false);
+    okButton->setDefault(true);
     auto* side = new QVBoxLayout;
-    for (QPushButton* b : {BNew, BDelete, CBEdit, BReset}) side->addWidget(b);
+    for (QPushButton* b : {newButton, deleteButton, editButton, resetButton}) side->addWidget(b);
     side->addStretch(1);
     auto* middle = new QHBoxLayout;
-    middle->addWidget(LVChords, 1);
+    middle->addWidget(chordList, 1);
     middle->addLayout(side);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
-    for (QPushButton* b : {BOK, BCancel, BApply}) bottom->addWidget(b);
+    for (QPushButton* b : {okButton, cancelButton, applyButton}) bottom->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(help1);
     layout->addWidget(help2);
     layout->addLayout(middle, 1);
-    layout->addWidget(Keyboard, 0, Qt::AlignHCenter);
+    layout->addWidget(keyboard, 0, Qt::AlignHCenter);
     layout->addLayout(bottom);
     resize(640, 360);
 
-    connect(LVChords, &QTreeWidget::itemSelectionChanged, this, &TChordEditorDialog::SelectionChanged);
-    connect(LVChords, &QTreeWidget::itemChanged, this, &TChordEditorDialog::Renamed);
-    connect(BNew, &QPushButton::clicked, this, &TChordEditorDialog::NewChord);
-    connect(BDelete, &QPushButton::clicked, this, &TChordEditorDialog::DeleteChord);
-    connect(CBEdit, &QPushButton::toggled, BReset, &QWidget::setEnabled);
-    connect(BReset, &QPushButton::clicked, this, &TChordEditorDialog::ResetChord);
-    connect(BApply, &QPushButton::clicked, this, &TChordEditorDialog::Apply);
-    connect(BOK, &QPushButton::clicked, this, [this] {
+    connect(chordList, &QTreeWidget::itemSelectionChanged, this, &TChordEditorDialog::SelectionChanged);
+    connect(chordList, &QTreeWidget::itemChanged, this, &TChordEditorDialog::Renamed);
+    connect(newButton, &QPushButton::clicked, this, &TChordEditorDialog::NewChord);
+    connect(deleteButton, &QPushButton::clicked, this, &TChordEditorDialog::DeleteChord);
+    connect(editButton, &QPushButton::toggled, resetButton, &QWidget::setEnabled);
+    connect(resetButton, &QPushButton::clicked, this, &TChordEditorDialog::ResetChord);
+    connect(applyButton, &QPushButton::clicked, this, &TChordEditorDialog::Apply);
+    connect(okButton, &QPushButton::clicked, this, [this] {
         Apply();
         accept();
     });
-    connect(BCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     LoadChords();
 }
@@ -131,9 +131,9 @@ void TChordEditorDialog::ChordsChangedElsewhere() {
 
 void TChordEditorDialog::FillList() {
     filling_ = true;
-    LVChords->clear();
+    chordList->clear();
     for (int i = 0; i < chords_.Count(); ++i) {
-        auto* item = new QTreeWidgetItem(LVChords);
+        auto* item = new QTreeWidgetItem(chordList);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(&chords_.Items(i))));
         WriteRow(item, chords_.Items(i));
@@ -145,39 +145,39 @@ void TChordEditorDialog::WriteRow(QTreeWidgetItem* item, const TChordEntry& entr
     const bool wasFilling = filling_;
     filling_ = true;
     item->setText(0, QString::fromStdString(entry.Name));
-    item->setText(1, QString::fromStdString(ChordNotesText(entry, Keyboard->Language())));
+    item->setText(1, QString::fromStdString(ChordNotesText(entry, keyboard->Language())));
     filling_ = wasFilling;
 }
 
 TChordEntry* TChordEditorDialog::SelectedEntry() const {
-    const QList<QTreeWidgetItem*> selected = LVChords->selectedItems();
+    const QList<QTreeWidgetItem*> selected = chordList->selectedItems();
     return selected.isEmpty() ? nullptr : EntryOf(selected.front());
 }
 
 void TChordEditorDialog::SelectRow(int row) {
-    if (QTreeWidgetItem* item = LVChords->topLevelItem(row)) LVChords->setCurrentItem(item);
+    if (QTreeWidgetItem* item = chordList->topLevelItem(row)) chordList->setCurrentItem(item);
 }
 
 void TChordEditorDialog::ShowEntry(const TChordEntry* entry) {
-    Keyboard->ClearExternalMarks();
+    keyboard->ClearExternalMarks();
     if (!entry || (entry->Root < 0 && entry->IntervalCount() == 0)) {
-        Keyboard->SetMarkNote(60);
+        keyboard->SetMarkNote(60);
         return;
     }
-    Keyboard->SetMarkNote(entry->Root);
-    for (int interval : entry->IntervalList()) Keyboard->MarkExternalNote(entry->Root + interval, 1);
+    keyboard->SetMarkNote(entry->Root);
+    for (int interval : entry->IntervalList()) keyboard->MarkExternalNote(entry->Root + interval, 1);
 }
 
 void TChordEditorDialog::SelectionChanged() {
     TChordEntry* entry = SelectedEntry();
     if (!entry) {
-        Keyboard->SetChord(TChord::None);
-        Keyboard->ResetAll();
-        Keyboard->SetMarkNote(60);
+        keyboard->SetChord(TChord::None);
+        keyboard->ResetAll();
+        keyboard->SetMarkNote(60);
         return;
     }
     ShowEntry(entry);
-    Keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->SetCustomChord(entry->IntervalList(), true);
 }
 
 void TChordEditorDialog::ToggleStep(int& note) {
@@ -186,7 +186,7 @@ void TChordEditorDialog::ToggleStep(int& note) {
     entry->ToggleNote(lastToggled_); // undoes this gesture's previous toggle
     entry->ToggleNote(note);
     edited_ = true;
-    Keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->SetCustomChord(entry->IntervalList(), true);
     lastToggled_ = note;
     if (entry->IntervalCount() > 0) note = entry->Root; // the whole chord sounds from its root
     RequestRefresh(TRefresh::Row);
@@ -194,10 +194,10 @@ void TChordEditorDialog::ToggleStep(int& note) {
 
 void TChordEditorDialog::NoteOn(int note, int velocity) {
     TChordEntry* entry = SelectedEntry();
-    if (velocity < 1 || !CBEdit->isChecked() || !entry) return;
+    if (velocity < 1 || !editButton->isChecked() || !entry) return;
     entry->ToggleNote(note);
     edited_ = true;
-    Keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->SetCustomChord(entry->IntervalList(), true);
     RequestRefresh(TRefresh::RowAndKeyboard);
 }
 
@@ -214,7 +214,7 @@ bool TChordEditorDialog::event(QEvent* event) {
     if (event->type() == RefreshEvent) {
         const TRefresh kind = pending_;
         pending_ = TRefresh::None;
-        const QList<QTreeWidgetItem*> selected = LVChords->selectedItems();
+        const QList<QTreeWidgetItem*> selected = chordList->selectedItems();
         if (!selected.isEmpty()) {
             if (kind == TRefresh::RowAndKeyboard) ShowEntry(EntryOf(selected.front()));
             WriteRow(selected.front(), *EntryOf(selected.front()));
@@ -247,24 +247,24 @@ void TChordEditorDialog::NewChord() {
     TChordEntry& entry = chords_.AddNew();
     edited_ = true;
     filling_ = true;
-    auto* item = new QTreeWidgetItem(LVChords);
+    auto* item = new QTreeWidgetItem(chordList);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(&entry)));
     filling_ = false;
     WriteRow(item, entry);
-    LVChords->setCurrentItem(item);
-    LVChords->editItem(item, 0);
+    chordList->setCurrentItem(item);
+    chordList->editItem(item, 0);
 }
 
 void TChordEditorDialog::DeleteChord() {
-    const QList<QTreeWidgetItem*> selected = LVChords->selectedItems();
+    const QList<QTreeWidgetItem*> selected = chordList->selectedItems();
     if (selected.isEmpty()) return;
     QTreeWidgetItem* item = selected.front();
-    const int row = LVChords->indexOfTopLevelItem(item);
+    const int row = chordList->indexOfTopLevelItem(item);
     chords_.Remove(EntryOf(item));
     edited_ = true;
     delete item;
-    SelectRow(std::min(row, LVChords->topLevelItemCount() - 1));
+    SelectRow(std::min(row, chordList->topLevelItemCount() - 1));
     SelectionChanged();
 }
 
@@ -273,9 +273,9 @@ void TChordEditorDialog::ResetChord() {
     if (!entry) return;
     entry->ClearNotes();
     edited_ = true;
-    WriteRow(LVChords->selectedItems().front(), *entry);
+    WriteRow(chordList->selectedItems().front(), *entry);
     ShowEntry(entry);
-    Keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->SetCustomChord(entry->IntervalList(), true);
 }
 
 void TChordEditorDialog::Apply() {

@@ -27,15 +27,15 @@ public:
     };
     TChordEditorDialog(QWidget* mainWindow, TLanguage language, int channel, TServices services);
 
-    QTreeWidget* LVChords;
-    TPianoKeyboard* Keyboard;
-    QPushButton* BNew;
-    QPushButton* BDelete;
-    QPushButton* CBEdit; // a toggle
-    QPushButton* BReset;
-    QPushButton* BOK;
-    QPushButton* BCancel;
-    QPushButton* BApply;
+    QTreeWidget* chordList;
+    TPianoKeyboard* keyboard;
+    QPushButton* newButton;
+    QPushButton* deleteButton;
+    QPushButton* editButton; // a toggle
+    QPushButton* resetButton;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* applyButton;
 
     TChordList& Chords() { return chords_; }
     TChordEntry* SelectedEntry() const;

@@ -25,11 +25,11 @@ QString TExportImportHelpDialog::PageCaption(int page) { return Captions[page]; 
 
 TExportImportHelpDialog::TExportImportHelpDialog(QWidget* mainWindow) : QDialog(mainWindow) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    Title = new QLabel;
-    QFont bold = Title->font();
+    titleLabel = new QLabel;
+    QFont bold = titleLabel->font();
     bold.setBold(true);
-    Title->setFont(bold);
-    Title->setAlignment(Qt::AlignCenter);
+    titleLabel->setFont(bold);
+    titleLabel->setAlignment(Qt::AlignCenter);
 
     // Page 0 serves export and import of the settings alike.
     settingsPage_ = new QWidget;
@@ -46,52 +46,52 @@ TExportImportHelpDialog::TExportImportHelpDialog(QWidget* mainWindow) : QDialog(
     settings->addWidget(exportTexts_[1]);
     settings->addWidget(importTexts_[1]);
 
-    RBOverwritePresets = new QRadioButton("Overwrite existing knob presets");
-    RBAddPresets = new QRadioButton("Add to existing knob presets");
-    RBOverwriteChords = new QRadioButton("Overwrite existing chords");
-    RBAddChords = new QRadioButton("Add to existing chords");
-    Pages = new QStackedWidget;
-    Pages->addWidget(settingsPage_);
-    Pages->addWidget(Page({"With this function, you export your knob presets to an ini file.",
+    overwritePresetsRadio = new QRadioButton("Overwrite existing knob presets");
+    addPresetsRadio = new QRadioButton("Add to existing knob presets");
+    overwriteChordsRadio = new QRadioButton("Overwrite existing chords");
+    addChordsRadio = new QRadioButton("Add to existing chords");
+    pages = new QStackedWidget;
+    pages->addWidget(settingsPage_);
+    pages->addWidget(Page({"With this function, you export your knob presets to an ini file.",
                            "After saving, you can load the knob presets again with the Import Knob Presets function in the menu."}));
-    Pages->addWidget(Page({"With this function, you export your knob snapshots to an ini file.",
+    pages->addWidget(Page({"With this function, you export your knob snapshots to an ini file.",
                            "After saving, you can load the knob snapshots again with the Import Knob Snapshots function in the menu."}));
-    Pages->addWidget(Page({"With this function, you export your self made chords to an ini file.",
+    pages->addWidget(Page({"With this function, you export your self made chords to an ini file.",
                            "After saving, you can load the chords again with the Import Chords function in the menu."}));
-    Pages->addWidget(new QWidget); // page 4: page 0 is shown instead
-    Pages->addWidget(Page({"With this function, you import knob presets from an ini file.",
+    pages->addWidget(new QWidget); // page 4: page 0 is shown instead
+    pages->addWidget(Page({"With this function, you import knob presets from an ini file.",
                            "These presets must have been exported previously with the Export Knob Preset function in the menu.",
                            "Please choose:"},
-                          RBOverwritePresets, RBAddPresets));
-    Pages->addWidget(Page({"With this function, you import knob snapshots from an ini file.",
+                          overwritePresetsRadio, addPresetsRadio));
+    pages->addWidget(Page({"With this function, you import knob snapshots from an ini file.",
                            "These snapshots must have been exported previously with the Export Knob Snapshots function in the menu."}));
-    Pages->addWidget(Page({"With this function, you import chords from an ini file.",
+    pages->addWidget(Page({"With this function, you import chords from an ini file.",
                            "These chords must have been exported previously with the Export Chords function in the menu.",
                            "Please choose:"},
-                          RBOverwriteChords, RBAddChords));
+                          overwriteChordsRadio, addChordsRadio));
 
-    HintPanel = Text("This is helpful when you want to transfer your settings to another computer, give them to a friend, "
+    hintLabel = Text("This is helpful when you want to transfer your settings to another computer, give them to a friend, "
                      "or you have to reinstall Windows.");
     auto* bottom = new QWidget;
     auto* bottomLayout = new QVBoxLayout(bottom);
     bottomLayout->addWidget(Text("Click OK to continue, or Cancel to cancel this operation."));
-    CBDontShow = new QCheckBox("Don't show this again");
+    dontShowCheck = new QCheckBox("Don't show this again");
     auto* ok = new QPushButton("OK");
     auto* cancel = new QPushButton("Cancel");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(CBDontShow);
+    buttons->addWidget(dontShowCheck);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     bottomLayout->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Title);
-    layout->addWidget(Pages);
-    layout->addWidget(HintPanel);
+    layout->addWidget(titleLabel);
+    layout->addWidget(pages);
+    layout->addWidget(hintLabel);
     layout->addWidget(bottom);
     setFixedWidth(420);
 }
@@ -109,20 +109,20 @@ QWidget* TExportImportHelpDialog::Page(const QStringList& texts, QRadioButton* o
 }
 
 bool TExportImportHelpDialog::Execute(int page, bool& flag) {
-    CBDontShow->setChecked(flag);
+    dontShowCheck->setChecked(flag);
     setWindowTitle(PageCaption(page));
-    Title->setText(PageCaption(page));
-    HintPanel->setVisible(page <= 3);
+    titleLabel->setText(PageCaption(page));
+    hintLabel->setVisible(page <= 3);
     const bool settings = page == 0 || page == 4;
-    Pages->setCurrentIndex(settings ? 0 : page);
+    pages->setCurrentIndex(settings ? 0 : page);
     for (QLabel* l : exportTexts_) l->setVisible(page == 0);
     for (QLabel* l : importTexts_) l->setVisible(page == 4);
-    (flag ? RBOverwritePresets : RBAddPresets)->setChecked(true);
-    (flag ? RBOverwriteChords : RBAddChords)->setChecked(true);
-    CBDontShow->setVisible(page != 5 && page != 7);
+    (flag ? overwritePresetsRadio : addPresetsRadio)->setChecked(true);
+    (flag ? overwriteChordsRadio : addChordsRadio)->setChecked(true);
+    dontShowCheck->setVisible(page != 5 && page != 7);
     // As high as this page needs: the others' sizes do not count.
-    for (int i = 0; i < Pages->count(); ++i)
-        Pages->widget(i)->setSizePolicy(QSizePolicy::Ignored, i == Pages->currentIndex() ? QSizePolicy::Preferred
+    for (int i = 0; i < pages->count(); ++i)
+        pages->widget(i)->setSizePolicy(QSizePolicy::Ignored, i == pages->currentIndex() ? QSizePolicy::Preferred
                                                                                           : QSizePolicy::Ignored);
     setFixedHeight(sizeHint().height());
     // Centred over the main window, kept on the work area.
@@ -135,6 +135,6 @@ bool TExportImportHelpDialog::Execute(int page, bool& flag) {
         move(r.topLeft());
     }
     if (exec() != QDialog::Accepted) return false;
-    flag = page == 5 ? RBOverwritePresets->isChecked() : page == 7 ? RBOverwriteChords->isChecked() : CBDontShow->isChecked();
+    flag = page == 5 ? overwritePresetsRadio->isChecked() : page == 7 ? overwriteChordsRadio->isChecked() : dontShowCheck->isChecked();
     return true;
 }

@@ -20,14 +20,14 @@ public:
 
     static QString PageCaption(int page);
 
-    QLabel* Title;
-    QStackedWidget* Pages;
-    QLabel* HintPanel;
-    QCheckBox* CBDontShow;
-    QRadioButton* RBOverwritePresets;
-    QRadioButton* RBAddPresets;
-    QRadioButton* RBOverwriteChords;
-    QRadioButton* RBAddChords;
+    QLabel* titleLabel;
+    QStackedWidget* pages;
+    QLabel* hintLabel;
+    QCheckBox* dontShowCheck;
+    QRadioButton* overwritePresetsRadio;
+    QRadioButton* addPresetsRadio;
+    QRadioButton* overwriteChordsRadio;
+    QRadioButton* addChordsRadio;
 
 private:
     QWidget* Page(const QStringList& texts, QRadioButton* overwrite = nullptr, QRadioButton* add = nullptr);

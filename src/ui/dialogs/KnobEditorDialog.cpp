@@ -50,49 +50,49 @@ TKnobEditorDialog::TKnobEditorDialog(QWidget* mainWindow, TServices services)
     for (QLabel* l : {intro1, intro2}) l->setWordWrap(true);
 
     auto* count = new QGroupBox("Knob count:");
-    EKnobCount = new QLineEdit;
-    EKnobCount->setReadOnly(true);
-    EKnobCount->setMaximumWidth(40);
-    UDKnobCount = new TUpDown;
-    UDKnobCount->setFixedSize(16, 24);
-    UDKnobCount->SetRange(0, TKnobList::MaxCount);
-    UDKnobCount->OnClick = [this](TUpDown*, bool) { KnobCountClicked(); };
+    knobCountEdit = new QLineEdit;
+    knobCountEdit->setReadOnly(true);
+    knobCountEdit->setMaximumWidth(40);
+    knobCountUpDown = new TUpDown;
+    knobCountUpDown->setFixedSize(16, 24);
+    knobCountUpDown->SetRange(0, TKnobList::MaxCount);
+    knobCountUpDown->OnClick = [this](TUpDown*, bool) { KnobCountClicked(); };
     auto* countLayout = new QHBoxLayout(count);
-    countLayout->addWidget(EKnobCount);
-    countLayout->addWidget(UDKnobCount);
+    countLayout->addWidget(knobCountEdit);
+    countLayout->addWidget(knobCountUpDown);
     countLayout->addStretch();
 
     auto* presets = new QGroupBox("Knob Presets");
-    CBPresets = new QComboBox;
-    BNewPreset = new QPushButton("New");
-    BSavePreset = new QPushButton("Save");
-    BDeletePreset = new QPushButton("Delete");
-    connect(CBPresets, &QComboBox::activated, this, &TKnobEditorDialog::PresetChosen);
-    connect(BNewPreset, &QPushButton::clicked, this, &TKnobEditorDialog::NewPreset);
-    connect(BSavePreset, &QPushButton::clicked, this, &TKnobEditorDialog::SavePreset);
-    connect(BDeletePreset, &QPushButton::clicked, this, &TKnobEditorDialog::DeletePreset);
+    presetBox = new QComboBox;
+    newPresetButton = new QPushButton("New");
+    savePresetButton = new QPushButton("Save");
+    deletePresetButton = new QPushButton("Delete");
+    connect(presetBox, &QComboBox::activated, this, &TKnobEditorDialog::PresetChosen);
+    connect(newPresetButton, &QPushButton::clicked, this, &TKnobEditorDialog::NewPreset);
+    connect(savePresetButton, &QPushButton::clicked, this, &TKnobEditorDialog::SavePreset);
+    connect(deletePresetButton, &QPushButton::clicked, this, &TKnobEditorDialog::DeletePreset);
     auto* presetLayout = new QHBoxLayout(presets);
-    presetLayout->addWidget(CBPresets, 1);
-    for (QPushButton* b : {BNewPreset, BSavePreset, BDeletePreset}) presetLayout->addWidget(b);
+    presetLayout->addWidget(presetBox, 1);
+    for (QPushButton* b : {newPresetButton, savePresetButton, deletePresetButton}) presetLayout->addWidget(b);
 
-    KnobTabControl = new QTabBar;
-    KnobTabControl->setExpanding(false);
-    connect(KnobTabControl, &QTabBar::currentChanged, this, &TKnobEditorDialog::TabChanged);
-    KnobPage = new QWidget;
-    EKnobName = new QLineEdit;
-    connect(EKnobName, &QLineEdit::textChanged, this, &TKnobEditorDialog::Edited);
-    CBKnobCtrl = new QComboBox;
-    for (const std::string& item : ControllerNames::ControllerItems()) CBKnobCtrl->addItem(QString::fromStdString(item));
-    connect(CBKnobCtrl, &QComboBox::currentIndexChanged, this, &TKnobEditorDialog::Edited);
-    connect(CBKnobCtrl, &QComboBox::activated, this, &TKnobEditorDialog::ControllerChosen);
+    knobTabs = new QTabBar;
+    knobTabs->setExpanding(false);
+    connect(knobTabs, &QTabBar::currentChanged, this, &TKnobEditorDialog::TabChanged);
+    knobPage = new QWidget;
+    knobNameEdit = new QLineEdit;
+    connect(knobNameEdit, &QLineEdit::textChanged, this, &TKnobEditorDialog::Edited);
+    knobControllerBox = new QComboBox;
+    for (const std::string& item : ControllerNames::ControllerItems()) knobControllerBox->addItem(QString::fromStdString(item));
+    connect(knobControllerBox, &QComboBox::currentIndexChanged, this, &TKnobEditorDialog::Edited);
+    connect(knobControllerBox, &QComboBox::activated, this, &TKnobEditorDialog::ControllerChosen);
     auto* range = new QGroupBox("Display Range");
-    RBKnobPos = new QRadioButton("&0 .. 127");
-    RBKnobNeg = new QRadioButton("-&64 .. +63");
-    RBKnobPos->setChecked(true);
+    positiveRadio = new QRadioButton("&0 .. 127");
+    negativeRadio = new QRadioButton("-&64 .. +63");
+    positiveRadio->setChecked(true);
     auto* rangeNote = rangeNote_ = new QLabel("This determines, how the values of the Controller are displayed, either in absolute "
                                  "values 0 to 127 or relative values from -64 to +64.");
     rangeNote->setWordWrap(true);
-    for (QRadioButton* b : {RBKnobPos, RBKnobNeg})
+    for (QRadioButton* b : {positiveRadio, negativeRadio})
         connect(b, &QRadioButton::clicked, this, [this] {
             Edited();
             ShowDefaultValue();
@@ -100,54 +100,54 @@ TKnobEditorDialog::TKnobEditorDialog(QWidget* mainWindow, TServices services)
     // Box layouts give a wrapped note the height its lines need, whatever the font.
     auto* rangeLayout = new QHBoxLayout(range);
     auto* choices = new QVBoxLayout;
-    choices->addWidget(RBKnobPos);
-    choices->addWidget(RBKnobNeg);
+    choices->addWidget(positiveRadio);
+    choices->addWidget(negativeRadio);
     rangeLayout->addLayout(choices);
     rangeLayout->addWidget(rangeNote, 1);
-    EDefaultValue = new QLineEdit;
-    EDefaultValue->setReadOnly(true);
-    EDefaultValue->setMaxLength(3);
-    EDefaultValue->setMaximumWidth(40);
-    UDDefaultValue = new TUpDown;
-    UDDefaultValue->setFixedSize(16, 24);
-    UDDefaultValue->SetRange(0, 127);
-    UDDefaultValue->Accelerated = true;
-    UDDefaultValue->OnClick = [this](TUpDown*, bool) {
+    defaultValueEdit = new QLineEdit;
+    defaultValueEdit->setReadOnly(true);
+    defaultValueEdit->setMaxLength(3);
+    defaultValueEdit->setMaximumWidth(40);
+    defaultValueUpDown = new TUpDown;
+    defaultValueUpDown->setFixedSize(16, 24);
+    defaultValueUpDown->SetRange(0, 127);
+    defaultValueUpDown->Accelerated = true;
+    defaultValueUpDown->OnClick = [this](TUpDown*, bool) {
         ShowDefaultValue();
         Edited();
     };
-    auto* page = new QGridLayout(KnobPage);
-    page->addWidget(Buddy("&Name", EKnobName), 0, 0);
-    page->addWidget(EKnobName, 0, 1, 1, 2);
-    page->addWidget(Buddy("&Controller", CBKnobCtrl), 1, 0);
-    page->addWidget(CBKnobCtrl, 1, 1, 1, 2);
+    auto* page = new QGridLayout(knobPage);
+    page->addWidget(Buddy("&Name", knobNameEdit), 0, 0);
+    page->addWidget(knobNameEdit, 0, 1, 1, 2);
+    page->addWidget(Buddy("&Controller", knobControllerBox), 1, 0);
+    page->addWidget(knobControllerBox, 1, 1, 1, 2);
     page->addWidget(range, 2, 0, 1, 3);
-    page->addWidget(Buddy("&Default Value", EDefaultValue), 3, 0);
+    page->addWidget(Buddy("&Default Value", defaultValueEdit), 3, 0);
     auto* value = new QHBoxLayout;
-    value->addWidget(EDefaultValue);
-    value->addWidget(UDDefaultValue);
+    value->addWidget(defaultValueEdit);
+    value->addWidget(defaultValueUpDown);
     value->addStretch();
     page->addLayout(value, 3, 1);
-    Panel1 = new QLabel("No Knobs !");
-    Panel1->setAlignment(Qt::AlignCenter);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    QFont big = Panel1->font();
+    noKnobsLabel = new QLabel("No Knobs !");
+    noKnobsLabel->setAlignment(Qt::AlignCenter);
+    noKnobsLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QFont big = noKnobsLabel->font();
     big.setPixelSize(32);
-    Panel1->setFont(big);
+    noKnobsLabel->setFont(big);
 
-    BOK = new QPushButton("&OK");
-    BCancel = new QPushButton("Cancel");
-    BApply = new QPushButton("&Apply");
-    connect(BOK, &QPushButton::clicked, this, [this] {
+    okButton = new QPushButton("&OK");
+    cancelButton = new QPushButton("Cancel");
+    applyButton = new QPushButton("&Apply");
+    connect(okButton, &QPushButton::clicked, this, [this] {
         if (!AskToSave()) return;
         Apply();
         accept();
     });
-    connect(BCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BApply, &QPushButton::clicked, this, &TKnobEditorDialog::Apply);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(applyButton, &QPushButton::clicked, this, &TKnobEditorDialog::Apply);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {BOK, BCancel, BApply}) buttons->addWidget(b);
+    for (QPushButton* b : {okButton, cancelButton, applyButton}) buttons->addWidget(b);
 
     auto* top = new QHBoxLayout;
     top->addWidget(count);
@@ -156,11 +156,11 @@ TKnobEditorDialog::TKnobEditorDialog(QWidget* mainWindow, TServices services)
     layout->addWidget(intro1);
     layout->addWidget(intro2);
     layout->addLayout(top);
-    layout->addWidget(KnobTabControl);
-    layout->addWidget(KnobPage, 1);
-    layout->addWidget(Panel1, 1);
+    layout->addWidget(knobTabs);
+    layout->addWidget(knobPage, 1);
+    layout->addWidget(noKnobsLabel, 1);
     layout->addLayout(buttons);
-    BOK->setDefault(true);
+    okButton->setDefault(true);
     resize(422, 357);
 }
 
@@ -188,69 +188,69 @@ void TKnobEditorDialog::FitRangeNote() {
 
 void TKnobEditorDialog::ShowDialog() {
     updating_ = true;
-    CBPresets->clear();
+    presetBox->clear();
     if (auto root = services_.openSettings())
         for (const std::string& name : KnobPresets::StoredNames(*root)) AddPresetSorted(name);
     const std::string current = services_.currentPreset();
-    CBPresets->setCurrentIndex(-1);
-    for (int i = 0; i < CBPresets->count(); ++i)
-        if (SameName(PresetAt(i), current)) CBPresets->setCurrentIndex(i);
-    presetIndex_ = CBPresets->currentIndex();
+    presetBox->setCurrentIndex(-1);
+    for (int i = 0; i < presetBox->count(); ++i)
+        if (SameName(PresetAt(i), current)) presetBox->setCurrentIndex(i);
+    presetIndex_ = presetBox->currentIndex();
     working_.Assign(services_.knobRow());
     RebuildTabs();
-    if (KnobTabControl->count() > 0) KnobTabControl->setCurrentIndex(0);
+    if (knobTabs->count() > 0) knobTabs->setCurrentIndex(0);
     modified_ = false;
     updating_ = false;
-    BSavePreset->setEnabled(true);
-    BDeletePreset->setEnabled(true);
-    EKnobName->setFocus();
+    savePresetButton->setEnabled(true);
+    deletePresetButton->setEnabled(true);
+    knobNameEdit->setFocus();
 }
 
 std::string TKnobEditorDialog::PresetAt(int index) const {
-    return index >= 0 && index < CBPresets->count() ? CBPresets->itemText(index).toStdString() : std::string();
+    return index >= 0 && index < presetBox->count() ? presetBox->itemText(index).toStdString() : std::string();
 }
 
 int TKnobEditorDialog::AddPresetSorted(const std::string& name) {
     int at = 0;
-    while (at < CBPresets->count() && QString::compare(CBPresets->itemText(at), QString::fromStdString(name),
+    while (at < presetBox->count() && QString::compare(presetBox->itemText(at), QString::fromStdString(name),
                                                        Qt::CaseInsensitive) < 0)
         ++at;
-    CBPresets->insertItem(at, QString::fromStdString(name));
+    presetBox->insertItem(at, QString::fromStdString(name));
     return at;
 }
 
 void TKnobEditorDialog::RebuildTabs() {
     const bool wasStoring = storeEnabled_;
     storeEnabled_ = false; // the tab changes below must not write stale fields back
-    while (KnobTabControl->count() < working_.Count())
-        KnobTabControl->addTab(QString("Knob %1").arg(KnobTabControl->count() + 1));
-    while (KnobTabControl->count() > working_.Count()) {
-        KnobTabControl->removeTab(KnobTabControl->count() - 1);
-        KnobTabControl->setCurrentIndex(KnobTabControl->count() - 1);
+    while (knobTabs->count() < working_.Count())
+        knobTabs->addTab(QString("Knob %1").arg(knobTabs->count() + 1));
+    while (knobTabs->count() > working_.Count()) {
+        knobTabs->removeTab(knobTabs->count() - 1);
+        knobTabs->setCurrentIndex(knobTabs->count() - 1);
     }
     storeEnabled_ = wasStoring;
-    UDKnobCount->SetPosition(working_.Count());
-    EKnobCount->setText(QString::number(working_.Count()));
+    knobCountUpDown->SetPosition(working_.Count());
+    knobCountEdit->setText(QString::number(working_.Count()));
     LoadTab();
-    Panel1->setVisible(working_.Count() == 0);
-    KnobPage->setVisible(working_.Count() > 0);
+    noKnobsLabel->setVisible(working_.Count() == 0);
+    knobPage->setVisible(working_.Count() > 0);
 }
 
 void TKnobEditorDialog::LoadTab() {
     const bool wasStoring = storeEnabled_, wasUpdating = updating_;
     storeEnabled_ = false;
     updating_ = true;
-    const int tab = KnobTabControl->currentIndex();
+    const int tab = knobTabs->currentIndex();
     shownTab_ = tab;
     if (tab < 0 || tab >= working_.Count()) {
-        EKnobName->clear();
-        EDefaultValue->clear();
-        CBKnobCtrl->setCurrentIndex(-1);
+        knobNameEdit->clear();
+        defaultValueEdit->clear();
+        knobControllerBox->setCurrentIndex(-1);
     } else {
-        EKnobName->setText(QString::fromStdString(working_.Caption(tab)));
-        CBKnobCtrl->setCurrentIndex(working_.Controller(tab));
-        (working_.DisplayMode(tab) == 1 ? RBKnobNeg : RBKnobPos)->setChecked(true);
-        UDDefaultValue->SetPosition(working_.DefaultValue(tab));
+        knobNameEdit->setText(QString::fromStdString(working_.Caption(tab)));
+        knobControllerBox->setCurrentIndex(working_.Controller(tab));
+        (working_.DisplayMode(tab) == 1 ? negativeRadio : positiveRadio)->setChecked(true);
+        defaultValueUpDown->SetPosition(working_.DefaultValue(tab));
         ShowDefaultValue();
     }
     storeEnabled_ = wasStoring;
@@ -263,16 +263,16 @@ void TKnobEditorDialog::StoreTab() {
     const bool wasStoring = storeEnabled_;
     storeEnabled_ = false;
     TKnobEntry& knob = working_.Entry(tab);
-    knob.SetCaption(EKnobName->text().toStdString());
-    knob.Controller = std::max(CBKnobCtrl->currentIndex(), 0);
-    knob.DisplayMode = RBKnobNeg->isChecked() ? 1 : 0;
-    knob.DefaultValue = UDDefaultValue->Position();
+    knob.SetCaption(knobNameEdit->text().toStdString());
+    knob.Controller = std::max(knobControllerBox->currentIndex(), 0);
+    knob.DisplayMode = negativeRadio->isChecked() ? 1 : 0;
+    knob.DefaultValue = defaultValueUpDown->Position();
     storeEnabled_ = wasStoring;
 }
 
 void TKnobEditorDialog::ShowDefaultValue() {
-    EDefaultValue->setText(QString::fromStdString(
-        KnobValueText(RBKnobNeg->isChecked() ? 1 : 0, UDDefaultValue->Position()).value_or("")));
+    defaultValueEdit->setText(QString::fromStdString(
+        KnobValueText(negativeRadio->isChecked() ? 1 : 0, defaultValueUpDown->Position()).value_or("")));
 }
 
 void TKnobEditorDialog::TabChanged(int) {
@@ -286,30 +286,30 @@ void TKnobEditorDialog::Edited() {
 
 // Choosing a controller names the knob after it.
 void TKnobEditorDialog::ControllerChosen(int index) {
-    const int tab = KnobTabControl->currentIndex();
+    const int tab = knobTabs->currentIndex();
     if (tab < 0 || tab >= working_.Count() || index < 0) return;
     const std::string name = ControllerName(index);
-    EKnobName->setText(QString::fromStdString(name));
+    knobNameEdit->setText(QString::fromStdString(name));
     working_.Entry(tab).SetCaption(name);
 }
 
 void TKnobEditorDialog::KnobCountClicked() {
     if (storeEnabled_) StoreTab();
-    const int wanted = UDKnobCount->Position();
-    const int selected = KnobTabControl->currentIndex();
-    if (wanted > KnobTabControl->count() && working_.Count() < TKnobList::MaxCount) {
+    const int wanted = knobCountUpDown->Position();
+    const int selected = knobTabs->currentIndex();
+    if (wanted > knobTabs->count() && working_.Count() < TKnobList::MaxCount) {
         modified_ = true;
         working_.Add(ControllerName(0), 0, 0, 0);
         RebuildTabs();
-        KnobTabControl->setCurrentIndex(KnobTabControl->count() - 1);
-    } else if (wanted < KnobTabControl->count()) {
+        knobTabs->setCurrentIndex(knobTabs->count() - 1);
+    } else if (wanted < knobTabs->count()) {
         modified_ = true;
         working_.Delete(working_.Count() - 1);
         RebuildTabs();
-        KnobTabControl->setCurrentIndex(selected < KnobTabControl->count() ? selected : KnobTabControl->count() - 1);
+        knobTabs->setCurrentIndex(selected < knobTabs->count() ? selected : knobTabs->count() - 1);
     }
-    Panel1->setVisible(working_.Count() == 0);
-    KnobPage->setVisible(working_.Count() > 0);
+    noKnobsLabel->setVisible(working_.Count() == 0);
+    knobPage->setVisible(working_.Count() > 0);
     LoadTab();
 }
 
@@ -346,27 +346,27 @@ void TKnobEditorDialog::LoadPreset(const std::string& name) {
     RebuildTabs();
     updating_ = false;
     modified_ = false;
-    presetIndex_ = CBPresets->currentIndex();
+    presetIndex_ = presetBox->currentIndex();
 }
 
 void TKnobEditorDialog::PresetChosen(int index) {
     const std::string chosen = PresetAt(index);
     if (!AskToSave()) {
-        CBPresets->setCurrentIndex(presetIndex_);
+        presetBox->setCurrentIndex(presetIndex_);
         return;
     }
     // Answering may have added a preset before the chosen one: it is found by its name.
-    const int now = CBPresets->findText(QString::fromStdString(chosen), Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    CBPresets->setCurrentIndex(now);
+    const int now = presetBox->findText(QString::fromStdString(chosen), Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    presetBox->setCurrentIndex(now);
     if (now >= 0) LoadPreset(chosen);
-    presetIndex_ = CBPresets->currentIndex();
+    presetIndex_ = presetBox->currentIndex();
     UpdatePresetButtons();
 }
 
 void TKnobEditorDialog::UpdatePresetButtons() {
-    const bool selected = CBPresets->currentIndex() >= 0;
-    BSavePreset->setEnabled(selected);
-    BDeletePreset->setEnabled(selected);
+    const bool selected = presetBox->currentIndex() >= 0;
+    savePresetButton->setEnabled(selected);
+    deletePresetButton->setEnabled(selected);
 }
 
 void TKnobEditorDialog::NewPreset() {
@@ -388,7 +388,7 @@ void TKnobEditorDialog::NewPreset() {
             continue;
         }
         bool taken = false;
-        for (int i = 0; i < CBPresets->count() && !taken; ++i) taken = SameName(PresetAt(i), typed);
+        for (int i = 0; i < presetBox->count() && !taken; ++i) taken = SameName(PresetAt(i), typed);
         if (taken) {
             ErrorBox(this, "A preset with this name already exists !");
             continue;
@@ -396,23 +396,23 @@ void TKnobEditorDialog::NewPreset() {
         break;
     }
     const int at = AddPresetSorted(name.toStdString());
-    CBPresets->setCurrentIndex(at);
+    presetBox->setCurrentIndex(at);
     presetIndex_ = at;
     SaveInto(name.toStdString());
     UpdatePresetButtons();
 }
 
 void TKnobEditorDialog::SavePreset() {
-    if (CBPresets->currentIndex() < 0) {
+    if (presetBox->currentIndex() < 0) {
         ErrorBox(this, "You must make a new preset before being able to save it.");
         return;
     }
-    SaveInto(PresetAt(CBPresets->currentIndex()));
-    presetIndex_ = CBPresets->currentIndex();
+    SaveInto(PresetAt(presetBox->currentIndex()));
+    presetIndex_ = presetBox->currentIndex();
 }
 
 void TKnobEditorDialog::DeletePreset() {
-    const int index = CBPresets->currentIndex();
+    const int index = presetBox->currentIndex();
     if (index < 0) {
         ErrorBox(this, "Please select a preset to delete.");
         return;
@@ -423,10 +423,10 @@ void TKnobEditorDialog::DeletePreset() {
                         .arg(QString::fromStdString(name)),
                     QMessageBox::Yes | QMessageBox::No, this);
     if (box.exec() != QMessageBox::Yes) return;
-    CBPresets->removeItem(index);
+    presetBox->removeItem(index);
     // The knobs shown stay those of the deleted preset, which is no preset
     // now: no other name may claim them, or Save would write them over it.
-    CBPresets->setCurrentIndex(-1);
+    presetBox->setCurrentIndex(-1);
     if (presetIndex_ == index) presetIndex_ = -1;
     else if (presetIndex_ > index) --presetIndex_;
     UpdatePresetButtons();
@@ -439,13 +439,13 @@ void TKnobEditorDialog::DeletePreset() {
 void TKnobEditorDialog::Apply() {
     StoreTab();
     if (modified_) services_.useKnobs(working_);
-    else if (CBPresets->currentIndex() >= 0) services_.selectPreset(PresetAt(CBPresets->currentIndex()));
+    else if (presetBox->currentIndex() >= 0) services_.selectPreset(PresetAt(presetBox->currentIndex()));
 }
 
 void TKnobEditorDialog::ControllerSeen(int controller) {
-    if (focusWidget() != CBKnobCtrl || controller >= 128) return;
-    const QSignalBlocker quiet(CBKnobCtrl);
-    CBKnobCtrl->setCurrentIndex(controller);
+    if (focusWidget() != knobControllerBox || controller >= 128) return;
+    const QSignalBlocker quiet(knobControllerBox);
+    knobControllerBox->setCurrentIndex(controller);
 }
 
 void TKnobEditorDialog::done(int result) {

@@ -34,24 +34,24 @@ public:
     TKnobEditorDialog(QWidget* mainWindow, TServices services);
     static constexpr const char* Section = "KnobEditForm";
 
-    QLineEdit* EKnobCount;
-    TUpDown* UDKnobCount;
-    QComboBox* CBPresets;
-    QPushButton* BNewPreset;
-    QPushButton* BSavePreset;
-    QPushButton* BDeletePreset;
-    QTabBar* KnobTabControl;
-    QWidget* KnobPage;
-    QLineEdit* EKnobName;
-    QComboBox* CBKnobCtrl;
-    QRadioButton* RBKnobPos;
-    QRadioButton* RBKnobNeg;
-    QLineEdit* EDefaultValue;
-    TUpDown* UDDefaultValue;
-    QLabel* Panel1;
-    QPushButton* BOK;
-    QPushButton* BCancel;
-    QPushButton* BApply;
+    QLineEdit* knobCountEdit;
+    TUpDown* knobCountUpDown;
+    QComboBox* presetBox;
+    QPushButton* newPresetButton;
+    QPushButton* savePresetButton;
+    QPushButton* deletePresetButton;
+    QTabBar* knobTabs;
+    QWidget* knobPage;
+    QLineEdit* knobNameEdit;
+    QComboBox* knobControllerBox;
+    QRadioButton* positiveRadio;
+    QRadioButton* negativeRadio;
+    QLineEdit* defaultValueEdit;
+    TUpDown* defaultValueUpDown;
+    QLabel* noKnobsLabel;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* applyButton;
 
     const TKnobList& WorkingList() const { return working_; }
     bool Modified() const { return modified_; }

@@ -43,78 +43,78 @@ TPatchSetChooserDialog::TPatchSetChooserDialog(QWidget* mainWindow, std::functio
     setAttribute(Qt::WA_DeleteOnClose);
     setSizeGripEnabled(true);
 
-    EDir = new QLineEdit(this);
-    EDir->setAccessibleName("Directory");
-    EDir->installEventFilter(this);
-    BDir = new QToolButton(this);
-    BDir->setText("...");
-    BDir->setToolTip("Choose a directory");
-    BHome = new QPushButton("Home", this);
-    BHome->setToolTip("Go to Tonecast's directory");
-    BHome->setAutoDefault(false);
+    directoryEdit = new QLineEdit(this);
+    directoryEdit->setAccessibleName("Directory");
+    directoryEdit->installEventFilter(this);
+    directoryButton = new QToolButton(this);
+    directoryButton->setText("...");
+    directoryButton->setToolTip("Choose a directory");
+    homeButton = new QPushButton("Home", this);
+    homeButton->setToolTip("Go to Tonecast's directory");
+    homeButton->setAutoDefault(false);
     auto* dirLine = new QHBoxLayout;
-    dirLine->addWidget(EDir, 1);
-    dirLine->addWidget(BDir);
-    dirLine->addWidget(BHome);
+    dirLine->addWidget(directoryEdit, 1);
+    dirLine->addWidget(directoryButton);
+    dirLine->addWidget(homeButton);
 
     model_ = new QFileSystemModel(this);
     model_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDot);
     model_->setNameFilterDisables(false);
-    SystemListView = new QTreeView(this);
-    SystemListView->setAccessibleName("Files");
-    SystemListView->setModel(model_);
-    SystemListView->setRootIsDecorated(false);
-    SystemListView->setItemsExpandable(false);
-    SystemListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    SystemListView->setSortingEnabled(true);
-    SystemListView->sortByColumn(0, Qt::AscendingOrder);
-    SystemListView->setColumnWidth(0, 180);
-    SystemListView->installEventFilter(this);
+    folderTree = new QTreeView(this);
+    folderTree->setAccessibleName("Files");
+    folderTree->setModel(model_);
+    folderTree->setRootIsDecorated(false);
+    folderTree->setItemsExpandable(false);
+    folderTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    folderTree->setSortingEnabled(true);
+    folderTree->sortByColumn(0, Qt::AscendingOrder);
+    folderTree->setColumnWidth(0, 180);
+    folderTree->installEventFilter(this);
 
-    MainRightPanel = new QWidget(this);
-    FilenamePanel = new QLabel(MainRightPanel);
-    QFont bold = FilenamePanel->font();
+    detailsPanel = new QWidget(this);
+    fileNameLabel = new QLabel(detailsPanel);
+    QFont bold = fileNameLabel->font();
     bold.setBold(true);
-    FilenamePanel->setFont(bold);
-    FilenamePanel->setFrameShape(QFrame::Panel);
-    FilenamePanel->setFrameShadow(QFrame::Sunken);
-    EScriptName = ReadOnlyField(MainRightPanel);
-    EDeviceName = ReadOnlyField(MainRightPanel);
-    EDeviceManufacturer = ReadOnlyField(MainRightPanel);
-    ECreatorName = ReadOnlyField(MainRightPanel);
+    fileNameLabel->setFont(bold);
+    fileNameLabel->setFrameShape(QFrame::Panel);
+    fileNameLabel->setFrameShadow(QFrame::Sunken);
+    scriptNameEdit = ReadOnlyField(detailsPanel);
+    deviceNameEdit = ReadOnlyField(detailsPanel);
+    manufacturerEdit = ReadOnlyField(detailsPanel);
+    creatorNameEdit = ReadOnlyField(detailsPanel);
     auto* fields = new QFormLayout;
     fields->setRowWrapPolicy(QFormLayout::WrapAllRows);
-    fields->addRow("Name:", EScriptName);
-    fields->addRow("Device Name:", EDeviceName);
-    fields->addRow("Device Manufacturer:", EDeviceManufacturer);
-    fields->addRow("Name of creator:", ECreatorName);
-    auto* right = new QVBoxLayout(MainRightPanel);
+    fields->addRow("Name:", scriptNameEdit);
+    fields->addRow("Device Name:", deviceNameEdit);
+    fields->addRow("Device Manufacturer:", manufacturerEdit);
+    fields->addRow("Name of creator:", creatorNameEdit);
+    auto* right = new QVBoxLayout(detailsPanel);
     right->setContentsMargins(6, 0, 0, 0);
-    right->addWidget(FilenamePanel);
+    right->addWidget(fileNameLabel);
     right->addLayout(fields);
     right->addStretch(1);
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->addWidget(SystemListView);
-    splitter_->addWidget(MainRightPanel);
+    splitter_->addWidget(folderTree);
+    splitter_->addWidget(detailsPanel);
     splitter_->setStretchFactor(0, 1);
     splitter_->setStretchFactor(1, 0);
     splitter_->setChildrenCollapsible(false);
     splitter_->setSizes({373, RightPanelDesignWidth});
 
-    CBFileType = new QComboBox(this);
-    CBFileType->addItems({"Patch Scripts (*.txt)", "All Files (*.*)"});
-    BOK = new QPushButton("OK", this);
-    BOK->setDefault(true);
-    BCancel = new QPushButton("Cancel", this);
-    BApply = new QPushButton("Apply", this);
-    for (QPushButton* b : {BCancel, BApply}) b->setAutoDefault(false);
+    fileTypeBox = new QComboBox(this);
+    fileTypeBox->addItems({"Patch Scripts (*.txt)", "All Files (*.*)"});
+    okButton = new QPushButton("OK", this);
+    okButton->setDefault(true);
+    cancelButton = new QPushButton("Cancel", this);
+    applyButton = new QPushButton("Apply", this);
+    for (QPushButton* b : {cancelButton, applyButton}) b->setAutoDefault(false);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(CBFileType);
+    bottom->addWidget(fileTypeBox);
     bottom->addStretch(1);
-    bottom->addWidget(BOK);
-    bottom->addWidget(BCancel);
-    bottom->addWidget(BApply);
+    bottom->addWidget(okButton);
+    bottom->addWidget(cancelButton);
+    bottom->addWidget(applyButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(dirLine);
@@ -124,31 +124,31 @@ TPatchSetChooserDialog::TPatchSetChooserDialog(QWidget* mainWindow, std::functio
     setMinimumWidth(layout->minimumSize().width());
     resize(600, 360);
 
-    PathDialog1 = new TFolderPicker(this);
-    PathDialog1->Title = "Choose a directory";
-    PathDialog1->RootItem = TRootItem::Desktop;
+    folderPicker = new TFolderPicker(this);
+    folderPicker->Title = "Choose a directory";
+    folderPicker->RootItem = TRootItem::Desktop;
 
-    connect(SystemListView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(folderTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { SelectionChanged(current); });
-    connect(SystemListView, &QAbstractItemView::activated, this, &TPatchSetChooserDialog::DefaultAction);
+    connect(folderTree, &QAbstractItemView::activated, this, &TPatchSetChooserDialog::DefaultAction);
     connect(model_, &QFileSystemModel::rootPathChanged, this, [this](const QString& path) {
-        EDir->setText(QDir::toNativeSeparators(path));
+        directoryEdit->setText(QDir::toNativeSeparators(path));
         ClearSelection();
     });
-    connect(CBFileType, &QComboBox::currentIndexChanged, this, &TPatchSetChooserDialog::FileTypeChanged);
-    connect(BHome, &QPushButton::clicked, this, [this] { SetDirectory(ShippedPatchScriptFolder()); });
-    connect(BDir, &QToolButton::clicked, this, [this] {
-        PathDialog1->SetDirectory(Directory());
-        if (PathDialog1->Execute()) SetDirectory(PathDialog1->Directory());
+    connect(fileTypeBox, &QComboBox::currentIndexChanged, this, &TPatchSetChooserDialog::FileTypeChanged);
+    connect(homeButton, &QPushButton::clicked, this, [this] { SetDirectory(ShippedPatchScriptFolder()); });
+    connect(directoryButton, &QToolButton::clicked, this, [this] {
+        folderPicker->SetDirectory(Directory());
+        if (folderPicker->Execute()) SetDirectory(folderPicker->Directory());
     });
-    connect(BApply, &QPushButton::clicked, this, &TPatchSetChooserDialog::Apply);
-    connect(BOK, &QPushButton::clicked, this, [this] {
-        if (BApply->isEnabled()) BApply->click();
+    connect(applyButton, &QPushButton::clicked, this, &TPatchSetChooserDialog::Apply);
+    connect(okButton, &QPushButton::clicked, this, [this] {
+        if (applyButton->isEnabled()) applyButton->click();
         accept();
     });
-    connect(BCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    CBFileType->setCurrentIndex(0);
+    fileTypeBox->setCurrentIndex(0);
     FileTypeChanged(0);
     ClearSelection();
 }
@@ -159,17 +159,17 @@ void TPatchSetChooserDialog::SetDirectory(const QString& directory) {
     const QString path = QDir::fromNativeSeparators(directory);
     if (!QFileInfo(path).isDir()) return;
     // The model watches the folder on its own thread; the view shows it as it comes.
-    SystemListView->setRootIndex(model_->setRootPath(QDir(path).absolutePath()));
+    folderTree->setRootIndex(model_->setRootPath(QDir(path).absolutePath()));
 }
 
 void TPatchSetChooserDialog::SelectItem(const QString& path) {
     const QModelIndex index = model_->index(path);
-    SystemListView->setCurrentIndex(index);
+    folderTree->setCurrentIndex(index);
 }
 
 void TPatchSetChooserDialog::SelectionChanged(const QModelIndex& index) {
     if (index.isValid() && model_->fileInfo(index).isFile()) {
-        FilenamePanel->setText(model_->fileName(index));
+        fileNameLabel->setText(model_->fileName(index));
         selectedPath_ = model_->filePath(index);
         UpdateDescription(selectedPath_);
     } else {
@@ -183,7 +183,7 @@ void TPatchSetChooserDialog::DefaultAction(const QModelIndex& index) {
         return;
     }
     SelectionChanged(index);
-    if (BApply->isEnabled()) BApply->click();
+    if (applyButton->isEnabled()) applyButton->click();
 }
 
 void TPatchSetChooserDialog::ClearSelection() {
@@ -195,25 +195,25 @@ void TPatchSetChooserDialog::UpdateDescription(const QString& path) {
     if (path.compare(shownPath_, Qt::CaseInsensitive) == 0) return;
     shownPath_ = path;
     if (path.isEmpty()) {
-        for (QLineEdit* e : {EScriptName, EDeviceName, EDeviceManufacturer, ECreatorName}) e->clear();
-        FilenamePanel->clear();
-        BApply->setEnabled(false);
-        BOK->setEnabled(false);
+        for (QLineEdit* e : {scriptNameEdit, deviceNameEdit, manufacturerEdit, creatorNameEdit}) e->clear();
+        fileNameLabel->clear();
+        applyButton->setEnabled(false);
+        okButton->setEnabled(false);
         return;
     }
     const TPatchScriptDescription d = DescribePatchScript(path.toStdString());
-    EScriptName->setText(QString::fromStdString(d.scriptName));
-    EDeviceName->setText(QString::fromStdString(d.deviceName));
-    EDeviceManufacturer->setText(QString::fromStdString(d.deviceManufacturer));
-    ECreatorName->setText(QString::fromStdString(d.creatorName));
-    for (QLineEdit* e : {EScriptName, EDeviceName, EDeviceManufacturer, ECreatorName}) e->setCursorPosition(0);
-    BApply->setEnabled(d.readable);
-    BOK->setEnabled(d.readable);
+    scriptNameEdit->setText(QString::fromStdString(d.scriptName));
+    deviceNameEdit->setText(QString::fromStdString(d.deviceName));
+    manufacturerEdit->setText(QString::fromStdString(d.deviceManufacturer));
+    creatorNameEdit->setText(QString::fromStdString(d.creatorName));
+    for (QLineEdit* e : {scriptNameEdit, deviceNameEdit, manufacturerEdit, creatorNameEdit}) e->setCursorPosition(0);
+    applyButton->setEnabled(d.readable);
+    okButton->setEnabled(d.readable);
 }
 
 void TPatchSetChooserDialog::Apply() {
-    BApply->setEnabled(false);
-    if (applyPatchSet_(selectedPath_.toStdString())) BApply->setEnabled(true);
+    applyButton->setEnabled(false);
+    if (applyPatchSet_(selectedPath_.toStdString())) applyButton->setEnabled(true);
 }
 
 void TPatchSetChooserDialog::FileTypeChanged(int index) {
@@ -221,14 +221,14 @@ void TPatchSetChooserDialog::FileTypeChanged(int index) {
 }
 
 void TPatchSetChooserDialog::DirectoryEntered(bool onLeave) {
-    const QString text = EDir->text();
+    const QString text = directoryEdit->text();
     if (text == confirmedDirectory_) return;
     if (!onLeave) confirmedDirectory_ = text;
     SetDirectory(text);
 }
 
 bool TPatchSetChooserDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == EDir) {
+    if (watched == directoryEdit) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -238,10 +238,10 @@ bool TPatchSetChooserDialog::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::FocusOut) {
             DirectoryEntered(true);
         }
-    } else if (watched == SystemListView && event->type() == QEvent::KeyPress) {
+    } else if (watched == folderTree && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            DefaultAction(SystemListView->currentIndex());
+            DefaultAction(folderTree->currentIndex());
             return true;
         }
     }
@@ -264,12 +264,12 @@ void TPatchSetChooserDialog::showEvent(QShowEvent* event) {
             RestoreFormPlacement(this, *store, Section, 7, "Dlg");
             const TSettingsSection section(*store, Section);
             const int rightWidth =
-                section.Read(RightPanelWidth, MainRightPanel->width() > 0 ? MainRightPanel->width() : RightPanelDesignWidth);
+                section.Read(RightPanelWidth, detailsPanel->width() > 0 ? detailsPanel->width() : RightPanelDesignWidth);
             const QList<int> sizes = splitter_->sizes();
             const int total = sizes.value(0) + sizes.value(1);
             splitter_->setSizes({std::max(total - rightWidth, 50), rightWidth});
             const QString view = QString::fromStdString(section.Read(ListView));
-            if (!view.isEmpty()) SystemListView->header()->restoreState(QByteArray::fromBase64(view.toLatin1()));
+            if (!view.isEmpty()) folderTree->header()->restoreState(QByteArray::fromBase64(view.toLatin1()));
             remembered = QString::fromStdString(section.Read(Folder));
         }
         // Never the folder the program happened to be started from: the remembered
@@ -282,7 +282,7 @@ void TPatchSetChooserDialog::showEvent(QShowEvent* event) {
             break;
         }
         ClearSelection();
-        EDir->setFocus();
+        directoryEdit->setFocus();
     }
     QDialog::showEvent(event);
 }
@@ -293,7 +293,7 @@ void TPatchSetChooserDialog::SaveSettings() {
             SaveFormPlacement(this, *store, Section, 7, "Dlg");
             const TSettingsSection section(*store, Section);
             section.Write(RightPanelWidth, splitter_->sizes().value(1));
-            section.Write(ListView, SystemListView->header()->saveState().toBase64().toStdString());
+            section.Write(ListView, folderTree->header()->saveState().toBase64().toStdString());
             section.Write(Folder, Directory().toStdString());
             store->Close();
         }

@@ -29,21 +29,21 @@ public:
                      std::function<std::unique_ptr<TIniStore>()> openSettings,
                      std::function<std::string()> currentScript = {});
 
-    QLineEdit* EDir;
-    QToolButton* BDir;
-    QPushButton* BHome;
-    QTreeView* SystemListView;
-    QLabel* FilenamePanel;
-    QLineEdit* EScriptName;
-    QLineEdit* EDeviceName;
-    QLineEdit* EDeviceManufacturer;
-    QLineEdit* ECreatorName;
-    QComboBox* CBFileType;
-    QPushButton* BOK;
-    QPushButton* BCancel;
-    QPushButton* BApply;
-    QWidget* MainRightPanel;
-    TFolderPicker* PathDialog1;
+    QLineEdit* directoryEdit;
+    QToolButton* directoryButton;
+    QPushButton* homeButton;
+    QTreeView* folderTree;
+    QLabel* fileNameLabel;
+    QLineEdit* scriptNameEdit;
+    QLineEdit* deviceNameEdit;
+    QLineEdit* manufacturerEdit;
+    QLineEdit* creatorNameEdit;
+    QComboBox* fileTypeBox;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* applyButton;
+    QWidget* detailsPanel;
+    TFolderPicker* folderPicker;
 
     QString Directory() const;
     void SetDirectory(const QString& directory);

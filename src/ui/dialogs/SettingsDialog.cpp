@@ -44,59 +44,59 @@ TSettingsDialog::TSettingsDialog(QWidget* parent, const TSettingsValues& values,
     setWindowTitle("Settings");
     setWindowFlag(Qt::Tool);
     setAttribute(Qt::WA_DeleteOnClose);
-    PageControl = new QTabWidget(this);
-    GeneralTab = CreateGeneralTab();
-    PlayingTab = CreatePlayingTab();
-    ControllerTab = CreateControllerTab();
-    JoystickTab = CreateJoystickTab();
-    MouseWheelTab = CreateMouseWheelTab();
-    PageControl->addTab(GeneralTab, "General");
-    PageControl->addTab(PlayingTab, "Playing");
-    PageControl->addTab(ControllerTab, "Controller");
-    PageControl->addTab(JoystickTab, "Joystick");
-    PageControl->addTab(MouseWheelTab, "Mouse Wheel");
+    pages = new QTabWidget(this);
+    generalPage = CreateGeneralTab();
+    playingPage = CreatePlayingTab();
+    controllerPage = CreateControllerTab();
+    joystickPage = CreateJoystickTab();
+    mouseWheelPage = CreateMouseWheelTab();
+    pages->addTab(generalPage, "General");
+    pages->addTab(playingPage, "Playing");
+    pages->addTab(controllerPage, "Controller");
+    pages->addTab(joystickPage, "Joystick");
+    pages->addTab(mouseWheelPage, "Mouse Wheel");
 
     auto* buttons = new QDialogButtonBox;
-    BOK = buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
-    BApply = buttons->addButton("&Apply", QDialogButtonBox::ApplyRole);
-    BCancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    connect(BOK, &QPushButton::clicked, this, [this] {
+    okButton = buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
+    applyButton = buttons->addButton("&Apply", QDialogButtonBox::ApplyRole);
+    cancelButton = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+    connect(okButton, &QPushButton::clicked, this, [this] {
         Apply();
         accept();
     });
-    connect(BApply, &QPushButton::clicked, this, &TSettingsDialog::Apply);
-    connect(BCancel, &QPushButton::clicked, this, &TSettingsDialog::reject); // Escape too
+    connect(applyButton, &QPushButton::clicked, this, &TSettingsDialog::Apply);
+    connect(cancelButton, &QPushButton::clicked, this, &TSettingsDialog::reject); // Escape too
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl);
+    layout->addWidget(pages);
     layout->addWidget(buttons);
-    BOK->setDefault(true); // once it belongs to the dialog
+    okButton->setDefault(true); // once it belongs to the dialog
 }
 
 QWidget* TSettingsDialog::CreateGeneralTab() {
     auto* page = new QWidget;
     auto* language = new QGroupBox("Note display language");
-    RBInternational = new QRadioButton("&International");
-    RBGerman = new QRadioButton("&German");
-    RBFrench = new QRadioButton("&French / Italian");
+    internationalNames = new QRadioButton("&International");
+    germanNames = new QRadioButton("&German");
+    frenchNames = new QRadioButton("&French / Italian");
     auto* languageLayout = new QVBoxLayout(language);
-    for (QRadioButton* b : {RBInternational, RBGerman, RBFrench}) languageLayout->addWidget(b);
-    GBAppearance = new QGroupBox("Appearance");
-    LKeyWidth = new QLabel("Key Width");
-    TBKeyWidth = new QSlider(Qt::Horizontal);
-    TBKeyWidth->setRange(KeyWidthMin, KeyWidthMax);
-    CBOldStyle = new QCheckBox("Use old style keyboard");
-    CBShowArrows = new QCheckBox("Show keyboard arrow buttons");
-    auto* appearance = new QVBoxLayout(GBAppearance);
-    appearance->addWidget(LKeyWidth);
-    appearance->addWidget(TBKeyWidth);
-    appearance->addWidget(CBOldStyle);
-    appearance->addWidget(CBShowArrows);
-    connect(TBKeyWidth, &QSlider::valueChanged, this, [this](int position) { actions_.keyWidth(position); });
-    connect(CBOldStyle, &QCheckBox::toggled, this, [this](bool old) { actions_.oldStyle(old); });
-    connect(CBShowArrows, &QCheckBox::toggled, this, [this](bool visible) { actions_.arrows(visible); });
+    for (QRadioButton* b : {internationalNames, germanNames, frenchNames}) languageLayout->addWidget(b);
+    appearanceGroup = new QGroupBox("Appearance");
+    keyWidthLabel = new QLabel("Key Width");
+    keyWidthSlider = new QSlider(Qt::Horizontal);
+    keyWidthSlider->setRange(KeyWidthMin, KeyWidthMax);
+    oldStyleCheck = new QCheckBox("Use old style keyboard");
+    showArrowsCheck = new QCheckBox("Show keyboard arrow buttons");
+    auto* appearance = new QVBoxLayout(appearanceGroup);
+    appearance->addWidget(keyWidthLabel);
+    appearance->addWidget(keyWidthSlider);
+    appearance->addWidget(oldStyleCheck);
+    appearance->addWidget(showArrowsCheck);
+    connect(keyWidthSlider, &QSlider::valueChanged, this, [this](int position) { actions_.keyWidth(position); });
+    connect(oldStyleCheck, &QCheckBox::toggled, this, [this](bool old) { actions_.oldStyle(old); });
+    connect(showArrowsCheck, &QCheckBox::toggled, this, [this](bool visible) { actions_.arrows(visible); });
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(language);
-    layout->addWidget(GBAppearance);
+    layout->addWidget(appearanceGroup);
     layout->addStretch();
     return page;
 }
@@ -111,8 +111,8 @@ QWidget* TSettingsDialog::CreatePlayingTab() {
         button = new QPushButton("Default");
         connect(button, &QPushButton::clicked, this, [this, &edit, defaultKey] { SetDefaultKey(edit, defaultKey); });
     };
-    keyEdit(EUpperKey, BUpperDefault, &TPianoKeyboard::IsValidUpperCKey, DefaultUpperC);
-    keyEdit(ELowerKey, BLowerDefault, &TPianoKeyboard::IsValidLowerCKey, DefaultLowerC);
+    keyEdit(upperKeyEdit, upperDefaultButton, &TPianoKeyboard::IsValidUpperCKey, DefaultUpperC);
+    keyEdit(lowerKeyEdit, lowerDefaultButton, &TPianoKeyboard::IsValidLowerCKey, DefaultLowerC);
     auto numberEdit = [this](QLineEdit*& edit, TUpDown*& upDown, int min, int max) {
         edit = new QLineEdit;
         edit->setMaximumWidth(60);
@@ -123,30 +123,30 @@ QWidget* TSettingsDialog::CreatePlayingTab() {
         upDown->OnClick = [edit](TUpDown* sender, bool) { edit->setText(QString::number(sender->Position())); };
         connect(edit, &QLineEdit::editingFinished, this, [this, &edit, &upDown] { NumberEntered(edit, upDown); });
     };
-    numberEdit(EVelocity, UDVelocity, 0, 127);
-    numberEdit(EShiftPercent, UDShiftPercent, 1, 100);
-    RBLouder = new QRadioButton("% &Louder");
-    RBQuieter = new QRadioButton("% &Quieter");
+    numberEdit(velocityEdit, velocityUpDown, 0, 127);
+    numberEdit(shiftPercentEdit, shiftPercentUpDown, 1, 100);
+    louderRadio = new QRadioButton("% &Louder");
+    quieterRadio = new QRadioButton("% &Quieter");
 
     auto* grid = new QGridLayout(page);
-    grid->addWidget(Buddy("Upper manual (second row on computer keyboard):", EUpperKey), 0, 0, 1, 3);
-    grid->addWidget(EUpperKey, 1, 0, 1, 2);
-    grid->addWidget(BUpperDefault, 1, 2);
-    grid->addWidget(Buddy("Lower manual (forth row on computer keyboard):", ELowerKey), 2, 0, 1, 3);
-    grid->addWidget(ELowerKey, 3, 0, 1, 2);
-    grid->addWidget(BLowerDefault, 3, 2);
-    grid->addWidget(Buddy("Standard velocity (0..127):", EVelocity), 4, 0);
+    grid->addWidget(Buddy("Upper manual (second row on computer keyboard):", upperKeyEdit), 0, 0, 1, 3);
+    grid->addWidget(upperKeyEdit, 1, 0, 1, 2);
+    grid->addWidget(upperDefaultButton, 1, 2);
+    grid->addWidget(Buddy("Lower manual (forth row on computer keyboard):", lowerKeyEdit), 2, 0, 1, 3);
+    grid->addWidget(lowerKeyEdit, 3, 0, 1, 2);
+    grid->addWidget(lowerDefaultButton, 3, 2);
+    grid->addWidget(Buddy("Standard velocity (0..127):", velocityEdit), 4, 0);
     auto* velocity = new QHBoxLayout;
-    velocity->addWidget(EVelocity);
-    velocity->addWidget(UDVelocity);
+    velocity->addWidget(velocityEdit);
+    velocity->addWidget(velocityUpDown);
     velocity->addStretch();
     grid->addLayout(velocity, 4, 1, 1, 2);
-    grid->addWidget(Buddy("Alternate velocity with Shift (in percent):", EShiftPercent), 5, 0);
+    grid->addWidget(Buddy("Alternate velocity with Shift (in percent):", shiftPercentEdit), 5, 0);
     auto* shift = new QHBoxLayout;
-    shift->addWidget(EShiftPercent);
-    shift->addWidget(UDShiftPercent);
-    shift->addWidget(RBLouder);
-    shift->addWidget(RBQuieter);
+    shift->addWidget(shiftPercentEdit);
+    shift->addWidget(shiftPercentUpDown);
+    shift->addWidget(louderRadio);
+    shift->addWidget(quieterRadio);
     shift->addStretch();
     grid->addLayout(shift, 5, 1, 1, 2);
     grid->setRowStretch(6, 1);
@@ -155,48 +155,48 @@ QWidget* TSettingsDialog::CreatePlayingTab() {
 
 QWidget* TSettingsDialog::CreateControllerTab() {
     auto* page = new QWidget;
-    CBUpDown = new QComboBox;
-    CBLeftRight = new QComboBox;
-    CBModWheel = new QComboBox;
+    upDownBox = new QComboBox;
+    leftRightBox = new QComboBox;
+    modWheelBox = new QComboBox;
     auto* grid = new QGridLayout(page);
-    grid->addWidget(Buddy("&Up/Down Controller", CBUpDown), 0, 0);
-    grid->addWidget(CBUpDown, 0, 1);
-    grid->addWidget(Buddy("&Left/Right Controller", CBLeftRight), 1, 0);
-    grid->addWidget(CBLeftRight, 1, 1);
-    grid->addWidget(Buddy("&Mod Wheel Controller", CBModWheel), 2, 0);
-    grid->addWidget(CBModWheel, 2, 1);
+    grid->addWidget(Buddy("&Up/Down Controller", upDownBox), 0, 0);
+    grid->addWidget(upDownBox, 0, 1);
+    grid->addWidget(Buddy("&Left/Right Controller", leftRightBox), 1, 0);
+    grid->addWidget(leftRightBox, 1, 1);
+    grid->addWidget(Buddy("&Mod Wheel Controller", modWheelBox), 2, 0);
+    grid->addWidget(modWheelBox, 2, 1);
     grid->setRowStretch(3, 1);
     return page;
 }
 
 QWidget* TSettingsDialog::CreateJoystickTab() {
     auto* page = new QWidget;
-    CBJoystickAction = new QComboBox;
-    CBJoystickController = new QComboBox;
-    CBNoAutoChoice = new QCheckBox("Disable automatic controller choice");
-    connect(CBJoystickAction, &QComboBox::currentIndexChanged, this, &TSettingsDialog::ShowJoystickSlot);
-    connect(CBJoystickController, &QComboBox::currentIndexChanged, this, &TSettingsDialog::StoreJoystickSlot);
+    joystickActionBox = new QComboBox;
+    joystickControllerBox = new QComboBox;
+    noAutoChoiceCheck = new QCheckBox("Disable automatic controller choice");
+    connect(joystickActionBox, &QComboBox::currentIndexChanged, this, &TSettingsDialog::ShowJoystickSlot);
+    connect(joystickControllerBox, &QComboBox::currentIndexChanged, this, &TSettingsDialog::StoreJoystickSlot);
     auto* grid = new QGridLayout(page);
-    grid->addWidget(Buddy("&Joystick/Action", CBJoystickAction), 0, 0);
-    grid->addWidget(CBJoystickAction, 0, 1);
-    grid->addWidget(Buddy("&Controller", CBJoystickController), 1, 0);
-    grid->addWidget(CBJoystickController, 1, 1);
-    grid->addWidget(CBNoAutoChoice, 2, 0, 1, 2);
+    grid->addWidget(Buddy("&Joystick/Action", joystickActionBox), 0, 0);
+    grid->addWidget(joystickActionBox, 0, 1);
+    grid->addWidget(Buddy("&Controller", joystickControllerBox), 1, 0);
+    grid->addWidget(joystickControllerBox, 1, 1);
+    grid->addWidget(noAutoChoiceCheck, 2, 0, 1, 2);
     grid->setRowStretch(3, 1);
     return page;
 }
 
 QWidget* TSettingsDialog::CreateMouseWheelTab() {
     auto* page = new QWidget;
-    CBWheelController = new QComboBox;
-    TBSensitivity = new QSlider(Qt::Horizontal);
-    TBSensitivity->setRange(0, 10);
+    wheelControllerBox = new QComboBox;
+    sensitivitySlider = new QSlider(Qt::Horizontal);
+    sensitivitySlider->setRange(0, 10);
     auto* grid = new QGridLayout(page);
-    grid->addWidget(Buddy("&Controller", CBWheelController), 0, 0);
-    grid->addWidget(CBWheelController, 0, 1, 1, 3);
-    grid->addWidget(Buddy("&Sensitivity", TBSensitivity), 1, 0);
+    grid->addWidget(Buddy("&Controller", wheelControllerBox), 0, 0);
+    grid->addWidget(wheelControllerBox, 0, 1, 1, 3);
+    grid->addWidget(Buddy("&Sensitivity", sensitivitySlider), 1, 0);
     grid->addWidget(new QLabel("Slow"), 1, 1);
-    grid->addWidget(TBSensitivity, 1, 2);
+    grid->addWidget(sensitivitySlider, 1, 2);
     grid->addWidget(new QLabel("Fast"), 1, 3);
     grid->setRowStretch(2, 1);
     return page;
@@ -209,7 +209,7 @@ void TSettingsDialog::showEvent(QShowEvent* event) {
         adjustSize();
         const QRect screen = WorkArea(parentWidget());
         move(screen.center() - rect().center());
-        RBInternational->setFocus(); // the checked radio button takes it over
+        internationalNames->setFocus(); // the checked radio button takes it over
     }
     QDialog::showEvent(event);
 }
@@ -217,66 +217,66 @@ void TSettingsDialog::showEvent(QShowEvent* event) {
 // The values the dialog was opened with.
 void TSettingsDialog::ShowValues() {
     {
-        const QSignalBlocker quiet(CBOldStyle), quietArrows(CBShowArrows), quietWidth(TBKeyWidth);
-        TBKeyWidth->setValue(values_.keyWidthPosition);
-        CBOldStyle->setEnabled(values_.imagesAvailable);
-        CBOldStyle->setChecked(values_.oldStyle);
-        CBShowArrows->setChecked(values_.arrowsVisible);
+        const QSignalBlocker quiet(oldStyleCheck), quietArrows(showArrowsCheck), quietWidth(keyWidthSlider);
+        keyWidthSlider->setValue(values_.keyWidthPosition);
+        oldStyleCheck->setEnabled(values_.imagesAvailable);
+        oldStyleCheck->setChecked(values_.oldStyle);
+        showArrowsCheck->setChecked(values_.arrowsVisible);
     }
-    keyWidthBaseline_ = TBKeyWidth->value();
-    oldStyleBaseline_ = CBOldStyle->isChecked();
-    arrowsBaseline_ = CBShowArrows->isChecked();
-    if (CBUpDown->count() < 2) {
-        const QSignalBlocker quiet(CBJoystickAction), quietController(CBJoystickController);
+    keyWidthBaseline_ = keyWidthSlider->value();
+    oldStyleBaseline_ = oldStyleCheck->isChecked();
+    arrowsBaseline_ = showArrowsCheck->isChecked();
+    if (upDownBox->count() < 2) {
+        const QSignalBlocker quiet(joystickActionBox), quietController(joystickControllerBox);
         const std::vector<std::string> codes = ControllerNames::CodeItems();
-        for (QComboBox* box : {CBUpDown, CBLeftRight, CBJoystickController, CBWheelController}) Fill(box, codes);
-        Fill(CBModWheel, ControllerNames::ControllerItems());
-        Fill(CBJoystickAction, ControllerNames::JoystickActions());
-        CBJoystickAction->setCurrentIndex(0);
-        CBJoystickController->setCurrentIndex(0);
+        for (QComboBox* box : {upDownBox, leftRightBox, joystickControllerBox, wheelControllerBox}) Fill(box, codes);
+        Fill(modWheelBox, ControllerNames::ControllerItems());
+        Fill(joystickActionBox, ControllerNames::JoystickActions());
+        joystickActionBox->setCurrentIndex(0);
+        joystickControllerBox->setCurrentIndex(0);
     }
-    if (CBJoystickAction->currentIndex() < 0) CBJoystickAction->setCurrentIndex(0);
+    if (joystickActionBox->currentIndex() < 0) joystickActionBox->setCurrentIndex(0);
     ShowJoystickSlot();
     using ControllerNames::IndexFromCode;
-    CBUpDown->setCurrentIndex(IndexFromCode(values_.upDownController));
-    CBLeftRight->setCurrentIndex(IndexFromCode(values_.leftRightController));
-    SetDefaultKey(EUpperKey, values_.upperCScanCode);
-    SetDefaultKey(ELowerKey, values_.lowerCScanCode);
-    CBModWheel->setCurrentIndex(std::clamp(values_.modulationController, 0, 127));
-    CBWheelController->setCurrentIndex(IndexFromCode(values_.mouseWheelController));
-    TBSensitivity->setValue(values_.mouseWheelSensitivity);
+    upDownBox->setCurrentIndex(IndexFromCode(values_.upDownController));
+    leftRightBox->setCurrentIndex(IndexFromCode(values_.leftRightController));
+    SetDefaultKey(upperKeyEdit, values_.upperCScanCode);
+    SetDefaultKey(lowerKeyEdit, values_.lowerCScanCode);
+    modWheelBox->setCurrentIndex(std::clamp(values_.modulationController, 0, 127));
+    wheelControllerBox->setCurrentIndex(IndexFromCode(values_.mouseWheelController));
+    sensitivitySlider->setValue(values_.mouseWheelSensitivity);
     switch (values_.language) {
-    case TLanguage::International: RBInternational->setChecked(true); break;
-    case TLanguage::German: RBGerman->setChecked(true); break;
-    default: RBFrench->setChecked(true); break;
+    case TLanguage::International: internationalNames->setChecked(true); break;
+    case TLanguage::German: germanNames->setChecked(true); break;
+    default: frenchNames->setChecked(true); break;
     }
     const TShiftVelocity shift = TShiftVelocity::FromFactor(values_.velocityShiftFactor);
-    (shift.louder ? RBLouder : RBQuieter)->setChecked(true);
-    UDShiftPercent->SetPosition(shift.percent);
-    EShiftPercent->setText(QString::number(UDShiftPercent->Position()));
-    UDVelocity->SetPosition(values_.velocity);
-    EVelocity->setText(QString::number(UDVelocity->Position()));
+    (shift.louder ? louderRadio : quieterRadio)->setChecked(true);
+    shiftPercentUpDown->SetPosition(shift.percent);
+    shiftPercentEdit->setText(QString::number(shiftPercentUpDown->Position()));
+    velocityUpDown->SetPosition(values_.velocity);
+    velocityEdit->setText(QString::number(velocityUpDown->Position()));
 }
 
 void TSettingsDialog::Apply() {
     using ControllerNames::CodeFromIndex;
-    values_.upDownController = CodeFromIndex(CBUpDown->currentIndex());
-    values_.leftRightController = CodeFromIndex(CBLeftRight->currentIndex());
-    if (EUpperKey->Sequence().Count() == 1)
-        values_.upperCScanCode = KeyMap::VirtualKeyToScanCode(EUpperKey->Sequence().Items(0).VirtualKey());
-    if (ELowerKey->Sequence().Count() == 1)
-        values_.lowerCScanCode = KeyMap::VirtualKeyToScanCode(ELowerKey->Sequence().Items(0).VirtualKey());
-    values_.modulationController = CBModWheel->currentIndex();
-    values_.mouseWheelController = CodeFromIndex(CBWheelController->currentIndex());
-    values_.mouseWheelSensitivity = TBSensitivity->value();
-    values_.language = RBInternational->isChecked() ? TLanguage::International
-                       : RBGerman->isChecked()      ? TLanguage::German
+    values_.upDownController = CodeFromIndex(upDownBox->currentIndex());
+    values_.leftRightController = CodeFromIndex(leftRightBox->currentIndex());
+    if (upperKeyEdit->Sequence().Count() == 1)
+        values_.upperCScanCode = KeyMap::VirtualKeyToScanCode(upperKeyEdit->Sequence().Items(0).VirtualKey());
+    if (lowerKeyEdit->Sequence().Count() == 1)
+        values_.lowerCScanCode = KeyMap::VirtualKeyToScanCode(lowerKeyEdit->Sequence().Items(0).VirtualKey());
+    values_.modulationController = modWheelBox->currentIndex();
+    values_.mouseWheelController = CodeFromIndex(wheelControllerBox->currentIndex());
+    values_.mouseWheelSensitivity = sensitivitySlider->value();
+    values_.language = internationalNames->isChecked() ? TLanguage::International
+                       : germanNames->isChecked()      ? TLanguage::German
                                                     : TLanguage::Italian;
-    values_.velocityShiftFactor = TShiftVelocity{RBLouder->isChecked(), UDShiftPercent->Position()}.Factor();
-    values_.velocity = UDVelocity->Position();
+    values_.velocityShiftFactor = TShiftVelocity{louderRadio->isChecked(), shiftPercentUpDown->Position()}.Factor();
+    values_.velocity = velocityUpDown->Position();
     actions_.apply(values_);
-    keyWidthBaseline_ = TBKeyWidth->value();
-    oldStyleBaseline_ = CBOldStyle->isChecked();
+    keyWidthBaseline_ = keyWidthSlider->value();
+    oldStyleBaseline_ = oldStyleCheck->isChecked();
 }
 
 void TSettingsDialog::Cancel() {
@@ -292,19 +292,19 @@ void TSettingsDialog::done(int result) {
 }
 
 void TSettingsDialog::ShowJoystickSlot() {
-    const int action = std::max(CBJoystickAction->currentIndex(), 0);
+    const int action = std::max(joystickActionBox->currentIndex(), 0);
     const auto slot = ControllerNames::ActionSlot(action);
-    const QSignalBlocker quiet(CBJoystickController);
-    CBJoystickController->setCurrentIndex(ControllerNames::IndexFromCode(
+    const QSignalBlocker quiet(joystickControllerBox);
+    joystickControllerBox->setCurrentIndex(ControllerNames::IndexFromCode(
         values_.joystickTable.Code(slot.joystick, static_cast<TJoystickAxis>(slot.axis), slot.slot)));
 }
 
 void TSettingsDialog::StoreJoystickSlot() {
-    const int action = CBJoystickAction->currentIndex();
+    const int action = joystickActionBox->currentIndex();
     if (action < 0) return;
     const auto slot = ControllerNames::ActionSlot(action);
     values_.joystickTable.SetCode(slot.joystick, static_cast<TJoystickAxis>(slot.axis), slot.slot,
-                           ControllerNames::CodeFromIndex(CBJoystickController->currentIndex()));
+                           ControllerNames::CodeFromIndex(joystickControllerBox->currentIndex()));
 }
 
 void TSettingsDialog::SetDefaultKey(TKeyCaptureEdit* edit, int scanCode) {
@@ -322,9 +322,9 @@ void TSettingsDialog::NumberEntered(QLineEdit* edit, TUpDown* upDown) {
 }
 
 bool TSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == EVelocity || watched == EShiftPercent) && event->type() == QEvent::KeyPress) {
+    if ((watched == velocityEdit || watched == shiftPercentEdit) && event->type() == QEvent::KeyPress) {
         auto* edit = static_cast<QLineEdit*>(watched);
-        TUpDown* upDown = edit == EVelocity ? UDVelocity : UDShiftPercent;
+        TUpDown* upDown = edit == velocityEdit ? velocityUpDown : shiftPercentUpDown;
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             NumberEntered(edit, upDown);
@@ -340,13 +340,13 @@ bool TSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void TSettingsDialog::LearnController(int code) {
     QWidget* focus = focusWidget();
-    if (focus == CBUpDown || focus == CBLeftRight) {
+    if (focus == upDownBox || focus == leftRightBox) {
         static_cast<QComboBox*>(focus)->setCurrentIndex(ControllerNames::IndexFromCode(code));
-    } else if (focus == CBModWheel) {
-        if (code < 128) CBModWheel->setCurrentIndex(code);
-    } else if (PageControl->currentWidget() == JoystickTab && !CBNoAutoChoice->isChecked()) {
-        CBJoystickController->setCurrentIndex(ControllerNames::IndexFromCode(code)); // stores the slot
-    } else if (PageControl->currentWidget() == MouseWheelTab) {
-        CBWheelController->setCurrentIndex(ControllerNames::IndexFromCode(code));
+    } else if (focus == modWheelBox) {
+        if (code < 128) modWheelBox->setCurrentIndex(code);
+    } else if (pages->currentWidget() == joystickPage && !noAutoChoiceCheck->isChecked()) {
+        joystickControllerBox->setCurrentIndex(ControllerNames::IndexFromCode(code)); // stores the slot
+    } else if (pages->currentWidget() == mouseWheelPage) {
+        wheelControllerBox->setCurrentIndex(ControllerNames::IndexFromCode(code));
     }
 }

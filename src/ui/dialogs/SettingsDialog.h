@@ -59,46 +59,46 @@ public:
 
     TSettingsDialog(QWidget* parent, const TSettingsValues& values, TSettingsActions actions);
 
-    QTabWidget* PageControl;
-    QWidget* GeneralTab;
-    QWidget* PlayingTab;
-    QWidget* ControllerTab;
-    QWidget* JoystickTab;
-    QWidget* MouseWheelTab;
+    QTabWidget* pages;
+    QWidget* generalPage;
+    QWidget* playingPage;
+    QWidget* controllerPage;
+    QWidget* joystickPage;
+    QWidget* mouseWheelPage;
     // General
-    QRadioButton* RBInternational;
-    QRadioButton* RBGerman;
-    QRadioButton* RBFrench;
-    QGroupBox* GBAppearance;
-    QLabel* LKeyWidth;
-    QSlider* TBKeyWidth;
-    QCheckBox* CBOldStyle;
-    QCheckBox* CBShowArrows;
+    QRadioButton* internationalNames;
+    QRadioButton* germanNames;
+    QRadioButton* frenchNames;
+    QGroupBox* appearanceGroup;
+    QLabel* keyWidthLabel;
+    QSlider* keyWidthSlider;
+    QCheckBox* oldStyleCheck;
+    QCheckBox* showArrowsCheck;
     // Playing
-    TKeyCaptureEdit* EUpperKey;
-    QPushButton* BUpperDefault;
-    TKeyCaptureEdit* ELowerKey;
-    QPushButton* BLowerDefault;
-    QLineEdit* EVelocity;
-    TUpDown* UDVelocity;
-    QLineEdit* EShiftPercent;
-    TUpDown* UDShiftPercent;
-    QRadioButton* RBLouder;
-    QRadioButton* RBQuieter;
+    TKeyCaptureEdit* upperKeyEdit;
+    QPushButton* upperDefaultButton;
+    TKeyCaptureEdit* lowerKeyEdit;
+    QPushButton* lowerDefaultButton;
+    QLineEdit* velocityEdit;
+    TUpDown* velocityUpDown;
+    QLineEdit* shiftPercentEdit;
+    TUpDown* shiftPercentUpDown;
+    QRadioButton* louderRadio;
+    QRadioButton* quieterRadio;
     // Controller
-    QComboBox* CBUpDown;
-    QComboBox* CBLeftRight;
-    QComboBox* CBModWheel;
+    QComboBox* upDownBox;
+    QComboBox* leftRightBox;
+    QComboBox* modWheelBox;
     // Joystick
-    QComboBox* CBJoystickAction;
-    QComboBox* CBJoystickController;
-    QCheckBox* CBNoAutoChoice;
+    QComboBox* joystickActionBox;
+    QComboBox* joystickControllerBox;
+    QCheckBox* noAutoChoiceCheck;
     // Mouse Wheel
-    QComboBox* CBWheelController;
-    QSlider* TBSensitivity;
-    QPushButton* BOK;
-    QPushButton* BApply;
-    QPushButton* BCancel;
+    QComboBox* wheelControllerBox;
+    QSlider* sensitivitySlider;
+    QPushButton* okButton;
+    QPushButton* applyButton;
+    QPushButton* cancelButton;
 
     void Apply();
     // A controller (0..127) or the pitch wheel (128) the main window sent or received.

@@ -38,98 +38,98 @@ TTransposeDialog::TTransposeDialog(QWidget* mainWindow, TPianoKeyboard& keyboard
 
     // The settings are laid out by their texts, so that each shows whole in
     // any font; below them the help panel, and the buttons move with it.
-    TransposeBevel = new QFrame(this);
-    TransposeBevel->setFrameShape(QFrame::StyledPanel);
-    auto* label = new QLabel("Number of semi- tones to transpose:", TransposeBevel);
-    ETranspose = new QLineEdit("0", TransposeBevel);
-    ETranspose->setMaxLength(4);
-    ETranspose->setFixedWidth(44);
-    label->setBuddy(ETranspose);
-    UDTranspose = new TUpDown(TransposeBevel);
-    UDTranspose->setFixedWidth(16);
-    UDTranspose->SetRange(-99, 99);
-    CBDisplayBeforeKeyb = new QCheckBox("Display transposed notes on keyboard", TransposeBevel);
-    CBThru = new QCheckBox("Transpose MIDI Thru notes", TransposeBevel);
-    CBThru->setChecked(true);
-    CBKeepTranspose = new QCheckBox("Keep transpose when this window is closed.", TransposeBevel);
+    transposeFrame = new QFrame(this);
+    transposeFrame->setFrameShape(QFrame::StyledPanel);
+    auto* label = new QLabel("Number of semi- tones to transpose:", transposeFrame);
+    transposeEdit = new QLineEdit("0", transposeFrame);
+    transposeEdit->setMaxLength(4);
+    transposeEdit->setFixedWidth(44);
+    label->setBuddy(transposeEdit);
+    transposeUpDown = new TUpDown(transposeFrame);
+    transposeUpDown->setFixedWidth(16);
+    transposeUpDown->SetRange(-99, 99);
+    displayBeforeKeyboardCheck = new QCheckBox("Display transposed notes on keyboard", transposeFrame);
+    thruCheck = new QCheckBox("Transpose MIDI Thru notes", transposeFrame);
+    thruCheck->setChecked(true);
+    keepTransposeCheck = new QCheckBox("Keep transpose when this window is closed.", transposeFrame);
     auto* number = new QHBoxLayout;
     number->setSpacing(0);
     number->addWidget(label);
     number->addSpacing(4);
-    number->addWidget(ETranspose);
-    number->addWidget(UDTranspose);
+    number->addWidget(transposeEdit);
+    number->addWidget(transposeUpDown);
     number->addStretch();
-    auto* settings = new QVBoxLayout(TransposeBevel);
+    auto* settings = new QVBoxLayout(transposeFrame);
     settings->addLayout(number);
-    for (QCheckBox* box : {CBDisplayBeforeKeyb, CBThru, CBKeepTranspose}) settings->addWidget(box);
-    const int width = std::max(Width, TransposeBevel->sizeHint().width() + 2 * Margin);
-    TransposeBevel->setGeometry(Margin, Margin, width - 2 * Margin, TransposeBevel->sizeHint().height());
+    for (QCheckBox* box : {displayBeforeKeyboardCheck, thruCheck, keepTransposeCheck}) settings->addWidget(box);
+    const int width = std::max(Width, transposeFrame->sizeHint().width() + 2 * Margin);
+    transposeFrame->setGeometry(Margin, Margin, width - 2 * Margin, transposeFrame->sizeHint().height());
 
-    HelpPanel = new QFrame(this);
-    HelpPanel->setFrameShape(QFrame::StyledPanel);
-    auto* help = new QVBoxLayout(HelpPanel);
-    help->addWidget(Paragraph(HelpPanel, "This window transposes all notes you play up (positive numbers) or down "
+    helpFrame = new QFrame(this);
+    helpFrame->setFrameShape(QFrame::StyledPanel);
+    auto* help = new QVBoxLayout(helpFrame);
+    help->addWidget(Paragraph(helpFrame, "This window transposes all notes you play up (positive numbers) or down "
                                          "(negative numbers) by the given number of semitones."));
-    help->addWidget(Paragraph(HelpPanel, "\"Display transposed notes on keyboard\" shows the keys at the pitch that "
+    help->addWidget(Paragraph(helpFrame, "\"Display transposed notes on keyboard\" shows the keys at the pitch that "
                                          "is sent instead of the key you played."));
-    help->addWidget(Paragraph(HelpPanel, "\"Transpose MIDI Thru notes\" moves the notes that come from the MIDI "
+    help->addWidget(Paragraph(helpFrame, "\"Transpose MIDI Thru notes\" moves the notes that come from the MIDI "
                                          "input and pass through to the output as well."));
-    help->addWidget(Paragraph(HelpPanel, "Unless \"Keep transpose when this window is closed.\" is ticked, closing "
+    help->addWidget(Paragraph(helpFrame, "Unless \"Keep transpose when this window is closed.\" is ticked, closing "
                                          "this window sets the transposition back to 0."));
-    HelpPanel->setFixedWidth(width - 2 * Margin);
-    HelpPanel->adjustSize();
-    HelpPanel->move(Margin, TransposeBevel->y() + TransposeBevel->height() + Margin);
+    helpFrame->setFixedWidth(width - 2 * Margin);
+    helpFrame->adjustSize();
+    helpFrame->move(Margin, transposeFrame->y() + transposeFrame->height() + Margin);
 
-    BClose = new QPushButton("&Close", this);
-    BClose->setDefault(true);
-    BHelp = new QPushButton("Hide help", this);
-    BHelp->setAutoDefault(false);
-    hideHelpCaption_ = BHelp->text();
+    closeButton = new QPushButton("&Close", this);
+    closeButton->setDefault(true);
+    helpButton = new QPushButton("Hide help", this);
+    helpButton->setAutoDefault(false);
+    hideHelpCaption_ = helpButton->text();
     setFixedWidth(width);
 
-    ETranspose->installEventFilter(this);
-    connect(ETranspose, &QLineEdit::editingFinished, this, &TTransposeDialog::NumberEntered);
-    UDTranspose->OnClick = [this](TUpDown* sender, bool) {
+    transposeEdit->installEventFilter(this);
+    connect(transposeEdit, &QLineEdit::editingFinished, this, &TTransposeDialog::NumberEntered);
+    transposeUpDown->OnClick = [this](TUpDown* sender, bool) {
         keyboard_.State().SetTranspose(sender->Position());
         ShowTranspose();
     };
-    connect(CBDisplayBeforeKeyb, &QCheckBox::clicked, this,
+    connect(displayBeforeKeyboardCheck, &QCheckBox::clicked, this,
             [this](bool on) { keyboard_.State().SetDisplayTransposed(on); });
-    connect(CBThru, &QCheckBox::clicked, this, [this](bool on) { keyboard_.State().SetTransposeThru(on); });
-    connect(BHelp, &QPushButton::clicked, this, [this] { ShowHelp(!HelpShown()); });
-    connect(BClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(thruCheck, &QCheckBox::clicked, this, [this](bool on) { keyboard_.State().SetTransposeThru(on); });
+    connect(helpButton, &QPushButton::clicked, this, [this] { ShowHelp(!HelpShown()); });
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     ShowHelp(true);
 }
 
-bool TTransposeDialog::HelpShown() const { return !HelpPanel->isHidden(); }
+bool TTransposeDialog::HelpShown() const { return !helpFrame->isHidden(); }
 
 void TTransposeDialog::ShowHelp(bool show) {
-    HelpPanel->setVisible(show);
-    const int closeTop = show ? HelpPanel->y() + HelpPanel->height() + gap_ : HelpPanel->y();
-    BClose->setGeometry(width() - Margin - 90, closeTop, 90, 28);
-    BHelp->setGeometry(Margin, closeTop, 110, 28);
-    BHelp->setText(show ? hideHelpCaption_ : QString("Show Help"));
-    setFixedHeight(closeTop + BClose->height() + gap_);
+    helpFrame->setVisible(show);
+    const int closeTop = show ? helpFrame->y() + helpFrame->height() + gap_ : helpFrame->y();
+    closeButton->setGeometry(width() - Margin - 90, closeTop, 90, 28);
+    helpButton->setGeometry(Margin, closeTop, 110, 28);
+    helpButton->setText(show ? hideHelpCaption_ : QString("Show Help"));
+    setFixedHeight(closeTop + closeButton->height() + gap_);
 }
 
 void TTransposeDialog::ShowTranspose() {
-    UDTranspose->SetPosition(keyboard_.State().Transpose());
-    ETranspose->setText(QString::number(UDTranspose->Position()));
+    transposeUpDown->SetPosition(keyboard_.State().Transpose());
+    transposeEdit->setText(QString::number(transposeUpDown->Position()));
 }
 
 void TTransposeDialog::NumberEntered() {
     bool ok = false;
-    const int value = ETranspose->text().trimmed().toInt(&ok);
+    const int value = transposeEdit->text().trimmed().toInt(&ok);
     if (!ok) return; // text that is no number stays as typed
     if (value >= -99 && value <= 99) keyboard_.State().SetTranspose(value);
     ShowTranspose();
 }
 
 bool TTransposeDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ETranspose && event->type() == QEvent::KeyPress) {
+    if (watched == transposeEdit && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape) {
-            ETranspose->setText(QString::number(keyboard_.State().Transpose()));
+            transposeEdit->setText(QString::number(keyboard_.State().Transpose()));
             return true;
         }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -143,10 +143,10 @@ bool TTransposeDialog::eventFilter(QObject* watched, QEvent* event) {
 void TTransposeDialog::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
-        gap_ = HelpPanel->y() - (TransposeBevel->y() + TransposeBevel->height());
+        gap_ = helpFrame->y() - (transposeFrame->y() + transposeFrame->height());
         ShowTranspose();
-        CBDisplayBeforeKeyb->setChecked(keyboard_.State().DisplayTransposed());
-        CBThru->setChecked(keyboard_.State().TransposeThru());
+        displayBeforeKeyboardCheck->setChecked(keyboard_.State().DisplayTransposed());
+        thruCheck->setChecked(keyboard_.State().TransposeThru());
         if (QWidget* main = parentWidget()) move(main->pos() + QPoint(10, 10));
         bool showHelp = HelpShown();
         if (auto store = openSettings_()) {
@@ -154,14 +154,14 @@ void TTransposeDialog::showEvent(QShowEvent* event) {
             showHelp = TSettingsSection(*store, Section).Read(ShowHelpSetting, showHelp);
         }
         ShowHelp(showHelp);
-        ETranspose->setFocus();
+        transposeEdit->setFocus();
     }
     QDialog::showEvent(event);
 }
 
 void TTransposeDialog::done(int result) {
     if (isVisible()) {
-        if (!CBKeepTranspose->isChecked()) keyboard_.State().SetTranspose(0);
+        if (!keepTransposeCheck->isChecked()) keyboard_.State().SetTranspose(0);
         try {
             if (auto store = openSettings_()) {
                 SaveFormPlacement(this, *store, Section, 2, "Form");

@@ -22,15 +22,15 @@ class TTransposeDialog : public QDialog {
 public:
     TTransposeDialog(QWidget* mainWindow, TPianoKeyboard& keyboard, std::function<std::unique_ptr<TIniStore>()> openSettings);
 
-    QLineEdit* ETranspose;
-    TUpDown* UDTranspose;
-    QCheckBox* CBDisplayBeforeKeyb;
-    QCheckBox* CBThru;
-    QCheckBox* CBKeepTranspose;
-    QPushButton* BClose;
-    QPushButton* BHelp;
-    QFrame* TransposeBevel;
-    QFrame* HelpPanel;
+    QLineEdit* transposeEdit;
+    TUpDown* transposeUpDown;
+    QCheckBox* displayBeforeKeyboardCheck;
+    QCheckBox* thruCheck;
+    QCheckBox* keepTransposeCheck;
+    QPushButton* closeButton;
+    QPushButton* helpButton;
+    QFrame* transposeFrame;
+    QFrame* helpFrame;
 
     bool HelpShown() const;
     void ShowHelp(bool show);

@@ -13,27 +13,27 @@ constexpr int BuiltInChords = static_cast<int>(TChord::Custom);
 
 TChordPanel::TChordPanel(QComboBox* chordBox, TPianoKeyboard* keyboard, TKeyTable& keyTable, TInstrument& instrument,
                          TSettingsOpener openSettings)
-    : QObject(chordBox), CBChord(chordBox), keyboard_(keyboard), keyTable_(keyTable), instrument_(instrument),
+    : QObject(chordBox), chordBox(chordBox), keyboard_(keyboard), keyTable_(keyTable), instrument_(instrument),
       openSettings_(std::move(openSettings)) {}
 
 void TChordPanel::RefillChordBox() {
     // A built-in chord stays selected; a custom one is found again by its name.
-    const int index = CBChord->currentIndex();
-    const QString customName = index >= BuiltInChords ? CBChord->currentText() : QString();
-    while (CBChord->count() > BuiltInChords) CBChord->removeItem(CBChord->count() - 1);
+    const int index = chordBox->currentIndex();
+    const QString customName = index >= BuiltInChords ? chordBox->currentText() : QString();
+    while (chordBox->count() > BuiltInChords) chordBox->removeItem(chordBox->count() - 1);
     QStringList names;
     names.reserve(chordList_.Count());
     for (int i = 0; i < chordList_.Count(); ++i) names.append(QString::fromStdString(chordList_.Items(i).Name));
-    CBChord->addItems(names); // in one step: one model change for thousands of chords
+    chordBox->addItems(names); // in one step: one model change for thousands of chords
     if (index < BuiltInChords) {
-        CBChord->setCurrentIndex(std::max(index, 0));
+        chordBox->setCurrentIndex(std::max(index, 0));
         return;
     }
     // Removing the selected item moved the box's selection: it is set again
     // before the keyboard takes it, so both show the same chord.
     const int found = chordList_.IndexOfName(customName.toStdString());
     const int target = found >= 0 ? found + BuiltInChords : 0;
-    CBChord->setCurrentIndex(target);
+    chordBox->setCurrentIndex(target);
     if (!ChordChosen(target)) keyboard_->SetChord(static_cast<TChord>(target));
 }
 
@@ -54,10 +54,10 @@ bool TChordPanel::ChordChosen(int index) {
     if (custom >= 0 && custom < chordList_.Count()) {
         keyboard_->SetCustomChord(chordList_.Items(custom).IntervalList(), true);
         customChord_ = custom;
-        CBChord->setCurrentIndex(index);
+        chordBox->setCurrentIndex(index);
     } else {
         keyboard_->SetChord(TChord::None);
-        CBChord->setCurrentIndex(0);
+        chordBox->setCurrentIndex(0);
     }
     return true;
 }
@@ -68,13 +68,13 @@ void TChordPanel::RestoreCustomChord(int index) {
         return;
     }
     if (index >= chordList_.Count()) index = 0;
-    if (index >= 0 && index < chordList_.Count() && CBChord->count() > index + BuiltInChords) {
-        CBChord->setCurrentIndex(index + BuiltInChords);
+    if (index >= 0 && index < chordList_.Count() && chordBox->count() > index + BuiltInChords) {
+        chordBox->setCurrentIndex(index + BuiltInChords);
         keyboard_->SetCustomChord(chordList_.Items(index).IntervalList(), true);
         customChord_ = index;
     } else {
         keyboard_->SetChord(TChord::None);
-        CBChord->setCurrentIndex(0);
+        chordBox->setCurrentIndex(0);
     }
 }
 
@@ -91,13 +91,13 @@ void TChordPanel::OpenChordEditor() {
         };
         services.openSettings = openSettings_;
         services.applied = [this] { ReloadChords(); };
-        chordEditor_ = new TChordEditorDialog(CBChord->window(), keyboard_->Language(), keyboard_->Channel(), std::move(services));
+        chordEditor_ = new TChordEditorDialog(chordBox->window(), keyboard_->Language(), keyboard_->Channel(), std::move(services));
     }
     PresentDialog(chordEditor_.data());
 }
 
 void TChordPanel::OpenTranspose() {
     if (!transposeForm_)
-        transposeForm_ = new TTransposeDialog(CBChord->window(), *keyboard_, [this] { return openSettings_(); });
+        transposeForm_ = new TTransposeDialog(chordBox->window(), *keyboard_, [this] { return openSettings_(); });
     PresentDialog(transposeForm_.data());
 }

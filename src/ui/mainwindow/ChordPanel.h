@@ -46,7 +46,7 @@ public:
     TTransposeDialog* TransposeForm() const { return transposeForm_; }
 
 private:
-    QComboBox* CBChord;
+    QComboBox* chordBox;
     TPianoKeyboard* keyboard_;
     TKeyTable& keyTable_;
     TInstrument& instrument_;

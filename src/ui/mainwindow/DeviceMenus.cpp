@@ -10,25 +10,25 @@
 TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in,
                            TPianoKeyboard* keyboard, const TProgramNames& names, TServices services)
     : QObject(bar), window_(bar->window()), services_(std::move(services)), program_(names.Program) {
-    MidiInItem = bar->addMenu("Midi &In");
-    MidiOutItem = bar->addMenu("Midi &Out");
-    MidiInMenu1 = new TMidiInMenu(instrument.Input(), in, this);
-    MidiOutMenu1 = new TMidiOutMenu(instrument.Output(), out, this);
-    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(MidiInMenu1), static_cast<TMidiMenuBase*>(MidiOutMenu1)}) {
+    midiInItem = bar->addMenu("Midi &In");
+    midiOutItem = bar->addMenu("Midi &Out");
+    midiInMenu = new TMidiInMenu(instrument.Input(), in, this);
+    midiOutMenu = new TMidiOutMenu(instrument.Output(), out, this);
+    for (TMidiMenuBase* menu : {static_cast<TMidiMenuBase*>(midiInMenu), static_cast<TMidiMenuBase*>(midiOutMenu)}) {
         menu->DefaultMidiMapper = true;
         menu->RegPath = names.ComponentRegPath();
         menu->OpenRegistry = [names](const std::string& keyPath) { return names.OpenRegistryStore(keyPath); };
         menu->OnError = [this](TMidiMenuBase*, const std::string& text) { ShowError(text); };
         menu->OnTextMessage = [this](TMidiMenuBase*, const std::string& text) { services_.status(text); };
     }
-    MidiInMenu1->SetOnMidiData([this, &instrument](TMidiInput*) { instrument.ReadInput(services_.thru()); });
+    midiInMenu->SetOnMidiData([this, &instrument](TMidiInput*) { instrument.ReadInput(services_.thru()); });
     // Notes passed through end with their input, or they would hang.
-    MidiInMenu1->OnBeforeClose = [keyboard](TMidiMenuBase*) {
+    midiInMenu->OnBeforeClose = [keyboard](TMidiMenuBase*) {
         keyboard->ReleaseThruNotes();
         keyboard->ClearExternalMarks();
     };
-    MidiOutMenu1->OnRefreshed = [this](TMidiMenuBase*) { SayIfNothingListens(); };
-    MidiOutMenu1->OnBeforeClose = [keyboard](TMidiMenuBase*) {
+    midiOutMenu->OnRefreshed = [this](TMidiMenuBase*) { SayIfNothingListens(); };
+    midiOutMenu->OnBeforeClose = [keyboard](TMidiMenuBase*) {
         keyboard->ReleaseThruNotes();
         keyboard->ReleaseAll();
         keyboard->ClearExternalMarks();
@@ -42,10 +42,10 @@ TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver
 
 void TDeviceMenus::Start() {
     errorsInBox_ = true;
-    MidiInMenu1->SetBaseMenu(MidiInItem);
-    MidiOutMenu1->SetBaseMenu(MidiOutItem);
-    MidiInMenu1->LoadFromRegPath();
-    MidiOutMenu1->LoadFromRegPath();
+    midiInMenu->SetBaseMenu(midiInItem);
+    midiOutMenu->SetBaseMenu(midiOutItem);
+    midiInMenu->LoadFromRegPath();
+    midiOutMenu->LoadFromRegPath();
     errorsInBox_ = false;
     started_ = true;
     SayIfNothingListens(); // after the start's own messages
@@ -58,13 +58,13 @@ void TDeviceMenus::SayIfNothingListens() {
         "Nothing is connected to " + program_ + ". Connect a synthesizer to it, or choose Midi Out > " + synth + ".";
     // What is drawn fits the bar of a window of the default size, and ends with where to click.
     const std::string drawn = "Nothing is connected. For the " + synth + ", press Ctrl+B or click here.";
-    const int listeners = MidiOutMenu1->Port().Listeners();
+    const int listeners = midiOutMenu->Port().Listeners();
     if (listenerHint_.ShouldSay(listeners)) services_.offer(hint, drawn, [this] { ChooseBuiltInSynthesizer(); });
     else if (listeners > 0 && services_.statusText && services_.statusText() == hint) services_.status({}); // no longer true
 }
 
 void TDeviceMenus::ChooseBuiltInSynthesizer() {
-    if (!MidiOutMenu1->SelectDeviceNamed(BuiltInSynthesizerName))
+    if (!midiOutMenu->SelectDeviceNamed(BuiltInSynthesizerName))
         services_.status(std::string("Midi Out has no ") + BuiltInSynthesizerName + ": no sound font was found.");
 }
 

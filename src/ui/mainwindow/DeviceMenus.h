@@ -28,10 +28,10 @@ public:
     TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in, TPianoKeyboard* keyboard,
                  const TProgramNames& names, TServices services);
 
-    QMenu* MidiInItem;  // "Midi &In"
-    QMenu* MidiOutItem; // "Midi &Out"
-    TMidiInMenu* MidiInMenu1;
-    TMidiOutMenu* MidiOutMenu1;
+    QMenu* midiInItem;  // "Midi &In"
+    QMenu* midiOutItem; // "Midi &Out"
+    TMidiInMenu* midiInMenu;
+    TMidiOutMenu* midiOutMenu;
 
     // The MIDI system is first asked for its devices here: the menus fill and
     // the remembered devices open. Until then a failure is told in a box, later

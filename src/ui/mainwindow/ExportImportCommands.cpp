@@ -25,24 +25,24 @@ TExportImportCommands::TExportImportCommands(QMenu* file, TKnobPanel& knobs, TCh
     auto* import = new QMenu("&Import", file);
     file->insertMenu(first, import);
     import->menuAction()->setStatusTip("Import previously exported ini file.");
-    ExportItem = new QMenu("&Export", file);
-    file->insertMenu(first, ExportItem);
-    ExportItem->menuAction()->setStatusTip("Export to an ini file.");
+    exportItem = new QMenu("&Export", file);
+    file->insertMenu(first, exportItem);
+    exportItem->menuAction()->setStatusTip("Export to an ini file.");
     const char* const importCaptions[] = {"&Settings", "Knob &Presets...", "&Knob Snapshots", "&Chords..."};
     const char* const exportCaptions[] = {"&Settings", "Knob &Presets", "&Knob Snapshots", "&Chords"};
     for (int kind = 0; kind < ExportImport::KindCount; ++kind) {
         const auto k = static_cast<ExportImport::TKind>(kind);
-        ImportItems[kind] = import->addAction(importCaptions[kind], this, [this, k] { RunExportImport({k, true}); });
-        ExportItems[kind] = ExportItem->addAction(exportCaptions[kind], this, [this, k] { RunExportImport({k, false}); });
+        importItems[kind] = import->addAction(importCaptions[kind], this, [this, k] { RunExportImport({k, true}); });
+        exportItems[kind] = exportItem->addAction(exportCaptions[kind], this, [this, k] { RunExportImport({k, false}); });
     }
-    connect(ExportItem, &QMenu::aboutToShow, this, &TExportImportCommands::UpdateExportMenu);
+    connect(exportItem, &QMenu::aboutToShow, this, &TExportImportCommands::UpdateExportMenu);
 }
 
 void TExportImportCommands::UpdateExportMenu() {
     const bool worthExporting[] = {true, knobs_.KnobRow().Count() > 0, knobs_.Snapshots().UsedCount() > 0,
                                    chords_.Chords().Count() > 0};
-    for (std::size_t i = 0; i < ExportItems.size(); ++i)
-        ExportItems[i]->setEnabled(worthExporting[i]);
+    for (std::size_t i = 0; i < exportItems.size(); ++i)
+        exportItems[i]->setEnabled(worthExporting[i]);
 }
 
 void TExportImportCommands::RunExportImport(TCommand command) {

@@ -30,9 +30,9 @@ public:
     // The Import and Export menus go to the top of the File menu.
     TExportImportCommands(QMenu* file, TKnobPanel& knobs, TChordPanel& chords, TServices services);
 
-    QMenu* ExportItem; // "&Export": settings, knob presets, knob snapshots, chords
-    std::array<QAction*, ExportImport::KindCount> ExportItems{};
-    std::array<QAction*, ExportImport::KindCount> ImportItems{};
+    QMenu* exportItem; // "&Export": settings, knob presets, knob snapshots, chords
+    std::array<QAction*, ExportImport::KindCount> exportItems{};
+    std::array<QAction*, ExportImport::KindCount> importItems{};
     void RunExportImport(ExportImport::TCommand command);
     // The export and import dialogs' "don't show" and "overwrite" choices.
     std::array<bool, MainWindowSettings::DialogFlagCount>& DialogFlags() { return dialogFlags_; }

@@ -49,37 +49,37 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
 
     auto* chordLabel = new QLabel("Chord:", form_);
     chordLabel->setGeometry(8, 8, 42, 20);
-    CBChord = new QComboBox(form_);
-    CBChord->setAccessibleName("Chord");
-    chordLabel->setBuddy(CBChord);
-    CBChord->setGeometry(52, 6, 110, 24);
-    for (const char* name : ChordNames) CBChord->addItem(name);
-    connect(CBChord, &QComboBox::activated, this, &TInstrumentForm::CBChordClick);
+    chordBox = new QComboBox(form_);
+    chordBox->setAccessibleName("Chord");
+    chordLabel->setBuddy(chordBox);
+    chordBox->setGeometry(52, 6, 110, 24);
+    for (const char* name : ChordNames) chordBox->addItem(name);
+    connect(chordBox, &QComboBox::activated, this, &TInstrumentForm::ChordBoxClick);
 
     auto* channelLabel = new QLabel("Channel:", form_);
     channelLabel->setGeometry(176, 8, 56, 20);
-    EChannel = new QLineEdit(form_);
-    EChannel->setAccessibleName("Channel");
-    channelLabel->setBuddy(EChannel);
-    EChannel->setGeometry(234, 6, 32, 24);
-    EChannel->installEventFilter(this);
-    connect(EChannel, &QLineEdit::editingFinished, this, &TInstrumentForm::EChannelExit);
-    SBChannel = new TUpDown(form_);
-    SBChannel->setGeometry(266, 6, 16, 24);
-    SBChannel->SetRange(1, 16);
-    SBChannel->SetAccessibleNames("Channel");
-    SBChannel->OnClick = [this](TUpDown* sender, bool) {
-        Keyboard1->SetChannel(sender->Position() - 1);
+    channelEdit = new QLineEdit(form_);
+    channelEdit->setAccessibleName("Channel");
+    channelLabel->setBuddy(channelEdit);
+    channelEdit->setGeometry(234, 6, 32, 24);
+    channelEdit->installEventFilter(this);
+    connect(channelEdit, &QLineEdit::editingFinished, this, &TInstrumentForm::ChannelEditExit);
+    channelUpDown = new TUpDown(form_);
+    channelUpDown->setGeometry(266, 6, 16, 24);
+    channelUpDown->SetRange(1, 16);
+    channelUpDown->SetAccessibleNames("Channel");
+    channelUpDown->OnClick = [this](TUpDown* sender, bool) {
+        keyboard->SetChannel(sender->Position() - 1);
         ShowChannel();
     };
 
-    Keyboard1 = new TPianoKeyboard(keyTable_, form_);
-    Keyboard1->SetImageSize(TImageSize::Small);
-    Keyboard1->SetPaintStyle(TPaintStyle::Image);
-    Keyboard1->move(KeyboardLeft, KeyboardTop);
-    Keyboard1->resize(FormDesignWidth - KeyboardLeft - 5, Keyboard1->ImageHeight());
-    Keyboard1->SetBaseNote(36);
-    Keyboard1->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+    keyboard = new TPianoKeyboard(keyTable_, form_);
+    keyboard->SetImageSize(TImageSize::Small);
+    keyboard->SetPaintStyle(TPaintStyle::Image);
+    keyboard->move(KeyboardLeft, KeyboardTop);
+    keyboard->resize(FormDesignWidth - KeyboardLeft - 5, keyboard->ImageHeight());
+    keyboard->SetBaseNote(36);
+    keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         if (OutputEvent) OutputEvent(TShortMessage{s, d1, d2});
     };
 
@@ -87,7 +87,7 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     LoadBackground(ScreenDepth());
     form_->installEventFilter(this); // its background
 
-    form_->setFixedHeight(KeyboardTop + Keyboard1->ImageHeight() + FormBottomMargin);
+    form_->setFixedHeight(KeyboardTop + keyboard->ImageHeight() + FormBottomMargin);
     designWidth_ = FormDesignWidth;
     designHeight_ = form_->height();
     resize(FormDesignWidth, designHeight_);
@@ -106,19 +106,19 @@ void TInstrumentForm::ApplySizeLimits() {
 }
 
 void TInstrumentForm::CreateWheelsAndArrows() {
-    FIWheel = new TFrameImage(this);
-    FIWheel->Setup(20, 76, "WHEEL", "WHEEL256");
-    FILeftArrow = new TFrameImage(this);
-    FILeftArrow->Setup(16, 76, "LEFTARROW");
-    FILeftArrow->Button = true;
-    FIRightArrow = new TFrameImage(this);
-    FIRightArrow->Setup(16, 76, "RIGHTARROW");
-    FIRightArrow->Button = true;
+    wheelFrames = new TFrameImage(this);
+    wheelFrames->Setup(20, 76, "WHEEL", "WHEEL256");
+    leftArrowFrames = new TFrameImage(this);
+    leftArrowFrames->Setup(16, 76, "LEFTARROW");
+    leftArrowFrames->Button = true;
+    rightArrowFrames = new TFrameImage(this);
+    rightArrowFrames->Setup(16, 76, "RIGHTARROW");
+    rightArrowFrames->Button = true;
 
     auto wheel = [this](int left, int min, int max, const char* name, const char* hint) {
         auto* c = new TImageStripControl(form_);
         c->setAccessibleName(name);
-        c->SetFrameImage(FIWheel);
+        c->SetFrameImage(wheelFrames);
         c->SetMax(max);
         c->SetMin(min);
         c->ShowScrollHint = true;
@@ -128,12 +128,12 @@ void TInstrumentForm::CreateWheelsAndArrows() {
         c->move(left, KeyboardTop);
         return c;
     };
-    ICPitch = wheel(5, ShortMessage::PitchBendMin, ShortMessage::PitchBendMax, "Pitch wheel", "Pitch wheel (use SHIFT for fine mode, CTRL to disable scrollback)");
-    ICPitch->SmallChange = 96;
-    ICPitch->LargeChange = 512;
-    ICPitch->MiddleSnap = 5;
-    ICMW = wheel(27, 0, 127, "Modulation wheel", "Modulation wheel (use SHIFT for fine mode)");
-    ICMW->MiddleSnap = 0;
+    pitchWheel = wheel(5, ShortMessage::PitchBendMin, ShortMessage::PitchBendMax, "Pitch wheel", "Pitch wheel (use SHIFT for fine mode, CTRL to disable scrollback)");
+    pitchWheel->SmallChange = 96;
+    pitchWheel->LargeChange = 512;
+    pitchWheel->MiddleSnap = 5;
+    modulationWheel = wheel(27, 0, 127, "Modulation wheel", "Modulation wheel (use SHIFT for fine mode)");
+    modulationWheel->MiddleSnap = 0;
 
     auto arrow = [this](TFrameImage* image, const char* hint) {
         auto* c = new TImageStripControl(form_);
@@ -149,72 +149,72 @@ void TInstrumentForm::CreateWheelsAndArrows() {
         c->setAccessibleName(hint);
         return c;
     };
-    ICLeftArrow = arrow(FILeftArrow, "Scroll visible keys down");
-    ICLeftArrow->move(49, KeyboardTop);
-    ICRightArrow = arrow(FIRightArrow, "Scroll visible keys up");
-    ICRightArrow->move(FormDesignWidth - 5 - 16, KeyboardTop);
+    leftArrow = arrow(leftArrowFrames, "Scroll visible keys down");
+    leftArrow->move(49, KeyboardTop);
+    rightArrow = arrow(rightArrowFrames, "Scroll visible keys up");
+    rightArrow->move(FormDesignWidth - 5 - 16, KeyboardTop);
 
-    ICPitch->OnScroll = [this](TImageStripControl*, int& v) {
+    pitchWheel->OnScroll = [this](TImageStripControl*, int& v) {
         if (!OutputEvent) return;
-        OutputEvent(ShortMessage::PitchBend(Keyboard1->Channel(), v));
+        OutputEvent(ShortMessage::PitchBend(keyboard->Channel(), v));
     };
-    ICPitch->OnMouseUp = [this](TImageStripControl*, Qt::MouseButton, Qt::KeyboardModifiers shift) { ICPitchMouseUp(shift); };
-    ICMW->OnScroll = [this](TImageStripControl*, int& v) {
+    pitchWheel->OnMouseUp = [this](TImageStripControl*, Qt::MouseButton, Qt::KeyboardModifiers shift) { PitchWheelMouseUp(shift); };
+    modulationWheel->OnScroll = [this](TImageStripControl*, int& v) {
         if (OutputEvent) {
-            OutputEvent(ShortMessage::ControlChange(Keyboard1->Channel(), modulationController_, v));
+            OutputEvent(ShortMessage::ControlChange(keyboard->Channel(), modulationController_, v));
         } else {
-            Keyboard1->SetControllerValue(modulationController_, v);
+            keyboard->SetControllerValue(modulationController_, v);
         }
     };
-    ICMW->OnDblClick = [this](TImageStripControl* wheel) {
+    modulationWheel->OnDblClick = [this](TImageStripControl* wheel) {
         int zero = 0;
         wheel->SetPosition(0);
         wheel->OnScroll(wheel, zero);
     };
-    ICLeftArrow->OnButtonClick = [this](TImageStripControl*) {
-        Keyboard1->SetBaseNoteWhiteIndex(Keyboard1->BaseNoteWhiteIndex() - 1);
+    leftArrow->OnButtonClick = [this](TImageStripControl*) {
+        keyboard->SetBaseNoteWhiteIndex(keyboard->BaseNoteWhiteIndex() - 1);
     };
-    ICRightArrow->OnButtonClick = [this](TImageStripControl*) {
-        Keyboard1->SetBaseNoteWhiteIndex(Keyboard1->BaseNoteWhiteIndex() + 1);
+    rightArrow->OnButtonClick = [this](TImageStripControl*) {
+        keyboard->SetBaseNoteWhiteIndex(keyboard->BaseNoteWhiteIndex() + 1);
     };
 }
 
-void TInstrumentForm::ICPitchMouseUp(Qt::KeyboardModifiers shift) {
+void TInstrumentForm::PitchWheelMouseUp(Qt::KeyboardModifiers shift) {
     if (shift & Qt::ControlModifier) return; // Ctrl keeps the bend
     // Back to the centre in halving steps, each one sent.
-    while (ICPitch->Position() != 0) {
-        int v = ICPitch->Position() / 2;
+    while (pitchWheel->Position() != 0) {
+        int v = pitchWheel->Position() / 2;
         if (std::abs(v) < 10) v = 0;
-        ICPitch->SetPosition(v);
-        if (ICPitch->OnScroll) ICPitch->OnScroll(ICPitch, v);
+        pitchWheel->SetPosition(v);
+        if (pitchWheel->OnScroll) pitchWheel->OnScroll(pitchWheel, v);
     }
 }
 
 void TInstrumentForm::SetKeyWidthPosition(int position) {
     const int r = KeyWidthMax - KeyWidthMin, p = position - KeyWidthMin;
-    Keyboard1->SetKeyWidth(static_cast<int>(std::lround(std::exp(position / 3.0))) + 6);
-    Keyboard1->SetImageSize(r / 3 > p ? TImageSize::Small : (2 * r) / 3 <= p ? TImageSize::Big : TImageSize::Normal);
-    if (Keyboard1->PaintStyle() == TPaintStyle::Image) Keyboard1->resize(Keyboard1->width(), Keyboard1->ImageHeight());
-    for (QWidget* w : {static_cast<QWidget*>(ICPitch), static_cast<QWidget*>(ICMW), static_cast<QWidget*>(ICLeftArrow),
-                       static_cast<QWidget*>(ICRightArrow)})
-        w->move(w->x(), Keyboard1->y());
+    keyboard->SetKeyWidth(static_cast<int>(std::lround(std::exp(position / 3.0))) + 6);
+    keyboard->SetImageSize(r / 3 > p ? TImageSize::Small : (2 * r) / 3 <= p ? TImageSize::Big : TImageSize::Normal);
+    if (keyboard->PaintStyle() == TPaintStyle::Image) keyboard->resize(keyboard->width(), keyboard->ImageHeight());
+    for (QWidget* w : {static_cast<QWidget*>(pitchWheel), static_cast<QWidget*>(modulationWheel), static_cast<QWidget*>(leftArrow),
+                       static_cast<QWidget*>(rightArrow)})
+        w->move(w->x(), keyboard->y());
     ApplySizeLimits();
     LayoutControls();
 }
 
-int TInstrumentForm::MinimumWidth() const { return SBChannel->x() + SBChannel->width() + 5; }
+int TInstrumentForm::MinimumWidth() const { return channelUpDown->x() + channelUpDown->width() + 5; }
 
 // Room for the whole keyboard, and for the right arrow beside it when shown.
 int TInstrumentForm::MaximumWidth() const {
-    return Keyboard1->FullWidth() + 5 + Keyboard1->x() + (ICRightArrow->isHidden() ? 0 : ICRightArrow->width());
+    return keyboard->FullWidth() + 5 + keyboard->x() + (rightArrow->isHidden() ? 0 : rightArrow->width());
 }
 
 void TInstrumentForm::LayoutControls() {
-    if (!ICRightArrow->isHidden()) {
-        ICRightArrow->move(form_->width() - 5 - ICRightArrow->width(), ICRightArrow->y());
-        Keyboard1->resize(ICRightArrow->x() - Keyboard1->x(), Keyboard1->height());
+    if (!rightArrow->isHidden()) {
+        rightArrow->move(form_->width() - 5 - rightArrow->width(), rightArrow->y());
+        keyboard->resize(rightArrow->x() - keyboard->x(), keyboard->height());
     } else {
-        Keyboard1->resize(form_->width() - 5 - Keyboard1->x(), Keyboard1->height());
+        keyboard->resize(form_->width() - 5 - keyboard->x(), keyboard->height());
     }
 }
 
@@ -224,36 +224,36 @@ void TInstrumentForm::resizeEvent(QResizeEvent* event) {
 }
 
 int TInstrumentForm::KeyWidthPosition() const {
-    if (Keyboard1->PaintStyle() != TPaintStyle::Image)
-        return std::clamp(static_cast<int>(std::lround(3 * std::log(std::max(Keyboard1->KeyWidth() - 6, 1)))), KeyWidthMin,
+    if (keyboard->PaintStyle() != TPaintStyle::Image)
+        return std::clamp(static_cast<int>(std::lround(3 * std::log(std::max(keyboard->KeyWidth() - 6, 1)))), KeyWidthMin,
                           KeyWidthMax);
-    if (Keyboard1->ImageSize() == TImageSize::Small) return KeyWidthMin;
-    if (Keyboard1->ImageSize() == TImageSize::Big) return KeyWidthMax;
+    if (keyboard->ImageSize() == TImageSize::Small) return KeyWidthMin;
+    if (keyboard->ImageSize() == TImageSize::Big) return KeyWidthMax;
     return KeyWidthMin + (KeyWidthMax - KeyWidthMin) / 2;
 }
 
 void TInstrumentForm::UpdateFromKeyboard() {
     ApplySizeLimits();
-    const int chord = static_cast<int>(Keyboard1->Chord());
-    if (chord < static_cast<int>(TChord::Custom)) CBChord->setCurrentIndex(chord);
+    const int chord = static_cast<int>(keyboard->Chord());
+    if (chord < static_cast<int>(TChord::Custom)) chordBox->setCurrentIndex(chord);
     ShowChannel();
 }
 
 void TInstrumentForm::ShowChannel() {
-    SBChannel->SetPosition(Keyboard1->Channel() + 1);
-    EChannel->setText(QString::number(Keyboard1->Channel() + 1));
+    channelUpDown->SetPosition(keyboard->Channel() + 1);
+    channelEdit->setText(QString::number(keyboard->Channel() + 1));
 }
 
-void TInstrumentForm::CBChordClick(int index) {
-    if (index >= 0 && index < static_cast<int>(TChord::Custom)) Keyboard1->SetChord(static_cast<TChord>(index));
+void TInstrumentForm::ChordBoxClick(int index) {
+    if (index >= 0 && index < static_cast<int>(TChord::Custom)) keyboard->SetChord(static_cast<TChord>(index));
 }
 
-void TInstrumentForm::EChannelExit() {
+void TInstrumentForm::ChannelEditExit() {
     bool ok = false;
-    const int channel = EChannel->text().trimmed().toInt(&ok);
+    const int channel = channelEdit->text().trimmed().toInt(&ok);
     // Text that is no channel number is dropped: the field shows the channel again.
-    if (ok && channel >= 1 && channel <= 16 && channel - 1 != Keyboard1->Channel())
-        Keyboard1->SetChannel(channel - 1);
+    if (ok && channel >= 1 && channel <= 16 && channel - 1 != keyboard->Channel())
+        keyboard->SetChannel(channel - 1);
     ShowChannel();
 }
 
@@ -262,7 +262,7 @@ bool TInstrumentForm::eventFilter(QObject* watched, QEvent* event) {
         PaintBackground(static_cast<QPaintEvent*>(event)->rect());
         return false; // the form paints nothing of its own over it
     }
-    if (watched == EChannel && event->type() == QEvent::KeyPress &&
+    if (watched == channelEdit && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         ShowChannel();
         return true;
@@ -275,8 +275,8 @@ void TInstrumentForm::ScreenChanged(QScreen* screen) {
     // Each control keeps its own pictures; the pixel ratio is taken up as they paint.
     const int depth = screen->depth();
     if (PictureDepth::ChangeReloads(backgroundDepth_, depth)) LoadBackground(depth);
-    Keyboard1->DisplayChanged(depth);
-    for (TImageStripControl* c : {ICPitch, ICMW, ICLeftArrow, ICRightArrow}) c->DisplayChanged(depth);
+    keyboard->DisplayChanged(depth);
+    for (TImageStripControl* c : {pitchWheel, modulationWheel, leftArrow, rightArrow}) c->DisplayChanged(depth);
     update();
 }
 
@@ -316,7 +316,7 @@ void TInstrumentForm::LoadSettings(TIniStore& store) {
     const TSettingsSection s(store, MainWindowSettings::Section);
     SetModulationController(s.Read(MainWindowSettings::MWCtrl, modulationController_));
     const bool arrows = s.Read(MainWindowSettings::ShowBasenoteButtons, ArrowsVisible());
-    Keyboard1->LoadSettings(store);
+    keyboard->LoadSettings(store);
     SetArrowsVisible(arrows); // its size limits need the key width just read
     UpdateFromKeyboard();
 }
@@ -326,16 +326,16 @@ void TInstrumentForm::SaveSettings(TIniStore& store) {
     const TSettingsSection s(store, MainWindowSettings::Section);
     s.Write(MainWindowSettings::MWCtrl, modulationController_);
     s.Write(MainWindowSettings::ShowBasenoteButtons, ArrowsVisible());
-    Keyboard1->SaveSettings(store);
+    keyboard->SaveSettings(store);
 }
 
-bool TInstrumentForm::ArrowsVisible() const { return !ICLeftArrow->isHidden(); }
+bool TInstrumentForm::ArrowsVisible() const { return !leftArrow->isHidden(); }
 
 void TInstrumentForm::SetArrowsVisible(bool visible) {
-    ICLeftArrow->setVisible(visible);
-    ICRightArrow->setVisible(visible);
+    leftArrow->setVisible(visible);
+    rightArrow->setVisible(visible);
     // Without arrows the keyboard starts where the left arrow stood.
-    Keyboard1->move(ICLeftArrow->x() + (visible ? ICLeftArrow->width() : 0), Keyboard1->y());
+    keyboard->move(leftArrow->x() + (visible ? leftArrow->width() : 0), keyboard->y());
     ApplySizeLimits();
     LayoutControls();
 }

@@ -29,17 +29,17 @@ public:
 
     std::function<void(const TShortMessage&)> OutputEvent; // where every produced message goes
 
-    TPianoKeyboard* Keyboard1;
-    QComboBox* CBChord;
-    QLineEdit* EChannel;
-    TUpDown* SBChannel;
-    TFrameImage* FIWheel;
-    TFrameImage* FILeftArrow;
-    TFrameImage* FIRightArrow;
-    TImageStripControl* ICPitch;
-    TImageStripControl* ICMW;
-    TImageStripControl* ICLeftArrow;
-    TImageStripControl* ICRightArrow;
+    TPianoKeyboard* keyboard;
+    QComboBox* chordBox;
+    QLineEdit* channelEdit;
+    TUpDown* channelUpDown;
+    TFrameImage* wheelFrames;
+    TFrameImage* leftArrowFrames;
+    TFrameImage* rightArrowFrames;
+    TImageStripControl* pitchWheel;
+    TImageStripControl* modulationWheel;
+    TImageStripControl* leftArrow;
+    TImageStripControl* rightArrow;
     // The key width on the settings dialog's slider scale: the drawn keyboard's
     // width, or one of three image sizes.
     static constexpr int KeyWidthMin = TSettingsDialog::KeyWidthMin;
@@ -92,12 +92,12 @@ private:
     int backgroundDepth_ = 0;
     QMetaObject::Connection screenWatched_;
     void CreateWheelsAndArrows();
-    void ICPitchMouseUp(Qt::KeyboardModifiers shift);
+    void PitchWheelMouseUp(Qt::KeyboardModifiers shift);
 
 protected:
-    virtual void CBChordClick(int index);
+    virtual void ChordBoxClick(int index);
 
 private:
-    void EChannelExit();
+    void ChannelEditExit();
     void ShowChannel();
 };

@@ -10,10 +10,10 @@ TJoystickPolling::TJoystickPolling(QObject* parent, JoystickDriver* driver, TIns
                                    std::function<int()> channel)
     : QObject(parent), instrument_(instrument) {
     JoystickDriver& joysticks = driver ? *driver : noJoysticks_;
-    Joystick1 = new TJoystick(joysticks, this);
-    Joystick2 = new TJoystick(joysticks, this);
-    Joystick2->SetDevice(1);
-    for (TJoystick* j : {Joystick1, Joystick2}) {
+    firstJoystick = new TJoystick(joysticks, this);
+    secondJoystick = new TJoystick(joysticks, this);
+    secondJoystick->SetDevice(1);
+    for (TJoystick* j : {firstJoystick, secondJoystick}) {
         j->SetPollFreq(30); // milliseconds between polls
         j->OnXYMove = [this, channel](TJoystick* sender, int x, int y, unsigned buttons) {
             instrument_.JoystickXYMove(sender->Device(), RangesOf(*sender), x, y, buttons, channel());
@@ -25,6 +25,6 @@ TJoystickPolling::TJoystickPolling(QObject* parent, JoystickDriver* driver, TIns
 }
 
 void TJoystickPolling::Apply() {
-    Joystick1->SetEnabled(instrument_.JoystickTable().Maps(0));
-    Joystick2->SetEnabled(instrument_.JoystickTable().Maps(1));
+    firstJoystick->SetEnabled(instrument_.JoystickTable().Maps(0));
+    secondJoystick->SetEnabled(instrument_.JoystickTable().Maps(1));
 }

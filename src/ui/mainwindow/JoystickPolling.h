@@ -17,8 +17,8 @@ public:
     // Without a joystick service there are no joysticks to poll.
     TJoystickPolling(QObject* parent, JoystickDriver* driver, TInstrument& instrument, std::function<int()> channel);
 
-    TJoystick* Joystick1; // device 0
-    TJoystick* Joystick2; // device 1
+    TJoystick* firstJoystick; // device 0
+    TJoystick* secondJoystick; // device 1
     // Each joystick watched exactly while its half of the table maps something.
     void Apply();
 

@@ -39,19 +39,19 @@ TKnobPanel::~TKnobPanel() = default;
 
 void TKnobPanel::CreateKnobRow(QWidget* form) {
     // Two rows of knobs fill the band above the keyboard: a caption over each knob.
-    LKnob1 = KnobRowLabel(form, 0, 1, 60);
-    LKnob1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Wheel1 = new TRotaryKnob(form);
-    Wheel1->hide();
-    Wheel1->SetPositionMax(127);
+    captionTemplate = KnobRowLabel(form, 0, 1, 60);
+    captionTemplate->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    knobTemplate = new TRotaryKnob(form);
+    knobTemplate->hide();
+    knobTemplate->SetPositionMax(127);
     // A light pointer and scale: the disc is dark and the window black.
-    Wheel1->SetWheelColor(QColor(96, 96, 96));
-    Wheel1->SetScaleColor(Qt::white);
-    Wheel1->SetScaleLength(2);
-    Wheel1->SetFocusAction(TFocusAction::FocusColor);
-    Wheel1->SetBounds(0, 13, 23, 23);
-    LKnobCap1 = KnobRowLabel(form, 0, 24, 24);
-    knobRow_ = std::make_unique<TKnobRow>(LKnob1, Wheel1, LKnobCap1);
+    knobTemplate->SetWheelColor(QColor(96, 96, 96));
+    knobTemplate->SetScaleColor(Qt::white);
+    knobTemplate->SetScaleLength(2);
+    knobTemplate->SetFocusAction(TFocusAction::FocusColor);
+    knobTemplate->SetBounds(0, 13, 23, 23);
+    valueTemplate = KnobRowLabel(form, 0, 24, 24);
+    knobRow_ = std::make_unique<TKnobRow>(captionTemplate, knobTemplate, valueTemplate);
     knobRow_->OnKnobChange = [this](TKnobRow*, int controller, int value) {
         const TShortMessage m = ShortMessage::ControlChange(keyboard_->Channel(), controller, value);
         instrument_.Play(m);
@@ -66,16 +66,16 @@ void TKnobPanel::ReflectController(int controller, int value) {
 }
 
 void TKnobPanel::CreateKnobsMenu(QMenuBar* bar) {
-    KnobsItem = bar->addMenu("&Knobs");
-    PresetsItem = KnobsItem->addMenu("&Presets");
-    connect(PresetsItem, &QMenu::aboutToShow, this, &TKnobPanel::BuildPresetsMenu);
-    QMenu* snapshots = KnobsItem->addMenu("&Snapshots");
+    knobsItem = bar->addMenu("&Knobs");
+    presetsItem = knobsItem->addMenu("&Presets");
+    connect(presetsItem, &QMenu::aboutToShow, this, &TKnobPanel::BuildPresetsMenu);
+    QMenu* snapshots = knobsItem->addMenu("&Snapshots");
     for (int slot = 1; slot <= TKnobSnapshots::SlotCount; ++slot) {
         QAction* recall = snapshots->addAction(QString::fromStdString(TKnobSnapshots::DefaultCaption(slot)));
         recall->setShortcut(QKeySequence(Qt::Key_F5 + (slot - 1)));
         recall->setEnabled(false);
         connect(recall, &QAction::triggered, this, [this, slot] { RecallSnapshot(slot); });
-        SnapshotItems[static_cast<std::size_t>(slot - 1)] = recall;
+        snapshotItems[static_cast<std::size_t>(slot - 1)] = recall;
     }
     snapshots->addSeparator();
     QMenu* define = snapshots->addMenu("&Define");
@@ -83,11 +83,11 @@ void TKnobPanel::CreateKnobsMenu(QMenuBar* bar) {
         QAction* item = define->addAction(QString("Define Snapshot &%1").arg(slot));
         item->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_F5 + (slot - 1))));
         connect(item, &QAction::triggered, this, [this, slot] { DefineSnapshot(slot); });
-        DefineItems[static_cast<std::size_t>(slot - 1)] = item;
+        defineItems[static_cast<std::size_t>(slot - 1)] = item;
     }
-    KnobsItem->addSeparator();
-    SetUpKnobsItem = KnobsItem->addAction("Set &up...", this, &TKnobPanel::OpenKnobEditor);
-    SetUpKnobsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    knobsItem->addSeparator();
+    setUpKnobsItem = knobsItem->addAction("Set &up...", this, &TKnobPanel::OpenKnobEditor);
+    setUpKnobsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
 }
 
 void TKnobPanel::OpenKnobEditor() {
@@ -109,24 +109,24 @@ void TKnobPanel::OpenKnobEditor() {
 // Knobs set up by hand belong to no preset: they are kept as "Current".
 void TKnobPanel::UseKnobs(const TKnobList& knobs) {
     knobRow_->Assign(knobs);
-    for (QAction* item : PresetsItem->actions()) item->setChecked(false);
+    for (QAction* item : presetsItem->actions()) item->setChecked(false);
     knobPreset_ = KnobPresets::Current;
 }
 
 void TKnobPanel::RefreshPresetsMenu(TIniStore& root) {
     presetNames_ = KnobPresets::MenuNames(root);
     knobPreset_ = KnobPresets::AfterRefresh(knobPreset_, presetNames_);
-    qDeleteAll(PresetsItem->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
-    PresetsItem->clear();
+    qDeleteAll(presetsItem->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
+    presetsItem->clear();
     presetsBuilt_ = false; // thousands of presets are common: the items are made when the menu opens
 }
 
 void TKnobPanel::BuildPresetsMenu() {
     if (presetsBuilt_) return;
     presetsBuilt_ = true;
-    auto* group = new QActionGroup(PresetsItem);
+    auto* group = new QActionGroup(presetsItem);
     for (const std::string& name : presetNames_) {
-        QAction* item = PresetsItem->addAction(QString::fromStdString(name).replace('&', "&&"));
+        QAction* item = presetsItem->addAction(QString::fromStdString(name).replace('&', "&&"));
         item->setData(QString::fromStdString(name));
         item->setCheckable(true);
         item->setChecked(name == knobPreset_);
@@ -142,7 +142,7 @@ void TKnobPanel::BuildPresetsMenu() {
 
 QList<QAction*> TKnobPanel::PresetItems() {
     BuildPresetsMenu();
-    return PresetsItem->actions();
+    return presetsItem->actions();
 }
 
 void TKnobPanel::SelectKnobPreset(const std::string& name) {
@@ -154,7 +154,7 @@ void TKnobPanel::SelectKnobPreset(TIniStore& root, const std::string& name) {
     const KnobPresets::TSelection selection =
         KnobPresets::Select(name, presetNames_, root.SectionExists(KnobPresets::Section(name)));
     knobPreset_ = selection.current;
-    for (QAction* item : PresetsItem->actions()) item->setChecked(item->data().toString().toStdString() == knobPreset_);
+    for (QAction* item : presetsItem->actions()) item->setChecked(item->data().toString().toStdString() == knobPreset_);
     if (selection.volumeOnly) {
         knobRow_->Clear();
         knobRow_->AddKnob("Volume", 7, 0, 100);
@@ -176,7 +176,7 @@ void TKnobPanel::DefineSnapshot(int slot) {
 }
 
 void TKnobPanel::ShowSnapshot(int slot) {
-    QAction* item = SnapshotItems[static_cast<std::size_t>(slot - 1)];
+    QAction* item = snapshotItems[static_cast<std::size_t>(slot - 1)];
     item->setText(QString::fromStdString(snapshots_.Caption(slot)));
     const QString values = QString::fromStdString(snapshots_.Values(slot));
     item->setStatusTip(values);
@@ -201,7 +201,7 @@ std::string TKnobPanel::SaveKnobPresetChoice(TIniStore& store) {
     if (!presetsBuilt_) { // the menu would check the preset in use
         if (std::find(presetNames_.begin(), presetNames_.end(), knobPreset_) != presetNames_.end()) return knobPreset_;
     } else {
-        for (const QAction* item : PresetsItem->actions())
+        for (const QAction* item : presetsItem->actions())
             if (item->isChecked()) return item->data().toString().toStdString();
     }
     // Knobs set up by hand come back at the next start as a preset of their own,

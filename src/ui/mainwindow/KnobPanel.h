@@ -33,15 +33,15 @@ public:
     ~TKnobPanel() override;
 
     // The knob row and its templates: caption label, knob, value label.
-    TKnobLabel* LKnob1;
-    TRotaryKnob* Wheel1;
-    TKnobLabel* LKnobCap1;
+    TKnobLabel* captionTemplate;
+    TRotaryKnob* knobTemplate;
+    TKnobLabel* valueTemplate;
     TKnobRow& KnobRow() { return *knobRow_; }
-    QMenu* KnobsItem;    // "&Knobs"
-    QMenu* PresetsItem;  // "&Presets"
-    QAction* SetUpKnobsItem; // "Set &up...": the knob editor
-    std::array<QAction*, TKnobSnapshots::SlotCount> SnapshotItems{}; // recall, F5..F12
-    std::array<QAction*, TKnobSnapshots::SlotCount> DefineItems{};   // Ctrl+F5..Ctrl+F12
+    QMenu* knobsItem;    // "&Knobs"
+    QMenu* presetsItem;  // "&Presets"
+    QAction* setUpKnobsItem; // "Set &up...": the knob editor
+    std::array<QAction*, TKnobSnapshots::SlotCount> snapshotItems{}; // recall, F5..F12
+    std::array<QAction*, TKnobSnapshots::SlotCount> defineItems{};   // Ctrl+F5..Ctrl+F12
 
     // The row between the given left edge and the form's right edge.
     void Layout(int left);

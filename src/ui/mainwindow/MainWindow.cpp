@@ -30,7 +30,7 @@ public:
 TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks,
                        QWidget* parent)
     : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMessageWindows()),
-      joysticks_(this, joysticks, instrument_, [this] { return Keyboard1->Channel(); }) {
+      joysticks_(this, joysticks, instrument_, [this] { return keyboard->Channel(); }) {
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
     CreateMenus(midiOut, midiIn);
@@ -38,25 +38,25 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
     new TWindowKeys(this, KeyActions());
     instrument_.SetListener(this);
     OutputEvent = [this](const TShortMessage& m) { instrument_.Play(m); };
-    Keyboard1->OnDisplayEvent = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+    keyboard->OnDisplayEvent = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         instrument_.Show(TShortMessage{s, d1, d2});
     };
-    Keyboard1->OnNoteHover = [this](TPianoKeyboard*, const std::string& name) {
-        SetStatusText(1, QString::fromStdString(name));
+    keyboard->OnNoteHover = [this](TPianoKeyboard*, const std::string& name) {
+        SetStatusText(TStatusPanel::Note, QString::fromStdString(name));
     };
-    Keyboard1->OnBaseNoteChange = [this](TPianoKeyboard*, const std::string& name) {
-        SetStatusText(2, QString("Base: %1").arg(QString::fromStdString(name)));
+    keyboard->OnBaseNoteChange = [this](TPianoKeyboard*, const std::string& name) {
+        SetStatusText(TStatusPanel::BaseNote, QString("Base: %1").arg(QString::fromStdString(name)));
     };
-    Keyboard1->OnOctaveChange = [this](TPianoKeyboard*) { ShowOctave(); };
-    SetStatusText(2, QString("Base: %1").arg(QString::fromStdString(Keyboard1->NoteName(Keyboard1->BaseNote()))));
+    keyboard->OnOctaveChange = [this](TPianoKeyboard*) { ShowOctave(); };
+    SetStatusText(TStatusPanel::BaseNote, QString("Base: %1").arg(QString::fromStdString(keyboard->NoteName(keyboard->BaseNote()))));
     ApplySizeLimits();
 }
 
-void TMainWindow::ShowOctave() { SetStatusText(3, QString("Octave: %1").arg(Keyboard1->KeyOctave() - 2)); }
+void TMainWindow::ShowOctave() { SetStatusText(TStatusPanel::Octave, QString("Octave: %1").arg(keyboard->KeyOctave() - 2)); }
 
 void TMainWindow::changeEvent(QEvent* event) {
     TInstrumentForm::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange) Keyboard1->SetCaptureKeyboard(isActiveWindow());
+    if (event->type() == QEvent::ActivationChange) keyboard->SetCaptureKeyboard(isActiveWindow());
 }
 
 void TMainWindow::MessageShown(const TShortMessage& m) {
@@ -64,10 +64,10 @@ void TMainWindow::MessageShown(const TShortMessage& m) {
     if (settings && settings->isVisible() && (m.status >> 4 == 0xB || m.status >> 4 == 0xE))
         settings->LearnController(m.status >> 4 == 0xE ? ControllerCode::PitchBend : m.data1);
     switch (m.status >> 4) {
-    case 0xE: ICPitch->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2)); break;
+    case 0xE: pitchWheel->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2)); break;
     case 0xB:
-        if (m.data1 == modulationController_) ICMW->SetPosition(m.data2);
-        Keyboard1->SetControllerValue(m.data1, m.data2);
+        if (m.data1 == modulationController_) modulationWheel->SetPosition(m.data2);
+        keyboard->SetControllerValue(m.data1, m.data2);
         knobPanel_->ReflectController(m.data1, m.data2);
         break;
     default: break;
@@ -76,32 +76,32 @@ void TMainWindow::MessageShown(const TShortMessage& m) {
 
 void TMainWindow::MessagePlayed(const TShortMessage& m) { chordPanel_->TellChordEditor(m); }
 
-void TMainWindow::ThruReceived(const TShortMessage& m) { Keyboard1->PlayMessage(m.status, m.data1, m.data2, true); }
+void TMainWindow::ThruReceived(const TShortMessage& m) { keyboard->PlayMessage(m.status, m.data1, m.data2, true); }
 
 void TMainWindow::NoteReceived(const TShortMessage& m) {
     chordPanel_->TellChordEditor(m);
-    Keyboard1->MarkExternalNote(m.data1, m.data2);
-    if (m.data2 != 0 && Keyboard1->OnNoteHover) Keyboard1->OnNoteHover(Keyboard1, Keyboard1->DisplayName(m.data1));
+    keyboard->MarkExternalNote(m.data1, m.data2);
+    if (m.data2 != 0 && keyboard->OnNoteHover) keyboard->OnNoteHover(keyboard, keyboard->DisplayName(m.data1));
 }
 
-void TMainWindow::CBChordClick(int index) {
-    if (!chordPanel_->ChordChosen(index)) TInstrumentForm::CBChordClick(index);
+void TMainWindow::ChordBoxClick(int index) {
+    if (!chordPanel_->ChordChosen(index)) TInstrumentForm::ChordBoxClick(index);
 }
 
 void TMainWindow::ProgramBankChanged() { programPanel_->ShowProgramAndBank(); }
 
 // In the status bar, not a box: a box would take the key or button whose
 // release ends the note.
-void TMainWindow::SendFailed(const std::string& text) { SetStatusText(0, QString::fromStdString(text)); }
+void TMainWindow::SendFailed(const std::string& text) { SetStatusText(TStatusPanel::Message, QString::fromStdString(text)); }
 
 void TMainWindow::LayoutControls() {
     TInstrumentForm::LayoutControls();
-    if (knobPanel_) knobPanel_->Layout(programPanel_->UDProgramPatch->x() + programPanel_->UDProgramPatch->width());
+    if (knobPanel_) knobPanel_->Layout(programPanel_->patchUpDown->x() + programPanel_->patchUpDown->width());
     if (statusPanels_) statusPanels_->Measure();
 }
 
-void TMainWindow::SetStatusText(int panel, const QString& text) { statusPanels_->SetText(panel, text); }
-QString TMainWindow::StatusText(int panel) const { return statusPanels_->Text(panel); }
+void TMainWindow::SetStatusText(TStatusPanel panel, const QString& text) { statusPanels_->SetText(panel, text); }
+QString TMainWindow::StatusText(TStatusPanel panel) const { return statusPanels_->Text(panel); }
 
 TMainWindow::~TMainWindow() {
     if (!closed_) FormClose();
@@ -125,7 +125,7 @@ void TMainWindow::FormShow() {
     programPanel_->ShowProgramAndBank();
     if (firstTime_ && knobPanel_->KnobRow().Count() == 0) knobPanel_->KnobRow().AddKnob("Volume", 7, 0, 100);
     stage_ = TStage::Shown;
-    Keyboard1->setFocus();
+    keyboard->setFocus();
     ShowOctave();
     QApplication::postEvent(this, new TDeferredStartEvent);
 }
@@ -148,7 +148,7 @@ void TMainWindow::DeferredStart() {
     // Thousands of custom chords are common: they come once the window is on screen.
     chordPanel_->LoadChords(*settings_);
     repaint();
-    SetStatusText(0, "Reading patch list...");
+    SetStatusText(TStatusPanel::Message, "Reading patch list...");
     statusBar()->repaint();
     {
         auto store = names_.OpenRegistryStore();
@@ -162,7 +162,7 @@ void TMainWindow::DeferredStart() {
         if (!script.empty() && !programPanel_->ApplyPatchSet(script) && instrument_.PatchSet())
             programPanel_->SelectPatch(instrument_.PatchSet()->FindProgram(section.Read(MainWindowSettings::Patch)), true, true);
     }
-    SetStatusText(0, QString());
+    SetStatusText(TStatusPanel::Message, QString());
     // The MIDI system is first asked for its devices here, once the window is on screen.
     deviceMenus_->Start();
     programPanel_->SendProgramAndBank();
@@ -202,7 +202,7 @@ void TMainWindow::FormClose() {
                                 static_cast<QWidget*>(knobPanel_->KnobEditor())})
             if (dialog) dialog->close();
     });
-    step([this] { Keyboard1->ResetAll(); }); // note offs go out while the port is still open
+    step([this] { keyboard->ResetAll(); }); // note offs go out while the port is still open
     // A window that never loaded the settings must not overwrite them with its defaults.
     // Saved into the store they were read from: only what changed since then is
     // written, so another copy's changes to other values stay.
@@ -213,8 +213,8 @@ void TMainWindow::FormClose() {
             store->Close();
         });
     }
-    step([this] { deviceMenus_->MidiInMenu1->Close(); });
-    step([this] { deviceMenus_->MidiOutMenu1->Close(); });
+    step([this] { deviceMenus_->midiInMenu->Close(); });
+    step([this] { deviceMenus_->midiOutMenu->Close(); });
 }
 
 void TMainWindow::LoadSettings(TIniStore& store) {
@@ -230,9 +230,9 @@ void TMainWindow::SaveSettings(TIniStore& store) {
 void TMainWindow::LoadWindowSettings(TIniStore& store) {
     TInstrumentForm::LoadSettings(store);
     TMainWindowValues values = Values();
-    values.Load(store, Keyboard1->Chord() == TChord::Custom);
-    MidiThru->setChecked(values.midiThru);
-    KeyLegendsItem->setChecked(Keyboard1->ShowKeyLegends());
+    values.Load(store, keyboard->Chord() == TChord::Custom);
+    midiThruItem->setChecked(values.midiThru);
+    keyLegendsItem->setChecked(keyboard->ShowKeyLegends());
     firstTime_ = values.firstTime;
     instrument_.ProgramBank().Restore(values.program, values.bankMsb, values.bankLsb);
     SetMouseWheelController(values.mouseWheelController);
@@ -248,8 +248,8 @@ void TMainWindow::SaveWindowSettings(TIniStore& store) {
     TInstrumentForm::SaveSettings(store);
     // Device choices belong to this computer: they stay out of export files.
     if (store.IsRegistry()) {
-        deviceMenus_->MidiInMenu1->SaveToRegistry(store);
-        deviceMenus_->MidiOutMenu1->SaveToRegistry(store);
+        deviceMenus_->midiInMenu->SaveToRegistry(store);
+        deviceMenus_->midiOutMenu->SaveToRegistry(store);
     }
     knobPanel_->SetKnobPreset(knobPanel_->SaveKnobPresetChoice(store));
     Values().Save(store);
@@ -259,7 +259,7 @@ void TMainWindow::SaveWindowSettings(TIniStore& store) {
 
 TMainWindowValues TMainWindow::Values() const {
     TMainWindowValues values;
-    values.midiThru = MidiThru->isChecked();
+    values.midiThru = midiThruItem->isChecked();
     values.firstTime = firstTime_;
     values.program = instrument_.ProgramBank().Program();
     values.bankMsb = instrument_.ProgramBank().BankMsb();
@@ -268,7 +268,7 @@ TMainWindowValues TMainWindow::Values() const {
     values.mouseWheelSensitivity = instrument_.MouseWheelSensitivity;
     values.knobPreset = knobPanel_->KnobPreset();
     values.stayOnTop = stayOnTop_->Item()->isChecked();
-    if (Keyboard1->Chord() == TChord::Custom) values.customChord = chordPanel_->CustomChord();
+    if (keyboard->Chord() == TChord::Custom) values.customChord = chordPanel_->CustomChord();
     values.dialogFlags = exportImport_->DialogFlags();
     if (instrument_.PatchSet()) {
         values.patchScript = instrument_.PatchSet()->FileName;

@@ -56,16 +56,16 @@ public:
     TChordPanel& ChordPanel() { return *chordPanel_; }
     TSettingsLink& Settings() { return *settingsLink_; }
     TJoystickPolling& Joysticks() { return joysticks_; }
-    QAction* MidiThru;        // "Midi &Thru"
-    QAction* KeyLegendsItem;  // "&Key Legends"
-    QAction* TransposeItem;   // "T&ranspose..."
-    QAction* ChordEditorItem; // "Chord &Editor..."
-    QAction* SettingsItem;    // "&Settings..."
+    QAction* midiThruItem;        // "Midi &Thru"
+    QAction* keyLegendsItem;  // "&Key Legends"
+    QAction* transposeItem;   // "T&ranspose..."
+    QAction* chordEditorItem; // "Chord &Editor..."
+    QAction* settingsItem;    // "&Settings..."
     // The five panels of the status bar: 0 messages, 1 note, 2 base note,
     // 3 octave, 4 patch group.
     TStatusPanels& StatusPanels() { return *statusPanels_; }
-    void SetStatusText(int panel, const QString& text);
-    QString StatusText(int panel) const;
+    void SetStatusText(TStatusPanel panel, const QString& text);
+    QString StatusText(TStatusPanel panel = TStatusPanel::Message) const;
 
 protected:
     bool event(QEvent* event) override;
@@ -85,7 +85,7 @@ private:
     // The window's values beyond the instrument form, as they stand.
     TMainWindowValues Values() const;
     TWindowKeys::TActions KeyActions();
-    void CBChordClick(int index) override;
+    void ChordBoxClick(int index) override;
     // What the instrument tells: the controls follow it.
     void MessageShown(const TShortMessage& m) override;
     void MessagePlayed(const TShortMessage& m) override;

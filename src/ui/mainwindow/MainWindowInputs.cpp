@@ -14,22 +14,22 @@ TWindowKeys::TActions TMainWindow::KeyActions() {
     a.stepPatch = [this](int delta) { programPanel_->StepPatch(delta); };
     a.stepProgram = [this](int delta) { programPanel_->StepProgram(delta); };
     a.stepChord = [this](int delta) {
-        const int index = PatchCombo::Wrap(CBChord->currentIndex(), delta, CBChord->count());
-        CBChord->setCurrentIndex(index);
-        CBChordClick(index);
+        const int index = PatchCombo::Wrap(chordBox->currentIndex(), delta, chordBox->count());
+        chordBox->setCurrentIndex(index);
+        ChordBoxClick(index);
     };
     a.wheel = [this](QWheelEvent* event) { wheelEvent(event); };
     return a;
 }
 
 void TMainWindow::SetMouseWheelController(int code) {
-    const int start = code == modulationController_ ? ICMW->Position() : code == ControllerCode::PitchBend ? ICPitch->Position() : 0;
+    const int start = code == modulationController_ ? modulationWheel->Position() : code == ControllerCode::PitchBend ? pitchWheel->Position() : 0;
     instrument_.SetMouseWheelController(code, start);
 }
 
 void TMainWindow::wheelEvent(QWheelEvent* event) {
-    if (instrument_.WheelTurned(event->angleDelta().y(), event->modifiers() & Qt::ShiftModifier, ICPitch->Position(),
-                                Keyboard1->Channel()))
+    if (instrument_.WheelTurned(event->angleDelta().y(), event->modifiers() & Qt::ShiftModifier, pitchWheel->Position(),
+                                keyboard->Channel()))
         event->accept();
     else
         event->ignore(); // not ours: the system's default handling

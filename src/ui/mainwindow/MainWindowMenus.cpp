@@ -28,19 +28,19 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     file->addSeparator();
     file->addAction("E&xit", this, &QWidget::close);
     TDeviceMenus::TServices deviceServices;
-    deviceServices.thru = [this] { return MidiThru->isChecked(); };
-    deviceServices.status = [this](const std::string& text) { SetStatusText(0, QString::fromStdString(text)); };
-    deviceServices.statusText = [this] { return StatusText(0).toStdString(); };
+    deviceServices.thru = [this] { return midiThruItem->isChecked(); };
+    deviceServices.status = [this](const std::string& text) { SetStatusText(TStatusPanel::Message, QString::fromStdString(text)); };
+    deviceServices.statusText = [this] { return StatusText().toStdString(); };
     deviceServices.offer = [this](const std::string& whole, const std::string& drawn, std::function<void()> act) {
         statusPanels_->Offer(QString::fromStdString(whole), QString::fromStdString(drawn), std::move(act));
     };
-    deviceMenus_ = new TDeviceMenus(menuBar(), instrument_, midiOut, midiIn, Keyboard1, names_, std::move(deviceServices));
+    deviceMenus_ = new TDeviceMenus(menuBar(), instrument_, midiOut, midiIn, keyboard, names_, std::move(deviceServices));
     TProgramPanel::TServices programServices;
-    programServices.status = [this](int panel, const QString& text) { SetStatusText(panel, text); };
+    programServices.status = [this](TStatusPanel panel, const QString& text) { SetStatusText(panel, text); };
     programServices.openSettings = [this] { return names_.OpenRegistryStore(); };
-    programPanel_ = new TProgramPanel(form_, menuBar(), instrument_, Keyboard1, std::move(programServices));
-    chordPanel_ = new TChordPanel(CBChord, Keyboard1, keyTable_, instrument_, [this] { return names_.OpenRegistryStore(); });
-    knobPanel_ = new TKnobPanel(form_, menuBar(), instrument_, Keyboard1, [this] { return names_.OpenRegistryStore(); });
+    programPanel_ = new TProgramPanel(form_, menuBar(), instrument_, keyboard, std::move(programServices));
+    chordPanel_ = new TChordPanel(chordBox, keyboard, keyTable_, instrument_, [this] { return names_.OpenRegistryStore(); });
+    knobPanel_ = new TKnobPanel(form_, menuBar(), instrument_, keyboard, [this] { return names_.OpenRegistryStore(); });
     TExportImportCommands::TServices exportImportServices;
     exportImportServices.openSettings = [this] { return names_.OpenRegistryStore(); };
     exportImportServices.loadSettings = [this](TIniStore& store) { LoadWindowSettings(store); };
@@ -49,37 +49,37 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     settingsLink_ = new TSettingsLink(*this, instrument_, joysticks_, [this](int code) { SetMouseWheelController(code); });
     QMenu* options = menuBar()->addMenu("Op&tions");
     const QString octaveHint = "Change the octave when play with the computer keyboard";
-    QAction* down = options->addAction("Octave Down", this, [this] { Keyboard1->OctaveDown(); });
+    QAction* down = options->addAction("Octave Down", this, [this] { keyboard->OctaveDown(); });
     down->setShortcut(Qt::Key_F3);
     down->setStatusTip(octaveHint);
-    QAction* up = options->addAction("Octave Up", this, [this] { Keyboard1->OctaveUp(); });
+    QAction* up = options->addAction("Octave Up", this, [this] { keyboard->OctaveUp(); });
     up->setShortcut(Qt::Key_F4);
     up->setStatusTip(octaveHint);
     options->addSeparator();
     stayOnTop_ = new TStayOnTop(this, options);
-    MidiThru = options->addAction("Midi &Thru");
-    MidiThru->setCheckable(true);
-    connect(MidiThru, &QAction::toggled, this, [this](bool on) {
-        if (!on) Keyboard1->ReleaseThruNotes();
+    midiThruItem = options->addAction("Midi &Thru");
+    midiThruItem->setCheckable(true);
+    connect(midiThruItem, &QAction::toggled, this, [this](bool on) {
+        if (!on) keyboard->ReleaseThruNotes();
     });
-    KeyLegendsItem = options->addAction("&Key Legends");
-    KeyLegendsItem->setCheckable(true);
-    KeyLegendsItem->setStatusTip("Show on the piano keys which computer keys play them");
-    connect(KeyLegendsItem, &QAction::toggled, this, [this](bool on) { Keyboard1->SetShowKeyLegends(on); });
-    TransposeItem = options->addAction("T&ranspose...", chordPanel_, &TChordPanel::OpenTranspose);
-    TransposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    ChordEditorItem = options->addAction("Chord &Editor...", chordPanel_, &TChordPanel::OpenChordEditor);
-    ChordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    SettingsItem = options->addAction("&Settings...", settingsLink_, &TSettingsLink::Open);
-    SettingsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    keyLegendsItem = options->addAction("&Key Legends");
+    keyLegendsItem->setCheckable(true);
+    keyLegendsItem->setStatusTip("Show on the piano keys which computer keys play them");
+    connect(keyLegendsItem, &QAction::toggled, this, [this](bool on) { keyboard->SetShowKeyLegends(on); });
+    transposeItem = options->addAction("T&ranspose...", chordPanel_, &TChordPanel::OpenTranspose);
+    transposeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    chordEditorItem = options->addAction("Chord &Editor...", chordPanel_, &TChordPanel::OpenChordEditor);
+    chordEditorItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    settingsItem = options->addAction("&Settings...", settingsLink_, &TSettingsLink::Open);
+    settingsItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction("&Readme", this, [this] { ShowReadme(this); });
     help->addAction("&About", this, [this] { ShowAbout(this, names_.Program, AboutDetails ? AboutDetails() : std::string()); });
 
     // The keyboard listens to the computer keys only while no menu is open.
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
-        connect(menu, &QMenu::aboutToShow, this, [this] { Keyboard1->SetCaptureKeyboard(false); });
-        connect(menu, &QMenu::aboutToHide, this, [this] { Keyboard1->SetCaptureKeyboard(isActiveWindow()); });
+        connect(menu, &QMenu::aboutToShow, this, [this] { keyboard->SetCaptureKeyboard(false); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { keyboard->SetCaptureKeyboard(isActiveWindow()); });
     }
 }
 

@@ -67,72 +67,72 @@ void NameField(QLineEdit* edit, TUpDown* upDown, const QString& name) {
 TProgramPanel::TProgramPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TPianoKeyboard* keyboard,
                              TServices services)
     : QObject(form), instrument_(instrument), keyboard_(keyboard), services_(std::move(services)), window_(form->window()) {
-    ErrForm1 = new TPatchWarningsDialog(window_);
-    ErrForm1->hide();
+    patchWarnings = new TPatchWarningsDialog(window_);
+    patchWarnings->hide();
     CreatePatchesMenu(bar);
     CreateProgramControls(form);
 }
 
-QLineEdit* TProgramPanel::BankEdit(int which) const { return which == TProgramBank::Msb ? EMSB : ELSB; }
-TUpDown* TProgramPanel::BankUpDown(int which) const { return which == TProgramBank::Msb ? UDMSB : UDLSB; }
+QLineEdit* TProgramPanel::BankEdit(int which) const { return which == TProgramBank::Msb ? msbEdit : lsbEdit; }
+TUpDown* TProgramPanel::BankUpDown(int which) const { return which == TProgramBank::Msb ? msbUpDown : lsbUpDown; }
 
 void TProgramPanel::CreateProgramControls(QWidget* form) {
-    CBProgramPatch = new QComboBox(form);
-    CBProgramPatch->setGeometry(290, Row1, 150, FieldHeight);
-    SetHint(CBProgramPatch, "Current Patch (Page Up/Page Down)");
-    CBProgramPatch->setFocusPolicy(Qt::ClickFocus);
-    CBProgramPatch->setAccessibleName("Patch");
-    UDProgramPatch = new TUpDown(form);
-    UDProgramPatch->setGeometry(440, Row1, 16, FieldHeight);
-    UDProgramPatch->Wrap = true;
-    UDProgramPatch->Accelerated = true;
-    UDProgramPatch->SetAccessibleNames("Patch");
-    connect(CBProgramPatch, &QComboBox::activated, this, [this](int index) {
-        UDProgramPatch->SetPosition(index);
+    patchBox = new QComboBox(form);
+    patchBox->setGeometry(290, Row1, 150, FieldHeight);
+    SetHint(patchBox, "Current Patch (Page Up/Page Down)");
+    patchBox->setFocusPolicy(Qt::ClickFocus);
+    patchBox->setAccessibleName("Patch");
+    patchUpDown = new TUpDown(form);
+    patchUpDown->setGeometry(440, Row1, 16, FieldHeight);
+    patchUpDown->Wrap = true;
+    patchUpDown->Accelerated = true;
+    patchUpDown->SetAccessibleNames("Patch");
+    connect(patchBox, &QComboBox::activated, this, [this](int index) {
+        patchUpDown->SetPosition(index);
         PatchChosen(index);
     });
-    UDProgramPatch->OnClick = [this](TUpDown* sender, bool) {
-        CBProgramPatch->setCurrentIndex(sender->Position());
+    patchUpDown->OnClick = [this](TUpDown* sender, bool) {
+        patchBox->setCurrentIndex(sender->Position());
         PatchChosen(sender->Position());
     };
 
     FieldLabel(form, "Program", 8, 54);
-    EProgram = new QLineEdit(form);
-    EProgram->setGeometry(62, Row2, 40, FieldHeight);
-    UDProgram = NumberUpDown(form, EProgram, 0, 128);
-    NameField(EProgram, UDProgram, "Program");
-    for (QWidget* w : {static_cast<QWidget*>(EProgram), static_cast<QWidget*>(UDProgram)})
+    programEdit = new QLineEdit(form);
+    programEdit->setGeometry(62, Row2, 40, FieldHeight);
+    programUpDown = NumberUpDown(form, programEdit, 0, 128);
+    NameField(programEdit, programUpDown, "Program");
+    for (QWidget* w : {static_cast<QWidget*>(programEdit), static_cast<QWidget*>(programUpDown)})
         SetHint(w, "Current Program number (Shift+PageUp/PageDown)");
-    UDProgram->OnClick = [this](TUpDown* sender, bool) {
+    programUpDown->OnClick = [this](TUpDown* sender, bool) {
         instrument_.ProgramBank().SetProgram(sender->Position() - 1);
         SendProgramAndBank();
     };
-    connect(EProgram, &QLineEdit::editingFinished, this, &TProgramPanel::ProgramEdited);
+    connect(programEdit, &QLineEdit::editingFinished, this, &TProgramPanel::ProgramEdited);
 
-    LMSB = FieldLabel(form, "MSB", 126, 30);
-    EMSB = new QLineEdit(form);
-    EMSB->setGeometry(156, Row2, 36, FieldHeight);
-    UDMSB = NumberUpDown(form, EMSB, -1, 127);
-    NameField(EMSB, UDMSB, "MSB");
-    LLSB = FieldLabel(form, "LSB", 216, 28);
-    ELSB = new QLineEdit(form);
-    ELSB->setGeometry(244, Row2, 36, FieldHeight);
-    UDLSB = NumberUpDown(form, ELSB, -1, 127);
-    NameField(ELSB, UDLSB, "LSB");
+    msbLabel = FieldLabel(form, "MSB", 126, 30);
+    msbEdit = new QLineEdit(form);
+    msbEdit->setGeometry(156, Row2, 36, FieldHeight);
+    msbUpDown = NumberUpDown(form, msbEdit, -1, 127);
+    NameField(msbEdit, msbUpDown, "MSB");
+    lsbLabel = FieldLabel(form, "LSB", 216, 28);
+    lsbEdit = new QLineEdit(form);
+    lsbEdit->setGeometry(244, Row2, 36, FieldHeight);
+    lsbUpDown = NumberUpDown(form, lsbEdit, -1, 127);
+    NameField(lsbEdit, lsbUpDown, "LSB");
     for (int which : {TProgramBank::Msb, TProgramBank::Lsb}) {
         BankUpDown(which)->OnClick = [this, which](TUpDown* sender, bool) { UserBankChange(which, sender->Position()); };
         connect(BankEdit(which), &QLineEdit::editingFinished, this, [this, which] { BankEdited(which); });
     }
-    for (QLineEdit* e : {EProgram, EMSB, ELSB}) e->installEventFilter(this);
+    for (QLineEdit* e : {programEdit, msbEdit, lsbEdit}) e->installEventFilter(this);
 
-    PPanic = new TPanelButton("Panic!", form, [this] { Panic(); });
-    PPanic->setGeometry(306, Row2, 56, FieldHeight);
-    PPanic->setAlignment(Qt::AlignCenter);
-    PPanic->setFrameShape(QFrame::Panel);
-    PPanic->setFrameShadow(QFrame::Raised);
-    PPanic->setAutoFillBackground(true);
-    PPanic->setCursor(Qt::PointingHandCursor);
-    SetHint(PPanic, "Click here to stop all sounds immediately (Ctrl-Space)");
+    panicButton = new TPanelButton("Panic!", form, [this] { Panic(); });
+    panicButton->setGeometry(306, Row2, 56, FieldHeight);
+    panicButton->setAlignment(Qt::AlignCenter);
+    panicButton->setFrameShape(QFrame::Panel);
+    panicButton->setFrameShadow(QFrame::Raised);
+    panicButton->setAutoFillBackground(true);
+    panicButton->setCursor(Qt::PointingHandCursor);
+    SetHint(panicButton, "Click here to stop all sounds immediately (Ctrl-Space)");
 
     ResetPatchCombo();
     ShowProgramAndBank();
@@ -140,17 +140,17 @@ void TProgramPanel::CreateProgramControls(QWidget* form) {
 
 void TProgramPanel::ShowProgramAndBank() {
     const int program = instrument_.ProgramBank().Program();
-    UDProgram->SetPosition(program + 1);
-    EProgram->setText(UDProgram->Position() == 0 ? QString("none") : QString::number(UDProgram->Position()));
+    programUpDown->SetPosition(program + 1);
+    programEdit->setText(programUpDown->Position() == 0 ? QString("none") : QString::number(programUpDown->Position()));
     const QString hint = QString::fromStdString(instrument_.ProgramBank().BankHint());
     for (int which : {TProgramBank::Msb, TProgramBank::Lsb}) {
         const int value = instrument_.ProgramBank().Byte(which);
         BankUpDown(which)->SetPosition(value);
         BankEdit(which)->setText(NumberOrNone(value, TProgramBank::None));
     }
-    for (QWidget* w : {static_cast<QWidget*>(EMSB), static_cast<QWidget*>(ELSB), static_cast<QWidget*>(UDMSB),
-                       static_cast<QWidget*>(UDLSB), static_cast<QWidget*>(LMSB), static_cast<QWidget*>(LLSB)}) {
-        if (w != LMSB && w != LLSB) w->setEnabled(program != TProgramBank::None);
+    for (QWidget* w : {static_cast<QWidget*>(msbEdit), static_cast<QWidget*>(lsbEdit), static_cast<QWidget*>(msbUpDown),
+                       static_cast<QWidget*>(lsbUpDown), static_cast<QWidget*>(msbLabel), static_cast<QWidget*>(lsbLabel)}) {
+        if (w != msbLabel && w != lsbLabel) w->setEnabled(program != TProgramBank::None);
         SetHint(w, hint);
     }
 }
@@ -173,7 +173,7 @@ void TProgramPanel::ProgramEdited() {
     int value = 0;
     // Text that is no program number is dropped: the field shows the program again.
     // The same number sends again: a synthesizer that restarted gets its sound back.
-    if (ParseField(EProgram->text(), 0, value) && value >= 1 && value <= 128) {
+    if (ParseField(programEdit->text(), 0, value) && value >= 1 && value <= 128) {
         instrument_.ProgramBank().SetProgram(value - 1);
         SendProgramAndBank();
     }
@@ -188,7 +188,7 @@ void TProgramPanel::BankEdited(int which) {
 }
 
 bool TProgramPanel::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == EProgram || watched == EMSB || watched == ELSB) && event->type() == QEvent::KeyPress &&
+    if ((watched == programEdit || watched == msbEdit || watched == lsbEdit) && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         ShowProgramAndBank(); // the typed text is dropped
         return true;
@@ -197,44 +197,44 @@ bool TProgramPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TProgramPanel::StepProgram(int delta) {
-    int position = UDProgram->Position() + delta;
-    if (position < UDProgram->Min()) position = UDProgram->Max();
-    else if (position > UDProgram->Max()) position = UDProgram->Min();
-    UDProgram->SetPosition(position);
+    int position = programUpDown->Position() + delta;
+    if (position < programUpDown->Min()) position = programUpDown->Max();
+    else if (position > programUpDown->Max()) position = programUpDown->Min();
+    programUpDown->SetPosition(position);
     instrument_.ProgramBank().SetProgram(position - 1);
     SendProgramAndBank();
 }
 
 void TProgramPanel::StepPatch(int delta) {
-    const int index = PatchCombo::Wrap(CBProgramPatch->currentIndex(), delta, CBProgramPatch->count());
-    CBProgramPatch->setCurrentIndex(index);
-    UDProgramPatch->SetPosition(index);
+    const int index = PatchCombo::Wrap(patchBox->currentIndex(), delta, patchBox->count());
+    patchBox->setCurrentIndex(index);
+    patchUpDown->SetPosition(index);
     PatchChosen(index);
 }
 
 // --- patches -------------------------------------------------------------------
 
 void TProgramPanel::PatchChosen(int index) {
-    auto* patch = index > 0 ? static_cast<TPatchProgram*>(CBProgramPatch->itemData(index).value<void*>()) : nullptr;
+    auto* patch = index > 0 ? static_cast<TPatchProgram*>(patchBox->itemData(index).value<void*>()) : nullptr;
     SelectPatch(patch, false, true);
 }
 
 void TProgramPanel::ResetPatchCombo() {
-    if (CBProgramPatch->count() != 1) {
-        CBProgramPatch->clear();
-        CBProgramPatch->addItem("(none)");
+    if (patchBox->count() != 1) {
+        patchBox->clear();
+        patchBox->addItem("(none)");
     }
-    UDProgramPatch->SetRange(0, 0);
-    UDProgramPatch->SetPosition(0);
-    UDProgramPatch->setEnabled(false);
+    patchUpDown->SetRange(0, 0);
+    patchUpDown->SetPosition(0);
+    patchUpDown->setEnabled(false);
 }
 
 void TProgramPanel::RebuildPatchCombo() {
     if (!instrument_.CurrentPatch()) {
         ResetPatchCombo();
         shownPatchGroup_ = nullptr;
-        CBProgramPatch->setCurrentIndex(0);
-        services_.status(4, QString());
+        patchBox->setCurrentIndex(0);
+        services_.status(TStatusPanel::PatchGroup, QString());
         return;
     }
     const TPatchModeGroup* group = instrument_.CurrentPatch()->Parent();
@@ -242,20 +242,20 @@ void TProgramPanel::RebuildPatchCombo() {
     ResetPatchCombo();
     shownPatchGroup_ = group;
     for (TPatchProgram* patch : PatchCombo::Entries(*group))
-        CBProgramPatch->addItem(QString::fromStdString(patch->Name()), QVariant::fromValue(static_cast<void*>(patch)));
-    UDProgramPatch->setEnabled(true);
-    UDProgramPatch->SetRange(0, CBProgramPatch->count() - 1);
-    services_.status(4, QString::fromStdString(group->Name()));
+        patchBox->addItem(QString::fromStdString(patch->Name()), QVariant::fromValue(static_cast<void*>(patch)));
+    patchUpDown->setEnabled(true);
+    patchUpDown->SetRange(0, patchBox->count() - 1);
+    services_.status(TStatusPanel::PatchGroup, QString::fromStdString(group->Name()));
 }
 
 void TProgramPanel::SelectInCombo() {
     int index = 0;
     if (instrument_.CurrentPatch()) {
-        const int found = CBProgramPatch->findData(QVariant::fromValue(static_cast<void*>(instrument_.CurrentPatch())));
+        const int found = patchBox->findData(QVariant::fromValue(static_cast<void*>(instrument_.CurrentPatch())));
         if (found > 0) index = found;
     }
-    CBProgramPatch->setCurrentIndex(index);
-    UDProgramPatch->SetPosition(index);
+    patchBox->setCurrentIndex(index);
+    patchUpDown->SetPosition(index);
 }
 
 void TProgramPanel::SelectPatch(TPatchProgram* patch, bool rebuild, bool send) {
@@ -276,12 +276,12 @@ void TProgramPanel::ApplyPatch(bool send) {
 }
 
 void TProgramPanel::CreatePatchesMenu(QMenuBar* bar) {
-    PatchesItem = bar->addMenu("&Patches");
-    PatchesSeparator = PatchesItem->addSeparator();
-    PatchesSeparator->setVisible(false);
-    ChoosePatchSetItem = PatchesItem->addAction("&Choose Patch Set...");
-    ChoosePatchSetItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    connect(ChoosePatchSetItem, &QAction::triggered, this, &TProgramPanel::ChoosePatchSet);
+    patchesItem = bar->addMenu("&Patches");
+    patchesSeparator = patchesItem->addSeparator();
+    patchesSeparator->setVisible(false);
+    choosePatchSetItem = patchesItem->addAction("&Choose Patch Set...");
+    choosePatchSetItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(choosePatchSetItem, &QAction::triggered, this, &TProgramPanel::ChoosePatchSet);
 }
 
 void TProgramPanel::ChoosePatchSet() {
@@ -312,13 +312,13 @@ void TProgramPanel::FillPatchMenu(QMenu* menu, const TPatchModeGroup& group) {
 void TProgramPanel::SetPatchSet(std::unique_ptr<TPatchSet> set) {
     instrument_.SetCurrentPatch(nullptr);
     shownPatchGroup_ = nullptr;
-    for (QAction* item : PatchesItem->actions()) {
-        if (item == PatchesSeparator || item == ChoosePatchSetItem) continue;
-        PatchesItem->removeAction(item);
+    for (QAction* item : patchesItem->actions()) {
+        if (item == patchesSeparator || item == choosePatchSetItem) continue;
+        patchesItem->removeAction(item);
         if (QMenu* sub = item->menu()) sub->deleteLater();
         item->deleteLater();
     }
-    PatchesSeparator->setVisible(false);
+    patchesSeparator->setVisible(false);
     RebuildPatchCombo();
     keyboard_->SetNoteNames(nullptr);
     instrument_.SetPatchSet(std::move(set));
@@ -326,8 +326,8 @@ void TProgramPanel::SetPatchSet(std::unique_ptr<TPatchSet> set) {
     TPatchProgram* first = nullptr;
     for (std::size_t i = 0; i < instrument_.PatchSet()->ModeCount(); ++i) {
         const TPatchModeGroup& mode = *instrument_.PatchSet()->Mode(i);
-        auto* menu = new QMenu(QString::fromStdString(mode.Name()).replace('&', "&&"), PatchesItem);
-        PatchesItem->insertMenu(PatchesSeparator, menu);
+        auto* menu = new QMenu(QString::fromStdString(mode.Name()).replace('&', "&&"), patchesItem);
+        patchesItem->insertMenu(patchesSeparator, menu);
         FillPatchMenu(menu, mode);
         if (!first) first = PatchCombo::FirstInMenuOrder(mode);
     }
@@ -338,12 +338,12 @@ void TProgramPanel::SetPatchSet(std::unique_ptr<TPatchSet> set) {
         shownPatchGroup_ = nullptr;
     }
     SelectInCombo();
-    PatchesSeparator->setVisible(instrument_.PatchSet()->ModeCount() > 0);
+    patchesSeparator->setVisible(instrument_.PatchSet()->ModeCount() > 0);
 }
 
 bool TProgramPanel::ApplyPatchSet(const std::string& fileName) {
     if (fileName.empty()) return true;
-    ErrForm1->Memo()->clear();
+    patchWarnings->Memo()->clear();
     TWarnings warnings;
     bool failed = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -356,9 +356,9 @@ bool TProgramPanel::ApplyPatchSet(const std::string& fileName) {
         failed = true;
     }
     QApplication::restoreOverrideCursor();
-    ErrForm1->SetWarnings(warnings);
-    if (!warnings.empty()) ErrForm1->exec();
-    ErrForm1->Memo()->clear();
+    patchWarnings->SetWarnings(warnings);
+    if (!warnings.empty()) patchWarnings->exec();
+    patchWarnings->Memo()->clear();
     return failed;
 }
 
@@ -368,11 +368,11 @@ void TProgramPanel::Panic() {
     if (!instrument_.StartPanic()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     panicShown_ = true;
-    panicNormal_ = PPanic->palette();
+    panicNormal_ = panicButton->palette();
     QPalette red = panicNormal_;
     red.setColor(QPalette::Window, Qt::red);
-    PPanic->setPalette(red);
-    services_.status(0, "Panic: 0%");
+    panicButton->setPalette(red);
+    services_.status(TStatusPanel::Message, "Panic: 0%");
     keyboard_->ReleaseThruNotes();
     keyboard_->ReleaseAll();
     keyboard_->ClearExternalMarks();
@@ -390,7 +390,7 @@ void TProgramPanel::PanicStep() {
         EndPanic(); // after the pause that follows the last channel, or at once when a send failed
         return;
     }
-    services_.status(0, QString("Panic: %1%").arg(percent));
+    services_.status(TStatusPanel::Message, QString("Panic: %1%").arg(percent));
     panicTimer_->start(150);
 }
 
@@ -399,6 +399,6 @@ void TProgramPanel::EndPanic() {
     panicShown_ = false;
     instrument_.EndPanic();
     panicTimer_->stop();
-    PPanic->setPalette(panicNormal_);
+    panicButton->setPalette(panicNormal_);
     QApplication::restoreOverrideCursor();
 }

@@ -5,6 +5,7 @@
 // bank and patch.
 #include "instrument/Instrument.h"
 #include "dialogs/PatchSetChooserDialog.h"
+#include "mainwindow/StatusPanels.h"
 #include "store/IniStore.h"
 
 #include <QObject>
@@ -31,27 +32,27 @@ class TProgramPanel : public QObject {
     Q_OBJECT
 public:
     struct TServices {
-        std::function<void(int panel, const QString& text)> status; // the status bar's panels
+        std::function<void(TStatusPanel panel, const QString& text)> status;
         std::function<std::unique_ptr<TIniStore>()> openSettings;
     };
     // The controls go on the form, the Patches menu on the bar.
     TProgramPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TPianoKeyboard* keyboard, TServices services);
 
-    QLineEdit* EProgram;
-    TUpDown* UDProgram;
-    QLineEdit* EMSB;
-    TUpDown* UDMSB;
-    QLineEdit* ELSB;
-    TUpDown* UDLSB;
-    QLabel* LMSB;
-    QLabel* LLSB;
-    QComboBox* CBProgramPatch;
-    TUpDown* UDProgramPatch;
-    QLabel* PPanic;
-    QMenu* PatchesItem;          // "&Patches"
-    QAction* PatchesSeparator;
-    QAction* ChoosePatchSetItem; // "&Choose Patch Set..."
-    TPatchWarningsDialog* ErrForm1; // the warnings window, hidden until a patch set has something to say
+    QLineEdit* programEdit;
+    TUpDown* programUpDown;
+    QLineEdit* msbEdit;
+    TUpDown* msbUpDown;
+    QLineEdit* lsbEdit;
+    TUpDown* lsbUpDown;
+    QLabel* msbLabel;
+    QLabel* lsbLabel;
+    QComboBox* patchBox;
+    TUpDown* patchUpDown;
+    QLabel* panicButton;
+    QMenu* patchesItem;          // "&Patches"
+    QAction* patchesSeparator;
+    QAction* choosePatchSetItem; // "&Choose Patch Set..."
+    TPatchWarningsDialog* patchWarnings; // the warnings window, hidden until a patch set has something to say
 
     // The three fields, their up-downs and the bank hint from the instrument.
     void ShowProgramAndBank();

@@ -12,12 +12,12 @@ TSettingsLink::TSettingsLink(TInstrumentForm& form, TInstrument& instrument, TJo
 
 void TSettingsLink::Open() {
     if (!dialog_) dialog_ = new TSettingsDialog(&form_, Values(), Actions());
-    dialog_->PageControl->setCurrentWidget(dialog_->GeneralTab);
+    dialog_->pages->setCurrentWidget(dialog_->generalPage);
     PresentDialog(dialog_.data());
 }
 
 TSettingsValues TSettingsLink::Values() const {
-    TPianoKeyboard* keyboard = form_.Keyboard1;
+    TPianoKeyboard* keyboard = form_.keyboard;
     TSettingsValues v;
     v.keyWidthPosition = form_.KeyWidthPosition();
     v.imagesAvailable = keyboard->ImagesAvailable();
@@ -39,7 +39,7 @@ TSettingsValues TSettingsLink::Values() const {
 
 TSettingsActions TSettingsLink::Actions() {
     TSettingsActions a;
-    TPianoKeyboard* keyboard = form_.Keyboard1;
+    TPianoKeyboard* keyboard = form_.keyboard;
     a.apply = [this, keyboard](const TSettingsValues& v) {
         TKeyboardState& state = keyboard->State();
         state.SetUpDownController(v.upDownController);

@@ -11,13 +11,13 @@ TStatusPanels::TStatusPanels(QStatusBar* bar) : bar_(bar) {
     bar->setSizeGripEnabled(false);
     const int designWidths[5] = {200, 50, 50, 50, 50};
     for (int i = 0; i < 5; ++i) {
-        // Panel 0's messages name devices of any length: what does not fit leaves out its middle.
+        // Messages name devices of any length: what does not fit leaves out its middle.
         auto* panel = i == 0 ? message_ = new TElidingLabel(bar) : new QLabel(bar);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         if (i == 0) {
             panel->setMinimumWidth(1);
-            bar->addWidget(panel, 1); // panel 0 takes the rest
+            bar->addWidget(panel, 1); // the message takes the rest
         } else {
             panel->setFixedWidth(designWidths[i]);
             bar->addPermanentWidget(panel);
@@ -37,18 +37,19 @@ void TStatusPanels::Measure() {
     measured_ = true;
 }
 
-void TStatusPanels::SetText(int panel, const QString& text) {
-    if (panel == 0 && offering_) {
+void TStatusPanels::SetText(TStatusPanel panel, const QString& text) {
+    const bool message = panel == TStatusPanel::Message;
+    if (message && offering_) {
         offering_ = false;
         message_->SetClickAction({});
         for (std::size_t i = 1; i < panels_.size(); ++i) panels_[i]->show();
     }
-    if (panel == 0) message_->SetFullText(text);
-    else panels_[static_cast<std::size_t>(panel)]->setText(text);
+    if (message) message_->SetFullText(text);
+    else Panel(panel)->setText(text);
 }
 
 void TStatusPanels::Offer(const QString& whole, const QString& drawn, std::function<void()> act) {
-    SetText(0, {});
+    SetText(TStatusPanel::Message, {});
     offering_ = true;
     for (std::size_t i = 1; i < panels_.size(); ++i) panels_[i]->hide();
     message_->SetClickAction(std::move(act));
@@ -57,12 +58,12 @@ void TStatusPanels::Offer(const QString& whole, const QString& drawn, std::funct
 
 bool TStatusPanels::ShowHint(const QString& hint) {
     if (QWidget::mouseGrabber() || QApplication::mouseButtons() != Qt::NoButton) return false;
-    SetText(0, hint);
+    SetText(TStatusPanel::Message, hint);
     return true;
 }
 
-QString TStatusPanels::Text(int panel) const {
-    return panel == 0 ? message_->FullText() : panels_[static_cast<std::size_t>(panel)]->text();
+QString TStatusPanels::Text(TStatusPanel panel) const {
+    return panel == TStatusPanel::Message ? message_->FullText() : Panel(panel)->text();
 }
 
-int TStatusPanels::Width(int panel) const { return panels_[static_cast<std::size_t>(panel)]->width(); }
+int TStatusPanels::Width(TStatusPanel panel) const { return Panel(panel)->width(); }

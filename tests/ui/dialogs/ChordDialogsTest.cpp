@@ -55,8 +55,8 @@ protected:
             s.WriteString("Chords", "Chord1", "3C0507");
         });
         auto w = Start();
-        w->CBChord->setCurrentIndex(8);
-        emit w->CBChord->activated(8);
+        w->chordBox->setCurrentIndex(8);
+        emit w->chordBox->activated(8);
         return w;
     }
     std::vector<int> NotesOn() const {
@@ -76,21 +76,21 @@ TEST_F(ChordDialogsTest, ACustomChordChosenInTheBoxPlaysAndComesBackAfterARestar
         s.WriteString("Chords", "Chord2", "3C0C18");
     });
     auto w = Start();
-    ASSERT_EQ(w->CBChord->count(), 10);
-    EXPECT_EQ(w->CBChord->itemText(9), "Octaves");
-    w->CBChord->setCurrentIndex(9);
-    emit w->CBChord->activated(9);
-    EXPECT_EQ(w->Keyboard1->Chord(), TChord::Custom);
-    Click(w->Keyboard1, 48);
+    ASSERT_EQ(w->chordBox->count(), 10);
+    EXPECT_EQ(w->chordBox->itemText(9), "Octaves");
+    w->chordBox->setCurrentIndex(9);
+    emit w->chordBox->activated(9);
+    EXPECT_EQ(w->keyboard->Chord(), TChord::Custom);
+    Click(w->keyboard, 48);
     EXPECT_EQ(NotesOn(), (std::vector<int>{48, 60, 72}));
     w->close();
     w.reset();
     EXPECT_NE(SettingsText().find("\"CustomChord\"=dword:00000001"), std::string::npos);
 
     w = Start();
-    EXPECT_EQ(w->CBChord->currentText(), "Octaves");
+    EXPECT_EQ(w->chordBox->currentText(), "Octaves");
     EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
-    Click(w->Keyboard1, 50);
+    Click(w->keyboard, 50);
     EXPECT_EQ(NotesOn(), (std::vector<int>{50, 62, 74}));
     w->close();
 }
@@ -110,8 +110,8 @@ TEST_F(ChordDialogsTest, AStoredCustomChordBeyondTheListFallsBack) {
             s.WriteInteger("KeyboardForm", "CustomChord", c.stored);
         });
         auto w = Start();
-        EXPECT_EQ(w->CBChord->currentText().toStdString(), c.shown) << c.stored << " of " << c.chords;
-        EXPECT_EQ(w->Keyboard1->Chord(), c.chords ? TChord::Custom : TChord::None);
+        EXPECT_EQ(w->chordBox->currentText().toStdString(), c.shown) << c.stored << " of " << c.chords;
+        EXPECT_EQ(w->keyboard->Chord(), c.chords ? TChord::Custom : TChord::None);
         w->close();
     }
 }
@@ -133,25 +133,25 @@ TEST_F(ChordDialogsTest, TheChordsComeAfterTheWindowShowsAndAnEarlyCloseKeepsThe
     }
     EXPECT_NE(SettingsText().find("\"CustomChord\"=dword:00000001"), std::string::npos);
     auto w = Start();
-    EXPECT_EQ(w->CBChord->currentText(), "Octaves");
-    EXPECT_EQ(w->Keyboard1->Chord(), TChord::Custom);
+    EXPECT_EQ(w->chordBox->currentText(), "Octaves");
+    EXPECT_EQ(w->keyboard->Chord(), TChord::Custom);
     w->close();
 }
 
 TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAddedNote) {
     auto w = Start();
-    w->ChordEditorItem->trigger();
+    w->chordEditorItem->trigger();
     TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->windowTitle(), "Chord Editor");
-    EXPECT_EQ(editor->Keyboard->size(), QSize(593, 41));
-    EXPECT_FALSE(editor->BReset->isEnabled());
-    editor->BNew->click();
+    EXPECT_EQ(editor->keyboard->size(), QSize(593, 41));
+    EXPECT_FALSE(editor->resetButton->isEnabled());
+    editor->newButton->click();
     ASSERT_NE(editor->SelectedEntry(), nullptr);
-    editor->CBEdit->click();
-    EXPECT_TRUE(editor->BReset->isEnabled());
+    editor->editButton->click();
+    EXPECT_TRUE(editor->resetButton->isEnabled());
 
-    TPianoKeyboard* kb = editor->Keyboard;
+    TPianoKeyboard* kb = editor->keyboard;
     Click(kb, 60); // the root
     Press(kb, KeyPoint(kb, 64));
     Move(kb, KeyPoint(kb, 65), Qt::LeftButton);
@@ -161,16 +161,16 @@ TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAdded
     EXPECT_EQ(entry->Root, 60);
     EXPECT_EQ(entry->IntervalList(), (std::vector<int>{7})) << "the drag added every note it passed";
     QApplication::processEvents(); // the merged refresh
-    EXPECT_EQ(editor->LVChords->topLevelItem(0)->text(1).toStdString(), ChordNotesText(*entry, kb->Language()));
+    EXPECT_EQ(editor->chordList->topLevelItem(0)->text(1).toStdString(), ChordNotesText(*entry, kb->Language()));
 
     // A note played on the main window toggles too, while the editor shows.
-    w->Keyboard1->SetChord(TChord::None);
-    Click(w->Keyboard1, 64);
+    w->keyboard->SetChord(TChord::None);
+    Click(w->keyboard, 64);
     EXPECT_EQ(entry->IntervalList(), (std::vector<int>{7, 4}));
     // The editor's keyboard plays straight to the port, without the main transposition.
-    w->Keyboard1->State().SetTranspose(5);
+    w->keyboard->State().SetTranspose(5);
     out.sent.clear();
-    editor->CBEdit->click();
+    editor->editButton->click();
     Click(kb, 62);
     EXPECT_EQ(NotesOn(), (std::vector<int>{62, 69, 66}));
     w->close();
@@ -181,17 +181,17 @@ TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
     auto w = Start();
     const std::vector<std::pair<const char*, std::function<void(TChordEditorDialog*)>>> closers = {
         {"Escape", [](TChordEditorDialog* e) { Key(e, Qt::Key_Escape); }},
-        {"Cancel", [](TChordEditorDialog* e) { e->BCancel->click(); }},
-        {"OK", [](TChordEditorDialog* e) { e->BOK->click(); }},
+        {"Cancel", [](TChordEditorDialog* e) { e->cancelButton->click(); }},
+        {"OK", [](TChordEditorDialog* e) { e->okButton->click(); }},
         {"window closed", [](TChordEditorDialog* e) { e->close(); }},
     };
     for (const auto& [how, closeIt] : closers) {
         SCOPED_TRACE(how);
-        w->ChordEditorItem->trigger();
+        w->chordEditorItem->trigger();
         QPointer<TChordEditorDialog> editor = w->ChordPanel().ChordEditor();
         ASSERT_NE(editor, nullptr);
         out.sent.clear();
-        Press(editor->Keyboard, KeyPoint(editor->Keyboard, 62));
+        Press(editor->keyboard, KeyPoint(editor->keyboard, 62));
         ASSERT_EQ(NotesOn(), std::vector<int>{62});
         closeIt(editor);
         QApplication::processEvents();
@@ -209,14 +209,14 @@ TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
 // both fall back to "None".
 TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
     auto w = StartWithSus4Chosen();
-    ASSERT_EQ(w->Keyboard1->Chord(), TChord::Custom);
-    w->ChordEditorItem->trigger();
+    ASSERT_EQ(w->keyboard->Chord(), TChord::Custom);
+    w->chordEditorItem->trigger();
     TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
     editor->SelectRow(0);
-    editor->BDelete->click();
-    editor->BApply->click();
-    EXPECT_EQ(w->CBChord->currentText(), "None");
-    EXPECT_EQ(w->Keyboard1->Chord(), TChord::None);
+    editor->deleteButton->click();
+    editor->applyButton->click();
+    EXPECT_EQ(w->chordBox->currentText(), "None");
+    EXPECT_EQ(w->keyboard->Chord(), TChord::None);
     editor->close();
     w->close();
 }
@@ -225,11 +225,11 @@ TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
 // crossed; moving within a key changes nothing.
 TEST_F(ChordDialogsTest, AnEditDragStrikesTheChordOncePerKeyCrossed) {
     auto w = Start();
-    w->ChordEditorItem->trigger();
+    w->chordEditorItem->trigger();
     TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
-    editor->BNew->click();
-    editor->CBEdit->click();
-    TPianoKeyboard* kb = editor->Keyboard;
+    editor->newButton->click();
+    editor->editButton->click();
+    TPianoKeyboard* kb = editor->keyboard;
     Click(kb, 60); // the root
     out.sent.clear();
     const QRect key64 = kb->KeyRect(64);
@@ -249,35 +249,35 @@ TEST_F(ChordDialogsTest, AnEditDragStrikesTheChordOncePerKeyCrossed) {
 
 TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepingTheChoice) {
     auto w = StartWithSus4Chosen();
-    w->ChordEditorItem->trigger();
+    w->chordEditorItem->trigger();
     TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
-    editor->BNew->click();
-    QTreeWidgetItem* row = editor->LVChords->topLevelItem(1);
+    editor->newButton->click();
+    QTreeWidgetItem* row = editor->chordList->topLevelItem(1);
     row->setText(0, "SUS4");
     EXPECT_EQ(messages, (std::vector<std::string>{"This chord name already exists !"}));
     EXPECT_EQ(row->text(0), "New chord");
     EXPECT_EQ(editor->Chords().Items(1).Name, "New chord");
     row->setText(0, "Power");
     EXPECT_EQ(editor->Chords().Items(1).Name, "Power");
-    editor->CBEdit->click();
-    Click(editor->Keyboard, 48);
-    Click(editor->Keyboard, 55);
+    editor->editButton->click();
+    Click(editor->keyboard, 48);
+    Click(editor->keyboard, 55);
 
     // The new chord goes first: the box still shows "Sus4", now at entry 9.
-    editor->LVChords->setCurrentItem(editor->LVChords->topLevelItem(0));
-    editor->BDelete->click();
-    editor->BNew->click();
-    editor->LVChords->topLevelItem(1)->setText(0, "Sus4");
-    Click(editor->Keyboard, 60);
-    Click(editor->Keyboard, 65);
-    editor->BApply->click();
-    ASSERT_EQ(w->CBChord->count(), 10);
-    EXPECT_EQ(w->CBChord->itemText(8), "Power");
-    EXPECT_EQ(w->CBChord->currentText(), "Sus4");
+    editor->chordList->setCurrentItem(editor->chordList->topLevelItem(0));
+    editor->deleteButton->click();
+    editor->newButton->click();
+    editor->chordList->topLevelItem(1)->setText(0, "Sus4");
+    Click(editor->keyboard, 60);
+    Click(editor->keyboard, 65);
+    editor->applyButton->click();
+    ASSERT_EQ(w->chordBox->count(), 10);
+    EXPECT_EQ(w->chordBox->itemText(8), "Power");
+    EXPECT_EQ(w->chordBox->currentText(), "Sus4");
     EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
-    EXPECT_EQ(w->Keyboard1->State().CustomChord()[0], 5);
+    EXPECT_EQ(w->keyboard->State().CustomChord()[0], 5);
 
-    editor->BCancel->click();
+    editor->cancelButton->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(w->ChordPanel().ChordEditor(), nullptr);
     w->close();
@@ -285,69 +285,69 @@ TEST_F(ChordDialogsTest, ADuplicateNameIsRefusedAndApplyRefillsTheChordBoxKeepin
 
 TEST_F(ChordDialogsTest, TheTransposeNumberFieldAndItsRules) {
     auto w = Start();
-    w->Keyboard1->State().SetTranspose(3);
-    w->TransposeItem->trigger();
+    w->keyboard->State().SetTranspose(3);
+    w->transposeItem->trigger();
     TTransposeDialog* t = w->ChordPanel().TransposeForm();
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->ETranspose->text(), "3");
-    t->ETranspose->setText("150");
-    Key(t->ETranspose, Qt::Key_Return);
-    EXPECT_EQ(t->ETranspose->text(), "3");
-    EXPECT_EQ(w->Keyboard1->State().Transpose(), 3);
+    EXPECT_EQ(t->transposeEdit->text(), "3");
+    t->transposeEdit->setText("150");
+    Key(t->transposeEdit, Qt::Key_Return);
+    EXPECT_EQ(t->transposeEdit->text(), "3");
+    EXPECT_EQ(w->keyboard->State().Transpose(), 3);
     EXPECT_TRUE(t->isVisible()) << "Enter closed the dialog";
-    t->ETranspose->setText("-99");
-    Key(t->ETranspose, Qt::Key_Return);
-    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
-    t->ETranspose->setText("abc");
-    Key(t->ETranspose, Qt::Key_Return);
-    EXPECT_EQ(t->ETranspose->text(), "abc");
-    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
-    Key(t->ETranspose, Qt::Key_Escape);
-    EXPECT_EQ(t->ETranspose->text(), "-99");
-    t->UDTranspose->DownButton()->click(); // the bottom end holds
-    EXPECT_EQ(w->Keyboard1->State().Transpose(), -99);
-    t->UDTranspose->UpButton()->click();
-    EXPECT_EQ(w->Keyboard1->State().Transpose(), -98);
-    t->CBDisplayBeforeKeyb->click();
-    EXPECT_TRUE(w->Keyboard1->State().DisplayTransposed());
-    t->CBThru->click();
-    EXPECT_FALSE(w->Keyboard1->State().TransposeThru());
-    t->BClose->click(); // not kept: back to 0
+    t->transposeEdit->setText("-99");
+    Key(t->transposeEdit, Qt::Key_Return);
+    EXPECT_EQ(w->keyboard->State().Transpose(), -99);
+    t->transposeEdit->setText("abc");
+    Key(t->transposeEdit, Qt::Key_Return);
+    EXPECT_EQ(t->transposeEdit->text(), "abc");
+    EXPECT_EQ(w->keyboard->State().Transpose(), -99);
+    Key(t->transposeEdit, Qt::Key_Escape);
+    EXPECT_EQ(t->transposeEdit->text(), "-99");
+    t->transposeUpDown->DownButton()->click(); // the bottom end holds
+    EXPECT_EQ(w->keyboard->State().Transpose(), -99);
+    t->transposeUpDown->UpButton()->click();
+    EXPECT_EQ(w->keyboard->State().Transpose(), -98);
+    t->displayBeforeKeyboardCheck->click();
+    EXPECT_TRUE(w->keyboard->State().DisplayTransposed());
+    t->thruCheck->click();
+    EXPECT_FALSE(w->keyboard->State().TransposeThru());
+    t->closeButton->click(); // not kept: back to 0
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(w->Keyboard1->State().Transpose(), 0);
+    EXPECT_EQ(w->keyboard->State().Transpose(), 0);
     EXPECT_EQ(w->ChordPanel().TransposeForm(), nullptr);
 
-    w->Keyboard1->State().SetTranspose(7);
-    w->TransposeItem->trigger();
-    w->ChordPanel().TransposeForm()->CBKeepTranspose->click();
-    w->ChordPanel().TransposeForm()->BClose->click();
-    EXPECT_EQ(w->Keyboard1->State().Transpose(), 7);
+    w->keyboard->State().SetTranspose(7);
+    w->transposeItem->trigger();
+    w->ChordPanel().TransposeForm()->keepTransposeCheck->click();
+    w->ChordPanel().TransposeForm()->closeButton->click();
+    EXPECT_EQ(w->keyboard->State().Transpose(), 7);
     w->close();
 }
 
 TEST_F(ChordDialogsTest, HelpHiddenAtCloseComesBackHiddenWithTheButtonsMovedUp) {
     auto w = Start();
-    w->TransposeItem->trigger();
+    w->transposeItem->trigger();
     TTransposeDialog* t = w->ChordPanel().TransposeForm();
     EXPECT_TRUE(t->HelpShown());
     const int shownHeight = t->height();
-    const int shownTop = t->BClose->y();
-    t->BHelp->click();
-    EXPECT_EQ(t->BHelp->text(), "Show Help");
-    EXPECT_LT(t->BClose->y(), shownTop);
+    const int shownTop = t->closeButton->y();
+    t->helpButton->click();
+    EXPECT_EQ(t->helpButton->text(), "Show Help");
+    EXPECT_LT(t->closeButton->y(), shownTop);
     EXPECT_LT(t->height(), shownHeight);
-    EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());
+    EXPECT_EQ(t->closeButton->y(), t->helpFrame->y());
     t->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_NE(SettingsText().find("\"ShowHelp\"=\"0\""), std::string::npos);
 
-    w->TransposeItem->trigger();
+    w->transposeItem->trigger();
     t = w->ChordPanel().TransposeForm();
     EXPECT_FALSE(t->HelpShown());
-    EXPECT_EQ(t->BHelp->text(), "Show Help");
-    EXPECT_EQ(t->BClose->y(), t->HelpPanel->y());
-    t->BHelp->click();
-    EXPECT_EQ(t->BHelp->text(), "Hide help");
+    EXPECT_EQ(t->helpButton->text(), "Show Help");
+    EXPECT_EQ(t->closeButton->y(), t->helpFrame->y());
+    t->helpButton->click();
+    EXPECT_EQ(t->helpButton->text(), "Hide help");
     EXPECT_EQ(t->height(), shownHeight);
     w->close();
 }

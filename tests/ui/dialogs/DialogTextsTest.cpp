@@ -88,18 +88,18 @@ TEST_P(DialogTextsTest, EveryTextShowsWhole) {
         dialog->close();
         QApplication::processEvents();
     };
-    w->TransposeItem->trigger();
+    w->transposeItem->trigger();
     check(w->ChordPanel().TransposeForm());
-    w->ChordEditorItem->trigger();
+    w->chordEditorItem->trigger();
     check(w->ChordPanel().ChordEditor());
-    w->KnobPanel().SetUpKnobsItem->trigger();
+    w->KnobPanel().setUpKnobsItem->trigger();
     check(w->KnobPanel().KnobEditor());
-    w->SettingsItem->trigger();
+    w->settingsItem->trigger();
     check(w->Settings().Dialog());
-    w->ProgramPanel().ChoosePatchSetItem->trigger();
+    w->ProgramPanel().choosePatchSetItem->trigger();
     check(w->ProgramPanel().PatchSetChooser());
-    w->ProgramPanel().ErrForm1->show();
-    check(w->ProgramPanel().ErrForm1);
+    w->ProgramPanel().patchWarnings->show();
+    check(w->ProgramPanel().patchWarnings);
     for (int page = 0; page < 8; ++page) {
         TExportImportHelpDialog help(w.get());
         bool flag = false;
@@ -117,9 +117,9 @@ TEST_P(DialogTextsTest, EveryTextShowsWhole) {
 TEST_F(WindowFixture, ALongStatusMessageIsElidedWithTheWholeTextAsItsTooltip) {
     auto w = Start();
     const QString text = "Opened " + QString(200, 'x') + " USB MIDI Interface Port 2 succesfully.";
-    w->SetStatusText(0, text);
+    w->SetStatusText(TStatusPanel::Message, text);
     QApplication::processEvents();
-    EXPECT_EQ(w->StatusText(0), text);
+    EXPECT_EQ(w->StatusText(), text);
     bool found = false;
     for (QLabel* label : w->statusBar()->findChildren<QLabel*>()) {
         if (label->toolTip() != text) continue;
@@ -129,7 +129,7 @@ TEST_F(WindowFixture, ALongStatusMessageIsElidedWithTheWholeTextAsItsTooltip) {
         EXPECT_TRUE(label->text().endsWith("succesfully.")) << label->text().toStdString();
     }
     EXPECT_TRUE(found) << "no panel shows the message with its tooltip";
-    w->SetStatusText(0, "Short");
+    w->SetStatusText(TStatusPanel::Message, "Short");
     QApplication::processEvents();
     for (QLabel* label : w->statusBar()->findChildren<QLabel*>()) EXPECT_NE(label->toolTip(), text);
     w->close();

@@ -40,7 +40,7 @@ protected:
         });
     }
     TKnobEditorDialog* Open(TMainWindow& w) {
-        w.KnobPanel().SetUpKnobsItem->trigger();
+        w.KnobPanel().setUpKnobsItem->trigger();
         QApplication::processEvents();
         return w.KnobPanel().KnobEditor();
     }
@@ -65,28 +65,28 @@ TEST_F(KnobEditorTest, ShowsACopyOfTheRowAndThePresetsWithTheCurrentOneSelected)
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->windowTitle(), "Knob Preset Editor");
     EXPECT_TRUE(e->windowFlags().testFlag(Qt::Tool));
-    EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Brass", "strings"}));
-    EXPECT_EQ(e->CBPresets->currentText(), "Brass");
-    EXPECT_EQ(e->KnobTabControl->count(), 3);
-    EXPECT_EQ(e->KnobTabControl->tabText(2), "Knob 3");
-    EXPECT_EQ(e->KnobTabControl->currentIndex(), 0);
-    EXPECT_EQ(e->EKnobName->text(), "Brass 1");
-    EXPECT_EQ(e->CBKnobCtrl->count(), 128);
-    EXPECT_EQ(e->CBKnobCtrl->currentText(), "020 Undefined");
-    EXPECT_EQ(e->EKnobCount->text(), "3");
-    EXPECT_TRUE(e->Panel1->isHidden());
+    EXPECT_EQ(Items(e->presetBox), (std::vector<std::string>{"Brass", "strings"}));
+    EXPECT_EQ(e->presetBox->currentText(), "Brass");
+    EXPECT_EQ(e->knobTabs->count(), 3);
+    EXPECT_EQ(e->knobTabs->tabText(2), "Knob 3");
+    EXPECT_EQ(e->knobTabs->currentIndex(), 0);
+    EXPECT_EQ(e->knobNameEdit->text(), "Brass 1");
+    EXPECT_EQ(e->knobControllerBox->count(), 128);
+    EXPECT_EQ(e->knobControllerBox->currentText(), "020 Undefined");
+    EXPECT_EQ(e->knobCountEdit->text(), "3");
+    EXPECT_TRUE(e->noKnobsLabel->isHidden());
     EXPECT_FALSE(e->Modified());
-    EXPECT_TRUE(e->BSavePreset->isEnabled());
-    EXPECT_TRUE(e->BDeletePreset->isEnabled());
+    EXPECT_TRUE(e->savePresetButton->isEnabled());
+    EXPECT_TRUE(e->deletePresetButton->isEnabled());
     EXPECT_EQ(Open(*w), e); // one editor
     // A tab's edits are kept when moving to another tab and back.
-    e->EKnobName->setText("Horns");
-    e->KnobTabControl->setCurrentIndex(1);
-    EXPECT_EQ(e->EKnobName->text(), "Brass 2");
-    e->KnobTabControl->setCurrentIndex(0);
-    EXPECT_EQ(e->EKnobName->text(), "Horns");
+    e->knobNameEdit->setText("Horns");
+    e->knobTabs->setCurrentIndex(1);
+    EXPECT_EQ(e->knobNameEdit->text(), "Brass 2");
+    e->knobTabs->setCurrentIndex(0);
+    EXPECT_EQ(e->knobNameEdit->text(), "Horns");
     EXPECT_TRUE(e->Modified());
-    e->BCancel->click(); // nothing applied
+    e->cancelButton->click(); // nothing applied
     QApplication::processEvents();
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Brass 1");
     EXPECT_EQ(w->KnobPanel().KnobEditor(), nullptr);
@@ -96,10 +96,10 @@ TEST_F(KnobEditorTest, ShowsACopyOfTheRowAndThePresetsWithTheCurrentOneSelected)
 TEST_F(KnobEditorTest, EditedKnobsOfNoPresetAreOfferedAsANewPresetAtOK) {
     auto w = Start(); // "Default": the Volume knob
     TKnobEditorDialog* e = Open(*w);
-    EXPECT_EQ(e->CBPresets->currentIndex(), -1);
-    e->EKnobName->setText("Loudness");
+    EXPECT_EQ(e->presetBox->currentIndex(), -1);
+    e->knobNameEdit->setText("Loudness");
     ModalAnswers answers({ModalAnswers::Button(QMessageBox::Yes), ModalAnswers::Text("Mine")});
-    e->BOK->click();
+    e->okButton->click();
     QApplication::processEvents();
     EXPECT_EQ(answers.asked, (std::vector<std::string>{
                                  "You have changed the knobs. Do you want to save them as a preset ?",
@@ -136,11 +136,11 @@ TEST_F(KnobEditorTest, WithTheCurrentSetNoPresetIsSelected) {
     });
     auto w = Start();
     TKnobEditorDialog* e = Open(*w);
-    EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Pads"}));
-    EXPECT_EQ(e->CBPresets->currentIndex(), -1);
-    EXPECT_EQ(e->EKnobName->text(), "Mine");
-    EXPECT_TRUE(e->RBKnobNeg->isChecked());
-    EXPECT_EQ(e->EDefaultValue->text(), "+0");
+    EXPECT_EQ(Items(e->presetBox), (std::vector<std::string>{"Pads"}));
+    EXPECT_EQ(e->presetBox->currentIndex(), -1);
+    EXPECT_EQ(e->knobNameEdit->text(), "Mine");
+    EXPECT_TRUE(e->negativeRadio->isChecked());
+    EXPECT_EQ(e->defaultValueEdit->text(), "+0");
     e->close();
     w->close();
 }
@@ -152,7 +152,7 @@ TEST_F(KnobEditorTest, ReservedAndTakenNamesAreRefusedAndAskedAgain) {
     ModalAnswers answers({ModalAnswers::Text("default"), ModalAnswers::Button(QMessageBox::Ok),
                           ModalAnswers::Text("CURRENT"), ModalAnswers::Button(QMessageBox::Ok),
                           ModalAnswers::Text("pads"), ModalAnswers::Button(QMessageBox::Ok), ModalAnswers::Cancel()});
-    e->BNewPreset->click();
+    e->newPresetButton->click();
     QApplication::processEvents();
     EXPECT_EQ(answers.asked, (std::vector<std::string>{
                                  "Enter New Preset|Enter the name of the new knob preset:|New Preset",
@@ -162,7 +162,7 @@ TEST_F(KnobEditorTest, ReservedAndTakenNamesAreRefusedAndAskedAgain) {
                                  "Enter New Preset|Enter the name of the new knob preset:|CURRENT",
                                  "A preset with this name already exists !",
                                  "Enter New Preset|Enter the name of the new knob preset:|pads"}));
-    EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Pads"}));
+    EXPECT_EQ(Items(e->presetBox), (std::vector<std::string>{"Pads"}));
     e->close();
     w->close();
 }
@@ -195,10 +195,10 @@ TEST_F(KnobEditorTest, NamesThatNoKeyCanHoldAreRefusedAndTheSettingsStayAsTheyWe
     }
     script.push_back(ModalAnswers::Cancel());
     ModalAnswers answers(script);
-    e->BNewPreset->click();
+    e->newPresetButton->click();
     QApplication::processEvents();
     EXPECT_EQ(answers.asked, expected);
-    EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Keys", "Pads"}));
+    EXPECT_EQ(Items(e->presetBox), (std::vector<std::string>{"Keys", "Pads"}));
     EXPECT_EQ(SettingsText(), before);
     e->close();
     w->close();
@@ -209,9 +209,9 @@ TEST_F(KnobEditorTest, ANewPresetNameIsTrimmed) {
     auto w = Start();
     TKnobEditorDialog* e = Open(*w);
     ModalAnswers answers({ModalAnswers::Text("  Warm pad  ")});
-    e->BNewPreset->click();
+    e->newPresetButton->click();
     QApplication::processEvents();
-    EXPECT_EQ(Items(e->CBPresets), (std::vector<std::string>{"Warm pad"}));
+    EXPECT_EQ(Items(e->presetBox), (std::vector<std::string>{"Warm pad"}));
     e->close();
     w->close();
 }
@@ -224,34 +224,34 @@ TEST_F(KnobEditorTest, TheSelectedNameAndTheKnobsShownBelongTogether) {
     auto w = Start();
     TKnobEditorDialog* e = Open(*w);
     const auto choose = [&](const QString& name) {
-        const int i = e->CBPresets->findText(name);
-        e->CBPresets->setCurrentIndex(i);
-        emit e->CBPresets->activated(i);
+        const int i = e->presetBox->findText(name);
+        e->presetBox->setCurrentIndex(i);
+        emit e->presetBox->activated(i);
         QApplication::processEvents();
     };
     const auto firstKnob = [&] {
-        e->KnobTabControl->setCurrentIndex(0);
-        return e->EKnobName->text().toStdString();
+        e->knobTabs->setCurrentIndex(0);
+        return e->knobNameEdit->text().toStdString();
     };
     // Changed knobs of no preset, saved as a new one that sorts before the chosen one.
-    e->EKnobName->setText("Mine 1");
+    e->knobNameEdit->setText("Mine 1");
     {
         ModalAnswers answers({ModalAnswers::Button(QMessageBox::Yes), ModalAnswers::Text("Alpha")});
         choose("Pads");
     }
-    EXPECT_EQ(e->CBPresets->currentText(), "Pads");
+    EXPECT_EQ(e->presetBox->currentText(), "Pads");
     EXPECT_EQ(firstKnob(), "Pads 1");
     // Deleting the preset shown selects no other name for its knobs.
     {
         ModalAnswers answers({ModalAnswers::Button(QMessageBox::Yes)});
-        e->BDeletePreset->click();
+        e->deletePresetButton->click();
         QApplication::processEvents();
     }
-    EXPECT_EQ(e->CBPresets->currentIndex(), -1);
-    EXPECT_FALSE(e->BSavePreset->isEnabled());
+    EXPECT_EQ(e->presetBox->currentIndex(), -1);
+    EXPECT_FALSE(e->savePresetButton->isEnabled());
     // And choosing again loads what is chosen.
     choose("Strings");
-    EXPECT_EQ(e->CBPresets->currentText(), "Strings");
+    EXPECT_EQ(e->presetBox->currentText(), "Strings");
     EXPECT_EQ(firstKnob(), "Strings 1");
     e->close();
     w->close();
@@ -262,30 +262,30 @@ TEST_F(KnobEditorTest, TheKnobCountAddsAndDeletesAtTheEnd) {
     auto w = Start();
     PresetItem(*w, "Five")->trigger();
     TKnobEditorDialog* e = Open(*w);
-    e->KnobTabControl->setCurrentIndex(1);
-    e->UDKnobCount->DownButton()->click();
+    e->knobTabs->setCurrentIndex(1);
+    e->knobCountUpDown->DownButton()->click();
     EXPECT_EQ(e->WorkingList().Count(), 4);
     EXPECT_EQ(e->WorkingList().Caption(3), "Five 4");
-    EXPECT_EQ(e->KnobTabControl->count(), 4);
-    EXPECT_EQ(e->KnobTabControl->currentIndex(), 1);
+    EXPECT_EQ(e->knobTabs->count(), 4);
+    EXPECT_EQ(e->knobTabs->currentIndex(), 1);
     EXPECT_TRUE(e->Modified());
-    e->UDKnobCount->UpButton()->click();
+    e->knobCountUpDown->UpButton()->click();
     EXPECT_EQ(e->WorkingList().Caption(4), "Bank Select MSB");
     EXPECT_EQ(e->WorkingList().Controller(4), 0);
-    EXPECT_EQ(e->KnobTabControl->currentIndex(), 4);
-    EXPECT_EQ(e->EKnobName->text(), "Bank Select MSB");
+    EXPECT_EQ(e->knobTabs->currentIndex(), 4);
+    EXPECT_EQ(e->knobNameEdit->text(), "Bank Select MSB");
     // Choosing a controller names the knob after it.
-    e->CBKnobCtrl->setCurrentIndex(7);
-    emit e->CBKnobCtrl->activated(7);
-    EXPECT_EQ(e->EKnobName->text(), "Channel Volume");
+    e->knobControllerBox->setCurrentIndex(7);
+    emit e->knobControllerBox->activated(7);
+    EXPECT_EQ(e->knobNameEdit->text(), "Channel Volume");
     EXPECT_EQ(e->WorkingList().Caption(4), "Channel Volume");
     // Down to none: the panel says so, and OK leaves an empty row.
-    for (int i = 0; i < 5; ++i) e->UDKnobCount->DownButton()->click();
+    for (int i = 0; i < 5; ++i) e->knobCountUpDown->DownButton()->click();
     EXPECT_EQ(e->WorkingList().Count(), 0);
-    EXPECT_FALSE(e->Panel1->isHidden());
-    EXPECT_EQ(e->Panel1->text(), "No Knobs !");
+    EXPECT_FALSE(e->noKnobsLabel->isHidden());
+    EXPECT_EQ(e->noKnobsLabel->text(), "No Knobs !");
     ModalAnswers answers({ModalAnswers::Button(QMessageBox::No)});
-    e->BOK->click();
+    e->okButton->click();
     QApplication::processEvents();
     EXPECT_EQ(answers.asked, (std::vector<std::string>{
                                  "You have made changes to knob preset \"Five\". Do you want to save it ?"}));
@@ -298,9 +298,9 @@ TEST_F(KnobEditorTest, ApplyTwiceAndAnUnmodifiedPresetChosenInTheEditor) {
     StorePreset("Lead", 2);
     auto w = Start();
     TKnobEditorDialog* e = Open(*w);
-    e->EKnobName->setText("Gain");
-    e->BApply->click();
-    e->BApply->click();
+    e->knobNameEdit->setText("Gain");
+    e->applyButton->click();
+    e->applyButton->click();
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Gain");
     EXPECT_EQ(w->KnobPanel().KnobRow().Count(), 1);
     EXPECT_EQ(w->KnobPanel().KnobPreset(), "Current");
@@ -309,21 +309,21 @@ TEST_F(KnobEditorTest, ApplyTwiceAndAnUnmodifiedPresetChosenInTheEditor) {
     // Choosing a preset while modified asks first; Cancel keeps the selection.
     {
         ModalAnswers answers({ModalAnswers::Button(QMessageBox::Cancel)});
-        e->CBPresets->setCurrentIndex(0);
-        emit e->CBPresets->activated(0);
+        e->presetBox->setCurrentIndex(0);
+        emit e->presetBox->activated(0);
         QApplication::processEvents();
         EXPECT_EQ(answers.asked.size(), 1u);
-        EXPECT_EQ(e->CBPresets->currentIndex(), -1);
+        EXPECT_EQ(e->presetBox->currentIndex(), -1);
     }
     {
         ModalAnswers answers({ModalAnswers::Button(QMessageBox::No)});
-        e->CBPresets->setCurrentIndex(0);
-        emit e->CBPresets->activated(0);
+        e->presetBox->setCurrentIndex(0);
+        emit e->presetBox->activated(0);
         QApplication::processEvents();
     }
     EXPECT_EQ(e->WorkingList().Caption(1), "Lead 2");
     EXPECT_FALSE(e->Modified());
-    e->BApply->click(); // not modified, a preset chosen: the window selects it
+    e->applyButton->click(); // not modified, a preset chosen: the window selects it
     EXPECT_EQ(w->KnobPanel().KnobPreset(), "Lead");
     EXPECT_TRUE(PresetItem(*w, "Lead")->isChecked());
     e->close();
@@ -336,24 +336,24 @@ TEST_F(KnobEditorTest, SaveAndDeleteNeedAPresetAndDeletingTheOnlyOneEmptiesTheLi
     TKnobEditorDialog* e = Open(*w);
     {
         ModalAnswers answers({ModalAnswers::Button(QMessageBox::Ok), ModalAnswers::Button(QMessageBox::Ok)});
-        e->BSavePreset->click();
-        e->BDeletePreset->click();
+        e->savePresetButton->click();
+        e->deletePresetButton->click();
         QApplication::processEvents();
         EXPECT_EQ(answers.asked, (std::vector<std::string>{"You must make a new preset before being able to save it.",
                                                            "Please select a preset to delete."}));
     }
-    e->CBPresets->setCurrentIndex(0);
+    e->presetBox->setCurrentIndex(0);
     {
         ModalAnswers answers({ModalAnswers::Button(QMessageBox::Yes)});
-        e->BDeletePreset->click();
+        e->deletePresetButton->click();
         QApplication::processEvents();
         EXPECT_EQ(answers.asked, (std::vector<std::string>{
                                      "Are you sure to delete preset \"Only\" ?\nThis can't be undone later !"}));
     }
-    EXPECT_EQ(e->CBPresets->count(), 0);
-    EXPECT_EQ(e->CBPresets->currentIndex(), -1);
-    EXPECT_FALSE(e->BSavePreset->isEnabled());
-    EXPECT_FALSE(e->BDeletePreset->isEnabled());
+    EXPECT_EQ(e->presetBox->count(), 0);
+    EXPECT_EQ(e->presetBox->currentIndex(), -1);
+    EXPECT_FALSE(e->savePresetButton->isEnabled());
+    EXPECT_FALSE(e->deletePresetButton->isEnabled());
     EXPECT_EQ(SettingsText().find("KnobPresets\\Only]"), std::string::npos) << "the key is still there";
     EXPECT_NE(PresetItem(*w, "Only"), nullptr) << "the menu changes only at its next refresh";
     e->close();
@@ -365,17 +365,17 @@ TEST_F(KnobEditorTest, AControllerSeenIsPickedWhileTheControllerListHasTheFocus)
     auto w = Start();
     ASSERT_TRUE(in.IsStarted());
     TKnobEditorDialog* e = Open(*w);
-    e->CBKnobCtrl->setFocus();
+    e->knobControllerBox->setFocus();
     in.InjectShort(0xB2 | (74 << 8) | (5 << 16), 0); // a hardware knob at the MIDI input
     QElapsedTimer t;
     t.start();
-    while (e->CBKnobCtrl->currentIndex() != 74 && t.elapsed() < 1000) QApplication::processEvents();
-    EXPECT_EQ(e->CBKnobCtrl->currentIndex(), 74);
+    while (e->knobControllerBox->currentIndex() != 74 && t.elapsed() < 1000) QApplication::processEvents();
+    EXPECT_EQ(e->knobControllerBox->currentIndex(), 74);
     EXPECT_FALSE(e->Modified()) << "picked without a change event";
-    EXPECT_EQ(e->EKnobName->text(), "Volume");
-    e->EKnobName->setFocus();
+    EXPECT_EQ(e->knobNameEdit->text(), "Volume");
+    e->knobNameEdit->setFocus();
     w->Instrument().Play({0xB0, 10, 5});
-    EXPECT_EQ(e->CBKnobCtrl->currentIndex(), 74);
+    EXPECT_EQ(e->knobControllerBox->currentIndex(), 74);
     e->close();
     w->close();
 }

@@ -52,7 +52,7 @@ protected:
         WriteFile(scripts.File("warned.txt"), Script("A", "B", "Warned", "[p2, 0, 1, 2 junk] Grand"));
         WriteFile(scripts.File("broken.txt"), Script("A", "B", "Broken", "[p2, 200, -1] Grand"));
         window = Start();
-        window->ProgramPanel().ChoosePatchSetItem->trigger();
+        window->ProgramPanel().choosePatchSetItem->trigger();
         chooser = window->ProgramPanel().PatchSetChooser();
         ASSERT_NE(chooser, nullptr);
         chooser->SetDirectory(QString::fromStdString(scripts.Path().string()));
@@ -77,8 +77,8 @@ protected:
     // Closes the warnings window when it shows, keeping what it listed.
     void CloseWarningsWhenShown() {
         QTimer::singleShot(0, [this] {
-            warnings.push_back(window->ProgramPanel().ErrForm1->Memo()->toPlainText().toStdString());
-            window->ProgramPanel().ErrForm1->close();
+            warnings.push_back(window->ProgramPanel().patchWarnings->Memo()->toPlainText().toStdString());
+            window->ProgramPanel().patchWarnings->close();
         });
     }
 
@@ -118,7 +118,7 @@ TEST_F(WindowFixture, TheChooserStartsAtTheScriptOrAtHomeNotInTheWorkingFolder) 
     std::filesystem::current_path(elsewhere.Path());
     const auto startFolder = [&] {
         auto w = Start();
-        w->ProgramPanel().ChoosePatchSetItem->trigger();
+        w->ProgramPanel().choosePatchSetItem->trigger();
         const std::string shown = w->ProgramPanel().PatchSetChooser()->Directory().toStdString();
         w->ProgramPanel().PatchSetChooser()->close(); // remembers the folder: forgotten below
         StoreSettings([](TIniStore& s) { s.DeleteValue(TPatchSetChooserDialog::Section, "DlgDirectory"); });
@@ -136,51 +136,51 @@ TEST_F(WindowFixture, TheChooserStartsAtTheScriptOrAtHomeNotInTheWorkingFolder) 
 
 TEST_F(PatchSetChooserTest, DescribesScriptsAndRefusesWhatIsNone) {
     EXPECT_EQ(chooser->windowTitle(), "Choose Patch Set");
-    EXPECT_EQ(chooser->EDir->text().toStdString(), scripts.Path().string());
-    EXPECT_FALSE(chooser->BApply->isEnabled());
-    EXPECT_FALSE(chooser->BOK->isEnabled());
+    EXPECT_EQ(chooser->directoryEdit->text().toStdString(), scripts.Path().string());
+    EXPECT_FALSE(chooser->applyButton->isEnabled());
+    EXPECT_FALSE(chooser->okButton->isEnabled());
 
     Select("john.txt");
-    EXPECT_EQ(chooser->FilenamePanel->text(), "john.txt");
-    EXPECT_EQ(chooser->EScriptName->text(), "Johns Set");
-    EXPECT_EQ(chooser->EDeviceName->text(), "Test Synth");
-    EXPECT_EQ(chooser->EDeviceManufacturer->text(), "Morwent");
-    EXPECT_EQ(chooser->ECreatorName->text(), "John");
-    EXPECT_TRUE(chooser->BApply->isEnabled());
-    EXPECT_TRUE(chooser->BOK->isEnabled());
+    EXPECT_EQ(chooser->fileNameLabel->text(), "john.txt");
+    EXPECT_EQ(chooser->scriptNameEdit->text(), "Johns Set");
+    EXPECT_EQ(chooser->deviceNameEdit->text(), "Test Synth");
+    EXPECT_EQ(chooser->manufacturerEdit->text(), "Morwent");
+    EXPECT_EQ(chooser->creatorNameEdit->text(), "John");
+    EXPECT_TRUE(chooser->applyButton->isEnabled());
+    EXPECT_TRUE(chooser->okButton->isEnabled());
     Select("jane.txt");
-    EXPECT_EQ(chooser->ECreatorName->text(), "Jane Doe");
+    EXPECT_EQ(chooser->creatorNameEdit->text(), "Jane Doe");
 
     Select("notes.txt");
-    EXPECT_EQ(chooser->EScriptName->text(), "Script is not a Cubase Parse File.");
-    EXPECT_TRUE(chooser->EDeviceName->text().isEmpty());
-    EXPECT_FALSE(chooser->BApply->isEnabled());
+    EXPECT_EQ(chooser->scriptNameEdit->text(), "Script is not a Cubase Parse File.");
+    EXPECT_TRUE(chooser->deviceNameEdit->text().isEmpty());
+    EXPECT_FALSE(chooser->applyButton->isEnabled());
 
     Select("jane.txt");
     chooser->SelectItem(QString::fromStdString(scripts.File("folder")));
     EXPECT_TRUE(chooser->SelectedPath().isEmpty());
-    EXPECT_TRUE(chooser->EScriptName->text().isEmpty());
-    EXPECT_TRUE(chooser->FilenamePanel->text().isEmpty());
-    EXPECT_FALSE(chooser->BApply->isEnabled());
-    EXPECT_FALSE(chooser->BOK->isEnabled());
+    EXPECT_TRUE(chooser->scriptNameEdit->text().isEmpty());
+    EXPECT_TRUE(chooser->fileNameLabel->text().isEmpty());
+    EXPECT_FALSE(chooser->applyButton->isEnabled());
+    EXPECT_FALSE(chooser->okButton->isEnabled());
 }
 
 TEST_F(PatchSetChooserTest, ADoubleClickAppliesAndApplyStaysOffUntilAnotherScript) {
     DoubleClick("jane.txt");
     ASSERT_NE(window->Instrument().PatchSet(), nullptr);
     EXPECT_EQ(window->Instrument().PatchSet()->ScriptName, "Janes Set");
-    EXPECT_FALSE(chooser->BApply->isEnabled());
-    EXPECT_TRUE(chooser->BOK->isEnabled());
+    EXPECT_FALSE(chooser->applyButton->isEnabled());
+    EXPECT_TRUE(chooser->okButton->isEnabled());
     Select("john.txt");
-    EXPECT_TRUE(chooser->BApply->isEnabled());
+    EXPECT_TRUE(chooser->applyButton->isEnabled());
     Select("jane.txt");
-    EXPECT_TRUE(chooser->BApply->isEnabled()) << "another script was shown between";
+    EXPECT_TRUE(chooser->applyButton->isEnabled()) << "another script was shown between";
 
     // OK with Apply off only closes.
-    chooser->BApply->click();
+    chooser->applyButton->click();
     const TPatchSet* applied = window->Instrument().PatchSet();
     QPointer<TPatchSetChooserDialog> alive(chooser);
-    chooser->BOK->click();
+    chooser->okButton->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window->Instrument().PatchSet(), applied);
     EXPECT_TRUE(alive.isNull()) << "a closed chooser is released";
@@ -194,25 +194,25 @@ TEST_F(PatchSetChooserTest, WarningsAreListedAndAFailingScriptKeepsThePreviousSe
     EXPECT_NE(warnings[0].find("Line 12: Warning: Ignoring remaining \"junk\""), std::string::npos) << warnings[0];
     ASSERT_NE(window->Instrument().PatchSet(), nullptr);
     EXPECT_EQ(window->Instrument().PatchSet()->ScriptName, "Warned");
-    EXPECT_FALSE(chooser->BApply->isEnabled());
+    EXPECT_FALSE(chooser->applyButton->isEnabled());
 
     const TPatchSet* before = window->Instrument().PatchSet();
     Select("broken.txt");
-    EXPECT_EQ(chooser->EScriptName->text(), "Broken"); // its header reads fine
+    EXPECT_EQ(chooser->scriptNameEdit->text(), "Broken"); // its header reads fine
     CloseWarningsWhenShown();
-    chooser->BApply->click();
+    chooser->applyButton->click();
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_NE(warnings[1].find("Error: Program number out of bounds"), std::string::npos) << warnings[1];
     EXPECT_EQ(window->Instrument().PatchSet(), before);
-    EXPECT_TRUE(chooser->BApply->isEnabled()) << "a failed apply may be tried again";
+    EXPECT_TRUE(chooser->applyButton->isEnabled()) << "a failed apply may be tried again";
 }
 
 TEST_F(PatchSetChooserTest, OneChooserWhosePlaceAndPanelWidthComeBack) {
-    window->ProgramPanel().ChoosePatchSetItem->trigger();
+    window->ProgramPanel().choosePatchSetItem->trigger();
     EXPECT_EQ(window->ProgramPanel().PatchSetChooser(), chooser); // at most one
     chooser->move(120, 90);
     chooser->resize(700, 400);
-    chooser->BCancel->click();
+    chooser->cancelButton->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(window->ProgramPanel().PatchSetChooser(), nullptr);
     const std::string settings = SettingsText();
@@ -220,7 +220,7 @@ TEST_F(PatchSetChooserTest, OneChooserWhosePlaceAndPanelWidthComeBack) {
     EXPECT_NE(settings.find("\"RightPanelWidth\"=dword:"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"DlgWidth\"=dword:000002bc"), std::string::npos) << settings;
 
-    window->ProgramPanel().ChoosePatchSetItem->trigger();
+    window->ProgramPanel().choosePatchSetItem->trigger();
     TPatchSetChooserDialog* again = window->ProgramPanel().PatchSetChooser();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->width(), 700);
@@ -230,9 +230,9 @@ TEST_F(PatchSetChooserTest, OneChooserWhosePlaceAndPanelWidthComeBack) {
 TEST_F(PatchSetChooserTest, TheDirectoryLineTheFileTypeAndTheFolderPicker) {
     const QString folder = QString::fromStdString(scripts.File("folder"));
     WriteFile(scripts.File("folder/inner.syx"), "x");
-    chooser->EDir->setText(folder);
+    chooser->directoryEdit->setText(folder);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(chooser->EDir, &enter);
+    QApplication::sendEvent(chooser->directoryEdit, &enter);
     EXPECT_EQ(chooser->Directory(), folder);
     EXPECT_TRUE(chooser->isVisible()) << "Enter in the directory line pressed OK";
 
@@ -244,21 +244,21 @@ TEST_F(PatchSetChooserTest, TheDirectoryLineTheFileTypeAndTheFolderPicker) {
             QApplication::processEvents();
         const QModelIndex index = chooser->Model()->index(path);
         return index.isValid() && (chooser->Model()->flags(index) & Qt::ItemIsEnabled) &&
-               !chooser->SystemListView->isRowHidden(index.row(), index.parent());
+               !chooser->folderTree->isRowHidden(index.row(), index.parent());
     };
     const QString syx = QString::fromStdString(scripts.File("folder/inner.syx"));
     EXPECT_FALSE(visible(syx));
-    chooser->CBFileType->setCurrentIndex(1);
+    chooser->fileTypeBox->setCurrentIndex(1);
     EXPECT_TRUE(visible(syx));
 
     // The folder picker starts at the list's folder and takes the one chosen.
     std::vector<QString> shown;
-    chooser->PathDialog1->OnShow = [&](TFolderPicker* d) {
+    chooser->folderPicker->OnShow = [&](TFolderPicker* d) {
         shown.push_back(d->OpenDialog()->directory().absolutePath());
         d->OpenDialog()->selectFile(QString::fromStdString(scripts.Path().string()));
         static_cast<QDialog*>(d->OpenDialog())->accept();
     };
-    chooser->BDir->click();
+    chooser->directoryButton->click();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], folder);
     EXPECT_EQ(chooser->Directory().toStdString(), scripts.Path().string());

@@ -31,7 +31,7 @@ namespace {
 class SettingsDialogTest : public WindowFixture {
 protected:
     TSettingsDialog* Open(TMainWindow& w) {
-        w.SettingsItem->trigger();
+        w.settingsItem->trigger();
         QApplication::processEvents();
         return w.Settings().Dialog();
     }
@@ -49,18 +49,18 @@ TEST_F(SettingsDialogTest, OpensOnceOnGeneralWithItsOwnKeyWidthSlider) {
     EXPECT_EQ(s->windowTitle(), "Settings");
     EXPECT_TRUE(s->windowFlags().testFlag(Qt::Tool));
     std::vector<QString> tabs;
-    for (int i = 0; i < s->PageControl->count(); ++i) tabs.push_back(s->PageControl->tabText(i));
+    for (int i = 0; i < s->pages->count(); ++i) tabs.push_back(s->pages->tabText(i));
     EXPECT_EQ(tabs, (std::vector<QString>{"General", "Playing", "Controller", "Joystick", "Mouse Wheel"}));
-    EXPECT_EQ(s->PageControl->currentWidget(), s->GeneralTab);
-    EXPECT_EQ(s->TBKeyWidth->parentWidget(), static_cast<QWidget*>(s->GBAppearance));
-    EXPECT_TRUE(s->TBKeyWidth->isVisible());
-    EXPECT_EQ(s->TBKeyWidth->value(), w->KeyWidthPosition());
-    s->TBKeyWidth->setValue(TMainWindow::KeyWidthMax); // acts at once
-    EXPECT_EQ(w->Keyboard1->ImageSize(), TImageSize::Big);
-    EXPECT_TRUE(s->BOK->isDefault());
-    s->PageControl->setCurrentWidget(s->JoystickTab);
+    EXPECT_EQ(s->pages->currentWidget(), s->generalPage);
+    EXPECT_EQ(s->keyWidthSlider->parentWidget(), static_cast<QWidget*>(s->appearanceGroup));
+    EXPECT_TRUE(s->keyWidthSlider->isVisible());
+    EXPECT_EQ(s->keyWidthSlider->value(), w->KeyWidthPosition());
+    s->keyWidthSlider->setValue(TMainWindow::KeyWidthMax); // acts at once
+    EXPECT_EQ(w->keyboard->ImageSize(), TImageSize::Big);
+    EXPECT_TRUE(s->okButton->isDefault());
+    s->pages->setCurrentWidget(s->joystickPage);
     EXPECT_EQ(Open(*w), s); // the same dialog, back on its first page
-    EXPECT_EQ(s->PageControl->currentWidget(), s->GeneralTab);
+    EXPECT_EQ(s->pages->currentWidget(), s->generalPage);
 
     s->close();
     QApplication::processEvents();
@@ -76,49 +76,49 @@ TEST_F(SettingsDialogTest, ShowsTheOwnersValuesAndApplyWritesThemBack) {
     });
     auto w = Start();
     TSettingsDialog* s = Open(*w);
-    EXPECT_TRUE(s->RBQuieter->isChecked());
-    EXPECT_EQ(s->EShiftPercent->text(), "99");
-    EXPECT_EQ(s->CBUpDown->currentText(), "(none)");
-    EXPECT_EQ(s->CBLeftRight->currentText(), "Pitch Wheel");
-    EXPECT_EQ(s->CBModWheel->currentText(), "001 Modulation");
-    EXPECT_EQ(s->CBModWheel->count(), 128);
-    EXPECT_EQ(s->CBUpDown->count(), 130);
-    EXPECT_EQ(s->CBWheelController->currentText(), "001 Modulation");
-    EXPECT_EQ(s->TBSensitivity->value(), 4);
-    EXPECT_TRUE(s->RBInternational->isChecked());
-    EXPECT_EQ(s->CBJoystickAction->count(), 30);
-    EXPECT_EQ(s->CBJoystickAction->currentIndex(), 0);
+    EXPECT_TRUE(s->quieterRadio->isChecked());
+    EXPECT_EQ(s->shiftPercentEdit->text(), "99");
+    EXPECT_EQ(s->upDownBox->currentText(), "(none)");
+    EXPECT_EQ(s->leftRightBox->currentText(), "Pitch Wheel");
+    EXPECT_EQ(s->modWheelBox->currentText(), "001 Modulation");
+    EXPECT_EQ(s->modWheelBox->count(), 128);
+    EXPECT_EQ(s->upDownBox->count(), 130);
+    EXPECT_EQ(s->wheelControllerBox->currentText(), "001 Modulation");
+    EXPECT_EQ(s->sensitivitySlider->value(), 4);
+    EXPECT_TRUE(s->internationalNames->isChecked());
+    EXPECT_EQ(s->joystickActionBox->count(), 30);
+    EXPECT_EQ(s->joystickActionBox->currentIndex(), 0);
 
-    s->CBUpDown->setCurrentIndex(9);      // 007
-    s->CBLeftRight->setCurrentIndex(0);   // none
-    s->CBModWheel->setCurrentIndex(11);
-    s->CBWheelController->setCurrentIndex(1); // pitch wheel
-    s->TBSensitivity->setValue(7);
-    s->RBGerman->setChecked(true);
-    s->RBQuieter->setChecked(true);
-    s->EShiftPercent->setText("100");
-    emit s->EShiftPercent->editingFinished();
-    s->EVelocity->setText("90");
-    emit s->EVelocity->editingFinished();
-    s->CBJoystickAction->setCurrentIndex(6); // joystick 0 left/right with button 1
-    s->CBJoystickController->setCurrentIndex(12); // controller 10
+    s->upDownBox->setCurrentIndex(9);      // 007
+    s->leftRightBox->setCurrentIndex(0);   // none
+    s->modWheelBox->setCurrentIndex(11);
+    s->wheelControllerBox->setCurrentIndex(1); // pitch wheel
+    s->sensitivitySlider->setValue(7);
+    s->germanNames->setChecked(true);
+    s->quieterRadio->setChecked(true);
+    s->shiftPercentEdit->setText("100");
+    emit s->shiftPercentEdit->editingFinished();
+    s->velocityEdit->setText("90");
+    emit s->velocityEdit->editingFinished();
+    s->joystickActionBox->setCurrentIndex(6); // joystick 0 left/right with button 1
+    s->joystickControllerBox->setCurrentIndex(12); // controller 10
     EXPECT_EQ(w->Instrument().JoystickTable().Code(0, TJoystickAxis::X, 1), 129) << "the main window's table before Apply";
-    s->BApply->click();
-    EXPECT_EQ(w->Keyboard1->State().UpDownController(), 7);
-    EXPECT_EQ(w->Keyboard1->State().LeftRightController(), 129);
+    s->applyButton->click();
+    EXPECT_EQ(w->keyboard->State().UpDownController(), 7);
+    EXPECT_EQ(w->keyboard->State().LeftRightController(), 129);
     EXPECT_EQ(w->ModulationController(), 11);
     EXPECT_EQ(w->Instrument().MouseWheelController(), 128);
     EXPECT_EQ(w->Instrument().MouseWheelSensitivity, 7);
-    EXPECT_EQ(w->Keyboard1->Language(), TLanguage::German);
-    EXPECT_EQ(w->Keyboard1->State().Velocity(), 90);
-    EXPECT_FLOAT_EQ(w->Keyboard1->State().VelocityShiftFactor(), 0.01f); // 0, kept at the keyboard's least
+    EXPECT_EQ(w->keyboard->Language(), TLanguage::German);
+    EXPECT_EQ(w->keyboard->State().Velocity(), 90);
+    EXPECT_FLOAT_EQ(w->keyboard->State().VelocityShiftFactor(), 0.01f); // 0, kept at the keyboard's least
     EXPECT_EQ(w->Instrument().JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
     // The action list shows each slot's code.
-    s->CBJoystickAction->setCurrentIndex(0);
-    EXPECT_EQ(s->CBJoystickController->currentText(), "(none)");
-    s->CBJoystickAction->setCurrentIndex(6);
-    EXPECT_EQ(s->CBJoystickController->currentText(), "010 Pan");
-    s->BOK->click();
+    s->joystickActionBox->setCurrentIndex(0);
+    EXPECT_EQ(s->joystickControllerBox->currentText(), "(none)");
+    s->joystickActionBox->setCurrentIndex(6);
+    EXPECT_EQ(s->joystickControllerBox->currentText(), "010 Pan");
+    s->okButton->click();
     QApplication::processEvents();
     EXPECT_EQ(w->Settings().Dialog(), nullptr);
     w->close();
@@ -126,18 +126,18 @@ TEST_F(SettingsDialogTest, ShowsTheOwnersValuesAndApplyWritesThemBack) {
 
     // The owners keep them: the next start has them all.
     w = Start();
-    EXPECT_EQ(w->Keyboard1->State().UpDownController(), 7);
-    EXPECT_EQ(w->Keyboard1->State().LeftRightController(), 129);
+    EXPECT_EQ(w->keyboard->State().UpDownController(), 7);
+    EXPECT_EQ(w->keyboard->State().LeftRightController(), 129);
     EXPECT_EQ(w->ModulationController(), 11);
     EXPECT_EQ(w->Instrument().MouseWheelController(), 128);
     EXPECT_EQ(w->Instrument().MouseWheelSensitivity, 7);
-    EXPECT_EQ(w->Keyboard1->Language(), TLanguage::German);
-    EXPECT_EQ(w->Keyboard1->State().Velocity(), 90);
+    EXPECT_EQ(w->keyboard->Language(), TLanguage::German);
+    EXPECT_EQ(w->keyboard->State().Velocity(), 90);
     EXPECT_EQ(w->Instrument().JoystickTable().Code(0, TJoystickAxis::X, 1), 10);
     s = Open(*w);
-    EXPECT_TRUE(s->RBQuieter->isChecked());
-    EXPECT_EQ(s->EShiftPercent->text(), "99");
-    EXPECT_EQ(s->CBModWheel->currentIndex(), 11);
+    EXPECT_TRUE(s->quieterRadio->isChecked());
+    EXPECT_EQ(s->shiftPercentEdit->text(), "99");
+    EXPECT_EQ(s->modWheelBox->currentIndex(), 11);
     s->close();
     w->close();
 }
@@ -146,30 +146,30 @@ TEST_F(SettingsDialogTest, CancelUndoesTheAppearanceBackToTheLastApply) {
     auto w = Start();
     TSettingsDialog* s = Open(*w);
     const int width = w->KeyWidthPosition();
-    ASSERT_TRUE(s->CBOldStyle->isEnabled());
-    s->CBOldStyle->setChecked(true);
-    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::Drawn); // at once
-    s->TBKeyWidth->setValue(width + 3);
-    s->CBShowArrows->setChecked(false);
+    ASSERT_TRUE(s->oldStyleCheck->isEnabled());
+    s->oldStyleCheck->setChecked(true);
+    EXPECT_EQ(w->keyboard->PaintStyle(), TPaintStyle::Drawn); // at once
+    s->keyWidthSlider->setValue(width + 3);
+    s->showArrowsCheck->setChecked(false);
     EXPECT_FALSE(w->ArrowsVisible());
-    s->BCancel->click();
+    s->cancelButton->click();
     QApplication::processEvents();
-    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::Image);
+    EXPECT_EQ(w->keyboard->PaintStyle(), TPaintStyle::Image);
     EXPECT_EQ(w->KeyWidthPosition(), width);
     EXPECT_TRUE(w->ArrowsVisible());
 
     // After Apply, Cancel goes back to the Apply, except for the arrows.
     s = Open(*w);
-    s->CBOldStyle->setChecked(true);
-    s->TBKeyWidth->setValue(width + 2);
-    s->CBShowArrows->setChecked(false);
-    s->BApply->click();
-    s->CBOldStyle->setChecked(false);
-    s->TBKeyWidth->setValue(width);
+    s->oldStyleCheck->setChecked(true);
+    s->keyWidthSlider->setValue(width + 2);
+    s->showArrowsCheck->setChecked(false);
+    s->applyButton->click();
+    s->oldStyleCheck->setChecked(false);
+    s->keyWidthSlider->setValue(width);
     Key(s, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_EQ(w->Settings().Dialog(), nullptr);
-    EXPECT_EQ(w->Keyboard1->PaintStyle(), TPaintStyle::Drawn);
+    EXPECT_EQ(w->keyboard->PaintStyle(), TPaintStyle::Drawn);
     EXPECT_EQ(w->KeyWidthPosition(), width + 2);
     EXPECT_TRUE(w->ArrowsVisible());
     w->close();
@@ -178,7 +178,7 @@ TEST_F(SettingsDialogTest, CancelUndoesTheAppearanceBackToTheLastApply) {
 TEST_F(SettingsDialogTest, NumberEditsClampIgnoreAndRestoreAndKeepEnterAndEscape) {
     auto w = Start();
     TSettingsDialog* s = Open(*w);
-    QLineEdit* e = s->EVelocity;
+    QLineEdit* e = s->velocityEdit;
     e->setFocus();
     for (auto [typed, shown] : std::vector<std::pair<QString, QString>>{{"500", "127"}, {"abc", "127"}, {"-3", "0"}, {"64", "64"}}) {
         e->setText(typed);
@@ -186,14 +186,14 @@ TEST_F(SettingsDialogTest, NumberEditsClampIgnoreAndRestoreAndKeepEnterAndEscape
         EXPECT_EQ(e->text(), shown) << typed.toStdString();
         EXPECT_TRUE(s->isVisible());
     }
-    EXPECT_EQ(s->UDVelocity->Position(), 64);
+    EXPECT_EQ(s->velocityUpDown->Position(), 64);
     e->setText("12");
     Key(e, Qt::Key_Escape); // the up-down's value comes back; the dialog stays
     EXPECT_EQ(e->text(), "64");
     EXPECT_TRUE(s->isVisible());
-    s->EShiftPercent->setText("0");
-    emit s->EShiftPercent->editingFinished();
-    EXPECT_EQ(s->EShiftPercent->text(), "1");
+    s->shiftPercentEdit->setText("0");
+    emit s->shiftPercentEdit->editingFinished();
+    EXPECT_EQ(s->shiftPercentEdit->text(), "1");
     s->close();
     w->close();
 }
@@ -201,7 +201,7 @@ TEST_F(SettingsDialogTest, NumberEditsClampIgnoreAndRestoreAndKeepEnterAndEscape
 TEST_F(SettingsDialogTest, KeyEditsTakeOnlyACKeyOfTheirManual) {
     auto w = Start();
     TSettingsDialog* s = Open(*w);
-    s->EUpperKey->setFocus();
+    s->upperKeyEdit->setFocus();
     auto press = [](TKeyCaptureEdit* edit, int scanCode) {
         TKeyData d;
         d.scanCode = static_cast<std::uint8_t>(scanCode);
@@ -213,34 +213,34 @@ TEST_F(SettingsDialogTest, KeyEditsTakeOnlyACKeyOfTheirManual) {
     while (TPianoKeyboard::IsValidUpperCKey(invalidUpper)) ++invalidUpper;
     int validUpper = 17;
     while (!TPianoKeyboard::IsValidUpperCKey(validUpper) || validUpper == 16) ++validUpper;
-    s->EUpperKey->Clear();
-    press(s->EUpperKey, invalidUpper);
-    EXPECT_EQ(s->EUpperKey->Sequence().Count(), 0);
-    s->BApply->click();
-    EXPECT_EQ(w->Keyboard1->UpperCScanCode(), 16) << "no key leaves the code";
-    press(s->EUpperKey, validUpper);
-    EXPECT_EQ(s->EUpperKey->Sequence().Count(), 1);
-    s->BApply->click();
-    EXPECT_EQ(w->Keyboard1->UpperCScanCode(), validUpper);
-    s->BUpperDefault->click();
-    s->BApply->click();
-    EXPECT_EQ(w->Keyboard1->UpperCScanCode(), 16);
+    s->upperKeyEdit->Clear();
+    press(s->upperKeyEdit, invalidUpper);
+    EXPECT_EQ(s->upperKeyEdit->Sequence().Count(), 0);
+    s->applyButton->click();
+    EXPECT_EQ(w->keyboard->UpperCScanCode(), 16) << "no key leaves the code";
+    press(s->upperKeyEdit, validUpper);
+    EXPECT_EQ(s->upperKeyEdit->Sequence().Count(), 1);
+    s->applyButton->click();
+    EXPECT_EQ(w->keyboard->UpperCScanCode(), validUpper);
+    s->upperDefaultButton->click();
+    s->applyButton->click();
+    EXPECT_EQ(w->keyboard->UpperCScanCode(), 16);
 
     // The lower manual takes its own keys only.
     int validLower = 1;
     while (!TPianoKeyboard::IsValidLowerCKey(validLower) || validLower == 44) ++validLower;
-    s->ELowerKey->Clear();
-    press(s->ELowerKey, validUpper);
-    EXPECT_EQ(s->ELowerKey->Sequence().Count(), TPianoKeyboard::IsValidLowerCKey(validUpper) ? 1 : 0);
-    s->ELowerKey->Clear();
-    press(s->ELowerKey, validLower);
-    s->BApply->click();
-    EXPECT_EQ(w->Keyboard1->LowerCScanCode(), validLower);
+    s->lowerKeyEdit->Clear();
+    press(s->lowerKeyEdit, validUpper);
+    EXPECT_EQ(s->lowerKeyEdit->Sequence().Count(), TPianoKeyboard::IsValidLowerCKey(validUpper) ? 1 : 0);
+    s->lowerKeyEdit->Clear();
+    press(s->lowerKeyEdit, validLower);
+    s->applyButton->click();
+    EXPECT_EQ(w->keyboard->LowerCScanCode(), validLower);
     s->close();
     w->close();
     w.reset();
     w = Start();
-    EXPECT_EQ(w->Keyboard1->LowerCScanCode(), validLower);
+    EXPECT_EQ(w->keyboard->LowerCScanCode(), validLower);
     w->close();
 }
 
@@ -250,43 +250,43 @@ TEST_F(SettingsDialogTest, ControllersSentPickTheCodeInTheFocusedOrPagesCombo) {
     auto knob = [&](int controller) { w->Instrument().Play({0xB0, static_cast<std::uint8_t>(controller), 10}); };
     auto bend = [&] {
         int value = 1000;
-        w->ICPitch->SetPosition(value);
-        w->ICPitch->OnScroll(w->ICPitch, value); // the pitch wheel moved by hand
+        w->pitchWheel->SetPosition(value);
+        w->pitchWheel->OnScroll(w->pitchWheel, value); // the pitch wheel moved by hand
     };
 
-    s->PageControl->setCurrentWidget(s->ControllerTab);
-    s->CBModWheel->setFocus();
+    s->pages->setCurrentWidget(s->controllerPage);
+    s->modWheelBox->setFocus();
     w->KnobPanel().KnobRow().AddKnob("Cutoff", 74, 0, 64);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(w->KnobPanel().KnobRow().Knob(1), &down); // the knob turned a step
     ASSERT_FALSE(out.sent.empty());
-    EXPECT_EQ(s->CBModWheel->currentIndex(), 74);
+    EXPECT_EQ(s->modWheelBox->currentIndex(), 74);
     bend(); // no pitch wheel for the modulation wheel
-    EXPECT_EQ(s->CBModWheel->currentIndex(), 74);
-    s->CBUpDown->setFocus();
+    EXPECT_EQ(s->modWheelBox->currentIndex(), 74);
+    s->upDownBox->setFocus();
     bend();
-    EXPECT_EQ(s->CBUpDown->currentText(), "Pitch Wheel");
+    EXPECT_EQ(s->upDownBox->currentText(), "Pitch Wheel");
 
-    s->PageControl->setCurrentWidget(s->JoystickTab);
-    s->CBJoystickAction->setFocus();
-    s->CBJoystickAction->setCurrentIndex(4); // joystick 1 up/down
-    s->CBNoAutoChoice->setChecked(true);
+    s->pages->setCurrentWidget(s->joystickPage);
+    s->joystickActionBox->setFocus();
+    s->joystickActionBox->setCurrentIndex(4); // joystick 1 up/down
+    s->noAutoChoiceCheck->setChecked(true);
     knob(7);
-    EXPECT_EQ(s->CBJoystickController->currentText(), "(none)");
-    s->CBNoAutoChoice->setChecked(false);
+    EXPECT_EQ(s->joystickControllerBox->currentText(), "(none)");
+    s->noAutoChoiceCheck->setChecked(false);
     knob(7);
-    EXPECT_EQ(s->CBJoystickController->currentText(), "007 Channel Volume");
+    EXPECT_EQ(s->joystickControllerBox->currentText(), "007 Channel Volume");
     EXPECT_EQ(s->JoystickTableCopy().Code(1, TJoystickAxis::Y, 0), 7);
 
-    s->PageControl->setCurrentWidget(s->MouseWheelTab);
-    s->TBSensitivity->setFocus();
+    s->pages->setCurrentWidget(s->mouseWheelPage);
+    s->sensitivitySlider->setFocus();
     knob(11);
-    EXPECT_EQ(s->CBWheelController->currentText(), "011 Expression");
+    EXPECT_EQ(s->wheelControllerBox->currentText(), "011 Expression");
 
     // A received controller teaches too; a hidden dialog learns nothing.
     s->hide();
     knob(12);
-    EXPECT_EQ(s->CBWheelController->currentText(), "011 Expression");
+    EXPECT_EQ(s->wheelControllerBox->currentText(), "011 Expression");
     s->close();
     w->close();
 }
@@ -294,7 +294,7 @@ TEST_F(SettingsDialogTest, ControllersSentPickTheCodeInTheFocusedOrPagesCombo) {
 TEST_F(SettingsDialogTest, ClosingTheWindowClosesTheDialogFirst) {
     auto w = Start();
     TSettingsDialog* s = Open(*w);
-    s->CBShowArrows->setChecked(false); // not applied: the close cancels it
+    s->showArrowsCheck->setChecked(false); // not applied: the close cancels it
     w->close();
     EXPECT_TRUE(w->ArrowsVisible());
     EXPECT_NE(SettingsText().find("\"ShowBasenoteButtons\"=\"1\""), std::string::npos);

@@ -40,21 +40,21 @@ TEST_F(AccessibilityTest, EveryControlHasItsRoleAndName) {
         const char* name;
     };
     for (const Expected& e : std::initializer_list<Expected>{
-             {w->Keyboard1, QAccessible::Slider, "Piano keyboard"},
-             {w->ICPitch, QAccessible::Slider, "Pitch wheel"},
-             {w->ICMW, QAccessible::Slider, "Modulation wheel"},
-             {w->ICLeftArrow, QAccessible::Button, "Scroll visible keys down"},
-             {w->ICRightArrow, QAccessible::Button, "Scroll visible keys up"},
+             {w->keyboard, QAccessible::Slider, "Piano keyboard"},
+             {w->pitchWheel, QAccessible::Slider, "Pitch wheel"},
+             {w->modulationWheel, QAccessible::Slider, "Modulation wheel"},
+             {w->leftArrow, QAccessible::Button, "Scroll visible keys down"},
+             {w->rightArrow, QAccessible::Button, "Scroll visible keys up"},
              {w->KnobPanel().KnobRow().Knob(0), QAccessible::Dial, "Volume"},
-             {w->EChannel, QAccessible::EditableText, "Channel"},
-             {w->SBChannel->UpButton(), QAccessible::Button, "Channel up"},
-             {w->SBChannel->DownButton(), QAccessible::Button, "Channel down"},
-             {program.EProgram, QAccessible::EditableText, "Program"},
-             {program.UDProgram->UpButton(), QAccessible::Button, "Program up"},
-             {program.EMSB, QAccessible::EditableText, "MSB"},
-             {program.UDLSB->DownButton(), QAccessible::Button, "LSB down"},
-             {program.UDProgramPatch->UpButton(), QAccessible::Button, "Patch up"},
-             {program.PPanic, QAccessible::Button, "Panic!"}}) {
+             {w->channelEdit, QAccessible::EditableText, "Channel"},
+             {w->channelUpDown->UpButton(), QAccessible::Button, "Channel up"},
+             {w->channelUpDown->DownButton(), QAccessible::Button, "Channel down"},
+             {program.programEdit, QAccessible::EditableText, "Program"},
+             {program.programUpDown->UpButton(), QAccessible::Button, "Program up"},
+             {program.msbEdit, QAccessible::EditableText, "MSB"},
+             {program.lsbUpDown->DownButton(), QAccessible::Button, "LSB down"},
+             {program.patchUpDown->UpButton(), QAccessible::Button, "Patch up"},
+             {program.panicButton, QAccessible::Button, "Panic!"}}) {
         QAccessibleInterface* read = Read(e.control);
         ASSERT_NE(read, nullptr) << e.name;
         EXPECT_EQ(read->role(), e.role) << e.name;
@@ -62,18 +62,18 @@ TEST_F(AccessibilityTest, EveryControlHasItsRoleAndName) {
     }
     // A status text too long for its panel is read whole.
     const QString hint = "Nothing is connected to Fendrel's Tonecast. Connect a synthesizer to it.";
-    w->SetStatusText(0, hint);
+    w->SetStatusText(TStatusPanel::Message, hint);
     QLabel* panel = nullptr;
     for (QLabel* label : w->statusBar()->findChildren<QLabel*>())
         if (label->toolTip() == hint) panel = label;
     ASSERT_NE(panel, nullptr) << "the text was not elided";
     EXPECT_EQ(Read(panel)->text(QAccessible::Name).toStdString(), hint.toStdString());
     // Wheels and knobs carry their values and ranges.
-    EXPECT_EQ(Read(w->ICPitch)->valueInterface()->minimumValue().toInt(), -8192);
-    EXPECT_EQ(Read(w->ICMW)->valueInterface()->maximumValue().toInt(), 127);
+    EXPECT_EQ(Read(w->pitchWheel)->valueInterface()->minimumValue().toInt(), -8192);
+    EXPECT_EQ(Read(w->modulationWheel)->valueInterface()->maximumValue().toInt(), 127);
     EXPECT_EQ(Value(w->KnobPanel().KnobRow().Knob(0)), 100);
     // Pressing Panic! through assistive technology is a click.
-    QAccessibleInterface* panic = Read(program.PPanic);
+    QAccessibleInterface* panic = Read(program.panicButton);
     ASSERT_NE(panic->actionInterface(), nullptr);
     panic->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_FALSE(out.sent.empty());
@@ -93,7 +93,7 @@ TEST_F(AccessibilityTest, AKnobTurnedWithAKeyReportsItsNewValue) {
 // while held; the window's own keys keep their meaning.
 TEST_F(AccessibilityTest, ThePianoIsPlayedFromItsFocusCursor) {
     auto w = Start();
-    TPianoKeyboard* kb = w->Keyboard1;
+    TPianoKeyboard* kb = w->keyboard;
     kb->setFocus();
     kb->SetFocusNote(60);
     Key(kb, QEvent::KeyPress, Qt::Key_Right);
@@ -137,11 +137,11 @@ TEST_F(AccessibilityTest, TheDialogsFieldsAreNamedAndTheFirstHasTheFocus) {
         std::function<QWidget*()> dialog;
     };
     for (const Opened& o : std::initializer_list<Opened>{
-             {w->SettingsItem, [&] { return static_cast<QWidget*>(w->Settings().Dialog()); }},
-             {w->TransposeItem, [&] { return static_cast<QWidget*>(w->ChordPanel().TransposeForm()); }},
-             {w->ChordEditorItem, [&] { return static_cast<QWidget*>(w->ChordPanel().ChordEditor()); }},
-             {w->KnobPanel().SetUpKnobsItem, [&] { return static_cast<QWidget*>(w->KnobPanel().KnobEditor()); }},
-             {w->ProgramPanel().ChoosePatchSetItem,
+             {w->settingsItem, [&] { return static_cast<QWidget*>(w->Settings().Dialog()); }},
+             {w->transposeItem, [&] { return static_cast<QWidget*>(w->ChordPanel().TransposeForm()); }},
+             {w->chordEditorItem, [&] { return static_cast<QWidget*>(w->ChordPanel().ChordEditor()); }},
+             {w->KnobPanel().setUpKnobsItem, [&] { return static_cast<QWidget*>(w->KnobPanel().KnobEditor()); }},
+             {w->ProgramPanel().choosePatchSetItem,
               [&] { return static_cast<QWidget*>(w->ProgramPanel().PatchSetChooser()); }}}) {
         o.item->trigger();
         QApplication::processEvents();

@@ -113,20 +113,20 @@ protected:
 // moves the window's controller; with the focus, the control scrolls.
 TEST_F(InputsWindowTest, TheWheelOverAListOrFieldWithoutTheFocusMovesTheController) {
     auto w = Start(&joysticks);
-    w->Keyboard1->setFocus();
-    for (QWidget* control : std::initializer_list<QWidget*>{w->CBChord, w->ProgramPanel().CBProgramPatch, w->ProgramPanel().EProgram}) {
+    w->keyboard->setFocus();
+    for (QWidget* control : std::initializer_list<QWidget*>{w->chordBox, w->ProgramPanel().patchBox, w->ProgramPanel().programEdit}) {
         SCOPED_TRACE(control->metaObject()->className());
         out.sent.clear();
-        const int chord = w->CBChord->currentIndex();
+        const int chord = w->chordBox->currentIndex();
         Wheel(control, -120);
-        EXPECT_EQ(w->CBChord->currentIndex(), chord);
+        EXPECT_EQ(w->chordBox->currentIndex(), chord);
         ASSERT_EQ(SentMessages(out).size(), 1u);
         EXPECT_EQ(std::get<0>(SentMessages(out)[0]), 0xB0) << "the wheel did not reach the controller";
     }
-    w->CBChord->setFocus();
+    w->chordBox->setFocus();
     out.sent.clear();
-    Wheel(w->CBChord, -120);
-    EXPECT_EQ(w->CBChord->currentIndex(), 1) << "the focused box does not scroll";
+    Wheel(w->chordBox, -120);
+    EXPECT_EQ(w->chordBox->currentIndex(), 1) << "the focused box does not scroll";
     w->close();
 }
 
@@ -135,7 +135,7 @@ TEST_F(InputsWindowTest, TheWheelOverTheWindowMovesItsController) {
     EXPECT_EQ(joysticks.starts, 0) << "the joystick service started though nothing is mapped";
     Wheel(w.get(), 120);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB0, 1, 8}}));
-    EXPECT_EQ(w->ICMW->Position(), 8);
+    EXPECT_EQ(w->modulationWheel->Position(), 8);
     Wheel(w.get(), 120, Qt::ShiftModifier);
     EXPECT_EQ(SentMessages(out).back(), (M{0xB0, 1, 10}));
 
@@ -167,19 +167,19 @@ TEST_F(InputsWindowTest, AMappedJoystickIsEnabledAtStartAndDrivesItsControllers)
     joysticks.caps[1] = Caps(10, 1000);
     joysticks.positions[1] = {32768, 32768, 0, 0};
     auto w = Start(&joysticks);
-    EXPECT_FALSE(w->Joysticks().Joystick1->Enabled());
-    ASSERT_TRUE(w->Joysticks().Joystick2->Enabled());
-    EXPECT_EQ(w->Joysticks().Joystick2->PollInterval(), 30);
-    w->Joysticks().Joystick2->Poll(); // at rest
+    EXPECT_FALSE(w->Joysticks().firstJoystick->Enabled());
+    ASSERT_TRUE(w->Joysticks().secondJoystick->Enabled());
+    EXPECT_EQ(w->Joysticks().secondJoystick->PollInterval(), 30);
+    w->Joysticks().secondJoystick->Poll(); // at rest
     EXPECT_TRUE(out.sent.empty());
     joysticks.positions[1].x = 65535;
-    w->Joysticks().Joystick2->Poll();
+    w->Joysticks().secondJoystick->Poll();
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB0, 7, 127}}));
     out.sent.clear();
     joysticks.positions[1] = {65535, 0, 0, 0b10}; // button 2 held, Y up: the pitch bend at the top
-    w->Joysticks().Joystick2->Poll();
+    w->Joysticks().secondJoystick->Poll();
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xE0, 0x7F, 0x7F}}));
-    EXPECT_EQ(w->ICPitch->Position(), 8191);
+    EXPECT_EQ(w->pitchWheel->Position(), 8191);
     w->close();
     w.reset();
     const std::string settings = SettingsText();

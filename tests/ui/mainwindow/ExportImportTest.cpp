@@ -35,7 +35,7 @@ protected:
     // Runs a command with the given answers; what was asked comes back.
     std::vector<std::string> Run(TMainWindow& w, ExportImport::TKind kind, bool import, std::deque<A::TAnswer> answers) {
         ModalAnswers modal(std::move(answers));
-        (import ? w.ExportImportCommands().ImportItems : w.ExportImportCommands().ExportItems)[kind]->trigger();
+        (import ? w.ExportImportCommands().importItems : w.ExportImportCommands().exportItems)[kind]->trigger();
         QApplication::processEvents();
         EXPECT_TRUE(modal.Done()) << "not every expected box came up";
         return modal.asked;
@@ -44,7 +44,7 @@ protected:
     static A::TAnswer CheckDontShow() {
         return [](QDialog* d) {
             auto* help = qobject_cast<TExportImportHelpDialog*>(d);
-            if (help) help->CBDontShow->setChecked(true);
+            if (help) help->dontShowCheck->setChecked(true);
             d->accept();
         };
     }
@@ -52,9 +52,9 @@ protected:
         return [overwrite, addWasChecked](QDialog* d) {
             auto* help = qobject_cast<TExportImportHelpDialog*>(d);
             if (!help) return d->reject();
-            if (addWasChecked) *addWasChecked = help->RBAddPresets->isChecked() || help->RBAddChords->isChecked();
-            (overwrite ? help->RBOverwritePresets : help->RBAddPresets)->setChecked(true);
-            (overwrite ? help->RBOverwriteChords : help->RBAddChords)->setChecked(true);
+            if (addWasChecked) *addWasChecked = help->addPresetsRadio->isChecked() || help->addChordsRadio->isChecked();
+            (overwrite ? help->overwritePresetsRadio : help->addPresetsRadio)->setChecked(true);
+            (overwrite ? help->overwriteChordsRadio : help->addChordsRadio)->setChecked(true);
             d->accept();
         };
     }
@@ -62,7 +62,7 @@ protected:
 
 TEST_F(ExportImportTest, SettingsGoOutAndComeBackAndTheExplanationCanBeTurnedOff) {
     auto w = Start();
-    w->Keyboard1->SetChannel(6);
+    w->keyboard->SetChannel(6);
     w->move(40, 30);
     QApplication::processEvents();
     const QPoint exported = w->pos();
@@ -85,15 +85,15 @@ TEST_F(ExportImportTest, SettingsGoOutAndComeBackAndTheExplanationCanBeTurnedOff
               (std::vector<std::string>{"Select export file|" + dir.File("mine.ini")}));
 
     // Importing brings the position and the keyboard back at once.
-    w->Keyboard1->SetChannel(2);
+    w->keyboard->SetChannel(2);
     w->move(300, 200);
     QApplication::processEvents();
     EXPECT_EQ(Run(*w, ExportImport::Settings, true,
                   {A::Accept(), A::File(File("mine.ini")), A::Button(QMessageBox::Ok)}),
               (std::vector<std::string>{"Import Settings", "Select import file|" + dir.File("mine.ini"),
                                         "Settings loaded successfully."}));
-    EXPECT_EQ(w->Keyboard1->Channel(), 6);
-    EXPECT_EQ(w->EChannel->text(), "7");
+    EXPECT_EQ(w->keyboard->Channel(), 6);
+    EXPECT_EQ(w->channelEdit->text(), "7");
     EXPECT_EQ(w->pos(), exported);
     w->close();
     w.reset();
@@ -170,7 +170,7 @@ TEST_F(ExportImportTest, SnapshotsAndChordsByTheirSlotsAndNames) {
               "1 knob snapshots loaded successfully.");
     EXPECT_EQ(w->KnobPanel().Snapshots().Caption(2), "Two");
     EXPECT_EQ(w->KnobPanel().Snapshots().Caption(3), "Three");
-    EXPECT_TRUE(w->KnobPanel().SnapshotItems[1]->isEnabled());
+    EXPECT_TRUE(w->KnobPanel().snapshotItems[1]->isEnabled());
 
     // Chords: an export into a file of an earlier export leaves only its own chords there.
     WriteFile(dir.File("chords.ini"), "[Chords]\r\nName1=X\r\nChord1=3C04\r\nName2=Y\r\nChord2=3C07\r\n[Other]\r\nKept=1\r\n");
@@ -184,13 +184,13 @@ TEST_F(ExportImportTest, SnapshotsAndChordsByTheirSlotsAndNames) {
     EXPECT_NE(chords.find("[Other]\r\nKept=1\r\n"), std::string::npos) << chords;
     // An import adds, replaces a chord of the same name and refills the box.
     WriteFile(dir.File("more.ini"), "[Chords]\r\nName1=sus4\r\nChord1=3C0407\r\nName2=Add9\r\nChord2=3C040E\r\n");
-    emit w->CBChord->activated(8); // Sus4 in use
+    emit w->chordBox->activated(8); // Sus4 in use
     EXPECT_EQ(Run(*w, ExportImport::Chords, true,
                   {Choose(false), A::File(File("more.ini")), A::Button(QMessageBox::Ok)})
                   .back(),
               "2 custom chords loaded successfully.");
-    EXPECT_EQ(w->CBChord->count(), 10);
-    EXPECT_EQ(w->CBChord->currentText().toLower(), "sus4"); // found again by name
+    EXPECT_EQ(w->chordBox->count(), 10);
+    EXPECT_EQ(w->chordBox->currentText().toLower(), "sus4"); // found again by name
     w->close();
     w.reset();
     w = Start();
@@ -218,10 +218,10 @@ TEST_F(ExportImportTest, TheOpenChordEditorFollowsAnImportAndAsksBeforeDroppingI
         SCOPED_TRACE(c.name);
         StoreSettings([](TIniStore& s) { s.EraseSection("Chords"); });
         auto w = Start();
-        w->ChordEditorItem->trigger();
+        w->chordEditorItem->trigger();
         TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
         ASSERT_NE(editor, nullptr);
-        if (c.edit) editor->BNew->click();
+        if (c.edit) editor->newButton->click();
         std::deque<A::TAnswer> answers{Choose(true), A::File(File("more.ini"))};
         if (c.edit) answers.push_back(A::Button(c.answer));
         answers.push_back(A::Button(QMessageBox::Ok));
@@ -230,7 +230,7 @@ TEST_F(ExportImportTest, TheOpenChordEditorFollowsAnImportAndAsksBeforeDroppingI
         std::vector<std::string> shown;
         for (int i = 0; i < editor->Chords().Count(); ++i) shown.push_back(editor->Chords().Items(i).Name);
         EXPECT_EQ(shown, c.shown);
-        editor->BOK->click();
+        editor->okButton->click();
         QApplication::processEvents();
         EXPECT_EQ(w->ChordPanel().Chords().Count(), c.keptAtOk) << "OK in the editor wrote another list";
         w->close();
@@ -276,7 +276,7 @@ TEST_F(ExportImportTest, CancelAtEitherDialogChangesNothing) {
     EXPECT_EQ(Run(*w, ExportImport::Chords, true, {A::Accept(), A::Cancel()}).size(), 2u);
     EXPECT_EQ(Run(*w, ExportImport::Settings, false, {A::Accept(), A::Cancel()}).size(), 2u);
     EXPECT_EQ(w->ChordPanel().Chords().Count(), 0);
-    EXPECT_EQ(w->CBChord->count(), 8);
+    EXPECT_EQ(w->chordBox->count(), 8);
     EXPECT_FALSE(std::filesystem::exists(dir.File("KeyboardSettings.ini")));
     EXPECT_EQ(SettingsText(), before);
     // Each kind proposes its own name, in the folder of the last file shown.

@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, AWindowThatNeverShowedLeavesTheSettingsAlone) {
         TMainWindow window(names, driver, inDriver);
         window.show();
         QApplication::processEvents();
-        window.Keyboard1->SetChannel(6);
+        window.keyboard->SetChannel(6);
         window.close();
     }
     const std::string before = ReadFile(RegFile());
@@ -179,18 +179,18 @@ TEST_F(MainWindowTest, ClickingAKeySendsWithTheChordAndChannelOfTheControls) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    EXPECT_EQ(window.Keyboard1->PaintStyle(), TPaintStyle::Image);
-    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::Small);
-    EXPECT_EQ(window.Keyboard1->BaseNote(), 36);
-    ASSERT_EQ(window.CBChord->count(), 8);
-    EXPECT_EQ(window.CBChord->itemText(3), "Major m7");
-    emit window.CBChord->activated(1); // Major
-    window.EChannel->setText("3");
-    emit window.EChannel->editingFinished();
-    EXPECT_EQ(window.Keyboard1->Channel(), 2);
-    EXPECT_EQ(window.SBChannel->Position(), 3);
-    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 48));
-    Release(window.Keyboard1, KeyPoint(window.Keyboard1, 48));
+    EXPECT_EQ(window.keyboard->PaintStyle(), TPaintStyle::Image);
+    EXPECT_EQ(window.keyboard->ImageSize(), TImageSize::Small);
+    EXPECT_EQ(window.keyboard->BaseNote(), 36);
+    ASSERT_EQ(window.chordBox->count(), 8);
+    EXPECT_EQ(window.chordBox->itemText(3), "Major m7");
+    emit window.chordBox->activated(1); // Major
+    window.channelEdit->setText("3");
+    emit window.channelEdit->editingFinished();
+    EXPECT_EQ(window.keyboard->Channel(), 2);
+    EXPECT_EQ(window.channelUpDown->Position(), 3);
+    Press(window.keyboard, KeyPoint(window.keyboard, 48));
+    Release(window.keyboard, KeyPoint(window.keyboard, 48));
     using M = std::tuple<int, int, int>;
     EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0x92, 48, 100}, {0x92, 52, 100}, {0x92, 55, 100},
                                                     {0x92, 48, 0}, {0x92, 52, 0}, {0x92, 55, 0}}));
@@ -202,21 +202,21 @@ TEST_F(MainWindowTest, ChannelFieldDropsWhatIsNoChannel) {
     window.show();
     QApplication::processEvents();
     for (const char* text : {"abc", "17", "0", ""}) {
-        window.EChannel->setText(text);
-        emit window.EChannel->editingFinished();
-        EXPECT_EQ(window.EChannel->text(), "1") << text;
-        EXPECT_EQ(window.Keyboard1->Channel(), 0);
+        window.channelEdit->setText(text);
+        emit window.channelEdit->editingFinished();
+        EXPECT_EQ(window.channelEdit->text(), "1") << text;
+        EXPECT_EQ(window.keyboard->Channel(), 0);
     }
-    window.EChannel->setText("16");
-    emit window.EChannel->editingFinished();
-    EXPECT_EQ(window.Keyboard1->Channel(), 15);
-    window.EChannel->setText("9");
+    window.channelEdit->setText("16");
+    emit window.channelEdit->editingFinished();
+    EXPECT_EQ(window.keyboard->Channel(), 15);
+    window.channelEdit->setText("9");
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(window.EChannel, &escape);
-    EXPECT_EQ(window.EChannel->text(), "16");
-    window.SBChannel->DownButton()->click();
-    EXPECT_EQ(window.Keyboard1->Channel(), 14);
-    EXPECT_EQ(window.EChannel->text(), "15");
+    QApplication::sendEvent(window.channelEdit, &escape);
+    EXPECT_EQ(window.channelEdit->text(), "16");
+    window.channelUpDown->DownButton()->click();
+    EXPECT_EQ(window.keyboard->Channel(), 14);
+    EXPECT_EQ(window.channelEdit->text(), "15");
     window.close();
 }
 
@@ -224,14 +224,14 @@ TEST_F(MainWindowTest, StatusBarShowsBaseNoteAndHoveredNote) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    EXPECT_EQ(window.StatusText(2), "Base: C1");
-    Move(window.Keyboard1, KeyPoint(window.Keyboard1, 60), Qt::NoButton);
-    EXPECT_EQ(window.StatusText(1), "C3");
-    window.Keyboard1->SetBaseNoteWhiteIndex(window.Keyboard1->BaseNoteWhiteIndex() + 1);
-    EXPECT_EQ(window.StatusText(2), "Base: D1");
+    EXPECT_EQ(window.StatusText(TStatusPanel::BaseNote), "Base: C1");
+    Move(window.keyboard, KeyPoint(window.keyboard, 60), Qt::NoButton);
+    EXPECT_EQ(window.StatusText(TStatusPanel::Note), "C3");
+    window.keyboard->SetBaseNoteWhiteIndex(window.keyboard->BaseNoteWhiteIndex() + 1);
+    EXPECT_EQ(window.StatusText(TStatusPanel::BaseNote), "Base: D1");
     const QFontMetrics metrics(window.statusBar()->font());
-    EXPECT_GE(window.StatusPanels().Width(1), metrics.horizontalAdvance("WWWWWWWWW"));
-    EXPECT_GE(window.StatusPanels().Width(3), metrics.horizontalAdvance("Octave: 122"));
+    EXPECT_GE(window.StatusPanels().Width(TStatusPanel::Note), metrics.horizontalAdvance("WWWWWWWWW"));
+    EXPECT_GE(window.StatusPanels().Width(TStatusPanel::Octave), metrics.horizontalAdvance("Octave: 122"));
     window.close();
 }
 
@@ -240,19 +240,19 @@ TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
         TMainWindow window(names, driver, inDriver);
         window.show();
         QApplication::processEvents();
-        emit window.CBChord->activated(2);
-        window.Keyboard1->SetChannel(4);
-        window.Keyboard1->SetBaseNote(50);
+        emit window.chordBox->activated(2);
+        window.keyboard->SetChannel(4);
+        window.keyboard->SetBaseNote(50);
         window.close();
     }
     TMainWindow again(names, driver, inDriver);
     again.show();
     QApplication::processEvents();
-    EXPECT_EQ(again.Keyboard1->Chord(), TChord::Minor);
-    EXPECT_EQ(again.CBChord->currentIndex(), 2);
-    EXPECT_EQ(again.Keyboard1->Channel(), 4);
-    EXPECT_EQ(again.EChannel->text(), "5");
-    EXPECT_EQ(again.Keyboard1->BaseNote(), 50);
+    EXPECT_EQ(again.keyboard->Chord(), TChord::Minor);
+    EXPECT_EQ(again.chordBox->currentIndex(), 2);
+    EXPECT_EQ(again.keyboard->Channel(), 4);
+    EXPECT_EQ(again.channelEdit->text(), "5");
+    EXPECT_EQ(again.keyboard->BaseNote(), 50);
     again.close();
 }
 
@@ -260,8 +260,8 @@ TEST_F(MainWindowTest, ClosingReleasesSoundingNotesBeforeThePortCloses) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
-    window.Keyboard1->MarkExternalNote(64, 90);
+    Press(window.keyboard, KeyPoint(window.keyboard, 60));
+    window.keyboard->MarkExternalNote(64, 90);
     driver.calls.clear();
     driver.sent.clear();
     window.close();
@@ -276,7 +276,7 @@ TEST_F(MainWindowTest, EveryShutdownStepRunsWhenTheDeviceFails) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    Press(window.Keyboard1, KeyPoint(window.Keyboard1, 60));
+    Press(window.keyboard, KeyPoint(window.keyboard, 60));
     driver.sendResult = MMSYSERR_NODRIVER; // the device went away under the held note
     driver.resetResult = MMSYSERR_NODRIVER;
     testing::internal::CaptureStderr();
@@ -298,9 +298,9 @@ TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
     window.Instrument().Play({0xB0, 1, 100});
     std::string text;
     MidiErrorText(MMSYSERR_NOMEM, text);
-    EXPECT_EQ(window.StatusText(0).toStdString(), text);
+    EXPECT_EQ(window.StatusText().toStdString(), text);
     EXPECT_TRUE(messages.empty()); // no box that would take the mouse or key of a held note
-    EXPECT_EQ(window.ICMW->Position(), 100); // the window still follows
+    EXPECT_EQ(window.modulationWheel->Position(), 100); // the window still follows
     driver.sendResult = MMSYSERR_NOERROR;
     window.close();
 }
@@ -323,12 +323,12 @@ TEST_F(MainWindowTest, TheWidthLimitFollowsTheKeyboard) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    window.Keyboard1->SetPaintStyle(TPaintStyle::Drawn);
-    window.Keyboard1->SetKeyWidth(6);
+    window.keyboard->SetPaintStyle(TPaintStyle::Drawn);
+    window.keyboard->SetKeyWidth(6);
     window.UpdateFromKeyboard();
     EXPECT_EQ(window.maximumWidth(), window.MaximumWidth());
     window.resize(2000, window.height());
-    EXPECT_EQ(window.width(), 75 * 6 + 5 + window.Keyboard1->x() + window.ICRightArrow->width());
+    EXPECT_EQ(window.width(), 75 * 6 + 5 + window.keyboard->x() + window.rightArrow->width());
     window.close();
 }
 
@@ -371,7 +371,7 @@ TEST_F(MainWindowTest, WindowWidthStaysWithinItsLimits) {
     EXPECT_EQ(window.height(), height);
     window.resize(5000, height);
     EXPECT_EQ(window.width(), window.MaximumWidth());
-    EXPECT_EQ(window.Keyboard1->width(), window.Keyboard1->FullWidth());
+    EXPECT_EQ(window.keyboard->width(), window.keyboard->FullWidth());
     window.close();
 }
 
@@ -381,8 +381,8 @@ TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
     window.activateWindow();
     QApplication::setActiveWindow(&window);
     QApplication::processEvents();
-    EXPECT_EQ(window.StatusText(3), "Octave: 2");
-    EXPECT_TRUE(window.Keyboard1->CaptureKeyboard());
+    EXPECT_EQ(window.StatusText(TStatusPanel::Octave), "Octave: 2");
+    EXPECT_TRUE(window.keyboard->CaptureKeyboard());
     QAction* up = nullptr;
     for (QAction* a : window.menuBar()->actions())
         if (a->menu())
@@ -391,16 +391,16 @@ TEST_F(MainWindowTest, OctaveKeysAndKeyboardCapture) {
     ASSERT_NE(up, nullptr);
     EXPECT_EQ(up->shortcut(), QKeySequence(Qt::Key_F4));
     up->trigger();
-    EXPECT_EQ(window.StatusText(3), "Octave: 3");
-    emit window.DeviceMenus().MidiInItem->aboutToShow(); // the menu loop
-    EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
-    emit window.DeviceMenus().MidiInItem->aboutToHide();
-    EXPECT_TRUE(window.Keyboard1->CaptureKeyboard());
+    EXPECT_EQ(window.StatusText(TStatusPanel::Octave), "Octave: 3");
+    emit window.DeviceMenus().midiInItem->aboutToShow(); // the menu loop
+    EXPECT_FALSE(window.keyboard->CaptureKeyboard());
+    emit window.DeviceMenus().midiInItem->aboutToHide();
+    EXPECT_TRUE(window.keyboard->CaptureKeyboard());
     QWidget other;
     other.show();
     QApplication::setActiveWindow(&other);
     QApplication::processEvents();
-    EXPECT_FALSE(window.Keyboard1->CaptureKeyboard());
+    EXPECT_FALSE(window.keyboard->CaptureKeyboard());
     window.close();
 }
 
@@ -411,9 +411,9 @@ TEST_P(PitchReleaseTest, ThePitchWheelReturnsInHalvingSteps) {
     window.show();
     QApplication::processEvents();
     const int start = GetParam();
-    window.ICPitch->SetPosition(start);
+    window.pitchWheel->SetPosition(start);
     driver.sent.clear();
-    Release(window.ICPitch, QPoint(10, 30)); // the mouse goes up without Ctrl
+    Release(window.pitchWheel, QPoint(10, 30)); // the mouse goes up without Ctrl
     std::vector<int> bends;
     for (const auto& s : driver.sent) {
         ASSERT_EQ(s.packed & 0xF0, 0xE0u);
@@ -423,13 +423,13 @@ TEST_P(PitchReleaseTest, ThePitchWheelReturnsInHalvingSteps) {
     if (start < 0)
         for (int& v : expected) v = -v;
     EXPECT_EQ(bends, expected);
-    EXPECT_EQ(window.ICPitch->Position(), 0);
+    EXPECT_EQ(window.pitchWheel->Position(), 0);
 
-    window.ICPitch->SetPosition(start);
+    window.pitchWheel->SetPosition(start);
     driver.sent.clear();
-    Release(window.ICPitch, QPoint(10, 30), Qt::LeftButton, Qt::ControlModifier);
+    Release(window.pitchWheel, QPoint(10, 30), Qt::LeftButton, Qt::ControlModifier);
     EXPECT_TRUE(driver.sent.empty());
-    EXPECT_EQ(window.ICPitch->Position(), start);
+    EXPECT_EQ(window.pitchWheel->Position(), start);
     window.close();
 }
 
@@ -439,23 +439,23 @@ TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    window.Keyboard1->SetChannel(2);
+    window.keyboard->SetChannel(2);
     driver.sent.clear();
     QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
-    QApplication::sendEvent(window.ICMW, &end);
+    QApplication::sendEvent(window.modulationWheel, &end);
     using M = std::tuple<int, int, int>;
     EXPECT_EQ(SentMessages(driver), (std::vector<M>{{0xB2, 1, 127}}));
     // A modulation message moves the wheel, and hold mode starts from it.
     window.Instrument().Show({0xB5, 1, 40});
-    EXPECT_EQ(window.ICMW->Position(), 40);
+    EXPECT_EQ(window.modulationWheel->Position(), 40);
     window.Instrument().Show({0xE0, 0, 0x50});
-    EXPECT_EQ(window.ICPitch->Position(), 0x50 * 128 - 8192);
+    EXPECT_EQ(window.pitchWheel->Position(), 0x50 * 128 - 8192);
     driver.sent.clear();
-    window.Keyboard1->State().SetLeftRightController(ControllerCode::None);
-    QPoint p = KeyPoint(window.Keyboard1, 60);
-    Press(window.Keyboard1, p, Qt::RightButton);
-    Move(window.Keyboard1, p + QPoint(0, -6), Qt::RightButton);
-    Release(window.Keyboard1, p + QPoint(0, -6), Qt::RightButton);
+    window.keyboard->State().SetLeftRightController(ControllerCode::None);
+    QPoint p = KeyPoint(window.keyboard, 60);
+    Press(window.keyboard, p, Qt::RightButton);
+    Move(window.keyboard, p + QPoint(0, -6), Qt::RightButton);
+    Release(window.keyboard, p + QPoint(0, -6), Qt::RightButton);
     bool sawModulation = false;
     for (auto [s, d1, d2] : SentMessages(driver))
         if (s == 0xB2 && d1 == 1) {
@@ -463,12 +463,12 @@ TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
             sawModulation = true;
         }
     EXPECT_TRUE(sawModulation);
-    EXPECT_EQ(window.ICMW->Position(), 42); // what the keyboard sent moved the wheel
+    EXPECT_EQ(window.modulationWheel->Position(), 42); // what the keyboard sent moved the wheel
     // A double click sets the wheel to 0 and sends it.
     driver.sent.clear();
-    SendMouse(window.ICMW, QEvent::MouseButtonDblClick, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
-    Release(window.ICMW, QPoint(5, 5));
-    EXPECT_EQ(window.ICMW->Position(), 0);
+    SendMouse(window.modulationWheel, QEvent::MouseButtonDblClick, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    Release(window.modulationWheel, QPoint(5, 5));
+    EXPECT_EQ(window.modulationWheel->Position(), 0);
     EXPECT_EQ(SentMessages(driver).back(), (M{0xB2, 1, 0}));
     window.close();
 }
@@ -477,13 +477,13 @@ TEST_F(MainWindowTest, ArrowsScrollTheKeyboardByWhiteKeys) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    const int base = window.Keyboard1->BaseNote();
-    Press(window.ICRightArrow, QPoint(5, 30));
-    Release(window.ICRightArrow, QPoint(5, 30));
-    EXPECT_EQ(window.Keyboard1->BaseNote(), 38);
-    Press(window.ICLeftArrow, QPoint(5, 30));
-    Release(window.ICLeftArrow, QPoint(5, 30));
-    EXPECT_EQ(window.Keyboard1->BaseNote(), base);
+    const int base = window.keyboard->BaseNote();
+    Press(window.rightArrow, QPoint(5, 30));
+    Release(window.rightArrow, QPoint(5, 30));
+    EXPECT_EQ(window.keyboard->BaseNote(), 38);
+    Press(window.leftArrow, QPoint(5, 30));
+    Release(window.leftArrow, QPoint(5, 30));
+    EXPECT_EQ(window.keyboard->BaseNote(), base);
     window.close();
 }
 
@@ -491,13 +491,13 @@ TEST_F(MainWindowTest, KeyWidthBarMapsToKeyWidthAndImageSize) {
     TMainWindow window(names, driver, inDriver);
     EXPECT_EQ(window.KeyWidthPosition(), TMainWindow::KeyWidthMin); // small images
     window.SetKeyWidthPosition(10);
-    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::Big);
-    EXPECT_EQ(window.Keyboard1->KeyWidth(), 27);
+    EXPECT_EQ(window.keyboard->ImageSize(), TImageSize::Big);
+    EXPECT_EQ(window.keyboard->KeyWidth(), 27);
     window.SetKeyWidthPosition(5);
-    EXPECT_EQ(window.Keyboard1->ImageSize(), TImageSize::Normal);
-    window.Keyboard1->SetPaintStyle(TPaintStyle::Drawn);
+    EXPECT_EQ(window.keyboard->ImageSize(), TImageSize::Normal);
+    window.keyboard->SetPaintStyle(TPaintStyle::Drawn);
     window.SetKeyWidthPosition(6);
-    EXPECT_EQ(window.Keyboard1->KeyWidth(), static_cast<int>(std::lround(std::exp(2.0))) + 6);
+    EXPECT_EQ(window.keyboard->KeyWidth(), static_cast<int>(std::lround(std::exp(2.0))) + 6);
     EXPECT_EQ(window.KeyWidthPosition(), 6);
     window.close();
 }

@@ -66,7 +66,7 @@ protected:
 };
 
 TEST_F(MidiInputFlowTest, ThruPassesNoteOffsAsNoteOnsOnTheIncomingChannel) {
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     Inject(0x93, 60, 90);
     Inject(0x83, 60, 64);
     Inject(0xB5, 7, 100);
@@ -76,9 +76,9 @@ TEST_F(MidiInputFlowTest, ThruPassesNoteOffsAsNoteOnsOnTheIncomingChannel) {
 }
 
 TEST_F(MidiInputFlowTest, ThruNotesAreChordedAndTransposedLikePlayedOnes) {
-    window->MidiThru->setChecked(true);
-    window->Keyboard1->SetChord(TChord::Fifths);
-    window->Keyboard1->State().SetTranspose(2);
+    window->midiThruItem->setChecked(true);
+    window->keyboard->SetChord(TChord::Fifths);
+    window->keyboard->State().SetTranspose(2);
     Inject(0x90, 60, 80);
     EXPECT_EQ(Output(2), (std::vector<Message>{{0x90, 62, 80}, {0x90, 69, 80}}));
 }
@@ -88,11 +88,11 @@ TEST_F(MidiInputFlowTest, WithoutThruNothingPassesAndTheKeyIsMarked) {
     Inject(0xB4, 1, 33);
     QApplication::processEvents();
     EXPECT_TRUE(Output().empty());
-    EXPECT_EQ(window->Keyboard1->State().ExternalCount(64), 1);
-    EXPECT_EQ(window->StatusText(1), "E3");
+    EXPECT_EQ(window->keyboard->State().ExternalCount(64), 1);
+    EXPECT_EQ(window->StatusText(TStatusPanel::Note), "E3");
     Inject(0x82, 64, 0);
     Output();
-    EXPECT_EQ(window->Keyboard1->State().ExternalCount(64), 0);
+    EXPECT_EQ(window->keyboard->State().ExternalCount(64), 0);
 }
 
 TEST_F(MidiInputFlowTest, ProgramAndBankArriveFromAnyChannel) {
@@ -108,18 +108,18 @@ TEST_F(MidiInputFlowTest, ProgramAndBankArriveFromAnyChannel) {
 TEST_F(MidiInputFlowTest, ClosingTheOutputReleasesNotesFirst) {
     Inject(0x90, 50, 80); // marked only: thru is off
     Output();
-    window->Keyboard1->PlayNote(0, 60, 90, true);
+    window->keyboard->PlayNote(0, 60, 90, true);
     out.sent.clear();
     out.calls.clear();
-    window->DeviceMenus().MidiOutMenu1->SelectNone();
+    window->DeviceMenus().midiOutMenu->SelectNone();
     EXPECT_EQ(Output(), (std::vector<Message>{{0x90, 60, 0}}));
     EXPECT_EQ(out.calls, (std::vector<std::string>{"send", "reset", "close"}));
-    EXPECT_EQ(window->Keyboard1->State().ExternalCount(50), 0);
-    EXPECT_EQ(window->StatusText(0), "Closed Fake Mapper succesfully.");
+    EXPECT_EQ(window->keyboard->State().ExternalCount(50), 0);
+    EXPECT_EQ(window->StatusText(), "Closed Fake Mapper succesfully.");
 }
 
 TEST_F(MidiInputFlowTest, AFloodKeepsTheProgramResponsiveAndLosesNothingUncounted) {
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     constexpr std::uint32_t total = 1000000;
     std::atomic<bool> done{false};
     std::thread producer([&] {
@@ -155,7 +155,7 @@ TEST_F(MidiInputFlowTest, AFloodKeepsTheProgramResponsiveAndLosesNothingUncounte
 }
 
 TEST_F(MidiInputFlowTest, AHugeSystemExclusiveIsDroppedWithoutHarm) {
-    window->MidiThru->setChecked(true);
+    window->midiThruItem->setChecked(true);
     std::vector<std::uint8_t> sysex(1 << 20, 0x22);
     sysex.front() = 0xF0;
     sysex.back() = 0xF7;

@@ -55,7 +55,7 @@ protected:
     }
     std::vector<QString> ComboTexts(TMainWindow& w) {
         std::vector<QString> texts;
-        for (int i = 0; i < w.ProgramPanel().CBProgramPatch->count(); ++i) texts.push_back(w.ProgramPanel().CBProgramPatch->itemText(i));
+        for (int i = 0; i < w.ProgramPanel().patchBox->count(); ++i) texts.push_back(w.ProgramPanel().patchBox->itemText(i));
         return texts;
     }
 
@@ -63,53 +63,53 @@ protected:
 
 TEST_F(ProgramSelectionTest, ProgramUpDownFromNoneToOneAndBackToNone) {
     auto w = Start();
-    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "none");
-    EXPECT_FALSE(w->ProgramPanel().EMSB->isEnabled());
+    EXPECT_EQ(w->ProgramPanel().programEdit->text(), "none");
+    EXPECT_FALSE(w->ProgramPanel().msbEdit->isEnabled());
     EXPECT_TRUE(sentAtStart.empty()) << "a first start sent a program";
-    w->ProgramPanel().UDProgram->UpButton()->click();
-    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "1");
-    EXPECT_TRUE(w->ProgramPanel().EMSB->isEnabled());
-    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "none");
+    w->ProgramPanel().programUpDown->UpButton()->click();
+    EXPECT_EQ(w->ProgramPanel().programEdit->text(), "1");
+    EXPECT_TRUE(w->ProgramPanel().msbEdit->isEnabled());
+    EXPECT_EQ(w->ProgramPanel().msbEdit->text(), "none");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 0, 0}}));
     out.sent.clear();
-    w->ProgramPanel().UDProgram->DownButton()->click();
-    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "none");
-    EXPECT_FALSE(w->ProgramPanel().ELSB->isEnabled());
+    w->ProgramPanel().programUpDown->DownButton()->click();
+    EXPECT_EQ(w->ProgramPanel().programEdit->text(), "none");
+    EXPECT_FALSE(w->ProgramPanel().lsbEdit->isEnabled());
     EXPECT_TRUE(SentMessages(out).empty());
-    w->ProgramPanel().UDProgram->DownButton()->click(); // wraps to the top
-    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "128");
+    w->ProgramPanel().programUpDown->DownButton()->click(); // wraps to the top
+    EXPECT_EQ(w->ProgramPanel().programEdit->text(), "128");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 127, 0}}));
     w->close();
 }
 
 TEST_F(ProgramSelectionTest, TypedNumbersAndNoneInTheFields) {
     auto w = Start();
-    w->Keyboard1->SetChannel(4);
-    Type(w->ProgramPanel().EProgram, "10");
+    w->keyboard->SetChannel(4);
+    Type(w->ProgramPanel().programEdit, "10");
     out.sent.clear();
-    Type(w->ProgramPanel().EMSB, "5");
+    Type(w->ProgramPanel().msbEdit, "5");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB4, 0, 5}, {0xB4, 32, 0}, {0xC4, 9, 0}}));
-    EXPECT_EQ(w->ProgramPanel().ELSB->text(), "0");
-    EXPECT_EQ(w->ProgramPanel().EMSB->toolTip(), "Bank: 640");
+    EXPECT_EQ(w->ProgramPanel().lsbEdit->text(), "0");
+    EXPECT_EQ(w->ProgramPanel().msbEdit->toolTip(), "Bank: 640");
     out.sent.clear();
-    Type(w->ProgramPanel().ELSB, "none");
+    Type(w->ProgramPanel().lsbEdit, "none");
     EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), -1);
-    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "none");
-    EXPECT_EQ(w->ProgramPanel().EMSB->toolTip(), "");
+    EXPECT_EQ(w->ProgramPanel().msbEdit->text(), "none");
+    EXPECT_EQ(w->ProgramPanel().msbEdit->toolTip(), "");
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC4, 9, 0}}));
     // Text that is no number, or out of range, is dropped.
     for (const char* bad : {"abc", "129", "0", "-3", ""}) {
         out.sent.clear();
-        Type(w->ProgramPanel().EProgram, bad);
-        EXPECT_EQ(w->ProgramPanel().EProgram->text(), "10") << bad;
+        Type(w->ProgramPanel().programEdit, bad);
+        EXPECT_EQ(w->ProgramPanel().programEdit->text(), "10") << bad;
         EXPECT_TRUE(SentMessages(out).empty()) << bad;
     }
-    Type(w->ProgramPanel().EMSB, "128");
-    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "none");
+    Type(w->ProgramPanel().msbEdit, "128");
+    EXPECT_EQ(w->ProgramPanel().msbEdit->text(), "none");
     // Esc drops the typed text and is consumed.
-    w->ProgramPanel().EProgram->setText("77");
-    Key(w->ProgramPanel().EProgram, Qt::Key_Escape);
-    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "10");
+    w->ProgramPanel().programEdit->setText("77");
+    Key(w->ProgramPanel().programEdit, Qt::Key_Escape);
+    EXPECT_EQ(w->ProgramPanel().programEdit->text(), "10");
     EXPECT_EQ(w->Instrument().ProgramBank().Program(), 9);
     w->close();
 }
@@ -117,9 +117,9 @@ TEST_F(ProgramSelectionTest, TypedNumbersAndNoneInTheFields) {
 // Enter on the number already chosen sends the sound again, as any other number does.
 TEST_F(ProgramSelectionTest, EnterOnTheCurrentProgramOrBankSendsItAgain) {
     auto w = Start();
-    Type(w->ProgramPanel().EProgram, "10");
-    Type(w->ProgramPanel().EMSB, "2");
-    for (QLineEdit* field : {w->ProgramPanel().EProgram, w->ProgramPanel().EMSB, w->ProgramPanel().ELSB}) {
+    Type(w->ProgramPanel().programEdit, "10");
+    Type(w->ProgramPanel().msbEdit, "2");
+    for (QLineEdit* field : {w->ProgramPanel().programEdit, w->ProgramPanel().msbEdit, w->ProgramPanel().lsbEdit}) {
         SCOPED_TRACE(field->objectName().toStdString());
         field->setFocus(); // leaving the field before is a send of its own
         out.sent.clear();
@@ -134,24 +134,24 @@ TEST_F(ProgramSelectionTest, AReceivedProgramChangeShowsInTheFields) {
     w->Instrument().Show({0xB3, 0, 2});
     w->Instrument().Show({0xB3, 32, 1});
     w->Instrument().Show({0xC3, 41, 0});
-    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "42");
-    EXPECT_EQ(w->ProgramPanel().EMSB->text(), "2");
-    EXPECT_EQ(w->ProgramPanel().ELSB->text(), "1");
-    EXPECT_EQ(w->ProgramPanel().ELSB->toolTip(), "Bank: 257");
+    EXPECT_EQ(w->ProgramPanel().programEdit->text(), "42");
+    EXPECT_EQ(w->ProgramPanel().msbEdit->text(), "2");
+    EXPECT_EQ(w->ProgramPanel().lsbEdit->text(), "1");
+    EXPECT_EQ(w->ProgramPanel().lsbEdit->toolTip(), "Bank: 257");
     w->close();
 }
 
 TEST_F(ProgramSelectionTest, PatchesFromTheComboTheMenuAndThePageKeys) {
     auto w = Start();
-    EXPECT_FALSE(w->ProgramPanel().PatchesSeparator->isVisible());
+    EXPECT_FALSE(w->ProgramPanel().patchesSeparator->isVisible());
     ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(WriteScript("small.txt", SmallScript)));
-    EXPECT_TRUE(w->ProgramPanel().PatchesSeparator->isVisible());
+    EXPECT_TRUE(w->ProgramPanel().patchesSeparator->isVisible());
     // The combo shows the group of the first patch the menu meets, with none chosen.
     EXPECT_EQ(ComboTexts(*w), (std::vector<QString>{"(none)", "Rhodes"}));
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0);
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentIndex(), 0);
     EXPECT_EQ(w->Instrument().CurrentPatch(), nullptr);
 
-    QMenu* gm = w->ProgramPanel().PatchesItem->actions().front()->menu();
+    QMenu* gm = w->ProgramPanel().patchesItem->actions().front()->menu();
     ASSERT_NE(gm, nullptr);
     EXPECT_TRUE(gm->isEmpty()); // filled when first shown
     emit gm->aboutToShow();
@@ -166,27 +166,27 @@ TEST_F(ProgramSelectionTest, PatchesFromTheComboTheMenuAndThePageKeys) {
     bright->trigger(); // program 10, no bank: only the program change
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 10, 0}}));
     EXPECT_EQ(ComboTexts(*w), (std::vector<QString>{"(none)", "Grand", "Bright", "Rhodes"}));
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 2);
-    EXPECT_EQ(w->StatusText(4), "Pianos");
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentIndex(), 2);
+    EXPECT_EQ(w->StatusText(TStatusPanel::PatchGroup), "Pianos");
 
     out.sent.clear();
-    Key(w->Keyboard1, Qt::Key_PageDown); // Rhodes: MSB 3 without LSB leaves no bank
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentText(), "Rhodes");
+    Key(w->keyboard, Qt::Key_PageDown); // Rhodes: MSB 3 without LSB leaves no bank
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentText(), "Rhodes");
     EXPECT_EQ(w->Instrument().ProgramBank().BankMsb(), -1);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xC0, 4, 0}}));
-    Key(w->Keyboard1, Qt::Key_PageDown); // past the last: "(none)", nothing sent
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0);
+    Key(w->keyboard, Qt::Key_PageDown); // past the last: "(none)", nothing sent
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentIndex(), 0);
     EXPECT_EQ(w->Instrument().CurrentPatch(), nullptr);
     EXPECT_EQ(SentMessages(out).size(), 1u);
-    Key(w->Keyboard1, Qt::Key_PageUp); // and back to the last patch
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentText(), "Rhodes");
+    Key(w->keyboard, Qt::Key_PageUp); // and back to the last patch
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentText(), "Rhodes");
 
-    Key(w->Keyboard1, Qt::Key_PageDown, Qt::ShiftModifier); // the program up by one
+    Key(w->keyboard, Qt::Key_PageDown, Qt::ShiftModifier); // the program up by one
     EXPECT_EQ(w->Instrument().ProgramBank().Program(), 5);
-    Key(w->Keyboard1, Qt::Key_End); // the chord box, wrapping
-    Key(w->Keyboard1, Qt::Key_Home);
-    Key(w->Keyboard1, Qt::Key_Home);
-    EXPECT_EQ(w->CBChord->currentText(), "Power");
+    Key(w->keyboard, Qt::Key_End); // the chord box, wrapping
+    Key(w->keyboard, Qt::Key_Home);
+    Key(w->keyboard, Qt::Key_Home);
+    EXPECT_EQ(w->chordBox->currentText(), "Power");
     w->close();
 }
 
@@ -196,14 +196,14 @@ TEST_F(ProgramSelectionTest, AFailingScriptKeepsThePreviousSetAndShowsWhy) {
     const TPatchSet* before = w->Instrument().PatchSet();
     std::vector<std::string> shown;
     QTimer::singleShot(0, [&] {
-        shown.push_back(w->ProgramPanel().ErrForm1->Memo()->toPlainText().toStdString());
-        w->ProgramPanel().ErrForm1->close();
+        shown.push_back(w->ProgramPanel().patchWarnings->Memo()->toPlainText().toStdString());
+        w->ProgramPanel().patchWarnings->close();
     });
     EXPECT_TRUE(w->ProgramPanel().ApplyPatchSet(WriteScript("bad.txt", "[cubase parse file]\n[parser version 0002]\n")));
     EXPECT_EQ(w->Instrument().PatchSet(), before);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].find("Line 2: Error:"), std::string::npos) << shown[0];
-    EXPECT_TRUE(w->ProgramPanel().ErrForm1->Memo()->toPlainText().isEmpty());
+    EXPECT_TRUE(w->ProgramPanel().patchWarnings->Memo()->toPlainText().isEmpty());
     EXPECT_TRUE(w->ProgramPanel().ApplyPatchSet(""));
     w->close();
 }
@@ -215,8 +215,8 @@ TEST_F(ProgramSelectionTest, TheWarningsWindowKeepsTheFirstThousandAndCountsTheR
     for (int i = 0; i < 1500; ++i) script += "[nonsense] text\n";
     QStringList lines;
     QTimer::singleShot(0, [&] {
-        lines = w->ProgramPanel().ErrForm1->Memo()->toPlainText().split('\n');
-        w->ProgramPanel().ErrForm1->close();
+        lines = w->ProgramPanel().patchWarnings->Memo()->toPlainText().split('\n');
+        w->ProgramPanel().patchWarnings->close();
     });
     w->ProgramPanel().ApplyPatchSet(WriteScript("faulty.txt", script + "[end]\n"));
     ASSERT_EQ(lines.size(), 1001) << lines.join("|").left(300).toStdString();
@@ -228,12 +228,12 @@ TEST_F(ProgramSelectionTest, TheWarningsWindowKeepsTheFirstThousandAndCountsTheR
 TEST_F(ProgramSelectionTest, PanicSilencesEveryChannelAndShowsItsProgress) {
     auto w = Start();
     out.sent.clear();
-    const QPalette normal = w->ProgramPanel().PPanic->palette();
-    Key(w->Keyboard1, Qt::Key_Space, Qt::ControlModifier);
+    const QPalette normal = w->ProgramPanel().panicButton->palette();
+    Key(w->keyboard, Qt::Key_Space, Qt::ControlModifier);
     // Paced by the event loop: the window answers while the channels go out.
     EXPECT_TRUE(w->Instrument().PanicRunning());
     EXPECT_LT(SentMessages(out).size(), 2080u);
-    EXPECT_EQ(w->StatusText(0), "Panic: 6%");
+    EXPECT_EQ(w->StatusText(), "Panic: 6%");
     QElapsedTimer t;
     t.start();
     while (w->Instrument().PanicRunning() && t.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -244,8 +244,8 @@ TEST_F(ProgramSelectionTest, PanicSilencesEveryChannelAndShowsItsProgress) {
     EXPECT_EQ(sent[128], (M{0xB0, 120, 0}));
     EXPECT_EQ(sent[129], (M{0xB0, 123, 0}));
     EXPECT_EQ(sent[2079], (M{0xBF, 123, 0}));
-    EXPECT_EQ(w->StatusText(0), "Panic: 100%");
-    EXPECT_EQ(w->ProgramPanel().PPanic->palette().color(QPalette::Window), normal.color(QPalette::Window));
+    EXPECT_EQ(w->StatusText(), "Panic: 100%");
+    EXPECT_EQ(w->ProgramPanel().panicButton->palette().color(QPalette::Window), normal.color(QPalette::Window));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     w->close();
 }
@@ -265,7 +265,7 @@ TEST_F(ProgramSelectionTest, TheRememberedPatchIsSentOnceTheOutputIsOpen) {
     auto w = Start();
     ASSERT_NE(w->Instrument().CurrentPatch(), nullptr);
     EXPECT_EQ(w->Instrument().CurrentPatch()->Name(), "User2 - 12");
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentText(), "User2 - 12");
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentText(), "User2 - 12");
     const auto& sent = sentAtStart;
     ASSERT_GE(sent.size(), 3u);
     EXPECT_EQ(std::vector<M>(sent.begin(), sent.begin() + 3), (std::vector<M>{{0xB0, 0, 1}, {0xB0, 32, 16}, {0xC0, 11, 0}}));

@@ -27,7 +27,7 @@ protected:
     }
     std::unique_ptr<TMainWindow> StartInStyle() {
         auto w = Start();
-        w->Keyboard1->SetPaintStyle(GetParam());
+        w->keyboard->SetPaintStyle(GetParam());
         QApplication::processEvents();
         return w;
     }
@@ -47,7 +47,7 @@ TEST_P(SoundHintTest, TheHintIsDrawnWholeAtTheDefaultSize) {
     ASSERT_EQ(w->width(), 640);
     TElidingLabel* panel = Panel0(*w);
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(w->StatusText(0), Whole);
+    EXPECT_EQ(w->StatusText(), Whole);
     EXPECT_EQ(panel->text(), Drawn) << "the drawn hint is cut";
     EXPECT_LE(panel->fontMetrics().horizontalAdvance(Drawn), panel->contentsRect().width());
     EXPECT_EQ(OtherPanelsShown(*w), 0) << "the hint spans the whole bar";
@@ -61,10 +61,10 @@ TEST_P(SoundHintTest, AClickOnTheHintChoosesTheBuiltInSynthesizer) {
     TElidingLabel* panel = Panel0(*w);
     QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, panel->rect().center());
     EXPECT_TRUE(SynthesizerOpen(*w));
-    EXPECT_EQ(w->StatusText(0), "Opened Built-in Synthesizer succesfully.");
+    EXPECT_EQ(w->StatusText(), "Opened Built-in Synthesizer succesfully.");
     EXPECT_EQ(OtherPanelsShown(*w), 4) << "the panels came back with the next message";
     // The offer ended with its text: a second click does nothing.
-    w->DeviceMenus().MidiOutMenu1->SelectNone();
+    w->DeviceMenus().midiOutMenu->SelectNone();
     QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, panel->rect().center());
     EXPECT_FALSE(SynthesizerOpen(*w));
     w->close();
@@ -72,7 +72,7 @@ TEST_P(SoundHintTest, AClickOnTheHintChoosesTheBuiltInSynthesizer) {
 
 TEST_P(SoundHintTest, CtrlBChoosesTheBuiltInSynthesizerAndPlaysNothing) {
     auto w = StartInStyle();
-    QTest::keyClick(w->Keyboard1, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(w->keyboard, Qt::Key_B, Qt::ControlModifier);
     EXPECT_TRUE(SynthesizerOpen(*w));
     for (const auto& [status, data1, data2] : SentMessages(out))
         EXPECT_FALSE((status & 0xF0) == 0x90 && data2 > 0) << "Ctrl+B played note " << data1;
@@ -88,8 +88,8 @@ class NoSynthesizerTest : public WindowFixture {};
 TEST_F(NoSynthesizerTest, CtrlBSaysWhy) {
     out.devices = {"Synth"};
     auto w = Start();
-    QTest::keyClick(w->Keyboard1, Qt::Key_B, Qt::ControlModifier);
-    EXPECT_EQ(w->StatusText(0), "Midi Out has no Built-in Synthesizer: no sound font was found.");
+    QTest::keyClick(w->keyboard, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(w->StatusText(), "Midi Out has no Built-in Synthesizer: no sound font was found.");
     w->close();
 }
 

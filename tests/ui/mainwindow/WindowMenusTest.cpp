@@ -83,12 +83,12 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
     EXPECT_EQ(file->actions()[1]->statusTip(), "Export to an ini file.");
     // Opening Export offers presets only with knobs, snapshots only with a
     // filled slot and chords only with a custom chord.
-    emit w->ExportImportCommands().ExportItem->aboutToShow();
-    EXPECT_EQ(Items(w->ExportImportCommands().ExportItem),
+    emit w->ExportImportCommands().exportItem->aboutToShow();
+    EXPECT_EQ(Items(w->ExportImportCommands().exportItem),
               (std::vector<std::string>{"&Settings||on", "Knob &Presets||on", "&Knob Snapshots||off", "&Chords||off"}));
     w->KnobPanel().KnobRow().Clear();
-    emit w->ExportImportCommands().ExportItem->aboutToShow();
-    EXPECT_FALSE(w->ExportImportCommands().ExportItems[ExportImport::KnobPresets]->isEnabled());
+    emit w->ExportImportCommands().exportItem->aboutToShow();
+    EXPECT_FALSE(w->ExportImportCommands().exportItems[ExportImport::KnobPresets]->isEnabled());
 
     EXPECT_EQ(Items(Menu(*w, "&Patches")), (std::vector<std::string>{"(-)", "&Choose Patch Set...|Ctrl+P|on"}));
     const std::vector<std::string> knobs = Items(Menu(*w, "&Knobs"));
@@ -103,50 +103,50 @@ TEST_F(WindowMenusTest, TheMenuTreeWithItsCaptionsShortcutsAndLaterItemsDisabled
 
 TEST_F(WindowMenusTest, MidiThruTogglesOnlyItsCheckMark) {
     auto w = Start();
-    w->MidiThru->trigger();
-    EXPECT_TRUE(w->MidiThru->isChecked());
-    w->MidiThru->trigger();
-    EXPECT_FALSE(w->MidiThru->isChecked());
+    w->midiThruItem->trigger();
+    EXPECT_TRUE(w->midiThruItem->isChecked());
+    w->midiThruItem->trigger();
+    EXPECT_FALSE(w->midiThruItem->isChecked());
     EXPECT_TRUE(out.sent.empty());
     w->close();
 }
 
 TEST_F(WindowMenusTest, KeyLegendsAreOffAtFirstAndComeBackAsLeft) {
     auto w = Start();
-    EXPECT_FALSE(w->KeyLegendsItem->isChecked());
-    w->KeyLegendsItem->trigger();
-    EXPECT_TRUE(w->Keyboard1->ShowKeyLegends());
+    EXPECT_FALSE(w->keyLegendsItem->isChecked());
+    w->keyLegendsItem->trigger();
+    EXPECT_TRUE(w->keyboard->ShowKeyLegends());
     w->close();
     w = Start();
-    EXPECT_TRUE(w->KeyLegendsItem->isChecked());
-    EXPECT_TRUE(w->Keyboard1->ShowKeyLegends());
+    EXPECT_TRUE(w->keyLegendsItem->isChecked());
+    EXPECT_TRUE(w->keyboard->ShowKeyLegends());
     w->close();
 }
 
 TEST_F(WindowMenusTest, TheWindowKeysWrapAndStillReachTheFocusedControl) {
     auto w = Start();
     ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(std::string(TONECAST_TEST_DATA) + "/patchscripts/technics-wsa1.txt"));
-    ASSERT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0); // "(none)"
+    ASSERT_EQ(w->ProgramPanel().patchBox->currentIndex(), 0); // "(none)"
     // Else the wrap below would hold for an empty box as well.
-    ASSERT_GT(w->ProgramPanel().CBProgramPatch->count(), 2) << "the patch box holds none of the script's programs";
-    QWidget* focus = w->Keyboard1;
+    ASSERT_GT(w->ProgramPanel().patchBox->count(), 2) << "the patch box holds none of the script's programs";
+    QWidget* focus = w->keyboard;
     focus->setFocus();
     Key(focus, Qt::Key_PageUp);
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), w->ProgramPanel().CBProgramPatch->count() - 1);
-    EXPECT_NE(w->ProgramPanel().CBProgramPatch->currentText(), "(none)");
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentIndex(), w->ProgramPanel().patchBox->count() - 1);
+    EXPECT_NE(w->ProgramPanel().patchBox->currentText(), "(none)");
     Key(focus, Qt::Key_PageDown);
-    EXPECT_EQ(w->ProgramPanel().CBProgramPatch->currentIndex(), 0);
+    EXPECT_EQ(w->ProgramPanel().patchBox->currentIndex(), 0);
 
     // The chord box: End past the last entry comes back to "None".
-    w->CBChord->setCurrentIndex(w->CBChord->count() - 1);
+    w->chordBox->setCurrentIndex(w->chordBox->count() - 1);
     Key(focus, Qt::Key_End);
-    EXPECT_EQ(w->CBChord->currentText(), "None");
+    EXPECT_EQ(w->chordBox->currentText(), "None");
     Key(focus, Qt::Key_End);
-    EXPECT_EQ(w->CBChord->currentText(), "Major");
-    EXPECT_EQ(w->Keyboard1->Chord(), TChord::Major);
+    EXPECT_EQ(w->chordBox->currentText(), "Major");
+    EXPECT_EQ(w->keyboard->Chord(), TChord::Major);
     Key(focus, Qt::Key_Home);
     Key(focus, Qt::Key_Home);
-    EXPECT_EQ(w->CBChord->currentText(), "Power");
+    EXPECT_EQ(w->chordBox->currentText(), "Power");
 
     // The program: Shift+Page Down past 128 gives "none", and on to 1.
     for (int i = 0; i < 129 && w->Instrument().ProgramBank().Program() != 127; ++i) Key(focus, Qt::Key_PageDown, Qt::ShiftModifier);
@@ -154,7 +154,7 @@ TEST_F(WindowMenusTest, TheWindowKeysWrapAndStillReachTheFocusedControl) {
     out.sent.clear();
     Key(focus, Qt::Key_PageDown, Qt::ShiftModifier);
     EXPECT_EQ(w->Instrument().ProgramBank().Program(), -1);
-    EXPECT_EQ(w->ProgramPanel().EProgram->text(), "none");
+    EXPECT_EQ(w->ProgramPanel().programEdit->text(), "none");
     Key(focus, Qt::Key_PageUp, Qt::ShiftModifier);
     EXPECT_EQ(w->Instrument().ProgramBank().Program(), 127);
     w->close();
@@ -163,9 +163,9 @@ TEST_F(WindowMenusTest, TheWindowKeysWrapAndStillReachTheFocusedControl) {
 TEST_F(WindowMenusTest, TheHeightIsFixedAndTheWidthStopsAtBothLimits) {
     auto w = Start();
     const int height = w->height();
-    const int minimum = w->SBChannel->x() + w->SBChannel->width() + 5;
+    const int minimum = w->channelUpDown->x() + w->channelUpDown->width() + 5;
     auto maximum = [&] {
-        return w->Keyboard1->FullWidth() + 5 + w->Keyboard1->x() + w->ICRightArrow->width();
+        return w->keyboard->FullWidth() + 5 + w->keyboard->x() + w->rightArrow->width();
     };
     for (int width : {10, minimum, 700, 5000}) {
         w->resize(width, height + 77);
@@ -193,13 +193,13 @@ TEST_F(WindowMenusTest, StatusPanelsAreAsWideAsTheirSampleTexts) {
     auto w = Start();
     const QFontMetrics metrics(w->statusBar()->font());
     const char* const samples[] = {nullptr, "WWWWWWWWW", "Base: WWW", "Octave: 122", "WWWWWWWWWW"};
-    for (int i = 1; i < 5; ++i) EXPECT_EQ(w->StatusPanels().Width(i), metrics.horizontalAdvance(samples[i]) + 8) << i;
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(w->StatusPanels().Width(static_cast<TStatusPanel>(i)), metrics.horizontalAdvance(samples[i]) + 8) << i;
     // Panel 0 takes the rest, whatever the width.
     w->resize(900, w->height());
     QApplication::processEvents();
     int others = 0;
-    for (int i = 1; i < 5; ++i) others += w->StatusPanels().Width(i);
-    EXPECT_GT(w->StatusPanels().Width(0), 900 - others - 60);
+    for (int i = 1; i < 5; ++i) others += w->StatusPanels().Width(static_cast<TStatusPanel>(i));
+    EXPECT_GT(w->StatusPanels().Width(TStatusPanel::Message), 900 - others - 60);
     w->close();
 }
 
@@ -207,12 +207,12 @@ TEST_F(WindowMenusTest, HintsGoToTheFirstPanelUnlessAControlHoldsTheMouse) {
     auto w = Start();
     QStatusTipEvent tip("Export to an ini file.");
     QApplication::sendEvent(w.get(), &tip);
-    EXPECT_EQ(w->StatusText(0), "Export to an ini file.");
-    w->SetStatusText(0, "Knob: 64");
+    EXPECT_EQ(w->StatusText(), "Export to an ini file.");
+    w->SetStatusText(TStatusPanel::Message, "Knob: 64");
     w->KnobPanel().KnobRow().Knob(0)->grabMouse();
     QStatusTipEvent other("Import previously exported ini file.");
     QApplication::sendEvent(w.get(), &other);
-    EXPECT_EQ(w->StatusText(0), "Knob: 64");
+    EXPECT_EQ(w->StatusText(), "Knob: 64");
     w->KnobPanel().KnobRow().Knob(0)->releaseMouse();
     w->close();
 }

@@ -66,7 +66,7 @@ TEST_F(WindowSettingsTest, AFirstStartHasTheDefaultsAndEndsFirstTime) {
     EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 100);
     EXPECT_TRUE(w->ArrowsVisible());
     EXPECT_FALSE(w->StayOnTop().Item()->isChecked());
-    EXPECT_FALSE(w->MidiThru->isChecked());
+    EXPECT_FALSE(w->midiThruItem->isChecked());
     EXPECT_TRUE(w->FirstTime());
     w->close();
     EXPECT_NE(SettingsText().find("\"First Time\"=\"0\""), std::string::npos);
@@ -88,7 +88,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         auto w = Start();
         w->SetModulationController(11);
         w->SetArrowsVisible(false);
-        w->MidiThru->setChecked(true);
+        w->midiThruItem->setChecked(true);
         w->StayOnTop().Set(true);
         ASSERT_FALSE(w->ProgramPanel().ApplyPatchSet(script));
         w->ProgramPanel().SelectPatch(w->Instrument().PatchSet()->FindProgram("WSA-1\\User2\\User2 - 12"), true, true);
@@ -97,10 +97,10 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         w->Instrument().MouseWheelSensitivity = 9;
         for (QAction* a : w->KnobPanel().PresetItems())
             if (a->data().toString() == "Filter") a->trigger();
-        emit w->CBChord->activated(9); // the second custom chord
+        emit w->chordBox->activated(9); // the second custom chord
         w->ExportImportCommands().DialogFlags() = {true, false, true, false, false, true, false, true};
         w->Instrument().JoystickTable().SetCode(1, TJoystickAxis::Y, 2, 128);
-        w->Keyboard1->SetChannel(5);
+        w->keyboard->SetChannel(5);
         w->close();
     }
     EXPECT_EQ(FormValues(), (std::vector<std::string>{
@@ -132,8 +132,8 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     auto w = Start();
     EXPECT_EQ(w->ModulationController(), 11);
     EXPECT_FALSE(w->ArrowsVisible());
-    EXPECT_EQ(w->Keyboard1->x(), w->ICLeftArrow->x());
-    EXPECT_TRUE(w->MidiThru->isChecked());
+    EXPECT_EQ(w->keyboard->x(), w->leftArrow->x());
+    EXPECT_TRUE(w->midiThruItem->isChecked());
     EXPECT_TRUE(w->StayOnTop().Item()->isChecked());
     EXPECT_FALSE(w->FirstTime());
     EXPECT_EQ(w->Instrument().ProgramBank().Program(), 11);
@@ -146,29 +146,29 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_EQ(w->KnobPanel().KnobPreset(), "Filter");
     ASSERT_EQ(w->KnobPanel().KnobRow().Count(), 1);
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Cutoff");
-    EXPECT_EQ(w->CBChord->currentText(), "Add9");
+    EXPECT_EQ(w->chordBox->currentText(), "Add9");
     EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
-    EXPECT_EQ(w->Keyboard1->Chord(), TChord::Custom);
+    EXPECT_EQ(w->keyboard->Chord(), TChord::Custom);
     EXPECT_EQ(w->ExportImportCommands().DialogFlags(), (std::array<bool, 8>{true, false, true, false, false, true, false, true}));
     EXPECT_EQ(w->Instrument().JoystickTable().Code(1, TJoystickAxis::Y, 2), 128);
-    EXPECT_EQ(w->Keyboard1->Channel(), 5);
+    EXPECT_EQ(w->keyboard->Channel(), 5);
     w->close();
 }
 
 TEST_F(WindowSettingsTest, HiddenArrowsGiveTheKeyboardTheirPlace) {
     auto w = Start();
-    const int arrowLeft = w->ICLeftArrow->x();
+    const int arrowLeft = w->leftArrow->x();
     const int widest = w->maximumWidth();
     w->SetArrowsVisible(false);
-    EXPECT_TRUE(w->ICLeftArrow->isHidden());
-    EXPECT_TRUE(w->ICRightArrow->isHidden());
-    EXPECT_EQ(w->Keyboard1->x(), arrowLeft);
-    EXPECT_EQ(w->Keyboard1->x() + w->Keyboard1->width(), w->centralWidget()->width() - 5);
-    EXPECT_EQ(w->maximumWidth(), widest - 2 * w->ICLeftArrow->width()); // room for neither arrow
+    EXPECT_TRUE(w->leftArrow->isHidden());
+    EXPECT_TRUE(w->rightArrow->isHidden());
+    EXPECT_EQ(w->keyboard->x(), arrowLeft);
+    EXPECT_EQ(w->keyboard->x() + w->keyboard->width(), w->centralWidget()->width() - 5);
+    EXPECT_EQ(w->maximumWidth(), widest - 2 * w->leftArrow->width()); // room for neither arrow
     w->SetArrowsVisible(true);
-    EXPECT_EQ(w->Keyboard1->x(), arrowLeft + w->ICLeftArrow->width());
-    EXPECT_EQ(w->ICRightArrow->x() + w->ICRightArrow->width(), w->centralWidget()->width() - 5);
-    EXPECT_EQ(w->Keyboard1->x() + w->Keyboard1->width(), w->ICRightArrow->x());
+    EXPECT_EQ(w->keyboard->x(), arrowLeft + w->leftArrow->width());
+    EXPECT_EQ(w->rightArrow->x() + w->rightArrow->width(), w->centralWidget()->width() - 5);
+    EXPECT_EQ(w->keyboard->x() + w->keyboard->width(), w->rightArrow->x());
     w->close();
 }
 
@@ -213,16 +213,16 @@ TEST_F(WindowSettingsTest, TwoCopiesClosedInTurnKeepEachOthersChanges) {
     Start()->close(); // the settings of an earlier run
     auto first = Start();
     auto second = Start();
-    first->Keyboard1->SetChannel(7);
-    second->MidiThru->setChecked(true);
+    first->keyboard->SetChannel(7);
+    second->midiThruItem->setChecked(true);
     second->SetMouseWheelController(10);
     first->close();
     second->close();
     first.reset();
     second.reset();
     auto again = Start();
-    EXPECT_EQ(again->Keyboard1->Channel(), 7);
-    EXPECT_TRUE(again->MidiThru->isChecked());
+    EXPECT_EQ(again->keyboard->Channel(), 7);
+    EXPECT_TRUE(again->midiThruItem->isChecked());
     EXPECT_EQ(again->Instrument().MouseWheelController(), 10);
     again->close();
 }
@@ -234,7 +234,7 @@ TEST_F(WindowSettingsTest, AFullDiskAtCloseIsReportedAndTheOldFileStays) {
     Start()->close();
     const std::string before = SettingsText();
     auto w = Start();
-    w->Keyboard1->SetChannel(9);
+    w->keyboard->SetChannel(9);
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit tiny = old;

@@ -209,7 +209,7 @@ TEST_F(KnobWindowTest, FirstStartShowsTheVolumeKnobThatSendsController7) {
     EXPECT_FALSE(w->KnobPanel().KnobRow().Knob(0)->isHidden());
     EXPECT_TRUE(PresetItem(*w, "Default")->isChecked());
     EXPECT_TRUE(out.sent.empty());
-    w->Keyboard1->SetChannel(3);
+    w->keyboard->SetChannel(3);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(w->KnobPanel().KnobRow().Knob(0), &down);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB3, 7, 99}}));
@@ -246,27 +246,27 @@ TEST_F(KnobWindowTest, ASnapshotIsDefinedByNameAndRecalledInStoredOrder) {
     auto w = Start();
     w->KnobPanel().KnobRow().AddKnob("Pan", 10, 1, 64);
     w->KnobPanel().KnobRow().AddKnob("Volume 2", 7, 0, 3);
-    w->Keyboard1->SetChannel(1);
-    EXPECT_FALSE(w->KnobPanel().SnapshotItems[1]->isEnabled());
+    w->keyboard->SetChannel(1);
+    EXPECT_FALSE(w->KnobPanel().snapshotItems[1]->isEnabled());
 
     AnswerInputBox(""); // cancelled: nothing changes
-    w->KnobPanel().DefineItems[1]->trigger();
+    w->KnobPanel().defineItems[1]->trigger();
     EXPECT_EQ(asked, (std::vector<std::string>{"Snapshot name|Please enter a name for this Snapshot:|Snapshot 2"}));
-    EXPECT_FALSE(w->KnobPanel().SnapshotItems[1]->isEnabled());
-    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->text(), "&2 Snapshot 2");
+    EXPECT_FALSE(w->KnobPanel().snapshotItems[1]->isEnabled());
+    EXPECT_EQ(w->KnobPanel().snapshotItems[1]->text(), "&2 Snapshot 2");
 
     AnswerInputBox("Strings");
-    w->KnobPanel().DefineItems[1]->trigger();
-    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->text(), "&2 Strings");
-    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->statusTip(), "07640A40");
-    EXPECT_TRUE(w->KnobPanel().SnapshotItems[1]->isEnabled());
-    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->shortcut(), QKeySequence(Qt::Key_F6));
-    EXPECT_EQ(w->KnobPanel().DefineItems[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
+    w->KnobPanel().defineItems[1]->trigger();
+    EXPECT_EQ(w->KnobPanel().snapshotItems[1]->text(), "&2 Strings");
+    EXPECT_EQ(w->KnobPanel().snapshotItems[1]->statusTip(), "07640A40");
+    EXPECT_TRUE(w->KnobPanel().snapshotItems[1]->isEnabled());
+    EXPECT_EQ(w->KnobPanel().snapshotItems[1]->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(w->KnobPanel().defineItems[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
     EXPECT_TRUE(out.sent.empty());
 
     w->KnobPanel().KnobRow().SetKnobValue(0, 1);
     w->KnobPanel().KnobRow().SetKnobValue(1, 2);
-    w->KnobPanel().SnapshotItems[1]->trigger();
+    w->KnobPanel().snapshotItems[1]->trigger();
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB1, 7, 100}, {0xB1, 10, 64}}));
     EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 100);
     EXPECT_EQ(w->KnobPanel().KnobRow().Knob(1)->Position(), 64);
@@ -277,20 +277,20 @@ TEST_F(KnobWindowTest, ASnapshotIsDefinedByNameAndRecalledInStoredOrder) {
     w.reset();
     EXPECT_EQ(SettingsText().find("Values1"), std::string::npos);
     w = Start();
-    EXPECT_EQ(w->KnobPanel().SnapshotItems[1]->text(), "&2 Strings");
-    EXPECT_TRUE(w->KnobPanel().SnapshotItems[1]->isEnabled());
-    EXPECT_FALSE(w->KnobPanel().SnapshotItems[0]->isEnabled());
-    w->KnobPanel().SnapshotItems[1]->trigger(); // on the channel of this run: the keyboard's saved one
+    EXPECT_EQ(w->KnobPanel().snapshotItems[1]->text(), "&2 Strings");
+    EXPECT_TRUE(w->KnobPanel().snapshotItems[1]->isEnabled());
+    EXPECT_FALSE(w->KnobPanel().snapshotItems[0]->isEnabled());
+    w->KnobPanel().snapshotItems[1]->trigger(); // on the channel of this run: the keyboard's saved one
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB1, 7, 100}, {0xB1, 10, 64}}));
 
     // Without knobs, defining asks nothing.
     w->KnobPanel().KnobRow().Clear();
     asked.clear();
     AnswerInputBox("Never");
-    w->KnobPanel().DefineItems[0]->trigger();
+    w->KnobPanel().defineItems[0]->trigger();
     QApplication::processEvents();
     EXPECT_TRUE(asked.empty());
-    EXPECT_FALSE(w->KnobPanel().SnapshotItems[0]->isEnabled());
+    EXPECT_FALSE(w->KnobPanel().snapshotItems[0]->isEnabled());
     w->close();
 }
 
