@@ -4,7 +4,7 @@
 #include "mainwindow/MainWindow.h"
 #include "fake/FakeMidiDriver.h"
 #include "fake/FakeMidiInDriver.h"
-#include "widgets/QtMessageWindow.h"
+#include "widgets/QtMailbox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "store/ProgramNames.h"
 #include "mainwindow/MainWindow.h"
 #include "widgets/TonecastApplication.h"
-#include "widgets/QtMessageWindow.h"
+#include "widgets/QtMailbox.h"
 #include "widgets/QtServices.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/PianoKeyboard.h"
@@ -24,10 +24,10 @@ int main(int argc, char** argv) {
     UseDetectableAutoRepeat();
 
     // Chosen and contacted on first use, once the window is on screen.
-    const auto jack = MakeJackClient(names.Program, QtMessageWindows());
+    const auto jack = MakeJackClient(names.Program, QtMailboxes());
     TSystemMidiOut systemOut(names.Program, jack);
     // The synthesizer starts only when chosen.
-    TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMessageWindows(),
+    TMidiOutWithSynth midiOut(systemOut, FindSoundFont(), TBuiltInSynth::TOutput::Audio, QtMailboxes(),
                               SynthHostsOf(jack));
     TSystemMidiIn midiIn(names.Program, jack);
     TJoystickModule joysticks; // SDL is loaded only when a joystick is enabled

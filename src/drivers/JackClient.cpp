@@ -54,16 +54,16 @@ bool ThreadRuns(int tid) { return tid != 0 && std::filesystem::exists("/proc/sel
 
 class TJackCore {
 public:
-    TJackCore(std::string name, TMessageWindowFactory windows) : name_(std::move(name)), windows_(std::move(windows)) {}
+    TJackCore(std::string name, TMailboxFactory mailboxes) : name_(std::move(name)), mailboxes_(std::move(mailboxes)) {}
 
     // --- GUI thread -----------------------------------------------------------
     void Start(const std::shared_ptr<TJackCore>& self) {
-        if (window_) return;
-        window_ = MakeMessageWindow(windows_);
-        window_->OnMessage = [this](std::uint32_t) { HandleWake(); };
+        if (mailbox_) return;
+        mailbox_ = MakeMailbox(mailboxes_);
+        mailbox_->OnMessage = [this](std::uint32_t) { HandleWake(); };
         {
-            std::lock_guard guard(windowLock_);
-            postTo_ = window_.get();
+            std::lock_guard guard(mailboxLock_);
+            postTo_ = mailbox_.get();
         }
         // The thread keeps what it works on, and so does a client it had to leave open.
         thread_ = std::thread([self] {
@@ -84,7 +84,7 @@ public:
                          name_.c_str());
             thread_.detach();
         }
-        std::lock_guard windowGuard(windowLock_);
+        std::lock_guard mailboxGuard(mailboxLock_);
         postTo_ = nullptr;
     }
 
@@ -98,7 +98,7 @@ public:
     }
 
     std::vector<TJackClient::TChanged*> users_;
-    std::unique_ptr<TMessageWindow> window_;
+    std::unique_ptr<TGuiMailbox> mailbox_;
 
     std::shared_ptr<TJackPort> Add(TJackPortSpec spec, std::shared_ptr<TJackPortWork> work) {
         auto port = std::make_shared<TJackPort>(std::move(spec), std::move(work));
@@ -174,8 +174,8 @@ private:
     }
 
     void Post() {
-        std::lock_guard guard(windowLock_);
-        if (postTo_) postTo_->Post(TMessageWindow::DataMessage);
+        std::lock_guard guard(mailboxLock_);
+        if (postTo_) postTo_->Post(TGuiMailbox::DataMessage);
     }
 
     // --- the client's thread ----------------------------------------------------
@@ -498,9 +498,9 @@ private:
         self->Nudge();
     }
 
-    TMessageWindowFactory windows_;
-    std::mutex windowLock_;
-    TMessageWindow* postTo_ = nullptr;
+    TMailboxFactory mailboxes_;
+    std::mutex mailboxLock_;
+    TGuiMailbox* postTo_ = nullptr;
     std::thread thread_;
 
     mutable std::mutex lock_;
@@ -529,12 +529,12 @@ private:
     Clock::time_point settleAt_{}; // when the lists are read again after a change
 };
 
-TJackClient::TJackClient(std::string name, TMessageWindowFactory windows)
-    : core_(std::make_shared<TJackCore>(std::move(name), std::move(windows))) {}
+TJackClient::TJackClient(std::string name, TMailboxFactory mailboxes)
+    : core_(std::make_shared<TJackCore>(std::move(name), std::move(mailboxes))) {}
 
 TJackClient::~TJackClient() {
     core_->Stop();
-    core_->window_.reset();
+    core_->mailbox_.reset();
 }
 
 const std::string& TJackClient::Name() const { return core_->name_; }

@@ -6,8 +6,8 @@
 // register, connect, port lists, unregister, close) runs on the client's own
 // thread, never on the caller's. The GUI thread states what it wants (the
 // ports of ours there should be) and reads the last snapshot of the server
-// (its ports, whether it answers); it hears of changes through its message
-// window. The server's process thread runs each port's cycle; sends reach it
+// (its ports, whether it answers); it hears of changes through its
+// mailbox. The server's process thread runs each port's cycle; sends reach it
 // through rings of the ports' own and never wait.
 //
 // Generations: each server the client meets is a generation. Every port of
@@ -16,7 +16,7 @@
 // jack_on_info_shutdown (libjack of JACK 2) and jack_on_shutdown (PipeWire's
 // libjack calls only this one); the lost client is closed on the client's
 // thread once the thread that reported the loss let go of it.
-#include "midi/MessageWindow.h"
+#include "midi/GuiMailbox.h"
 
 #include <jack/jack.h>
 
@@ -92,7 +92,7 @@ public:
     // GUI thread: called when the snapshot, a port's state or its connections changed.
     using TChanged = std::function<void()>;
 
-    TJackClient(std::string name, TMessageWindowFactory windows = {});
+    TJackClient(std::string name, TMailboxFactory mailboxes = {});
     // Never hangs: a client thread stuck in a server that does not answer is
     // left behind once the exit's time is up.
     ~TJackClient();
@@ -122,7 +122,7 @@ public:
     // Tests: waits until the client's thread has done all it was asked and
     // has tried a server once; true when connected then.
     bool Settle(int timeoutMs = 5000) const;
-    // GUI thread: what a wake-up of the client's window does; public for
+    // GUI thread: what a wake-up of the client's mailbox does; public for
     // tests without an event loop.
     void HandleWake();
 

@@ -128,8 +128,8 @@ struct JackMidiOutDriver::Impl {
 JackMidiOutDriver::JackMidiOutDriver(std::shared_ptr<TJackClient> client)
     : impl_(std::make_unique<Impl>(std::move(client), *this)) {}
 
-JackMidiOutDriver::JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows)
-    : JackMidiOutDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(windows))) {}
+JackMidiOutDriver::JackMidiOutDriver(std::string clientName, TMailboxFactory mailboxes)
+    : JackMidiOutDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(mailboxes))) {}
 
 JackMidiOutDriver::~JackMidiOutDriver() {
     while (!impl_->open.Empty()) Close(impl_->open.First());
@@ -228,8 +228,8 @@ struct JackMidiInDriver::Impl {
 JackMidiInDriver::JackMidiInDriver(std::shared_ptr<TJackClient> client)
     : impl_(std::make_unique<Impl>(std::move(client), *this)) {}
 
-JackMidiInDriver::JackMidiInDriver(std::string clientName, TMessageWindowFactory windows)
-    : JackMidiInDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(windows))) {}
+JackMidiInDriver::JackMidiInDriver(std::string clientName, TMailboxFactory mailboxes)
+    : JackMidiInDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(mailboxes))) {}
 
 JackMidiInDriver::~JackMidiInDriver() {
     // Ports left open: their owners are gone, so their buffers are not handed back.

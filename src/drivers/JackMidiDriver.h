@@ -8,7 +8,7 @@
 // Ports that appear or disappear, and a server that goes away, are told
 // through OnPortsChanged on the GUI thread.
 #include "midi/MidiOutDriver.h"
-#include "midi/MessageWindow.h"
+#include "midi/GuiMailbox.h"
 #include "midi/MidiInDriver.h"
 
 #include <memory>
@@ -20,8 +20,8 @@ class JackMidiOutDriver : public MidiOutDriver {
 public:
     // Ports on the process's one client, which connects on first use.
     explicit JackMidiOutDriver(std::shared_ptr<TJackClient> client);
-    // On a client of its own; port changes wake the GUI thread through windows from the factory.
-    explicit JackMidiOutDriver(std::string clientName, TMessageWindowFactory windows = {});
+    // On a client of its own; port changes wake the GUI thread through mailboxes from the factory.
+    explicit JackMidiOutDriver(std::string clientName, TMailboxFactory mailboxes = {});
     ~JackMidiOutDriver() override;
 
     TJackClient& Client() const;
@@ -45,7 +45,7 @@ private:
 class JackMidiInDriver : public MidiInDriver {
 public:
     explicit JackMidiInDriver(std::shared_ptr<TJackClient> client);
-    explicit JackMidiInDriver(std::string clientName, TMessageWindowFactory windows = {});
+    explicit JackMidiInDriver(std::string clientName, TMailboxFactory mailboxes = {});
     ~JackMidiInDriver() override;
 
     TJackClient& Client() const;

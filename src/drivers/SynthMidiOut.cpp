@@ -1,13 +1,13 @@
 #include "SynthMidiOut.h"
 
 TMidiOutWithSynth::TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont, TBuiltInSynth::TOutput output,
-                                     TMessageWindowFactory windows, TSynthHostFactory hosts)
+                                     TMailboxFactory mailboxes, TSynthHostFactory hosts)
     : system_(system), soundFont_(std::move(soundFont)), output_(output), hosts_(std::move(hosts)),
-      window_(MakeMessageWindow(windows)) {
+      mailbox_(MakeMailbox(mailboxes)) {
     system_.OnPortsChanged = [this] {
         if (OnPortsChanged) OnPortsChanged();
     };
-    window_->OnMessage = [this](std::uint32_t) {
+    mailbox_->OnMessage = [this](std::uint32_t) {
         if (!synth_) return;
         loadError_ = synth_->LoadError();
         if (!loadError_.empty() && OnDeviceFailed) OnDeviceFailed(SynthHandle(), SynthLoadFailed);
@@ -29,11 +29,11 @@ MMRESULT TMidiOutWithSynth::Open(MidiHandle& handle, std::int32_t deviceId) {
     if (!Offered() || deviceId < 0) return system_.Open(handle, deviceId);
     if (deviceId > 0) return system_.Open(handle, deviceId - 1);
     if (synth_) return MMSYSERR_ALLOCATED;
-    TMessageWindow* window = window_.get();
+    TGuiMailbox* mailbox = mailbox_.get();
     std::unique_ptr<TSynthHost> host = hosts_ ? hosts_() : nullptr;
     synth_ = TBuiltInSynth::Create(
         soundFont_, host ? TBuiltInSynth::TOutput::Memory : output_, openError_,
-        [window] { window->Post(TMessageWindow::DataMessage); },
+        [mailbox] { mailbox->Post(TGuiMailbox::DataMessage); },
         host ? host->SampleRate() : TBuiltInSynth::DefaultSampleRate);
     if (!synth_) return SynthOpenFailed;
     if (host) host->Play(*synth_);

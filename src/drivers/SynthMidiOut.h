@@ -2,7 +2,7 @@
 // The system's MIDI outputs with the built-in synthesizer as device 0, so it
 // follows the mapper in the "Midi Out" menu. Offered only with a sound font.
 #include "BuiltInSynth.h"
-#include "midi/MessageWindow.h"
+#include "midi/GuiMailbox.h"
 #include "midi/MidiOutDriver.h"
 #include "midi/MidiPortNames.h"
 
@@ -17,13 +17,13 @@ public:
 
     // No sound font (empty): the system's devices alone. A font that fails
     // after the open is told through OnDeviceFailed, on the GUI thread woken
-    // through a window from the factory. Where the host factory gives a host
+    // through a mailbox from the factory. Where the host factory gives a host
     // at the open, the synthesizer plays there, else through its own drivers.
     TMidiOutWithSynth(MidiOutDriver& system, std::string soundFont,
-                      TBuiltInSynth::TOutput output = TBuiltInSynth::TOutput::Audio, TMessageWindowFactory windows = {},
+                      TBuiltInSynth::TOutput output = TBuiltInSynth::TOutput::Audio, TMailboxFactory mailboxes = {},
                       TSynthHostFactory hosts = {});
-    // Tests without an event loop: what a wake-up of the window does.
-    void DeliverNotices() { window_->Deliver(); }
+    // Tests without an event loop: what a wake-up of the mailbox does.
+    void DeliverNotices() { mailbox_->Deliver(); }
 
     std::uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(std::int32_t deviceId, std::string& productName) override;
@@ -47,8 +47,8 @@ private:
     std::string soundFont_;
     TBuiltInSynth::TOutput output_;
     TSynthHostFactory hosts_;
-    std::unique_ptr<TMessageWindow> window_;
-    std::unique_ptr<TBuiltInSynth> synth_; // after the window: it may post to it until it is gone
+    std::unique_ptr<TGuiMailbox> mailbox_;
+    std::unique_ptr<TBuiltInSynth> synth_; // after the mailbox: it may post to it until it is gone
     std::unique_ptr<TSynthHost> host_;     // after the synthesizer: it stops playing it first
     std::string openError_;
     std::string loadError_;

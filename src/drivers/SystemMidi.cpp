@@ -45,8 +45,8 @@ MidiInDriver& TSystemMidiIn::Real() {
     return *real_;
 }
 
-std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMessageWindowFactory windows) {
-    return std::make_shared<TJackClient>(std::move(clientName), std::move(windows));
+std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMailboxFactory mailboxes) {
+    return std::make_shared<TJackClient>(std::move(clientName), std::move(mailboxes));
 }
 
 TSynthHostFactory SynthHostsOf(std::shared_ptr<TJackClient> jack) {

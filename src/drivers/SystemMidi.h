@@ -4,7 +4,7 @@
 // ALSA sequencer through RtMidi when it opens, else JACK.
 #include "BuiltInSynth.h"
 #include "midi/MidiOutDriver.h"
-#include "midi/MessageWindow.h"
+#include "midi/GuiMailbox.h"
 #include "midi/MidiInDriver.h"
 
 #include <memory>
@@ -17,7 +17,7 @@ std::string MidiSystemDescription();
 class TJackClient;
 
 // The process's one JACK client, for both directions; it connects only when JACK is the system used.
-std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMessageWindowFactory windows);
+std::shared_ptr<TJackClient> MakeJackClient(std::string clientName, TMailboxFactory mailboxes);
 // Where JACK is the system used, the built-in synthesizer plays in its client.
 TSynthHostFactory SynthHostsOf(std::shared_ptr<TJackClient> jack);
 

@@ -8,7 +8,7 @@
 #include "store/ProgramNames.h"
 #include "mainwindow/MainWindow.h"
 #include "widgets/TonecastApplication.h"
-#include "widgets/QtMessageWindow.h"
+#include "widgets/QtMailbox.h"
 #include "widgets/QtServices.h"
 #include "JackClient.h"
 #include "JackMidiDriver.h"
@@ -49,7 +49,7 @@ protected:
         server = std::make_unique<JackServer>();
         source = std::make_unique<Source>(); // before the program starts
         sink = std::make_unique<Sink>();
-        jack = std::make_shared<TJackClient>(names.Program, QtMessageWindows());
+        jack = std::make_shared<TJackClient>(names.Program, QtMailboxes());
         midiOut = std::make_unique<JackMidiOutDriver>(jack);
         midiIn = std::make_unique<JackMidiInDriver>(jack);
         window = std::make_unique<TMainWindow>(names, *midiOut, *midiIn);

@@ -2,8 +2,8 @@
 
 #include "midi/MidiEvent.h"
 
-TInstrument::TInstrument(MidiOutDriver& out, MidiInDriver& in, TMessageWindowFactory windows)
-    : output_(out, openDevices_), input_(in, openDevices_, std::move(windows)) {}
+TInstrument::TInstrument(MidiOutDriver& out, MidiInDriver& in, TMailboxFactory mailboxes)
+    : output_(out, openDevices_), input_(in, openDevices_, std::move(mailboxes)) {}
 
 TInstrument::~TInstrument() = default;
 

@@ -33,7 +33,7 @@ public:
 
 class TInstrument {
 public:
-    TInstrument(MidiOutDriver& out, MidiInDriver& in, TMessageWindowFactory windows = {});
+    TInstrument(MidiOutDriver& out, MidiInDriver& in, TMailboxFactory mailboxes = {});
     ~TInstrument();
     TInstrument(const TInstrument&) = delete;
     TInstrument& operator=(const TInstrument&) = delete;

@@ -3,8 +3,8 @@
 #include "midi/MidiOutput.h"
 #include "midi/ShortMessage.h"
 
-TMidiInput::TMidiInput(MidiInDriver& driver, TOpenMidiDevices& openDevices, TMessageWindowFactory windows)
-    : driver_(driver), openDevices_(openDevices), windows_(std::move(windows)) {
+TMidiInput::TMidiInput(MidiInDriver& driver, TOpenMidiDevices& openDevices, TMailboxFactory mailboxes)
+    : driver_(driver), openDevices_(openDevices), mailboxes_(std::move(mailboxes)) {
     callback_.owner = this;
     SetDeviceID(NoMidiDevice);
 }
@@ -46,12 +46,12 @@ bool TMidiInput::Open() {
     } catch (const std::bad_alloc&) {
         throw std::runtime_error("Out of memory.");
     }
-    if (!window_) {
-        window_ = MakeMessageWindow(windows_);
-        window_->OnMessage = [this](std::uint32_t message) { HandleMessage(message); };
+    if (!mailbox_) {
+        mailbox_ = MakeMailbox(mailboxes_);
+        mailbox_->OnMessage = [this](std::uint32_t message) { HandleMessage(message); };
     }
     callback_.ring = ring_.get();
-    callback_.window = window_.get();
+    callback_.mailbox = mailbox_.get();
     callback_.closing.store(false);
     MMRESULT r = driver_.Open(handle_, deviceId_, &TMidiInput::Callback,
                               reinterpret_cast<std::uintptr_t>(&callback_));
@@ -101,8 +101,8 @@ bool TMidiInput::Close() {
         handle_ = 0;
         openDevices_.Remove(TMidiDeviceKind::Input, deviceName_);
         callback_.ring = nullptr;
-        callback_.window = nullptr;
-        window_.reset();
+        callback_.mailbox = nullptr;
+        mailbox_.reset();
         ring_.reset();
     }
     if (failure != MMSYSERR_NOERROR) throw ErrorFrom(failure);
@@ -169,7 +169,7 @@ void TMidiInput::Callback(MidiHandle, std::uint32_t message, std::uintptr_t inst
             if (slot >= 1 && slot <= 32) record->orphans.fetch_or(1u << (slot - 1), std::memory_order_release);
         }
     }
-    record->window->Post(stored ? TMessageWindow::DataMessage : TMessageWindow::OverflowMessage);
+    record->mailbox->Post(stored ? TGuiMailbox::DataMessage : TGuiMailbox::OverflowMessage);
 }
 
 void TMidiInput::ReturnOrphanedBuffers() {
@@ -181,6 +181,6 @@ void TMidiInput::ReturnOrphanedBuffers() {
 void TMidiInput::HandleMessage(std::uint32_t message) {
     if (closed_) return;
     ReturnOrphanedBuffers();
-    if (message == TMessageWindow::DataMessage && OnMidiData) OnMidiData(this);
-    else if (message == TMessageWindow::OverflowMessage && OnOverflow) OnOverflow(this);
+    if (message == TGuiMailbox::DataMessage && OnMidiData) OnMidiData(this);
+    else if (message == TGuiMailbox::OverflowMessage && OnOverflow) OnOverflow(this);
 }

@@ -4,7 +4,7 @@
 #include "midi/InputRing.h"
 #include "midi/MidiOutput.h"
 #include "midi/MidiEvent.h"
-#include "midi/MessageWindow.h"
+#include "midi/GuiMailbox.h"
 #include "midi/MidiInDriver.h"
 
 #include <atomic>
@@ -22,9 +22,9 @@ public:
 
 class TMidiInput {
 public:
-    // Records wake the GUI thread through windows from the factory; without
+    // Records wake the GUI thread through mailboxes from the factory; without
     // one they are only collected (tests call Deliver themselves).
-    TMidiInput(MidiInDriver& driver, TOpenMidiDevices& openDevices, TMessageWindowFactory windows = {});
+    TMidiInput(MidiInDriver& driver, TOpenMidiDevices& openDevices, TMailboxFactory mailboxes = {});
     ~TMidiInput();
     TMidiInput(const TMidiInput&) = delete;
     TMidiInput& operator=(const TMidiInput&) = delete;
@@ -66,7 +66,7 @@ private:
     struct TCallbackRecord {
         TMidiInput* owner = nullptr;
         TInputRing* ring = nullptr;
-        TMessageWindow* window = nullptr;
+        TGuiMailbox* mailbox = nullptr;
         std::atomic<bool> passActiveSensing{false};
         std::atomic<bool> passTimingClock{false};
         std::atomic<bool> closing{false};
@@ -79,7 +79,7 @@ private:
 
     MidiInDriver& driver_;
     TOpenMidiDevices& openDevices_;
-    TMessageWindowFactory windows_;
+    TMailboxFactory mailboxes_;
     std::int32_t deviceId_ = 30000;
     MidiHandle handle_ = 0;
     bool closed_ = true;
@@ -87,6 +87,6 @@ private:
     TCallbackRecord callback_;
     std::vector<std::unique_ptr<TMidiInHdr>> buffers_;
     std::unique_ptr<TInputRing> ring_;
-    std::unique_ptr<TMessageWindow> window_;
+    std::unique_ptr<TGuiMailbox> mailbox_;
     const bool feedbackCheck_ = true;
 };

@@ -7,7 +7,7 @@
 #include "widgets/ImageStripControl.h"
 #include "widgets/KnobRow.h"
 #include "widgets/PianoKeyboard.h"
-#include "widgets/QtMessageWindow.h"
+#include "widgets/QtMailbox.h"
 #include "widgets/TonecastApplication.h"
 #include "widgets/UpDown.h"
 
@@ -29,7 +29,7 @@ public:
 
 TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks,
                        QWidget* parent)
-    : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMessageWindows()),
+    : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMailboxes()),
       joysticks_(this, joysticks, instrument_, [this] { return keyboard->Channel(); }) {
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());

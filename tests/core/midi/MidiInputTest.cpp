@@ -127,14 +127,14 @@ TEST_F(MidiInTest, EmptyLongBufferGivesF0WithLengthZero) {
 class MidiInWindowTest : public MidiInTest {
 protected:
     // The port's windows, kept where the test can deliver them.
-    TMessageWindowFactory Windows() {
+    TMailboxFactory Windows() {
         return [this] {
-            auto w = std::make_unique<TCollectingMessageWindow>();
+            auto w = std::make_unique<TCollectingMailbox>();
             window = w.get();
             return w;
         };
     }
-    TMessageWindow* window = nullptr;
+    TGuiMailbox* window = nullptr;
 };
 
 TEST_F(MidiInWindowTest, OneNotificationDrainsEverything) {

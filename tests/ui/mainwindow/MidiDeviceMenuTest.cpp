@@ -1,6 +1,6 @@
 #include "mainwindow/MidiDeviceMenu.h"
 #include "instrument/Instrument.h"
-#include "widgets/QtMessageWindow.h"
+#include "widgets/QtMailbox.h"
 #include "fake/FakeMidiDriver.h"
 #include "fake/FakeMidiInDriver.h"
 #include "store/IniFile.h"
@@ -45,7 +45,7 @@ protected:
 
     FakeMidiOutDriver out;
     FakeMidiInDriver in;
-    TInstrument instrument{out, in, QtMessageWindows()}; // the ports the menus open
+    TInstrument instrument{out, in, QtMailboxes()}; // the ports the menus open
     QMenuBar bar;
     QMenu* outItem;
     QMenu* inItem;

@@ -1,4 +1,4 @@
-#include "widgets/QtMessageWindow.h"
+#include "widgets/QtMailbox.h"
 
 #include <QSocketNotifier>
 
@@ -7,7 +7,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-TQtMessageWindow::TQtMessageWindow() {
+TQtMailbox::TQtMailbox() {
     fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error("Out of memory.");
     notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read);
@@ -18,16 +18,16 @@ TQtMessageWindow::TQtMessageWindow() {
     });
 }
 
-TQtMessageWindow::~TQtMessageWindow() {
+TQtMailbox::~TQtMailbox() {
     delete notifier_;
     ::close(fd_);
 }
 
-void TQtMessageWindow::Wake() noexcept {
+void TQtMailbox::Wake() noexcept {
     const std::uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(fd_, &one, sizeof one);
 }
 
-TMessageWindowFactory QtMessageWindows() {
-    return [] { return std::make_unique<TQtMessageWindow>(); };
+TMailboxFactory QtMailboxes() {
+    return [] { return std::make_unique<TQtMailbox>(); };
 }
