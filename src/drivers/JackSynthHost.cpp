@@ -89,7 +89,7 @@ void TJackSynthHost::Send(std::uint32_t packed) {
     const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(packed >> 8),
                                    static_cast<std::uint8_t>(packed >> 16)};
     if (!client_->Connected()) {
-        work_->memory.Record(bytes[0], bytes[1], bytes[2]);
+        work_->memory.Record({bytes[0], bytes[1], bytes[2]});
         return;
     }
     Resync();

@@ -24,17 +24,15 @@ void TInstrument::Send(const TShortMessage& m) {
 void TInstrument::Show(const TShortMessage& message) {
     const TShortMessage m{message.status, static_cast<std::uint8_t>(message.data1 & 0x7F),
                           static_cast<std::uint8_t>(message.data2 & 0x7F)};
-    switch (m.status >> 4) {
-    case 0xB:
+    if (m.IsControlChange()) {
         receivedBank_.Controller(m.data1, m.data2);
         if (m.data1 == mouseWheelController_) mouseWheelValue_ = m.data2;
-        break;
-    case 0xC: receivedBank_.ProgramChange(programBank_, m.data1); break;
-    default: break;
+    } else if (m.IsProgramChange()) {
+        receivedBank_.ProgramChange(programBank_, m.data1);
     }
     if (!listener_) return;
     listener_->MessageShown(m);
-    if (m.status >> 4 == 0xC) listener_->ProgramBankChanged();
+    if (m.IsProgramChange()) listener_->ProgramBankChanged();
 }
 
 void TInstrument::ReadInput(bool thru) {
@@ -46,7 +44,7 @@ void TInstrument::ReadInput(bool thru) {
         if (event->IsLong()) continue; // system exclusive is dropped
         const TShortMessage m = ShortMessage::AsNoteOn({event->status, event->data1, event->data2});
         if (thru && listener_) listener_->ThruReceived(m);
-        if (!ShortMessage::IsNoteOn(m.status)) Show(m);
+        if (!m.IsNoteOn()) Show(m);
         else if (!thru && listener_) listener_->NoteReceived(m);
     }
 }

@@ -67,14 +67,15 @@ void TKeyboardState::PlayNote(int channel, int note, int velocity, bool local) {
 
 void TKeyboardState::PlayMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                                  bool useMessageChannel) {
-    if (status >= 0xF0) return;
-    const int channel = useMessageChannel ? status & 0x0F : channel_;
+    const TShortMessage m{status, data1, data2};
+    if (!m.IsChannelMessage()) return;
+    const int channel = useMessageChannel ? m.Channel() : channel_;
     const int note = data1 & 0x7F;
-    const int velocity = status >> 4 == 0x9 ? data2 & 0x7F : 0;
-    switch (status >> 4) {
-    case 0x9:
-    case 0x8: {
-        const int key = (status & 0x0F) * 128 + note;
+    const int velocity = m.Velocity();
+    switch (m.Kind()) {
+    case ShortMessage::NoteOnStatus:
+    case ShortMessage::NoteOffStatus: {
+        const int key = m.Channel() * 128 + note;
         if (velocity > 0) {
             TThruStrike strike;
             recording_ = &strike;

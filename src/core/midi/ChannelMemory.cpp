@@ -4,39 +4,33 @@ void TChannelMemory::Clear() {
     for (TChannel& c : channels_) {
         c.controllers.fill(-1);
         c.program = -1;
-        c.bendLsb = c.bendMsb = -1;
+        c.bend.reset();
     }
 }
 
-void TChannelMemory::Record(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    TChannel& c = channels_[status & 0x0F];
-    data1 &= 0x7F;
-    data2 &= 0x7F;
-    switch (status & 0xF0) {
-    case 0xB0:
+void TChannelMemory::Record(const TShortMessage& m) {
+    if (!m.IsChannelMessage()) return;
+    TChannel& c = channels_[static_cast<std::size_t>(m.Channel())];
+    const std::uint8_t data1 = m.data1 & 0x7F, data2 = m.data2 & 0x7F;
+    if (m.IsControlChange()) {
         if (data1 < c.controllers.size()) c.controllers[data1] = data2;
         else if (data1 == 121) c.controllers.fill(-1); // reset all controllers
-        break;
-    case 0xC0: c.program = data1; break;
-    case 0xE0:
-        c.bendLsb = data1;
-        c.bendMsb = data2;
-        break;
-    default: break;
+    } else if (m.IsProgramChange()) {
+        c.program = data1;
+    } else if (m.IsPitchBend()) {
+        c.bend = ShortMessage::JoinSigned14(data1, data2);
     }
 }
 
 std::vector<TShortMessage> TChannelMemory::Replay() const {
     std::vector<TShortMessage> messages;
-    for (std::uint8_t ch = 0; ch < channels_.size(); ++ch) {
-        const TChannel& c = channels_[ch];
-        for (std::uint8_t n = 0; n < c.controllers.size(); ++n)
-            if (c.controllers[n] >= 0)
-                messages.push_back({static_cast<std::uint8_t>(0xB0 | ch), n, static_cast<std::uint8_t>(c.controllers[n])});
-        if (c.program >= 0) messages.push_back({static_cast<std::uint8_t>(0xC0 | ch), static_cast<std::uint8_t>(c.program), 0});
-        if (c.bendLsb >= 0)
-            messages.push_back({static_cast<std::uint8_t>(0xE0 | ch), static_cast<std::uint8_t>(c.bendLsb),
-                                static_cast<std::uint8_t>(c.bendMsb)});
+    for (int ch = 0; ch < static_cast<int>(channels_.size()); ++ch) {
+        const TChannel& c = channels_[static_cast<std::size_t>(ch)];
+        for (int n = 0; n < static_cast<int>(c.controllers.size()); ++n)
+            if (c.controllers[static_cast<std::size_t>(n)] >= 0)
+                messages.push_back(ShortMessage::ControlChange(ch, n, c.controllers[static_cast<std::size_t>(n)]));
+        if (c.program >= 0) messages.push_back(ShortMessage::ProgramChange(ch, c.program));
+        if (c.bend) messages.push_back(ShortMessage::PitchBend(ch, *c.bend));
     }
     return messages;
 }

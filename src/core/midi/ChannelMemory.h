@@ -6,13 +6,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class TChannelMemory {
 public:
     TChannelMemory() { Clear(); }
     // Keeps what the message leaves behind; notes and channel-mode messages leave nothing.
-    void Record(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    void Record(const TShortMessage& message);
     // Controllers in ascending order (bank select first), then the program, then the bend.
     std::vector<TShortMessage> Replay() const;
     void Clear();
@@ -21,7 +22,7 @@ private:
     struct TChannel {
         std::array<std::int16_t, 120> controllers; // -1: never sent
         std::int16_t program;
-        std::int16_t bendLsb, bendMsb;
+        std::optional<int> bend; // none: never sent
     };
     std::array<TChannel, 16> channels_;
 };

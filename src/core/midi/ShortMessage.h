@@ -7,6 +7,19 @@
 struct TShortMessage {
     std::uint8_t status = 0, data1 = 0, data2 = 0;
     bool operator==(const TShortMessage&) const = default;
+
+    constexpr std::uint8_t Kind() const { return status & 0xF0; } // the status without its channel
+    constexpr int Channel() const { return status & 0x0F; }
+    constexpr bool IsChannelMessage() const { return status >= 0x80 && status < 0xF0; }
+    // Of any velocity: the program ends its notes with a note on of velocity 0.
+    constexpr bool IsNoteOn() const { return Kind() == 0x90; }
+    constexpr bool IsNoteOff() const { return Kind() == 0x80; }
+    constexpr bool IsNote() const { return IsNoteOn() || IsNoteOff(); }
+    constexpr bool IsControlChange() const { return Kind() == 0xB0; }
+    constexpr bool IsProgramChange() const { return Kind() == 0xC0; }
+    constexpr bool IsPitchBend() const { return Kind() == 0xE0; }
+    // What a note message means: its velocity, 0 for a note off of any kind.
+    constexpr int Velocity() const { return IsNoteOn() ? data2 & 0x7F : 0; }
 };
 
 // A 14-bit value in two 7-bit data bytes.
@@ -59,10 +72,9 @@ constexpr TShortMessage PitchBend(int channel, int value) {
 
 // A received note off (0x80) as the note on with velocity 0 the program uses.
 constexpr TShortMessage AsNoteOn(TShortMessage m) {
-    if (Kind(m.status) != NoteOffStatus) return m;
-    return {Status(NoteOnStatus, ChannelOf(m.status)), m.data1, 0};
+    if (!m.IsNoteOff()) return m;
+    return {Status(NoteOnStatus, m.Channel()), m.data1, 0};
 }
-constexpr bool IsNoteOn(std::uint8_t status) { return Kind(status) == NoteOnStatus; }
 
 // Bytes on the wire for a status byte: 3, 2 or 1; 0 for a data byte (no
 // running status to continue) and for system exclusive, which is no short message.

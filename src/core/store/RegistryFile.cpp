@@ -3,6 +3,7 @@
 #include "store/HexBytes.h"
 #include "store/Names.h"
 #include "store/RegistryStore.h"
+#include "store/Utf8.h"
 
 #include "store/AtomicFile.h"
 
@@ -292,21 +293,7 @@ std::string Utf8FromUtf16Le(std::string_view bytes) {
         } else if (c >= 0xD800 && c < 0xE000) {
             c = 0xFFFD; // half a pair
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        AppendUtf8(out, static_cast<char32_t>(c));
     }
     return out;
 }

@@ -250,7 +250,7 @@ void TFluidSynth::Send(std::uint32_t packed) {
         lock.unlock();
         Apply(synth, status, data1, data2);
     } else {
-        state_->memory.Record(status, data1, data2);
+        state_->memory.Record({status, data1, data2});
     }
 }
 

@@ -79,7 +79,7 @@ void TChordPanel::RestoreCustomChord(int index) {
 }
 
 void TChordPanel::TellChordEditor(const TShortMessage& m) {
-    if (chordEditor_ && chordEditor_->isVisible() && ShortMessage::IsNoteOn(m.status)) chordEditor_->NoteOn(m.data1, m.data2);
+    if (chordEditor_ && chordEditor_->isVisible() && m.IsNoteOn()) chordEditor_->NoteOn(m.data1, m.data2);
 }
 
 void TChordPanel::OpenChordEditor() {

@@ -61,16 +61,14 @@ void TMainWindow::changeEvent(QEvent* event) {
 
 void TMainWindow::MessageShown(const TShortMessage& m) {
     TSettingsDialog* settings = settingsLink_->Dialog();
-    if (settings && settings->isVisible() && (m.status >> 4 == 0xB || m.status >> 4 == 0xE))
-        settings->LearnController(m.status >> 4 == 0xE ? ControllerCode::PitchBend : m.data1);
-    switch (m.status >> 4) {
-    case 0xE: pitchWheel->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2)); break;
-    case 0xB:
+    if (settings && settings->isVisible() && (m.IsControlChange() || m.IsPitchBend()))
+        settings->LearnController(m.IsPitchBend() ? ControllerCode::PitchBend : m.data1);
+    if (m.IsPitchBend()) {
+        pitchWheel->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2));
+    } else if (m.IsControlChange()) {
         if (m.data1 == modulationController_) modulationWheel->SetPosition(m.data2);
         keyboard->SetControllerValue(m.data1, m.data2);
         knobPanel_->ReflectController(m.data1, m.data2);
-        break;
-    default: break;
     }
 }
 

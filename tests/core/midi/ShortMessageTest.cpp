@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 struct TSigned {
@@ -66,6 +68,45 @@ INSTANTIATE_TEST_SUITE_P(Status, LengthTest,
                                            TLength{0xC0, 2}, TLength{0xDF, 2}, TLength{0xE0, 3}, TLength{0xEF, 3},
                                            TLength{0xF0, 0}, TLength{0xF1, 2}, TLength{0xF2, 3}, TLength{0xF3, 2},
                                            TLength{0xF6, 1}, TLength{0xF7, 0}, TLength{0xF8, 1}, TLength{0xFF, 1}));
+
+// What a message says of itself, at the edges of each kind.
+struct TQueries {
+    TShortMessage message;
+    const char* kind; // the one query that holds, or "" for none
+    int channel;
+    int velocity;
+};
+
+class QueriesTest : public ::testing::TestWithParam<TQueries> {};
+
+TEST_P(QueriesTest, OneKindHoldsWithItsChannelAndVelocity) {
+    const TShortMessage& m = GetParam().message;
+    const std::string holds = m.IsNoteOn()          ? "note on"
+                              : m.IsNoteOff()       ? "note off"
+                              : m.IsControlChange() ? "controller"
+                              : m.IsProgramChange() ? "program"
+                              : m.IsPitchBend()     ? "bend"
+                                                    : "";
+    EXPECT_EQ(holds, GetParam().kind);
+    EXPECT_EQ(m.IsNote(), m.IsNoteOn() || m.IsNoteOff());
+    EXPECT_EQ(m.IsChannelMessage(), m.status >= 0x80 && m.status < 0xF0);
+    if (m.IsChannelMessage()) EXPECT_EQ(m.Channel(), GetParam().channel);
+    EXPECT_EQ(m.Velocity(), GetParam().velocity);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, QueriesTest,
+                         ::testing::Values(TQueries{{0x90, 60, 100}, "note on", 0, 100},
+                                           TQueries{{0x9F, 60, 0}, "note on", 15, 0},
+                                           TQueries{{0x8F, 60, 64}, "note off", 15, 0},
+                                           TQueries{{0x80, 60, 64}, "note off", 0, 0},
+                                           TQueries{{0xA3, 60, 64}, "", 3, 0},
+                                           TQueries{{0xBF, 7, 90}, "controller", 15, 0},
+                                           TQueries{{0xC4, 9, 0}, "program", 4, 0},
+                                           TQueries{{0xD0, 9, 0}, "", 0, 0},
+                                           TQueries{{0xEF, 0, 64}, "bend", 15, 0},
+                                           TQueries{{0xF0, 0, 0}, "", 0, 0},
+                                           TQueries{{0xF8, 0, 0}, "", 0, 0},
+                                           TQueries{{0x40, 0, 0}, "", 0, 0}));
 
 TEST(ShortMessageTest, PackingRoundTrips) {
     EXPECT_EQ(ShortMessage::Pack(0x92, 0x40, 0x7F), 0x7F4092u);
