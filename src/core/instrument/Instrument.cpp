@@ -7,17 +7,24 @@ TInstrument::TInstrument(MidiOutDriver& out, MidiInDriver& in, TMailboxFactory m
 
 TInstrument::~TInstrument() = default;
 
+template <typename F>
+void TInstrument::Tell(F tell) {
+    const std::vector<TInstrumentListener*> listeners = listeners_;
+    for (TInstrumentListener* listener : listeners)
+        if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) tell(*listener);
+}
+
 void TInstrument::Play(const TShortMessage& m) {
     Send(m);
     Show(m);
-    if (listener_) listener_->MessagePlayed(m);
+    Tell([&m](TInstrumentListener& l) { l.MessagePlayed(m); });
 }
 
 void TInstrument::Send(const TShortMessage& m) {
     try {
         output_.SendShortMsg(m);
     } catch (const EMidiOutputError& e) {
-        if (listener_) listener_->SendFailed(e.what());
+        Tell([&e](TInstrumentListener& l) { l.SendFailed(e.what()); });
     }
 }
 
@@ -30,9 +37,8 @@ void TInstrument::Show(const TShortMessage& message) {
     } else if (m.IsProgramChange()) {
         receivedBank_.ProgramChange(programBank_, m.data1);
     }
-    if (!listener_) return;
-    listener_->MessageShown(m);
-    if (m.IsProgramChange()) listener_->ProgramBankChanged();
+    Tell([&m](TInstrumentListener& l) { l.MessageShown(m); });
+    if (m.IsProgramChange()) Tell([](TInstrumentListener& l) { l.ProgramBankChanged(); });
 }
 
 void TInstrument::ReadInput(bool thru) {
@@ -43,9 +49,9 @@ void TInstrument::ReadInput(bool thru) {
         if (!event) break;
         if (event->IsLong()) continue; // system exclusive is dropped
         const TShortMessage m = ShortMessage::AsNoteOn({event->status, event->data1, event->data2});
-        if (thru && listener_) listener_->ThruReceived(m);
+        if (thru) Tell([&m](TInstrumentListener& l) { l.ThruReceived(m); });
         if (!m.IsNoteOn()) Show(m);
-        else if (!thru && listener_) listener_->NoteReceived(m);
+        else if (!thru) Tell([&m](TInstrumentListener& l) { l.NoteReceived(m); });
     }
 }
 
@@ -97,7 +103,7 @@ int TInstrument::PanicStep() {
         for (const TShortMessage& m : Panic::ChannelMessages(panicChannel_)) output_.SendShortMsg(m);
     } catch (const std::exception& e) {
         EndPanic();
-        if (listener_) listener_->SendFailed(e.what());
+        Tell([&e](TInstrumentListener& l) { l.SendFailed(e.what()); });
         return -1;
     }
     return Panic::PercentAfter(panicChannel_++);

@@ -10,25 +10,28 @@
 #include "midi/MidiOutput.h"
 #include "patches/PatchSet.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
-// The controls' side: the one way the instrument talks back.
+// What the instrument tells those who listen to it; each listener takes what
+// concerns it and leaves the rest.
 class TInstrumentListener {
 public:
     virtual ~TInstrumentListener() = default;
     // A message sent, or received and not played thru: the controls show it.
-    virtual void MessageShown(const TShortMessage& m) = 0;
+    virtual void MessageShown(const TShortMessage&) {}
     // A message the user played went out.
-    virtual void MessagePlayed(const TShortMessage& m) = 0;
+    virtual void MessagePlayed(const TShortMessage&) {}
     // A message received while thru is on: the keyboard plays it on.
-    virtual void ThruReceived(const TShortMessage& m) = 0;
+    virtual void ThruReceived(const TShortMessage&) {}
     // A note on (velocity 0 for off) received while thru is off.
-    virtual void NoteReceived(const TShortMessage& m) = 0;
+    virtual void NoteReceived(const TShortMessage&) {}
     // The program or bank changed by a message received.
-    virtual void ProgramBankChanged() = 0;
+    virtual void ProgramBankChanged() {}
     // A send failed; the text says why.
-    virtual void SendFailed(const std::string& text) = 0;
+    virtual void SendFailed(const std::string&) {}
 };
 
 class TInstrument {
@@ -38,7 +41,9 @@ public:
     TInstrument(const TInstrument&) = delete;
     TInstrument& operator=(const TInstrument&) = delete;
 
-    void SetListener(TInstrumentListener* listener) { listener_ = listener; }
+    // Listeners are told in the order they came; one removes itself before it goes.
+    void AddListener(TInstrumentListener* listener) { listeners_.push_back(listener); }
+    void RemoveListener(TInstrumentListener* listener) { std::erase(listeners_, listener); }
 
     TMidiOutput& Output() { return output_; }
     TMidiInput& Input() { return input_; }
@@ -94,7 +99,11 @@ private:
     TOpenMidiDevices openDevices_; // before the ports, which use it
     TMidiOutput output_;
     TMidiInput input_;
-    TInstrumentListener* listener_ = nullptr;
+    // Tells every listener; one may remove itself (or another) meanwhile.
+    template <typename F>
+    void Tell(F tell);
+
+    std::vector<TInstrumentListener*> listeners_;
     TProgramBank programBank_;
     TReceivedBank receivedBank_;
     std::unique_ptr<TPatchSet> patchSet_;

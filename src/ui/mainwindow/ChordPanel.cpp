@@ -14,7 +14,11 @@ constexpr int BuiltInChords = static_cast<int>(TChord::Custom);
 TChordPanel::TChordPanel(QComboBox* chordBox, TPianoKeyboard* keyboard, TKeyTable& keyTable, TInstrument& instrument,
                          TSettingsOpener openSettings)
     : QObject(chordBox), chordBox(chordBox), keyboard_(keyboard), keyTable_(keyTable), instrument_(instrument),
-      openSettings_(std::move(openSettings)) {}
+      openSettings_(std::move(openSettings)) {
+    instrument_.AddListener(this);
+}
+
+TChordPanel::~TChordPanel() { instrument_.RemoveListener(this); }
 
 void TChordPanel::RefillChordBox() {
     // A built-in chord stays selected; a custom one is found again by its name.

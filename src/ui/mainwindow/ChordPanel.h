@@ -18,12 +18,13 @@
 class QComboBox;
 class TPianoKeyboard;
 
-class TChordPanel : public QObject {
+class TChordPanel : public QObject, private TInstrumentListener {
     Q_OBJECT
 public:
     using TSettingsOpener = std::function<std::unique_ptr<TIniStore>()>;
     TChordPanel(QComboBox* chordBox, TPianoKeyboard* keyboard, TKeyTable& keyTable, TInstrument& instrument,
                 TSettingsOpener openSettings);
+    ~TChordPanel() override;
 
     TChordList& Chords() { return chordList_; }
     int CustomChord() const { return pendingCustom_.value_or(customChord_); }
@@ -38,14 +39,17 @@ public:
     // The stored custom chord in use, or chord 0, or no chord when neither exists;
     // kept until the chords are loaded.
     void RestoreCustomChord(int index);
-    // A played note on reaches a visible chord editor.
-    void TellChordEditor(const TShortMessage& m);
     void OpenChordEditor();
     void OpenTranspose();
     TChordEditorDialog* ChordEditor() const { return chordEditor_; }
     TTransposeDialog* TransposeForm() const { return transposeForm_; }
 
 private:
+    // A note played or received reaches a visible chord editor.
+    void MessagePlayed(const TShortMessage& m) override { TellChordEditor(m); }
+    void NoteReceived(const TShortMessage& m) override { TellChordEditor(m); }
+    void TellChordEditor(const TShortMessage& m);
+
     QComboBox* chordBox;
     TPianoKeyboard* keyboard_;
     TKeyTable& keyTable_;

@@ -33,9 +33,10 @@ TKnobPanel::TKnobPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TP
     : QObject(form), instrument_(instrument), keyboard_(keyboard), openSettings_(std::move(openSettings)), form_(form) {
     CreateKnobsMenu(bar);
     CreateKnobRow(form);
+    instrument_.AddListener(this);
 }
 
-TKnobPanel::~TKnobPanel() = default;
+TKnobPanel::~TKnobPanel() { instrument_.RemoveListener(this); }
 
 void TKnobPanel::CreateKnobRow(QWidget* form) {
     // Two rows of knobs fill the band above the keyboard: a caption over each knob.
@@ -60,9 +61,10 @@ void TKnobPanel::CreateKnobRow(QWidget* form) {
 
 void TKnobPanel::Layout(int left) { knobRow_->SetArea(left + 6, form_->width() - (left + 2)); }
 
-void TKnobPanel::ReflectController(int controller, int value) {
-    knobRow_->ReflectController(controller, value);
-    if (knobEditor_ && knobEditor_->isVisible()) knobEditor_->ControllerSeen(controller);
+void TKnobPanel::MessageShown(const TShortMessage& m) {
+    if (!m.IsControlChange()) return;
+    knobRow_->ReflectController(m.data1, m.data2);
+    if (knobEditor_ && knobEditor_->isVisible()) knobEditor_->ControllerSeen(m.data1);
 }
 
 void TKnobPanel::CreateKnobsMenu(QMenuBar* bar) {

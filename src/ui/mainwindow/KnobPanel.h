@@ -24,7 +24,7 @@ class TKnobRow;
 class TPianoKeyboard;
 class TRotaryKnob;
 
-class TKnobPanel : public QObject {
+class TKnobPanel : public QObject, private TInstrumentListener {
     Q_OBJECT
 public:
     using TSettingsOpener = std::function<std::unique_ptr<TIniStore>()>;
@@ -45,10 +45,6 @@ public:
 
     // The row between the given left edge and the form's right edge.
     void Layout(int left);
-    // A controller sent or received: the knob of that controller follows, and
-    // a visible knob editor hears of it.
-    void ReflectController(int controller, int value);
-
     void OpenKnobEditor();
     TKnobEditorDialog* KnobEditor() const { return knobEditor_; }
     // The knob row takes knobs of no preset, current preset "Current".
@@ -72,6 +68,10 @@ public:
     int LoadSnapshots(TIniStore& store);
 
 private:
+    // A controller sent or received: the knob of that controller follows, and
+    // a visible knob editor hears of it.
+    void MessageShown(const TShortMessage& m) override;
+
     void CreateKnobRow(QWidget* form);
     void CreateKnobsMenu(QMenuBar* bar);
     void ShowSnapshot(int slot);

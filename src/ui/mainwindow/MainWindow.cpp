@@ -36,7 +36,7 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
     CreateMenus(midiOut, midiIn);
     statusPanels_ = std::make_unique<TStatusPanels>(statusBar());
     new TWindowKeys(this, KeyActions());
-    instrument_.SetListener(this);
+    instrument_.AddListener(this);
     OutputEvent = [this](const TShortMessage& m) { instrument_.Play(m); };
     keyboard->OnDisplayEvent = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         instrument_.Show(TShortMessage{s, d1, d2});
@@ -60,24 +60,17 @@ void TMainWindow::changeEvent(QEvent* event) {
 }
 
 void TMainWindow::MessageShown(const TShortMessage& m) {
-    TSettingsDialog* settings = settingsLink_->Dialog();
-    if (settings && settings->isVisible() && (m.IsControlChange() || m.IsPitchBend()))
-        settings->LearnController(m.IsPitchBend() ? ControllerCode::PitchBend : m.data1);
     if (m.IsPitchBend()) {
         pitchWheel->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2));
     } else if (m.IsControlChange()) {
         if (m.data1 == modulationController_) modulationWheel->SetPosition(m.data2);
         keyboard->SetControllerValue(m.data1, m.data2);
-        knobPanel_->ReflectController(m.data1, m.data2);
     }
 }
-
-void TMainWindow::MessagePlayed(const TShortMessage& m) { chordPanel_->TellChordEditor(m); }
 
 void TMainWindow::ThruReceived(const TShortMessage& m) { keyboard->PlayMessage(m.status, m.data1, m.data2, true); }
 
 void TMainWindow::NoteReceived(const TShortMessage& m) {
-    chordPanel_->TellChordEditor(m);
     keyboard->MarkExternalNote(m.data1, m.data2);
     if (m.data2 != 0 && keyboard->OnNoteHover) keyboard->OnNoteHover(keyboard, keyboard->DisplayName(m.data1));
 }
@@ -85,8 +78,6 @@ void TMainWindow::NoteReceived(const TShortMessage& m) {
 void TMainWindow::ChordBoxClick(int index) {
     if (!chordPanel_->ChordChosen(index)) TInstrumentForm::ChordBoxClick(index);
 }
-
-void TMainWindow::ProgramBankChanged() { programPanel_->ShowProgramAndBank(); }
 
 // In the status bar, not a box: a box would take the key or button whose
 // release ends the note.
@@ -104,6 +95,11 @@ QString TMainWindow::StatusText(TStatusPanel panel) const { return statusPanels_
 TMainWindow::~TMainWindow() {
     if (!closed_) FormClose();
     delete deviceMenus_; // before the instrument whose ports its menus open
+    // What listens to the instrument goes before it.
+    delete std::exchange(settingsLink_, nullptr);
+    delete std::exchange(knobPanel_, nullptr);
+    delete std::exchange(chordPanel_, nullptr);
+    delete std::exchange(programPanel_, nullptr);
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {

@@ -61,8 +61,6 @@ public:
     QAction* transposeItem;   // "T&ranspose..."
     QAction* chordEditorItem; // "Chord &Editor..."
     QAction* settingsItem;    // "&Settings..."
-    // The five panels of the status bar: 0 messages, 1 note, 2 base note,
-    // 3 octave, 4 patch group.
     TStatusPanels& StatusPanels() { return *statusPanels_; }
     void SetStatusText(TStatusPanel panel, const QString& text);
     QString StatusText(TStatusPanel panel = TStatusPanel::Message) const;
@@ -86,12 +84,11 @@ private:
     TMainWindowValues Values() const;
     TWindowKeys::TActions KeyActions();
     void ChordBoxClick(int index) override;
-    // What the instrument tells: the controls follow it.
+    // What the instrument tells the window: its wheels and keyboard follow,
+    // and the status bar says what failed. The panels listen for themselves.
     void MessageShown(const TShortMessage& m) override;
-    void MessagePlayed(const TShortMessage& m) override;
     void ThruReceived(const TShortMessage& m) override;
     void NoteReceived(const TShortMessage& m) override;
-    void ProgramBankChanged() override;
     void SendFailed(const std::string& text) override;
     void ShowOctave();
     void LayoutControls() override;

@@ -71,7 +71,10 @@ TProgramPanel::TProgramPanel(QWidget* form, QMenuBar* bar, TInstrument& instrume
     patchWarnings->hide();
     CreatePatchesMenu(bar);
     CreateProgramControls(form);
+    instrument_.AddListener(this);
 }
+
+TProgramPanel::~TProgramPanel() { instrument_.RemoveListener(this); }
 
 QLineEdit* TProgramPanel::BankEdit(int which) const { return which == TProgramBank::Msb ? msbEdit : lsbEdit; }
 TUpDown* TProgramPanel::BankUpDown(int which) const { return which == TProgramBank::Msb ? msbUpDown : lsbUpDown; }

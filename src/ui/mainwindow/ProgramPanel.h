@@ -28,7 +28,7 @@ class TPatchWarningsDialog;
 class TPianoKeyboard;
 class TUpDown;
 
-class TProgramPanel : public QObject {
+class TProgramPanel : public QObject, private TInstrumentListener {
     Q_OBJECT
 public:
     struct TServices {
@@ -37,6 +37,7 @@ public:
     };
     // The controls go on the form, the Patches menu on the bar.
     TProgramPanel(QWidget* form, QMenuBar* bar, TInstrument& instrument, TPianoKeyboard* keyboard, TServices services);
+    ~TProgramPanel() override;
 
     QLineEdit* programEdit;
     TUpDown* programUpDown;
@@ -79,6 +80,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The program or bank changed by a message received: the fields follow.
+    void ProgramBankChanged() override { ShowProgramAndBank(); }
+
     void CreateProgramControls(QWidget* form);
     void CreatePatchesMenu(QMenuBar* bar);
     QLineEdit* BankEdit(int which) const;

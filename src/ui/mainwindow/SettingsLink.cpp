@@ -8,7 +8,16 @@
 TSettingsLink::TSettingsLink(TInstrumentForm& form, TInstrument& instrument, TJoystickPolling& joysticks,
                              std::function<void(int code)> setMouseWheelController)
     : QObject(&form), form_(form), instrument_(instrument), joysticks_(joysticks),
-      setMouseWheelController_(std::move(setMouseWheelController)) {}
+      setMouseWheelController_(std::move(setMouseWheelController)) {
+    instrument_.AddListener(this);
+}
+
+TSettingsLink::~TSettingsLink() { instrument_.RemoveListener(this); }
+
+void TSettingsLink::MessageShown(const TShortMessage& m) {
+    if (dialog_ && dialog_->isVisible() && (m.IsControlChange() || m.IsPitchBend()))
+        dialog_->LearnController(m.IsPitchBend() ? ControllerCode::PitchBend : m.data1);
+}
 
 void TSettingsLink::Open() {
     if (!dialog_) dialog_ = new TSettingsDialog(&form_, Values(), Actions());

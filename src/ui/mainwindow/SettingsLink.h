@@ -12,11 +12,12 @@
 class TInstrumentForm;
 class TJoystickPolling;
 
-class TSettingsLink : public QObject {
+class TSettingsLink : public QObject, private TInstrumentListener {
     Q_OBJECT
 public:
     TSettingsLink(TInstrumentForm& form, TInstrument& instrument, TJoystickPolling& joysticks,
                   std::function<void(int code)> setMouseWheelController);
+    ~TSettingsLink() override;
 
     // Creates the dialog once, on its "General" page, and shows it.
     void Open();
@@ -24,6 +25,8 @@ public:
     TSettingsValues Values() const;
 
 private:
+    // A visible dialog learns the controller of a message shown.
+    void MessageShown(const TShortMessage& m) override;
     TSettingsActions Actions();
 
     TInstrumentForm& form_;

@@ -30,7 +30,7 @@ protected:
     void SetUp() override {
         out.devices = {"Synth"};
         in.devices = {"Keys"};
-        instrument.SetListener(&told);
+        instrument.AddListener(&told);
         instrument.Output().SetDeviceID(0);
         instrument.Output().Open();
     }
@@ -49,6 +49,34 @@ TEST_F(InstrumentTest, PlaySendsThenShowsThenTellsItWasPlayed) {
     instrument.Play({0x90, 60, 100});
     EXPECT_EQ(Sent(), (std::vector<std::uint32_t>{0x643C90}));
     EXPECT_EQ(told.log, (std::vector<std::string>{"shown 90 3c 64", "played 90 3c 64"}));
+}
+
+// Every listener hears each message, in the order they came; one that
+// leaves while being told, and one it takes along, hear nothing more.
+TEST_F(InstrumentTest, ListenersAreToldInTurnAndOneThatLeavesHearsNoMore) {
+    struct TLeaving : Told {
+        TInstrument* instrument = nullptr;
+        Told* alsoGone = nullptr;
+        void MessagePlayed(const TShortMessage& m) override {
+            Told::MessagePlayed(m);
+            instrument->RemoveListener(this);
+            instrument->RemoveListener(alsoGone);
+        }
+    };
+    TLeaving leaving;
+    Told last;
+    leaving.instrument = &instrument;
+    leaving.alsoGone = &last;
+    instrument.AddListener(&leaving);
+    instrument.AddListener(&last);
+    instrument.Play({0x90, 60, 100});
+    EXPECT_EQ(told.log, (std::vector<std::string>{"shown 90 3c 64", "played 90 3c 64"}));
+    EXPECT_EQ(leaving.log, told.log);
+    EXPECT_EQ(last.log, (std::vector<std::string>{"shown 90 3c 64"})) << "told after it was taken away";
+    instrument.Play({0x90, 60, 0});
+    EXPECT_EQ(told.log.size(), 4u);
+    EXPECT_EQ(leaving.log.size(), 2u);
+    EXPECT_EQ(last.log.size(), 1u);
 }
 
 // Bank bytes seen before a program change make the bank; the controls hear of it.
