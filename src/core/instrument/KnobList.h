@@ -1,6 +1,7 @@
 #pragma once
 // The knob row's data: up to 20 knobs, each a caption, a controller, a display
-// mode and a default value, kept in one section of a settings store.
+// mode and a default value, kept in one section of a settings store, and the
+// value each knob stands at (its default when it is made).
 #include "store/IniStore.h"
 
 #include <functional>
@@ -12,7 +13,7 @@
 class TKnobEntry {
 public:
     TKnobEntry(int controller, int displayMode, int defaultValue)
-        : Controller(controller), DisplayMode(displayMode), DefaultValue(defaultValue) {}
+        : Controller(controller), DisplayMode(displayMode), DefaultValue(defaultValue), Value(defaultValue) {}
     virtual ~TKnobEntry() = default;
 
     virtual std::string GetCaption() const { return caption_; }
@@ -21,6 +22,7 @@ public:
     int Controller;
     int DisplayMode; // 0: 0..127, 1: -64..+63
     int DefaultValue;
+    int Value;
 
 private:
     std::string caption_;
@@ -54,6 +56,9 @@ public:
     int Controller(int index) const { return Entry(index).Controller; }
     int DisplayMode(int index) const { return Entry(index).DisplayMode; }
     int DefaultValue(int index) const { return Entry(index).DefaultValue; }
+    int Value(int index) const { return Entry(index).Value; }
+    // Where a knob stands; nothing is sent.
+    virtual void SetValue(int index, int value) { Entry(index).Value = value; }
 
     // Load or Save on the store of a registry key, closed again afterwards.
     void LoadFromRegistry(const TRegistryOpener& open, const std::string& path, const std::string& section);

@@ -172,7 +172,7 @@ void TKnobPanel::DefineSnapshot(int slot) {
                                                QLineEdit::Normal, QString::fromStdString(snapshots_.Name(slot)), &ok);
     if (!ok) return;
     std::vector<TControllerValue> knobs;
-    for (int i = 0; i < knobRow_->Count(); ++i) knobs.emplace_back(knobRow_->Controller(i), knobRow_->Knob(i)->Position());
+    for (int i = 0; i < knobRow_->Count(); ++i) knobs.emplace_back(knobRow_->Controller(i), knobRow_->Value(i));
     snapshots_.Define(slot, name.toStdString(), knobs);
     ShowSnapshot(slot);
 }

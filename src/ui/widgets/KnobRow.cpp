@@ -127,11 +127,18 @@ void TKnobRow::Load(TIniStore& store, const std::string& section) {
     Arrange();
 }
 
-void TKnobRow::SetKnobValue(int index, int value) { Knob(index)->SetPosition(value); }
+void TKnobRow::SetValue(int index, int value) { Knob(index)->SetPosition(value); } // the knob tells the list
 
 void TKnobRow::ReflectController(int controller, int value) {
     for (int i = 0; i < Count(); ++i)
-        if (Controller(i) == controller) SetKnobValue(i, value);
+        if (Controller(i) == controller && i != turning_) SetValue(i, value);
+}
+
+void TKnobRow::SendTurn(int index) {
+    if (!OnKnobChange) return;
+    turning_ = index;
+    OnKnobChange(this, Controller(index), Value(index));
+    turning_ = -1;
 }
 
 void TKnobRow::SetArea(int left, int width) {
@@ -186,23 +193,25 @@ int TKnobRow::IndexOf(const QWidget* control) const {
 
 void TKnobRow::KnobTrack(TRotaryKnob* knob) {
     const int i = IndexOf(knob);
-    if (i >= 0 && OnKnobChange) OnKnobChange(this, Controller(i), knob->Position());
+    if (i >= 0) SendTurn(i);
 }
 
 void TKnobRow::KnobPosChange(TRotaryKnob* knob) {
     const int i = IndexOf(knob);
-    if (i < 0 || !ValueLabel(i)) return;
-    if (auto text = KnobValueText(DisplayMode(i), knob->Position())) ValueLabel(i)->setText(QString::fromStdString(*text));
+    if (i < 0) return;
+    TKnobList::SetValue(i, knob->Position()); // turned by hand, by a key or set: the list keeps it
+    if (!ValueLabel(i)) return;
+    if (auto text = KnobValueText(DisplayMode(i), Value(i))) ValueLabel(i)->setText(QString::fromStdString(*text));
 }
 
 void TKnobRow::KnobTrackHint(TRotaryKnob* knob, QString& caption) {
     const int i = IndexOf(knob);
-    if (i >= 0) caption = QString::fromStdString(::KnobTrackHint(Caption(i), DisplayMode(i), knob->Position()));
+    if (i >= 0) caption = QString::fromStdString(::KnobTrackHint(Caption(i), DisplayMode(i), Value(i)));
 }
 
 void TKnobRow::DoubleClick(const QWidget* control) {
     const int i = IndexOf(control);
     if (i < 0) return;
-    SetKnobValue(i, DefaultValue(i));
-    if (OnKnobChange) OnKnobChange(this, Controller(i), Knob(i)->Position());
+    SetValue(i, DefaultValue(i));
+    SendTurn(i);
 }

@@ -52,8 +52,9 @@ public:
     TKnobLabel* CaptionLabel(int index) const { return GuiEntry(index).CaptionLabel; }
     TKnobLabel* ValueLabel(int index) const { return GuiEntry(index).ValueLabel; }
     // Moves the knob without sending anything.
-    void SetKnobValue(int index, int value);
-    // Every knob on a controller takes the value, nothing is sent.
+    void SetValue(int index, int value) override;
+    // Every knob on a controller takes the value, nothing is sent; the knob
+    // whose turn sent it is not told its own value again.
     void ReflectController(int controller, int value);
     void SetArea(int left, int width);
     void Arrange();
@@ -67,6 +68,7 @@ private:
     TRotaryKnob* NewKnob() const;
     TKnobLabel* NewLabel(const TKnobLabel* from) const;
     void KnobTrack(TRotaryKnob* knob);
+    void SendTurn(int index);
     void KnobPosChange(TRotaryKnob* knob);
     void KnobTrackHint(TRotaryKnob* knob, QString& caption);
     void DoubleClick(const QWidget* control);
@@ -74,6 +76,7 @@ private:
     TKnobLabel* captionTemplate_;
     TRotaryKnob* knobTemplate_;
     TKnobLabel* valueTemplate_;
+    int turning_ = -1; // the knob whose change is being sent
     int areaLeft_ = 0;
     int areaWidth_ = 0;
 };

@@ -124,7 +124,7 @@ TEST_F(KnobListControlTest, ADoubleClickOnAnyPartResetsTheKnobAndSendsOnce) {
     list->AddKnob("Pan", 10, 1, 64);
     for (QWidget* part : {static_cast<QWidget*>(list->CaptionLabel(1)), static_cast<QWidget*>(list->Knob(1)),
                           static_cast<QWidget*>(list->ValueLabel(1))}) {
-        list->SetKnobValue(1, 5);
+        list->SetValue(1, 5);
         EXPECT_EQ(list->ValueLabel(1)->text(), "-59");
         changes.clear();
         SendMouse(part, QEvent::MouseButtonDblClick, QPoint(3, 3), Qt::LeftButton, Qt::LeftButton);
@@ -143,9 +143,9 @@ TEST_F(KnobListControlTest, ADoubleClickOnAnyPartResetsTheKnobAndSendsOnce) {
     EXPECT_EQ(list->Knob(0)->Position(), 100);
 }
 
-TEST_F(KnobListControlTest, AKnobTurnedByHandSendsEveryStepAndSetKnobValueNothing) {
+TEST_F(KnobListControlTest, AKnobTurnedByHandSendsEveryStepAndSetValueNothing) {
     list->AddKnob("Volume", 7, 0, 100);
-    list->SetKnobValue(0, 50);
+    list->SetValue(0, 50);
     list->ReflectController(7, 60);
     list->ReflectController(8, 1);
     EXPECT_TRUE(changes.empty());
@@ -156,9 +156,12 @@ TEST_F(KnobListControlTest, AKnobTurnedByHandSendsEveryStepAndSetKnobValueNothin
     Release(knob, centre - QPoint(0, 3));
     EXPECT_EQ(changes, (std::vector<M>{{0xB0, 7, 60}, {0xB0, 7, 61}, {0xB0, 7, 62}, {0xB0, 7, 63}, {0xB0, 7, 63}}));
     EXPECT_EQ(value->text(), "63");
+    EXPECT_EQ(list->Value(0), 63) << "the list keeps where the knob stands";
     QString hint;
     knob->OnGetTrackHint(knob, hint);
     EXPECT_EQ(hint, "Volume: 63");
+    list->SetValue(0, 500);
+    EXPECT_EQ(list->Value(0), 127) << "a value past the knob's end";
 }
 
 // The main window's knob row, with its settings in a registry file of its own.
@@ -264,8 +267,8 @@ TEST_F(KnobWindowTest, ASnapshotIsDefinedByNameAndRecalledInStoredOrder) {
     EXPECT_EQ(w->KnobPanel().defineItems[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
     EXPECT_TRUE(out.sent.empty());
 
-    w->KnobPanel().KnobRow().SetKnobValue(0, 1);
-    w->KnobPanel().KnobRow().SetKnobValue(1, 2);
+    w->KnobPanel().KnobRow().SetValue(0, 1);
+    w->KnobPanel().KnobRow().SetValue(1, 2);
     w->KnobPanel().snapshotItems[1]->trigger();
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB1, 7, 100}, {0xB1, 10, 64}}));
     EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 100);
@@ -311,7 +314,7 @@ TEST_F(KnobWindowTest, APresetChosenInTheMenuComesBackAfterARestart) {
     EXPECT_FALSE(PresetItem(*w, "Default")->isChecked());
     EXPECT_TRUE(out.sent.empty()) << "loading a preset sent its values";
     // A checked item does nothing; the knobs keep their values.
-    w->KnobPanel().KnobRow().SetKnobValue(0, 5);
+    w->KnobPanel().KnobRow().SetValue(0, 5);
     PresetItem(*w, "Strings")->trigger();
     EXPECT_EQ(w->KnobPanel().KnobRow().Knob(0)->Position(), 5);
     w->close();
