@@ -33,8 +33,8 @@ void BM_PlayFourNoteChord(benchmark::State& state) {
     kb.OnNote = [&](TPianoKeyboard*, std::uint8_t, std::uint8_t, std::uint8_t) { ++count; };
     kb.State().StoreChord(TChord::Major7);
     for (auto _ : state) {
-        kb.PlayNote(0, 60, 100, true);
-        kb.PlayNote(0, 60, 0, true);
+        kb.State().PlayNote(0, 60, 100, true);
+        kb.State().PlayNote(0, 60, 0, true);
     }
     benchmark::DoNotOptimize(count);
     state.SetItemsProcessed(state.iterations() * 2);

@@ -49,7 +49,7 @@ TChordEditorDialog::TChordEditorDialog(QWidget* mainWindow, TLanguage language, 
     keyboard->EnableBaseNoteDrag = false;
     keyboard->setFixedSize(593, 41);
     keyboard->SetLanguage(language);
-    keyboard->SetChannel(channel);
+    keyboard->State().SetChannel(channel);
     keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { services_.send(s, d1, d2); };
     keyboard->OnMousePress = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
         if (!editButton->isChecked() || button != TMouseButton::Left) return;
@@ -159,25 +159,25 @@ void TChordEditorDialog::SelectRow(int row) {
 }
 
 void TChordEditorDialog::ShowEntry(const TChordEntry* entry) {
-    keyboard->ClearExternalMarks();
+    keyboard->State().ClearExternalMarks();
     if (!entry || (entry->Root < 0 && entry->IntervalCount() == 0)) {
         keyboard->SetMarkNote(60);
         return;
     }
     keyboard->SetMarkNote(entry->Root);
-    for (int interval : entry->IntervalList()) keyboard->MarkExternalNote(entry->Root + interval, 1);
+    for (int interval : entry->IntervalList()) keyboard->State().MarkExternalNote(entry->Root + interval, 1);
 }
 
 void TChordEditorDialog::SelectionChanged() {
     TChordEntry* entry = SelectedEntry();
     if (!entry) {
-        keyboard->SetChord(TChord::None);
+        keyboard->State().SetChord(TChord::None);
         keyboard->ResetAll();
         keyboard->SetMarkNote(60);
         return;
     }
     ShowEntry(entry);
-    keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->State().SetCustomChord(entry->IntervalList(), true);
 }
 
 void TChordEditorDialog::ToggleStep(int& note) {
@@ -186,7 +186,7 @@ void TChordEditorDialog::ToggleStep(int& note) {
     entry->ToggleNote(lastToggled_); // undoes this gesture's previous toggle
     entry->ToggleNote(note);
     edited_ = true;
-    keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->State().SetCustomChord(entry->IntervalList(), true);
     lastToggled_ = note;
     if (entry->IntervalCount() > 0) note = entry->Root; // the whole chord sounds from its root
     RequestRefresh(TRefresh::Row);
@@ -197,7 +197,7 @@ void TChordEditorDialog::NoteOn(int note, int velocity) {
     if (velocity < 1 || !editButton->isChecked() || !entry) return;
     entry->ToggleNote(note);
     edited_ = true;
-    keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->State().SetCustomChord(entry->IntervalList(), true);
     RequestRefresh(TRefresh::RowAndKeyboard);
 }
 
@@ -275,7 +275,7 @@ void TChordEditorDialog::ResetChord() {
     edited_ = true;
     WriteRow(chordList->selectedItems().front(), *entry);
     ShowEntry(entry);
-    keyboard->SetCustomChord(entry->IntervalList(), true);
+    keyboard->State().SetCustomChord(entry->IntervalList(), true);
 }
 
 void TChordEditorDialog::Apply() {

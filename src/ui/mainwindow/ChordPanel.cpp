@@ -38,7 +38,7 @@ void TChordPanel::RefillChordBox() {
     const int found = chordList_.IndexOfName(customName.toStdString());
     const int target = found >= 0 ? found + BuiltInChords : 0;
     chordBox->setCurrentIndex(target);
-    if (!ChordChosen(target)) keyboard_->SetChord(static_cast<TChord>(target));
+    if (!ChordChosen(target)) keyboard_->State().SetChord(static_cast<TChord>(target));
 }
 
 void TChordPanel::LoadChords(TIniStore& store) {
@@ -56,11 +56,11 @@ bool TChordPanel::ChordChosen(int index) {
     if (index >= 0 && index < BuiltInChords) return false;
     const int custom = index - BuiltInChords;
     if (custom >= 0 && custom < chordList_.Count()) {
-        keyboard_->SetCustomChord(chordList_.Items(custom).IntervalList(), true);
+        keyboard_->State().SetCustomChord(chordList_.Items(custom).IntervalList(), true);
         customChord_ = custom;
         chordBox->setCurrentIndex(index);
     } else {
-        keyboard_->SetChord(TChord::None);
+        keyboard_->State().SetChord(TChord::None);
         chordBox->setCurrentIndex(0);
     }
     return true;
@@ -74,10 +74,10 @@ void TChordPanel::RestoreCustomChord(int index) {
     if (index >= chordList_.Count()) index = 0;
     if (index >= 0 && index < chordList_.Count() && chordBox->count() > index + BuiltInChords) {
         chordBox->setCurrentIndex(index + BuiltInChords);
-        keyboard_->SetCustomChord(chordList_.Items(index).IntervalList(), true);
+        keyboard_->State().SetCustomChord(chordList_.Items(index).IntervalList(), true);
         customChord_ = index;
     } else {
-        keyboard_->SetChord(TChord::None);
+        keyboard_->State().SetChord(TChord::None);
         chordBox->setCurrentIndex(0);
     }
 }
@@ -95,7 +95,7 @@ void TChordPanel::OpenChordEditor() {
         };
         services.openSettings = openSettings_;
         services.applied = [this] { ReloadChords(); };
-        chordEditor_ = new TChordEditorDialog(chordBox->window(), keyboard_->Language(), keyboard_->Channel(), std::move(services));
+        chordEditor_ = new TChordEditorDialog(chordBox->window(), keyboard_->Language(), keyboard_->State().Channel(), std::move(services));
     }
     PresentDialog(chordEditor_.data());
 }

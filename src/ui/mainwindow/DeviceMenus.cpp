@@ -24,14 +24,14 @@ TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver
     midiInMenu->SetOnMidiData([this, &instrument](TMidiInput*) { instrument.ReadInput(services_.thru()); });
     // Notes passed through end with their input, or they would hang.
     midiInMenu->OnBeforeClose = [keyboard](TMidiMenuBase*) {
-        keyboard->ReleaseThruNotes();
-        keyboard->ClearExternalMarks();
+        keyboard->State().ReleaseThruNotes();
+        keyboard->State().ClearExternalMarks();
     };
     midiOutMenu->OnRefreshed = [this](TMidiMenuBase*) { SayIfNothingListens(); };
     midiOutMenu->OnBeforeClose = [keyboard](TMidiMenuBase*) {
-        keyboard->ReleaseThruNotes();
+        keyboard->State().ReleaseThruNotes();
         keyboard->ReleaseAll();
-        keyboard->ClearExternalMarks();
+        keyboard->State().ClearExternalMarks();
     };
     // The window's key for what the hint offers: a note key with Ctrl plays nothing.
     auto* chooseSynth = new QAction(window_);

@@ -69,7 +69,7 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     channelUpDown->SetRange(1, 16);
     channelUpDown->SetAccessibleNames("Channel");
     channelUpDown->OnClick = [this](TUpDown* sender, bool) {
-        keyboard->SetChannel(sender->Position() - 1);
+        keyboard->State().SetChannel(sender->Position() - 1);
         ShowChannel();
     };
 
@@ -156,14 +156,14 @@ void TInstrumentForm::CreateWheelsAndArrows() {
 
     pitchWheel->OnScroll = [this](TImageStripControl*, int& v) {
         if (!OutputEvent) return;
-        OutputEvent(ShortMessage::PitchBend(keyboard->Channel(), v));
+        OutputEvent(ShortMessage::PitchBend(keyboard->State().Channel(), v));
     };
     pitchWheel->OnMouseUp = [this](TImageStripControl*, Qt::MouseButton, Qt::KeyboardModifiers shift) { PitchWheelMouseUp(shift); };
     modulationWheel->OnScroll = [this](TImageStripControl*, int& v) {
         if (OutputEvent) {
-            OutputEvent(ShortMessage::ControlChange(keyboard->Channel(), modulationController_, v));
+            OutputEvent(ShortMessage::ControlChange(keyboard->State().Channel(), modulationController_, v));
         } else {
-            keyboard->SetControllerValue(modulationController_, v);
+            keyboard->State().SetControllerValue(modulationController_, v);
         }
     };
     modulationWheel->OnDblClick = [this](TImageStripControl* wheel) {
@@ -234,26 +234,26 @@ int TInstrumentForm::KeyWidthPosition() const {
 
 void TInstrumentForm::UpdateFromKeyboard() {
     ApplySizeLimits();
-    const int chord = static_cast<int>(keyboard->Chord());
+    const int chord = static_cast<int>(keyboard->State().Chord());
     if (chord < static_cast<int>(TChord::Custom)) chordBox->setCurrentIndex(chord);
     ShowChannel();
 }
 
 void TInstrumentForm::ShowChannel() {
-    channelUpDown->SetPosition(keyboard->Channel() + 1);
-    channelEdit->setText(QString::number(keyboard->Channel() + 1));
+    channelUpDown->SetPosition(keyboard->State().Channel() + 1);
+    channelEdit->setText(QString::number(keyboard->State().Channel() + 1));
 }
 
 void TInstrumentForm::ChordBoxClick(int index) {
-    if (index >= 0 && index < static_cast<int>(TChord::Custom)) keyboard->SetChord(static_cast<TChord>(index));
+    if (index >= 0 && index < static_cast<int>(TChord::Custom)) keyboard->State().SetChord(static_cast<TChord>(index));
 }
 
 void TInstrumentForm::ChannelEditExit() {
     bool ok = false;
     const int channel = channelEdit->text().trimmed().toInt(&ok);
     // Text that is no channel number is dropped: the field shows the channel again.
-    if (ok && channel >= 1 && channel <= 16 && channel - 1 != keyboard->Channel())
-        keyboard->SetChannel(channel - 1);
+    if (ok && channel >= 1 && channel <= 16 && channel - 1 != keyboard->State().Channel())
+        keyboard->State().SetChannel(channel - 1);
     ShowChannel();
 }
 

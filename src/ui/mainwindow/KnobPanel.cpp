@@ -54,7 +54,7 @@ void TKnobPanel::CreateKnobRow(QWidget* form) {
     valueTemplate = KnobRowLabel(form, 0, 24, 24);
     knobRow_ = std::make_unique<TKnobRow>(captionTemplate, knobTemplate, valueTemplate);
     knobRow_->OnKnobChange = [this](TKnobRow*, int controller, int value) {
-        const TShortMessage m = ShortMessage::ControlChange(keyboard_->Channel(), controller, value);
+        const TShortMessage m = ShortMessage::ControlChange(keyboard_->State().Channel(), controller, value);
         instrument_.Play(m);
     };
 }
@@ -188,7 +188,7 @@ void TKnobPanel::ShowSnapshot(int slot) {
 
 void TKnobPanel::RecallSnapshot(int slot) {
     for (const auto& [controller, value] : KnobSnapshot::Decode(snapshots_.Values(slot))) {
-        const TShortMessage m = ShortMessage::ControlChange(keyboard_->Channel(), controller, value);
+        const TShortMessage m = ShortMessage::ControlChange(keyboard_->State().Channel(), controller, value);
         instrument_.Play(m);
     }
 }

@@ -30,7 +30,7 @@ public:
 TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks,
                        QWidget* parent)
     : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMailboxes()),
-      joysticks_(this, joysticks, instrument_, [this] { return keyboard->Channel(); }) {
+      joysticks_(this, joysticks, instrument_, [this] { return keyboard->State().Channel(); }) {
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
     CreateMenus(midiOut, midiIn);
@@ -64,14 +64,14 @@ void TMainWindow::MessageShown(const TShortMessage& m) {
         pitchWheel->SetPosition(ShortMessage::JoinSigned14(m.data1, m.data2));
     } else if (m.IsControlChange()) {
         if (m.data1 == modulationController_) modulationWheel->SetPosition(m.data2);
-        keyboard->SetControllerValue(m.data1, m.data2);
+        keyboard->State().SetControllerValue(m.data1, m.data2);
     }
 }
 
-void TMainWindow::ThruReceived(const TShortMessage& m) { keyboard->PlayMessage(m.status, m.data1, m.data2, true); }
+void TMainWindow::ThruReceived(const TShortMessage& m) { keyboard->State().PlayMessage(m.status, m.data1, m.data2, true); }
 
 void TMainWindow::NoteReceived(const TShortMessage& m) {
-    keyboard->MarkExternalNote(m.data1, m.data2);
+    keyboard->State().MarkExternalNote(m.data1, m.data2);
     if (m.data2 != 0 && keyboard->OnNoteHover) keyboard->OnNoteHover(keyboard, keyboard->DisplayName(m.data1));
 }
 
@@ -224,7 +224,7 @@ void TMainWindow::SaveSettings(TIniStore& store) {
 void TMainWindow::LoadWindowSettings(TIniStore& store) {
     TInstrumentForm::LoadSettings(store);
     TMainWindowValues values = Values();
-    values.Load(store, keyboard->Chord() == TChord::Custom);
+    values.Load(store, keyboard->State().Chord() == TChord::Custom);
     midiThruItem->setChecked(values.midiThru);
     keyLegendsItem->setChecked(keyboard->ShowKeyLegends());
     firstTime_ = values.firstTime;
@@ -262,7 +262,7 @@ TMainWindowValues TMainWindow::Values() const {
     values.mouseWheelSensitivity = instrument_.MouseWheelSensitivity;
     values.knobPreset = knobPanel_->KnobPreset();
     values.stayOnTop = stayOnTop_->Item()->isChecked();
-    if (keyboard->Chord() == TChord::Custom) values.customChord = chordPanel_->CustomChord();
+    if (keyboard->State().Chord() == TChord::Custom) values.customChord = chordPanel_->CustomChord();
     values.dialogFlags = exportImport_->DialogFlags();
     if (instrument_.PatchSet()) {
         values.patchScript = instrument_.PatchSet()->FileName;

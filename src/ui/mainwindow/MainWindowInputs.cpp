@@ -29,7 +29,7 @@ void TMainWindow::SetMouseWheelController(int code) {
 
 void TMainWindow::wheelEvent(QWheelEvent* event) {
     if (instrument_.WheelTurned(event->angleDelta().y(), event->modifiers() & Qt::ShiftModifier, pitchWheel->Position(),
-                                keyboard->Channel()))
+                                keyboard->State().Channel()))
         event->accept();
     else
         event->ignore(); // not ours: the system's default handling

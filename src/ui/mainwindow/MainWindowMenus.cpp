@@ -60,7 +60,7 @@ void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
     midiThruItem = options->addAction("Midi &Thru");
     midiThruItem->setCheckable(true);
     connect(midiThruItem, &QAction::toggled, this, [this](bool on) {
-        if (!on) keyboard->ReleaseThruNotes();
+        if (!on) keyboard->State().ReleaseThruNotes();
     });
     keyLegendsItem = options->addAction("&Key Legends");
     keyLegendsItem->setCheckable(true);

@@ -160,11 +160,11 @@ void TProgramPanel::ShowProgramAndBank() {
 
 void TProgramPanel::SendProgramAndBank() {
     if (instrument_.ProgramBank().Program() != TProgramBank::None) {
-        keyboard_->ClearExternalMarks();
+        keyboard_->State().ClearExternalMarks();
         keyboard_->ReleaseAll();
     }
     ShowProgramAndBank();
-    if (instrument_.SendProgramAndBank(keyboard_->Channel())) keyboard_->RestrikeHeldNote();
+    if (instrument_.SendProgramAndBank(keyboard_->State().Channel())) keyboard_->State().RestrikeHeldNote();
 }
 
 void TProgramPanel::UserBankChange(int which, int value) {
@@ -376,9 +376,9 @@ void TProgramPanel::Panic() {
     red.setColor(QPalette::Window, Qt::red);
     panicButton->setPalette(red);
     services_.status(TStatusPanel::Message, "Panic: 0%");
-    keyboard_->ReleaseThruNotes();
+    keyboard_->State().ReleaseThruNotes();
     keyboard_->ReleaseAll();
-    keyboard_->ClearExternalMarks();
+    keyboard_->State().ClearExternalMarks();
     if (!panicTimer_) {
         panicTimer_ = new QTimer(this);
         panicTimer_->setSingleShot(true);

@@ -80,25 +80,12 @@ public:
     QRect KeyRect(int note) const; // on screen
     QRect DotRect(int note) const; // the box of a drawn key's dot
 
-    // Playing: the note path of the state, under the control's names.
+    // Playing: the state the keyboard draws and its gestures play into.
     TKeyboardState& State() { return state_; }
-    int Channel() const { return state_.Channel(); }
-    void SetChannel(int channel) { state_.SetChannel(channel); }
-    TChord Chord() const { return state_.Chord(); }
-    void SetChord(TChord chord) { state_.SetChord(chord); }
-    void PlayNote(int channel, int note, int velocity, bool local) { state_.PlayNote(channel, note, velocity, local); }
-    void ReleaseThruNotes() { state_.ReleaseThruNotes(); }
-    void PlayMessage(std::uint8_t s, std::uint8_t d1, std::uint8_t d2, bool useMessageChannel) {
-        state_.PlayMessage(s, d1, d2, useMessageChannel);
-    }
-    void MarkExternalNote(int note, int velocity) { state_.MarkExternalNote(note, velocity); }
-    void SetControllerValue(int controller, int value) { state_.SetControllerValue(controller, value); }
+    const TKeyboardState& State() const { return state_; }
+    // Ends the notes of the mouse and the computer keys, and forgets the gestures.
     void ReleaseAll();
     void ResetAll();
-    void ClearExternalMarks() { state_.ClearExternalMarks(); }
-    void ReleaseExternalNotes() { state_.ReleaseExternalNotes(); }
-    void RestrikeHeldNote() { state_.RestrikeHeldNote(); }
-    void SetCustomChord(const std::vector<int>& intervals, bool select) { state_.SetCustomChord(intervals, select); }
 
     // The focus cursor: arrow keys move it, Space plays its note while held.
     int FocusNote() const { return focusNote_; }

@@ -18,7 +18,7 @@ void TPianoKeyboard::focusInEvent(QFocusEvent* event) {
 void TPianoKeyboard::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     ReleaseFocusNote();
-    ReleaseExternalNotes();
+    state_.ReleaseExternalNotes();
     update();
 }
 
@@ -91,6 +91,6 @@ void TPianoKeyboard::hideEvent(QHideEvent* event) {
     // A keyboard put away (its window closed, not minimized) can no longer
     // be released: nothing it plays may go on sounding.
     if (event->spontaneous()) return;
-    ReleaseExternalNotes();
+    state_.ReleaseExternalNotes();
     ReleaseAll();
 }

@@ -10,7 +10,7 @@ void TPianoKeyboard::SetKeyOctave(int octave) {
     octave = std::clamp(octave, 0, 10);
     if (octave == keyOctave_) return;
     // A key released later would compute another note: end the notes first.
-    ReleaseExternalNotes();
+    state_.ReleaseExternalNotes();
     ReleaseAll();
     keyOctave_ = octave;
     legends_.Invalidate();

@@ -11,8 +11,8 @@ void TPianoKeyboard::LoadSettings(TIniStore& store) {
     namespace K = KeyboardSettings;
     const TSettingsSection s(store, RegKey);
     SetBaseNote(s.Read(K::BaseNote, baseNote_));
-    SetChannel(s.Read(K::Channel, Channel()));
-    const int chord = s.Read(K::Chord, static_cast<int>(Chord()));
+    state_.SetChannel(s.Read(K::Channel, state_.Channel()));
+    const int chord = s.Read(K::Chord, static_cast<int>(state_.Chord()));
     if (chord >= 0 && chord <= static_cast<int>(TChord::Custom)) state_.StoreChord(static_cast<TChord>(chord));
     const int keyWidth = s.Read(K::KeyWidth, keyWidth_);
     SetKeyWidth(keyWidth);
@@ -41,8 +41,8 @@ void TPianoKeyboard::SaveSettings(TIniStore& store) {
     namespace K = KeyboardSettings;
     const TSettingsSection s(store, RegKey);
     s.Write(K::BaseNote, baseNote_);
-    s.Write(K::Channel, Channel());
-    s.Write(K::Chord, static_cast<int>(Chord()));
+    s.Write(K::Channel, state_.Channel());
+    s.Write(K::Chord, static_cast<int>(state_.Chord()));
     s.Write(K::KeyWidth, keyWidth_);
     s.Write(K::Language, static_cast<int>(language_));
     s.Write(K::MarkNote, markNote_);

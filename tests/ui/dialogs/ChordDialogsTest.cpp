@@ -80,7 +80,7 @@ TEST_F(ChordDialogsTest, ACustomChordChosenInTheBoxPlaysAndComesBackAfterARestar
     EXPECT_EQ(w->chordBox->itemText(9), "Octaves");
     w->chordBox->setCurrentIndex(9);
     emit w->chordBox->activated(9);
-    EXPECT_EQ(w->keyboard->Chord(), TChord::Custom);
+    EXPECT_EQ(w->keyboard->State().Chord(), TChord::Custom);
     Click(w->keyboard, 48);
     EXPECT_EQ(NotesOn(), (std::vector<int>{48, 60, 72}));
     w->close();
@@ -111,7 +111,7 @@ TEST_F(ChordDialogsTest, AStoredCustomChordBeyondTheListFallsBack) {
         });
         auto w = Start();
         EXPECT_EQ(w->chordBox->currentText().toStdString(), c.shown) << c.stored << " of " << c.chords;
-        EXPECT_EQ(w->keyboard->Chord(), c.chords ? TChord::Custom : TChord::None);
+        EXPECT_EQ(w->keyboard->State().Chord(), c.chords ? TChord::Custom : TChord::None);
         w->close();
     }
 }
@@ -134,7 +134,7 @@ TEST_F(ChordDialogsTest, TheChordsComeAfterTheWindowShowsAndAnEarlyCloseKeepsThe
     EXPECT_NE(SettingsText().find("\"CustomChord\"=dword:00000001"), std::string::npos);
     auto w = Start();
     EXPECT_EQ(w->chordBox->currentText(), "Octaves");
-    EXPECT_EQ(w->keyboard->Chord(), TChord::Custom);
+    EXPECT_EQ(w->keyboard->State().Chord(), TChord::Custom);
     w->close();
 }
 
@@ -164,7 +164,7 @@ TEST_F(ChordDialogsTest, TheEditorBuildsAChordByClickingAndADragMovesTheOneAdded
     EXPECT_EQ(editor->chordList->topLevelItem(0)->text(1).toStdString(), ChordNotesText(*entry, kb->Language()));
 
     // A note played on the main window toggles too, while the editor shows.
-    w->keyboard->SetChord(TChord::None);
+    w->keyboard->State().SetChord(TChord::None);
     Click(w->keyboard, 64);
     EXPECT_EQ(entry->IntervalList(), (std::vector<int>{7, 4}));
     // The editor's keyboard plays straight to the port, without the main transposition.
@@ -209,14 +209,14 @@ TEST_F(ChordDialogsTest, ClosingTheEditorEndsTheNoteHeldOnItsKeyboard) {
 // both fall back to "None".
 TEST_F(ChordDialogsTest, DeletingTheSelectedCustomChordLeavesTheBoxAtNone) {
     auto w = StartWithSus4Chosen();
-    ASSERT_EQ(w->keyboard->Chord(), TChord::Custom);
+    ASSERT_EQ(w->keyboard->State().Chord(), TChord::Custom);
     w->chordEditorItem->trigger();
     TChordEditorDialog* editor = w->ChordPanel().ChordEditor();
     editor->SelectRow(0);
     editor->deleteButton->click();
     editor->applyButton->click();
     EXPECT_EQ(w->chordBox->currentText(), "None");
-    EXPECT_EQ(w->keyboard->Chord(), TChord::None);
+    EXPECT_EQ(w->keyboard->State().Chord(), TChord::None);
     editor->close();
     w->close();
 }

@@ -62,7 +62,7 @@ protected:
 
 TEST_F(ExportImportTest, SettingsGoOutAndComeBackAndTheExplanationCanBeTurnedOff) {
     auto w = Start();
-    w->keyboard->SetChannel(6);
+    w->keyboard->State().SetChannel(6);
     w->move(40, 30);
     QApplication::processEvents();
     const QPoint exported = w->pos();
@@ -85,14 +85,14 @@ TEST_F(ExportImportTest, SettingsGoOutAndComeBackAndTheExplanationCanBeTurnedOff
               (std::vector<std::string>{"Select export file|" + dir.File("mine.ini")}));
 
     // Importing brings the position and the keyboard back at once.
-    w->keyboard->SetChannel(2);
+    w->keyboard->State().SetChannel(2);
     w->move(300, 200);
     QApplication::processEvents();
     EXPECT_EQ(Run(*w, ExportImport::Settings, true,
                   {A::Accept(), A::File(File("mine.ini")), A::Button(QMessageBox::Ok)}),
               (std::vector<std::string>{"Import Settings", "Select import file|" + dir.File("mine.ini"),
                                         "Settings loaded successfully."}));
-    EXPECT_EQ(w->keyboard->Channel(), 6);
+    EXPECT_EQ(w->keyboard->State().Channel(), 6);
     EXPECT_EQ(w->channelEdit->text(), "7");
     EXPECT_EQ(w->pos(), exported);
     w->close();

@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, AWindowThatNeverShowedLeavesTheSettingsAlone) {
         TMainWindow window(names, driver, inDriver);
         window.show();
         QApplication::processEvents();
-        window.keyboard->SetChannel(6);
+        window.keyboard->State().SetChannel(6);
         window.close();
     }
     const std::string before = ReadFile(RegFile());
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, ClickingAKeySendsWithTheChordAndChannelOfTheControls) {
     emit window.chordBox->activated(1); // Major
     window.channelEdit->setText("3");
     emit window.channelEdit->editingFinished();
-    EXPECT_EQ(window.keyboard->Channel(), 2);
+    EXPECT_EQ(window.keyboard->State().Channel(), 2);
     EXPECT_EQ(window.channelUpDown->Position(), 3);
     Press(window.keyboard, KeyPoint(window.keyboard, 48));
     Release(window.keyboard, KeyPoint(window.keyboard, 48));
@@ -205,17 +205,17 @@ TEST_F(MainWindowTest, ChannelFieldDropsWhatIsNoChannel) {
         window.channelEdit->setText(text);
         emit window.channelEdit->editingFinished();
         EXPECT_EQ(window.channelEdit->text(), "1") << text;
-        EXPECT_EQ(window.keyboard->Channel(), 0);
+        EXPECT_EQ(window.keyboard->State().Channel(), 0);
     }
     window.channelEdit->setText("16");
     emit window.channelEdit->editingFinished();
-    EXPECT_EQ(window.keyboard->Channel(), 15);
+    EXPECT_EQ(window.keyboard->State().Channel(), 15);
     window.channelEdit->setText("9");
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(window.channelEdit, &escape);
     EXPECT_EQ(window.channelEdit->text(), "16");
     window.channelUpDown->DownButton()->click();
-    EXPECT_EQ(window.keyboard->Channel(), 14);
+    EXPECT_EQ(window.keyboard->State().Channel(), 14);
     EXPECT_EQ(window.channelEdit->text(), "15");
     window.close();
 }
@@ -241,16 +241,16 @@ TEST_F(MainWindowTest, KeyboardSettingsSurviveARestart) {
         window.show();
         QApplication::processEvents();
         emit window.chordBox->activated(2);
-        window.keyboard->SetChannel(4);
+        window.keyboard->State().SetChannel(4);
         window.keyboard->SetBaseNote(50);
         window.close();
     }
     TMainWindow again(names, driver, inDriver);
     again.show();
     QApplication::processEvents();
-    EXPECT_EQ(again.keyboard->Chord(), TChord::Minor);
+    EXPECT_EQ(again.keyboard->State().Chord(), TChord::Minor);
     EXPECT_EQ(again.chordBox->currentIndex(), 2);
-    EXPECT_EQ(again.keyboard->Channel(), 4);
+    EXPECT_EQ(again.keyboard->State().Channel(), 4);
     EXPECT_EQ(again.channelEdit->text(), "5");
     EXPECT_EQ(again.keyboard->BaseNote(), 50);
     again.close();
@@ -261,7 +261,7 @@ TEST_F(MainWindowTest, ClosingReleasesSoundingNotesBeforeThePortCloses) {
     window.show();
     QApplication::processEvents();
     Press(window.keyboard, KeyPoint(window.keyboard, 60));
-    window.keyboard->MarkExternalNote(64, 90);
+    window.keyboard->State().MarkExternalNote(64, 90);
     driver.calls.clear();
     driver.sent.clear();
     window.close();
@@ -439,7 +439,7 @@ TEST_F(MainWindowTest, WheelsSendAndFollowWhatIsSentAndReceived) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    window.keyboard->SetChannel(2);
+    window.keyboard->State().SetChannel(2);
     driver.sent.clear();
     QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
     QApplication::sendEvent(window.modulationWheel, &end);

@@ -77,7 +77,7 @@ TEST_F(MidiInputFlowTest, ThruPassesNoteOffsAsNoteOnsOnTheIncomingChannel) {
 
 TEST_F(MidiInputFlowTest, ThruNotesAreChordedAndTransposedLikePlayedOnes) {
     window->midiThruItem->setChecked(true);
-    window->keyboard->SetChord(TChord::Fifths);
+    window->keyboard->State().SetChord(TChord::Fifths);
     window->keyboard->State().SetTranspose(2);
     Inject(0x90, 60, 80);
     EXPECT_EQ(Output(2), (std::vector<Message>{{0x90, 62, 80}, {0x90, 69, 80}}));
@@ -108,7 +108,7 @@ TEST_F(MidiInputFlowTest, ProgramAndBankArriveFromAnyChannel) {
 TEST_F(MidiInputFlowTest, ClosingTheOutputReleasesNotesFirst) {
     Inject(0x90, 50, 80); // marked only: thru is off
     Output();
-    window->keyboard->PlayNote(0, 60, 90, true);
+    window->keyboard->State().PlayNote(0, 60, 90, true);
     out.sent.clear();
     out.calls.clear();
     window->DeviceMenus().midiOutMenu->SelectNone();

@@ -84,7 +84,7 @@ TEST_F(ProgramSelectionTest, ProgramUpDownFromNoneToOneAndBackToNone) {
 
 TEST_F(ProgramSelectionTest, TypedNumbersAndNoneInTheFields) {
     auto w = Start();
-    w->keyboard->SetChannel(4);
+    w->keyboard->State().SetChannel(4);
     Type(w->ProgramPanel().programEdit, "10");
     out.sent.clear();
     Type(w->ProgramPanel().msbEdit, "5");

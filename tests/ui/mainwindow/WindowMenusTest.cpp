@@ -143,7 +143,7 @@ TEST_F(WindowMenusTest, TheWindowKeysWrapAndStillReachTheFocusedControl) {
     EXPECT_EQ(w->chordBox->currentText(), "None");
     Key(focus, Qt::Key_End);
     EXPECT_EQ(w->chordBox->currentText(), "Major");
-    EXPECT_EQ(w->keyboard->Chord(), TChord::Major);
+    EXPECT_EQ(w->keyboard->State().Chord(), TChord::Major);
     Key(focus, Qt::Key_Home);
     Key(focus, Qt::Key_Home);
     EXPECT_EQ(w->chordBox->currentText(), "Power");

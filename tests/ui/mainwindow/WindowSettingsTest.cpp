@@ -100,7 +100,7 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
         emit w->chordBox->activated(9); // the second custom chord
         w->ExportImportCommands().DialogFlags() = {true, false, true, false, false, true, false, true};
         w->Instrument().JoystickTable().SetCode(1, TJoystickAxis::Y, 2, 128);
-        w->keyboard->SetChannel(5);
+        w->keyboard->State().SetChannel(5);
         w->close();
     }
     EXPECT_EQ(FormValues(), (std::vector<std::string>{
@@ -148,10 +148,10 @@ TEST_F(WindowSettingsTest, EveryValueSurvivesARestartAtItsRegistryType) {
     EXPECT_EQ(w->KnobPanel().KnobRow().Caption(0), "Cutoff");
     EXPECT_EQ(w->chordBox->currentText(), "Add9");
     EXPECT_EQ(w->ChordPanel().CustomChord(), 1);
-    EXPECT_EQ(w->keyboard->Chord(), TChord::Custom);
+    EXPECT_EQ(w->keyboard->State().Chord(), TChord::Custom);
     EXPECT_EQ(w->ExportImportCommands().DialogFlags(), (std::array<bool, 8>{true, false, true, false, false, true, false, true}));
     EXPECT_EQ(w->Instrument().JoystickTable().Code(1, TJoystickAxis::Y, 2), 128);
-    EXPECT_EQ(w->keyboard->Channel(), 5);
+    EXPECT_EQ(w->keyboard->State().Channel(), 5);
     w->close();
 }
 
@@ -213,7 +213,7 @@ TEST_F(WindowSettingsTest, TwoCopiesClosedInTurnKeepEachOthersChanges) {
     Start()->close(); // the settings of an earlier run
     auto first = Start();
     auto second = Start();
-    first->keyboard->SetChannel(7);
+    first->keyboard->State().SetChannel(7);
     second->midiThruItem->setChecked(true);
     second->SetMouseWheelController(10);
     first->close();
@@ -221,7 +221,7 @@ TEST_F(WindowSettingsTest, TwoCopiesClosedInTurnKeepEachOthersChanges) {
     first.reset();
     second.reset();
     auto again = Start();
-    EXPECT_EQ(again->keyboard->Channel(), 7);
+    EXPECT_EQ(again->keyboard->State().Channel(), 7);
     EXPECT_TRUE(again->midiThruItem->isChecked());
     EXPECT_EQ(again->Instrument().MouseWheelController(), 10);
     again->close();
@@ -234,7 +234,7 @@ TEST_F(WindowSettingsTest, AFullDiskAtCloseIsReportedAndTheOldFileStays) {
     Start()->close();
     const std::string before = SettingsText();
     auto w = Start();
-    w->keyboard->SetChannel(9);
+    w->keyboard->State().SetChannel(9);
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit tiny = old;

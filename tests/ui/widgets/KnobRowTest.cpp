@@ -212,7 +212,7 @@ TEST_F(KnobWindowTest, FirstStartShowsTheVolumeKnobThatSendsController7) {
     EXPECT_FALSE(w->KnobPanel().KnobRow().Knob(0)->isHidden());
     EXPECT_TRUE(PresetItem(*w, "Default")->isChecked());
     EXPECT_TRUE(out.sent.empty());
-    w->keyboard->SetChannel(3);
+    w->keyboard->State().SetChannel(3);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(w->KnobPanel().KnobRow().Knob(0), &down);
     EXPECT_EQ(SentMessages(out), (std::vector<M>{{0xB3, 7, 99}}));
@@ -249,7 +249,7 @@ TEST_F(KnobWindowTest, ASnapshotIsDefinedByNameAndRecalledInStoredOrder) {
     auto w = Start();
     w->KnobPanel().KnobRow().AddKnob("Pan", 10, 1, 64);
     w->KnobPanel().KnobRow().AddKnob("Volume 2", 7, 0, 3);
-    w->keyboard->SetChannel(1);
+    w->keyboard->State().SetChannel(1);
     EXPECT_FALSE(w->KnobPanel().snapshotItems[1]->isEnabled());
 
     AnswerInputBox(""); // cancelled: nothing changes

@@ -131,8 +131,8 @@ TEST_F(KeyboardTest, GlissandoSendsNoteOffsBeforeNoteOns) {
 
 TEST_F(KeyboardTest, ShiftAndChannelAndChordReachTheNotes) {
     kb.SetBaseNote(60);
-    kb.SetChannel(2);
-    kb.SetChord(TChord::Major);
+    kb.State().SetChannel(2);
+    kb.State().SetChord(TChord::Major);
     kb.State().SetVelocityShiftFactor(0.6f);
     Press(&kb, At(60), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(sent, (std::vector<Message>{{0x92, 60, 60}, {0x92, 64, 60}, {0x92, 67, 60}}));
@@ -141,7 +141,7 @@ TEST_F(KeyboardTest, ShiftAndChannelAndChordReachTheNotes) {
 TEST_F(KeyboardTest, HoldModeOnTheModulationController) {
     kb.SetBaseNote(60);
     kb.State().SetLeftRightController(ControllerCode::None);
-    kb.SetControllerValue(1, 40);
+    kb.State().SetControllerValue(1, 40);
     QPoint p = At(64);
     Press(&kb, p, Qt::RightButton);
     Move(&kb, p + QPoint(0, -3), Qt::RightButton);
@@ -274,8 +274,8 @@ TEST_F(KeyboardTest, LosingTheFocusReleasesIncomingNotes) {
     kb.show();
     kb.setFocus();
     QApplication::processEvents();
-    kb.PlayMessage(0x90, 50, 90, true);
-    kb.MarkExternalNote(52, 90);
+    kb.State().PlayMessage(0x90, 50, 90, true);
+    kb.State().MarkExternalNote(52, 90);
     sent.clear();
     kb.clearFocus();
     QApplication::processEvents();
@@ -286,7 +286,7 @@ TEST_F(KeyboardTest, LosingTheFocusReleasesIncomingNotes) {
 TEST_F(KeyboardTest, SettingsRoundTrip) {
     TMemoryStore store;
     kb.SetBaseNote(48);
-    kb.SetChannel(5);
+    kb.State().SetChannel(5);
     kb.State().StoreChord(TChord::Minor7);
     kb.SetMarkNote(61);
     kb.State().SetVelocityShiftFactor(0.6f);
@@ -301,8 +301,8 @@ TEST_F(KeyboardTest, SettingsRoundTrip) {
     other.resize(329, 76);
     other.LoadSettings(store);
     EXPECT_EQ(other.BaseNote(), 48);
-    EXPECT_EQ(other.Channel(), 5);
-    EXPECT_EQ(other.Chord(), TChord::Minor7);
+    EXPECT_EQ(other.State().Channel(), 5);
+    EXPECT_EQ(other.State().Chord(), TChord::Minor7);
     EXPECT_EQ(other.MarkNote(), 61);
     EXPECT_FLOAT_EQ(other.State().VelocityShiftFactor(), 0.6f);
     EXPECT_EQ(other.State().Velocity(), 77);
@@ -320,14 +320,14 @@ QRgb PixelAt(QWidget& w, QPoint p) { return w.grab().toImage().pixel(p) & 0xFFFF
 TEST_F(KeyboardTest, DrawnDotsForPressedAndMarkedKeys) {
     kb.SetBaseNote(60);
     kb.SetMarkNote(64);
-    kb.PlayNote(0, 62, 100, true);
+    kb.State().PlayNote(0, 62, 100, true);
     QPoint pressedDot = kb.DotRect(62).center();
     QPoint markDot = kb.DotRect(64).center();
     EXPECT_EQ(PixelAt(kb, pressedDot), 0x808080u);
     EXPECT_EQ(PixelAt(kb, markDot), 0xC0C0C0u);
-    kb.PlayNote(0, 62, 0, true);
+    kb.State().PlayNote(0, 62, 0, true);
     EXPECT_EQ(PixelAt(kb, pressedDot), 0xFFFFFFu);
-    kb.PlayNote(0, 61, 100, true); // a black key's dot
+    kb.State().PlayNote(0, 61, 100, true); // a black key's dot
     EXPECT_EQ(PixelAt(kb, kb.DotRect(61).center()), 0x808080u);
 }
 
@@ -349,7 +349,7 @@ TEST_F(KeyboardTest, PressedBlackKeyStaysPressedWhenItsWhiteNeighbourIsRepainted
     QPixmap canvas(kb.size());
     kb.render(&canvas);
     const QRgb released = canvas.toImage().pixel(inside);
-    kb.MarkExternalNote(61, 100);
+    kb.State().MarkExternalNote(61, 100);
     kb.render(&canvas);
     const QRgb pressed = canvas.toImage().pixel(inside);
     ASSERT_NE(pressed, released);
@@ -365,12 +365,12 @@ TEST_F(KeyboardTest, AStateChangeRepaintsOnlyThatKey) {
         kb.show();
         QApplication::processEvents();
         PaintRecorder recorder(&kb);
-        kb.MarkExternalNote(64, 100);
+        kb.State().MarkExternalNote(64, 100);
         QApplication::processEvents();
         ASSERT_EQ(recorder.rects.size(), 1u);
         QRect expected = style == TPaintStyle::Image ? kb.KeyRect(64) : kb.DotRect(64).adjusted(-1, -1, 1, 1);
         EXPECT_EQ(recorder.rects[0], expected);
-        kb.MarkExternalNote(64, 0);
+        kb.State().MarkExternalNote(64, 0);
         QApplication::processEvents();
         kb.removeEventFilter(&recorder);
     }
