@@ -1,10 +1,12 @@
 #pragma once
 // The instrument: what the window's controls play goes out here, and what
 // comes in is handed back to them. It owns the output and input ports, the
+// keyboard's state (which the piano keyboard draws and plays into), the
 // program and bank, the patch set and its current patch, Panic, and the mouse
 // wheel and joysticks as controllers. Messages
 // travel as TShortMessage; only the driver below the port turns them into bytes.
 #include "instrument/ControllerInputs.h"
+#include "instrument/KeyboardState.h"
 #include "instrument/ProgramBank.h"
 #include "midi/MidiInput.h"
 #include "midi/MidiOutput.h"
@@ -24,7 +26,7 @@ public:
     virtual void MessageShown(const TShortMessage&) {}
     // A message the user played went out.
     virtual void MessagePlayed(const TShortMessage&) {}
-    // A message received while thru is on: the keyboard plays it on.
+    // A message received while thru is on, before the keyboard plays it on.
     virtual void ThruReceived(const TShortMessage&) {}
     // A note on (velocity 0 for off) received while thru is off.
     virtual void NoteReceived(const TShortMessage&) {}
@@ -44,6 +46,10 @@ public:
     // Listeners are told in the order they came; one removes itself before it goes.
     void AddListener(TInstrumentListener* listener) { listeners_.push_back(listener); }
     void RemoveListener(TInstrumentListener* listener) { std::erase(listeners_, listener); }
+
+    // What the keyboard plays goes out through Play, what it shows through Show.
+    TKeyboardState& Keyboard() { return keyboard_; }
+    const TKeyboardState& Keyboard() const { return keyboard_; }
 
     TMidiOutput& Output() { return output_; }
     TMidiInput& Input() { return input_; }
@@ -104,6 +110,7 @@ private:
     void Tell(F tell);
 
     std::vector<TInstrumentListener*> listeners_;
+    TKeyboardState keyboard_;
     TProgramBank programBank_;
     TReceivedBank receivedBank_;
     std::unique_ptr<TPatchSet> patchSet_;

@@ -31,6 +31,7 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
                        QWidget* parent)
     : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMailboxes()),
       joysticks_(this, joysticks, instrument_, [this] { return keyboard->State().Channel(); }) {
+    keyboard->SetState(&instrument_.Keyboard()); // the keyboard shows and plays the instrument's state
     setWindowTitle(QString::fromStdString(names_.Program));
     QApplication::setApplicationDisplayName(QString());
     CreateMenus(midiOut, midiIn);
@@ -38,9 +39,6 @@ TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriv
     new TWindowKeys(this, KeyActions());
     instrument_.AddListener(this);
     OutputEvent = [this](const TShortMessage& m) { instrument_.Play(m); };
-    keyboard->OnDisplayEvent = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        instrument_.Show(TShortMessage{s, d1, d2});
-    };
     keyboard->OnNoteHover = [this](TPianoKeyboard*, const std::string& name) {
         SetStatusText(TStatusPanel::Note, QString::fromStdString(name));
     };
@@ -67,8 +65,6 @@ void TMainWindow::MessageShown(const TShortMessage& m) {
         keyboard->State().SetControllerValue(m.data1, m.data2);
     }
 }
-
-void TMainWindow::ThruReceived(const TShortMessage& m) { keyboard->State().PlayMessage(m.status, m.data1, m.data2, true); }
 
 void TMainWindow::NoteReceived(const TShortMessage& m) {
     keyboard->State().MarkExternalNote(m.data1, m.data2);
@@ -100,6 +96,7 @@ TMainWindow::~TMainWindow() {
     delete std::exchange(knobPanel_, nullptr);
     delete std::exchange(chordPanel_, nullptr);
     delete std::exchange(programPanel_, nullptr);
+    keyboard->SetState(nullptr);
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {

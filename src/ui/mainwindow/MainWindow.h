@@ -87,7 +87,6 @@ private:
     // What the instrument tells the window: its wheels and keyboard follow,
     // and the status bar says what failed. The panels listen for themselves.
     void MessageShown(const TShortMessage& m) override;
-    void ThruReceived(const TShortMessage& m) override;
     void NoteReceived(const TShortMessage& m) override;
     void SendFailed(const std::string& text) override;
     void ShowOctave();

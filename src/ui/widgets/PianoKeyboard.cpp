@@ -17,23 +17,33 @@ TPianoKeyboard::TPianoKeyboard(TKeyTable& keys, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    state_.OnNote = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+    ownState_.OnNote = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         if (OnNote) OnNote(this, s, d1, d2);
     };
-    state_.OnDisplayEvent = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+    ownState_.OnDisplayEvent = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
         if (OnDisplayEvent) OnDisplayEvent(this, s, d1, d2);
     };
-    state_.OnRedrawNote = [this](int note) {
-        RedrawNote(note);
-        if (note == focusNote_) TellFocusNote();
-    };
-    state_.OnRepaint = [this] { update(); };
+    SetState(nullptr);
     hook_.OnKey = [this](TKeyboardHook*, const TKeyData& data, bool& handled) { KeyHandler(data, handled); };
     InstallAccessibleControls();
     setAccessibleName("Piano keyboard");
     UpdateLimits();
     resize(100, 30);
     ApplyBaseNote(baseNote_, true);
+}
+
+TPianoKeyboard::~TPianoKeyboard() { SetState(nullptr); }
+
+void TPianoKeyboard::SetState(TKeyboardState* state) {
+    state_->OnRedrawNote = nullptr;
+    state_->OnRepaint = nullptr;
+    state_ = state ? state : &ownState_;
+    state_->OnRedrawNote = [this](int note) {
+        RedrawNote(note);
+        if (note == focusNote_) TellFocusNote();
+    };
+    state_->OnRepaint = [this] { update(); };
+    update();
 }
 
 // --- layout -----------------------------------------------------------------

@@ -1,7 +1,9 @@
 #pragma once
-// The on-screen piano keyboard: draws the 128 notes scrolled by BaseNote, in
-// drawn or image style, and turns mouse gestures into notes through its
-// TKeyboardState. It sends nothing itself: every message leaves by OnNote.
+// The on-screen piano keyboard: a view of a TKeyboardState. It draws the 128
+// notes scrolled by BaseNote, in drawn or image style, and plays mouse
+// gestures and computer keys into the state. It is given the state it shows
+// (the instrument's, in the main window) or keeps one of its own, whose
+// messages leave by OnNote.
 #include "instrument/KeyGeometry.h"
 #include "widgets/KeyboardHook.h"
 #include "widgets/KeyLegendsView.h"
@@ -28,6 +30,7 @@ class TPianoKeyboard : public QWidget {
 public:
     // The key table is the program's, lent for the control's lifetime.
     explicit TPianoKeyboard(TKeyTable& keys, QWidget* parent = nullptr);
+    ~TPianoKeyboard() override;
 
     using TNoteEvent = std::function<void(TPianoKeyboard* sender, std::uint8_t status, std::uint8_t note,
                                           std::uint8_t velocity)>;
@@ -81,8 +84,10 @@ public:
     QRect DotRect(int note) const; // the box of a drawn key's dot
 
     // Playing: the state the keyboard draws and its gestures play into.
-    TKeyboardState& State() { return state_; }
-    const TKeyboardState& State() const { return state_; }
+    TKeyboardState& State() { return *state_; }
+    const TKeyboardState& State() const { return *state_; }
+    // Shows and plays into the given state from now on; null goes back to its own.
+    void SetState(TKeyboardState* state);
     // Ends the notes of the mouse and the computer keys, and forgets the gestures.
     void ReleaseAll();
     void ResetAll();
@@ -159,7 +164,8 @@ private:
     void UpdateCursor(int shift);
     static int ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 
-    TKeyboardState state_;
+    TKeyboardState ownState_;
+    TKeyboardState* state_ = &ownState_;
     int baseNote_ = KeyboardSettings::BaseNote.def;
     int scrollOffset_ = 0;
     int markNote_ = KeyboardSettings::MarkNote.def;

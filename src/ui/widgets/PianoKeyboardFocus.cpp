@@ -18,7 +18,7 @@ void TPianoKeyboard::focusInEvent(QFocusEvent* event) {
 void TPianoKeyboard::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     ReleaseFocusNote();
-    state_.ReleaseExternalNotes();
+    state_->ReleaseExternalNotes();
     update();
 }
 
@@ -39,14 +39,14 @@ void TPianoKeyboard::SetFocusNote(int note) {
     }
     if (held >= 0) {
         focusNoteHeld_ = focusNote_;
-        state_.PlayNote(state_.Channel(), focusNote_, state_.GestureVelocity(false), true);
+        state_->PlayNote(state_->Channel(), focusNote_, state_->GestureVelocity(false), true);
     }
     TellFocusNote();
     update();
 }
 
 std::string TPianoKeyboard::FocusNoteText() const {
-    return DisplayName(focusNote_) + (state_.IsPressed(focusNote_) ? ", sounding" : "");
+    return DisplayName(focusNote_) + (state_->IsPressed(focusNote_) ? ", sounding" : "");
 }
 
 void TPianoKeyboard::TellFocusNote() { TellValueChanged(this, focusNote_, true); }
@@ -55,7 +55,7 @@ void TPianoKeyboard::ReleaseFocusNote() {
     if (focusNoteHeld_ < 0) return;
     const int note = focusNoteHeld_;
     focusNoteHeld_ = -1;
-    state_.PlayNote(state_.Channel(), note, 0, true);
+    state_->PlayNote(state_->Channel(), note, 0, true);
 }
 
 // Only keys that mean nothing else here: the window's own keys reach the
@@ -71,7 +71,7 @@ void TPianoKeyboard::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
         if (!event->isAutoRepeat() && focusNoteHeld_ < 0) {
             focusNoteHeld_ = focusNote_;
-            state_.PlayNote(state_.Channel(), focusNote_, state_.GestureVelocity(mods == Qt::ShiftModifier), true);
+            state_->PlayNote(state_->Channel(), focusNote_, state_->GestureVelocity(mods == Qt::ShiftModifier), true);
         }
         return;
     }
@@ -91,6 +91,6 @@ void TPianoKeyboard::hideEvent(QHideEvent* event) {
     // A keyboard put away (its window closed, not minimized) can no longer
     // be released: nothing it plays may go on sounding.
     if (event->spontaneous()) return;
-    state_.ReleaseExternalNotes();
+    state_->ReleaseExternalNotes();
     ReleaseAll();
 }

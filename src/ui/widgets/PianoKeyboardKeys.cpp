@@ -10,7 +10,7 @@ void TPianoKeyboard::SetKeyOctave(int octave) {
     octave = std::clamp(octave, 0, 10);
     if (octave == keyOctave_) return;
     // A key released later would compute another note: end the notes first.
-    state_.ReleaseExternalNotes();
+    state_->ReleaseExternalNotes();
     ReleaseAll();
     keyOctave_ = octave;
     legends_.Invalidate();
@@ -81,8 +81,8 @@ void TPianoKeyboard::KeyHandler(const TKeyData& d, bool& handled) {
     // In a plain line edit the key also types; the key-capture box is no plain edit.
     QWidget* focus = form ? form->focusWidget() : nullptr;
     const bool inLineEdit = qobject_cast<QLineEdit*>(focus) && !focus->inherits("TKeyCaptureEdit");
-    const int velocity = d.keyUp ? 0 : state_.GestureVelocity(shift & ssShift);
-    state_.PlayNote(state_.Channel(), note, velocity, true);
+    const int velocity = d.keyUp ? 0 : state_->GestureVelocity(shift & ssShift);
+    state_->PlayNote(state_->Channel(), note, velocity, true);
     if (OnNoteHover) OnNoteHover(this, DisplayName(note));
     handled = !inLineEdit;
 }

@@ -27,7 +27,7 @@ static std::optional<TMouseButton> ButtonOf(Qt::MouseButton button) {
 }
 
 void TPianoKeyboard::UpdateCursor(int shift) {
-    const bool hand = ((shift & ssAlt) && buttonsDown_.empty()) || state_.MouseMode() == TMouseMode::BaseNoteDrag;
+    const bool hand = ((shift & ssAlt) && buttonsDown_.empty()) || state_->MouseMode() == TMouseMode::BaseNoteDrag;
     if (hand == handCursor_) return;
     handCursor_ = hand;
     if (hand) setCursor(Qt::PointingHandCursor);
@@ -39,30 +39,30 @@ void TPianoKeyboard::Press(TMouseButton button, int shift, int x, int y) {
         if (std::find(buttonsDown_.begin(), buttonsDown_.end(), b) == buttonsDown_.end()) buttonsDown_.push_back(b);
     };
     if (button == TMouseButton::Left && EnableBaseNoteDrag && (shift & ssAlt) &&
-        state_.MouseMode() == TMouseMode::Idle) {
+        state_->MouseMode() == TMouseMode::Idle) {
         addButton(button);
         dragStartX_ = x;
         dragStartOffset_ = scrollOffset_;
-        state_.SetMouseMode(TMouseMode::BaseNoteDrag);
+        state_->SetMouseMode(TMouseMode::BaseNoteDrag);
         UpdateCursor(shift);
         return;
     }
-    if (state_.MouseMode() == TMouseMode::BaseNoteDrag) return;
+    if (state_->MouseMode() == TMouseMode::BaseNoteDrag) return;
     int note = NoteAt(x, y);
     noteUnderMouse_ = note;
     if (OnMousePress) OnMousePress(this, note, button, shift);
     if (note < 0 || note > 127) return;
-    const int velocity = state_.GestureVelocity(shift & ssShift);
-    if (button == TMouseButton::Left || (button == TMouseButton::Right && state_.EnableSpecialMode)) {
-        const TMouseMode oldMode = state_.MouseMode();
+    const int velocity = state_->GestureVelocity(shift & ssShift);
+    if (button == TMouseButton::Left || (button == TMouseButton::Right && state_->EnableSpecialMode)) {
+        const TMouseMode oldMode = state_->MouseMode();
         addButton(button);
-        state_.SetMouseMode(button == TMouseButton::Left ? TMouseMode::Normal : TMouseMode::Hold);
+        state_->SetMouseMode(button == TMouseButton::Left ? TMouseMode::Normal : TMouseMode::Hold);
         if (oldMode == TMouseMode::Idle) {
-            state_.PlayNote(state_.Channel(), note, velocity, true);
-            state_.PlayingNote = note;
-            state_.PlayingVelocity = velocity;
+            state_->PlayNote(state_->Channel(), note, velocity, true);
+            state_->PlayingNote = note;
+            state_->PlayingVelocity = velocity;
         }
-        state_.StartGesture(x, y);
+        state_->StartGesture(x, y);
     }
     if (TabStop() && !hasFocus()) setFocus(Qt::MouseFocusReason);
 }
@@ -89,12 +89,12 @@ void TPianoKeyboard::ForgetGestures() {
 }
 
 void TPianoKeyboard::ReleaseAll() {
-    state_.ReleaseAll();
+    state_->ReleaseAll();
     ForgetGestures();
 }
 
 void TPianoKeyboard::ResetAll() {
-    state_.ResetAll();
+    state_->ResetAll();
     ForgetGestures();
 }
 
@@ -127,12 +127,12 @@ void TPianoKeyboard::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const int shift = ShiftOf(event->modifiers(), event->buttons());
     UpdateCursor(shift);
-    if (state_.MouseMode() == TMouseMode::BaseNoteDrag) {
+    if (state_->MouseMode() == TMouseMode::BaseNoteDrag) {
         DragBaseNote(pos.x());
         return;
     }
-    const TMouseMode mode = state_.MouseMode();
-    if (mode == TMouseMode::Hold) state_.MoveControllers(pos.x(), pos.y());
+    const TMouseMode mode = state_->MouseMode();
+    if (mode == TMouseMode::Hold) state_->MoveControllers(pos.x(), pos.y());
     const int note = NoteAt(pos.x(), pos.y());
     if (note == noteUnderMouse_) return;
     noteUnderMouse_ = note;
@@ -143,11 +143,11 @@ void TPianoKeyboard::mouseMoveEvent(QMouseEvent* event) {
     if ((mode == TMouseMode::Normal || mode == TMouseMode::Hold) && OnMouseDrag)
         OnMouseDrag(this, played, mode == TMouseMode::Normal ? TMouseButton::Left : TMouseButton::Right, shift);
     if (mode == TMouseMode::Normal && played >= 0 && played <= 127) {
-        const int velocity = state_.GestureVelocity(shift & ssShift);
-        state_.PlayNote(state_.Channel(), state_.PlayingNote, 0, true); // glissando: off before on
-        state_.PlayNote(state_.Channel(), played, velocity, true);
-        state_.PlayingNote = played;
-        state_.PlayingVelocity = velocity;
+        const int velocity = state_->GestureVelocity(shift & ssShift);
+        state_->PlayNote(state_->Channel(), state_->PlayingNote, 0, true); // glissando: off before on
+        state_->PlayNote(state_->Channel(), played, velocity, true);
+        state_->PlayingNote = played;
+        state_->PlayingVelocity = velocity;
     }
     if (OnNoteHover) OnNoteHover(this, DisplayName(noteUnderMouse_));
 }
@@ -164,18 +164,18 @@ void TPianoKeyboard::Release(TMouseButton button, int shift, int x, int y) {
     const QPoint pos(x, y);
     // A release whose press the control did not take would end a note it never started.
     if (std::erase(buttonsDown_, button) == 0) return;
-    if (state_.MouseMode() == TMouseMode::BaseNoteDrag) {
+    if (state_->MouseMode() == TMouseMode::BaseNoteDrag) {
         DragBaseNote(pos.x());
     } else {
         const bool held = (shift & ssCtrl) && buttonsDown_.empty();
         const bool release = !held && buttonsDown_.empty();
-        state_.SetHeld(held);
-        int note = release ? state_.PlayingNote : NoteAt(pos.x(), pos.y());
+        state_->SetHeld(held);
+        int note = release ? state_->PlayingNote : NoteAt(pos.x(), pos.y());
         if (OnMouseRelease) OnMouseRelease(this, note, button, shift);
         if (release) {
-            state_.PlayNote(state_.Channel(), note, 0, true);
-            state_.PlayingNote = note;
-            if (state_.MouseMode() == TMouseMode::Hold) state_.RecentrePitchBend();
+            state_->PlayNote(state_->Channel(), note, 0, true);
+            state_->PlayingNote = note;
+            if (state_->MouseMode() == TMouseMode::Hold) state_->RecentrePitchBend();
         }
     }
     UpdateCursor(shift);
@@ -187,7 +187,7 @@ void TPianoKeyboard::Release(TMouseButton button, int shift, int x, int y) {
     else if (button == TMouseButton::Left && down(TMouseButton::Right))
         Press(TMouseButton::Right, shift, pos.x(), pos.y());
     else if (buttonsDown_.empty())
-        state_.SetMouseMode(TMouseMode::Idle);
+        state_->SetMouseMode(TMouseMode::Idle);
 }
 
 void TPianoKeyboard::enterEvent(QEnterEvent* event) {

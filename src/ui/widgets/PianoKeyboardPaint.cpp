@@ -129,7 +129,7 @@ void TPianoKeyboard::PaintDrawnKey(QPainter& p, int note) {
 void TPianoKeyboard::PaintDot(QPainter& p, int note) {
     const bool black = IsBlackNote(note);
     QColor colour = black ? Qt::black : Qt::white;
-    if (state_.IsPressed(note)) colour = PressedDot;
+    if (state_->IsPressed(note)) colour = PressedDot;
     else if (note == markNote_) colour = MarkDot;
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
@@ -140,7 +140,7 @@ void TPianoKeyboard::PaintDot(QPainter& p, int note) {
 void TPianoKeyboard::PaintImageKey(QPainter& p, int note, int neighbours) {
     const int x = AbsoluteX(note, Layout()) - scrollOffset_, k = keyWidth_;
     if (x > width() + k || x + 2 * k < 0) return;
-    const bool black = IsBlackNote(note), pressed = state_.IsPressed(note);
+    const bool black = IsBlackNote(note), pressed = state_->IsPressed(note);
     const int whiteIndex = ColourIndex(note % 12);
     const QPixmap& bitmap = black ? (pressed ? images_->blackDown : images_->blackUp)
                                   : (pressed ? images_->whiteDown : images_->whiteUp)[static_cast<std::size_t>(whiteIndex)];
@@ -154,7 +154,7 @@ void TPianoKeyboard::PaintImageKey(QPainter& p, int note, int neighbours) {
     }
     if (black || neighbours == 0) return;
     // A white key's slice shows its black neighbours released: restore pressed ones.
-    if (note > 0 && IsBlackNote(note - 1) && state_.IsPressed(note - 1)) PaintImageKey(p, note - 1, 0);
-    if (neighbours == 2 && note < 127 && IsBlackNote(note + 1) && state_.IsPressed(note + 1))
+    if (note > 0 && IsBlackNote(note - 1) && state_->IsPressed(note - 1)) PaintImageKey(p, note - 1, 0);
+    if (neighbours == 2 && note < 127 && IsBlackNote(note + 1) && state_->IsPressed(note + 1))
         PaintImageKey(p, note + 1, 0);
 }

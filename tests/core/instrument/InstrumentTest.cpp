@@ -95,6 +95,7 @@ struct InputCase {
     bool thru;
     std::uint32_t packed;
     std::vector<std::string> told;
+    std::vector<std::uint32_t> sent; // what the keyboard's state played on
 };
 
 class InstrumentInputTest : public InstrumentTest, public ::testing::WithParamInterface<InputCase> {};
@@ -107,16 +108,20 @@ TEST_P(InstrumentInputTest, ReceivedMessagesGoThruOrAreShown) {
     ASSERT_TRUE(in.InjectShort(c.packed, 0));
     instrument.ReadInput(c.thru);
     EXPECT_EQ(told.log, c.told);
-    EXPECT_TRUE(out.sent.empty()); // thru is the keyboard's to play
+    EXPECT_EQ(Sent(), c.sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Routes, InstrumentInputTest,
-    ::testing::Values(InputCase{true, 0x643C90, {"thru 90 3c 64"}}, InputCase{false, 0x643C90, {"note 90 3c 64"}},
-                      InputCase{false, 0x403C80, {"note 90 3c 00"}}, // a note off is a note on with velocity 0
-                      InputCase{true, 0x6407B0, {"thru b0 07 64", "shown b0 07 64"}},
-                      InputCase{false, 0x6407B0, {"shown b0 07 64"}},
-                      InputCase{false, 0x0005C0, {"shown c0 05 00", "program"}}));
+    // With thru the instrument plays what arrives into the keyboard's state,
+    // which sends it on its own channel (0 here) as a note it plays.
+    ::testing::Values(InputCase{true, 0x643C90, {"thru 90 3c 64", "shown 90 3c 64", "played 90 3c 64"}, {0x643C90}},
+                      InputCase{false, 0x643C90, {"note 90 3c 64"}, {}},
+                      InputCase{false, 0x403C80, {"note 90 3c 00"}, {}}, // a note off is a note on with velocity 0
+                      InputCase{true, 0x6407B0,
+                                {"thru b0 07 64", "shown b0 07 64", "played b0 07 64", "shown b0 07 64"}, {0x6407B0}},
+                      InputCase{false, 0x6407B0, {"shown b0 07 64"}, {}},
+                      InputCase{false, 0x0005C0, {"shown c0 05 00", "program"}, {}}));
 
 TEST_F(InstrumentTest, PanicSilencesOneChannelPerStepUntilAllSixteenAreDone) {
     ASSERT_TRUE(instrument.StartPanic());
