@@ -30,7 +30,7 @@ void BM_PlayFourNoteChord(benchmark::State& state) {
     TKeyTable kbKeys;
     TPianoKeyboard kb{kbKeys};
     int count = 0;
-    kb.OnNote = [&](TPianoKeyboard*, std::uint8_t, std::uint8_t, std::uint8_t) { ++count; };
+    kb.OnNote = [&](TPianoKeyboard*, const TShortMessage&) { ++count; };
     kb.State().StoreChord(TChord::Major7);
     for (auto _ : state) {
         kb.State().PlayNote(0, 60, 100, true);

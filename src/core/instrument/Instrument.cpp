@@ -4,10 +4,8 @@
 
 TInstrument::TInstrument(MidiOutDriver& out, MidiInDriver& in, TMailboxFactory mailboxes)
     : output_(out, openDevices_), input_(in, openDevices_, std::move(mailboxes)) {
-    keyboard_.OnNote = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { Play({s, d1, d2}); };
-    keyboard_.OnDisplayEvent = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        Show({s, d1, d2});
-    };
+    keyboard_.OnNote = [this](TKeyboardState*, const TShortMessage& m) { Play(m); };
+    keyboard_.OnDisplayEvent = [this](TKeyboardState*, const TShortMessage& m) { Show(m); };
 }
 
 TInstrument::~TInstrument() = default;
@@ -56,7 +54,7 @@ void TInstrument::ReadInput(bool thru) {
         const TShortMessage m = ShortMessage::AsNoteOn({event->status, event->data1, event->data2});
         if (thru) {
             Tell([&m](TInstrumentListener& l) { l.ThruReceived(m); });
-            keyboard_.PlayMessage(m.status, m.data1, m.data2, true);
+            keyboard_.PlayMessage(m, true);
         }
         if (!m.IsNoteOn()) Show(m);
         else if (!thru) Tell([&m](TInstrumentListener& l) { l.NoteReceived(m); });

@@ -40,7 +40,7 @@ void TKeyboardState::SendNote(int channel, int note, int velocity, bool local) {
     const bool sends = OnNote && sent >= 0 && sent <= 127;
     if (sends) {
         const TShortMessage m = ShortMessage::NoteOn(channel, sent, velocity);
-        OnNote(this, m.status, m.data1, m.data2);
+        OnNote(this, m);
     }
     if (recording_) recording_->push_back({static_cast<std::uint8_t>(channel), sends ? sent : -1, shown});
     CountKey(shown, local, velocity >= 1);
@@ -65,12 +65,10 @@ void TKeyboardState::PlayNote(int channel, int note, int velocity, bool local) {
     for (int interval : ChordIntervals(chord_)) SendNote(channel, note + interval, velocity, local);
 }
 
-void TKeyboardState::PlayMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
-                                 bool useMessageChannel) {
-    const TShortMessage m{status, data1, data2};
+void TKeyboardState::PlayMessage(const TShortMessage& m, bool useMessageChannel) {
     if (!m.IsChannelMessage()) return;
     const int channel = useMessageChannel ? m.Channel() : channel_;
-    const int note = data1 & 0x7F;
+    const int note = m.data1 & 0x7F;
     const int velocity = m.Velocity();
     switch (m.Kind()) {
     case ShortMessage::NoteOnStatus:
@@ -95,7 +93,7 @@ void TKeyboardState::PlayMessage(std::uint8_t status, std::uint8_t data1, std::u
         break;
     }
     default:
-        if (OnNote) OnNote(this, status, data1, static_cast<std::uint8_t>(data2 & 0x7F));
+        if (OnNote) OnNote(this, {m.status, m.data1, static_cast<std::uint8_t>(m.data2 & 0x7F)});
         break;
     }
 }
@@ -104,7 +102,7 @@ void TKeyboardState::EndThruStrike(const TThruStrike& strike) {
     for (const TThruNote& n : strike) {
         if (n.sent >= 0 && OnNote) {
             const TShortMessage m = ShortMessage::NoteOn(n.channel, n.sent, 0);
-            OnNote(this, m.status, m.data1, m.data2);
+            OnNote(this, m);
         }
         CountKey(n.shown, false, false);
     }
@@ -148,8 +146,8 @@ void TKeyboardState::SendController(int index, int value) {
     const int controller = controllers_[static_cast<std::size_t>(index)];
     const TShortMessage m = controller == ControllerCode::PitchBend ? ShortMessage::PitchBend(channel_, value)
                                                               : ShortMessage::ControlChange(channel_, controller, value);
-    if (OnNote) OnNote(this, m.status, m.data1, m.data2);
-    if (OnDisplayEvent) OnDisplayEvent(this, m.status, m.data1, m.data2);
+    if (OnNote) OnNote(this, m);
+    if (OnDisplayEvent) OnDisplayEvent(this, m);
 }
 
 void TKeyboardState::RecentrePitchBend() {

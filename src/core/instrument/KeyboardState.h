@@ -4,6 +4,7 @@
 // hold-mode controllers. The control draws it and feeds it mouse gestures.
 #include "instrument/KeyboardSettings.h"
 #include "midi/ControllerCode.h"
+#include "midi/ShortMessage.h"
 
 #include <array>
 #include <cstdint>
@@ -25,8 +26,7 @@ int GestureVelocity(int velocity, float shiftFactor, bool shift);
 
 class TKeyboardState {
 public:
-    using TNoteEvent = std::function<void(TKeyboardState* sender, std::uint8_t status, std::uint8_t data1,
-                                          std::uint8_t data2)>;
+    using TNoteEvent = std::function<void(TKeyboardState* sender, const TShortMessage& message)>;
     TNoteEvent OnNote;         // a message to send
     TNoteEvent OnDisplayEvent; // a controller message to show
     std::function<void(int note)> OnRedrawNote; // a key's pressed state changed
@@ -57,7 +57,7 @@ public:
     void PlayNote(int channel, int note, int velocity, bool local);
     // A message from MIDI In passed through. A note off ends exactly the notes
     // its note on sent, whatever chord or transposition holds now.
-    void PlayMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, bool useMessageChannel);
+    void PlayMessage(const TShortMessage& message, bool useMessageChannel);
     // Ends every note passed through and still held (thru off, input gone, panic).
     void ReleaseThruNotes();
     void MarkExternalNote(int note, int velocity);

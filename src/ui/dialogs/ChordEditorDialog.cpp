@@ -50,7 +50,7 @@ TChordEditorDialog::TChordEditorDialog(QWidget* mainWindow, TLanguage language, 
     keyboard->setFixedSize(593, 41);
     keyboard->SetLanguage(language);
     keyboard->State().SetChannel(channel);
-    keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { services_.send(s, d1, d2); };
+    keyboard->OnNote = [this](TPianoKeyboard*, const TShortMessage& m) { services_.send(m); };
     keyboard->OnMousePress = [this](TPianoKeyboard*, int& note, TMouseButton button, int) {
         if (!editButton->isChecked() || button != TMouseButton::Left) return;
         lastToggled_ = -1;

@@ -3,6 +3,7 @@
 // keyboard by clicking notes or playing them; a working copy of the chord
 // list that reaches the registry and the main window on Apply.
 #include "instrument/ChordList.h"
+#include "midi/ShortMessage.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -21,7 +22,7 @@ class TChordEditorDialog : public QDialog {
 public:
     struct TServices {
         TKeyTable* keyTable;                                  // lent to the editor's keyboard
-        std::function<void(std::uint8_t, std::uint8_t, std::uint8_t)> send; // straight to the output port
+        std::function<void(const TShortMessage&)> send; // straight to the output port
         std::function<std::unique_ptr<TIniStore>()> openSettings;           // the program's root
         std::function<void()> applied;                        // the main window reloads its chords
     };

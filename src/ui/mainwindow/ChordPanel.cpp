@@ -90,9 +90,7 @@ void TChordPanel::OpenChordEditor() {
     if (!chordEditor_) {
         TChordEditorDialog::TServices services;
         services.keyTable = &keyTable_;
-        services.send = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-            instrument_.Send(TShortMessage{s, d1, d2});
-        };
+        services.send = [this](const TShortMessage& m) { instrument_.Send(m); };
         services.openSettings = openSettings_;
         services.applied = [this] { ReloadChords(); };
         chordEditor_ = new TChordEditorDialog(chordBox->window(), keyboard_->Language(), keyboard_->State().Channel(), std::move(services));

@@ -79,8 +79,8 @@ TInstrumentForm::TInstrumentForm(TProgramNames names, QWidget* parent) : QMainWi
     keyboard->move(KeyboardLeft, KeyboardTop);
     keyboard->resize(FormDesignWidth - KeyboardLeft - 5, keyboard->ImageHeight());
     keyboard->SetBaseNote(36);
-    keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        if (OutputEvent) OutputEvent(TShortMessage{s, d1, d2});
+    keyboard->OnNote = [this](TPianoKeyboard*, const TShortMessage& m) {
+        if (OutputEvent) OutputEvent(m);
     };
 
     CreateWheelsAndArrows();

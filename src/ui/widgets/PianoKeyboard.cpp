@@ -17,11 +17,11 @@ TPianoKeyboard::TPianoKeyboard(TKeyTable& keys, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    ownState_.OnNote = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        if (OnNote) OnNote(this, s, d1, d2);
+    ownState_.OnNote = [this](TKeyboardState*, const TShortMessage& m) {
+        if (OnNote) OnNote(this, m);
     };
-    ownState_.OnDisplayEvent = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        if (OnDisplayEvent) OnDisplayEvent(this, s, d1, d2);
+    ownState_.OnDisplayEvent = [this](TKeyboardState*, const TShortMessage& m) {
+        if (OnDisplayEvent) OnDisplayEvent(this, m);
     };
     SetState(nullptr);
     hook_.OnKey = [this](TKeyboardHook*, const TKeyData& data, bool& handled) { KeyHandler(data, handled); };

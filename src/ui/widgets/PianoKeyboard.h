@@ -32,8 +32,7 @@ public:
     explicit TPianoKeyboard(TKeyTable& keys, QWidget* parent = nullptr);
     ~TPianoKeyboard() override;
 
-    using TNoteEvent = std::function<void(TPianoKeyboard* sender, std::uint8_t status, std::uint8_t note,
-                                          std::uint8_t velocity)>;
+    using TNoteEvent = std::function<void(TPianoKeyboard* sender, const TShortMessage& message)>;
     using TStringEvent = std::function<void(TPianoKeyboard* sender, const std::string& text)>;
     using TMouseNoteEvent =
         std::function<void(TPianoKeyboard* sender, int& note, TMouseButton button, int shift)>;

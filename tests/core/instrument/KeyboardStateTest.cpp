@@ -14,11 +14,11 @@ using Message = std::tuple<int, int, int>;
 class KeyboardStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        k.OnNote = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-            sent.emplace_back(s, d1, d2);
+        k.OnNote = [this](TKeyboardState*, const TShortMessage& m) {
+            sent.emplace_back(m.status, m.data1, m.data2);
         };
-        k.OnDisplayEvent = [this](TKeyboardState*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-            shown.emplace_back(s, d1, d2);
+        k.OnDisplayEvent = [this](TKeyboardState*, const TShortMessage& m) {
+            shown.emplace_back(m.status, m.data1, m.data2);
         };
         k.OnRedrawNote = [this](int note) { redrawn.push_back(note); };
     }
@@ -52,11 +52,11 @@ class ThruHeldTest : public KeyboardStateTest, public ::testing::WithParamInterf
 TEST_P(ThruHeldTest, EveryNoteSentAtNoteOnEndsOnce) {
     k.SetChord(TChord::Major);
     k.SetTranspose(2);
-    k.PlayMessage(0x93, 60, 100, true);
+    k.PlayMessage({0x93, 60, 100}, true);
     const std::vector<Message> on(sent.begin(), sent.end());
     ASSERT_EQ(on, (std::vector<Message>{{0x93, 62, 100}, {0x93, 66, 100}, {0x93, 69, 100}}));
     GetParam().change(k);
-    if (!GetParam().releasesAtOnce) k.PlayMessage(0x83, 60, 40, true);
+    if (!GetParam().releasesAtOnce) k.PlayMessage({0x83, 60, 40}, true);
     std::vector<Message> offs;
     for (const Message& m : sent)
         if (std::get<0>(m) == 0x93 && std::get<2>(m) == 0) offs.push_back(m);
@@ -80,11 +80,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Two strikes of one key before its note off: each note off ends the oldest.
 TEST_F(KeyboardStateTest, RepeatedThruStrikesEndOldestFirst) {
-    k.PlayMessage(0x90, 60, 100, true);
+    k.PlayMessage({0x90, 60, 100}, true);
     k.SetTranspose(12);
-    k.PlayMessage(0x90, 60, 90, true);
-    k.PlayMessage(0x80, 60, 0, true);
-    k.PlayMessage(0x80, 60, 0, true);
+    k.PlayMessage({0x90, 60, 90}, true);
+    k.PlayMessage({0x80, 60, 0}, true);
+    k.PlayMessage({0x80, 60, 0}, true);
     EXPECT_EQ(sent, (std::vector<Message>{{0x90, 60, 100}, {0x90, 72, 90}, {0x90, 60, 0}, {0x90, 72, 0}}));
 }
 
@@ -155,9 +155,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, TransposeTest,
 
 TEST_F(KeyboardStateTest, TransposeThruDecidesForOutsideNotes) {
     k.SetTranspose(5);
-    k.PlayMessage(0x93, 60, 80, true);
+    k.PlayMessage({0x93, 60, 80}, true);
     k.SetTransposeThru(false);
-    k.PlayMessage(0x93, 61, 80, true);
+    k.PlayMessage({0x93, 61, 80}, true);
     EXPECT_EQ(sent, (std::vector<Message>{{0x93, 65, 80}, {0x93, 61, 80}}));
 }
 
@@ -203,7 +203,7 @@ TEST_F(KeyboardStateTest, VelocityWithTheShiftFactor) {
 
 TEST_F(KeyboardStateTest, IncomingNoteOnChannel3IsReleasedOnTheKeyboardChannel) {
     k.SetChannel(1);
-    k.PlayMessage(0x92, 64, 100, true);
+    k.PlayMessage({0x92, 64, 100}, true);
     EXPECT_EQ(sent.back(), (Message{0x92, 64, 100}));
     sent.clear();
     k.ReleaseExternalNotes();
@@ -212,10 +212,10 @@ TEST_F(KeyboardStateTest, IncomingNoteOnChannel3IsReleasedOnTheKeyboardChannel) 
 }
 
 TEST_F(KeyboardStateTest, PlayMessagePassesOtherMessagesAndDropsSystemOnes) {
-    k.PlayMessage(0x85, 60, 99, false);
-    k.PlayMessage(0xB4, 7, 0xFF, true);
-    k.PlayMessage(0xF8, 0, 0, true);
-    k.PlayMessage(0xF0, 1, 2, true);
+    k.PlayMessage({0x85, 60, 99}, false);
+    k.PlayMessage({0xB4, 7, 0xFF}, true);
+    k.PlayMessage({0xF8, 0, 0}, true);
+    k.PlayMessage({0xF0, 1, 2}, true);
     EXPECT_EQ(sent, (std::vector<Message>{{0x90, 60, 0}, {0xB4, 7, 0x7F}}));
 }
 

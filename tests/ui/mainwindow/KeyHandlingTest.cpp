@@ -38,8 +38,8 @@ protected:
         edit = new QLineEdit(&window);
         layout->addWidget(keyboard);
         layout->addWidget(edit);
-        keyboard->OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-            sent.emplace_back(s, d1, d2);
+        keyboard->OnNote = [this](TPianoKeyboard*, const TShortMessage& m) {
+            sent.emplace_back(m.status, m.data1, m.data2);
         };
         window.show();
         window.activateWindow();

@@ -19,7 +19,7 @@ using Message = std::tuple<int, int, int>;
 class KeyboardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        kb.OnNote = [this](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { sent.emplace_back(s, d1, d2); };
+        kb.OnNote = [this](TPianoKeyboard*, const TShortMessage& m) { sent.emplace_back(m.status, m.data1, m.data2); };
         kb.resize(329, 76);
     }
     // The centre of a key's lower (white) or upper part on screen.
@@ -157,7 +157,7 @@ TEST_F(KeyboardTest, HoldModeOnTheModulationController) {
 TEST_F(KeyboardTest, HoldModeOnPitchBendAndItsRecentring) {
     kb.SetBaseNote(60);
     std::vector<Message> shown;
-    kb.OnDisplayEvent = [&](TPianoKeyboard*, std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { shown.emplace_back(s, d1, d2); };
+    kb.OnDisplayEvent = [&](TPianoKeyboard*, const TShortMessage& m) { shown.emplace_back(m.status, m.data1, m.data2); };
     QPoint p(50, 60);
     Press(&kb, p, Qt::RightButton);
     Move(&kb, p + QPoint(10, 0), Qt::RightButton);
@@ -274,7 +274,7 @@ TEST_F(KeyboardTest, LosingTheFocusReleasesIncomingNotes) {
     kb.show();
     kb.setFocus();
     QApplication::processEvents();
-    kb.State().PlayMessage(0x90, 50, 90, true);
+    kb.State().PlayMessage({0x90, 50, 90}, true);
     kb.State().MarkExternalNote(52, 90);
     sent.clear();
     kb.clearFocus();
