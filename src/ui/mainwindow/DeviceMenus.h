@@ -22,7 +22,7 @@ public:
         std::function<bool()> thru; // Options > Midi Thru
         std::function<void(const std::string&)> status;
         std::function<std::string()> statusText;
-        // Panel 0 offers an action: the whole text, its short drawn form, what a click does.
+        // The message panel offers an action: the whole text, its short drawn form, what a click does.
         std::function<void(const std::string&, const std::string&, std::function<void()>)> offer;
     };
     TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in, TPianoKeyboard* keyboard,

@@ -194,7 +194,7 @@ TEST_F(WindowMenusTest, StatusPanelsAreAsWideAsTheirSampleTexts) {
     const QFontMetrics metrics(w->statusBar()->font());
     const char* const samples[] = {nullptr, "WWWWWWWWW", "Base: WWW", "Octave: 122", "WWWWWWWWWW"};
     for (int i = 1; i < 5; ++i) EXPECT_EQ(w->StatusPanels().Width(static_cast<TStatusPanel>(i)), metrics.horizontalAdvance(samples[i]) + 8) << i;
-    // Panel 0 takes the rest, whatever the width.
+    // The message panel takes the rest, whatever the width.
     w->resize(900, w->height());
     QApplication::processEvents();
     int others = 0;
