@@ -4,7 +4,7 @@ using namespace MainWindowSettings;
 
 void TMainWindowValues::Load(TIniStore& store, bool customChordInUse) {
     const TSettingsSection s(store, Section);
-    midiThru = s.Read(midiThruItem);
+    midiThru = s.Read(MidiThru);
     firstTime = s.Read(FirstTime);
     program = s.Read(Program, program);
     bankMsb = s.Read(BankMsb, bankMsb);
@@ -20,7 +20,7 @@ void TMainWindowValues::Load(TIniStore& store, bool customChordInUse) {
 
 void TMainWindowValues::Save(TIniStore& store) const {
     const TSettingsSection s(store, Section);
-    s.Write(midiThruItem, midiThru);
+    s.Write(MidiThru, midiThru);
     s.Write(FirstTime, false);
     s.Write(Program, program);
     s.Write(BankMsb, bankMsb);

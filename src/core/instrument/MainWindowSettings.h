@@ -14,7 +14,7 @@ inline constexpr const char* Section = "KeyboardForm";
 inline constexpr TIntSetting MWCtrl{"MWCtrl", 1};
 inline constexpr TBoolSetting ShowBasenoteButtons{"ShowBasenoteButtons", true};
 
-inline constexpr TBoolSetting midiThruItem{"Midi Thru", false};
+inline constexpr TBoolSetting MidiThru{"Midi Thru", false};
 inline constexpr TBoolSetting FirstTime{"First Time", true};
 inline constexpr TIntSetting Program{"Program", -1};
 inline constexpr TIntSetting BankMsb{"Bank MSB", -1};
@@ -53,7 +53,7 @@ inline constexpr std::array<TBoolSetting, DialogFlagCount> DialogFlags{{
 
 // What the main window keeps beyond the instrument form, as plain values.
 struct TMainWindowValues {
-    bool midiThru = MainWindowSettings::midiThruItem.def;
+    bool midiThru = MainWindowSettings::MidiThru.def;
     bool firstTime = MainWindowSettings::FirstTime.def;
     int program = MainWindowSettings::Program.def;
     int bankMsb = MainWindowSettings::BankMsb.def;
