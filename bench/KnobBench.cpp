@@ -50,7 +50,7 @@ void BM_RecallSnapshotOf20Pairs(benchmark::State& state) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    window.Instrument().Output().SetDeviceID(MIDI_MAPPER);
+    window.Instrument().Output().SetDeviceID(OwnPortDevice);
     window.Instrument().Output().Open();
     driver.sent.clear();
     window.KnobPanel().RecallSnapshot(1);

@@ -15,7 +15,7 @@ void BM_PlayMessage(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
     TMainWindow window(TProgramNames{}, driver, inDriver);
-    window.Instrument().Output().SetDeviceID(MIDI_MAPPER);
+    window.Instrument().Output().SetDeviceID(OwnPortDevice);
     window.Instrument().Output().Open();
     std::uint8_t note = 0;
     for (auto _ : state) {

@@ -66,7 +66,7 @@ void BM_SendProgramAndBank(benchmark::State& state) {
     FakeMidiOutDriver driver;
     FakeMidiInDriver inDriver;
     TMainWindow window(TProgramNames{}, driver, inDriver);
-    window.Instrument().Output().SetDeviceID(MIDI_MAPPER);
+    window.Instrument().Output().SetDeviceID(OwnPortDevice);
     window.Instrument().Output().Open();
     window.Instrument().Show({0xB0, 0, 5});
     window.Instrument().Show({0xB0, 32, 6});

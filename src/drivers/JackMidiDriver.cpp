@@ -2,59 +2,29 @@
 
 #include "JackClient.h"
 #include "JackRing.h"
-#include "midi/LentBuffers.h"
 #include "midi/MidiPortNames.h"
 #include "SoundingNotes.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
-#include <map>
+#include <algorithm>
+#include <atomic>
 
 namespace {
 
-// A driver's open ports by handle, and its place among the client's users.
-template <typename Port>
-class TJackDriverPorts {
-public:
-    TJackDriverPorts(std::shared_ptr<TJackClient> client, TJackClient::TChanged changed)
-        : client_(std::move(client)), changed_(std::move(changed)) {
-        client_->Attach(&changed_);
-    }
-    ~TJackDriverPorts() { client_->Detach(&changed_); }
-    TJackDriverPorts(const TJackDriverPorts&) = delete;
-    TJackDriverPorts& operator=(const TJackDriverPorts&) = delete;
+std::vector<TMidiPortInfo> PortsNamed(const TJackSnapshot& snapshot, const std::vector<std::string>& names) {
+    std::vector<TMidiPortInfo> ports;
+    if (!snapshot.connected) return ports;
+    for (const std::string& name : names) ports.push_back({name, name});
+    return ports;
+}
 
-    TJackClient& Client() const { return *client_; }
-    Port* Find(MidiHandle handle) {
-        auto it = ports_.find(handle);
-        return it == ports_.end() ? nullptr : it->second.get();
-    }
-    MidiHandle Keep(std::unique_ptr<Port> port) {
-        const MidiHandle handle = nextHandle_++;
-        ports_[handle] = std::move(port);
-        return handle;
-    }
-    void Erase(MidiHandle handle) { ports_.erase(handle); }
-    bool Empty() const { return ports_.empty(); }
-    MidiHandle First() const { return ports_.begin()->first; }
-    template <typename F>
-    void ForEach(F f) {
-        for (auto& [handle, port] : ports_) f(handle, *port);
-    }
-
-private:
-    std::shared_ptr<TJackClient> client_;
-    TJackClient::TChanged changed_;
-    std::map<MidiHandle, std::unique_ptr<Port>> ports_;
-    MidiHandle nextHandle_ = 1;
-};
-
-// The device names of one direction in the client's last snapshot.
-MMRESULT DeviceName(const TJackSnapshot& snapshot, const std::vector<std::string>& names, std::int32_t deviceId,
-                    std::string& name) {
-    if (!snapshot.connected) return MMSYSERR_NODRIVER;
-    return DeviceNameFrom(names, deviceId, name);
+// The snapshot's port of that identity; raises when there is none.
+std::string Peer(const TJackSnapshot& snapshot, const std::vector<std::string>& names, const TMidiPortInfo& port) {
+    if (!snapshot.connected) throw EMidiError(MidiFailure::NoSystem);
+    if (std::find(names.begin(), names.end(), port.id) == names.end()) throw EMidiError(MidiFailure::NoSuchPort);
+    return port.id;
 }
 
 // An output port's cycle: what the ring holds for this server, at the cycle's start.
@@ -70,260 +40,207 @@ public:
     TJackRing ring;
 };
 
-class TMidiInWork final : public TJackPortWork, public TDriverInputPort {
+// An input port's cycle: every event to the receiver, with the cycle's time.
+class TMidiInWork final : public TJackPortWork {
 public:
+    explicit TMidiInWork(TMidiReceiver& receiver) : receiver_(receiver) {}
     void Process(const TJackCycle& cycle) override {
-        if (!started.load()) return;
+        if (!delivering.load(std::memory_order_acquire)) return;
         void* buffer = cycle.buffers[0];
+        const auto now = TMidiClock::now();
         const jack_nframes_t count = jack_midi_get_event_count(buffer);
         for (jack_nframes_t i = 0; i < count; ++i) {
             jack_midi_event_t event;
-            if (jack_midi_event_get(&event, buffer, i) == 0) Deliver(event.buffer, event.size);
+            if (jack_midi_event_get(&event, buffer, i) == 0) receiver_.Receive(event.buffer, event.size, now);
         }
     }
+    std::atomic<bool> delivering{true};
+
+private:
+    TMidiReceiver& receiver_;
 };
+
+class TJackOutPort;
 
 } // namespace
 
-// --- output -------------------------------------------------------------------
-
+// What the driver and its open ports share: the client and the ports to tell of a failure.
 struct JackMidiOutDriver::Impl {
-    struct Port {
-        std::shared_ptr<TMidiOutWork> work;
-        std::shared_ptr<TJackPort> port;
-        TSoundingNotes sounding;
-        std::uint64_t lossReported = 0; // the generation whose loss was told
-        bool failureTold = false;
-    };
-
-    explicit Impl(std::shared_ptr<TJackClient> client, JackMidiOutDriver& driver)
-        : open(std::move(client), [this, &driver] { Changed(driver); }), jack(open.Client()) {}
-
-    void Changed(JackMidiOutDriver& driver) {
-        open.ForEach([&driver](MidiHandle handle, Port& p) {
-            if (!p.port->Failed() || p.failureTold) return;
-            p.failureTold = true;
-            if (driver.OnDeviceFailed) driver.OnDeviceFailed(handle, MMSYSERR_NOTENABLED);
-        });
-        if (driver.OnPortsChanged) driver.OnPortsChanged();
+    Impl(std::shared_ptr<TJackClient> c, JackMidiOutDriver& driver)
+        : client(std::move(c)), changed([this, &driver] { Changed(driver); }) {
+        client->Attach(&changed);
     }
+    ~Impl() { client->Detach(&changed); }
+    void Changed(JackMidiOutDriver& driver);
 
-    MMRESULT Send(Port& p, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-        const std::uint64_t generation = jack.Generation();
-        if (!jack.Connected()) {
-            // The server went away: said once, then the port stays quiet until the next one.
-            if (p.lossReported == generation) return MMSYSERR_NOERROR;
-            p.lossReported = generation;
-            return MIDIERR_NODEVICE;
-        }
-        const std::uint8_t bytes[3] = {status, data1, data2};
-        return p.work->ring.Write(generation, bytes, ShortMessage::Length(status)) ? MMSYSERR_NOERROR
-                                                                                   : MIDIERR_NOTREADY;
-    }
-
-    TJackDriverPorts<Port> open;
-    TJackClient& jack;
+    std::shared_ptr<TJackClient> client;
+    TJackClient::TChanged changed;
+    std::vector<TJackOutPort*> open;
 };
 
+namespace {
+
+class TJackOutPort final : public TMidiOutPort {
+public:
+    TJackOutPort(std::shared_ptr<JackMidiOutDriver::Impl> driver, std::string peer) : driver_(std::move(driver)) {
+        TJackClient& jack = *driver_->client;
+        work_ = std::make_shared<TMidiOutWork>();
+        port_ = jack.Add({false, JackPortIsOutput, {jack.Name()}, std::move(peer), false}, work_);
+        if (port_->Failed()) {
+            jack.Remove(port_);
+            throw EMidiError(MidiFailure::NotEnabled);
+        }
+        driver_->open.push_back(this);
+    }
+    ~TJackOutPort() override {
+        std::erase(driver_->open, this);
+        // What Silence queued leaves before the port goes, on the client's thread.
+        driver_->client->Remove(port_, [work = work_] { return work->ring.Empty(); });
+    }
+
+    void Send(const TShortMessage& message) override;
+    void Silence() override;
+    int Listeners() const override { return port_->Listeners(); }
+
+    // The server refused the port on a new generation: told once.
+    void TellFailure() {
+        if (!port_->Failed() || failureTold_) return;
+        failureTold_ = true;
+        if (OnFailed) OnFailed(MidiFailure::NotEnabled);
+    }
+
+private:
+    auto Writer() {
+        return [this](const std::uint8_t* bytes, std::size_t length) {
+            TJackClient& jack = *driver_->client;
+            const std::uint64_t generation = jack.Generation();
+            if (!jack.Connected()) {
+                // The server went away: said once, then the port stays quiet until the next one.
+                if (lossReported_ == generation) return;
+                lossReported_ = generation;
+                throw EMidiError(MidiFailure::Vanished);
+            }
+            if (!work_->ring.Write(generation, bytes, length)) throw EMidiError(MidiFailure::Busy);
+        };
+    }
+
+    std::shared_ptr<JackMidiOutDriver::Impl> driver_;
+    std::shared_ptr<TMidiOutWork> work_;
+    std::shared_ptr<TJackPort> port_;
+    TSoundingNotes sounding_;
+    std::uint64_t lossReported_ = 0; // the generation whose loss was told
+    bool failureTold_ = false;
+};
+
+void TJackOutPort::Send(const TShortMessage& message) { sounding_.Send(message, Writer()); }
+void TJackOutPort::Silence() { sounding_.SendSilence(Writer()); }
+
+} // namespace
+
+void JackMidiOutDriver::Impl::Changed(JackMidiOutDriver& driver) {
+    const std::vector<TJackOutPort*> ports = open;
+    for (TJackOutPort* port : ports)
+        if (std::find(open.begin(), open.end(), port) != open.end()) port->TellFailure();
+    if (driver.OnPortsChanged) driver.OnPortsChanged();
+}
+
 JackMidiOutDriver::JackMidiOutDriver(std::shared_ptr<TJackClient> client)
-    : impl_(std::make_unique<Impl>(std::move(client), *this)) {}
+    : impl_(std::make_shared<Impl>(std::move(client), *this)) {}
 
 JackMidiOutDriver::JackMidiOutDriver(std::string clientName, TMailboxFactory mailboxes)
     : JackMidiOutDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(mailboxes))) {}
 
 JackMidiOutDriver::~JackMidiOutDriver() {
-    while (!impl_->open.Empty()) Close(impl_->open.First());
+    // Ports outliving the driver keep the client, but tell nobody of changes.
+    impl_->changed = [] {};
 }
 
-TJackClient& JackMidiOutDriver::Client() const { return impl_->jack; }
+TJackClient& JackMidiOutDriver::Client() const { return *impl_->client; }
 
-std::uint32_t JackMidiOutDriver::GetNumDevs() {
-    return static_cast<std::uint32_t>(impl_->jack.Snapshot().sinks.size());
+std::vector<TMidiPortInfo> JackMidiOutDriver::Ports() {
+    const TJackSnapshot snapshot = impl_->client->Snapshot();
+    return PortsNamed(snapshot, snapshot.sinks);
 }
 
-MMRESULT JackMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
-    const TJackSnapshot snapshot = impl_->jack.Snapshot();
-    if (deviceId == MIDI_MAPPER && snapshot.connected) {
-        productName = impl_->jack.Name();
-        return MMSYSERR_NOERROR;
-    }
-    return DeviceName(snapshot, snapshot.sinks, deviceId, productName);
+std::optional<TMidiPortInfo> JackMidiOutDriver::OwnPort() {
+    if (!impl_->client->Snapshot().connected) return std::nullopt;
+    return TMidiPortInfo{impl_->client->Name(), ""};
 }
 
-bool JackMidiOutDriver::HasMapper() { return impl_->jack.Snapshot().connected; }
-bool JackMidiOutDriver::DevicesKnown() { return impl_->jack.Snapshot().answered; }
+bool JackMidiOutDriver::PortsKnown() { return impl_->client->Snapshot().answered; }
 
-int JackMidiOutDriver::Listeners(MidiHandle handle) {
-    Impl::Port* p = impl_->open.Find(handle);
-    return p ? p->port->Listeners() : -1;
-}
-
-MMRESULT JackMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
-    handle = 0;
-    const TJackSnapshot snapshot = impl_->jack.Snapshot();
-    if (!snapshot.connected) return MMSYSERR_NODRIVER;
-    std::string target;
-    if (deviceId != MIDI_MAPPER && DeviceName(snapshot, snapshot.sinks, deviceId, target) != MMSYSERR_NOERROR)
-        return MMSYSERR_BADDEVICEID;
-    auto port = std::make_unique<Impl::Port>();
-    port->work = std::make_shared<TMidiOutWork>();
-    port->port = impl_->jack.Add({false, JackPortIsOutput, {impl_->jack.Name()}, target, false}, port->work);
-    if (port->port->Failed()) {
-        impl_->jack.Remove(port->port);
-        return MMSYSERR_NOTENABLED;
-    }
-    handle = impl_->open.Keep(std::move(port));
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT JackMidiOutDriver::ShortMsg(MidiHandle handle, const TShortMessage& message) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    return p->sounding.SendShort(message, [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
-        return impl_->Send(*p, s, d1, d2);
-    });
-}
-
-MMRESULT JackMidiOutDriver::Reset(MidiHandle handle) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    return p->sounding.SendReset(
-        [&](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return impl_->Send(*p, s, d1, d2); });
-}
-
-MMRESULT JackMidiOutDriver::Close(MidiHandle handle) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    // What Reset queued leaves before the port goes, on the client's thread.
-    impl_->jack.Remove(p->port, [work = p->work] { return work->ring.Empty(); });
-    impl_->open.Erase(handle);
-    return MMSYSERR_NOERROR;
+std::unique_ptr<TMidiOutPort> JackMidiOutDriver::Open(const TMidiPortInfo& port) {
+    const TJackSnapshot snapshot = impl_->client->Snapshot();
+    if (!snapshot.connected) throw EMidiError(MidiFailure::NoSystem);
+    const std::string peer = port.id.empty() ? std::string() : Peer(snapshot, snapshot.sinks, port);
+    return std::make_unique<TJackOutPort>(impl_, peer);
 }
 
 // --- input --------------------------------------------------------------------
 
 struct JackMidiInDriver::Impl {
-    struct Port {
-        std::shared_ptr<TMidiInWork> work;
-        std::shared_ptr<TJackPort> port;
-    };
-
-    Impl(std::shared_ptr<TJackClient> client, MidiInDriver& driver)
-        : open(std::move(client),
-               [&driver] {
-                   if (driver.OnPortsChanged) driver.OnPortsChanged();
-               }),
-          jack(open.Client()) {}
-
-    // Stops delivery; no callback runs once this returns.
-    void Halt(Port& p) {
-        p.work->started.store(false);
-        jack.WaitOutsideProcess();
+    Impl(std::shared_ptr<TJackClient> c, JackMidiInDriver& driver)
+        : client(std::move(c)), changed([&driver] {
+              if (driver.OnPortsChanged) driver.OnPortsChanged();
+          }) {
+        client->Attach(&changed);
     }
+    ~Impl() { client->Detach(&changed); }
 
-    TJackDriverPorts<Port> open;
-    TJackClient& jack;
+    std::shared_ptr<TJackClient> client;
+    TJackClient::TChanged changed;
 };
 
+namespace {
+
+class TJackInPort final : public TMidiInPort {
+public:
+    TJackInPort(std::shared_ptr<JackMidiInDriver::Impl> driver, std::string peer, TMidiReceiver& receiver)
+        : driver_(std::move(driver)), work_(std::make_shared<TMidiInWork>(receiver)) {
+        TJackClient& jack = *driver_->client;
+        port_ = jack.Add({false, JackPortIsInput, {jack.Name() + InputClientSuffix}, std::move(peer), false}, work_);
+        if (port_->Failed()) {
+            Halt();
+            throw EMidiError(MidiFailure::NotEnabled);
+        }
+    }
+    ~TJackInPort() override { Halt(); }
+
+private:
+    // No delivery runs once this returns.
+    void Halt() {
+        work_->delivering.store(false, std::memory_order_release);
+        driver_->client->WaitOutsideProcess();
+        driver_->client->Remove(port_);
+    }
+
+    std::shared_ptr<JackMidiInDriver::Impl> driver_;
+    std::shared_ptr<TMidiInWork> work_;
+    std::shared_ptr<TJackPort> port_;
+};
+
+} // namespace
+
 JackMidiInDriver::JackMidiInDriver(std::shared_ptr<TJackClient> client)
-    : impl_(std::make_unique<Impl>(std::move(client), *this)) {}
+    : impl_(std::make_shared<Impl>(std::move(client), *this)) {}
 
 JackMidiInDriver::JackMidiInDriver(std::string clientName, TMailboxFactory mailboxes)
     : JackMidiInDriver(std::make_shared<TJackClient>(std::move(clientName), std::move(mailboxes))) {}
 
 JackMidiInDriver::~JackMidiInDriver() {
-    // Ports left open: their owners are gone, so their buffers are not handed back.
-    impl_->open.ForEach([this](MidiHandle, Impl::Port& port) {
-        impl_->Halt(port);
-        impl_->jack.Remove(port.port);
-    });
+    impl_->changed = [] {};
 }
 
-TJackClient& JackMidiInDriver::Client() const { return impl_->jack; }
+TJackClient& JackMidiInDriver::Client() const { return *impl_->client; }
 
-bool JackMidiInDriver::DevicesKnown() { return impl_->jack.Snapshot().answered; }
+bool JackMidiInDriver::PortsKnown() { return impl_->client->Snapshot().answered; }
 
-std::uint32_t JackMidiInDriver::GetNumDevs() {
-    return static_cast<std::uint32_t>(impl_->jack.Snapshot().sources.size());
+std::vector<TMidiPortInfo> JackMidiInDriver::Ports() {
+    const TJackSnapshot snapshot = impl_->client->Snapshot();
+    return PortsNamed(snapshot, snapshot.sources);
 }
 
-MMRESULT JackMidiInDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
-    const TJackSnapshot snapshot = impl_->jack.Snapshot();
-    return DeviceName(snapshot, snapshot.sources, deviceId, productName);
-}
-
-MMRESULT JackMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
-                                std::uintptr_t instance) {
-    handle = 0;
-    const TJackSnapshot snapshot = impl_->jack.Snapshot();
-    std::string source;
-    if (const MMRESULT named = DeviceName(snapshot, snapshot.sources, deviceId, source); named != MMSYSERR_NOERROR)
-        return named == MMSYSERR_NODRIVER ? named : MMSYSERR_BADDEVICEID;
-    auto port = std::make_unique<Impl::Port>();
-    port->work = std::make_shared<TMidiInWork>();
-    port->work->device = deviceId;
-    port->work->callback = callback;
-    port->work->instance = instance;
-    port->port = impl_->jack.Add({false, JackPortIsInput, {impl_->jack.Name() + InputClientSuffix}, source, false},
-                                 port->work);
-    if (port->port->Failed()) {
-        impl_->jack.Remove(port->port);
-        return MMSYSERR_NOTENABLED;
-    }
-    TMidiInWork& work = *port->work;
-    handle = work.handle = impl_->open.Keep(std::move(port));
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT JackMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    deviceId = p->work->device;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT JackMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
-    return impl_->open.Find(handle) ? TLentBuffers::Prepare(header) : MMSYSERR_INVALHANDLE;
-}
-
-MMRESULT JackMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
-    Impl::Port* p = impl_->open.Find(handle);
-    return p ? p->work->buffers.Unprepare(header) : MMSYSERR_INVALHANDLE;
-}
-
-MMRESULT JackMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
-    Impl::Port* p = impl_->open.Find(handle);
-    return p ? p->work->buffers.AddPrepared(header) : MMSYSERR_INVALHANDLE;
-}
-
-MMRESULT JackMidiInDriver::Start(MidiHandle handle) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    p->work->Start();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT JackMidiInDriver::Stop(MidiHandle handle) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    impl_->Halt(*p);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT JackMidiInDriver::Reset(MidiHandle handle) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    impl_->Halt(*p);
-    p->work->ReturnBuffers();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT JackMidiInDriver::Close(MidiHandle handle) {
-    Impl::Port* p = impl_->open.Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (p->work->buffers.Count() != 0) return MIDIERR_STILLPLAYING;
-    impl_->Halt(*p);
-    impl_->jack.Remove(p->port);
-    impl_->open.Erase(handle);
-    return MMSYSERR_NOERROR;
+std::unique_ptr<TMidiInPort> JackMidiInDriver::Open(const TMidiPortInfo& port, TMidiReceiver& receiver) {
+    const TJackSnapshot snapshot = impl_->client->Snapshot();
+    return std::make_unique<TJackInPort>(impl_, Peer(snapshot, snapshot.sources, port), receiver);
 }

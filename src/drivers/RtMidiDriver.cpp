@@ -15,7 +15,6 @@
 #include <mutex>
 #include <vector>
 
-#include "midi/LentBuffers.h"
 
 bool AlsaSequencerOpens() {
     try {
@@ -33,21 +32,31 @@ void QuietErrors(RtMidiError::Type, const std::string&, void* lastError) {
     *static_cast<bool*>(lastError) = true;
 }
 
-// RtMidi port numbers (and names) of other programs' ports, in RtMidi's order.
-std::vector<unsigned> ForeignPortsOf(RtMidi* probe, const std::string& clientName, std::vector<std::string>* names) {
-    std::vector<unsigned> result;
-    if (!probe) return result;
+// Other programs' ports, shown without ALSA's numbers and told apart where names repeat.
+std::vector<TMidiPortInfo> ForeignPortsOf(RtMidi* probe, const std::string& clientName) {
+    std::vector<TMidiPortInfo> ports;
+    if (!probe) return ports;
     bool failed = false;
     probe->setErrorCallback(QuietErrors, &failed);
+    std::vector<std::string> names;
     const unsigned count = probe->getPortCount();
     for (unsigned i = 0; i < count; ++i) {
         std::string name = probe->getPortName(i);
         if (name.empty() || IsOwnPortName(name, clientName)) continue;
-        result.push_back(i);
-        if (names) names->push_back(WithoutPortNumbers(name));
+        names.push_back(WithoutPortNumbers(name));
+        ports.push_back({"", name});
     }
-    if (names) *names = DistinctNames(std::move(*names));
-    return result;
+    names = DistinctNames(std::move(names));
+    for (std::size_t i = 0; i < ports.size(); ++i) ports[i].name = names[i];
+    return ports;
+}
+
+// RtMidi's number of the port of that identity now; raises when it is gone.
+unsigned PortNumber(RtMidi& client, const TMidiPortInfo& port) {
+    const unsigned count = client.getPortCount();
+    for (unsigned i = 0; i < count; ++i)
+        if (client.getPortName(i) == port.id) return i;
+    throw EMidiError(MidiFailure::NoSuchPort);
 }
 
 } // namespace
@@ -78,32 +87,40 @@ const char* MidiApiName(TMidiApi api) {
     return "JACK";
 }
 
-struct RtMidiOutDriver::Port {
-    std::unique_ptr<RtMidiOut> out;
-    bool failed = false; // set by RtMidi's error callback
-    TSoundingNotes sounding;
+namespace {
 
-    MMRESULT Send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-        std::vector<unsigned char> bytes{status, data1, data2};
-        bytes.resize(static_cast<std::size_t>(ShortMessage::Length(status)));
-        failed = false;
-        try {
-            out->sendMessage(&bytes);
-        } catch (const RtMidiError&) {
-            return MMSYSERR_ERROR;
-        }
-        return failed ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
+class TRtOutPort final : public TMidiOutPort {
+public:
+    explicit TRtOutPort(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {
+        out_->setErrorCallback(QuietErrors, &failed_);
     }
+    void Send(const TShortMessage& message) override;
+    void Silence() override;
+    bool Failed() const { return failed_; }
+    RtMidiOut& Out() { return *out_; }
+
+private:
+    auto Writer() {
+        return [this](const std::uint8_t* bytes, std::size_t length) {
+            failed_ = false;
+            try {
+                out_->sendMessage(bytes, length);
+            } catch (const RtMidiError&) {
+                failed_ = true;
+            }
+            if (failed_) throw EMidiError(MidiFailure::Refused);
+        };
+    }
+
+    std::unique_ptr<RtMidiOut> out_; // RtMidi closes the port and its client with the object
+    bool failed_ = false;            // set by RtMidi's error callback
+    TSoundingNotes sounding_;
 };
 
-RtMidiOutDriver::RtMidiOutDriver(std::string clientName) : clientName_(std::move(clientName)) {
-    // The lister has a client name of its own, kept apart from the ports' client.
-    probe_ = NewClient(clientName_ + ListerClientSuffix);
-}
+void TRtOutPort::Send(const TShortMessage& message) { sounding_.Send(message, Writer()); }
+void TRtOutPort::Silence() { sounding_.SendSilence(Writer()); }
 
-RtMidiOutDriver::~RtMidiOutDriver() = default;
-
-std::unique_ptr<RtMidiOut> RtMidiOutDriver::NewClient(const std::string& name) {
+std::unique_ptr<RtMidiOut> NewOutClient(const std::string& name) {
     try {
         return std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, name);
     } catch (const RtMidiError&) {
@@ -111,23 +128,20 @@ std::unique_ptr<RtMidiOut> RtMidiOutDriver::NewClient(const std::string& name) {
     }
 }
 
-std::vector<unsigned> RtMidiOutDriver::ForeignPorts(std::vector<std::string>* names) {
-    return ForeignPortsOf(probe_.get(), clientName_, names);
+} // namespace
+
+RtMidiOutDriver::RtMidiOutDriver(std::string clientName) : clientName_(std::move(clientName)) {
+    // The lister has a client name of its own, kept apart from the ports' client.
+    probe_ = NewOutClient(clientName_ + ListerClientSuffix);
 }
 
-std::uint32_t RtMidiOutDriver::GetNumDevs() {
-    return static_cast<std::uint32_t>(ForeignPorts().size());
-}
+RtMidiOutDriver::~RtMidiOutDriver() = default;
 
-MMRESULT RtMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
-    if (!SystemAnswers()) return MMSYSERR_NODRIVER;
-    if (deviceId == MIDI_MAPPER) {
-        productName = clientName_;
-        return MMSYSERR_NOERROR;
-    }
-    std::vector<std::string> names;
-    ForeignPorts(&names);
-    return DeviceNameFrom(names, deviceId, productName);
+std::vector<TMidiPortInfo> RtMidiOutDriver::Ports() { return ForeignPortsOf(probe_.get(), clientName_); }
+
+std::optional<TMidiPortInfo> RtMidiOutDriver::OwnPort() {
+    if (!SystemAnswers()) return std::nullopt;
+    return TMidiPortInfo{clientName_, ""};
 }
 
 bool RtMidiOutDriver::SystemAnswers() {
@@ -138,72 +152,66 @@ bool RtMidiOutDriver::SystemAnswers() {
     return !failed;
 }
 
-MMRESULT RtMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
-    handle = 0;
-    if (!SystemAnswers()) return MMSYSERR_NODRIVER;
-    auto port = std::make_unique<Port>();
-    port->out = NewClient(clientName_);
-    if (!port->out) return MMSYSERR_NODRIVER;
-    port->out->setErrorCallback(QuietErrors, &port->failed);
+std::unique_ptr<TMidiOutPort> RtMidiOutDriver::Open(const TMidiPortInfo& info) {
+    if (!SystemAnswers()) throw EMidiError(MidiFailure::NoSystem);
+    std::unique_ptr<RtMidiOut> out = NewOutClient(clientName_);
+    if (!out) throw EMidiError(MidiFailure::NoSystem);
+    auto port = std::make_unique<TRtOutPort>(std::move(out));
     try {
-        if (deviceId == MIDI_MAPPER) {
-            port->out->openVirtualPort(clientName_);
-        } else {
-            auto foreign = ForeignPorts();
-            if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(foreign.size()))
-                return MMSYSERR_BADDEVICEID;
-            port->out->openPort(foreign[static_cast<std::size_t>(deviceId)], clientName_);
-        }
+        if (info.id.empty()) port->Out().openVirtualPort(clientName_);
+        else port->Out().openPort(PortNumber(*probe_, info), clientName_);
     } catch (const RtMidiError&) {
-        return MMSYSERR_NOTENABLED;
+        throw EMidiError(MidiFailure::NotEnabled);
     }
-    if (port->failed) return MMSYSERR_NOTENABLED;
-    handle = nextHandle_++;
-    ports_[handle] = std::move(port);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiOutDriver::ShortMsg(MidiHandle handle, const TShortMessage& message) {
-    auto it = ports_.find(handle);
-    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
-    Port& port = *it->second;
-    return port.sounding.SendShort(message, [&port](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return port.Send(s, d1, d2); });
-}
-
-MMRESULT RtMidiOutDriver::Reset(MidiHandle handle) {
-    auto it = ports_.find(handle);
-    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
-    Port& port = *it->second;
-    return port.sounding.SendReset([&port](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { return port.Send(s, d1, d2); });
-}
-
-MMRESULT RtMidiOutDriver::Close(MidiHandle handle) {
-    auto it = ports_.find(handle);
-    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
-    ports_.erase(it); // RtMidi closes the port and its client with the object
-    return MMSYSERR_NOERROR;
+    if (port->Failed()) throw EMidiError(MidiFailure::NotEnabled);
+    return port;
 }
 
 // --- input --------------------------------------------------------------------
 
-struct RtMidiInDriver::Port : TDriverInputPort {
-    bool failed = false;
-    // Held by RtMidi's thread while it delivers; Stop, Reset and Close take it,
-    // so no delivery is in progress when they return.
-    std::mutex delivering;
-    // Last, so that it goes first: its thread is joined before the rest is freed.
-    std::unique_ptr<RtMidiIn> in;
-};
-
 namespace {
 
-// RtMidi's thread: one whole message.
-void ReceiveMessage(double, std::vector<unsigned char>* message, void* userData) {
-    auto* port = static_cast<RtMidiInDriver::Port*>(userData);
-    if (!message) return;
-    std::lock_guard guard(port->delivering);
-    if (port->started.load(std::memory_order_acquire)) port->Deliver(message->data(), message->size());
-}
+class TRtInPort final : public TMidiInPort {
+public:
+    explicit TRtInPort(TMidiReceiver& receiver) : receiver_(receiver) {}
+    ~TRtInPort() override {
+        {
+            std::lock_guard guard(delivering_);
+            closing_ = true;
+        }
+        // RtMidi's thread may be entering the callback even now; closing the
+        // port joins that thread, so nothing of the port is in use afterwards.
+        in_->closePort();
+        in_->cancelCallback();
+    }
+
+    void Open(const std::string& clientName, unsigned number) {
+        // A client name of its own keeps the output's name free for the program's own port.
+        in_ = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName + InputClientSuffix, 1024);
+        in_->setErrorCallback(QuietErrors, &failed_);
+        in_->ignoreTypes(false, false, false); // the receiver decides what passes
+        in_->setCallback(&TRtInPort::Received, this);
+        in_->openPort(number, clientName);
+    }
+    bool Failed() const { return failed_; }
+
+private:
+    // RtMidi's thread: one whole message.
+    static void Received(double, std::vector<unsigned char>* message, void* self) {
+        auto* port = static_cast<TRtInPort*>(self);
+        if (!message) return;
+        std::lock_guard guard(port->delivering_);
+        if (!port->closing_) port->receiver_.Receive(message->data(), message->size(), TMidiClock::now());
+    }
+
+    TMidiReceiver& receiver_;
+    bool failed_ = false;
+    // Held by RtMidi's thread while it delivers; closing takes it, so no
+    // delivery is in progress once closing is set.
+    std::mutex delivering_;
+    bool closing_ = false;
+    std::unique_ptr<RtMidiIn> in_;
+};
 
 } // namespace
 
@@ -216,110 +224,17 @@ RtMidiInDriver::RtMidiInDriver(std::string clientName) : clientName_(std::move(c
 
 RtMidiInDriver::~RtMidiInDriver() = default;
 
-std::vector<unsigned> RtMidiInDriver::ForeignPorts(std::vector<std::string>* names) {
-    return ForeignPortsOf(probe_.get(), clientName_, names);
-}
+std::vector<TMidiPortInfo> RtMidiInDriver::Ports() { return ForeignPortsOf(probe_.get(), clientName_); }
 
-RtMidiInDriver::Port* RtMidiInDriver::Find(MidiHandle handle) {
-    auto it = ports_.find(handle);
-    return it == ports_.end() ? nullptr : it->second.get();
-}
-
-std::uint32_t RtMidiInDriver::GetNumDevs() { return static_cast<std::uint32_t>(ForeignPorts().size()); }
-
-MMRESULT RtMidiInDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
-    if (!probe_) return MMSYSERR_NODRIVER;
-    std::vector<std::string> names;
-    ForeignPorts(&names);
-    return DeviceNameFrom(names, deviceId, productName);
-}
-
-MMRESULT RtMidiInDriver::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback,
-                              std::uintptr_t instance) {
-    handle = 0;
-    auto foreign = ForeignPorts();
-    if (!probe_) return MMSYSERR_NODRIVER;
-    if (deviceId < 0 || deviceId >= static_cast<std::int32_t>(foreign.size())) return MMSYSERR_BADDEVICEID;
-    auto port = std::make_unique<Port>();
-    port->device = deviceId;
-    port->callback = callback;
-    port->instance = instance;
-    port->handle = nextHandle_++;
+std::unique_ptr<TMidiInPort> RtMidiInDriver::Open(const TMidiPortInfo& info, TMidiReceiver& receiver) {
+    if (!probe_) throw EMidiError(MidiFailure::NoSystem);
+    const unsigned number = PortNumber(*probe_, info);
+    auto port = std::make_unique<TRtInPort>(receiver);
     try {
-        // A client name of its own keeps the output's name free for the mapper port.
-        port->in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName_ + InputClientSuffix, 1024);
-        port->in->setErrorCallback(QuietErrors, &port->failed);
-        port->in->ignoreTypes(false, false, false); // the port decides what passes
-        port->in->setCallback(&ReceiveMessage, port.get());
-        port->in->openPort(foreign[static_cast<std::size_t>(deviceId)], clientName_);
+        port->Open(clientName_, number);
     } catch (const RtMidiError&) {
-        return MMSYSERR_NOTENABLED;
+        throw EMidiError(MidiFailure::NotEnabled);
     }
-    if (port->failed) return MMSYSERR_NOTENABLED;
-    handle = port->handle;
-    ports_[handle] = std::move(port);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiInDriver::GetID(MidiHandle handle, std::int32_t& deviceId) {
-    Port* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    deviceId = p->device;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiInDriver::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
-    return Find(handle) ? TLentBuffers::Prepare(header) : MMSYSERR_INVALHANDLE;
-}
-
-MMRESULT RtMidiInDriver::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
-    Port* p = Find(handle);
-    return p ? p->buffers.Unprepare(header) : MMSYSERR_INVALHANDLE;
-}
-
-MMRESULT RtMidiInDriver::AddBuffer(MidiHandle handle, MIDIHDR* header) {
-    Port* p = Find(handle);
-    return p ? p->buffers.AddPrepared(header) : MMSYSERR_INVALHANDLE;
-}
-
-MMRESULT RtMidiInDriver::Start(MidiHandle handle) {
-    Port* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    p->Start();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiInDriver::Stop(MidiHandle handle) {
-    Port* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    std::lock_guard guard(p->delivering);
-    p->started.store(false, std::memory_order_release);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiInDriver::Reset(MidiHandle handle) {
-    Port* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    {
-        std::lock_guard guard(p->delivering);
-        p->started.store(false, std::memory_order_release);
-    }
-    p->ReturnBuffers();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiInDriver::Close(MidiHandle handle) {
-    Port* p = Find(handle);
-    if (!p) return MMSYSERR_INVALHANDLE;
-    if (p->buffers.Count() != 0) return MIDIERR_STILLPLAYING;
-    {
-        std::lock_guard guard(p->delivering);
-        p->started.store(false, std::memory_order_release);
-    }
-    // RtMidi's thread may be entering the callback even now; closing the
-    // port joins that thread, so nothing of the port is in use afterwards.
-    p->in->closePort();
-    p->in->cancelCallback();
-    ports_.erase(handle);
-    return MMSYSERR_NOERROR;
+    if (port->Failed()) throw EMidiError(MidiFailure::NotEnabled);
+    return port;
 }

@@ -25,22 +25,22 @@ void Announce(TMidiApi api, const std::string& clientName) {
 
 } // namespace
 
-MidiOutDriver& TSystemMidiOut::Real() {
+TMidiOutDriver& TSystemMidiOut::Real() {
     if (!real_) {
         const TMidiApi api = ChosenMidiApi();
         Announce(api, clientName_);
         if (api == TMidiApi::Alsa) real_ = std::make_unique<RtMidiOutDriver>(clientName_);
         else real_ = std::make_unique<JackMidiOutDriver>(jack_);
-        Forward(*real_, static_cast<MidiOutDriver&>(*this));
+        Forward(*real_, static_cast<TMidiOutDriver&>(*this));
     }
     return *real_;
 }
 
-MidiInDriver& TSystemMidiIn::Real() {
+TMidiInDriver& TSystemMidiIn::Real() {
     if (!real_) {
         if (ChosenMidiApi() == TMidiApi::Alsa) real_ = std::make_unique<RtMidiInDriver>(clientName_);
         else real_ = std::make_unique<JackMidiInDriver>(jack_);
-        Forward(*real_, static_cast<MidiInDriver&>(*this));
+        Forward(*real_, static_cast<TMidiInDriver&>(*this));
     }
     return *real_;
 }

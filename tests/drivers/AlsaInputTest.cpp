@@ -4,6 +4,7 @@
 #include "midi/MidiInput.h"
 #include "RtMidiDriver.h"
 
+#include "PortIndex.h"
 #include <gtest/gtest.h>
 
 #include <rtmidi/RtMidi.h>
@@ -20,13 +21,8 @@ TEST(AlsaInputTest, ClosingDuringAFloodWaitsForTheDeliveryInProgress) {
     RtMidiOut flooder(RtMidi::LINUX_ALSA, "tonecast-alsa-flood");
     flooder.openVirtualPort("flood");
     RtMidiInDriver driver("Fendrel's Tonecast");
-    std::int32_t device = -1;
-    for (std::uint32_t i = 0; i < driver.GetNumDevs() && device < 0; ++i) {
-        std::string name;
-        if (driver.GetDevCaps(static_cast<std::int32_t>(i), name) == MMSYSERR_NOERROR &&
-            name.rfind("tonecast-alsa-flood", 0) == 0)
-            device = static_cast<std::int32_t>(i);
-    }
+    const std::int32_t device =
+        PortIndexWhere(driver, [](const std::string& name) { return name.rfind("tonecast-alsa-flood", 0) == 0; });
     ASSERT_GE(device, 0);
 
     std::atomic<bool> flooding{true};

@@ -80,7 +80,7 @@ TEST(JackActivationTest, AFailedActivationDoesNotCostTheNextClient) {
     const std::uint64_t kept = jack->Generation();
     TOpenMidiDevices open;
     TMidiOutput output(out, open);
-    output.SetDeviceID(MIDI_MAPPER);
+    output.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(output.Open());
     ASSERT_TRUE(WaitFor([&] { return sink.ListenTo(Program); }, 5000)) << "the program's port is not there";
     // The client made after the failure stays: no loss is held against it.

@@ -8,6 +8,7 @@
 #include "JackClient.h"
 #include "JackMidiDriver.h"
 
+#include "PortIndex.h"
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -21,22 +22,13 @@
 
 namespace {
 
-std::int32_t DeviceOf(JackMidiInDriver& driver, const std::string& portName) {
-    for (std::uint32_t i = 0; i < driver.GetNumDevs(); ++i) {
-        std::string name;
-        if (driver.GetDevCaps(static_cast<std::int32_t>(i), name) == MMSYSERR_NOERROR && name == portName)
-            return static_cast<std::int32_t>(i);
-    }
-    return -1;
-}
-
 TEST(JackInputTest, ClosingDuringASystemExclusiveFloodIsSafe) {
     ::setenv("TONECAST_MIDI_API", "jack", 1);
     JackServer server;
     Source source("tonecast-flood");
     JackMidiInDriver driver("Fendrel's Tonecast");
     ASSERT_TRUE(driver.Client().Settle());
-    const std::int32_t device = DeviceOf(driver, source.PortName());
+    const std::int32_t device = PortIndex(driver, source.PortName());
     ASSERT_GE(device, 0);
 
     std::atomic<bool> flooding{true};

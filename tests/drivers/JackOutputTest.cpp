@@ -10,6 +10,7 @@
 
 #include <jack/jack.h>
 
+#include "PortIndex.h"
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -52,7 +53,7 @@ TEST_F(JackOutputTest, MapperDeliversNotesAndPitchBendByteForByte) {
     JackMidiOutDriver driver(client);
     ASSERT_TRUE(driver.Client().Settle());
     TMidiOutput port(driver, open);
-    port.SetDeviceID(MIDI_MAPPER);
+    port.SetDeviceID(OwnPortDevice);
     EXPECT_EQ(port.DeviceName(), client);
     ASSERT_TRUE(port.Open());
     ConnectOwnPortTo(sink.Client(), client, sink.PortName());
@@ -74,7 +75,7 @@ TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
     JackMidiOutDriver driver(client);
     ASSERT_TRUE(driver.Client().Settle());
     TMidiOutput port(driver, open);
-    port.SetDeviceID(MIDI_MAPPER);
+    port.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(port.Open());
     ConnectOwnPortTo(sink.Client(), client, sink.PortName());
     port.SendShortMsg({0x91, 64, 90});
@@ -97,21 +98,19 @@ TEST_F(JackOutputTest, ClosingReleasesSoundingNotesAndAClosedPortSendsNothing) {
     for (const auto& m : got) EXPECT_NE(m, (Message{0x90, 61, 100}));
 }
 
-TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
+TEST_F(JackOutputTest, PortsAreOtherClientsPortsByTheirNames) {
     Sink sink;
     JackMidiOutDriver driver(client);
     ASSERT_TRUE(driver.Client().Settle());
     TMidiOutput mapper(driver, open);
-    mapper.SetDeviceID(MIDI_MAPPER);
+    mapper.SetDeviceID(OwnPortDevice);
     mapper.Open();
 
-    std::int32_t sinkDevice = -1;
-    for (std::uint32_t i = 0; i < driver.GetNumDevs(); ++i) {
-        std::string name;
-        ASSERT_EQ(driver.GetDevCaps(static_cast<std::int32_t>(i), name), MMSYSERR_NOERROR);
-        EXPECT_FALSE(IsOwnPortName(name, client)) << name;
-        if (name == sink.PortName()) sinkDevice = static_cast<std::int32_t>(i);
+    for (const TMidiPortInfo& p : driver.Ports()) {
+        EXPECT_FALSE(IsOwnPortName(p.name, client)) << p.name;
+        EXPECT_EQ(p.id, p.name) << "a port is found by its full name";
     }
+    const std::int32_t sinkDevice = PortIndex(driver, sink.PortName());
     ASSERT_GE(sinkDevice, 0) << "the sink is not listed";
 
     TMidiOutput port(driver, open);
@@ -127,10 +126,10 @@ TEST_F(JackOutputTest, DevicesAreOtherClientsPortsAndOpenByNumber) {
 TEST_F(JackOutputTest, TheMapperIsThereWithoutAnyOtherPort) {
     JackMidiOutDriver driver(client);
     ASSERT_TRUE(driver.Client().Settle());
-    EXPECT_EQ(driver.GetNumDevs(), 0u);
-    EXPECT_TRUE(driver.HasMapper());
+    EXPECT_TRUE(driver.Ports().empty());
+    EXPECT_TRUE(driver.OwnPort());
     TMidiOutput port(driver, open);
-    port.SetDeviceID(MIDI_MAPPER);
+    port.SetDeviceID(OwnPortDevice);
     EXPECT_TRUE(port.Open());
 }
 

@@ -12,6 +12,7 @@
 
 #include "TempDir.h"
 
+#include "PortIndex.h"
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -75,14 +76,7 @@ protected:
         server.reset();
     }
 
-    std::int32_t SourceDevice() {
-        for (std::uint32_t i = 0; i < in->GetNumDevs(); ++i) {
-            std::string name;
-            if (in->GetDevCaps(static_cast<std::int32_t>(i), name) == MMSYSERR_NOERROR && name == source->PortName())
-                return static_cast<std::int32_t>(i);
-        }
-        return -1;
-    }
+    std::int32_t SourceDevice() { return PortIndex(*in, source->PortName()); }
     bool OwnPortReachesTheSink() {
         return WaitFor([this] { return sink->ListenTo(Program); });
     }
@@ -131,7 +125,7 @@ protected:
 // same names, whatever the device lists did meanwhile.
 TEST_P(JackServerLifeTest, OpenPortsComeBackOnTheNewServer) {
     TMidiOutput output(*out, open);
-    output.SetDeviceID(MIDI_MAPPER);
+    output.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(output.Open());
     TMidiInput input(*in, open);
     input.SetDeviceID(SourceDevice());
@@ -153,7 +147,7 @@ TEST_P(JackServerLifeTest, OpenPortsComeBackOnTheNewServer) {
 
 TEST_P(JackServerLifeTest, PortsClosedDuringTheLossAndOpenedAfter) {
     TMidiOutput output(*out, open);
-    output.SetDeviceID(MIDI_MAPPER);
+    output.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(output.Open());
     ASSERT_TRUE(OwnPortReachesTheSink());
     ASSERT_TRUE(Heard(output, 60));
@@ -167,7 +161,7 @@ TEST_P(JackServerLifeTest, PortsClosedDuringTheLossAndOpenedAfter) {
     Wait(GetParam().awayMs);
     server = std::make_unique<JackServer>();
     ASSERT_TRUE(WaitFor([&] { return jack->Snapshot().connected && jack->Generation() > first; }, 8000));
-    output.SetDeviceID(MIDI_MAPPER);
+    output.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(output.Open());
     sink = std::make_unique<Sink>("tonecast-life-sink");
     ASSERT_TRUE(OwnPortReachesTheSink()) << "the program's own port did not come back";
@@ -239,7 +233,7 @@ TEST(JackSilentServerTest, HoldsUpNothingOfTheCallerAndTheExit) {
     auto out = std::make_unique<JackMidiOutDriver>(jack);
     ASSERT_TRUE(jack->Settle());
     TMidiOutput port(*out, open);
-    port.SetDeviceID(MIDI_MAPPER);
+    port.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(port.Open());
     ASSERT_TRUE(WaitFor([&] { return sink.ListenTo(Program); }));
 
@@ -251,12 +245,12 @@ TEST(JackSilentServerTest, HoldsUpNothingOfTheCallerAndTheExit) {
     for (int i = 0; i < 20; ++i) {
         port.SendShortMsg({0x90, 60, 100});
         port.SendShortMsg({0x80, 60, 0});
-        EXPECT_GE(out->GetNumDevs(), 1u);
+        EXPECT_GE(out->Ports().size(), 1u);
         TMidiOutput second(*out, open);
-        second.SetDeviceID(MIDI_MAPPER);
+        second.SetDeviceID(OwnPortDevice);
         EXPECT_TRUE(second.Open());
         second.Close();
-        EXPECT_FALSE(otherOut->DevicesKnown() && otherOut->HasMapper());
+        EXPECT_FALSE(otherOut->PortsKnown() && otherOut->OwnPort());
     }
     const long long took = MillisecondsSince(start);
     EXPECT_LT(took, 1000) << "the caller waited on the server";
@@ -286,7 +280,7 @@ TEST(JackLongPeriodTest, ClosingLetsTheNoteOffsOutInCycles) {
     JackMidiOutDriver out(jack);
     ASSERT_TRUE(jack->Settle());
     TMidiOutput port(out, open);
-    port.SetDeviceID(MIDI_MAPPER);
+    port.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(port.Open());
     ASSERT_TRUE(WaitFor([&] { return sink.ListenTo(Program); }));
     port.SendShortMsg({0x90, 64, 100});

@@ -88,7 +88,7 @@ TEST_F(JackWindowTest, TheSourceIsListedAndOpenedAtFirstStart) {
     for (QAction* a : window->DeviceMenus().midiInItem->actions()) captions.push_back(a->text().toStdString());
     EXPECT_NE(std::find(captions.begin(), captions.end(), source->PortName()), captions.end());
     EXPECT_EQ(window->Instrument().Input().DeviceName(), source->PortName());
-    EXPECT_EQ(window->Instrument().Output().DeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(window->Instrument().Output().DeviceID(), OwnPortDevice);
     for (QAction* a : window->DeviceMenus().midiOutItem->actions()) EXPECT_FALSE(IsOwnPortName(a->text().toStdString(), names.Program));
 }
 

@@ -44,7 +44,7 @@ TEST_P(PipeWireTest, TheProgramsPortComesBackAfterARestart) {
     ASSERT_TRUE(jack->Settle());
     TOpenMidiDevices open;
     TMidiOutput port(out, open);
-    port.SetDeviceID(MIDI_MAPPER);
+    port.SetDeviceID(OwnPortDevice);
     ASSERT_TRUE(port.Open());
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));

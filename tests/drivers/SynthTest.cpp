@@ -121,47 +121,56 @@ TEST(SoundFontTest, TheLargestFontOfTheFolderIsChosen) {
     EXPECT_EQ(FindSoundFont(dir.Path().string()), std::filesystem::canonical(dir.File("Big.SF2")).string());
 }
 
+// Why the synthesizer did not open; empty when it did.
+std::string OpenFailure(TMidiOutWithSynth& out) {
+    try {
+        out.Open(out.Ports()[0]);
+    } catch (const EMidiError& e) {
+        return e.what();
+    }
+    return {};
+}
+
 TEST(SynthDeviceTest, TheSynthesizerComesFirstAndTheSystemsDevicesFollow) {
     FakeMidiOutDriver system;
     system.devices = {"Synth A", "Synth B"};
     TMidiOutWithSynth out(system, FindSoundFont(), TBuiltInSynth::TOutput::Memory);
-    ASSERT_EQ(out.GetNumDevs(), 3u);
-    std::string name;
-    for (auto [id, expected] : std::vector<std::pair<int, std::string>>{
-             {0, "Built-in Synthesizer"}, {1, "Synth A"}, {2, "Synth B"}, {-1, "Fake Mapper"}}) {
-        ASSERT_EQ(out.GetDevCaps(id, name), MMSYSERR_NOERROR) << id;
-        EXPECT_EQ(name, expected) << id;
+    const auto ports = out.Ports();
+    ASSERT_EQ(ports.size(), 3u);
+    EXPECT_EQ(ports[0].name, "Built-in Synthesizer");
+    EXPECT_EQ(ports[1].name, "Synth A");
+    EXPECT_EQ(ports[2].name, "Synth B");
+    EXPECT_EQ(out.OwnPort()->name, "Fake Mapper");
+    auto synth = out.Open(ports[0]);
+    try {
+        out.Open(ports[0]);
+        ADD_FAILURE() << "a second synthesizer opened";
+    } catch (const EMidiError& e) {
+        EXPECT_STREQ(e.what(), MidiFailure::InUse);
     }
-    MidiHandle synth = 0, second = 0, other = 0;
-    ASSERT_EQ(out.Open(synth, 0), MMSYSERR_NOERROR);
-    EXPECT_EQ(out.Open(second, 0), MMSYSERR_ALLOCATED);
-    ASSERT_EQ(out.Open(other, 2), MMSYSERR_NOERROR);
+    auto other = out.Open(ports[2]);
     ASSERT_NE(out.Synth(), nullptr);
-    EXPECT_EQ(out.ShortMsg(synth, TShortMessage{0x90, 60, 100}), MMSYSERR_NOERROR);
-    EXPECT_EQ(out.ShortMsg(other, TShortMessage{0x90, 61, 100}), MMSYSERR_NOERROR);
+    synth->Send({0x90, 60, 100});
+    other->Send({0x90, 61, 100});
     ASSERT_EQ(system.sent.size(), 1u); // only the system's device got a message
     EXPECT_EQ(system.sent[0].packed, Pack(0x90, 61, 100));
-    EXPECT_EQ(out.Reset(synth), MMSYSERR_NOERROR);
-    EXPECT_EQ(out.Close(synth), MMSYSERR_NOERROR);
+    EXPECT_EQ(system.openPorts.begin()->second, 1);
+    synth->Silence();
+    synth.reset();
     EXPECT_EQ(out.Synth(), nullptr);
-    EXPECT_EQ(out.ShortMsg(synth, TShortMessage{0x90, 60, 100}), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(out.Close(other), MMSYSERR_NOERROR);
+    other.reset();
+    EXPECT_TRUE(system.openPorts.empty());
 }
 
 TEST(SynthDeviceTest, WithoutASoundFontItIsNotOfferedAndAMissingFontIsAClearFailure) {
     FakeMidiOutDriver system;
     system.devices = {"Synth A"};
     TMidiOutWithSynth without(system, "");
-    EXPECT_EQ(without.GetNumDevs(), 1u);
-    std::string name;
-    ASSERT_EQ(without.GetDevCaps(0, name), MMSYSERR_NOERROR);
-    EXPECT_EQ(name, "Synth A");
+    ASSERT_EQ(without.Ports().size(), 1u);
+    EXPECT_EQ(without.Ports()[0].name, "Synth A");
 
     TMidiOutWithSynth gone(system, "/nonexistent/GM.sf2", TBuiltInSynth::TOutput::Memory);
-    MidiHandle handle = 0;
-    const MMRESULT result = gone.Open(handle, 0);
-    ASSERT_EQ(result, TMidiOutWithSynth::SynthOpenFailed);
-    EXPECT_EQ(MidiResultText(gone, result), "The built-in synthesizer has no General MIDI sound font.");
+    EXPECT_EQ(OpenFailure(gone), "The built-in synthesizer has no General MIDI sound font.");
 }
 
 // A font that is no sound font, or one cut short, does not open, and says why.
@@ -184,10 +193,8 @@ TEST(SynthDeviceTest, DamagedFontsFailToOpenAndSayWhy) {
         WriteFile(dir.File(c.file), c.bytes);
         FakeMidiOutDriver system;
         TMidiOutWithSynth out(system, dir.File(c.file), TBuiltInSynth::TOutput::Memory);
-        MidiHandle handle = 0;
-        const MMRESULT result = out.Open(handle, 0);
-        ASSERT_EQ(result, TMidiOutWithSynth::SynthOpenFailed);
-        EXPECT_NE(MidiResultText(out, result).find(c.says), std::string::npos) << MidiResultText(out, result);
+        const std::string why = OpenFailure(out);
+        EXPECT_NE(why.find(c.says), std::string::npos) << why;
         EXPECT_EQ(out.Synth(), nullptr);
     }
 }
@@ -203,19 +210,15 @@ TEST(SynthDeviceTest, AFontThatFailsWhileLoadingIsReportedAfterTheOpen) {
     WriteFile(dir.File("hollow.sf2"), bytes);
     FakeMidiOutDriver system;
     TMidiOutWithSynth out(system, dir.File("hollow.sf2"), TBuiltInSynth::TOutput::Memory);
-    std::vector<std::pair<MidiHandle, MMRESULT>> failures;
-    out.OnDeviceFailed = [&](MidiHandle h, MMRESULT code) { failures.emplace_back(h, code); };
-    MidiHandle handle = 0;
-    ASSERT_EQ(out.Open(handle, 0), MMSYSERR_NOERROR);
+    std::vector<std::string> failures;
+    auto port = out.Open(out.Ports()[0]);
+    port->OnFailed = [&](const std::string& why) { failures.push_back(why); };
     for (int i = 0; i < 500 && failures.empty(); ++i) {
         Wait(10);
         out.DeliverNotices();
     }
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].first, handle);
-    EXPECT_EQ(MidiResultText(out, failures[0].second).rfind("The sound font \"", 0), 0u)
-        << MidiResultText(out, failures[0].second);
-    EXPECT_EQ(out.Close(handle), MMSYSERR_NOERROR);
+    EXPECT_EQ(failures[0].rfind("The sound font \"", 0), 0u) << failures[0];
 }
 
 // Threads of this process, as the kernel counts them.
@@ -275,22 +278,24 @@ TEST(SynthDeviceTest, NoAudioOutputIsAClearOpenFailure) {
     ::setenv("JACK_DEFAULT_SERVER", "tonecast-no-such-server", 1);
     FakeMidiOutDriver system;
     TMidiOutWithSynth out(system, FindSoundFont());
-    MidiHandle handle = 0;
     const auto start = std::chrono::steady_clock::now();
-    const MMRESULT result = out.Open(handle, 0);
+    std::string why;
+    std::unique_ptr<TMidiOutPort> port;
+    try {
+        port = out.Open(out.Ports()[0]);
+    } catch (const EMidiError& e) {
+        why = e.what();
+    }
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::printf("opening took %lld ms\n", static_cast<long long>(took.count()));
     ::unsetenv("JACK_DEFAULT_SERVER");
-    if (result == MMSYSERR_NOERROR) {
+    if (port) {
         // This machine plays sound through PipeWire, PulseAudio or ALSA.
         EXPECT_NE(out.Synth()->AudioDriver(), "jack");
-        out.Close(handle);
         GTEST_SKIP() << "this machine has an audio system";
     }
-    ASSERT_EQ(result, TMidiOutWithSynth::SynthOpenFailed);
-    std::printf("%s\n", MidiResultText(out, result).c_str());
-    EXPECT_EQ(MidiResultText(out, result).rfind("The built-in synthesizer found no audio output", 0), 0u)
-        << MidiResultText(out, result);
+    std::printf("%s\n", why.c_str());
+    EXPECT_EQ(why.rfind("The built-in synthesizer found no audio output", 0), 0u) << why;
 }
 
 TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
@@ -299,8 +304,8 @@ TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
     auto jack = std::make_shared<TJackClient>("Fendrel's Tonecast");
     TMidiOutWithSynth out(system, FindSoundFont(), TBuiltInSynth::TOutput::Audio, {},
                           [jack] { return std::make_unique<TJackSynthHost>(jack); });
-    MidiHandle handle = 0;
-    ASSERT_EQ(out.Open(handle, 0), MMSYSERR_NOERROR) << MidiResultText(out, TMidiOutWithSynth::SynthOpenFailed);
+    std::unique_ptr<TMidiOutPort> port;
+    ASSERT_NO_THROW(port = out.Open(out.Ports()[0]));
     EXPECT_EQ(out.Synth()->AudioDriver(), "memory") << "rendered in the program's own client";
     ASSERT_TRUE(out.Synth()->WaitLoaded(20000));
     ASSERT_TRUE(jack->Settle());
@@ -318,13 +323,13 @@ TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
     for (int attempt = 0; attempt < 3 && (best < 0 || best > 2 * static_cast<std::int64_t>(period)); ++attempt) {
         recorder.ResetFirstSound();
         const std::int64_t sent = jack_frame_time(recorder.Client());
-        ASSERT_EQ(out.ShortMsg(handle, TShortMessage{0x90, 60, 110}), MMSYSERR_NOERROR);
+        port->Send({0x90, 60, 110});
         for (int i = 0; i < 100 && recorder.FirstSoundFrame() < 0; ++i) Wait(5);
         ASSERT_GE(recorder.FirstSoundFrame(), 0) << "the note was never heard";
         const std::int64_t latency = recorder.FirstSoundFrame() - sent;
         if (best < 0 || latency < best) best = latency;
-        ASSERT_EQ(out.ShortMsg(handle, TShortMessage{0x80, 60, 0}), MMSYSERR_NOERROR);
-        ASSERT_EQ(out.Reset(handle), MMSYSERR_NOERROR);
+        port->Send({0x80, 60, 0});
+        port->Silence();
         // The next note is timed from silence, not from the reverb's tail.
         for (int i = 0; i < 100; ++i) {
             recorder.ResetPeak();
@@ -334,7 +339,7 @@ TEST(SynthJackTest, ANoteSoundsWithinTwoPeriodsAndCloseLeavesSilence) {
     }
     EXPECT_LE(best, 2 * static_cast<std::int64_t>(period)) << "heard " << best << " frames after it was sent";
 
-    ASSERT_EQ(out.Close(handle), MMSYSERR_NOERROR);
+    port.reset();
     Wait(50);
     recorder.ResetPeak();
     Wait(100);

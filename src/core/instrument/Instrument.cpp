@@ -2,7 +2,7 @@
 
 #include "midi/MidiEvent.h"
 
-TInstrument::TInstrument(MidiOutDriver& out, MidiInDriver& in, TMailboxFactory mailboxes)
+TInstrument::TInstrument(TMidiOutDriver& out, TMidiInDriver& in, TMailboxFactory mailboxes)
     : output_(out, openDevices_), input_(in, openDevices_, std::move(mailboxes)) {
     keyboard_.OnNote = [this](TKeyboardState*, const TShortMessage& m) { Play(m); };
     keyboard_.OnDisplayEvent = [this](TKeyboardState*, const TShortMessage& m) { Show(m); };
@@ -26,7 +26,7 @@ void TInstrument::Play(const TShortMessage& m) {
 void TInstrument::Send(const TShortMessage& m) {
     try {
         output_.SendShortMsg(m);
-    } catch (const EMidiOutputError& e) {
+    } catch (const EMidiError& e) {
         Tell([&e](TInstrumentListener& l) { l.SendFailed(e.what()); });
     }
 }

@@ -38,7 +38,7 @@ public:
 
 class TInstrument {
 public:
-    TInstrument(MidiOutDriver& out, MidiInDriver& in, TMailboxFactory mailboxes = {});
+    TInstrument(TMidiOutDriver& out, TMidiInDriver& in, TMailboxFactory mailboxes = {});
     ~TInstrument();
     TInstrument(const TInstrument&) = delete;
     TInstrument& operator=(const TInstrument&) = delete;

@@ -29,9 +29,3 @@ bool TInputRing::Put(const TMidiRecord& record) noexcept {
     if (++writeIndex_ == capacity_) writeIndex_ = 0;
     return true;
 }
-
-bool TInputRing::PutShort(std::uint32_t time, std::uint32_t message) noexcept {
-    return Put({time, message, 0});
-}
-
-bool TInputRing::PutLong(std::uint32_t time, std::uint32_t header) noexcept { return Put({time, 0, header}); }

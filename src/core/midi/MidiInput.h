@@ -1,92 +1,84 @@
 #pragma once
-// One MIDI input port: opens a device by number, receives on the driver's
-// thread into a fixed ring, and hands the GUI thread one event per message.
+// One MIDI input port: opens a device by its place in the system's list,
+// receives on the driver's thread into a fixed ring, and hands the GUI
+// thread one event per message. System exclusive is cut into blocks of its
+// own, and dropped while every block waits to be read.
 #include "midi/InputRing.h"
 #include "midi/MidiOutput.h"
 #include "midi/MidiEvent.h"
 #include "midi/GuiMailbox.h"
-#include "midi/MidiInDriver.h"
+#include "midi/MidiDriver.h"
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
-class EMidiInputError : public std::runtime_error {
-public:
-    EMidiInputError(const std::string& message, MMRESULT code = 0) : std::runtime_error(message), ErrorCode(code) {}
-    MMRESULT ErrorCode;
-};
-
-class TMidiInput {
+class TMidiInput final : private TMidiReceiver {
 public:
     // Records wake the GUI thread through mailboxes from the factory; without
     // one they are only collected (tests call Deliver themselves).
-    TMidiInput(MidiInDriver& driver, TOpenMidiDevices& openDevices, TMailboxFactory mailboxes = {});
-    ~TMidiInput();
+    TMidiInput(TMidiInDriver& driver, TOpenMidiDevices& openDevices, TMailboxFactory mailboxes = {});
+    ~TMidiInput() override;
     TMidiInput(const TMidiInput&) = delete;
     TMidiInput& operator=(const TMidiInput&) = delete;
 
     std::int32_t DeviceID() const { return deviceId_; }
+    // A place past the end selects nothing; input has no port of the program's own.
     void SetDeviceID(std::int32_t id);
-    const std::string& DeviceName() const { return deviceName_; }
+    const std::string& DeviceName() const { return device_.name; }
 
-    bool PassActiveSensing() const { return callback_.passActiveSensing.load(); }
-    void SetPassActiveSensing(bool pass) { callback_.passActiveSensing.store(pass); }
-    bool PassTimingClock() const { return callback_.passTimingClock.load(); }
-    void SetPassTimingClock(bool pass) { callback_.passTimingClock.store(pass); }
+    bool PassActiveSensing() const { return passActiveSensing_.load(); }
+    void SetPassActiveSensing(bool pass) { passActiveSensing_.store(pass); }
+    bool PassTimingClock() const { return passTimingClock_.load(); }
+    void SetPassTimingClock(bool pass) { passTimingClock_.store(pass); }
 
     bool Open();
+    // Received messages are kept from Start to Stop; times count from Start.
     void Start();
     void Stop();
     bool Close();
-    bool IsClosed() const { return closed_; }
+    bool IsClosed() const { return !port_; }
+    TMidiClock::time_point StartTime() const { return TMidiClock::time_point(TMidiClock::duration(startTime_.load())); }
 
     int EventCount() const;
     std::unique_ptr<TMidiEvent> GetEvent();
-    // Records the driver delivered while the ring was full.
-    std::uint64_t DroppedCount() const { return callback_.dropped.load(); }
+    // Records received while the ring was full.
+    std::uint64_t DroppedCount() const { return dropped_.load(); }
+    // System exclusive blocks not waiting to be read.
+    int FreeSysexBlocks() const;
 
     // GUI thread: records are waiting / a record was dropped.
     std::function<void(TMidiInput* sender)> OnMidiData;
     std::function<void(TMidiInput* sender)> OnOverflow;
 
     static constexpr int RingCapacity = 1024;
-    static constexpr int LongBufferSize = 1024;
-    static constexpr int LongBufferCount = 16;
-
-    // The driver's callback; public for drivers that call it by address.
-    static void Callback(MidiHandle, std::uint32_t message, std::uintptr_t instance, std::uintptr_t p1,
-                         std::uintptr_t p2);
+    static constexpr std::size_t SysexBlockSize = 1024;
+    static constexpr int SysexBlockCount = 16;
 
 private:
-    // The only memory the driver thread touches.
-    struct TCallbackRecord {
-        TMidiInput* owner = nullptr;
-        TInputRing* ring = nullptr;
-        TGuiMailbox* mailbox = nullptr;
-        std::atomic<bool> passActiveSensing{false};
-        std::atomic<bool> passTimingClock{false};
-        std::atomic<bool> closing{false};
-        std::atomic<std::uint64_t> dropped{0};
-        std::atomic<std::uint32_t> orphans{0}; // slots of long buffers whose record was dropped
-    };
-    EMidiInputError ErrorFrom(MMRESULT code) const;
-    void HandleMessage(std::uint32_t message);
-    void ReturnOrphanedBuffers();
+    // The driver's thread; touches only the atomics, the ring and the blocks.
+    void Receive(const std::uint8_t* bytes, std::size_t size, TMidiClock::time_point time) noexcept override;
+    void ReceiveSysex(const std::uint8_t* bytes, std::size_t size, std::uint32_t time) noexcept;
+    int TakeBlock() noexcept; // -1 when none is free
+    void FreeBlock(int slot) noexcept;
+    void Store(const TMidiRecord& record) noexcept;
 
-    MidiInDriver& driver_;
+    TMidiInDriver& driver_;
     TOpenMidiDevices& openDevices_;
     TMailboxFactory mailboxes_;
-    std::int32_t deviceId_ = 30000;
-    MidiHandle handle_ = 0;
-    bool closed_ = true;
-    std::string deviceName_;
-    TCallbackRecord callback_;
-    std::vector<std::unique_ptr<TMidiInHdr>> buffers_;
+    std::int32_t deviceId_ = NoMidiDevice;
+    TMidiPortInfo device_;
+    std::atomic<bool> started_{false};
+    std::atomic<TMidiClock::rep> startTime_{0};
+    std::atomic<bool> passActiveSensing_{false};
+    std::atomic<bool> passTimingClock_{false};
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<std::uint32_t> freeBlocks_{0}; // a bit per slot
+    std::unique_ptr<std::uint8_t[]> blocks_;
+    std::array<std::uint32_t, SysexBlockCount> blockLengths_{};
     std::unique_ptr<TInputRing> ring_;
     std::unique_ptr<TGuiMailbox> mailbox_;
-    const bool feedbackCheck_ = true;
+    std::unique_ptr<TMidiInPort> port_; // last: closed before the rest goes
 };

@@ -1,77 +1,52 @@
 #include "midi/MidiOutput.h"
 
-#include "midi/ShortMessage.h"
-
-TMidiOutput::TMidiOutput(MidiOutDriver& driver, TOpenMidiDevices& openDevices)
-    : driver_(driver), openDevices_(openDevices) {
-    SetDeviceID(NoMidiDevice);
-}
+TMidiOutput::TMidiOutput(TMidiOutDriver& driver, TOpenMidiDevices& openDevices)
+    : driver_(driver), openDevices_(openDevices) {}
 
 TMidiOutput::~TMidiOutput() {
-    if (!closed_) {
-        try {
-            Close();
-        } catch (const EMidiOutputError&) {
-            // A destructor cannot report; the handle is gone with the port either way.
-        }
+    try {
+        Close();
+    } catch (const EMidiError&) {
+        // A destructor cannot report; the port is gone either way.
     }
-}
-
-EMidiOutputError TMidiOutput::ErrorFrom(MMRESULT code) const {
-    return EMidiOutputError(MidiResultText(driver_, code), code);
 }
 
 void TMidiOutput::SetDeviceID(std::int32_t id) {
-    if (!closed_) throw EMidiOutputError("Change to DeviceID while device was open");
-    if (id == NoMidiDevice || (id != MIDI_MAPPER && id >= static_cast<std::int64_t>(driver_.GetNumDevs()))) {
-        deviceId_ = NoMidiDevice;
-        deviceName_.clear();
+    if (port_) throw EMidiError("Change to DeviceID while device was open");
+    deviceId_ = NoMidiDevice;
+    device_ = {};
+    if (id == OwnPortDevice) {
+        const auto own = driver_.OwnPort();
+        if (!own) throw EMidiError(MidiFailure::NoSystem);
+        device_ = *own;
+    } else if (id >= 0 && id != NoMidiDevice) {
+        const auto ports = driver_.Ports();
+        if (static_cast<std::size_t>(id) >= ports.size()) return;
+        device_ = ports[static_cast<std::size_t>(id)];
+    } else {
         return;
     }
     deviceId_ = id;
-    std::string name;
-    MMRESULT r = driver_.GetDevCaps(id, name);
-    if (r != MMSYSERR_NOERROR) throw ErrorFrom(r);
-    deviceName_ = name;
 }
 
 bool TMidiOutput::Open() {
-    if (deviceId_ == NoMidiDevice || handle_ != 0 || !closed_) return !closed_;
-    if (feedbackCheck_ && IsLoopbackName(deviceName_) &&
-        openDevices_.Contains(TMidiDeviceKind::Input, deviceName_))
-        throw EMidiOutputError("Opening \"" + deviceName_ +
-                               "\" would create a virtual feedback loop !");
-    MMRESULT r = driver_.Open(handle_, deviceId_);
-    if (r != MMSYSERR_NOERROR) {
-        // Some drivers report an error but hand out a working handle.
-        if (driver_.ShortMsg(handle_, TShortMessage{}) == MMSYSERR_INVALHANDLE) {
-            handle_ = 0;
-            throw ErrorFrom(r);
-        }
-    }
-    closed_ = false;
-    openDevices_.Add(TMidiDeviceKind::Output, deviceName_);
+    if (deviceId_ == NoMidiDevice || port_) return static_cast<bool>(port_);
+    RefuseFeedback(openDevices_, TMidiDeviceKind::Input, device_.name);
+    port_ = driver_.Open(device_);
+    port_->OnFailed = [this](const std::string& why) {
+        if (OnFailed) OnFailed(why);
+    };
+    openDevices_.Add(TMidiDeviceKind::Output, device_.name);
     return true;
 }
 
 bool TMidiOutput::Close() {
-    // The port is closed afterwards even when the driver complains, so a device
-    // that went away never keeps the port stuck open; the first error is raised.
-    MMRESULT failure = MMSYSERR_NOERROR;
-    if (!closed_) {
-        failure = driver_.Reset(handle_);
-        MMRESULT r = driver_.Close(handle_);
-        if (failure == MMSYSERR_NOERROR) failure = r;
-    }
-    handle_ = 0;
-    closed_ = true;
-    openDevices_.Remove(TMidiDeviceKind::Output, deviceName_);
-    if (failure != MMSYSERR_NOERROR) throw ErrorFrom(failure);
+    std::unique_ptr<TMidiOutPort> port = std::move(port_);
+    openDevices_.Remove(TMidiDeviceKind::Output, device_.name);
+    if (port) port->Silence(); // the port closes as it goes, even when this raises
     return true;
 }
 
 void TMidiOutput::SendShortMsg(const TShortMessage& message) {
-    if (handle_ == 0) return;
-    MMRESULT r = driver_.ShortMsg(handle_, message);
-    if (r != MMSYSERR_NOERROR) throw ErrorFrom(r);
+    if (port_) port_->Send(message);
 }

@@ -1,22 +1,17 @@
 #pragma once
-// One MIDI output port: selects a device by number, opens it and sends
-// three-byte channel messages.
-#include "midi/MidiOutDriver.h"
+// One MIDI output port: selects a device by its place in the system's list
+// (or the program's own port), opens it and sends short messages.
+#include "midi/MidiDriver.h"
 
 #include <array>
 #include <cstdint>
-#include <stdexcept>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 inline constexpr std::int32_t NoMidiDevice = 30000;
-
-class EMidiOutputError : public std::runtime_error {
-public:
-    EMidiOutputError(const std::string& message, MMRESULT code = 0)
-        : std::runtime_error(message), ErrorCode(code) {}
-    MMRESULT ErrorCode;
-};
+inline constexpr std::int32_t OwnPortDevice = -1; // the program's own port, or the system's mapper
 
 // Names of the devices open in this program, per kind, shared by its input
 // and output ports so that a loopback device is never opened both ways.
@@ -38,34 +33,37 @@ private:
 // and output are wired together.
 bool IsLoopbackName(const std::string& deviceName);
 
+// Refuses to open a loopback device whose other direction is open here.
+void RefuseFeedback(const TOpenMidiDevices& open, TMidiDeviceKind other, const std::string& name);
+
 class TMidiOutput {
 public:
-    TMidiOutput(MidiOutDriver& driver, TOpenMidiDevices& openDevices);
+    TMidiOutput(TMidiOutDriver& driver, TOpenMidiDevices& openDevices);
     ~TMidiOutput();
     TMidiOutput(const TMidiOutput&) = delete;
     TMidiOutput& operator=(const TMidiOutput&) = delete;
 
     std::int32_t DeviceID() const { return deviceId_; }
+    // A place past the end selects nothing.
     void SetDeviceID(std::int32_t id);
-    const std::string& DeviceName() const { return deviceName_; }
+    const std::string& DeviceName() const { return device_.name; }
 
     bool Open();
+    // Ends what the port left sounding, then closes it; closed afterwards
+    // even when the system complains, and the complaint is raised.
     bool Close();
-    bool IsClosed() const { return closed_; }
-    bool Holds(MidiHandle handle) const { return !closed_ && handle == handle_; }
+    bool IsClosed() const { return !port_; }
     void SendShortMsg(const TShortMessage& message);
     // Ports taking what this one sends, where the system can tell; -1 when closed.
-    int Listeners() const { return closed_ ? -1 : driver_.Listeners(handle_); }
+    int Listeners() const { return port_ ? port_->Listeners() : -1; }
 
+    // GUI thread: the open port failed by itself; the text says why.
+    std::function<void(const std::string& why)> OnFailed;
 
 private:
-    EMidiOutputError ErrorFrom(MMRESULT code) const;
-
-    MidiOutDriver& driver_;
+    TMidiOutDriver& driver_;
     TOpenMidiDevices& openDevices_;
     std::int32_t deviceId_ = NoMidiDevice;
-    MidiHandle handle_ = 0;
-    bool closed_ = true;
-    std::string deviceName_;
-    const bool feedbackCheck_ = true;
+    TMidiPortInfo device_;
+    std::unique_ptr<TMidiOutPort> port_;
 };

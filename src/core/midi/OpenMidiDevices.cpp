@@ -38,3 +38,8 @@ bool IsLoopbackName(const std::string& deviceName) {
     return std::any_of(std::begin(prefixes), std::end(prefixes),
                        [&](const char* prefix) { return StartsWithName(deviceName, prefix); });
 }
+
+void RefuseFeedback(const TOpenMidiDevices& open, TMidiDeviceKind other, const std::string& name) {
+    if (IsLoopbackName(name) && open.Contains(other, name))
+        throw EMidiError("Opening \"" + name + "\" would create a virtual feedback loop !");
+}

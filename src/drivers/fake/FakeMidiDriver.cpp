@@ -1,50 +1,53 @@
 #include "fake/FakeMidiDriver.h"
 
-std::uint32_t FakeMidiOutDriver::GetNumDevs() {
+class FakeMidiOutDriver::TPort final : public TMidiOutPort {
+public:
+    TPort(FakeMidiOutDriver& driver, int number) : driver_(driver), number_(number) { driver_.live_[number] = this; }
+    ~TPort() override {
+        driver_.calls.push_back("close");
+        if (driver_.onClose) driver_.onClose(number_);
+        driver_.openPorts.erase(number_);
+        driver_.live_.erase(number_);
+    }
+    void Send(const TShortMessage& m) override {
+        driver_.calls.push_back("send");
+        if (!driver_.sendError.empty()) throw EMidiError(driver_.sendError);
+        driver_.sent.push_back({number_, ShortMessage::Pack(m)});
+    }
+    void Silence() override {
+        driver_.calls.push_back("silence");
+        if (!driver_.silenceError.empty()) throw EMidiError(driver_.silenceError);
+    }
+    int Listeners() const override { return driver_.listeners; }
+
+private:
+    FakeMidiOutDriver& driver_;
+    int number_;
+};
+
+std::vector<TMidiPortInfo> FakeMidiOutDriver::Ports() {
     ++listings;
-    return static_cast<std::uint32_t>(devices.size());
+    std::vector<TMidiPortInfo> ports;
+    for (std::size_t i = 0; i < devices.size(); ++i) ports.push_back({devices[i], std::to_string(i)});
+    return ports;
 }
 
-MMRESULT FakeMidiOutDriver::GetDevCaps(std::int32_t deviceId, std::string& productName) {
-    calls.push_back("caps " + std::to_string(deviceId));
-    if (capsResult != MMSYSERR_NOERROR) return capsResult;
-    if (deviceId == MIDI_MAPPER) {
-        productName = mapperName;
-        return MMSYSERR_NOERROR;
-    }
-    return DeviceNameFrom(devices, deviceId, productName);
+std::optional<TMidiPortInfo> FakeMidiOutDriver::OwnPort() {
+    ++listings;
+    if (!mapperWithoutDevices && devices.empty()) return std::nullopt;
+    return TMidiPortInfo{mapperName, OwnPortId};
 }
 
-MMRESULT FakeMidiOutDriver::Open(MidiHandle& handle, std::int32_t deviceId) {
-    calls.push_back("open " + std::to_string(deviceId));
-    if (openResult == MMSYSERR_NOERROR || openGivesHandle) {
-        handle = nextHandle_++;
-        openHandles[handle] = deviceId;
-    } else {
-        handle = 0;
-    }
-    return openResult;
+std::unique_ptr<TMidiOutPort> FakeMidiOutDriver::Open(const TMidiPortInfo& port) {
+    const std::int32_t device = port.id == OwnPortId ? -1 : std::stoi(port.id);
+    calls.push_back("open " + std::to_string(device));
+    if (!openError.empty()) throw EMidiError(openError);
+    const int number = nextPort_++;
+    openPorts[number] = device;
+    return std::make_unique<TPort>(*this, number);
 }
 
-MMRESULT FakeMidiOutDriver::ShortMsg(MidiHandle handle, const TShortMessage& message) {
-    calls.push_back("send");
-    if (!openHandles.count(handle)) return MMSYSERR_INVALHANDLE;
-    if (sendResult != MMSYSERR_NOERROR) return sendResult;
-    sent.push_back({handle, ShortMessage::Pack(message)});
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT FakeMidiOutDriver::Reset(MidiHandle handle) {
-    calls.push_back("reset");
-    if (!openHandles.count(handle)) return MMSYSERR_INVALHANDLE;
-    return resetResult;
-}
-
-MMRESULT FakeMidiOutDriver::Close(MidiHandle handle) {
-    calls.push_back("close");
-    if (!openHandles.count(handle)) return MMSYSERR_INVALHANDLE;
-    if (onClose) onClose(handle);
-    if (closeResult != MMSYSERR_NOERROR) return closeResult;
-    openHandles.erase(handle);
-    return MMSYSERR_NOERROR;
+void FakeMidiOutDriver::Fail(int port, const std::string& why) {
+    const auto it = live_.find(port);
+    if (it != live_.end() && it->second->OnFailed) it->second->OnFailed(why);
 }

@@ -61,13 +61,6 @@ std::uint32_t InOpen(std::uintptr_t& handle, std::int32_t deviceId, TInCallback 
     return r;
 }
 
-std::uint32_t InGetId(std::uintptr_t handle, std::int32_t& deviceId) {
-    UINT id = 0;
-    const MMRESULT r = midiInGetID(In(handle), &id);
-    if (r == MMSYSERR_NOERROR) deviceId = static_cast<std::int32_t>(id);
-    return r;
-}
-
 TBuffer* InPrepare(std::uintptr_t handle, char* data, std::uint32_t length, std::uintptr_t user, std::uint32_t& result) {
     auto* header = new MIDIHDR{};
     header->lpData = data;

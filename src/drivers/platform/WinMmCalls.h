@@ -22,7 +22,6 @@ struct TBuffer;
 std::uint32_t InCount();
 std::uint32_t InName(std::int32_t deviceId, std::string& name);
 std::uint32_t InOpen(std::uintptr_t& handle, std::int32_t deviceId, TInCallback callback, std::uintptr_t instance);
-std::uint32_t InGetId(std::uintptr_t handle, std::int32_t& deviceId);
 // The header for a block of data, prepared; null (and the code in result) when it fails.
 TBuffer* InPrepare(std::uintptr_t handle, char* data, std::uint32_t length, std::uintptr_t user, std::uint32_t& result);
 std::uint32_t InUnprepare(std::uintptr_t handle, TBuffer* buffer); // frees it when done

@@ -2,118 +2,156 @@
 
 #include "WinMmCalls.h"
 
-// An open input device: the caller's callback, and the system's header for
-// each of the caller's buffers.
-struct TWinMmMidiIn::TPort {
-    MidiInCallback callback = nullptr;
-    std::uintptr_t instance = 0;
-    std::mutex headersMutex;
-    std::map<MIDIHDR*, WinMm::TBuffer*> headers;
-};
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
-// The system's thread: long data comes back in the system's header, whose
-// user word names the caller's; the caller sees its own header, done.
-void Deliver(std::uintptr_t handle, std::uint32_t message, std::uintptr_t instance, std::uintptr_t p1, std::uintptr_t p2) {
-    auto* port = reinterpret_cast<TWinMmMidiIn::TPort*>(instance);
-    if (!port || !port->callback) return;
-    if (message == MIM_LONGDATA || message == MIM_LONGERROR) {
-        auto* header = reinterpret_cast<MIDIHDR*>(WinMm::BufferUser(p1));
-        header->dwBytesRecorded = WinMm::BufferRecorded(p1);
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-        p1 = reinterpret_cast<std::uintptr_t>(header);
-    }
-    port->callback(handle, message, port->instance, p1, p2);
+constexpr std::int32_t Mapper = -1;
+constexpr std::uint32_t NoError = 0;
+constexpr std::uint32_t DataMessage = 0x3C3, LongDataMessage = 0x3C4, LongErrorMessage = 0x3C6, MoreDataMessage = 0x3CC;
+
+template <typename Text>
+EMidiError Failure(std::uint32_t code, Text text) {
+    std::string why;
+    if (text(code, why) != NoError || why.empty()) why = "Unspecified error";
+    return EMidiError(why);
 }
+EMidiError OutFailure(std::uint32_t code) { return Failure(code, WinMm::OutErrorText); }
+EMidiError InFailure(std::uint32_t code) { return Failure(code, WinMm::InErrorText); }
+
+template <typename Count, typename Name>
+std::vector<TMidiPortInfo> DevicesOf(Count count, Name name) {
+    std::vector<TMidiPortInfo> ports;
+    const std::uint32_t n = count();
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::string caption;
+        if (name(static_cast<std::int32_t>(i), caption) == NoError) ports.push_back({caption, std::to_string(i)});
+    }
+    return ports;
+}
+
+std::int32_t DeviceOf(const TMidiPortInfo& port) {
+    try {
+        return std::stoi(port.id);
+    } catch (const std::exception&) {
+        throw EMidiError(MidiFailure::NoSuchPort);
+    }
+}
+
+class TWinMmOutPort final : public TMidiOutPort {
+public:
+    explicit TWinMmOutPort(std::uintptr_t handle) : handle_(handle) {}
+    ~TWinMmOutPort() override { WinMm::OutClose(handle_); }
+    void Send(const TShortMessage& m) override {
+        if (const std::uint32_t r = WinMm::OutShort(handle_, ShortMessage::Pack(m)); r != NoError) throw OutFailure(r);
+    }
+    // The system's reset ends the notes and lifts the pedals itself.
+    void Silence() override {
+        if (const std::uint32_t r = WinMm::OutReset(handle_); r != NoError) throw OutFailure(r);
+    }
+
+private:
+    std::uintptr_t handle_;
+};
+
+// An open input device: its callback delivers to the receiver; system
+// exclusive comes in buffers lent to the system, which a thread of the
+// port's own lends again (WinMM may not be called from its callback).
+class TWinMmInPort final : public TMidiInPort {
+public:
+    static constexpr std::size_t BufferCount = 16, BufferSize = 1024;
+
+    TWinMmInPort(std::int32_t device, TMidiReceiver& receiver) : receiver_(receiver) {
+        if (const std::uint32_t r = WinMm::InOpen(handle_, device, &Callback, reinterpret_cast<std::uintptr_t>(this));
+            r != NoError)
+            throw InFailure(r);
+        for (std::size_t i = 0; i < BufferCount; ++i) {
+            std::uint32_t r = NoError;
+            buffers_[i] = WinMm::InPrepare(handle_, data_[i].data(), BufferSize, i, r);
+            if (buffers_[i]) r = WinMm::InAddBuffer(handle_, buffers_[i]);
+            if (r != NoError) {
+                Release();
+                throw InFailure(r);
+            }
+        }
+        lender_ = std::thread([this] { LendReturned(); });
+        WinMm::InStart(handle_);
+    }
+    ~TWinMmInPort() override { Release(); }
+
+private:
+    static void Callback(std::uintptr_t, std::uint32_t message, std::uintptr_t self, std::uintptr_t p1, std::uintptr_t) {
+        auto& port = *reinterpret_cast<TWinMmInPort*>(self);
+        if (port.closing_.load(std::memory_order_acquire)) return;
+        if (message == DataMessage || message == MoreDataMessage) {
+            const TShortMessage m = ShortMessage::Unpack(static_cast<std::uint32_t>(p1));
+            const std::uint8_t bytes[3] = {m.status, m.data1, m.data2};
+            const int length = ShortMessage::Length(m.status);
+            port.receiver_.Receive(bytes, static_cast<std::size_t>(length > 0 ? length : 1), TMidiClock::now());
+        } else if (message == LongDataMessage || message == LongErrorMessage) {
+            const std::size_t slot = WinMm::BufferUser(p1);
+            const std::uint32_t recorded = WinMm::BufferRecorded(p1);
+            if (slot >= BufferCount) return;
+            if (recorded) port.receiver_.Receive(reinterpret_cast<const std::uint8_t*>(port.data_[slot].data()), recorded, TMidiClock::now());
+            port.returned_.fetch_or(1u << slot, std::memory_order_release);
+            port.wake_.notify_one();
+        }
+    }
+
+    void LendReturned() {
+        std::unique_lock lock(mutex_);
+        while (!closing_.load()) {
+            wake_.wait_for(lock, std::chrono::milliseconds(50));
+            std::uint32_t returned = returned_.exchange(0, std::memory_order_acquire);
+            for (std::size_t i = 0; i < BufferCount && !closing_.load(); ++i)
+                if (returned & (1u << i)) WinMm::InAddBuffer(handle_, buffers_[i]);
+        }
+    }
+
+    void Release() {
+        closing_.store(true, std::memory_order_release);
+        wake_.notify_one();
+        if (lender_.joinable()) lender_.join();
+        WinMm::InStop(handle_);
+        WinMm::InReset(handle_); // hands every buffer back
+        for (WinMm::TBuffer*& buffer : buffers_)
+            if (buffer && WinMm::InUnprepare(handle_, buffer) == NoError) buffer = nullptr;
+        WinMm::InClose(handle_);
+    }
+
+    TMidiReceiver& receiver_;
+    std::uintptr_t handle_ = 0;
+    std::array<std::array<char, BufferSize>, BufferCount> data_{};
+    std::array<WinMm::TBuffer*, BufferCount> buffers_{};
+    std::atomic<std::uint32_t> returned_{0};
+    std::atomic<bool> closing_{false};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::thread lender_;
+};
 
 } // namespace
 
-std::uint32_t TWinMmMidiOut::GetNumDevs() { return WinMm::OutCount(); }
-MMRESULT TWinMmMidiOut::GetDevCaps(std::int32_t deviceId, std::string& name) { return WinMm::OutName(deviceId, name); }
-MMRESULT TWinMmMidiOut::Open(MidiHandle& handle, std::int32_t deviceId) { return WinMm::OutOpen(handle, deviceId); }
-MMRESULT TWinMmMidiOut::ShortMsg(MidiHandle handle, const TShortMessage& m) {
-    return WinMm::OutShort(handle, ShortMessage::Pack(m));
-}
-MMRESULT TWinMmMidiOut::Reset(MidiHandle handle) { return WinMm::OutReset(handle); }
-MMRESULT TWinMmMidiOut::Close(MidiHandle handle) { return WinMm::OutClose(handle); }
-MMRESULT TWinMmMidiOut::GetErrorText(MMRESULT code, std::string& text) { return WinMm::OutErrorText(code, text); }
+std::vector<TMidiPortInfo> TWinMmMidiOut::Ports() { return DevicesOf(WinMm::OutCount, WinMm::OutName); }
 
-TWinMmMidiIn::TWinMmMidiIn() = default;
-
-TWinMmMidiIn::~TWinMmMidiIn() {
-    for (auto& [handle, port] : ports_) {
-        WinMm::InReset(handle);
-        for (auto& [header, buffer] : port->headers) WinMm::InUnprepare(handle, buffer);
-        WinMm::InClose(handle);
-    }
+std::optional<TMidiPortInfo> TWinMmMidiOut::OwnPort() {
+    std::string name;
+    if (WinMm::OutName(Mapper, name) != NoError) name = "Midi-Mapper";
+    return TMidiPortInfo{name, std::to_string(Mapper)};
 }
 
-std::uint32_t TWinMmMidiIn::GetNumDevs() { return WinMm::InCount(); }
-MMRESULT TWinMmMidiIn::GetDevCaps(std::int32_t deviceId, std::string& name) { return WinMm::InName(deviceId, name); }
-
-MMRESULT TWinMmMidiIn::Open(MidiHandle& handle, std::int32_t deviceId, MidiInCallback callback, std::uintptr_t instance) {
-    auto port = std::make_unique<TPort>();
-    port->callback = callback;
-    port->instance = instance;
-    const MMRESULT r = WinMm::InOpen(handle, deviceId, Deliver, reinterpret_cast<std::uintptr_t>(port.get()));
-    if (r != MMSYSERR_NOERROR) return r;
-    const std::lock_guard lock(mutex_);
-    ports_[handle] = std::move(port);
-    return r;
+std::unique_ptr<TMidiOutPort> TWinMmMidiOut::Open(const TMidiPortInfo& port) {
+    std::uintptr_t handle = 0;
+    if (const std::uint32_t r = WinMm::OutOpen(handle, DeviceOf(port)); r != NoError) throw OutFailure(r);
+    return std::make_unique<TWinMmOutPort>(handle);
 }
 
-MMRESULT TWinMmMidiIn::GetID(MidiHandle handle, std::int32_t& deviceId) { return WinMm::InGetId(handle, deviceId); }
+std::vector<TMidiPortInfo> TWinMmMidiIn::Ports() { return DevicesOf(WinMm::InCount, WinMm::InName); }
 
-MMRESULT TWinMmMidiIn::PrepareHeader(MidiHandle handle, MIDIHDR* header) {
-    const std::lock_guard lock(mutex_);
-    const auto it = ports_.find(handle);
-    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
-    std::uint32_t result = MMSYSERR_NOERROR;
-    WinMm::TBuffer* buffer = WinMm::InPrepare(handle, header->lpData, header->dwBufferLength,
-                                              reinterpret_cast<std::uintptr_t>(header), result);
-    if (!buffer) return result;
-    const std::lock_guard headers(it->second->headersMutex);
-    it->second->headers[header] = buffer;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+std::unique_ptr<TMidiInPort> TWinMmMidiIn::Open(const TMidiPortInfo& port, TMidiReceiver& receiver) {
+    return std::make_unique<TWinMmInPort>(DeviceOf(port), receiver);
 }
-
-MMRESULT TWinMmMidiIn::UnprepareHeader(MidiHandle handle, MIDIHDR* header) {
-    const std::lock_guard lock(mutex_);
-    const auto it = ports_.find(handle);
-    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
-    const std::lock_guard headers(it->second->headersMutex);
-    const auto found = it->second->headers.find(header);
-    if (found == it->second->headers.end()) return MMSYSERR_NOERROR; // never prepared
-    const MMRESULT r = WinMm::InUnprepare(handle, found->second);
-    if (r != MMSYSERR_NOERROR) return r;
-    it->second->headers.erase(found);
-    header->dwFlags &= ~MHDR_PREPARED;
-    return r;
-}
-
-MMRESULT TWinMmMidiIn::AddBuffer(MidiHandle handle, MIDIHDR* header) {
-    const std::lock_guard lock(mutex_);
-    const auto it = ports_.find(handle);
-    if (it == ports_.end()) return MMSYSERR_INVALHANDLE;
-    const std::lock_guard headers(it->second->headersMutex);
-    const auto found = it->second->headers.find(header);
-    if (found == it->second->headers.end()) return MIDIERR_UNPREPARED;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
-    return WinMm::InAddBuffer(handle, found->second);
-}
-
-MMRESULT TWinMmMidiIn::Start(MidiHandle handle) { return WinMm::InStart(handle); }
-MMRESULT TWinMmMidiIn::Stop(MidiHandle handle) { return WinMm::InStop(handle); }
-MMRESULT TWinMmMidiIn::Reset(MidiHandle handle) { return WinMm::InReset(handle); }
-
-MMRESULT TWinMmMidiIn::Close(MidiHandle handle) {
-    const MMRESULT r = WinMm::InClose(handle);
-    if (r != MMSYSERR_NOERROR) return r; // still open: buffers still lent, as on the system
-    const std::lock_guard lock(mutex_);
-    ports_.erase(handle);
-    return r;
-}
-
-MMRESULT TWinMmMidiIn::GetErrorText(MMRESULT code, std::string& text) { return WinMm::InErrorText(code, text); }

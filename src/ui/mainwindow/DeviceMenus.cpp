@@ -7,7 +7,7 @@
 #include <QAction>
 #include <QMenuBar>
 
-TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in,
+TDeviceMenus::TDeviceMenus(QMenuBar* bar, TInstrument& instrument, TMidiOutDriver& out, TMidiInDriver& in,
                            TPianoKeyboard* keyboard, const TProgramNames& names, TServices services)
     : QObject(bar), window_(bar->window()), services_(std::move(services)), program_(names.Program) {
     midiInItem = bar->addMenu("Midi &In");

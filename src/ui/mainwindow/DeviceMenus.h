@@ -25,7 +25,7 @@ public:
         // The message panel offers an action: the whole text, its short drawn form, what a click does.
         std::function<void(const std::string&, const std::string&, std::function<void()>)> offer;
     };
-    TDeviceMenus(QMenuBar* bar, TInstrument& instrument, MidiOutDriver& out, MidiInDriver& in, TPianoKeyboard* keyboard,
+    TDeviceMenus(QMenuBar* bar, TInstrument& instrument, TMidiOutDriver& out, TMidiInDriver& in, TPianoKeyboard* keyboard,
                  const TProgramNames& names, TServices services);
 
     QMenu* midiInItem;  // "Midi &In"

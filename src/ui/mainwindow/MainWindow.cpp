@@ -27,7 +27,7 @@ public:
 };
 } // namespace
 
-TMainWindow::TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks,
+TMainWindow::TMainWindow(TProgramNames names, TMidiOutDriver& midiOut, TMidiInDriver& midiIn, JoystickDriver* joysticks,
                        QWidget* parent)
     : TInstrumentForm(std::move(names), parent), instrument_(midiOut, midiIn, QtMailboxes()),
       joysticks_(this, joysticks, instrument_, [this] { return keyboard->State().Channel(); }) {

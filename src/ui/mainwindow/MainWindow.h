@@ -31,7 +31,7 @@ public:
 
     // The window owns the device menus over the MIDI system it is given.
     // Without a joystick service the window offers no joysticks.
-    TMainWindow(TProgramNames names, MidiOutDriver& midiOut, MidiInDriver& midiIn, JoystickDriver* joysticks = nullptr,
+    TMainWindow(TProgramNames names, TMidiOutDriver& midiOut, TMidiInDriver& midiIn, JoystickDriver* joysticks = nullptr,
                QWidget* parent = nullptr);
     ~TMainWindow() override;
 
@@ -76,7 +76,7 @@ private:
     void FormShow();
     void DeferredStart();
     void FormClose();
-    void CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn);
+    void CreateMenus(TMidiOutDriver& midiOut, TMidiInDriver& midiIn);
     // The settings without the knob snapshots: what an export file holds.
     void LoadWindowSettings(TIniStore& store);
     void SaveWindowSettings(TIniStore& store);

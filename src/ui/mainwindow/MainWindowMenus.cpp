@@ -23,7 +23,7 @@
 #include <QUrl>
 #include <QWindow>
 
-void TMainWindow::CreateMenus(MidiOutDriver& midiOut, MidiInDriver& midiIn) {
+void TMainWindow::CreateMenus(TMidiOutDriver& midiOut, TMidiInDriver& midiIn) {
     QMenu* file = menuBar()->addMenu("&File");
     file->addSeparator();
     file->addAction("E&xit", this, &QWidget::close);

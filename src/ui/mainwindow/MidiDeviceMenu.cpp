@@ -27,11 +27,7 @@ struct TWaitCursor {
 template <typename Driver>
 std::vector<std::string> NamesOf(Driver& driver) {
     std::vector<std::string> names;
-    const std::uint32_t count = driver.GetNumDevs();
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::string name;
-        if (driver.GetDevCaps(static_cast<std::int32_t>(i), name) == MMSYSERR_NOERROR) names.push_back(name);
-    }
+    for (const TMidiPortInfo& port : driver.Ports()) names.push_back(port.name);
     return names;
 }
 
@@ -85,7 +81,7 @@ void TMidiMenuBase::RebuildItems() {
         items[i]->deleteLater();
     }
     if (mapperOffered_) {
-        QAction* mapper = AddItem("Midi-Mapper", MIDI_MAPPER);
+        QAction* mapper = AddItem("Midi-Mapper", OwnPortDevice);
         connect(mapper, &QAction::triggered, this, [this, mapper] { SelectDevice(mapper); });
     }
     for (std::size_t i = 0; i < deviceNames_.size(); ++i) {
@@ -131,7 +127,7 @@ void TMidiMenuBase::RenewItems(std::vector<std::string> names, bool mapper) {
 void TMidiMenuBase::CloseVanished() {
     if (IsClosed()) return;
     const std::string name = GetDeviceName();
-    const bool present = GetDeviceID() == MIDI_MAPPER
+    const bool present = GetDeviceID() == OwnPortDevice
                              ? mapperOffered_
                              : std::find(deviceNames_.begin(), deviceNames_.end(), name) != deviceNames_.end();
     if (present) return;
@@ -170,13 +166,13 @@ void TMidiMenuBase::Open(std::int32_t id) {
 
 bool TMidiMenuBase::IsOpenDevice(QAction* item) const {
     if (IsClosed() || item->isSeparator()) return false;
-    if (TagOf(item) == MIDI_MAPPER || GetDeviceID() == MIDI_MAPPER) return TagOf(item) == GetDeviceID();
+    if (TagOf(item) == OwnPortDevice || GetDeviceID() == OwnPortDevice) return TagOf(item) == GetDeviceID();
     return CaptionOf(item) == GetDeviceName();
 }
 
 bool TMidiMenuBase::Locate(QAction* item, std::int32_t& id) {
-    if (TagOf(item) == MIDI_MAPPER) {
-        id = MIDI_MAPPER;
+    if (TagOf(item) == OwnPortDevice) {
+        id = OwnPortDevice;
         return true;
     }
     // The port of the item's name, at its place in the system's list now.
@@ -289,7 +285,7 @@ void TMidiMenuBase::SaveToRegistry(TIniStore& store) {
 
 // --- input ------------------------------------------------------------------
 
-TMidiInMenu::TMidiInMenu(TMidiInput& port, MidiInDriver& driver, QObject* parent)
+TMidiInMenu::TMidiInMenu(TMidiInput& port, TMidiInDriver& driver, QObject* parent)
     : TMidiMenuBase(parent), driver_(driver), port_(port) {
     Close();
     portsChanged_ = &driver_.OnPortsChanged;
@@ -330,38 +326,37 @@ void TMidiInMenu::SaveToRegistry(TIniStore& store) {
 
 // --- output -----------------------------------------------------------------
 
-TMidiOutMenu::TMidiOutMenu(TMidiOutput& port, MidiOutDriver& driver, QObject* parent)
+TMidiOutMenu::TMidiOutMenu(TMidiOutput& port, TMidiOutDriver& driver, QObject* parent)
     : TMidiMenuBase(parent), driver_(driver), port_(port) {
     Close();
     portsChanged_ = &driver_.OnPortsChanged;
     *portsChanged_ = [this] { RefreshDevices(); };
     // A device that fails after it opened (a sound font that does not load)
     // is closed and reported as a failed open is.
-    driver_.OnDeviceFailed = [this](MidiHandle handle, MMRESULT code) {
-        if (!port_.Holds(handle)) return;
+    port_.OnFailed = [this](const std::string& why) {
         try {
             Close();
         } catch (const std::exception&) {
             // It failed already; closed all the same.
         }
         UpdateChecks();
-        if (OnError) OnError(this, MidiResultText(driver_, code));
+        if (OnError) OnError(this, why);
     };
 }
 
-TMidiOutMenu::~TMidiOutMenu() { driver_.OnDeviceFailed = nullptr; }
+TMidiOutMenu::~TMidiOutMenu() { port_.OnFailed = nullptr; }
 
 std::vector<std::string> TMidiOutMenu::DeviceNames() { return NamesOf(driver_); }
 
 bool TMidiOutMenu::OffersMapper() {
-    if (!driver_.HasMapper()) return false;
-    std::string name;
-    if (mapperName_.empty() && driver_.GetDevCaps(MIDI_MAPPER, name) == MMSYSERR_NOERROR) mapperName_ = name;
+    const auto own = driver_.OwnPort();
+    if (!own) return false;
+    if (mapperName_.empty()) mapperName_ = own->name;
     return true;
 }
 
 bool TMidiOutMenu::Names(QAction* item, const std::string& stored) const {
     // The mapper is stored under the system's name for it, not under its caption.
-    if (TagOf(item) == MIDI_MAPPER && !mapperName_.empty() && NamesDevice(mapperName_, stored)) return true;
+    if (TagOf(item) == OwnPortDevice && !mapperName_.empty() && NamesDevice(mapperName_, stored)) return true;
     return TMidiMenuBase::Names(item, stored);
 }

@@ -40,7 +40,6 @@ public:
 
     virtual std::int32_t GetDeviceID() const = 0;
     virtual void SetDeviceID(std::int32_t id) = 0;
-    virtual std::uint32_t GetNumDevs() = 0;
     virtual std::string GetDeviceName() const = 0;
     virtual bool IsClosed() const = 0;
     bool Close();
@@ -94,7 +93,7 @@ protected:
 class TMidiInMenu : public TMidiMenuBase {
     Q_OBJECT
 public:
-    TMidiInMenu(TMidiInput& port, MidiInDriver& driver, QObject* parent = nullptr);
+    TMidiInMenu(TMidiInput& port, TMidiInDriver& driver, QObject* parent = nullptr);
 
     TMidiInput& Port() { return port_; }
     bool ActiveSensing() const { return activeSensing_; }
@@ -105,7 +104,6 @@ public:
 
     std::int32_t GetDeviceID() const override { return port_.DeviceID(); }
     void SetDeviceID(std::int32_t id) override { port_.SetDeviceID(id); }
-    std::uint32_t GetNumDevs() override { return driver_.GetNumDevs(); }
     std::string GetDeviceName() const override { return port_.DeviceName(); }
     bool IsClosed() const override { return port_.IsClosed(); }
     void LoadFromRegistry(TIniStore& store) override;
@@ -113,7 +111,7 @@ public:
 
 protected:
     std::vector<std::string> DeviceNames() override;
-    bool DevicesKnown() override { return driver_.DevicesKnown(); }
+    bool DevicesKnown() override { return driver_.PortsKnown(); }
     std::string GetRegValueName() const override { return "MidiIn"; }
     bool OpenPort() override { return port_.Open(); }
     void StartPort() override { port_.Start(); }
@@ -121,7 +119,7 @@ protected:
     void ClosePort() override { port_.Close(); }
 
 private:
-    MidiInDriver& driver_;
+    TMidiInDriver& driver_;
     TMidiInput& port_; // the instrument's
     bool activeSensing_ = false;
     bool timingClock_ = false;
@@ -130,20 +128,19 @@ private:
 class TMidiOutMenu : public TMidiMenuBase {
     Q_OBJECT
 public:
-    TMidiOutMenu(TMidiOutput& port, MidiOutDriver& driver, QObject* parent = nullptr);
+    TMidiOutMenu(TMidiOutput& port, TMidiOutDriver& driver, QObject* parent = nullptr);
     ~TMidiOutMenu() override;
 
     TMidiOutput& Port() { return port_; }
 
     std::int32_t GetDeviceID() const override { return port_.DeviceID(); }
     void SetDeviceID(std::int32_t id) override { port_.SetDeviceID(id); }
-    std::uint32_t GetNumDevs() override { return driver_.GetNumDevs(); }
     std::string GetDeviceName() const override { return port_.DeviceName(); }
     bool IsClosed() const override { return port_.IsClosed(); }
 
 protected:
     std::vector<std::string> DeviceNames() override;
-    bool DevicesKnown() override { return driver_.DevicesKnown(); }
+    bool DevicesKnown() override { return driver_.PortsKnown(); }
     bool OffersMapper() override;
     std::string GetRegValueName() const override { return "MidiOut"; }
     bool OpenPort() override { return port_.Open(); }
@@ -151,7 +148,7 @@ protected:
     bool Names(QAction* item, const std::string& stored) const override;
 
 private:
-    MidiOutDriver& driver_;
+    TMidiOutDriver& driver_;
     TMidiOutput& port_; // the instrument's
-    std::string mapperName_; // the system's name of the mapper, as stored
+    std::string mapperName_; // the system's name of its own port, as stored
 };

@@ -137,7 +137,7 @@ TEST_F(InstrumentTest, PanicSilencesOneChannelPerStepUntilAllSixteenAreDone) {
 }
 
 TEST_F(InstrumentTest, AFailedSendIsToldAndEndsPanic) {
-    out.sendResult = MMSYSERR_INVALHANDLE;
+    out.sendError = MidiFailure::Vanished;
     instrument.Play({0x90, 60, 100});
     ASSERT_FALSE(told.log.empty());
     EXPECT_EQ(told.log.front().rfind("failed ", 0), 0u) << told.log.front();

@@ -45,23 +45,19 @@ INSTANTIATE_TEST_SUITE_P(Numbers, MidiOutSelectTest,
                                            SelectCase{3, NoMidiDevice, ""},
                                            SelectCase{1000, NoMidiDevice, ""}));
 
-TEST_F(MidiOutTest, CapsFailureRaisesWithTheSystemText) {
+TEST_F(MidiOutTest, TheOwnPortWhereTheSystemOffersNoneRaisesWhy) {
+    driver.devices.clear();
     TMidiOutput port(driver, open);
-    driver.capsResult = MMSYSERR_NODRIVER;
     try {
-        port.SetDeviceID(0);
+        port.SetDeviceID(OwnPortDevice);
         FAIL() << "no exception";
-    } catch (const EMidiOutputError& e) {
-        EXPECT_EQ(e.ErrorCode, MMSYSERR_NODRIVER);
-        std::string text;
-        ASSERT_TRUE(MidiErrorText(MMSYSERR_NODRIVER, text));
-        EXPECT_EQ(e.what(), text);
+    } catch (const EMidiError& e) {
+        EXPECT_STREQ(e.what(), MidiFailure::NoSystem);
     }
-    EXPECT_EQ(port.DeviceID(), 0); // keeps the new value
-}
-
-TEST_F(MidiOutTest, UnknownCodeGivesUnspecifiedError) {
-    EXPECT_EQ(MidiResultText(driver, 12345), "Unspecified error");
+    EXPECT_EQ(port.DeviceID(), NoMidiDevice);
+    driver.mapperWithoutDevices = true; // a backend with a port of its own
+    port.SetDeviceID(OwnPortDevice);
+    EXPECT_EQ(port.DeviceName(), "Fake Mapper");
 }
 
 TEST_F(MidiOutTest, ChangingDeviceWhileOpenRaisesAndKeepsTheDevice) {
@@ -71,9 +67,8 @@ TEST_F(MidiOutTest, ChangingDeviceWhileOpenRaisesAndKeepsTheDevice) {
     try {
         port.SetDeviceID(0);
         FAIL() << "no exception";
-    } catch (const EMidiOutputError& e) {
+    } catch (const EMidiError& e) {
         EXPECT_STREQ(e.what(), "Change to DeviceID while device was open");
-        EXPECT_EQ(e.ErrorCode, 0u);
     }
     EXPECT_EQ(port.DeviceID(), 2);
     EXPECT_EQ(port.DeviceName(), "Synth C");
@@ -93,14 +88,14 @@ TEST_F(MidiOutTest, OpenSendCloseInOrder) {
     EXPECT_TRUE(port.IsClosed());
     EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
     std::vector<std::string> tail(driver.calls.end() - 2, driver.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"reset", "close"}));
+    EXPECT_EQ(tail, (std::vector<std::string>{"silence", "close"}));
 }
 
 TEST_F(MidiOutTest, SendingOnAClosedPortDoesNothing) {
     TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     port.SendShortMsg({0x90, 60, 100});
-    EXPECT_TRUE(driver.calls.size() == 1 && driver.calls[0] == "caps 0");
+    EXPECT_TRUE(driver.calls.empty());
     EXPECT_TRUE(driver.sent.empty());
 }
 
@@ -108,38 +103,24 @@ TEST_F(MidiOutTest, RefusedSendRaises) {
     TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     port.Open();
-    driver.sendResult = MIDIERR_NOTREADY;
+    driver.sendError = MidiFailure::Busy;
     try {
         port.SendShortMsg({0x90, 60, 1});
         FAIL();
-    } catch (const EMidiOutputError& e) {
-        EXPECT_EQ(e.ErrorCode, MIDIERR_NOTREADY);
+    } catch (const EMidiError& e) {
+        EXPECT_STREQ(e.what(), MidiFailure::Busy);
     }
 }
 
-TEST_F(MidiOutTest, FailedOpenWhoseHandleAnswersStaysOpen) {
+TEST_F(MidiOutTest, FailedOpenRaisesTheSystemsTextAndStaysClosed) {
     TMidiOutput port(driver, open);
     port.SetDeviceID(0);
-    driver.openResult = MMSYSERR_ALLOCATED;
-    driver.openGivesHandle = true;
-    EXPECT_TRUE(port.Open());
-    EXPECT_FALSE(port.IsClosed());
-    port.SendShortMsg({0xB0, 7, 100});
-    ASSERT_EQ(driver.sent.size(), 2u); // the zero message that probed the handle, then ours
-    EXPECT_EQ(driver.sent[0].packed, 0u);
-    EXPECT_EQ(driver.sent[1].packed, 0x6407B0u);
-}
-
-TEST_F(MidiOutTest, FailedOpenWithDeadHandleRaisesTheOpenCode) {
-    TMidiOutput port(driver, open);
-    port.SetDeviceID(0);
-    driver.openResult = MMSYSERR_ALLOCATED;
-    driver.openGivesHandle = false;
+    driver.openError = MidiFailure::InUse;
     try {
         port.Open();
         FAIL();
-    } catch (const EMidiOutputError& e) {
-        EXPECT_EQ(e.ErrorCode, MMSYSERR_ALLOCATED);
+    } catch (const EMidiError& e) {
+        EXPECT_STREQ(e.what(), MidiFailure::InUse);
     }
     EXPECT_TRUE(port.IsClosed());
     EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
@@ -160,8 +141,9 @@ TEST_F(MidiOutTest, CloseThatTheDriverRefusesStillClosesThePort) {
     TMidiOutput port(driver, open);
     port.SetDeviceID(0);
     port.Open();
-    driver.resetResult = MMSYSERR_NODRIVER;
-    EXPECT_THROW(port.Close(), EMidiOutputError);
+    driver.silenceError = MidiFailure::Vanished;
+    EXPECT_THROW(port.Close(), EMidiError);
+    EXPECT_TRUE(driver.openPorts.empty()) << "closed all the same";
     EXPECT_TRUE(port.IsClosed());
     port.SetDeviceID(2); // not stuck on the dead device
     EXPECT_EQ(port.DeviceName(), "Synth C");
@@ -173,7 +155,7 @@ TEST_F(MidiOutTest, DestroyClosesAnOpenPort) {
         port.SetDeviceID(0);
         port.Open();
     }
-    EXPECT_TRUE(driver.openHandles.empty());
+    EXPECT_TRUE(driver.openPorts.empty());
     EXPECT_FALSE(open.Contains(TMidiDeviceKind::Output, "Synth A"));
 }
 
@@ -206,7 +188,7 @@ TEST_F(MidiOutTest, AlsaMidiThroughCannotFeedItself) {
     open.Add(TMidiDeviceKind::Input, "Midi Through:Midi Through Port-0");
     TMidiOutput port(driver, open);
     port.SetDeviceID(0);
-    EXPECT_THROW(port.Open(), EMidiOutputError);
+    EXPECT_THROW(port.Open(), EMidiError);
     EXPECT_TRUE(port.IsClosed());
 }
 
@@ -217,7 +199,7 @@ TEST_F(MidiOutTest, OutputOfAnOpenLoopbackInputIsRefused) {
     try {
         port.Open();
         FAIL();
-    } catch (const EMidiOutputError& e) {
+    } catch (const EMidiError& e) {
         EXPECT_STREQ(e.what(), "Opening \"LB1 Loopback\" would create a virtual feedback loop !");
     }
     EXPECT_TRUE(port.IsClosed());

@@ -115,20 +115,41 @@ TEST(ShortMessageTest, PackingRoundTrips) {
     EXPECT_EQ(ShortMessage::PackBytes(two, 2), 0x09C5u);
 }
 
-TEST(SoundingNotesTest, AResetEndsWhatSoundsThenReleasesTheSustain) {
+TEST(SoundingNotesTest, SilenceEndsWhatSoundsThenReleasesTheSustain) {
     TSoundingNotes notes;
-    notes.Sent(0x91, 64, 90);
-    notes.Sent(0x90, 60, 100);
-    notes.Sent(0x90, 62, 100);
-    notes.Sent(0x80, 62, 30); // ended by a note off
-    notes.Sent(0x90, 61, 100);
-    notes.Sent(0x90, 61, 0); // ended by velocity 0
-    const auto reset = notes.Reset();
+    notes.Sent({0x91, 64, 90});
+    notes.Sent({0x90, 60, 100});
+    notes.Sent({0x90, 62, 100});
+    notes.Sent({0x80, 62, 30}); // ended by a note off
+    notes.Sent({0x90, 61, 100});
+    notes.Sent({0x90, 61, 0}); // ended by velocity 0
+    const auto reset = notes.Silence();
     ASSERT_EQ(reset.size(), 2u + 16u);
     EXPECT_EQ(reset[0], (TShortMessage{0x90, 60, 0}));
     EXPECT_EQ(reset[1], (TShortMessage{0x91, 64, 0}));
     for (int ch = 0; ch < 16; ++ch) EXPECT_EQ(reset[2 + static_cast<std::size_t>(ch)], ShortMessage::ControlChange(ch, 64, 0));
-    EXPECT_EQ(notes.Reset().size(), 16u); // forgotten
+    EXPECT_EQ(notes.Silence().size(), 16u); // forgotten
+}
+
+TEST(SoundingNotesTest, SendingFollowsWhatWentOutAndRefusesSystemExclusive) {
+    TSoundingNotes notes;
+    std::vector<std::vector<std::uint8_t>> written;
+    const auto write = [&](const std::uint8_t* bytes, std::size_t n) { written.emplace_back(bytes, bytes + n); };
+    notes.Send({0x40, 1, 2}, write); // a data byte: nothing to send
+    notes.Send({0xC3, 0x85, 0}, write);
+    notes.Send({0x90, 0xBC, 0xE4}, write);
+    EXPECT_THROW(notes.Send({0xF0, 1, 2}, write), EMidiError);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0], (std::vector<std::uint8_t>{0xC3, 0x05}));
+    EXPECT_EQ(written[1], (std::vector<std::uint8_t>{0x90, 0x3C, 0x64}));
+    // Every message of the silence is tried; the first failure is raised after.
+    int tries = 0;
+    EXPECT_THROW(notes.SendSilence([&](const std::uint8_t*, std::size_t) {
+        ++tries;
+        throw EMidiError("gone");
+    }),
+                 EMidiError);
+    EXPECT_EQ(tries, 1 + 16);
 }
 
 } // namespace

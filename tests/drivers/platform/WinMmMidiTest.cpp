@@ -1,5 +1,5 @@
-// The WinMM MIDI system under Wine: device numbers, a failed open with the
-// system's own text, and the mapper as device -1.
+// The WinMM MIDI system under Wine: its devices as ports, a failed open with
+// the system's own text, and the mapper as the program's own port.
 #include "WinMmMidi.h"
 
 #include <gtest/gtest.h>
@@ -7,51 +7,51 @@
 namespace {
 
 template <typename Driver>
-void ExpectDevicesAndTheirErrors(Driver& driver) {
-    const std::uint32_t count = driver.GetNumDevs();
-    std::string name;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        EXPECT_EQ(driver.GetDevCaps(static_cast<std::int32_t>(i), name), MMSYSERR_NOERROR);
-        EXPECT_FALSE(name.empty());
+void ExpectNamedPorts(Driver& driver) {
+    const auto ports = driver.Ports();
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        EXPECT_FALSE(ports[i].name.empty());
+        EXPECT_EQ(ports[i].id, std::to_string(i));
     }
-    EXPECT_EQ(driver.GetDevCaps(static_cast<std::int32_t>(count), name), MMSYSERR_BADDEVICEID);
-    std::string text, ours;
-    ASSERT_EQ(driver.GetErrorText(MMSYSERR_BADDEVICEID, text), MMSYSERR_NOERROR);
-    ASSERT_TRUE(MidiErrorText(MMSYSERR_BADDEVICEID, ours));
-    EXPECT_FALSE(text.empty());
-    EXPECT_NE(text, ours) << "the system's text, not the program's own";
-    EXPECT_EQ(MidiResultText(driver, MMSYSERR_BADDEVICEID), text);
-    EXPECT_EQ(driver.GetErrorText(12345, text), MMSYSERR_BADERRNUM);
+}
+
+// A device number past the system's: the system's text, not one of the program's own.
+template <typename Open>
+void ExpectTheSystemsTextFor(std::size_t count, Open open) {
+    try {
+        open(TMidiPortInfo{"gone", std::to_string(count + 3)});
+        FAIL() << "no exception";
+    } catch (const EMidiError& e) {
+        EXPECT_FALSE(std::string(e.what()).empty());
+        EXPECT_STRNE(e.what(), MidiFailure::NoSuchPort);
+        EXPECT_STRNE(e.what(), "Unspecified error");
+    }
 }
 
 TEST(WinMmTest, OutputDevicesTheMapperAndAFailedOpen) {
     TWinMmMidiOut out;
-    ExpectDevicesAndTheirErrors(out);
-    MidiHandle handle = 0;
-    EXPECT_EQ(out.Open(handle, static_cast<std::int32_t>(out.GetNumDevs()) + 3), MMSYSERR_BADDEVICEID);
-    EXPECT_EQ(handle, 0u);
-    EXPECT_TRUE(out.HasMapper());
+    ExpectNamedPorts(out);
+    ExpectTheSystemsTextFor(out.Ports().size(), [&](const TMidiPortInfo& p) { out.Open(p); });
+    const auto mapper = out.OwnPort();
+    ASSERT_TRUE(mapper);
+    EXPECT_FALSE(mapper->name.empty());
     // The mapper opens where the system has a set-up, else it says why.
-    const MMRESULT mapper = out.Open(handle, MIDI_MAPPER);
-    if (mapper == MMSYSERR_NOERROR) {
-        EXPECT_EQ(out.ShortMsg(handle, {0x90, 60, 0}), MMSYSERR_NOERROR);
-        EXPECT_EQ(out.Reset(handle), MMSYSERR_NOERROR);
-        EXPECT_EQ(out.Close(handle), MMSYSERR_NOERROR);
-    } else {
-        std::string text;
-        EXPECT_EQ(out.GetErrorText(mapper, text), MMSYSERR_NOERROR);
-        EXPECT_FALSE(text.empty()) << mapper;
+    try {
+        auto port = out.Open(*mapper);
+        port->Send({0x90, 60, 0});
+        port->Silence();
+    } catch (const EMidiError& e) {
+        EXPECT_FALSE(std::string(e.what()).empty());
     }
 }
 
 TEST(WinMmTest, InputDevicesAndAFailedOpen) {
+    struct : TMidiReceiver {
+        void Receive(const std::uint8_t*, std::size_t, TMidiClock::time_point) noexcept override {}
+    } receiver;
     TWinMmMidiIn in;
-    ExpectDevicesAndTheirErrors(in);
-    MidiHandle handle = 0;
-    const auto callback = [](MidiHandle, std::uint32_t, std::uintptr_t, std::uintptr_t, std::uintptr_t) {};
-    EXPECT_EQ(in.Open(handle, static_cast<std::int32_t>(in.GetNumDevs()) + 3, callback, 0), MMSYSERR_BADDEVICEID);
-    MIDIHDR header;
-    EXPECT_EQ(in.PrepareHeader(handle, &header), MMSYSERR_INVALHANDLE);
+    ExpectNamedPorts(in);
+    ExpectTheSystemsTextFor(in.Ports().size(), [&](const TMidiPortInfo& p) { in.Open(p, receiver); });
 }
 
 } // namespace

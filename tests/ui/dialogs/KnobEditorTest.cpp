@@ -363,7 +363,7 @@ TEST_F(KnobEditorTest, SaveAndDeleteNeedAPresetAndDeletingTheOnlyOneEmptiesTheLi
 TEST_F(KnobEditorTest, AControllerSeenIsPickedWhileTheControllerListHasTheFocus) {
     in.devices = {"Keys"};
     auto w = Start();
-    ASSERT_TRUE(in.IsStarted());
+    ASSERT_TRUE(in.IsOpen());
     TKnobEditorDialog* e = Open(*w);
     e->knobControllerBox->setFocus();
     in.InjectShort(0xB2 | (74 << 8) | (5 << 16), 0); // a hardware knob at the MIDI input

@@ -60,16 +60,16 @@ TEST_F(MainWindowTest, StartsInThreeStagesAndOffersTheMapper) {
     TMainWindow window(names, driver, inDriver);
     EXPECT_EQ(window.Stage(), TMainWindow::TStage::Created);
     EXPECT_EQ(window.windowTitle(), "Fendrel's Tonecast");
-    EXPECT_TRUE(driver.openHandles.empty());
+    EXPECT_TRUE(driver.openPorts.empty());
     window.show();
     EXPECT_EQ(window.Stage(), TMainWindow::TStage::Shown);
-    EXPECT_TRUE(driver.openHandles.empty()); // devices open only after the window appeared
+    EXPECT_TRUE(driver.openPorts.empty()); // devices open only after the window appeared
     EXPECT_EQ(driver.listings, 0) << "the MIDI system was asked before the window was on screen";
     EXPECT_TRUE(driver.calls.empty());
     QApplication::processEvents();
     EXPECT_EQ(window.Stage(), TMainWindow::TStage::Running);
-    ASSERT_EQ(driver.openHandles.size(), 1u);
-    EXPECT_EQ(driver.openHandles.begin()->second, MIDI_MAPPER);
+    ASSERT_EQ(driver.openPorts.size(), 1u);
+    EXPECT_EQ(driver.openPorts.begin()->second, OwnPortDevice);
     EXPECT_EQ(window.Instrument().Output().DeviceName(), "Fendrel's Tonecast");
     EXPECT_TRUE(messages.empty());
     window.close();
@@ -97,15 +97,12 @@ TEST_F(MainWindowTest, PlaySendsThenReflects) {
 }
 
 TEST_F(MainWindowTest, WithoutADeviceNothingIsSent) {
-    driver.openResult = MMSYSERR_NODRIVER;
-    driver.openGivesHandle = false;
+    driver.openError = MidiFailure::NoSystem;
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
     ASSERT_EQ(messages.size(), 1u); // the failed open is shown
-    std::string text;
-    MidiErrorText(MMSYSERR_NODRIVER, text);
-    EXPECT_EQ(messages[0], text);
+    EXPECT_EQ(messages[0], MidiFailure::NoSystem);
     window.Instrument().Play({0x90, 60, 100});
     window.Instrument().Play({0xC0, 7, 0});
     EXPECT_TRUE(driver.sent.empty());
@@ -115,7 +112,7 @@ TEST_F(MainWindowTest, WithoutADeviceNothingIsSent) {
 
 TEST_F(MainWindowTest, ClosingSavesThePlacementBeforeThePortCloses) {
     bool savedBeforeClose = false;
-    driver.onClose = [&](MidiHandle) {
+    driver.onClose = [&](int) {
         TRegistryFileStore store(RegFile(), Root());
         savedBeforeClose = store.ValueExists("KeyboardForm", "Top") &&
                            store.ValueExists("KeyboardForm", "Width");
@@ -277,31 +274,27 @@ TEST_F(MainWindowTest, EveryShutdownStepRunsWhenTheDeviceFails) {
     window.show();
     QApplication::processEvents();
     Press(window.keyboard, KeyPoint(window.keyboard, 60));
-    driver.sendResult = MMSYSERR_NODRIVER; // the device went away under the held note
-    driver.resetResult = MMSYSERR_NODRIVER;
+    driver.sendError = MidiFailure::Vanished; // the device went away under the held note
+    driver.silenceError = MidiFailure::Vanished;
     testing::internal::CaptureStderr();
     window.close();
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(ReadFile(RegFile()).find("\"First Time\"=\"0\""), std::string::npos) << "the settings were not saved";
-    EXPECT_TRUE(driver.openHandles.empty()) << "the device was left open";
-    std::string text;
-    MidiErrorText(MMSYSERR_NODRIVER, text);
+    EXPECT_TRUE(driver.openPorts.empty()) << "the device was left open";
     EXPECT_TRUE(messages.empty()) << "nothing at exit waits on the user";
-    EXPECT_NE(said.find(": " + text + "\n"), std::string::npos) << said;
+    EXPECT_NE(said.find(std::string(": ") + MidiFailure::Vanished + "\n"), std::string::npos) << said;
 }
 
 TEST_F(MainWindowTest, ASendThatFailsIsReportedInTheStatusBar) {
     TMainWindow window(names, driver, inDriver);
     window.show();
     QApplication::processEvents();
-    driver.sendResult = MMSYSERR_NOMEM;
+    driver.sendError = MidiFailure::Busy;
     window.Instrument().Play({0xB0, 1, 100});
-    std::string text;
-    MidiErrorText(MMSYSERR_NOMEM, text);
-    EXPECT_EQ(window.StatusText().toStdString(), text);
+    EXPECT_EQ(window.StatusText().toStdString(), MidiFailure::Busy);
     EXPECT_TRUE(messages.empty()); // no box that would take the mouse or key of a held note
     EXPECT_EQ(window.modulationWheel->Position(), 100); // the window still follows
-    driver.sendResult = MMSYSERR_NOERROR;
+    driver.sendError.clear();
     window.close();
 }
 

@@ -74,7 +74,7 @@ TEST_F(MidiMenuTest, ABackendWithItsOwnPortOffersTheMapperWithoutDevices) {
     EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper"}));
     auto store = TIniFileStore::FromText("");
     menu->LoadFromRegistry(store); // first start
-    EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(menu->GetDeviceID(), OwnPortDevice);
 }
 
 TEST_F(MidiMenuTest, AMenuNotOnTheMenuBarIsIgnored) {
@@ -89,14 +89,14 @@ TEST_F(MidiMenuTest, FirstStartOpensTheMapperAndTheFirstInput) {
     auto store = TIniFileStore::FromText("");
     auto menu = MakeOut();
     menu->LoadFromRegistry(store);
-    EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(menu->GetDeviceID(), OwnPortDevice);
     EXPECT_EQ(Checked(outItem), "Midi-Mapper");
     TMidiInMenu inMenu(instrument.Input(), in);
     inMenu.DefaultMidiMapper = true;
     inMenu.SetBaseMenu(inItem);
     inMenu.LoadFromRegistry(store);
     EXPECT_EQ(inMenu.GetDeviceName(), "Keys");
-    EXPECT_TRUE(in.IsStarted()); // opened and started
+    EXPECT_TRUE(in.IsOpen()); // opened and started
 }
 
 struct StoredCase {
@@ -118,9 +118,9 @@ INSTANTIATE_TEST_SUITE_P(Names, MidiMenuStoredTest,
                          ::testing::Values(StoredCase{"(none)", NoMidiDevice}, StoredCase{"Synth C", NoMidiDevice},
                                            StoredCase{"synth a", 0}, StoredCase{"SynthB!", 1},
                                            StoredCase{" S y n t h  B ! ", 1}, StoredCase{"Synth B", NoMidiDevice},
-                                           StoredCase{"Fendrel's Tonecast", MIDI_MAPPER},
-                                           StoredCase{"fendrel'stonecast", MIDI_MAPPER},
-                                           StoredCase{"Midi-Mapper", MIDI_MAPPER}));
+                                           StoredCase{"Fendrel's Tonecast", OwnPortDevice},
+                                           StoredCase{"fendrel'stonecast", OwnPortDevice},
+                                           StoredCase{"Midi-Mapper", OwnPortDevice}));
 
 TEST_F(MidiMenuTest, TheMapperComesBackAfterARestart) {
     auto store = TIniFileStore::FromText("");
@@ -135,7 +135,7 @@ TEST_F(MidiMenuTest, TheMapperComesBackAfterARestart) {
     outItem = bar2.addMenu("Midi &Out");
     auto again = MakeOut();
     again->LoadFromRegistry(store);
-    EXPECT_EQ(again->GetDeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(again->GetDeviceID(), OwnPortDevice);
 }
 
 TEST_F(MidiMenuTest, ClickingTheOpenDeviceDoesNothingAndNoneCloses) {
@@ -152,35 +152,30 @@ TEST_F(MidiMenuTest, ClickingTheOpenDeviceDoesNothingAndNoneCloses) {
 
 TEST_F(MidiMenuTest, AFailedOpenReportsAndLeavesNoneChecked) {
     auto menu = MakeOut();
-    out.openResult = MMSYSERR_ALLOCATED;
-    out.openGivesHandle = false;
+    out.openError = MidiFailure::InUse;
     outItem->actions()[3]->trigger();
     ASSERT_EQ(errors.size(), 1u);
-    std::string text;
-    MidiErrorText(MMSYSERR_ALLOCATED, text);
-    EXPECT_EQ(errors[0], text);
+    EXPECT_EQ(errors[0], MidiFailure::InUse);
     EXPECT_TRUE(menu->IsClosed());
     EXPECT_EQ(Checked(outItem), "none");
 }
 
 // A device that fails after it opened is closed and reported as a failed
-// open is; a failure of a handle the menu does not hold changes nothing.
+// open is; a failure of a port the menu does not hold changes nothing.
 TEST_F(MidiMenuTest, ADeviceThatFailsAfterItsOpenIsClosedAndReported) {
     auto menu = MakeOut();
     outItem->actions()[3]->trigger();
     ASSERT_FALSE(menu->IsClosed());
-    ASSERT_EQ(out.openHandles.size(), 1u);
-    const MidiHandle handle = out.openHandles.begin()->first;
-    out.OnDeviceFailed(handle + 1, MMSYSERR_ERROR);
+    ASSERT_EQ(out.openPorts.size(), 1u);
+    const int port = out.openPorts.begin()->first;
+    out.Fail(port + 1, MidiFailure::Refused);
     EXPECT_FALSE(menu->IsClosed());
-    out.OnDeviceFailed(handle, MMSYSERR_NODRIVER);
+    out.Fail(port, MidiFailure::NotEnabled);
     EXPECT_TRUE(menu->IsClosed());
     EXPECT_EQ(Checked(outItem), "none");
-    std::string text;
-    MidiErrorText(MMSYSERR_NODRIVER, text);
-    EXPECT_EQ(errors, std::vector<std::string>{text});
+    EXPECT_EQ(errors, std::vector<std::string>{MidiFailure::NotEnabled});
     menu.reset();
-    EXPECT_FALSE(out.OnDeviceFailed) << "the menu left its handler behind";
+    EXPECT_FALSE(instrument.Output().OnFailed) << "the menu left its handler behind";
 }
 
 TEST_F(MidiMenuTest, ASwitchGivesTheThreeTextsInOrder) {
@@ -209,8 +204,7 @@ TEST_F(MidiMenuTest, InputMenuKeepsItsFlags) {
     menu.SaveToRegistry(saved);
     EXPECT_EQ(saved.Text(), "[MidiDevices]\r\nMidiIn=Keys\r\nActiveSensing=1\r\nTimingClock=1\r\n");
     menu.Close();
-    std::vector<std::string> tail(in.calls.end() - 3, in.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"stop", "reset", "close"}));
+    EXPECT_EQ(in.calls, (std::vector<std::string>{"open 0", "close"}));
 }
 
 TEST_F(MidiMenuTest, ClickingTheOpenDeviceKeepsItsCheck) {
@@ -231,8 +225,8 @@ TEST_F(MidiMenuTest, AnItemOpensThePortOfItsNameWhereverThatPortNowIs) {
     out.devices = {"Other", "Synth A", "Synth B!"}; // another program added a port, unannounced
     b->trigger();
     EXPECT_EQ(menu->GetDeviceName(), "Synth B!");
-    ASSERT_EQ(out.openHandles.size(), 1u);
-    EXPECT_EQ(out.openHandles.begin()->second, 2);
+    ASSERT_EQ(out.openPorts.size(), 1u);
+    EXPECT_EQ(out.openPorts.begin()->second, 2);
     auto store = TIniFileStore::FromText("");
     menu->SaveToRegistry(store);
     EXPECT_EQ(store.ReadString("MidiDevices", "MidiOut", ""), "Synth B!");
@@ -247,7 +241,7 @@ TEST_F(MidiMenuTest, AnItemWhosePortWentAwayOpensNothing) {
     out.devices = {"Synth A"};
     b->trigger();
     EXPECT_TRUE(menu->IsClosed());
-    EXPECT_TRUE(out.openHandles.empty());
+    EXPECT_TRUE(out.openPorts.empty());
     EXPECT_EQ(errors, (std::vector<std::string>{"Synth B! could not be opened."}));
     EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-", "Midi-Mapper", "Synth A"}));
     EXPECT_EQ(Checked(outItem), "none");
@@ -267,7 +261,7 @@ TEST_F(MidiMenuTest, TheMenuFollowsPortsThatComeAndGo) {
     out.devices = {"Synth A", "New"};
     out.OnPortsChanged();
     EXPECT_TRUE(menu->IsClosed());
-    EXPECT_TRUE(out.openHandles.empty());
+    EXPECT_TRUE(out.openPorts.empty());
     EXPECT_EQ(released, 1); // held notes are let go before the port closes
     EXPECT_EQ(Checked(outItem), "none");
     ASSERT_FALSE(texts.empty());
@@ -280,14 +274,14 @@ TEST_F(MidiMenuTest, TheMenuFollowsPortsThatComeAndGo) {
     out.OnPortsChanged();
     EXPECT_FALSE(menu->IsClosed());
     EXPECT_EQ(menu->GetDeviceName(), "Synth B!");
-    EXPECT_EQ(out.openHandles.begin()->second, 0);
+    EXPECT_EQ(out.openPorts.begin()->second, 0);
     EXPECT_EQ(Checked(outItem), "Synth B!");
 }
 
 TEST_F(MidiMenuTest, TheMapperComesBackWithItsMidiSystem) {
     auto menu = MakeOut();
     outItem->actions()[2]->trigger();
-    ASSERT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+    ASSERT_EQ(menu->GetDeviceID(), OwnPortDevice);
     const auto devices = out.devices;
     out.devices.clear(); // the MIDI system went away: no ports, no mapper
     out.OnPortsChanged();
@@ -295,7 +289,7 @@ TEST_F(MidiMenuTest, TheMapperComesBackWithItsMidiSystem) {
     EXPECT_EQ(Captions(outItem), (std::vector<std::string>{"none", "-"}));
     out.devices = devices;
     out.OnPortsChanged();
-    EXPECT_EQ(menu->GetDeviceID(), MIDI_MAPPER);
+    EXPECT_EQ(menu->GetDeviceID(), OwnPortDevice);
     EXPECT_EQ(Checked(outItem), "Midi-Mapper");
 }
 

@@ -35,7 +35,7 @@ protected:
         window = std::make_unique<TMainWindow>(TProgramNames::ForExecutable("/usr/bin/tonecast"), out, in);
         window->show();
         QApplication::processEvents();
-        ASSERT_TRUE(in.IsStarted());
+        ASSERT_TRUE(in.IsOpen());
         out.sent.clear();
     }
     void TearDown() override {
@@ -113,7 +113,7 @@ TEST_F(MidiInputFlowTest, ClosingTheOutputReleasesNotesFirst) {
     out.calls.clear();
     window->DeviceMenus().midiOutMenu->SelectNone();
     EXPECT_EQ(Output(), (std::vector<Message>{{0x90, 60, 0}}));
-    EXPECT_EQ(out.calls, (std::vector<std::string>{"send", "reset", "close"}));
+    EXPECT_EQ(out.calls, (std::vector<std::string>{"send", "silence", "close"}));
     EXPECT_EQ(window->keyboard->State().ExternalCount(50), 0);
     EXPECT_EQ(window->StatusText(), "Closed Fake Mapper succesfully.");
 }
@@ -163,7 +163,7 @@ TEST_F(MidiInputFlowTest, AHugeSystemExclusiveIsDroppedWithoutHarm) {
     producer.join();
     Output();
     EXPECT_TRUE(out.sent.empty());
-    EXPECT_EQ(in.QueuedBuffers(), 16u); // every buffer is back with the driver
+    EXPECT_EQ(window->Instrument().Input().FreeSysexBlocks(), 16); // every block is free again
     Inject(0xB0, 7, 1);
     EXPECT_EQ(Output(1), (std::vector<Message>{{0xB0, 7, 1}}));
 }

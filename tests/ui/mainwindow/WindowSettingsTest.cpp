@@ -182,7 +182,7 @@ TEST_F(WindowSettingsTest, ClosingEndsTheDialogsFirstAndTheDevicesLast) {
     QApplication::processEvents();
     // What the file holds when the output device closes.
     std::vector<std::string> saved;
-    out.onClose = [&](MidiHandle) {
+    out.onClose = [&](int) {
         TRegistryFileStore store(names.RegistryFilePath(), "HKEY_CURRENT_USER" + names.RegistryRoot());
         for (const char* section : {"ChordEditForm", "TransposeForm", "PatchSetDialog", "KeyboardForm"})
             if (store.SectionExists(section)) saved.push_back(section);
@@ -192,7 +192,7 @@ TEST_F(WindowSettingsTest, ClosingEndsTheDialogsFirstAndTheDevicesLast) {
     for (QWidget* dialog : {static_cast<QWidget*>(w->ChordPanel().ChordEditor()), static_cast<QWidget*>(w->ChordPanel().TransposeForm()),
                             static_cast<QWidget*>(w->ProgramPanel().PatchSetChooser())})
         EXPECT_TRUE(!dialog || dialog->isHidden());
-    EXPECT_TRUE(out.openHandles.empty());
+    EXPECT_TRUE(out.openPorts.empty());
 }
 
 // An export file gets the window's values but not this computer's devices.
@@ -249,7 +249,7 @@ TEST_F(WindowSettingsTest, AFullDiskAtCloseIsReportedAndTheOldFileStays) {
     EXPECT_TRUE(messages.empty()) << "a message box at exit: " << messages[0];
     EXPECT_NE(said.find(": The settings could not be saved: "), std::string::npos) << said;
     EXPECT_EQ(SettingsText(), before);
-    EXPECT_TRUE(out.openHandles.empty()) << "the device was left open";
+    EXPECT_TRUE(out.openPorts.empty()) << "the device was left open";
 }
 
 } // namespace

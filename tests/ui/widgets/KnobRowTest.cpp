@@ -228,7 +228,7 @@ TEST_F(KnobWindowTest, ControlChangesOnAnyChannelMoveEveryKnobOnThatController) 
     auto w = Start();
     w->KnobPanel().KnobRow().AddKnob("Expression", 11, 0, 127);
     w->KnobPanel().KnobRow().AddKnob("Volume 2", 7, 0, 0);
-    ASSERT_TRUE(in.IsStarted());
+    ASSERT_TRUE(in.IsOpen());
     in.InjectShort(0xB4 | (7 << 8) | (55 << 16), 0);
     QElapsedTimer t;
     t.start();
