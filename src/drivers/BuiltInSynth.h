@@ -3,6 +3,8 @@
 // user hears the first key. Opening is quick: the sound font loads on a thread
 // of its own, and what arrives meanwhile is remembered per channel (no notes)
 // and given to the synthesizer once the font is in.
+#include "midi/ShortMessage.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,7 +36,7 @@ public:
     virtual ~TBuiltInSynth() = default; // silent at once; a font still loading is called off, its thread joined
 
     // Any thread; never waits for the font.
-    virtual void Send(std::uint32_t packed) = 0;
+    virtual void Send(const TShortMessage& message) = 0;
     // Every note released, every sound cut.
     virtual void Silence() = 0;
     // True once the font is in; waits up to the given time.
@@ -59,7 +61,7 @@ public:
     virtual ~TSynthHost() = default; // the synthesizer is not touched once it returns
     virtual double SampleRate() const = 0; // to make the synthesizer at
     virtual void Play(TBuiltInSynth& synth) = 0; // rendered from the next cycle on
-    virtual void Send(std::uint32_t packed) = 0; // reaches the synthesizer in the next cycle
+    virtual void Send(const TShortMessage& message) = 0; // reaches the synthesizer in the next cycle
     virtual void Silence() = 0;
 };
 // A host when the program renders the synthesizer itself, else null: it plays through its own drivers.

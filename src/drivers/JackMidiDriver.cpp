@@ -110,18 +110,16 @@ public:
     }
 
 private:
-    auto Writer() {
-        return [this](const std::uint8_t* bytes, std::size_t length) {
-            TJackClient& jack = *driver_->client;
-            const std::uint64_t generation = jack.Generation();
-            if (!jack.Connected()) {
-                // The server went away: said once, then the port stays quiet until the next one.
-                if (lossReported_ == generation) return;
-                lossReported_ = generation;
-                throw EMidiError(MidiFailure::Vanished);
-            }
-            if (!work_->ring.Write(generation, bytes, length)) throw EMidiError(MidiFailure::Busy);
-        };
+    void Write(const TShortMessage& m) {
+        TJackClient& jack = *driver_->client;
+        const std::uint64_t generation = jack.Generation();
+        if (!jack.Connected()) {
+            // The server went away: said once, then the port stays quiet until the next one.
+            if (lossReported_ == generation) return;
+            lossReported_ = generation;
+            throw EMidiError(MidiFailure::Vanished);
+        }
+        if (!work_->ring.Write(generation, m)) throw EMidiError(MidiFailure::Busy);
     }
 
     std::shared_ptr<JackMidiOutDriver::Impl> driver_;
@@ -132,8 +130,16 @@ private:
     bool failureTold_ = false;
 };
 
-void TJackOutPort::Send(const TShortMessage& message) { sounding_.Send(message, Writer()); }
-void TJackOutPort::Silence() { sounding_.SendSilence(Writer()); }
+void TJackOutPort::Send(const TShortMessage& message) {
+    const TShortMessage m = TSoundingNotes::Wire(message);
+    if (m.status == 0) return;
+    Write(m);
+    sounding_.Sent(m);
+}
+
+void TJackOutPort::Silence() {
+    sounding_.SendSilence([this](const TShortMessage& m) { Write(m); });
+}
 
 } // namespace
 

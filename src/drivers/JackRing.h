@@ -3,6 +3,8 @@
 // lock or an allocation. Each carries the server generation it was sent
 // for, so that what was meant for a server that went away is not played on
 // the next one.
+#include "midi/ShortMessage.h"
+
 #include <jack/ringbuffer.h>
 
 #include <cstddef>
@@ -22,12 +24,14 @@ public:
     TJackRing& operator=(const TJackRing&) = delete;
 
     // The writer's thread; false when the ring is full.
-    bool Write(std::uint64_t generation, const std::uint8_t* bytes, std::size_t length) {
+    bool Write(std::uint64_t generation, const TShortMessage& m) {
         if (jack_ringbuffer_write_space(ring_) < sizeof(TJackRecord)) return false;
         TJackRecord record;
         record.generation = static_cast<std::uint32_t>(generation);
-        record.length = static_cast<std::uint8_t>(length > 3 ? 3 : length);
-        for (std::size_t i = 0; i < record.length; ++i) record.bytes[i] = bytes[i];
+        record.length = static_cast<std::uint8_t>(ShortMessage::Length(m.status));
+        record.bytes[0] = m.status;
+        record.bytes[1] = m.data1;
+        record.bytes[2] = m.data2;
         jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&record), sizeof record);
         return true;
     }

@@ -10,7 +10,6 @@
 namespace {
 constexpr double DefaultSampleRate = 48000.0;
 
-std::uint32_t Packed(const TJackRecord& r) { return r.bytes[0] | r.bytes[1] << 8 | r.bytes[2] << 16; }
 } // namespace
 
 struct TJackSynthHost::Work final : TJackPortWork {
@@ -28,7 +27,7 @@ struct TJackSynthHost::Work final : TJackPortWork {
             s->SetSampleRate(rate);
         }
         ring.Drain(cycle.generation, [s](const TJackRecord& r) {
-            s->Send(Packed(r));
+            s->Send({r.bytes[0], r.bytes[1], r.bytes[2]});
             return true;
         });
         s->Render(left, right, static_cast<int>(cycle.frames));
@@ -75,28 +74,22 @@ void TJackSynthHost::Resync() {
     if (work_->generation == generation) return;
     work_->generation = generation;
     for (std::uint8_t channel = 0; channel < 16; ++channel) {
-        const std::uint8_t soundOff[3] = {static_cast<std::uint8_t>(0xB0 | channel), 120, 0};
-        work_->ring.Write(generation, soundOff, 3);
+        work_->ring.Write(generation, ShortMessage::ControlChange(channel, 120, 0));
     }
-    for (const TShortMessage& m : work_->memory.Replay()) {
-        const std::uint8_t bytes[3] = {m.status, m.data1, m.data2};
-        work_->ring.Write(generation, bytes, 3);
-    }
+    for (const TShortMessage& m : work_->memory.Replay()) work_->ring.Write(generation, m);
     work_->memory.Clear();
 }
 
-void TJackSynthHost::Send(std::uint32_t packed) {
-    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(packed >> 8),
-                                   static_cast<std::uint8_t>(packed >> 16)};
+void TJackSynthHost::Send(const TShortMessage& message) {
     if (!client_->Connected()) {
-        work_->memory.Record({bytes[0], bytes[1], bytes[2]});
+        work_->memory.Record(message);
         return;
     }
     Resync();
-    work_->ring.Write(client_->Generation(), bytes, 3);
+    work_->ring.Write(client_->Generation(), message);
 }
 
 void TJackSynthHost::Silence() {
     for (std::uint8_t channel = 0; channel < 16; ++channel)
-        Send(static_cast<std::uint32_t>(0xB0 | channel) | 120u << 8);
+        Send(ShortMessage::ControlChange(channel, 120, 0));
 }

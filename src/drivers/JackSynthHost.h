@@ -22,7 +22,7 @@ public:
 
     double SampleRate() const override;
     void Play(TBuiltInSynth& synth) override;
-    void Send(std::uint32_t packed) override;
+    void Send(const TShortMessage& message) override;
     void Silence() override;
 
     struct Work;

@@ -100,16 +100,15 @@ public:
     RtMidiOut& Out() { return *out_; }
 
 private:
-    auto Writer() {
-        return [this](const std::uint8_t* bytes, std::size_t length) {
-            failed_ = false;
-            try {
-                out_->sendMessage(bytes, length);
-            } catch (const RtMidiError&) {
-                failed_ = true;
-            }
-            if (failed_) throw EMidiError(MidiFailure::Refused);
-        };
+    void Write(const TShortMessage& m) {
+        const unsigned char bytes[3] = {m.status, m.data1, m.data2};
+        failed_ = false;
+        try {
+            out_->sendMessage(bytes, static_cast<std::size_t>(ShortMessage::Length(m.status)));
+        } catch (const RtMidiError&) {
+            failed_ = true;
+        }
+        if (failed_) throw EMidiError(MidiFailure::Refused);
     }
 
     std::unique_ptr<RtMidiOut> out_; // RtMidi closes the port and its client with the object
@@ -117,8 +116,16 @@ private:
     TSoundingNotes sounding_;
 };
 
-void TRtOutPort::Send(const TShortMessage& message) { sounding_.Send(message, Writer()); }
-void TRtOutPort::Silence() { sounding_.SendSilence(Writer()); }
+void TRtOutPort::Send(const TShortMessage& message) {
+    const TShortMessage m = TSoundingNotes::Wire(message);
+    if (m.status == 0) return;
+    Write(m);
+    sounding_.Sent(m);
+}
+
+void TRtOutPort::Silence() {
+    sounding_.SendSilence([this](const TShortMessage& m) { Write(m); });
+}
 
 std::unique_ptr<RtMidiOut> NewOutClient(const std::string& name) {
     try {

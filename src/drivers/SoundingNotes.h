@@ -27,29 +27,22 @@ public:
         return messages;
     }
 
-    // What every output port does around its own write(bytes, length), which
-    // raises EMidiError: a data byte without a status is nothing to send,
-    // system exclusive is no short message, data bytes lose their top bit,
-    // and what went out is followed.
-    template <typename Write>
-    void Send(const TShortMessage& message, Write write) {
-        if (message.status < 0x80) return; // no running status to continue
-        const int length = ShortMessage::Length(message.status);
-        if (length == 0) throw EMidiError(MidiFailure::NotShort);
-        const TShortMessage m{message.status, static_cast<std::uint8_t>(message.data1 & 0x7F),
-                              static_cast<std::uint8_t>(message.data2 & 0x7F)};
-        const std::uint8_t bytes[3] = {m.status, m.data1, m.data2};
-        write(bytes, static_cast<std::size_t>(length));
-        Sent(m);
+    // The message as every output port puts it on the wire: a data byte
+    // without a status is nothing to send (status 0), system exclusive is no
+    // short message (raises), data bytes lose their top bit.
+    static TShortMessage Wire(const TShortMessage& m) {
+        if (m.status < 0x80) return {};
+        if (ShortMessage::Length(m.status) == 0) throw EMidiError(MidiFailure::NotShort);
+        return {m.status, static_cast<std::uint8_t>(m.data1 & 0x7F), static_cast<std::uint8_t>(m.data2 & 0x7F)};
     }
-    // Writes the messages that silence the port; every one is tried, the first failure raised.
+    // Writes the messages that silence the port with write(message), which
+    // raises EMidiError; every one is tried, the first failure raised after.
     template <typename Write>
     void SendSilence(Write write) {
         std::optional<EMidiError> failure;
         for (const TShortMessage& m : Silence()) {
-            const std::uint8_t bytes[3] = {m.status, m.data1, m.data2};
             try {
-                write(bytes, static_cast<std::size_t>(ShortMessage::Length(m.status)));
+                write(m);
             } catch (const EMidiError& e) {
                 if (!failure) failure = e;
             }

@@ -29,8 +29,8 @@ public:
     }
 
     void Send(const TShortMessage& m) override {
-        if (host_) host_->Send(ShortMessage::Pack(m));
-        else synth_->Send(ShortMessage::Pack(m));
+        if (host_) host_->Send(m);
+        else synth_->Send(m);
     }
     void Silence() override {
         if (host_) host_->Silence();

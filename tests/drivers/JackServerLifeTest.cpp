@@ -93,7 +93,7 @@ protected:
             source->Send({0x90, note, 64});
             Wait(40);
             while (auto event = port.GetEvent())
-                if (!event->IsLong() && event->data1 == note) return true;
+                if (!event->IsLong() && event->message.data1 == note) return true;
         }
         return false;
     }

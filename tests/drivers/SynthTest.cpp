@@ -58,10 +58,10 @@ protected:
     }
     // A note of the given program, its first half second.
     std::vector<float> NoteOf(int program) {
-        synth->Send(Pack(0xC0, program, 0));
-        synth->Send(Pack(0x90, 60, 100));
+        synth->Send(ShortMessage::ProgramChange(0, program));
+        synth->Send({0x90, 60, 100});
         std::vector<float> sound = Render(Rate / 2);
-        synth->Send(Pack(0x80, 60, 0));
+        synth->Send({0x80, 60, 0});
         synth->Silence();
         Render(Rate / 10);
         return sound;
@@ -74,9 +74,9 @@ TEST_F(MemorySynthTest, ANoteSoundsWithinTenMillisecondsAndDecaysToSilenceAfterI
     ASSERT_TRUE(synth->WaitLoaded(20000));
     EXPECT_EQ(synth->AudioDriver(), "memory");
     EXPECT_LT(Peak(Render(Rate / 10)), 1e-6f) << "sound before any note";
-    synth->Send(Pack(0x90, 60, 100));
+    synth->Send({0x90, 60, 100});
     EXPECT_GT(Peak(Render(Rate / 100)), 1e-3f) << "nothing in the first 10 ms";
-    synth->Send(Pack(0x90, 60, 0)); // a note on of velocity 0 ends it
+    synth->Send({0x90, 60, 0}); // a note on of velocity 0 ends it
     float last = 1;
     for (int block = 0; block < 50 && last > 0; ++block) last = Peak(Render(Rate / 10));
     EXPECT_LT(last, 1e-5f) << "still sounding five seconds after the release";
@@ -98,11 +98,11 @@ TEST_F(MemorySynthTest, AProgramChangeChangesTheSound) {
 // What the channels are told while the font loads is not lost: the program
 // chosen then is the one heard afterwards.
 TEST_F(MemorySynthTest, AProgramSentWhileTheFontLoadsIsKept) {
-    synth->Send(Pack(0xC0, 19, 0));
+    synth->Send({0xC0, 19, 0});
     ASSERT_TRUE(synth->WaitLoaded(20000));
-    synth->Send(Pack(0x90, 60, 100));
+    synth->Send({0x90, 60, 100});
     const std::vector<float> early = Render(Rate / 2);
-    synth->Send(Pack(0x80, 60, 0));
+    synth->Send({0x80, 60, 0});
     synth->Silence();
     Render(Rate / 10);
     const std::vector<float> organ = NoteOf(19);

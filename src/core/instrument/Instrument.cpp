@@ -51,7 +51,7 @@ void TInstrument::ReadInput(bool thru) {
         std::unique_ptr<TMidiEvent> event = input_.GetEvent();
         if (!event) break;
         if (event->IsLong()) continue; // system exclusive is dropped
-        const TShortMessage m = ShortMessage::AsNoteOn({event->status, event->data1, event->data2});
+        const TShortMessage m = ShortMessage::AsNoteOn(event->message);
         if (thru) {
             Tell([&m](TInstrumentListener& l) { l.ThruReceived(m); });
             keyboard_.PlayMessage(m, true);

@@ -84,16 +84,14 @@ std::unique_ptr<TMidiEvent> TMidiInput::GetEvent() {
     auto event = std::make_unique<TMidiEvent>();
     event->time = record->time;
     if (record->sysexSlot == 0) {
-        event->status = record->message.status;
-        event->data1 = record->message.data1;
-        event->data2 = record->message.data2;
+        event->message = record->message;
     } else {
         const int slot = record->sysexSlot - 1;
         const std::uint8_t* block = blocks_.get() + static_cast<std::size_t>(slot) * SysexBlockSize;
         event->dataLength = blockLengths_[static_cast<std::size_t>(slot)];
         event->data.assign(block, block + event->dataLength);
         const bool continuation = event->dataLength != 0 && block[0] != 0xF0;
-        event->status = continuation ? 0xF7 : 0xF0;
+        event->message.status = continuation ? 0xF7 : 0xF0;
         FreeBlock(slot);
     }
     ring_->Advance();

@@ -179,7 +179,7 @@ class TFluidSynth final : public TBuiltInSynth {
 public:
     explicit TFluidSynth(std::unique_ptr<TState> state) : state_(std::move(state)) {}
     ~TFluidSynth() override;
-    void Send(std::uint32_t packed) override;
+    void Send(const TShortMessage& message) override;
     void Silence() override;
     bool WaitLoaded(int milliseconds) override;
     std::string LoadError() const override;
@@ -241,10 +241,10 @@ std::string TFluidSynth::LoadError() const {
     return state_->loadError;
 }
 
-void TFluidSynth::Send(std::uint32_t packed) {
-    const auto status = static_cast<std::uint8_t>(packed & 0xFF);
-    const auto data1 = static_cast<std::uint8_t>((packed >> 8) & 0x7F);
-    const auto data2 = static_cast<std::uint8_t>((packed >> 16) & 0x7F);
+void TFluidSynth::Send(const TShortMessage& message) {
+    const std::uint8_t status = message.status;
+    const auto data1 = static_cast<std::uint8_t>(message.data1 & 0x7F);
+    const auto data2 = static_cast<std::uint8_t>(message.data2 & 0x7F);
     std::unique_lock lock(state_->mutex);
     if (fluid_synth_t* synth = state_->synth.load(std::memory_order_acquire)) {
         lock.unlock();

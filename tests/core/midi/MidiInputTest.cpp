@@ -61,9 +61,9 @@ TEST_F(MidiInTest, RingKeepsTheFirst1024AndCountsTheDrop) {
         auto e = port.GetEvent();
         ASSERT_TRUE(e);
         EXPECT_EQ(e->time, i);
-        EXPECT_EQ(e->status, 0x90);
-        EXPECT_EQ(e->data1, i & 0x7F);
-        EXPECT_EQ(e->data2, 100);
+        EXPECT_EQ(e->message.status, 0x90);
+        EXPECT_EQ(e->message.data1, i & 0x7F);
+        EXPECT_EQ(e->message.data2, 100);
         EXPECT_FALSE(e->IsLong());
     }
     EXPECT_EQ(port.GetEvent(), nullptr);
@@ -83,9 +83,9 @@ TEST_F(MidiInTest, SensingAndClockPassOnlyWithTheirFlags) {
     port.SetPassTimingClock(true);
     driver.InjectShort(0xF8, 5);
     ASSERT_EQ(port.EventCount(), 2);
-    EXPECT_EQ(port.GetEvent()->status, 0xFE);
+    EXPECT_EQ(port.GetEvent()->message.status, 0xFE);
     auto clock = port.GetEvent();
-    EXPECT_EQ(clock->status, 0xF8);
+    EXPECT_EQ(clock->message.status, 0xF8);
     EXPECT_EQ(clock->time, 5u);
 }
 
@@ -104,7 +104,7 @@ TEST_F(MidiInTest, LongSystemExclusiveArrivesInBlocks) {
     const std::uint32_t lengths[3] = {1024, 1024, 452};
     for (int i = 0; i < 3; ++i) {
         auto e = port.GetEvent();
-        EXPECT_EQ(e->status, statuses[i]);
+        EXPECT_EQ(e->message.status, statuses[i]);
         EXPECT_EQ(e->dataLength, lengths[i]);
         EXPECT_TRUE(e->IsLong());
         joined.insert(joined.end(), e->data.begin(), e->data.end());
@@ -121,7 +121,7 @@ TEST_F(MidiInTest, APieceOfSystemExclusiveIsNoShortMessage) {
     for (int i = 0; i < 2; ++i) {
         auto e = port.GetEvent();
         ASSERT_TRUE(e);
-        EXPECT_EQ(e->status, 0xF7);
+        EXPECT_EQ(e->message.status, 0xF7);
         EXPECT_TRUE(e->IsLong());
     }
 }

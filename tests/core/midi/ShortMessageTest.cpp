@@ -131,20 +131,17 @@ TEST(SoundingNotesTest, SilenceEndsWhatSoundsThenReleasesTheSustain) {
     EXPECT_EQ(notes.Silence().size(), 16u); // forgotten
 }
 
-TEST(SoundingNotesTest, SendingFollowsWhatWentOutAndRefusesSystemExclusive) {
-    TSoundingNotes notes;
-    std::vector<std::vector<std::uint8_t>> written;
-    const auto write = [&](const std::uint8_t* bytes, std::size_t n) { written.emplace_back(bytes, bytes + n); };
-    notes.Send({0x40, 1, 2}, write); // a data byte: nothing to send
-    notes.Send({0xC3, 0x85, 0}, write);
-    notes.Send({0x90, 0xBC, 0xE4}, write);
-    EXPECT_THROW(notes.Send({0xF0, 1, 2}, write), EMidiError);
-    ASSERT_EQ(written.size(), 2u);
-    EXPECT_EQ(written[0], (std::vector<std::uint8_t>{0xC3, 0x05}));
-    EXPECT_EQ(written[1], (std::vector<std::uint8_t>{0x90, 0x3C, 0x64}));
+TEST(SoundingNotesTest, TheWireDropsLoneDataBytesAndRefusesSystemExclusive) {
+    EXPECT_EQ(TSoundingNotes::Wire({0x40, 1, 2}).status, 0); // no running status to continue
+    EXPECT_EQ(TSoundingNotes::Wire({0xC3, 0x85, 0}), (TShortMessage{0xC3, 0x05, 0}));
+    EXPECT_EQ(TSoundingNotes::Wire({0x90, 0xBC, 0xE4}), (TShortMessage{0x90, 0x3C, 0x64}));
+    EXPECT_THROW(TSoundingNotes::Wire({0xF0, 1, 2}), EMidiError);
+    EXPECT_THROW(TSoundingNotes::Wire({0xF7, 0, 0}), EMidiError);
     // Every message of the silence is tried; the first failure is raised after.
+    TSoundingNotes notes;
+    notes.Sent({0x90, 60, 1});
     int tries = 0;
-    EXPECT_THROW(notes.SendSilence([&](const std::uint8_t*, std::size_t) {
+    EXPECT_THROW(notes.SendSilence([&](const TShortMessage&) {
         ++tries;
         throw EMidiError("gone");
     }),
