@@ -62,25 +62,34 @@ private:
 
 class TJackOutPort;
 
-} // namespace
-
-// What the driver and its open ports share: the client and the ports to tell of a failure.
-struct JackMidiOutDriver::Impl {
-    Impl(std::shared_ptr<TJackClient> c, JackMidiOutDriver& driver)
-        : client(std::move(c)), changed([this, &driver] { Changed(driver); }) {
+// A driver's place among the client's users, shared with its open ports:
+// told of changes while it lives.
+struct TJackUser {
+    TJackUser(std::shared_ptr<TJackClient> c, TJackClient::TChanged told) : client(std::move(c)), changed(std::move(told)) {
         client->Attach(&changed);
     }
-    ~Impl() { client->Detach(&changed); }
-    void Changed(JackMidiOutDriver& driver);
+    ~TJackUser() { client->Detach(&changed); }
+    TJackUser(const TJackUser&) = delete;
+    TJackUser& operator=(const TJackUser&) = delete;
 
     std::shared_ptr<TJackClient> client;
     TJackClient::TChanged changed;
+};
+
+} // namespace
+
+// What the driver and its open ports share: the client and the ports to tell of a failure.
+struct JackMidiOutDriver::Impl : TJackUser {
+    Impl(std::shared_ptr<TJackClient> c, JackMidiOutDriver& driver)
+        : TJackUser(std::move(c), [this, &driver] { Changed(driver); }) {}
+    void Changed(JackMidiOutDriver& driver);
+
     std::vector<TJackOutPort*> open;
 };
 
 namespace {
 
-class TJackOutPort final : public TMidiOutPort {
+class TJackOutPort final : public TWrittenOutPort {
 public:
     TJackOutPort(std::shared_ptr<JackMidiOutDriver::Impl> driver, std::string peer) : driver_(std::move(driver)) {
         TJackClient& jack = *driver_->client;
@@ -98,8 +107,6 @@ public:
         driver_->client->Remove(port_, [work = work_] { return work->ring.Empty(); });
     }
 
-    void Send(const TShortMessage& message) override;
-    void Silence() override;
     int Listeners() const override { return port_->Listeners(); }
 
     // The server refused the port on a new generation: told once.
@@ -110,7 +117,7 @@ public:
     }
 
 private:
-    void Write(const TShortMessage& m) {
+    void Write(const TShortMessage& m) override {
         TJackClient& jack = *driver_->client;
         const std::uint64_t generation = jack.Generation();
         if (!jack.Connected()) {
@@ -125,21 +132,9 @@ private:
     std::shared_ptr<JackMidiOutDriver::Impl> driver_;
     std::shared_ptr<TMidiOutWork> work_;
     std::shared_ptr<TJackPort> port_;
-    TSoundingNotes sounding_;
     std::uint64_t lossReported_ = 0; // the generation whose loss was told
     bool failureTold_ = false;
 };
-
-void TJackOutPort::Send(const TShortMessage& message) {
-    const TShortMessage m = TSoundingNotes::Wire(message);
-    if (m.status == 0) return;
-    Write(m);
-    sounding_.Sent(m);
-}
-
-void TJackOutPort::Silence() {
-    sounding_.SendSilence([this](const TShortMessage& m) { Write(m); });
-}
 
 } // namespace
 
@@ -184,17 +179,11 @@ std::unique_ptr<TMidiOutPort> JackMidiOutDriver::Open(const TMidiPortInfo& port)
 
 // --- input --------------------------------------------------------------------
 
-struct JackMidiInDriver::Impl {
+struct JackMidiInDriver::Impl : TJackUser {
     Impl(std::shared_ptr<TJackClient> c, JackMidiInDriver& driver)
-        : client(std::move(c)), changed([&driver] {
+        : TJackUser(std::move(c), [&driver] {
               if (driver.OnPortsChanged) driver.OnPortsChanged();
-          }) {
-        client->Attach(&changed);
-    }
-    ~Impl() { client->Detach(&changed); }
-
-    std::shared_ptr<TJackClient> client;
-    TJackClient::TChanged changed;
+          }) {}
 };
 
 namespace {

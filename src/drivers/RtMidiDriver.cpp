@@ -89,18 +89,16 @@ const char* MidiApiName(TMidiApi api) {
 
 namespace {
 
-class TRtOutPort final : public TMidiOutPort {
+class TRtOutPort final : public TWrittenOutPort {
 public:
     explicit TRtOutPort(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {
         out_->setErrorCallback(QuietErrors, &failed_);
     }
-    void Send(const TShortMessage& message) override;
-    void Silence() override;
     bool Failed() const { return failed_; }
     RtMidiOut& Out() { return *out_; }
 
 private:
-    void Write(const TShortMessage& m) {
+    void Write(const TShortMessage& m) override {
         const unsigned char bytes[3] = {m.status, m.data1, m.data2};
         failed_ = false;
         try {
@@ -113,19 +111,7 @@ private:
 
     std::unique_ptr<RtMidiOut> out_; // RtMidi closes the port and its client with the object
     bool failed_ = false;            // set by RtMidi's error callback
-    TSoundingNotes sounding_;
 };
-
-void TRtOutPort::Send(const TShortMessage& message) {
-    const TShortMessage m = TSoundingNotes::Wire(message);
-    if (m.status == 0) return;
-    Write(m);
-    sounding_.Sent(m);
-}
-
-void TRtOutPort::Silence() {
-    sounding_.SendSilence([this](const TShortMessage& m) { Write(m); });
-}
 
 std::unique_ptr<RtMidiOut> NewOutClient(const std::string& name) {
     try {

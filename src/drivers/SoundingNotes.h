@@ -53,3 +53,25 @@ public:
 private:
     std::bitset<16 * 128> notes_;
 };
+
+// An output port that writes one message at a time: it puts each on the
+// wire as every port does and follows what sounds, so that silencing ends it.
+class TWrittenOutPort : public TMidiOutPort {
+public:
+    void Send(const TShortMessage& message) final {
+        const TShortMessage m = TSoundingNotes::Wire(message);
+        if (m.status == 0) return;
+        Write(m);
+        sounding_.Sent(m);
+    }
+    void Silence() final {
+        sounding_.SendSilence([this](const TShortMessage& m) { Write(m); });
+    }
+
+protected:
+    // One message as it goes on the wire; raises EMidiError.
+    virtual void Write(const TShortMessage& m) = 0;
+
+private:
+    TSoundingNotes sounding_;
+};
